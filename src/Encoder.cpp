@@ -1,0 +1,355 @@
+// CEncoder: parameter records, the GP frame and the platform command builders.
+#include "gpenc/Encoder.h"
+
+#include "Bytes.h"
+#include "Log.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+using gpenc::detail::Bytes;
+using gpenc::detail::Guarded;
+using gpenc::detail::Op;
+
+namespace {
+
+// Records of CEncoder name the source file as the original Windows build did.
+constexpr const char kFile[] = ".\\Encoder.cpp";
+
+constexpr Op Operation(const char* name) { return Op(kFile, name); }
+
+}  // namespace
+
+// ---------------------------------------------------------------------------
+// Object
+// ---------------------------------------------------------------------------
+
+CEncoder::CEncoder() : m_bySession{} {
+    static constexpr Op op = Operation("CEncoder::CEncoder");
+    Guarded(op, false, [&] {
+        std::fill(std::begin(m_bySession), std::end(m_bySession), 0);
+        return op.Done();
+    });
+}
+
+CEncoder::CEncoder(const CEncoder& other) = default;
+CEncoder& CEncoder::operator=(const CEncoder& other) = default;
+
+CEncoder::~CEncoder() {
+    static constexpr Op op = Operation("CEncoder::~CEncoder");
+    try {
+        op.PreEnter();
+    } catch (CException* e) {
+        // Outside the guarded region there is nobody to report to, and a
+        // destructor must not throw: drop it.
+        e->Delete();
+    }
+    Guarded(op, false, [&] {
+        Bytes().swap(m_vecParameter);
+        Bytes().swap(m_vecBody);
+        Bytes().swap(m_vecHeader);
+        return op.Done();
+    });
+}
+
+// ---------------------------------------------------------------------------
+// Parameter records
+// ---------------------------------------------------------------------------
+
+struct CEncoder::ParamSource {
+    int kind;
+    unsigned int key;
+    const std::string* text;
+    int int32;
+    unsigned char byte;
+
+    static ParamSource Text(unsigned int key, const std::string& t) { return {1, key, &t, 0, 0}; }
+    static ParamSource Int32(unsigned int key, int v) { return {6, key, nullptr, v, 0}; }
+    static ParamSource Byte(unsigned int key, unsigned char b) { return {9, key, nullptr, 0, b}; }
+};
+
+bool CEncoder::initParameterConfig(ParameterConfig& config) {
+    static constexpr Op op = Operation("CEncoder::initParameterConfig");
+    op.PreEnter();
+    return Guarded(op, false, [&] {
+        // paraByte and paraBytes are left as they are: no builder relies on them.
+        config.paraType = 0;
+        config.paraKey = 0;
+        config.paraText.clear();
+        config.paraInt32 = 0;
+        std::fill(std::begin(config.paraSixBytes), std::end(config.paraSixBytes), 0);
+        return op.Done();
+    });
+}
+
+bool CEncoder::SetOnceParameterData(ParameterConfig config) {
+    static constexpr Op op = Operation("CEncoder::SetOnceParameterData");
+    return Guarded(op, false, [&] {
+        // Every conversion runs before the first append, so a failure leaves
+        // the parameter buffer as it was.
+        Bytes value;
+        switch (config.paraType) {
+        case 1:
+            if (config.paraText.empty() || GetParaStr(std::move(config.paraText), value) == 0)
+                return op.Fail();
+            break;
+        case 6: {
+            unsigned char scratch[4] = {};
+            if (!UnsignedIntToInt32(config.paraInt32, scratch)) return op.Fail();
+            value.assign(scratch, scratch + 4);
+            break;
+        }
+        case 9:
+            value.push_back(config.paraByte);
+            break;
+        case 10:
+            value.assign(config.paraSixBytes, config.paraSixBytes + 6);
+            break;
+        default:
+            return op.Fail();
+        }
+        unsigned char key[2] = {};
+        if (!UnsignedIntToUInt16(config.paraKey, key)) return op.Fail();
+        unsigned char length[4] = {};
+        if (!UnsignedIntToInt32(static_cast<int>(value.size() + 7), length)) return op.Fail();
+
+        m_vecParameter.reserve(m_vecParameter.size() + 7 + value.size());
+        m_vecParameter.insert(m_vecParameter.end(), length, length + 4);
+        m_vecParameter.insert(m_vecParameter.end(), key, key + 2);
+        m_vecParameter.push_back(static_cast<unsigned char>(config.paraType));
+        gpenc::detail::Append(m_vecParameter, value);
+        return op.Done();
+    });
+}
+
+int CEncoder::GetParaStr(std::string paraStr, std::vector<unsigned char>& out) {
+    static constexpr Op op = Operation("CEncoder::GetParaStr");
+    return Guarded(
+        op, 0,
+        [&] {
+            if (paraStr.empty()) {
+                op.Error({")目标字符串为空。"});
+                return op.Return(0);
+            }
+            out.insert(out.begin(), paraStr.begin(), paraStr.end());
+            return op.Return(static_cast<int>(out.size()));
+        },
+        [&] { return "(要转换的字符串为paraStr= " + paraStr; });
+}
+
+bool CEncoder::UnsignedIntToUInt16(unsigned int value, unsigned char* dest) {
+    static constexpr Op op = Operation("CEncoder::UnsignedIntToUInt16");
+    return Guarded(
+        op, false,
+        [&] {
+            // Callers zero the destination, so a zero needs no bytes written.
+            if (value == 0) return op.Done();
+            // Least significant byte first, then turned around: the wire order
+            // comes out most significant first on any host.
+            unsigned char scratch[2];
+            gpenc::detail::StoreLE<2>(scratch, value);
+            if (!ChangeOrder(2, scratch)) return op.Fail();
+            std::memcpy(dest, scratch, 2);
+            return op.Done();
+        },
+        [&] { return "(UInt16数字key= " + std::to_string(static_cast<int>(value)); });
+}
+
+bool CEncoder::UnsignedIntToInt32(int value, unsigned char* dest) {
+    static constexpr Op op = Operation("CEncoder::UnsignedIntToUInt32");
+    return Guarded(
+        op, false,
+        [&] {
+            if (value == 0) return op.Done();
+            unsigned char scratch[4];
+            gpenc::detail::StoreLE<4>(scratch, static_cast<std::uint32_t>(value));
+            if (!ChangeOrder(4, scratch)) return op.Fail();
+            std::memcpy(dest, scratch, 4);
+            return op.Done();
+        },
+        [&] { return "(UInt32数字key= " + std::to_string(value); });
+}
+
+bool CEncoder::ChangeOrder(int count, unsigned char* bytes) {
+    static constexpr Op op = Operation("CEncoder::ChangeOrder");
+    return Guarded(op, false, [&] {
+        // The scratch holds 8 bytes; a count outside 1..8 is refused like 0.
+        if (count <= 0 || count > 8) return op.Fail();
+        unsigned char scratch[8];
+        std::memcpy(scratch, bytes, static_cast<std::size_t>(count));
+        std::reverse_copy(scratch, scratch + count, bytes);
+        return op.Done();
+    });
+}
+
+bool CEncoder::AppendParameters(const ParamSource* params, std::size_t count, bool continued) {
+    ParameterConfig config;
+    for (std::size_t i = 0; i < count; ++i) {
+        if ((i > 0 || continued) && !initParameterConfig(config)) return false;
+        const ParamSource& p = params[i];
+        config.paraType = p.kind;
+        config.paraKey = p.key;
+        switch (p.kind) {
+        case 1: config.paraText = *p.text; break;
+        case 6: config.paraInt32 = p.int32; break;
+        case 9: config.paraByte = p.byte; break;
+        default: break;
+        }
+        // The reset that follows clears the text, so it may be moved out.
+        if (!SetOnceParameterData(std::move(config))) return false;
+    }
+    return true;
+}
+
+// ---------------------------------------------------------------------------
+// GP frame
+// ---------------------------------------------------------------------------
+
+int CEncoder::Change16To10(const char* text) {
+    static constexpr Op op = Operation("CEncoder::Change16To10");
+    return Guarded(
+        op, -1,
+        [&] {
+            if (text == nullptr || *text == '\0') return op.Return(0);
+            std::uint32_t value = 0;  // 32-bit and wrapping, read back as signed
+            for (const char* p = text; *p != '\0'; ++p) {
+                const char c = *p;
+                std::uint32_t digit;
+                if (c >= '0' && c <= '9') {
+                    digit = static_cast<std::uint32_t>(c - '0');
+                } else if (c >= 'a' && c <= 'f') {
+                    digit = static_cast<std::uint32_t>(c - 'a' + 10);
+                } else if (c >= 'A' && c <= 'F') {
+                    digit = static_cast<std::uint32_t>(c - 'A' + 10);
+                } else {
+                    op.Error({")16进制遇到非法字符:", text});
+                    return op.Return(-1);
+                }
+                value = value * 16 + digit;
+            }
+            return op.Return(static_cast<int>(value));
+        },
+        [&] { return std::string(text != nullptr ? text : ""); });
+}
+
+bool CEncoder::SetBodyData(int command) {
+    static constexpr Op op = Operation("CEncoder::SetBodyData");
+    return Guarded(op, false, [&] {
+        unsigned char word[2] = {};
+        unsigned char dword[4] = {};
+        static const unsigned char kNoSession[16] = {};
+
+        const int version = Change16To10("1");
+        if (version < 0 || !UnsignedIntToUInt16(static_cast<unsigned int>(version), word))
+            return op.Fail();
+        m_vecBody.reserve(m_vecBody.size() + 26);
+        m_vecBody.insert(m_vecBody.begin(), word, word + 2);
+
+        // The login (command 1) goes out before there is a session; every other
+        // command fetches the id once, when the object's is still all zero.
+        if (command != 1 && std::memcmp(m_bySession, kNoSession, sizeof kNoSession) == 0)
+            CSessionData::GetSession(m_bySession);
+        m_vecBody.insert(m_vecBody.end(), m_bySession, m_bySession + 16);
+
+        // The command goes through its hexadecimal text, so a negative number
+        // (eight digits from 8 up) comes back negative and is refused.
+        std::fill(std::begin(word), std::end(word), 0);
+        char hex[12];
+        std::snprintf(hex, sizeof hex, "%x", static_cast<unsigned int>(command));
+        const int cmd = Change16To10(hex);
+        if (cmd < 0 || !UnsignedIntToUInt16(static_cast<unsigned int>(cmd), word)) return op.Fail();
+        m_vecBody.insert(m_vecBody.end(), word, word + 2);
+
+        if (!UnsignedIntToInt32(static_cast<int>(m_vecParameter.size()), dword)) return op.Fail();
+        m_vecBody.insert(m_vecBody.end(), dword, dword + 4);
+
+        std::fill(std::begin(word), std::end(word), 0);
+        m_vecBody.insert(m_vecBody.end(), word, word + 2);
+        return op.Done();
+    });
+}
+
+bool CEncoder::SetHeaderData() {
+    static constexpr Op op = Operation("CEncoder::SetHeaderData");
+    return Guarded(op, false, [&] {
+        static const unsigned char kMagic[2] = {'G', 'P'};
+        m_vecHeader.insert(m_vecHeader.begin(), kMagic, kMagic + 2);
+        unsigned char word[2] = {};
+        if (!UnsignedIntToUInt16(static_cast<unsigned int>(m_vecBody.size()), word)) return op.Fail();
+        m_vecHeader.insert(m_vecHeader.end(), word, word + 2);
+        return op.Done();
+    });
+}
+
+bool CEncoder::FinishFrame(int command, std::vector<unsigned char>& out) {
+    if (!SetBodyData(command) || !SetHeaderData()) return false;
+    out.reserve(out.size() + m_vecHeader.size() + m_vecBody.size() + m_vecParameter.size());
+    out.insert(out.begin(), m_vecHeader.begin(), m_vecHeader.end());
+    gpenc::detail::Append(out, m_vecBody);
+    gpenc::detail::Append(out, m_vecParameter);
+    return true;
+}
+
+bool CEncoder::VectorToHexChr(std::vector<unsigned char> bytes, std::string& text) {
+    static const char kDigits[] = "0123456789abcdef";
+    text.reserve(text.size() + 2 * bytes.size());
+    for (unsigned char b : bytes) {
+        text += kDigits[b >> 4];
+        text += kDigits[b & 0x0F];
+    }
+    return true;
+}
+
+bool CEncoder::CommonData(int type, std::vector<unsigned char>& out) {
+    static constexpr Op op = Operation("CEncoder::CommonData");
+    return Guarded(op, false, [&] {
+        if (type != 2 && type != 4) return op.Fail();
+        if (!SetBodyData(type) || !SetHeaderData()) return op.Fail();
+        // A parameterless frame: the parameter buffer is not copied.
+        out.reserve(out.size() + m_vecHeader.size() + m_vecBody.size());
+        out.insert(out.begin(), m_vecHeader.begin(), m_vecHeader.end());
+        gpenc::detail::Append(out, m_vecBody);
+        return op.Done();
+    });
+}
+
+// ---------------------------------------------------------------------------
+// User login
+// ---------------------------------------------------------------------------
+
+namespace {
+
+// Texts 2, 4 and 6 are not checked up front; the parameter step refuses them
+// when empty, after the parameters before them went out.
+bool LoginValid(const sUserLogin* login) {
+    return login != nullptr && !login->loginText0.empty() && !login->loginText1.empty() &&
+           !login->loginText3.empty() && !login->loginText5.empty() && !login->loginText7.empty();
+}
+
+}  // namespace
+
+bool CEncoder::UserLogin(sUserLogin* login, std::vector<unsigned char>& out) {
+    static constexpr Op op = Operation("CEncoder::UserLogin");
+    return Guarded(op, false, [&] {
+        if (!LoginValid(login) || !SetLoginParameterData(login) || !FinishFrame(1, out))
+            return op.Fail();
+        return op.Done();
+    });
+}
+
+bool CEncoder::SetLoginParameterData(sUserLogin* login) {
+    static constexpr Op op = Operation("CEncoder::SetLoginParameterData");
+    return Guarded(op, false, [&] {
+        if (!LoginValid(login)) return op.Fail();
+        const ParamSource params[] = {
+            ParamSource::Text(0, login->loginText0), ParamSource::Text(1, login->loginText1),
+            ParamSource::Text(2, login->loginText2), ParamSource::Text(3, login->loginText3),
+            ParamSource::Text(4, login->loginText4), ParamSource::Text(5, login->loginText5),
+            ParamSource::Text(6, login->loginText6), ParamSource::Text(7, login->loginText7),
+        };
+        if (!AppendParameters(params, std::size(params))) return op.Fail();
+        return op.Done();
+    });
+}

@@ -1,0 +1,107 @@
+// The logging and failure frame that every encoder operation follows: entry and
+// exit records at DEBUG, failure records at ERROR, and a guarded region that
+// turns a caught framework exception into a logged failure value.
+#pragma once
+
+#include "gpenc/Host.h"
+
+#include <initializer_list>
+#include <string>
+#include <string_view>
+#include <utility>
+
+namespace gpenc::detail {
+
+enum Level : int { kDebug = 10000, kError = 40000 };
+
+inline bool Enabled(Level level) { return NSLog::CLog::_logger.isEnabledFor(level); }
+
+// Converts UTF-8 text (the library's own texts, the caller's narrow texts) to
+// what log4cplus takes. This is the one place that knows whether log4cplus was
+// built narrow or wide.
+log4cplus::tstring ToLogText(std::string_view utf8);
+
+// Writes one record made of `parts` if the logger is enabled for `level`.
+// Nothing is composed when the level is off.
+void Write(Level level, const char* file, int line, std::initializer_list<std::string_view> parts);
+
+// The texts of one operation. Records read "(" name close mark, e.g.
+// "(CEncoder::UserLogin) 开始>>>>>". A few operations log under another name or
+// with the full-width "）"; those differences are set here, once per operation.
+struct Op {
+    const char* file;
+    const char* name;
+    const char* close = ")";
+    const char* exitMark = " 结束<<<<<";
+    const char* guardName = nullptr;   // name in the exception record and the exit after it
+    const char* guardClose = ")";      // bracket after it in the exception record
+
+    constexpr Op(const char* f, const char* n) : file(f), name(n) {}
+    constexpr Op WithClose(const char* c) const { Op o = *this; o.close = c; return o; }
+    constexpr Op WithExitMark(const char* m) const { Op o = *this; o.exitMark = m; return o; }
+    constexpr Op WithGuardName(const char* n) const { Op o = *this; o.guardName = n; return o; }
+    constexpr Op WithGuardClose(const char* c) const { Op o = *this; o.guardClose = c; return o; }
+
+    // DEBUG "(name） 开始>>>>>": the extra entry record some operations write
+    // before their guarded region.
+    void PreEnter(int line = __builtin_LINE()) const { Debug({"）", " 开始>>>>>"}, line); }
+    void Enter(int line = __builtin_LINE()) const { Debug({close, " 开始>>>>>"}, line); }
+    void Exit(int line = __builtin_LINE()) const { Debug({close, exitMark}, line); }
+
+    // Exit record, then `result` (Return) or true (Done): the success path's last step.
+    template <class R>
+    R Return(R result, int line = __builtin_LINE()) const { Exit(line); return result; }
+    bool Done(int line = __builtin_LINE()) const { Exit(line); return true; }
+
+    // ERROR "(name)运行失败", the exit record, then `failure`.
+    template <class R>
+    R FailWith(R failure, int line = __builtin_LINE()) const {
+        Error({close, "运行失败"}, line);
+        Exit(line);
+        return failure;
+    }
+    bool Fail(int line = __builtin_LINE()) const { return FailWith(false, line); }
+
+    // Records with a particular text after "(name": `parts` follow the name.
+    void Debug(std::initializer_list<std::string_view> parts, int line = __builtin_LINE()) const {
+        Record(kDebug, name, parts, line);
+    }
+    void Error(std::initializer_list<std::string_view> parts, int line = __builtin_LINE()) const {
+        Record(kError, name, parts, line);
+    }
+
+    // The exception handler's two records: ERROR "(guard name)运行失败,错误信息为: "
+    // + the exception's message + `context`, then the exit record under the
+    // guard name.
+    void Caught(CException* e, std::string_view context, int line) const;
+
+private:
+    void Record(Level level, const char* n, std::initializer_list<std::string_view> parts,
+                int line) const;
+};
+
+// Runs `body` inside the guarded region of `op`: writes the entry record, runs
+// the work and returns its result. A CException* thrown inside is released,
+// logged with `context()` appended to its message, and turned into `failure`.
+// Any other exception passes to the caller.
+template <class R, class Body, class Context>
+R Guarded(const Op& op, R failure, Body&& body, Context&& context, int line = __builtin_LINE()) {
+    try {
+        op.Enter(line);
+        return std::forward<Body>(body)();
+    } catch (CException* e) {
+        if (Enabled(kError)) {
+            op.Caught(e, context(), line);
+        } else {
+            op.Caught(e, {}, line);
+        }
+        return failure;
+    }
+}
+
+template <class R, class Body>
+R Guarded(const Op& op, R failure, Body&& body, int line = __builtin_LINE()) {
+    return Guarded(op, failure, std::forward<Body>(body), [] { return std::string_view{}; }, line);
+}
+
+}  // namespace gpenc::detail

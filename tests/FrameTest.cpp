@@ -1,0 +1,266 @@
+// Parameter records, the GP frame, CommonData and the login frame, byte for byte.
+#include "Hex.h"
+#include "LogCapture.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+using gpenc::test::Hex;
+using gpenc::test::LogCapture;
+using gpenc::test::ToHex;
+using Bytes = std::vector<unsigned char>;
+
+namespace {
+
+const unsigned char kSessionA[16] = {0xa0, 0xa1, 0xa2, 0xa3, 0xa4, 0xa5, 0xa6, 0xa7,
+                                     0xa8, 0xa9, 0xaa, 0xab, 0xac, 0xad, 0xae, 0xaf};
+const unsigned char kSessionB[16] = {0xb0, 0xb1, 0xb2, 0xb3, 0xb4, 0xb5, 0xb6, 0xb7,
+                                     0xb8, 0xb9, 0xba, 0xbb, 0xbc, 0xbd, 0xbe, 0xbf};
+const unsigned char kNoSession[16] = {};
+
+class FrameTest : public ::testing::Test {
+protected:
+    void SetUp() override { CSessionData::SetSession(kSessionA); }
+    void TearDown() override { CSessionData::SetSession(kNoSession); }
+    LogCapture log{60000};  // quiet unless a test asks for records
+};
+
+ParameterConfig Param(int type, unsigned int key) {
+    ParameterConfig c;
+    c.paraType = type;
+    c.paraKey = key;
+    return c;
+}
+ParameterConfig Text(unsigned int key, std::string text) {
+    ParameterConfig c = Param(1, key);
+    c.paraText = std::move(text);
+    return c;
+}
+ParameterConfig Int32(unsigned int key, int v) {
+    ParameterConfig c = Param(6, key);
+    c.paraInt32 = v;
+    return c;
+}
+ParameterConfig Byte(unsigned int key, unsigned char v) {
+    ParameterConfig c = Param(9, key);
+    c.paraByte = v;
+    return c;
+}
+
+struct RecordCase {
+    const char* name;
+    ParameterConfig config;
+    const char* bytes;
+};
+
+TEST_F(FrameTest, ParameterRecordsEncodeBigEndian) {
+    ParameterConfig six = Param(10, 2);
+    const unsigned char sixBytes[6] = {0xb0, 0xb1, 0xb2, 0xb3, 0xb4, 0xb5};
+    std::memcpy(six.paraSixBytes, sixBytes, 6);
+    ParameterConfig intWithText = Int32(3, 0x01020304);
+    intWithText.paraText = "ignored";
+
+    const RecordCase cases[] = {
+        {"text abc", Text(3, "abc"), "00 00 00 0a 00 03 01 61 62 63"},
+        {"int32 5", Int32(0, 5), "00 00 00 0b 00 00 06 00 00 00 05"},
+        {"int32 -2", Int32(1, -2), "00 00 00 0b 00 01 06 ff ff ff fe"},
+        {"int32 0 key 0", Int32(0, 0), "00 00 00 0b 00 00 06 00 00 00 00"},
+        {"int32 min", Int32(0x1234, INT32_MIN), "00 00 00 0b 12 34 06 80 00 00 00"},
+        {"byte 2a", Byte(1, 0x2a), "00 00 00 08 00 01 09 2a"},
+        {"six bytes", six, "00 00 00 0d 00 02 0a b0 b1 b2 b3 b4 b5"},
+        {"key 65536 keeps low bits", Byte(65536, 1), "00 00 00 08 00 00 09 01"},
+        {"key 65537 keeps low bits", Byte(65537, 1), "00 00 00 08 00 01 09 01"},
+        {"key ffff", Byte(0xffff, 0), "00 00 00 08 ff ff 09 00"},
+        {"one character", Text(0, "x"), "00 00 00 08 00 00 01 78"},
+        {"embedded zero", Text(5, std::string("a\0b", 3)), "00 00 00 0a 00 05 01 61 00 62"},
+        {"int kind ignores text", intWithText, "00 00 00 0b 00 03 06 01 02 03 04"},
+    };
+    for (const auto& c : cases) {
+        CEncoder e;
+        ASSERT_TRUE(GpencTestAccess::SetOnceParameterData(e, c.config)) << c.name;
+        EXPECT_EQ(ToHex(GpencTestAccess::Parameters(e)), ToHex(Hex(c.bytes))) << c.name;
+    }
+}
+
+TEST_F(FrameTest, LongTextCountsEveryByte) {
+    CEncoder e;
+    ASSERT_TRUE(GpencTestAccess::SetOnceParameterData(e, Text(0, std::string(300, 'z'))));
+    const Bytes& p = GpencTestAccess::Parameters(e);
+    ASSERT_EQ(p.size(), 307u);
+    EXPECT_EQ(ToHex(Bytes(p.begin(), p.begin() + 7)), "00 00 01 33 00 00 01");
+}
+
+TEST_F(FrameTest, RefusedKindsLeaveEarlierRecords) {
+    const ParameterConfig refused[] = {Param(0, 1), Param(2, 1),  Param(3, 1), Param(4, 1),
+                                       Param(5, 1), Param(7, 1),  Param(8, 1), Param(11, 1),
+                                       Param(-1, 1), Text(1, "")};
+    for (const auto& config : refused) {
+        CEncoder e;
+        ASSERT_TRUE(GpencTestAccess::SetOnceParameterData(e, Byte(1, 0x2a)));
+        EXPECT_FALSE(GpencTestAccess::SetOnceParameterData(e, config)) << config.paraType;
+        EXPECT_EQ(ToHex(GpencTestAccess::Parameters(e)), "00 00 00 08 00 01 09 2a") << config.paraType;
+    }
+}
+
+TEST_F(FrameTest, ResetKeepsByteAndBytes) {
+    CEncoder e;
+    ParameterConfig c = Text(9, "abc");
+    c.paraInt32 = 4;
+    c.paraByte = 7;
+    c.paraSixBytes[5] = 1;
+    c.paraBytes = {1, 2};
+    ASSERT_TRUE(GpencTestAccess::initParameterConfig(e, c));
+    EXPECT_EQ(c.paraType, 0);
+    EXPECT_EQ(c.paraKey, 0u);
+    EXPECT_TRUE(c.paraText.empty());
+    EXPECT_EQ(c.paraInt32, 0);
+    EXPECT_EQ(c.paraSixBytes[5], 0);
+    EXPECT_EQ(c.paraByte, 7);
+    EXPECT_EQ(c.paraBytes, (Bytes{1, 2}));
+}
+
+TEST_F(FrameTest, Change16To10) {
+    const struct {
+        const char* text;
+        int value;
+    } cases[] = {
+        {nullptr, 0}, {"", 0},      {"1a", 26},          {"1A", 26}, {"0010", 16},
+        {"0x10", -1}, {"-1", -1},   {"ffffffff", -1},    {" 1", -1}, {"7fffffff", 0x7fffffff},
+        {"80000000", INT32_MIN},    {"123456789", 0x23456789},  // wraps at 32 bits
+    };
+    for (const auto& c : cases) {
+        CEncoder e;
+        EXPECT_EQ(GpencTestAccess::Change16To10(e, c.text), c.value) << (c.text ? c.text : "(null)");
+    }
+}
+
+TEST_F(FrameTest, ChangeOrderRefusesCountsOutsideItsScratch) {
+    CEncoder e;
+    unsigned char b[9] = {1, 2, 3, 4, 5, 6, 7, 8, 9};
+    EXPECT_FALSE(GpencTestAccess::ChangeOrder(e, 0, b));
+    EXPECT_FALSE(GpencTestAccess::ChangeOrder(e, -1, b));
+    EXPECT_FALSE(GpencTestAccess::ChangeOrder(e, 9, b));
+    EXPECT_TRUE(GpencTestAccess::ChangeOrder(e, 3, b));
+    EXPECT_EQ(ToHex(Bytes(b, b + 4)), "03 02 01 04");
+}
+
+TEST_F(FrameTest, VectorToHexChrAppendsLowerCase) {
+    CEncoder e;
+    std::string text = "x";
+    EXPECT_TRUE(GpencTestAccess::VectorToHexChr(e, Hex("7e 00 0a ff"), text));
+    EXPECT_EQ(text, "x7e000aff");
+}
+
+TEST_F(FrameTest, CommonDataFetchesTheSession) {
+    const struct {
+        int type;
+        bool ok;
+        const char* frame;
+    } cases[] = {
+        {2, true, "47 50 00 1a 00 01 a0 a1 a2 a3 a4 a5 a6 a7 a8 a9 aa ab ac ad ae af 00 02 00 00 00 00 00 00"},
+        {4, true, "47 50 00 1a 00 01 a0 a1 a2 a3 a4 a5 a6 a7 a8 a9 aa ab ac ad ae af 00 04 00 00 00 00 00 00"},
+        {3, false, ""}, {1, false, ""}, {0, false, ""}, {-2, false, ""},
+    };
+    for (const auto& c : cases) {
+        CEncoder e;
+        Bytes out;
+        EXPECT_EQ(e.CommonData(c.type, out), c.ok) << c.type;
+        EXPECT_EQ(ToHex(out), ToHex(Hex(c.frame))) << c.type;
+    }
+}
+
+// Nine bytes of a login record: length 8, key, kind 1, one character.
+const char kLogin94[] =
+    "47 50 00 1a 00 01 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 01 00 00 00 40 00 00"
+    "00 00 00 08 00 00 01 61  00 00 00 08 00 01 01 62  00 00 00 08 00 02 01 63"
+    "00 00 00 08 00 03 01 64  00 00 00 08 00 04 01 65  00 00 00 08 00 05 01 66"
+    "00 00 00 08 00 06 01 67  00 00 00 08 00 07 01 68";
+
+sUserLogin LoginAtoH() {
+    sUserLogin l;
+    l.loginText0 = "a";
+    l.loginText1 = "b";
+    l.loginText2 = "c";
+    l.loginText3 = "d";
+    l.loginText4 = "e";
+    l.loginText5 = "f";
+    l.loginText6 = "g";
+    l.loginText7 = "h";
+    return l;
+}
+
+TEST_F(FrameTest, LoginNeverFetchesTheSession) {
+    sUserLogin l = LoginAtoH();
+    CEncoder e;
+    Bytes out;
+    ASSERT_TRUE(e.UserLogin(&l, out));
+    EXPECT_EQ(ToHex(out), ToHex(Hex(kLogin94)));
+    EXPECT_EQ(std::memcmp(GpencTestAccess::Session(e), kNoSession, 16), 0);
+}
+
+TEST_F(FrameTest, LoginFailuresLeaveOutUntouched) {
+    using Field = std::string sUserLogin::*;
+    const Field fields[] = {&sUserLogin::loginText0, &sUserLogin::loginText1, &sUserLogin::loginText2,
+                            &sUserLogin::loginText3, &sUserLogin::loginText4, &sUserLogin::loginText5,
+                            &sUserLogin::loginText6, &sUserLogin::loginText7};
+    for (std::size_t i = 0; i < 8; ++i) {
+        sUserLogin l = LoginAtoH();
+        l.*fields[i] = "";
+        CEncoder e;
+        Bytes out = {0x99};
+        EXPECT_FALSE(e.UserLogin(&l, out)) << i;
+        EXPECT_EQ(out, Bytes{0x99}) << i;
+    }
+    CEncoder e;
+    Bytes out;
+    EXPECT_FALSE(e.UserLogin(nullptr, out));
+    EXPECT_TRUE(out.empty());
+}
+
+TEST_F(FrameTest, LongLoginText) {
+    sUserLogin l = LoginAtoH();
+    l.loginText3 = std::string(200, 'q');
+    CEncoder e;
+    Bytes out;
+    ASSERT_TRUE(e.UserLogin(&l, out));
+    ASSERT_EQ(out.size(), 94u + 199u);
+    EXPECT_EQ(ToHex(Bytes(out.begin() + 24, out.begin() + 28)), "00 00 01 07");  // 64 + 199
+    EXPECT_EQ(ToHex(Bytes(out.begin() + 54, out.begin() + 61)), "00 00 00 cf 00 03 01");
+}
+
+TEST_F(FrameTest, NonEmptyOutGetsHeaderInFront) {
+    CEncoder e;
+    Bytes out = {0xee, 0xff};
+    ASSERT_TRUE(e.CommonData(2, out));
+    EXPECT_EQ(ToHex(out),
+              "47 50 00 1a ee ff 00 01 a0 a1 a2 a3 a4 a5 a6 a7 a8 a9 aa ab ac ad ae af 00 02 00 00 00 00 00 00");
+}
+
+// A fetched id is kept: the store changing later does not reach an object
+// that already has one, and a second builder carries the first one's bytes.
+TEST_F(FrameTest, FetchedSessionIsNeverFetchedAgain) {
+    CEncoder e;
+    Bytes first, second;
+    ASSERT_TRUE(e.CommonData(2, first));
+    CSessionData::SetSession(kSessionB);
+    ASSERT_TRUE(e.CommonData(4, second));
+    EXPECT_EQ(ToHex(second),
+              "47 50 47 50 00 1a 00 34"
+              " 00 01 00 01 a0 a1 a2 a3 a4 a5 a6 a7 a8 a9 aa ab ac ad ae af 00 02 00 00 00 00 00 00"
+              " a0 a1 a2 a3 a4 a5 a6 a7 a8 a9 aa ab ac ad ae af 00 04 00 00 00 00 00 00");
+}
+
+TEST_F(FrameTest, CopiesCarryBuffersAndSession) {
+    CEncoder e;
+    Bytes out;
+    ASSERT_TRUE(e.CommonData(2, out));
+    CSessionData::SetSession(kSessionB);
+    CEncoder copy(e);
+    CEncoder assigned;
+    assigned = e;
+    EXPECT_EQ(std::memcmp(GpencTestAccess::Session(copy), kSessionA, 16), 0);
+    EXPECT_EQ(std::memcmp(GpencTestAccess::Session(assigned), kSessionA, 16), 0);
+}
+
+}  // namespace

@@ -1,0 +1,71 @@
+// Test support: records what the library logs, and injects framework
+// exceptions from inside a log call to reach the guarded regions.
+#pragma once
+
+#include "gpenc/Encoder.h"
+#include "gpenc/Host.h"
+
+#include <log4cplus/appender.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace gpenc::test {
+
+struct Record {
+    int level;
+    std::string text;
+    std::string file;
+    int line;
+
+    bool operator==(const Record& o) const {
+        return level == o.level && text == o.text && file == o.file;
+    }
+};
+
+// The exception a host would throw: a framework exception with a message.
+class TestException : public CException {
+public:
+    explicit TestException(std::wstring message) : CException(std::move(message)) { ++alive; }
+    ~TestException() override { --alive; }
+    static int alive;  // exceptions not yet released with Delete()
+};
+
+// Attaches a recording appender to the shared logger for its lifetime and
+// sets the logger's level (DEBUG unless told otherwise).
+class LogCapture {
+public:
+    explicit LogCapture(int level = 10000);
+    ~LogCapture();
+
+    const std::vector<Record>& records() const;
+    std::vector<std::string> texts() const;
+    std::vector<Record> errors() const;
+    void clear();
+
+    // The `occurrence`-th record whose text equals `text` throws `new
+    // TestException(message)` out of the log call instead of being recorded.
+    void ThrowAt(const std::string& text, int occurrence = 1, std::wstring message = L"boom");
+    // The same with an arbitrary action in place of the throw.
+    void OnRecord(std::function<void(const Record&)> action);
+
+private:
+    log4cplus::SharedAppenderPtr appender_;
+    int oldLevel_;
+};
+
+}  // namespace gpenc::test
+
+// Reaches the private steps of the encoder objects.
+struct GpencTestAccess {
+    static bool SetOnceParameterData(CEncoder& e, const ParameterConfig& c) { return e.SetOnceParameterData(c); }
+    static bool initParameterConfig(CEncoder& e, ParameterConfig& c) { return e.initParameterConfig(c); }
+    static int Change16To10(CEncoder& e, const char* text) { return e.Change16To10(text); }
+    static bool VectorToHexChr(CEncoder& e, const std::vector<unsigned char>& b, std::string& t) {
+        return e.VectorToHexChr(b, t);
+    }
+    static bool ChangeOrder(CEncoder& e, int count, unsigned char* bytes) { return e.ChangeOrder(count, bytes); }
+    static const std::vector<unsigned char>& Parameters(const CEncoder& e) { return e.m_vecParameter; }
+    static const unsigned char* Session(const CEncoder& e) { return e.m_bySession; }
+};

@@ -1,0 +1,211 @@
+// The logging and failure convention: records in order with level, text, file
+// and line; nested failures; caught framework exceptions.
+#include "Hex.h"
+#include "LogCapture.h"
+
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+
+using gpenc::test::LogCapture;
+using gpenc::test::Record;
+using gpenc::test::TestException;
+using Bytes = std::vector<unsigned char>;
+
+namespace {
+
+constexpr int D = 10000;
+constexpr int E = 40000;
+const std::string kFile = ".\\Encoder.cpp";
+
+sUserLogin Login() {
+    sUserLogin l;
+    l.loginText0 = l.loginText1 = l.loginText2 = l.loginText3 = "t";
+    l.loginText4 = l.loginText5 = l.loginText6 = l.loginText7 = "t";
+    return l;
+}
+
+std::vector<Record> Tail(const std::vector<Record>& all, std::size_t n) {
+    return std::vector<Record>(all.end() - static_cast<std::ptrdiff_t>(std::min(n, all.size())), all.end());
+}
+
+TEST(LogTest, ConstructorAndDestructorRecords) {
+    LogCapture log;
+    {
+        CEncoder e;
+        Bytes out;
+        ASSERT_TRUE(e.CommonData(2, out));
+        log.clear();
+    }
+    const std::vector<Record> expected = {
+        {D, "(CEncoder::~CEncoder） 开始>>>>>", kFile, 0},
+        {D, "(CEncoder::~CEncoder) 开始>>>>>", kFile, 0},
+        {D, "(CEncoder::~CEncoder) 结束<<<<<", kFile, 0},
+    };
+    ASSERT_EQ(log.records(), expected);
+    // Each record names the line of its own logging statement.
+    EXPECT_GT(log.records()[0].line, 0);
+    EXPECT_NE(log.records()[0].line, log.records()[1].line);
+    EXPECT_NE(log.records()[1].line, log.records()[2].line);
+
+    log.clear();
+    { CEncoder e; }
+    EXPECT_EQ(log.texts().front(), "(CEncoder::CEncoder) 开始>>>>>");
+    EXPECT_EQ(log.texts()[1], "(CEncoder::CEncoder) 结束<<<<<");
+}
+
+TEST(LogTest, OneParameterRecordWritesItsStepsInOrder) {
+    sUserLogin l = Login();
+    CEncoder e;
+    LogCapture log;
+    Bytes out;
+    ASSERT_TRUE(e.UserLogin(&l, out));
+    const std::vector<std::string> head = {
+        "(CEncoder::UserLogin) 开始>>>>>",
+        "(CEncoder::SetLoginParameterData) 开始>>>>>",
+        "(CEncoder::SetOnceParameterData) 开始>>>>>",
+        "(CEncoder::GetParaStr) 开始>>>>>",
+        "(CEncoder::GetParaStr) 结束<<<<<",
+        // key 0 writes nothing; the record length goes through ChangeOrder
+        "(CEncoder::UnsignedIntToUInt16) 开始>>>>>",
+        "(CEncoder::UnsignedIntToUInt16) 结束<<<<<",
+        "(CEncoder::UnsignedIntToUInt32) 开始>>>>>",
+        "(CEncoder::ChangeOrder) 开始>>>>>",
+        "(CEncoder::ChangeOrder) 结束<<<<<",
+        "(CEncoder::UnsignedIntToUInt32) 结束<<<<<",
+        "(CEncoder::SetOnceParameterData) 结束<<<<<",
+        "(CEncoder::initParameterConfig） 开始>>>>>",
+        "(CEncoder::initParameterConfig) 开始>>>>>",
+        "(CEncoder::initParameterConfig) 结束<<<<<",
+    };
+    const auto texts = log.texts();
+    ASSERT_GE(texts.size(), head.size());
+    EXPECT_EQ(std::vector<std::string>(texts.begin(), texts.begin() + head.size()), head);
+    EXPECT_EQ(texts.back(), "(CEncoder::UserLogin) 结束<<<<<");
+    EXPECT_TRUE(log.errors().empty());
+    for (const auto& r : log.records()) EXPECT_EQ(r.file, kFile) << r.text;
+}
+
+TEST(LogTest, NestedFailureLogsEveryLevelInnermostFirst) {
+    sUserLogin l = Login();
+    l.loginText4 = "";
+    CEncoder e;
+    LogCapture log;
+    Bytes out;
+    ASSERT_FALSE(e.UserLogin(&l, out));
+    const std::vector<Record> expected = {
+        {D, "(CEncoder::SetOnceParameterData) 开始>>>>>", kFile, 0},
+        {E, "(CEncoder::SetOnceParameterData)运行失败", kFile, 0},
+        {D, "(CEncoder::SetOnceParameterData) 结束<<<<<", kFile, 0},
+        {E, "(CEncoder::SetLoginParameterData)运行失败", kFile, 0},
+        {D, "(CEncoder::SetLoginParameterData) 结束<<<<<", kFile, 0},
+        {E, "(CEncoder::UserLogin)运行失败", kFile, 0},
+        {D, "(CEncoder::UserLogin) 结束<<<<<", kFile, 0},
+    };
+    EXPECT_EQ(Tail(log.records(), expected.size()), expected);
+    EXPECT_EQ(log.errors().size(), 3u);
+    EXPECT_TRUE(out.empty());
+}
+
+TEST(LogTest, LevelsOffWriteNothing) {
+    sUserLogin good = Login(), bad = Login();
+    bad.loginText2 = "";
+    for (int level : {20000, 60000}) {  // DEBUG off; everything off
+        LogCapture log(level);
+        CEncoder e1, e2;
+        Bytes out;
+        EXPECT_TRUE(e1.UserLogin(&good, out));
+        EXPECT_FALSE(e2.UserLogin(&bad, out));
+        if (level == 20000) {
+            EXPECT_EQ(log.errors().size(), 3u);
+            EXPECT_EQ(log.records().size(), 3u);
+        } else {
+            EXPECT_TRUE(log.records().empty());
+        }
+    }
+}
+
+TEST(LogTest, CaughtExceptionIsLoggedReleasedAndFails) {
+    CEncoder e;
+    Bytes out;
+    LogCapture log;
+    // The first ChangeOrder of a frame converts the protocol version.
+    log.ThrowAt("(CEncoder::ChangeOrder) 开始>>>>>", 1, L"磁盘已满");
+    EXPECT_FALSE(e.CommonData(2, out));
+    EXPECT_TRUE(out.empty());
+    EXPECT_EQ(TestException::alive, 0);
+    const std::vector<Record> errors = {
+        {E, "(CEncoder::ChangeOrder)运行失败,错误信息为: 磁盘已满", kFile, 0},
+        {E, "(CEncoder::UnsignedIntToUInt16)运行失败", kFile, 0},
+        {E, "(CEncoder::SetBodyData)运行失败", kFile, 0},
+        {E, "(CEncoder::CommonData)运行失败", kFile, 0},
+    };
+    EXPECT_EQ(log.errors(), errors);
+    const auto texts = log.texts();
+    const auto caught = std::find(texts.begin(), texts.end(), errors[0].text);
+    ASSERT_NE(caught, texts.end());
+    EXPECT_EQ(*(caught + 1), "(CEncoder::ChangeOrder) 结束<<<<<");
+}
+
+TEST(LogTest, ExceptionTextsCarryTheirContext) {
+    const struct {
+        const char* at;
+        int occurrence;
+        std::string error;
+    } cases[] = {
+        {"(CEncoder::GetParaStr) 结束<<<<<", 1,
+         "(CEncoder::GetParaStr)运行失败,错误信息为: boom(要转换的字符串为paraStr= t"},
+        {"(CEncoder::UnsignedIntToUInt16) 结束<<<<<", 2, "(CEncoder::UnsignedIntToUInt16)运行失败,错误信息为: boom(UInt16数字key= 1"},
+        {"(CEncoder::UnsignedIntToUInt32) 结束<<<<<", 1, "(CEncoder::UnsignedIntToUInt32)运行失败,错误信息为: boom(UInt32数字key= 8"},
+        {"(CEncoder::Change16To10) 结束<<<<<", 2, "(CEncoder::Change16To10)运行失败,错误信息为: boom1"},
+        {"(CEncoder::SetHeaderData) 开始>>>>>", 1, "(CEncoder::SetHeaderData)运行失败,错误信息为: boom"},
+    };
+    for (const auto& c : cases) {
+        sUserLogin l = Login();
+        CEncoder e;
+        Bytes out;
+        LogCapture log;
+        log.ThrowAt(c.at, c.occurrence);
+        EXPECT_FALSE(e.UserLogin(&l, out)) << c.at;
+        ASSERT_FALSE(log.errors().empty()) << c.at;
+        EXPECT_EQ(log.errors().front().text, c.error);
+        EXPECT_EQ(log.errors().back().text, "(CEncoder::UserLogin)运行失败");
+        EXPECT_TRUE(out.empty());
+    }
+    EXPECT_EQ(TestException::alive, 0);
+}
+
+TEST(LogTest, MessageIsCutToTheBuffer) {
+    CEncoder e;
+    Bytes out;
+    LogCapture log;
+    log.ThrowAt("(CEncoder::CommonData) 开始>>>>>", 1, std::wstring(600, L'x'));
+    EXPECT_FALSE(e.CommonData(2, out));
+    ASSERT_EQ(log.errors().size(), 1u);
+    EXPECT_EQ(log.errors()[0].text, "(CEncoder::CommonData)运行失败,错误信息为: " + std::string(511, 'x'));
+}
+
+TEST(LogTest, OtherExceptionsReachTheCaller) {
+    CEncoder e;
+    Bytes out;
+    LogCapture log;
+    log.OnRecord([](const Record& r) {
+        if (r.text == "(CEncoder::SetHeaderData) 开始>>>>>") throw std::runtime_error("not ours");
+    });
+    EXPECT_THROW(e.CommonData(2, out), std::runtime_error);
+    log.OnRecord(nullptr);
+}
+
+TEST(HostTest, ErrorMessageIsTerminatedWithinTheLimit) {
+    TestException ex(L"abcdef");
+    wchar_t buf[8];
+    unsigned int help = 7;
+    ASSERT_TRUE(ex.GetErrorMessage(buf, 4, &help));
+    EXPECT_EQ(std::wstring(buf), L"abc");
+    EXPECT_EQ(help, 0u);
+    EXPECT_FALSE(ex.GetErrorMessage(buf, 0));
+    ASSERT_TRUE(ex.GetErrorMessage(buf, 8));
+    EXPECT_EQ(std::wstring(buf), L"abcdef");
+}
+
+}  // namespace
