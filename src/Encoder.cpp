@@ -2,6 +2,7 @@
 #include "gpenc/Encoder.h"
 
 #include "Bytes.h"
+#include "EncoderParts.h"
 #include "Log.h"
 
 #include <algorithm>
@@ -15,10 +16,7 @@ using gpenc::detail::Op;
 
 namespace {
 
-// Records of CEncoder name the source file as the original Windows build did.
-constexpr const char kFile[] = ".\\Encoder.cpp";
-
-constexpr Op Operation(const char* name) { return Op(kFile, name); }
+constexpr Op Operation(const char* name) { return gpenc::detail::EncoderOp(name); }
 
 }  // namespace
 
@@ -57,18 +55,6 @@ CEncoder::~CEncoder() {
 // ---------------------------------------------------------------------------
 // Parameter records
 // ---------------------------------------------------------------------------
-
-struct CEncoder::ParamSource {
-    int kind;
-    unsigned int key;
-    const std::string* text;
-    int int32;
-    unsigned char byte;
-
-    static ParamSource Text(unsigned int key, const std::string& t) { return {1, key, &t, 0, 0}; }
-    static ParamSource Int32(unsigned int key, int v) { return {6, key, nullptr, v, 0}; }
-    static ParamSource Byte(unsigned int key, unsigned char b) { return {9, key, nullptr, 0, b}; }
-};
 
 bool CEncoder::initParameterConfig(ParameterConfig& config) {
     static constexpr Op op = Operation("CEncoder::initParameterConfig");
@@ -195,6 +181,7 @@ bool CEncoder::AppendParameters(const ParamSource* params, std::size_t count, bo
         case 1: config.paraText = *p.text; break;
         case 6: config.paraInt32 = p.int32; break;
         case 9: config.paraByte = p.byte; break;
+        case 10: std::copy(p.six, p.six + 6, config.paraSixBytes); break;
         default: break;
         }
         // The reset that follows clears the text, so it may be moved out.

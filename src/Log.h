@@ -104,4 +104,21 @@ R Guarded(const Op& op, R failure, Body&& body, int line = __builtin_LINE()) {
     return Guarded(op, failure, std::forward<Body>(body), [] { return std::string_view{}; }, line);
 }
 
+// The usual shape of a boolean operation: inside the guarded region of `op`,
+// a false `valid` or a false `work()` writes the failure record and the exit
+// record and gives false; otherwise the exit record and true. `valid` is the
+// operation's own check of its arguments; `work` runs only when it holds, and
+// the operations it calls log their own failures first. Every record carries
+// the line of the call.
+template <class Work>
+bool Checked(const Op& op, bool valid, Work&& work, int line = __builtin_LINE()) {
+    return Guarded(
+        op, false,
+        [&] {
+            if (!valid || !std::forward<Work>(work)()) return op.Fail(line);
+            return op.Done(line);
+        },
+        line);
+}
+
 }  // namespace gpenc::detail

@@ -68,4 +68,5 @@ struct GpencTestAccess {
     static bool ChangeOrder(CEncoder& e, int count, unsigned char* bytes) { return e.ChangeOrder(count, bytes); }
     static const std::vector<unsigned char>& Parameters(const CEncoder& e) { return e.m_vecParameter; }
     static const unsigned char* Session(const CEncoder& e) { return e.m_bySession; }
+    static bool SetPresetParameterData(CEncoder& e, sPreset* p) { return e.SetPresetParameterData(p); }
 };

@@ -6,6 +6,7 @@
 // as false and logged through the shared logger of gpenc/Host.h.
 #pragma once
 
+#include <array>
 #include <string>
 #include <vector>
 
@@ -52,9 +53,155 @@ struct sUserLogin {
     std::string loginText7;
 };
 
+// The interval and setting records. Each field goes out under the key its name
+// ends in; a text field must be non-empty unless its comment says otherwise.
+
+// Command 0x22.
+struct sCommitInterval {
+    unsigned char byte0 = 0;  // must be non-zero
+    std::string text1;
+    std::string text2;
+    std::string text3;
+    std::string text4;
+    std::string text5;
+    std::string text6;
+};
+
+// Command 0x06.
+struct sSoundSowing {
+    std::string text0;
+    std::string text1;
+};
+
+// Command 0x20.
+struct sListening {
+    std::string text2;
+    std::string text0;
+    unsigned char byte1 = 0;  // any value
+};
+
+// Command 0x23.
+struct sSimSetInterval {
+    std::string text0;
+    std::string text1;
+};
+
+// Command 0x25.
+struct sBlackoutInterval {
+    std::string text0;
+    std::string text1;
+};
+
+// Command 0x19.
+struct sVideo {
+    std::string text4;
+    std::string text0;
+    unsigned char byte1 = 0;  // any value
+    std::string text2;
+    int int3 = 0;  // must be non-zero
+};
+
+// Command 0x07.
+struct sAlarmHandle {
+    std::string text0;
+    std::string text1;
+    // 0 to 9; goes out as a one-byte text holding this value (3 as 0x03, not "3").
+    unsigned char byte2 = 0;
+    std::string text3;
+};
+
+// Command 0x18.
+struct sTimeInterval {
+    std::string text0;
+    int int1 = 0;  // must be non-zero; a negative value is sent as it is
+};
+
+// Command 0x21: `text0`, `count1`, then the first `count1` names, each under key 2.
+// A `count1` of -1 or 0, or above names2.size(), is refused; a negative count
+// other than -1 sends no names.
+struct sPreset {
+    std::string text0;
+    int count1 = 0;
+    std::vector<std::string> names2;
+};
+
+// The equipment requests (command 0x33): a JT/T 808 downlink request carried
+// as three texts, the terminal number (key 0), the JT/T 808 message id in
+// lower-case hexadecimal (key 1) and an argument text (key 2). The platform
+// builds the JT/T 808 message from them. Every record's `terminalNo` must be
+// non-empty.
+
+// The working record of every equipment request; as input of Cmd_EquipSetQuery
+// (0x8104, query terminal parameters) only `terminalNo` is read.
+struct sEquipsetQuery {
+    std::string terminalNo;
+    std::string strReserved;  // not read
+    int msgId = 0;            // JT/T 808 message id, at most 0xFFFF
+    std::string strMsgText;   // the argument text
+};
+
+// JT/T 808 0x8201, position information query.
+struct sEquipPositionInfoQuery {
+    std::string terminalNo;
+};
+
+// JT/T 808 0x8203, manual alarm confirmation; always sent with the argument "1".
+struct sAffirmAlarmInform {
+    std::string terminalNo;
+};
+
+// JT/T 808 0x8202, temporary position tracking: sent as "nInterval,nValidity".
+struct sEquipTempPositionTrack {
+    std::string terminalNo;
+    // Fields of the JT/T 808 message head that the platform fills in itself;
+    // not read.
+    std::string strPhoneNo;  // the terminal's phone number
+    int nSerialNo = 0;       // message serial number
+    int nInterval = 0;       // time interval, in seconds; 0 stops the tracking
+    int nValidity = 0;       // tracking validity period, in seconds
+};
+
+// JT/T 808 0x8105, terminal control. The argument is the command word, and for
+// words 1 and 2 the command parameters, as "1,url;apn;...;limit": the texts
+// below joined by ";", empty ones included.
+struct sEquipControl {
+    std::string terminalNo;
+    // Fields of the JT/T 808 message head that the platform fills in itself;
+    // not read.
+    std::string strPhoneNo;  // the terminal's phone number
+    int nSerialNo = 0;       // message serial number
+    // Command word: 1 wireless upgrade, 2 connect to a given server, 3 power
+    // off, 4 reset, 5 restore factory settings, 6 turn off data communication,
+    // 7 turn off all wireless communication. Any other word is refused.
+    int nCommand = 0;
+    std::string strCommandParams;  // not read: composed from the texts below
+    // Command word 1: URL, dial point name, dial user name, dial password,
+    // address, TCP port, UDP port, manufacturer id, hardware version, firmware
+    // version, time limit for connecting to the server.
+    std::array<std::string, 11> strUpgradeArgs;
+    // Command word 2: connection control (0 switch to the given server, 1 back
+    // to the default one: then only "2,1" is sent), supervision platform
+    // authentication code, dial point name, dial user name, dial password,
+    // address, TCP port, UDP port, time limit for connecting to the server.
+    std::array<std::string, 9> strConnectArgs;
+};
+
+// Track playback (command 0x11): the recorded track of one terminal between
+// two times, each carried as its six bytes as stored (neither converted nor
+// compared). Neither time may be six zero bytes.
+struct sTrackPlayback {
+    std::string terminalNo;
+    unsigned char byStartTime[6] = {};
+    unsigned char byEndTime[6] = {};
+};
+
 // ---------------------------------------------------------------------------
 // CEncoder: the GP frame and its command builders
 // ---------------------------------------------------------------------------
+
+namespace gpenc::detail {
+struct Op;  // the texts one operation logs under; see the library's Log.h
+}
 
 // Builds one GP frame: header ("GP", body length), 26-byte body (version,
 // session id, command number, parameter length, reserved word) and the
@@ -79,10 +226,44 @@ public:
     // carries sixteen zero bytes.
     bool UserLogin(sUserLogin* login, std::vector<unsigned char>& out);
 
+    // The platform commands. Each checks its input as its record describes,
+    // appends one parameter per field and returns true when the frame is in
+    // `out`. A null record, or one that fails its check, gives false with
+    // nothing appended; `out` changes only on success.
+
+    bool Cmd_sCommitInterval(sCommitInterval* interval, std::vector<unsigned char>& out);
+    bool Cmd_SoundSowing(sSoundSowing* sowing, std::vector<unsigned char>& out);
+    bool Cmd_sListening(sListening* listening, std::vector<unsigned char>& out);
+    bool Cmd_sSimSet(sSimSetInterval* simSet, std::vector<unsigned char>& out);
+    bool Cmd_sBlackout(sBlackoutInterval* blackout, std::vector<unsigned char>& out);
+    bool Cmd_sVideo(sVideo* video, std::vector<unsigned char>& out);
+    bool Cmd_AlarmHandle(sAlarmHandle* alarm, std::vector<unsigned char>& out);
+    bool Cmd_sTimeInterval(sTimeInterval* interval, std::vector<unsigned char>& out);
+    bool Cmd_sPreset(sPreset* preset, std::vector<unsigned char>& out);
+
+    bool Cmd_EquipSetQuery(sEquipsetQuery* query, std::vector<unsigned char>& out);
+    bool Cmd_EquipPositionInfoQuery(sEquipPositionInfoQuery* query, std::vector<unsigned char>& out);
+    bool Cmd_AffirmAlarmInform(sAffirmAlarmInform* inform, std::vector<unsigned char>& out);
+    bool Cmd_EquipTempPositionTrack(sEquipTempPositionTrack* track, std::vector<unsigned char>& out);
+    bool Cmd_EquipControl(sEquipControl* control, std::vector<unsigned char>& out);
+
+    // Command 3: the subscription number (non-zero, key 0) and, in the first
+    // form, a non-empty text (key 1).
+    bool Subscription(int number, std::string text, std::vector<unsigned char>& out);
+    bool Subscription(int number, std::vector<unsigned char>& out);
+
+    // Command 0x50: realtime data of one terminal (non-empty number, key 0).
+    bool Realtime(std::string terminalNo, std::vector<unsigned char>& out);
+    // Command 5: a photograph from one terminal; `byPhotoParam` (key 1) is
+    // carried unchanged.
+    bool Photograph(std::string terminalNo, unsigned char byPhotoParam, std::vector<unsigned char>& out);
+
+    bool TrackPlayback(sTrackPlayback* playback, std::vector<unsigned char>& out);
+
 private:
     friend struct GpencTestAccess;  // the unit tests reach the private steps
 
-    // One parameter as a setter emits it; defined in Encoder.cpp.
+    // One parameter as a setter emits it; defined in EncoderParts.h.
     struct ParamSource;
 
     bool initParameterConfig(ParameterConfig& config);
@@ -98,6 +279,30 @@ private:
     bool VectorToHexChr(std::vector<unsigned char> bytes, std::string& text);
 
     bool SetLoginParameterData(sUserLogin* login);
+
+    // The parameter steps of the platform commands: each repeats its builder's
+    // check and appends the parameters in ascending key order.
+    bool SetCommitParameterData(sCommitInterval* interval);
+    bool SetSoundSowingParameterData(sSoundSowing* sowing);
+    bool SetListeningParameterData(sListening* listening);
+    bool SetSimSetParameterData(sSimSetInterval* simSet);
+    bool SetBlackoutParameterData(sBlackoutInterval* blackout);
+    bool SetVideoParameterData(sVideo* video);
+    bool SetAlarmHandleParameterData(sAlarmHandle* alarm);
+    bool SetTimeIntervalParameterData(sTimeInterval* interval);
+    bool SetPresetParameterData(sPreset* preset);
+    bool SetEquipSetQueryParameterData(sEquipsetQuery* query);
+    bool SetSubscriptionParameterData(int number, std::string text);
+    bool SetSubscriptionParameterData(int number);
+    bool SetRealtimeParameterData(std::string terminalNo);
+    bool SetPhotographParameterData(std::string terminalNo, unsigned char byPhotoParam);
+    bool SetTrackPlaybackParameterData(sTrackPlayback* playback);
+
+    // The equipment requests: checks `request`, then sends its terminal number,
+    // `msgId` and the argument text `compose(*request)` as command 0x33.
+    template <class Request, class Compose>
+    bool SendEquipRequest(const gpenc::detail::Op& op, Request* request, int msgId, Compose compose,
+                          std::vector<unsigned char>& out);
 
     // Appends `count` parameters in order through one ParameterConfig, resetting
     // it with initParameterConfig between two of them (and before the first when

@@ -1,0 +1,311 @@
+// The platform command builders: parameter bytes and command numbers, refused
+// inputs with their failure records, and the order of a build's records.
+#include "Hex.h"
+#include "LogCapture.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <functional>
+
+using gpenc::test::Hex;
+using gpenc::test::LogCapture;
+using gpenc::test::ToHex;
+using Bytes = std::vector<unsigned char>;
+using Call = std::function<bool(CEncoder&, Bytes&)>;
+using Texts = std::vector<std::string>;
+
+namespace {
+
+const unsigned char kSession[16] = {0xa0, 0xa1, 0xa2, 0xa3, 0xa4, 0xa5, 0xa6, 0xa7,
+                                    0xa8, 0xa9, 0xaa, 0xab, 0xac, 0xad, 0xae, 0xaf};
+const char kHead[] = "47 50 00 1a 00 01 a0 a1 a2 a3 a4 a5 a6 a7 a8 a9 aa ab ac ad ae af";
+
+class CommandTest : public ::testing::Test {
+protected:
+    void SetUp() override { CSessionData::SetSession(kSession); }
+    void TearDown() override { CSessionData::SetSession(Bytes(16).data()); }
+    LogCapture log;
+};
+
+template <class R>
+Call With(bool (CEncoder::*builder)(R*, Bytes&), R record) {
+    return [=](CEncoder& e, Bytes& out) mutable { return (e.*builder)(&record, out); };
+}
+template <class R>
+Call Null(bool (CEncoder::*builder)(R*, Bytes&)) {
+    return [=](CEncoder& e, Bytes& out) { return (e.*builder)(nullptr, out); };
+}
+
+// "(CEncoder::name)运行失败" for each name.
+Texts Failed(std::initializer_list<const char*> names) {
+    Texts texts;
+    for (const char* n : names) texts.push_back(std::string("(CEncoder::") + n + ")运行失败");
+    return texts;
+}
+
+Texts Errors(const LogCapture& log) {
+    Texts texts;
+    for (const auto& r : log.errors()) texts.push_back(r.text);
+    return texts;
+}
+
+// The text of the last parameter record in a frame.
+std::string LastText(const Bytes& frame) {
+    std::size_t at = 30, last = 30;
+    for (; at + 4 <= frame.size(); at += (frame[at + 2] << 8) | frame[at + 3]) last = at;
+    return std::string(frame.begin() + static_cast<std::ptrdiff_t>(last) + 7, frame.end());
+}
+
+TEST_F(CommandTest, FramesCarryTheCommandAndParameters) {
+    const struct {
+        Call call;
+        const char* command;
+        const char* params;
+    } cases[] = {
+        {With(&CEncoder::Cmd_sCommitInterval, sCommitInterval{0xff, "a", "b", "c", "d", "e", "f"}), "00 22",
+         "00 00 00 08 00 00 09 ff  00 00 00 08 00 01 01 61  00 00 00 08 00 02 01 62  00 00 00 08 00 03 01 63"
+         "00 00 00 08 00 04 01 64  00 00 00 08 00 05 01 65  00 00 00 08 00 06 01 66"},
+        {With(&CEncoder::Cmd_SoundSowing, sSoundSowing{"ab", "c"}), "00 06",
+         "00 00 00 09 00 00 01 61 62  00 00 00 08 00 01 01 63"},
+        {With(&CEncoder::Cmd_sListening, sListening{"z", "y", 0}), "00 20",
+         "00 00 00 08 00 00 01 79  00 00 00 08 00 01 09 00  00 00 00 08 00 02 01 7a"},
+        {With(&CEncoder::Cmd_sSimSet, sSimSetInterval{"1", "2"}), "00 23",
+         "00 00 00 08 00 00 01 31  00 00 00 08 00 01 01 32"},
+        {With(&CEncoder::Cmd_sBlackout, sBlackoutInterval{"p", "q"}), "00 25",
+         "00 00 00 08 00 00 01 70  00 00 00 08 00 01 01 71"},
+        {With(&CEncoder::Cmd_sVideo, sVideo{"e", "a", 0xff, "c", -2}), "00 19",
+         "00 00 00 08 00 00 01 61  00 00 00 08 00 01 09 ff  00 00 00 08 00 02 01 63"
+         "00 00 00 0b 00 03 06 ff ff ff fe  00 00 00 08 00 04 01 65"},
+        {With(&CEncoder::Cmd_AlarmHandle, sAlarmHandle{"a", "b", 0, "d"}), "00 07",
+         "00 00 00 08 00 00 01 61  00 00 00 08 00 01 01 62  00 00 00 08 00 02 01 00  00 00 00 08 00 03 01 64"},
+        {With(&CEncoder::Cmd_sTimeInterval, sTimeInterval{"A", 5}), "00 18",
+         "00 00 00 08 00 00 01 41  00 00 00 0b 00 01 06 00 00 00 05"},
+        {With(&CEncoder::Cmd_sPreset, sPreset{"p", 3, {"x", "y", "z"}}), "00 21",
+         "00 00 00 08 00 00 01 70  00 00 00 0b 00 01 06 00 00 00 03"
+         "00 00 00 08 00 02 01 78  00 00 00 08 00 02 01 79  00 00 00 08 00 02 01 7a"},
+        {With(&CEncoder::Cmd_sPreset, sPreset{"p", -5, {}}), "00 21",
+         "00 00 00 08 00 00 01 70  00 00 00 0b 00 01 06 ff ff ff fb"},
+        // The caller's msgId and argument are not read.
+        {With(&CEncoder::Cmd_EquipSetQuery, sEquipsetQuery{"T1", "r", 0x8103, "x"}), "00 33",
+         "00 00 00 09 00 00 01 54 31  00 00 00 0b 00 01 01 38 31 30 34  00 00 00 08 00 02 01 30"},
+        {With(&CEncoder::Cmd_EquipPositionInfoQuery, sEquipPositionInfoQuery{"T1"}), "00 33",
+         "00 00 00 09 00 00 01 54 31  00 00 00 0b 00 01 01 38 32 30 31  00 00 00 08 00 02 01 30"},
+        {With(&CEncoder::Cmd_AffirmAlarmInform, sAffirmAlarmInform{"T1"}), "00 33",
+         "00 00 00 09 00 00 01 54 31  00 00 00 0b 00 01 01 38 32 30 33  00 00 00 08 00 02 01 31"},
+        {With(&CEncoder::Cmd_EquipTempPositionTrack, sEquipTempPositionTrack{"012345678901", "", 0, 30, 3600}),
+         "00 33",
+         "00 00 00 13 00 00 01 30 31 32 33 34 35 36 37 38 39 30 31"
+         "00 00 00 0b 00 01 01 38 32 30 32  00 00 00 0e 00 02 01 33 30 2c 33 36 30 30"},
+        {With(&CEncoder::Cmd_EquipTempPositionTrack, sEquipTempPositionTrack{"T", "", 0, 0, -1}), "00 33",
+         "00 00 00 08 00 00 01 54  00 00 00 0b 00 01 01 38 32 30 32  00 00 00 0b 00 02 01 30 2c 2d 31"},
+        {[](CEncoder& e, Bytes& o) { return e.Subscription(5, "x", o); }, "00 03",
+         "00 00 00 0b 00 00 06 00 00 00 05  00 00 00 08 00 01 01 78"},
+        {[](CEncoder& e, Bytes& o) { return e.Subscription(-1, o); }, "00 03", "00 00 00 0b 00 00 06 ff ff ff ff"},
+        {[](CEncoder& e, Bytes& o) { return e.Realtime("T1", o); }, "00 50", "00 00 00 09 00 00 01 54 31"},
+        {[](CEncoder& e, Bytes& o) { return e.Photograph("T", 0, o); }, "00 05",
+         "00 00 00 08 00 00 01 54  00 00 00 08 00 01 09 00"},
+        // Only the last byte of the start set, and the start after the end.
+        {With(&CEncoder::TrackPlayback, sTrackPlayback{"T", {0, 0, 0, 0, 0, 2}, {0, 0, 0, 0, 0, 1}}), "00 11",
+         "00 00 00 08 00 00 01 54  00 00 00 0d 00 01 0a 00 00 00 00 00 02  00 00 00 0d 00 02 0a 00 00 00 00 00 01"},
+    };
+    for (const auto& c : cases) {
+        CEncoder e;
+        Bytes out;
+        ASSERT_TRUE(c.call(e, out)) << c.params;
+        const Bytes params = Hex(c.params);
+        Bytes frame = Hex(std::string(kHead) + c.command);
+        frame.insert(frame.end(), {0, 0, 0, static_cast<unsigned char>(params.size()), 0, 0});
+        frame.insert(frame.end(), params.begin(), params.end());
+        EXPECT_EQ(ToHex(out), ToHex(frame));
+        EXPECT_TRUE(log.errors().empty()) << c.params;
+    }
+}
+
+TEST_F(CommandTest, RefusedInputsLeaveOutAndParametersAlone) {
+    const struct {
+        Call call;
+        Texts errors;
+    } cases[] = {
+        {Null(&CEncoder::Cmd_sCommitInterval), Failed({"Cmd_sCommitInterval"})},
+        {With(&CEncoder::Cmd_sCommitInterval, sCommitInterval{0, "a", "b", "c", "d", "e", "f"}),
+         Failed({"Cmd_sCommitInterval"})},
+        {With(&CEncoder::Cmd_SoundSowing, sSoundSowing{"a", ""}), Failed({"Cmd_SoundSowing"})},
+        {With(&CEncoder::Cmd_sListening, sListening{"z", "", 1}), Failed({"Cmd_sListening"})},
+        {With(&CEncoder::Cmd_sVideo, sVideo{"e", "a", 1, "c", 0}), Failed({"Cmd_sVideo"})},
+        {With(&CEncoder::Cmd_AlarmHandle, sAlarmHandle{"a", "b", 10, "d"}), Failed({"Cmd_AlarmHandle"})},
+        {With(&CEncoder::Cmd_sTimeInterval, sTimeInterval{"A", 0}), Failed({"Cmd_sTimeInterval"})},
+        {With(&CEncoder::Cmd_sPreset, sPreset{"p", -1, {}}), Failed({"Cmd_sPreset"})},
+        {With(&CEncoder::Cmd_sPreset, sPreset{"p", 4, {"x", "y", "z"}}), Failed({"Cmd_sPreset"})},
+        {Null(&CEncoder::Cmd_EquipSetQuery), Failed({"Cmd_EquipSetQuery"})},
+        {With(&CEncoder::Cmd_EquipPositionInfoQuery, sEquipPositionInfoQuery{}), Failed({"Cmd_EquipPositionInfoQuery"})},
+        {Null(&CEncoder::Cmd_EquipTempPositionTrack), Failed({"Cmd_EquipTempPositionTrack"})},
+        {With(&CEncoder::Cmd_EquipControl, sEquipControl{}), Failed({"usEquipControlData"})},
+        {[](CEncoder& e, Bytes& o) { return e.Subscription(0, "x", o); }, Failed({"Subscription"})},
+        {[](CEncoder& e, Bytes& o) { return e.Subscription(0, o); }, Failed({"Subscription"})},
+        {[](CEncoder& e, Bytes& o) { return e.Subscription(5, "", o); },
+         Failed({"SetSubscriptionParameterData", "Subscription"})},
+        {[](CEncoder& e, Bytes& o) { return e.Realtime("", o); }, Failed({"Realtime"})},
+        {[](CEncoder& e, Bytes& o) { return e.Photograph("", 1, o); }, Failed({"Photograph"})},
+        {With(&CEncoder::TrackPlayback, sTrackPlayback{"T", {}, {1}}), Failed({"TrackPlayback"})},
+        {With(&CEncoder::TrackPlayback, sTrackPlayback{"T", {1}, {}}), Failed({"TrackPlayback"})},
+    };
+    for (const auto& c : cases) {
+        CEncoder e;
+        Bytes out = {0x99};
+        log.clear();
+        EXPECT_FALSE(c.call(e, out)) << c.errors.back();
+        EXPECT_EQ(out, Bytes{0x99}) << c.errors.back();
+        EXPECT_TRUE(GpencTestAccess::Parameters(e).empty()) << c.errors.back();
+        EXPECT_EQ(Errors(log), c.errors);
+    }
+}
+
+// A count beyond the names is refused by the step on its own too; a count of
+// 0 fails on the empty name after keys 0 and 1 went out.
+TEST_F(CommandTest, PresetCountsInTheStep) {
+    sPreset beyond{"p", 4, {"x", "y", "z"}}, none{"p", 0, {"x"}};
+    CEncoder e1, e2;
+    Bytes out;
+    EXPECT_FALSE(GpencTestAccess::SetPresetParameterData(e1, &beyond));
+    EXPECT_TRUE(GpencTestAccess::Parameters(e1).empty());
+    EXPECT_FALSE(e2.Cmd_sPreset(&none, out));
+    EXPECT_TRUE(out.empty());
+    EXPECT_EQ(ToHex(GpencTestAccess::Parameters(e2)), "00 00 00 08 00 00 01 70 00 00 00 0b 00 01 06 00 00 00 00");
+    EXPECT_EQ(Errors(log), Failed({"SetPresetParameterData", "SetOnceParameterData", "SetPresetParameterData",
+                                   "Cmd_sPreset"}));
+}
+
+TEST_F(CommandTest, TerminalControlTexts) {
+    using Upgrade = decltype(sEquipControl::strUpgradeArgs);
+    using Connect = decltype(sEquipControl::strConnectArgs);
+    const Upgrade upgrade = {"url", "apn", "user", "pw", "addr", "7000", "7001", "MFR", "hw1", "fw2", "60"};
+    const Connect connect = {"0", "auth", "apn", "u", "p", "addr", "7000", "7001", "30"};
+    const struct {
+        int command;
+        Upgrade upgrade;
+        Connect connect;
+        const char* text;  // nullptr: refused
+    } cases[] = {
+        {1, upgrade, connect, "1,url;apn;user;pw;addr;7000;7001;MFR;hw1;fw2;60"},
+        {1, {}, connect, "1,;;;;;;;;;;"},
+        {2, upgrade, connect, "2,0;auth;apn;u;p;addr;7000;7001;30"},
+        {2, upgrade, {"1", "auth", "apn"}, "2,1"},  // back to the default server
+        {2, upgrade, {"10"}, "2,10;;;;;;;;"},
+        {3, upgrade, connect, "3"}, {4, upgrade, connect, "4"}, {5, upgrade, connect, "5"},
+        {6, upgrade, connect, "6"}, {7, upgrade, connect, "7"},
+        {0, upgrade, connect, nullptr}, {8, upgrade, connect, nullptr},
+    };
+    for (const auto& c : cases) {
+        sEquipControl control;
+        control.terminalNo = "T";
+        control.nCommand = c.command;
+        control.strUpgradeArgs = c.upgrade;
+        control.strConnectArgs = c.connect;
+        CEncoder e;
+        Bytes out;
+        log.clear();
+        ASSERT_EQ(e.Cmd_EquipControl(&control, out), c.text != nullptr) << c.command;
+        if (c.text != nullptr) {
+            EXPECT_EQ(LastText(out), c.text) << c.command;
+        } else {
+            EXPECT_TRUE(GpencTestAccess::Parameters(e).empty());
+            EXPECT_EQ(Errors(log), Failed({"SetEquipSetQueryParameterData", "usEquipControlData"}));
+        }
+    }
+}
+
+TEST_F(CommandTest, NonEmptyOutGetsTheHeaderInFront) {
+    CEncoder e;
+    Bytes out = {0xee, 0xff};
+    ASSERT_TRUE(e.Realtime("T", out));
+    EXPECT_EQ(ToHex(out), "47 50 00 1a ee ff 00 01 a0 a1 a2 a3 a4 a5 a6 a7 a8 a9 aa ab ac ad ae af"
+                          " 00 50 00 00 00 08 00 00 00 00 00 08 00 00 01 54");
+}
+
+// The records of one build, without those of the conversions inside
+// SetOnceParameterData and SetBodyData.
+Texts Steps(const LogCapture& log) {
+    Texts steps;
+    for (const auto& t : log.texts())
+        if (t.rfind("(CEncoder::GetParaStr", 0) != 0 && t.rfind("(CEncoder::Unsigned", 0) != 0 &&
+            t.rfind("(CEncoder::Change", 0) != 0)
+            steps.push_back(t);
+    return steps;
+}
+
+TEST_F(CommandTest, BuildWritesItsStepsInOrder) {
+    const Texts once = {"(CEncoder::SetOnceParameterData) 开始>>>>>", "(CEncoder::SetOnceParameterData) 结束<<<<<"};
+    const Texts reset = {"(CEncoder::initParameterConfig） 开始>>>>>", "(CEncoder::initParameterConfig) 开始>>>>>",
+                         "(CEncoder::initParameterConfig) 结束<<<<<"};
+    const Texts frame = {"(CEncoder::SetBodyData) 开始>>>>>", "(CEncoder::SetBodyData) 结束<<<<<",
+                         "(CEncoder::SetHeaderData) 开始>>>>>", "(CEncoder::SetHeaderData) 结束<<<<<"};
+    auto join = [](std::initializer_list<Texts> parts) {
+        Texts all;
+        for (const auto& p : parts) all.insert(all.end(), p.begin(), p.end());
+        return all;
+    };
+    sEquipControl control;
+    control.terminalNo = "T";
+    control.nCommand = 4;
+    const struct {
+        Call call;
+        Texts steps;
+    } cases[] = {
+        {With(&CEncoder::Cmd_AlarmHandle, sAlarmHandle{"a", "b", 3, "d"}),
+         join({{"(CEncoder::Cmd_AlarmHandle) 开始>>>>>", "(CEncoder::SetaAlarmHandleParameterData) 开始>>>>>"}, once,
+               reset, once, reset, once, reset, once, {"(CEncoder::SetaAlarmHandleParameterData) 结束<<<<<"}, frame,
+               {"(CEncoder::Cmd_AlarmHandle) 结束<<<<<"}})},
+        {With(&CEncoder::Cmd_EquipControl, control),
+         join({{"(CEncoder::usEquipControlData) 开始>>>>>",
+                "(CEncoder::usEquipControlData) 生成808数据开始<<<<<",
+                "(CEncoder::usEquipControlData) 生成808数据结束<<<<<",
+                "(CEncoder::SetEquipSetQueryParameterData) 开始>>>>>"},
+               once, reset, once, reset, once, {"(CEncoder::SetEquipSetQueryParameterData) 结束<<<<<"}, frame,
+               {"(CEncoder::usEquipControlData) 结束<<<<<"}})},
+    };
+    for (const auto& c : cases) {
+        CEncoder e;
+        Bytes out;
+        log.clear();
+        ASSERT_TRUE(c.call(e, out));
+        EXPECT_EQ(Steps(log), c.steps);
+    }
+}
+
+TEST_F(CommandTest, CaughtExceptions) {
+    const struct {
+        Call call;
+        const char* throwAt;
+        const char* lastText;  // of the frame built; nullptr: none
+        Texts errors;
+        const char* exitAfterCatch;
+    } cases[] = {
+        // Thrown before initParameterConfig's own region: the step catches it,
+        // under its own name rather than its tag.
+        {With(&CEncoder::Cmd_AlarmHandle, sAlarmHandle{"a", "b", 3, "d"}), "(CEncoder::initParameterConfig） 开始>>>>>",
+         nullptr,
+         {"(CEncoder::SetAlarmHandleParameterData)运行失败,错误信息为: boom", "(CEncoder::Cmd_AlarmHandle)运行失败"},
+         "(CEncoder::SetAlarmHandleParameterData) 结束<<<<<"},
+        // A failed reset does not keep the subscription text from going out.
+        {[](CEncoder& e, Bytes& o) { return e.Subscription(5, "x", o); }, "(CEncoder::initParameterConfig) 开始>>>>>",
+         "x", {"(CEncoder::initParameterConfig)运行失败,错误信息为: boom"}, "(CEncoder::initParameterConfig) 结束<<<<<"},
+    };
+    for (const auto& c : cases) {
+        CEncoder e;
+        Bytes out;
+        log.clear();
+        log.ThrowAt(c.throwAt);
+        EXPECT_EQ(c.call(e, out), c.lastText != nullptr);
+        log.OnRecord(nullptr);
+        EXPECT_EQ(Errors(log), c.errors);
+        EXPECT_EQ(c.lastText ? LastText(out) : ToHex(out), c.lastText ? c.lastText : "");
+        const Texts texts = log.texts();
+        const auto caught = std::find(texts.begin(), texts.end(), c.errors[0]);
+        ASSERT_LT(caught + 1, texts.end());
+        EXPECT_EQ(caught[1], c.exitAfterCatch);
+    }
+    EXPECT_EQ(gpenc::test::TestException::alive, 0);
+}
+
+}  // namespace
