@@ -3,6 +3,7 @@
 
 #include "Bytes.h"
 #include "Log.h"
+#include "ParaStr.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -126,17 +127,7 @@ bool CEncoder::SetOnceParameterData(ParameterConfig config) {
 
 int CEncoder::GetParaStr(std::string paraStr, std::vector<unsigned char>& out) {
     static constexpr Op op = Operation("CEncoder::GetParaStr");
-    return Guarded(
-        op, 0,
-        [&] {
-            if (paraStr.empty()) {
-                op.Error({")目标字符串为空。"});
-                return op.Return(0);
-            }
-            out.insert(out.begin(), paraStr.begin(), paraStr.end());
-            return op.Return(static_cast<int>(out.size()));
-        },
-        [&] { return "(要转换的字符串为paraStr= " + paraStr; });
+    return gpenc::detail::PrependParaStr(op, paraStr, out);
 }
 
 bool CEncoder::UnsignedIntToUInt16(unsigned int value, unsigned char* dest) {

@@ -4,6 +4,7 @@
 
 #include "Bytes.h"
 #include "Log.h"
+#include "ParaStr.h"
 
 #include <algorithm>
 #include <ctime>
@@ -47,23 +48,11 @@ constexpr std::size_t kExtensionBody = kExtensionSize - 12;
 constexpr std::size_t kExtensionTextRoom = 122;
 
 // The builders' own failure texts stand alone, without an operation name.
-void LogFailure(const char* text, int line = __builtin_LINE()) {
+void LogFailure(const char* text, int line) {
     gpenc::detail::Write(gpenc::detail::kError, kFile, line, {text});
 }
 
-// Staging, then serialising: logs which of the two failed. True when both went well.
-template <class Serialise>
-bool Serialised(bool staged, Serialise&& serialise) {
-    if (!staged) {
-        LogFailure("设置信息失败");
-        return false;
-    }
-    if (!serialise()) {
-        LogFailure("得到信息失败");
-        return false;
-    }
-    return true;
-}
+bool Finished(const Bytes&) { return true; }
 
 // The terminal parameter table of JT/T 808: each id range and its value type.
 // Ids outside every range have no type.
@@ -238,13 +227,7 @@ CEncoder_Standard& CEncoder_Standard::operator=(const CEncoder_Standard& other) 
 
 CEncoder_Standard::~CEncoder_Standard() {
     static constexpr Op op = Plain("CEncoder_Standard::~CEncoder_Standard");
-    try {
-        op.PreEnter();
-    } catch (CException* e) {
-        // Outside the guarded region there is nobody to report to, and a
-        // destructor must not throw: drop it.
-        e->Delete();
-    }
+    op.PreEnterNoThrow();
     Guarded(op, false, [&] {
         Bytes().swap(m_vecParmList);
         Bytes().swap(m_stCurParm.vecParmValue);
@@ -344,17 +327,7 @@ bool CEncoder_Standard::charTohex(std::string text, int& value) {
 
 int CEncoder_Standard::GetParaStr(std::string paraStr, std::vector<unsigned char>& out) {
     static constexpr Op op = Plain("CEncoder_Standard::GetParaStr");
-    return Guarded(
-        op, 0,
-        [&] {
-            if (paraStr.empty()) {
-                op.Error({")目标字符串为空。"});
-                return op.Return(0);
-            }
-            out.insert(out.begin(), paraStr.begin(), paraStr.end());
-            return op.Return(static_cast<int>(out.size()));
-        },
-        [&] { return "(要转换的字符串为paraStr= " + paraStr; });
+    return gpenc::detail::PrependParaStr(op, paraStr, out);
 }
 
 int CEncoder_Standard::DecToBCD(int value, unsigned char* out, int count) {
@@ -395,6 +368,31 @@ bool CEncoder_Standard::GetMsgHead() {
 bool CEncoder_Standard::GetMsgbody() { return true; }
 
 bool CEncoder_Standard::GetMsgEscape() { return true; }
+
+template <class Operation, class Stage, class Finish>
+bool CEncoder_Standard::BuildMessage(const Operation& op, bool ready, std::uint16_t msgId,
+                                     std::vector<unsigned char>& msg, Stage&& stage, Finish&& finish,
+                                     int line) {
+    return Guarded(
+        op, false,
+        [&] {
+            msg.clear();
+            if (ready) InitStandardMsgHead();
+            if (!ready || !stage()) {
+                LogFailure("设置信息失败", line);
+                return op.Return(false, line);
+            }
+            if (!GetMsgData(msgId, msg)) {
+                LogFailure("得到信息失败", line);
+                return op.Return(false, line);
+            }
+            if (!finish(msg)) return op.Return(false, line);
+            op.Exit(line);
+            InitStandardMsgHead();
+            return true;
+        },
+        line);
+}
 
 // ---------------------------------------------------------------------------
 // Terminal parameters (0x8103)
@@ -500,52 +498,29 @@ bool CEncoder_Standard::ParmSet_GetHeadInterval(EquipParmSet_EquipConfig config,
                                                 std::vector<unsigned char>& msg) {
     // This builder logs under the reset's name.
     static constexpr Op op = Marked("CEncoder_Standard::InitStandardMsgHead");
-    return Guarded(op, false, [&] {
-        msg.clear();
-        InitStandardMsgHead();
-        if (!Serialised(ParmSet_SetHeadInterval(std::move(config)),
-                        [&] { return GetMsgData(kParmSetId, msg); }))
-            return op.Return(false);
-        op.Exit();
-        InitStandardMsgHead();
-        return true;
-    });
+    return BuildMessage(
+        op, true, kParmSetId, msg, [&] { return ParmSet_SetHeadInterval(std::move(config)); }, Finished);
 }
 
 bool CEncoder_Standard::ParmSet_GetMainSericeIP(std::vector<EquipParmSet_EquipConfig> list,
                                                 std::vector<unsigned char>& msg) {
     static constexpr Op op = Marked("CEncoder_Standard::ParmSet_GetMainSericeIP");
-    return Guarded(op, false, [&] {
-        msg.clear();
-        InitStandardMsgHead();
-        if (!Serialised(ParmSet_SetMainSericeIP(std::move(list)),
-                        [&] { return GetMsgData(kParmSetId, msg); }))
-            return op.Return(false);
-        op.Exit();
-        InitStandardMsgHead();
-        return true;
-    });
+    return BuildMessage(
+        op, true, kParmSetId, msg, [&] { return ParmSet_SetMainSericeIP(std::move(list)); }, Finished);
 }
 
 bool CEncoder_Standard::ParmSet_Get808ParmSetVector(std::vector<EquipParmSet_EquipConfig> list,
                                                     std::vector<unsigned char>& msg) {
     // This builder shares the main-server builder's name in its records.
     static constexpr Op op = Marked("CEncoder_Standard::ParmSet_GetMainSericeIP");
-    return Guarded(op, false, [&] {
-        msg.clear();
-        if (list.empty() || list.front().strPhoneNo.empty()) {
-            LogFailure("设置信息失败");
-            return op.Return(false);
-        }
-        InitStandardMsgHead();
-        const std::string phone = list.front().strPhoneNo;
-        const bool staged = ParmSet_Set808ParmInfo(std::move(list)) &&
-                            SetMsgData_StandardMsgHead(kParmSetId, phone);
-        if (!Serialised(staged, [&] { return GetMsgData(kParmSetId, msg); })) return op.Return(false);
-        op.Exit();
-        InitStandardMsgHead();
-        return true;
-    });
+    const bool ready = !list.empty() && !list.front().strPhoneNo.empty();
+    return BuildMessage(
+        op, ready, kParmSetId, msg,
+        [&] {
+            const std::string phone = list.front().strPhoneNo;
+            return ParmSet_Set808ParmInfo(std::move(list)) && SetMsgData_StandardMsgHead(kParmSetId, phone);
+        },
+        Finished);
 }
 
 // ---------------------------------------------------------------------------
@@ -641,33 +616,19 @@ bool CEncoder_Standard::ParmSet_SetICInfoSetExtension(struct_EquipControl_SetIC 
 bool CEncoder_Standard::ParmSet_ICInfoSetStandard(struct_EquipControl_SetIC card,
                                                   std::vector<unsigned char>& msg) {
     static constexpr Op op = Marked("CEncoder_Standard::ParmSet_ICInfoSetStandard");
-    return Guarded(op, false, [&] {
-        InitStandardMsgHead();
-        if (!Serialised(ParmSet_SetICInfoSetStandard(std::move(card)),
-                        [&] { return GetMsgData(kPassThroughId, msg); }))
-            return op.Return(false);
-        if (msg.size() < kStandardSize || !WriteChecks(*this, msg, {{17, 143}})) return op.Return(false);
-        op.Exit();
-        InitStandardMsgHead();
-        return true;
-    });
+    return BuildMessage(
+        op, true, kPassThroughId, msg, [&] { return ParmSet_SetICInfoSetStandard(std::move(card)); },
+        [&](Bytes& m) { return m.size() >= kStandardSize && WriteChecks(*this, m, {{17, 143}}); });
 }
 
 bool CEncoder_Standard::ParmSet_ICInfoSetExtension(struct_EquipControl_SetIC card,
                                                    std::vector<unsigned char>& msg) {
     static constexpr Op op = Marked("CEncoder_Standard::ParmSet_ICInfoSetExtension");
-    return Guarded(op, false, [&] {
-        InitStandardMsgHead();
-        if (!Serialised(ParmSet_SetICInfoSetExtension(std::move(card)),
-                        [&] { return GetMsgData(kPassThroughId, msg); }))
-            return op.Return(false);
-        if (msg.size() < kExtensionSize ||
-            !WriteChecks(*this, msg, {{17, 143}, {145, 148}, {150, 271}}))
-            return op.Return(false);
-        op.Exit();
-        InitStandardMsgHead();
-        return true;
-    });
+    return BuildMessage(
+        op, true, kPassThroughId, msg, [&] { return ParmSet_SetICInfoSetExtension(std::move(card)); },
+        [&](Bytes& m) {
+            return m.size() >= kExtensionSize && WriteChecks(*this, m, {{17, 143}, {145, 148}, {150, 271}});
+        });
 }
 
 // ---------------------------------------------------------------------------

@@ -325,6 +325,14 @@ private:
     // The IC-card pages both layouts share, up to the card check byte;
     // `dataLength` is the inner packet's length word.
     void AppendCardPages(const struct_EquipControl_SetIC& card, std::uint16_t dataLength);
+    // The frame of every message builder, logging under `op` at the caller's
+    // `line`: empties `msg`; unless `ready`, logs "设置信息失败" and stops;
+    // resets, runs `stage`, serialises message `msgId` into `msg` and runs
+    // `finish(msg)`, logging "设置信息失败" or "得到信息失败" for the first two
+    // steps when they fail; resets again on success.
+    template <class Operation, class Stage, class Finish>
+    bool BuildMessage(const Operation& op, bool ready, std::uint16_t msgId, std::vector<unsigned char>& msg,
+                      Stage&& stage, Finish&& finish, int line = __builtin_LINE());
     // The number of body bytes GetMsgData appends for `msgId`.
     std::size_t BodyLength(std::uint32_t msgId) const;
 
