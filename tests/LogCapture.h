@@ -71,10 +71,6 @@ struct GpencTestAccess {
 
     // CEncoder_Standard
     using Std = CEncoder_Standard;
-    static bool charTohex(Std& e, const std::string& t, int& v) { return e.charTohex(t, v); }
-    static int GetParaStr(Std& e, const std::string& t, std::vector<unsigned char>& out) {
-        return e.GetParaStr(t, out);
-    }
     static bool SetMsgData_StandardMsgHead(Std& e, std::uint16_t id, const std::string& phone) {
         return e.SetMsgData_StandardMsgHead(id, phone);
     }
@@ -83,8 +79,6 @@ struct GpencTestAccess {
         return e.SetOnceParameterData(v);
     }
     static bool SetOncePageData(Std& e, MsgData_EquipParmSet_ParmListConfig& v) { return e.SetOncePageData(v); }
-    static void InitStandardMsgHead(Std& e) { e.InitStandardMsgHead(); }
-    static const StandardMsgHead& Head(const Std& e) { return e.m_stMsgHead; }
     static unsigned char ParmCount(const Std& e) { return e.m_byParmCount; }
     static const std::vector<unsigned char>& ParmList(const Std& e) { return e.m_vecParmList; }
     static const MsgData_EquipParmSet_ParmList& CurrentParm(const Std& e) { return e.m_stCurParm; }
