@@ -4,6 +4,7 @@
 #include "Bytes.h"
 #include "EncoderParts.h"
 #include "Log.h"
+#include "ParaStr.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -37,13 +38,7 @@ CEncoder& CEncoder::operator=(const CEncoder& other) = default;
 
 CEncoder::~CEncoder() {
     static constexpr Op op = Operation("CEncoder::~CEncoder");
-    try {
-        op.PreEnter();
-    } catch (CException* e) {
-        // Outside the guarded region there is nobody to report to, and a
-        // destructor must not throw: drop it.
-        e->Delete();
-    }
+    op.PreEnterNoThrow();
     Guarded(op, false, [&] {
         Bytes().swap(m_vecParameter);
         Bytes().swap(m_vecBody);
@@ -112,17 +107,7 @@ bool CEncoder::SetOnceParameterData(ParameterConfig config) {
 
 int CEncoder::GetParaStr(std::string paraStr, std::vector<unsigned char>& out) {
     static constexpr Op op = Operation("CEncoder::GetParaStr");
-    return Guarded(
-        op, 0,
-        [&] {
-            if (paraStr.empty()) {
-                op.Error({")目标字符串为空。"});
-                return op.Return(0);
-            }
-            out.insert(out.begin(), paraStr.begin(), paraStr.end());
-            return op.Return(static_cast<int>(out.size()));
-        },
-        [&] { return "(要转换的字符串为paraStr= " + paraStr; });
+    return gpenc::detail::PrependParaStr(op, paraStr, out);
 }
 
 bool CEncoder::UnsignedIntToUInt16(unsigned int value, unsigned char* dest) {

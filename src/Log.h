@@ -45,6 +45,16 @@ struct Op {
     // DEBUG "(name） 开始>>>>>": the extra entry record some operations write
     // before their guarded region.
     void PreEnter(int line = __builtin_LINE()) const { Debug({"）", " 开始>>>>>"}, line); }
+    // PreEnter for a destructor, which must not throw and has no guarded
+    // region yet to report to: a framework exception from the log call is
+    // released and dropped.
+    void PreEnterNoThrow(int line = __builtin_LINE()) const {
+        try {
+            PreEnter(line);
+        } catch (CException* e) {
+            e->Delete();
+        }
+    }
     void Enter(int line = __builtin_LINE()) const { Debug({close, " 开始>>>>>"}, line); }
     void Exit(int line = __builtin_LINE()) const { Debug({close, exitMark}, line); }
 

@@ -69,4 +69,18 @@ struct GpencTestAccess {
     static const std::vector<unsigned char>& Parameters(const CEncoder& e) { return e.m_vecParameter; }
     static const unsigned char* Session(const CEncoder& e) { return e.m_bySession; }
     static bool SetPresetParameterData(CEncoder& e, sPreset* p) { return e.SetPresetParameterData(p); }
+
+    // CEncoder_Standard
+    using Std = CEncoder_Standard;
+    static bool SetMsgData_StandardMsgHead(Std& e, std::uint16_t id, const std::string& phone) {
+        return e.SetMsgData_StandardMsgHead(id, phone);
+    }
+    static bool GetMsgData(Std& e, std::uint32_t id, std::vector<unsigned char>& out) { return e.GetMsgData(id, out); }
+    static bool SetOnceParameterData(Std& e, const MsgData_EquipParmSet_ParmListConfig& v) {
+        return e.SetOnceParameterData(v);
+    }
+    static bool SetOncePageData(Std& e, MsgData_EquipParmSet_ParmListConfig& v) { return e.SetOncePageData(v); }
+    static unsigned char ParmCount(const Std& e) { return e.m_byParmCount; }
+    static const std::vector<unsigned char>& ParmList(const Std& e) { return e.m_vecParmList; }
+    static const MsgData_EquipParmSet_ParmList& CurrentParm(const Std& e) { return e.m_stCurParm; }
 };

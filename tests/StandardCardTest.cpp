@@ -1,0 +1,209 @@
+// The JT/T 808 encoder: IC-card messages (0x8900) with their check bytes, and
+// the circular-area alarm setting text.
+#include "Hex.h"
+#include "LogCapture.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <ctime>
+#include <locale>
+
+using gpenc::test::Hex;
+using gpenc::test::LogCapture;
+using gpenc::test::TestException;
+using gpenc::test::ToHex;
+using Bytes = std::vector<unsigned char>;
+using Texts = std::vector<std::string>;
+
+namespace {
+
+// Runs a test quietly, in a zone eight hours east of UTC.
+class CardTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        setenv("TZ", "CST-8", 1);
+        tzset();
+    }
+    void TearDown() override {
+        unsetenv("TZ");
+        tzset();
+    }
+    LogCapture quiet_{60000};
+};
+using CircularTest = CardTest;
+
+struct_EquipControl_SetIC Card() {
+    struct_EquipControl_SetIC c;
+    c.strPhoneNo = "13800138000";
+    c.strCardText1 = "ZHANG SAN";
+    c.strCardText2 = "110101199001011234";
+    c.tmCardDate = 1741278600;  // 2025-03-06 16:30 UTC, the 7th in the test zone
+    c.strCardText3 = "A1234567";
+    c.strCardText4 = "012345678901234567890123456789012345678901234567890123456789";  // the last 56 are kept
+    c.byCardCheck = 0x55;
+    c.byExt1 = 0x11;
+    c.byExt2 = 0x22;
+    c.byExtCheck = 0x99;
+    c.byExtCheckTail = 0x77;
+    return c;
+}
+
+// Offsets 17 to 143 of both layouts: texts fitted to 32, 18, the date, 18, 56.
+const std::string kCardData =
+    "5a 48 41 4e 47 20 53 41 4e 48 00 00 48 00 00 48 00 00 48 00 00 48 00 00 48 00 00 48 00 00 48 00"
+    " 31 31 30 31 30 31 31 39 39 30 30 31 30 31 31 32 33 34  25 03 07"
+    " 41 31 32 33 34 35 36 37 48 00 00 48 00 00 48 00 00 48"
+    " 34 35 36 37 38 39 30 31 32 33 34 35 36 37 38 39 30 31 32 33 34 35 36 37 38 39 30 31"
+    " 32 33 34 35 36 37 38 39 30 31 32 33 34 35 36 37 38 39 30 31 32 33 34 35 36 37 38 39";
+const std::string kAlphabet = "61 62 63 64 65 66 67 68 69 6a 6b 6c 6d 6e 6f 70 71 72 73 74 75 76 77 78 79 7a ";
+
+std::string Alphabet(std::size_t n) {
+    std::string s;
+    for (std::size_t i = 0; i < n; ++i) s += static_cast<char>('a' + i % 26);
+    return s;
+}
+
+TEST_F(CardTest, StandardAndExtensionMessages) {
+    struct_EquipControl_SetIC card = Card();
+    card.strExtText1 = "ab";
+    card.strExtText3 = Alphabet(117);  // with the three length bytes exactly the 122 bytes of room
+    CEncoder_Standard e;
+    Bytes out = {0xee};
+    ASSERT_TRUE(e.ParmSet_ICInfoSetStandard(card, out));
+    // Check byte 73; an OR of the range's last byte would give 7b.
+    EXPECT_EQ(ToHex(out), ToHex(Hex("89 00 00 85 01 38 00 13 80 00 00 01 a0 00 00 00 80 " + kCardData + " 73")));
+
+    LogCapture log;
+    ASSERT_TRUE(e.ParmSet_ICInfoSetExtension(card, out));
+    // Check bytes 73, cc and 15; an OR would give 7b, ee and 7d.
+    EXPECT_EQ(ToHex(out), ToHex(Hex("89 00 01 05 01 38 00 13 80 00 00 01 a0 00 00 01 00 " + kCardData +
+                                    " 73 a5 5a 11 22 cc 02 61 62 00 75 " + kAlphabet + kAlphabet + kAlphabet +
+                                    kAlphabet + "61 62 63 64 65 66 67 68 69 6a 6b 6c 6d 15")));
+    // The empty second text is refused by the page step; its length byte stands.
+    EXPECT_EQ(log.errors().size(), 1u);
+    EXPECT_EQ(log.errors().at(0).text, "(CEncoder_Standard::SetOnceParameterData)运行失败");
+
+    std::string text = "ab";  // a width below zero fits a text to nothing
+    EXPECT_TRUE(e.ParmSet_SetICInfoSet_stringAdd0(text, -1));
+    EXPECT_EQ(text, "");
+}
+
+TEST_F(CardTest, ExtensionTextsFillOrAreRefused) {
+    struct_EquipControl_SetIC card = Card();
+    CEncoder_Standard e;
+    Bytes out;
+    ASSERT_TRUE(e.ParmSet_ICInfoSetExtension(card, out));
+    ASSERT_EQ(out.size(), 273u);
+    EXPECT_EQ(ToHex(Bytes(out.begin() + 145, out.begin() + 150)), "a5 5a 11 22 cc");
+    EXPECT_EQ(ToHex(Bytes(out.begin() + 150, out.end())), ToHex(Bytes(123, 0)));  // lengths, fill, check 3
+
+    card.strExtText1 = card.strExtText2 = card.strExtText3 = Alphabet(40);  // 123 bytes with the lengths
+    LogCapture log;
+    EXPECT_FALSE(e.ParmSet_ICInfoSetExtension(card, out));
+    EXPECT_TRUE(out.empty());
+    ASSERT_EQ(log.errors().size(), 2u);
+    EXPECT_EQ(log.errors()[0].text, "(CEncoder_Standard::ParmSet_SetICInfoSet）运行失败");
+    EXPECT_EQ(log.errors()[1].text, "设置信息失败");
+    EXPECT_EQ(log.texts().back(), "(CEncoder_Standard::ParmSet_ICInfoSetExtension） 结束>>>>>");
+}
+
+TEST_F(CardTest, CardDateInLocalTime) {
+    const std::pair<std::int64_t, const char*> cases[] = {
+        {1741278600, "25 03 07"},  // 2025-03-07 00:30 local, still the 6th in UTC
+        {946641600, "0f 12 31"},   // 1999-12-31: the year -1 as BCD
+        {0, "d0 01 01"},           // 1970-01-01: the year -30 as BCD
+        {INT64_MAX, "00 00 00"},   // no calendar date
+    };
+    for (const auto& [time, bytes] : cases) {
+        struct_EquipControl_SetIC card = Card();
+        card.tmCardDate = time;
+        CEncoder_Standard e;
+        Bytes out;
+        ASSERT_TRUE(e.ParmSet_ICInfoSetStandard(card, out));
+        EXPECT_EQ(ToHex(Bytes(out.begin() + 67, out.begin() + 70)), bytes) << time;
+    }
+}
+
+// ---------------------------------------------------------------------------
+// Circular-area alarm setting text
+// ---------------------------------------------------------------------------
+
+MsgData_AlarmSet_CircularArea Area(std::uint16_t attr) {
+    MsgData_AlarmSet_CircularArea a;
+    a.dwAreaId = 7;
+    a.wAreaAttr = attr;
+    a.dLatitude = 22.5;
+    a.dLongitude = 114.25;
+    a.dwRadius = 500;
+    const Bytes start = Hex("25 01 02 08 00 00"), end = Hex("25 12 31 18 00 00");
+    std::copy(start.begin(), start.end(), a.byStartTime);
+    std::copy(end.begin(), end.end(), a.byEndTime);
+    a.wMaxSpeed = 60;
+    a.byOverSpeedDuration = 10;
+    return a;
+}
+
+std::string Text(unsigned char attr, unsigned char count, std::vector<MsgData_AlarmSet_CircularArea> areas,
+                 std::string text = "") {
+    MsgData_AlarmSet_Circular s;
+    s.bySetAttr = attr;
+    s.byAreaCount = count;
+    s.vecAreas = std::move(areas);
+    CEncoder_Standard e;
+    EXPECT_TRUE(e.ParmSet_Get808AlarmSetData_Circular(s, text));
+    return text;
+}
+
+TEST_F(CircularTest, AttributeCombinations) {
+    MsgData_AlarmSet_CircularArea big = Area(2);
+    big.dwAreaId = 0x80000000u;
+    big.dwRadius = 0xFFFFFFFFu;
+    big.wMaxSpeed = 65535;
+    big.byOverSpeedDuration = 255;
+    big.dLatitude = -33.8688;
+    big.dLongitude = 1e20;
+    MsgData_AlarmSet_CircularArea high = Area(0x8001);  // bits above 1 add nothing
+    high.byStartTime[0] = 0xab;
+    const std::pair<std::string, const char*> cases[] = {
+        {Text(1, 1, {Area(3)}), "1;1;7,3,22.500000,114.250000,500,25-01-02-08-00-00,25-12-31-18-00-00,60,10"},
+        {Text(0, 0, {}), "0;0"},
+        {Text(0, 0, {}, "x="), "x=0;0"},
+        {Text(0, 1, {Area(0)}), "0;1;7,0,22.500000,114.250000,500"},
+        {Text(2, 1, {Area(1)}), "2;1;7,1,22.500000,114.250000,500,25-01-02-08-00-00,25-12-31-18-00-00"},
+        {Text(0, 1, {Area(2)}), "0;1;7,2,22.500000,114.250000,500,60,10"},
+        {Text(200, 255, {big}), "200;255;2147483648,2,-33.868800,100000000000000000000.000000,4294967295,65535,255"},
+        {Text(0, 9, {high}), "0;9;7,32769,22.500000,114.250000,500,ab-01-02-08-00-00,25-12-31-18-00-00"},
+        {Text(1, 2, {Area(0), Area(2)}), "1;2;7,0,22.500000,114.250000,500,7,2,22.500000,114.250000,500,60,10"},
+    };
+    for (const auto& [text, expected] : cases) EXPECT_EQ(text, expected);
+}
+
+// A locale whose decimal point is a comma.
+struct CommaDecimal : std::numpunct<char> {
+    char do_decimal_point() const override { return ','; }
+};
+
+TEST_F(CircularTest, NumbersAreWholeWithADotInAnyLocale) {
+    const std::locale old = std::locale::global(std::locale(std::locale::classic(), new CommaDecimal));
+    const std::string comma = Text(0, 1, {Area(0)});
+    std::locale::global(old);
+    EXPECT_EQ(comma, "0;1;7,0,22.500000,114.250000,500");
+
+    MsgData_AlarmSet_CircularArea a = Area(0);
+    a.dLatitude = 1e300;  // "%f": the 301 digits of its exact value and six decimals
+    const std::string text = Text(0, 1, {a});
+    ASSERT_EQ(text.size(), 8u + 308u + 15u);
+    EXPECT_EQ(text.substr(8, 40), "1000000000000000052504760255204420248704");
+    EXPECT_EQ(text.substr(300 + 8), "0.000000,114.250000,500");
+}
+
+TEST_F(CircularTest, CaughtExceptionKeepsTheTextAndSucceeds) {
+    LogCapture log;
+    log.ThrowAt("(CEncoder_Standard::ParmSet_Get808AlarmSetData_Circular） 结束>>>>>", 1, L"已中断");
+    EXPECT_EQ(Text(0, 0, {}), "0;0");
+    EXPECT_EQ(log.errors().at(0).text, "(CEncoder_Standard::ParmSet_Get808AlarmSetData_Circular）运行失败,错误信息为: 已中断");
+    EXPECT_EQ(TestException::alive, 0);
+}
+
+}  // namespace

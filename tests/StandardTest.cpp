@@ -1,0 +1,295 @@
+// The JT/T 808 encoder: message head, BCD and check helpers, the terminal
+// parameter table and the 0x8103 parameter-setting message, byte for byte.
+#include "Hex.h"
+#include "LogCapture.h"
+
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <map>
+#include <tuple>
+
+using gpenc::test::Hex;
+using gpenc::test::LogCapture;
+using gpenc::test::TestException;
+using gpenc::test::ToHex;
+using Bytes = std::vector<unsigned char>;
+using Access = GpencTestAccess;
+using Texts = std::vector<std::string>;
+
+namespace {
+
+// Keeps the log quiet unless a test records it.
+struct Quiet : ::testing::Test {
+    LogCapture quiet_{60000};
+};
+using StandardTest = Quiet;
+
+Texts ErrorTexts(const LogCapture& log) {
+    Texts t;
+    for (const auto& r : log.errors()) t.push_back(r.text);
+    return t;
+}
+
+EquipParmSet_EquipConfig Entry(std::uint32_t id, EequipParmDataType type, std::uint32_t value = 0,
+                               std::string text = "", Bytes bytes = {}) {
+    EquipParmSet_EquipConfig c;
+    c.strPhoneNo = "13800138000";
+    c.eParmMark = static_cast<EequipParameterMark>(id);
+    c.eDataType = type;
+    c.dwValue = value;
+    c.strValue = std::move(text);
+    c.vecValueBytes = std::move(bytes);
+    return c;
+}
+
+EquipParmSet_EquipConfig Heartbeat30(std::string phone = "1234567890") {
+    EquipParmSet_EquipConfig c = Entry(0x0001, DATATYPE_DWORD, 30);
+    c.strPhoneNo = std::move(phone);
+    return c;
+}
+
+TEST_F(StandardTest, HeadLayoutAndPhoneNumbers) {
+    const struct {
+        std::uint16_t id;
+        const char* phone;
+        bool ok;
+        const char* bytes;  // on failure: what was appended before it
+    } cases[] = {
+        {0x0001, "1234567890", true, "00 01 00 00 00 12 34 56 78 90 00 01"},
+        {0x8600, "123456789012", true, "86 00 00 00 12 34 56 78 90 12 00 01"},
+        {0x1234, "", true, "12 34 00 00 00 00 00 00 00 00 00 01"},
+        {0x0001, "abcDEF", true, "00 01 00 00 00 00 00 ab cd ef 00 01"},
+        {0x8103, "7", true, "81 03 00 01 00 00 00 00 00 07 00 01 00"},  // count byte of an empty list
+        {0x0001, "1234567890123", false, "00 01 00 00"},
+        {0x0001, "12345678901g", false, "00 01 00 00 12 34 56 78 90"},
+        {0x0001, "1234.5678901", false, "00 01 00 00 12 34"},
+        // a digit pair with a sign or a blank is no number
+        {0x0001, "-4", false, "00 01 00 00 00 00 00 00 00"},
+        {0x0001, " 7", false, "00 01 00 00 00 00 00 00 00"},
+        {0x0001, "+1", false, "00 01 00 00 00 00 00 00 00"},
+        {0x0001, "7 ", false, "00 01 00 00 00 00 00 00 00"},
+    };
+    for (const auto& c : cases) {
+        CEncoder_Standard e;
+        Bytes out = {0xee};
+        ASSERT_TRUE(Access::SetMsgData_StandardMsgHead(e, c.id, c.phone));
+        EXPECT_EQ(Access::GetMsgData(e, c.id, out), c.ok) << c.phone;
+        EXPECT_EQ(ToHex(out), ToHex(Hex(c.bytes))) << c.phone;
+    }
+}
+
+TEST_F(StandardTest, DecToBcd) {
+    const struct {
+        int value, count;
+        const char* bytes;  // of a buffer that starts as aa aa aa aa
+    } cases[] = {
+        {25, 1, "25 aa aa aa"},  {123456, 3, "12 34 56 aa"}, {5, 2, "00 05 aa aa"},  {0, 1, "00 aa aa aa"},
+        {-1, 1, "0f aa aa aa"},  {-2000, 1, "00 aa aa aa"},  {-30, 1, "d0 aa aa aa"}, {-25, 1, "eb aa aa aa"},
+        {1234, 1, "34 aa aa aa"}, {12345678, 4, "12 34 56 78"}, {INT_MIN, 4, "c9 c8 da c8"},
+        {7, 0, "aa aa aa aa"},   {7, -1, "aa aa aa aa"},
+    };
+    CEncoder_Standard e;
+    for (const auto& c : cases) {
+        Bytes buf(4, 0xaa);
+        EXPECT_EQ(e.DecToBCD(c.value, buf.data(), c.count), 0);
+        EXPECT_EQ(ToHex(buf), ToHex(Hex(c.bytes))) << c.value << " " << c.count;
+    }
+}
+
+TEST_F(StandardTest, XorCombinesEveryByteOfTheRange) {
+    const Bytes data = Hex("0f 01 02 04 08 0f");
+    const struct {
+        int first, last;
+        int check;  // -1: refused, check unchanged
+    } cases[] = {
+        // an OR of the last byte would give 0f, 08, 0f and 0f
+        {1, 5, 0x00}, {0, 4, 0x00}, {0, 1, 0x0e}, {4, 5, 0x07},
+        {2, 2, -1},   {3, 1, -1},   {0, 6, -1},   {-1, 2, -1}, {INT_MIN, 0, -1},
+    };
+    CEncoder_Standard e;
+    for (const auto& c : cases) {
+        unsigned char check = 0x77;
+        EXPECT_EQ(e.Xor(data, c.first, c.last, check), c.check >= 0) << c.first << ".." << c.last;
+        EXPECT_EQ(check, c.check >= 0 ? c.check : 0x77) << c.first << ".." << c.last;
+    }
+    LogCapture log;
+    unsigned char check = 0;
+    EXPECT_FALSE(e.Xor(data, 1, 1, check));
+    EXPECT_EQ(log.texts(), (Texts{"(CEncoder_Standard::Xor） 开始>>>>>", "(CEncoder_Standard::Xor） 校验失败>>>>>",
+                                  "(CEncoder_Standard::Xor） 结束>>>>>"}));
+    EXPECT_TRUE(log.errors().empty());
+}
+
+TEST_F(StandardTest, HeartbeatWorkedExampleBothWays) {
+    const Bytes expected = Hex("81 03 00 0a 00 12 34 56 78 90 00 01 01 00 00 00 01 04 00 00 00 1e");
+    CEncoder_Standard e;  // one object, four messages: the serial number stays 1
+    for (int round = 0; round < 2; ++round) {
+        Bytes out = {0xee};
+        ASSERT_TRUE(e.ParmSet_Get808ParmSetVector({Heartbeat30()}, out));
+        EXPECT_EQ(ToHex(out), ToHex(expected));
+        ASSERT_TRUE(e.ParmSet_GetHeadInterval(Heartbeat30(), out));
+        EXPECT_EQ(ToHex(out), ToHex(expected));
+    }
+}
+
+TEST_F(StandardTest, OneEntryOfEveryType) {
+    const std::vector<EquipParmSet_EquipConfig> list = {
+        Entry(0x0013, DATATYPE_STRING, 0, "abc"),
+        Entry(0x0014, DATATYPE_STRING, 0, ""),  // left out
+        Entry(0x0031, DATATYPE_WORD, 0x12345),
+        Entry(0x0080, DATATYPE_DWORD, 0x01020304),
+        Entry(0x0008, DATATYPE_NONE, 5),  // left out
+        Entry(0x0084, DATATYPE_BYTE, 0x1ff),
+        Entry(0x0110, DATATYPE_BYTES, 0, "", Hex("de ad be ef 00 01 02 03")),
+        Entry(0x0111, DATATYPE_BYTES),
+    };
+    CEncoder_Standard e;
+    LogCapture log;
+    Bytes out;
+    ASSERT_TRUE(e.ParmSet_Get808ParmSetVector(list, out));
+    EXPECT_EQ(ToHex(out), ToHex(Hex("81 03 00 31 01 38 00 13 80 00 00 01 06  00 00 00 13 03 61 62 63"
+                                    " 00 00 00 31 02 23 45  00 00 00 80 04 01 02 03 04  00 00 00 84 01 ff"
+                                    " 00 00 01 10 08 de ad be ef 00 01 02 03  00 00 01 11 00")));
+    EXPECT_EQ(ErrorTexts(log), Texts(2, "(CEncoder_Standard::SetOnceParameterData)运行失败"));
+}
+
+TEST_F(StandardTest, MainServerCarriesOnlyStringAndDwordValues) {
+    CEncoder_Standard e;
+    Bytes out;
+    ASSERT_TRUE(e.ParmSet_GetMainSericeIP(
+        {Entry(0x0013, DATATYPE_STRING, 0, "10.0.0.1"), Entry(0x0018, DATATYPE_DWORD, 9000),
+         Entry(0x0031, DATATYPE_WORD, 0x1234), Entry(0x0110, DATATYPE_BYTES, 0, "", Hex("01 02"))},
+        out));
+    EXPECT_EQ(ToHex(out), ToHex(Hex("81 03 00 23 01 38 00 13 80 00 00 01 04  00 00 00 13 08 31 30 2e 30 2e 30 2e 31"
+                                    " 00 00 00 18 04 00 00 23 28  00 00 00 31 02 00 00  00 00 01 10 00")));
+}
+
+TEST_F(StandardTest, BuildersRefuseBadLists) {
+    const std::vector<EquipParmSet_EquipConfig> none, noPhone = {Heartbeat30("")}, longPhone = {Heartbeat30("1234567890123")};
+    const std::tuple<bool, std::vector<EquipParmSet_EquipConfig>, Texts, std::size_t> cases[] = {
+        // main-server builder?, list, errors, bytes left in the emptied output
+        {false, none, {"设置信息失败"}, 0},
+        {false, noPhone, {"设置信息失败"}, 0},
+        {false, longPhone, {"得到信息失败"}, 4},
+        {true, none, {"(CEncoder_Standard::ParmSet_SetMainSericeIP） 传入参数数据错误>>>>>", "设置信息失败"}, 0},
+        {true, longPhone, {"得到信息失败"}, 4},
+    };
+    for (const auto& [mainServer, list, errors, left] : cases) {
+        CEncoder_Standard e;
+        LogCapture log;
+        Bytes out = {0xee};
+        EXPECT_FALSE(mainServer ? e.ParmSet_GetMainSericeIP(list, out) : e.ParmSet_Get808ParmSetVector(list, out));
+        EXPECT_EQ(ErrorTexts(log), errors);
+        EXPECT_EQ(out.size(), left);
+        // Both list builders log under the main-server builder's name.
+        EXPECT_EQ(log.texts().back(), "(CEncoder_Standard::ParmSet_GetMainSericeIP） 结束>>>>>");
+    }
+}
+
+TEST_F(StandardTest, ValuesOfMoreThan255BytesAreRefused) {
+    CEncoder_Standard e;
+    MsgData_EquipParmSet_ParmListConfig value;
+    value.eDataType = DATATYPE_BYTES;
+    value.vecValueBytes.assign(255, 0x5a);
+    ASSERT_TRUE(Access::SetOnceParameterData(e, value));
+    EXPECT_EQ(ToHex(Bytes(Access::ParmList(e).begin(), Access::ParmList(e).begin() + 6)), "00 00 00 00 ff 5a");
+    value.vecValueBytes.push_back(0x5a);
+    EXPECT_FALSE(Access::SetOnceParameterData(e, value));
+    EXPECT_FALSE(Access::SetOncePageData(e, value));
+    EXPECT_EQ(Access::ParmList(e).size(), 260u);
+    EXPECT_EQ(Access::ParmCount(e), 1);
+    EXPECT_EQ(Access::CurrentParm(e).vecParmValue.size(), 255u);
+
+    Bytes out;  // in a list, the entry is left out and the count byte stays true
+    ASSERT_TRUE(e.ParmSet_Get808ParmSetVector(
+        {Entry(0x0083, DATATYPE_STRING, 0, std::string(256, 'x')), Entry(0x0084, DATATYPE_BYTE, 7)}, out));
+    EXPECT_EQ(ToHex(out), ToHex(Hex("81 03 00 07 01 38 00 13 80 00 00 01 01 00 00 00 84 01 07")));
+}
+
+TEST_F(StandardTest, BodiesOf1024BytesOrMoreAreRefused) {
+    for (std::size_t n : {237u, 238u}) {  // 1 count byte, three 260-byte entries, one of 5 + n
+        std::vector<EquipParmSet_EquipConfig> list(3, Entry(0x0110, DATATYPE_BYTES, 0, "", Bytes(255, 1)));
+        list.push_back(Entry(0x0111, DATATYPE_BYTES, 0, "", Bytes(n, 2)));
+        CEncoder_Standard e;
+        LogCapture log;
+        Bytes out;
+        EXPECT_EQ(e.ParmSet_Get808ParmSetVector(list, out), n == 237);
+        EXPECT_EQ(ToHex(Bytes(out.begin(), out.begin() + std::min<std::size_t>(out.size(), 4))),
+                  n == 237 ? "81 03 03 ff" : "");
+        EXPECT_EQ(ErrorTexts(log), n == 237 ? Texts{} : Texts{"得到信息失败"});
+    }
+}
+
+TEST_F(StandardTest, TypeTableAtItsBoundaries) {
+    const std::map<std::uint32_t, int> cases = {
+        {0x0000, 0}, {0x0001, 3}, {0x0007, 3}, {0x0008, 0}, {0x000F, 0}, {0x0010, 1}, {0x0017, 1}, {0x0018, 3},
+        {0x0019, 3}, {0x001A, 1}, {0x001B, 3}, {0x001C, 3}, {0x001D, 1}, {0x001E, 0}, {0x001F, 0}, {0x0020, 3},
+        {0x0022, 3}, {0x0023, 0}, {0x0026, 0}, {0x0027, 3}, {0x0029, 3}, {0x002A, 0}, {0x002B, 0}, {0x002C, 3},
+        {0x0030, 3}, {0x0031, 2}, {0x0032, 0}, {0x003F, 0}, {0x0040, 1}, {0x0044, 1}, {0x0045, 3}, {0x0047, 3},
+        {0x0048, 1}, {0x0049, 1}, {0x004A, 0}, {0x004F, 0}, {0x0050, 3}, {0x005A, 3}, {0x005B, 2}, {0x005E, 2},
+        {0x005F, 0}, {0x0063, 0}, {0x0064, 3}, {0x0065, 3}, {0x0066, 0}, {0x006F, 0}, {0x0070, 3}, {0x0074, 3},
+        {0x0075, 0}, {0x007F, 0}, {0x0080, 3}, {0x0081, 2}, {0x0082, 2}, {0x0083, 1}, {0x0084, 9}, {0x0085, 0},
+        {0x008F, 0}, {0x0090, 9}, {0x0092, 9}, {0x0093, 3}, {0x0094, 9}, {0x0095, 3}, {0x0096, 0}, {0x00FF, 0},
+        {0x0100, 3}, {0x0101, 2}, {0x0102, 3}, {0x0103, 2}, {0x0104, 0}, {0x010F, 0}, {0x0110, 8}, {0x01FF, 8},
+        {0x0200, 0}, {0xFFFF, 0}, {0x10001, 0}, {0xFFFFFFFF, 0},
+    };
+    CEncoder_Standard e;
+    auto type = [&](std::uint32_t id) { return static_cast<int>(e.ParmSet_Get808ParmType(static_cast<EequipParameterMark>(id))); };
+    for (const auto& [id, t] : cases) EXPECT_EQ(type(id), t) << std::hex << id;
+    std::map<int, int> count;  // every 16-bit id answers; the typed ones counted by hand
+    for (std::uint32_t id = 0; id <= 0xFFFF; ++id) ++count[type(id)];
+    EXPECT_EQ(count, (std::map<int, int>{{0, 65536 - 320}, {1, 18}, {2, 9}, {3, 48}, {8, 240}, {9, 5}}));
+}
+
+TEST_F(StandardTest, RecordsOfOneObjectAndOneFullRunInOrder) {
+    LogCapture log;
+    {
+        CEncoder_Standard e;
+        Bytes out;
+        ASSERT_TRUE(e.ParmSet_Get808ParmSetVector({Heartbeat30()}, out));
+    }
+    const Texts init = {"(CEncoder_Standard::InitStandardMsgHead） 开始>>>>>",
+                        "(CEncoder_Standard::InitStandardMsgHead) 开始>>>>>",
+                        "(CEncoder_Standard::InitStandardMsgHead) 结束<<<<<"};
+    Texts expected = {"(CEncoder_Standard::CEncoder_Standard) 开始>>>>>"};
+    auto add = [&](const Texts& t) { expected.insert(expected.end(), t.begin(), t.end()); };
+    add(init);
+    add({"(CEncoder_Standard::CEncoder_Standard) 结束<<<<<", "(CEncoder_Standard::ParmSet_GetMainSericeIP） 开始>>>>>"});
+    add(init);
+    add({"(CEncoder_Standard::ParmSet_Set808ParmInfo） 开始>>>>>", "(CEncoder_Standard::SetOnceParameterData) 开始>>>>>",
+         "(CEncoder_Standard::SetOnceParameterData) 结束<<<<<", "(CEncoder_Standard::ParmSet_Set808ParmInfo） 结束>>>>>",
+         "(CEncoder_Standard::SetMsgData_StandardMsgHead） 开始>>>>>",
+         "(CEncoder_Standard::SetMsgData_StandardMsgHead） 结束>>>>>",
+         "(CEncoder_Standard::ParmSet_GetMainSericeIP） 结束>>>>>"});
+    add(init);
+    add({"(CEncoder_Standard::~CEncoder_Standard） 开始>>>>>", "(CEncoder_Standard::~CEncoder_Standard) 开始>>>>>",
+         "(CEncoder_Standard::~CEncoder_Standard) 结束<<<<<"});
+    EXPECT_EQ(log.texts(), expected);
+    for (const auto& r : log.records()) {
+        EXPECT_EQ(r.level, 10000) << r.text;
+        EXPECT_EQ(r.file, ".\\Encoder_Standard.cpp") << r.text;
+    }
+}
+
+TEST_F(StandardTest, CaughtExceptionsFailTheBuilder) {
+    const std::tuple<const char*, bool, Texts> cases[] = {
+        // a lost head fails the message; a lost entry is left out
+        {"(CEncoder_Standard::SetMsgData_StandardMsgHead） 开始>>>>>", false,
+         {"(CEncoder_Standard::SetMsgData_StandardMsgHead）运行失败,错误信息为: boom", "设置信息失败"}},
+        {"(CEncoder_Standard::GetParaStr) 结束<<<<<", true,
+         {"(CEncoder_Standard::GetParaStr)运行失败,错误信息为: boom(要转换的字符串为paraStr= abc",
+          "(CEncoder_Standard::SetOnceParameterData)运行失败"}},
+    };
+    for (const auto& [at, built, errors] : cases) {
+        CEncoder_Standard e;
+        LogCapture log;
+        log.ThrowAt(at);
+        Bytes out;
+        EXPECT_EQ(e.ParmSet_Get808ParmSetVector({Entry(0x0083, DATATYPE_STRING, 0, "abc")}, out), built) << at;
+        EXPECT_EQ(ErrorTexts(log), errors) << at;
+    }
+    EXPECT_EQ(TestException::alive, 0);
+}
+
+}  // namespace
