@@ -231,6 +231,7 @@ void ExtensionTree(Node& card, const CardExtension& x) {
         if (t.length.size == 0) break;
         Node text = Text("", Format("Extension text %zu", i + 1), {t.raw.offset, t.raw.size, {t.raw.value.begin(), t.raw.value.end()}});
         text.skip = false;
+        text.meaning = Format("length byte %u at +%zu", t.length.value, t.length.offset);
         text.extra = {{"length", t.length.value}};
         texts.Add(std::move(text));
     }

@@ -80,7 +80,7 @@ bool DecodeParameters(Reader& r, Frame& f) {
             return false;
         }
     if (inputShort) {
-        r.FailShort(area.Offset(), Format("parameter length %zu needs %zu more bytes, 0 left", want, want - have));
+        r.FailShort(r.Offset(), Format("parameters need %zu bytes, %zu left", want, have));
         return false;
     }
     return true;

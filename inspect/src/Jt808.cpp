@@ -88,7 +88,7 @@ bool DecodeParamSetting(Reader& b, Jt808Message& m) {
     }
     if (b.Left())
         Warn(m.warnings, b.Offset(), "bytes after the last entry",
-             Format("%zu bytes beyond the %u entries of the count", b.Left(), count));
+             Format("the count gives %u entries, %zu bytes follow them", count, b.Left()));
     return true;
 }
 
@@ -225,7 +225,7 @@ Decoded<Jt808Message> DecodeJt808(const std::uint8_t* data, std::size_t size) {
     }
     if (r.Left())
         Warn(m.warnings, r.Offset(), "bytes after the body",
-             Format("%zu bytes beyond the body length %u", r.Left(), p.bodyLength));
+             Format("the body length is %u, %zu bytes follow the body", p.bodyLength, r.Left()));
 
     Reader body(m.body.value.data(), m.body.value.size(), kHeadSize, kShortBody);
     bool sound = true;

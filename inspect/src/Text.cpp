@@ -233,7 +233,7 @@ Decoded<CircularSetting> DecodeCircularText(std::string_view text) {
     if (parts.size() < 2 || parts.size() > 3) {
         const std::size_t at = parts.size() < 2 ? text.size() : parts[3].offset - 1;
         out.error = Problem{at, kBadText,
-                            Format("expected attribute;count or attribute;count;areas, found %zu parts", parts.size())};
+                            Format("expected two or three parts separated by \";\", found %zu", parts.size())};
         return out;
     }
     ItemReader head({parts[0], parts[1]}, text.size(), kBadText);
