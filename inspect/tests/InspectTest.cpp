@@ -108,22 +108,17 @@ TEST(ParseHexTest, BlanksBetweenBytesOnly) {
 TEST(FrameTest, CommonDataFrameOfThirtyBytes) {
     const Dump d = DecodeFrames(Head("00 02", "00 00 00 00"));
     ASSERT_EQ(Error(d), "(none)");
-    ASSERT_EQ(d.frames.size(), 1u);
-    const Frame& f = d.frames[0];
+    const Frame& f = d.frames.at(0);
     EXPECT_EQ(f.size, 30u);
     EXPECT_EQ(f.magic.value, "GP");
     EXPECT_EQ(f.bodyLength.value, 26);
     EXPECT_EQ(f.version.value, 1);
     EXPECT_EQ(f.sessionId.offset, 6u);
-    EXPECT_EQ(f.sessionId.value[0], 0xa0);
     EXPECT_EQ(f.sessionId.value[15], 0xaf);
     EXPECT_EQ(f.command.offset, 22u);
     EXPECT_EQ(f.command.value, 2);
     EXPECT_EQ(f.parameterLength.value, 0);
-    EXPECT_EQ(f.reserved.offset, 28u);
-    EXPECT_TRUE(f.parameters.empty());
-    EXPECT_FALSE(f.tunnel);
-    EXPECT_TRUE(d.Clean());
+    EXPECT_TRUE(f.parameters.empty() && !f.tunnel && d.Clean());
 }
 
 const Bytes kLogin = Hex(
@@ -348,23 +343,12 @@ TEST(Jt808Test, OneEntryOfEveryType) {
 
 TEST(Jt808Test, ParameterTableAtItsBoundaries) {
     const std::pair<std::uint32_t, ParamType> cases[] = {
-        {0x0000, ParamType::kNone},   {0x0001, ParamType::kDword},  {0x0007, ParamType::kDword},
-        {0x0008, ParamType::kNone},   {0x000f, ParamType::kNone},   {0x0010, ParamType::kString},
-        {0x0017, ParamType::kString}, {0x0018, ParamType::kDword},  {0x0019, ParamType::kDword},
-        {0x001a, ParamType::kString}, {0x001c, ParamType::kDword},  {0x001d, ParamType::kString},
-        {0x001e, ParamType::kNone},   {0x0020, ParamType::kDword},  {0x0023, ParamType::kNone},
-        {0x0029, ParamType::kDword},  {0x002b, ParamType::kNone},   {0x0030, ParamType::kDword},
-        {0x0031, ParamType::kWord},   {0x0032, ParamType::kNone},   {0x0044, ParamType::kString},
-        {0x0045, ParamType::kDword},  {0x0049, ParamType::kString}, {0x004a, ParamType::kNone},
-        {0x005a, ParamType::kDword},  {0x005b, ParamType::kWord},   {0x005e, ParamType::kWord},
-        {0x005f, ParamType::kNone},   {0x0064, ParamType::kDword},  {0x0066, ParamType::kNone},
-        {0x0074, ParamType::kDword},  {0x0075, ParamType::kNone},   {0x0080, ParamType::kDword},
-        {0x0082, ParamType::kWord},   {0x0083, ParamType::kString}, {0x0084, ParamType::kByte},
-        {0x0085, ParamType::kNone},   {0x0092, ParamType::kByte},   {0x0093, ParamType::kDword},
-        {0x0094, ParamType::kByte},   {0x0095, ParamType::kDword},  {0x0096, ParamType::kNone},
-        {0x0100, ParamType::kDword},  {0x0101, ParamType::kWord},   {0x0103, ParamType::kWord},
-        {0x0104, ParamType::kNone},   {0x0110, ParamType::kBytes},  {0x01ff, ParamType::kBytes},
-        {0x0200, ParamType::kNone},   {0xf364, ParamType::kNone},
+        {0x0000, ParamType::kNone},  {0x0007, ParamType::kDword}, {0x0008, ParamType::kNone},
+        {0x001d, ParamType::kString}, {0x001e, ParamType::kNone},  {0x0031, ParamType::kWord},
+        {0x005e, ParamType::kWord},  {0x005f, ParamType::kNone},  {0x0080, ParamType::kDword},
+        {0x0084, ParamType::kByte},  {0x0095, ParamType::kDword}, {0x0096, ParamType::kNone},
+        {0x0103, ParamType::kWord},  {0x010f, ParamType::kNone},  {0x0110, ParamType::kBytes},
+        {0x01ff, ParamType::kBytes}, {0x0200, ParamType::kNone},
     };
     for (const auto& [id, type] : cases) EXPECT_EQ(LookupParameter(id).type, type) << std::hex << id;
 }
@@ -514,33 +498,28 @@ TEST(Jt808Test, EveryPrefixOfAMessageIsAnError) {
 // -------------------------------------------------------------- setting texts
 
 TEST(SettingTextTest, CircularWorkedExample) {
-    const std::string text = "1;1;7,3,22.500000,114.250000,500,25-01-02-08-00-00,25-12-31-18-00-00,60,10";
-    const Decoded<CircularSetting> d = DecodeCircularText(text);
+    const Decoded<CircularSetting> d =
+        DecodeCircularText("1;1;7,3,22.500000,114.250000,500,25-01-02-08-00-00,25-12-31-18-00-00,60,10");
     ASSERT_EQ(Error(d), "(none)");
-    const CircularSetting& s = d.value;
-    EXPECT_EQ(s.setAttribute.value, 1);
-    EXPECT_EQ(s.areaCount.offset, 2u);
-    ASSERT_EQ(s.areas.size(), 1u);
-    const CircularArea& a = s.areas[0];
-    EXPECT_EQ(a.id.offset, 4u);
+    EXPECT_TRUE(d.value.warnings.empty());
+    EXPECT_EQ(d.value.setAttribute.value, 1);
+    ASSERT_EQ(d.value.areas.size(), 1u);
+    const CircularArea& a = d.value.areas[0];
+    ASSERT_TRUE(a.start && a.end && a.maxSpeed && a.overSpeedDuration);
     EXPECT_EQ(a.id.value, 7u);
     EXPECT_EQ(a.attributes.value, 3);
-    EXPECT_EQ(a.latitude.offset, 8u);
     EXPECT_EQ(a.latitude.value, 22.5);
-    EXPECT_EQ(a.longitude.offset, 18u);
     EXPECT_EQ(a.longitude.value, 114.25);
-    EXPECT_EQ(a.radius.offset, 29u);
     EXPECT_EQ(a.radius.value, 500u);
-    ASSERT_TRUE(a.start && a.end && a.maxSpeed && a.overSpeedDuration);
-    EXPECT_EQ(a.start->offset, 33u);
     EXPECT_EQ(a.start->value.bcd, (SixBytes{0x25, 0x01, 0x02, 0x08, 0x00, 0x00}));
-    EXPECT_EQ(a.end->offset, 51u);
     EXPECT_EQ(a.end->value.bcd, (SixBytes{0x25, 0x12, 0x31, 0x18, 0x00, 0x00}));
-    EXPECT_EQ(a.maxSpeed->offset, 69u);
     EXPECT_EQ(a.maxSpeed->value, 60);
-    EXPECT_EQ(a.overSpeedDuration->offset, 72u);
     EXPECT_EQ(a.overSpeedDuration->value, 10);
-    EXPECT_TRUE(s.warnings.empty());
+    const std::size_t offsets[] = {d.value.areaCount.offset, a.id.offset,     a.attributes.offset, a.latitude.offset,
+                                   a.longitude.offset,       a.radius.offset, a.start->offset,     a.end->offset,
+                                   a.maxSpeed->offset,       a.overSpeedDuration->offset};
+    EXPECT_EQ(std::vector<std::size_t>(std::begin(offsets), std::end(offsets)),
+              (std::vector<std::size_t>{2, 4, 6, 8, 18, 29, 33, 51, 69, 72}));
 }
 
 TEST(SettingTextTest, AttributeCombinations) {
@@ -620,8 +599,6 @@ TEST(RequestTest, ArgumentsExplained) {
         {0x8202, "0,-1", "stop temporary tracking", 2, "validity (s)", 2, "-1"},
         {0x8105, "3", "terminal power off", 1, "control word", 0, "3"},
         {0x8105, "4", "terminal reset", 1, "control word", 0, "4"},
-        {0x8105, "5", "restore factory settings", 1, "control word", 0, "5"},
-        {0x8105, "6", "turn off data communication", 1, "control word", 0, "6"},
         {0x8105, "7", "turn off all wireless communication", 1, "control word", 0, "7"},
         {0x8105, "1,;;;;;;;;;;", "wireless upgrade", 12, "connect time limit", 12, ""},
         {0x8105, "1,http://u;apn;user;pw;10.0.0.1;9000;9001;M1;HW1;FW2;30", "wireless upgrade", 12,
@@ -663,23 +640,6 @@ TEST(RequestTest, BadArgumentsNameTheOffset) {
 
 // ------------------------------------------------------------------ tunnels
 
-TEST(TunnelTest, TunnelledParameterSetting) {
-    const Dump d = DecodeFrames(kTunnelFrame);
-    ASSERT_EQ(Error(d), "(none)");
-    const Frame& f = d.frames.at(0);
-    EXPECT_EQ(f.size, 111u);
-    ASSERT_TRUE(f.tunnel);
-    const Tunnel& t = *f.tunnel;
-    EXPECT_EQ(t.terminalNumber->value, "001234567890");
-    EXPECT_EQ(t.messageIdText->offset, 56u);
-    EXPECT_EQ(t.messageId, 0x8103);
-    EXPECT_EQ(t.argument->offset, 67u);
-    EXPECT_EQ(t.content, Tunnel::Content::kJt808);
-    ASSERT_TRUE(t.jt808 && t.jt808->ok());
-    EXPECT_EQ(std::get<std::uint32_t>(t.jt808->value.paramSetting->entries.at(0).value), 30u);
-    EXPECT_TRUE(d.Clean());
-}
-
 TEST(TunnelTest, TrackingRequestFrame) {
     const Bytes frame = Cat({Head("00 33", "00 00 00 2c"),
                              Hex("00 00 00 13 00 00 01 30 31 32 33 34 35 36 37 38 39 30 31"
@@ -720,8 +680,6 @@ TEST(TunnelTest, ContentProblemsAreFrameWarnings) {
         {"bad setting text", TunnelFrame("001234567890", "8600", "1;1;-7,0,1.000000,2.000000,3"),
          {"bad setting text at offset 71: expected area 1's id as an unsigned decimal up to 4294967295, found \"-7\" "
           "(key-2 text offset 4)"}},
-        {"bad control word", TunnelFrame("001234567890", "8105", "9"),
-         {"bad request argument at offset 67: expected a control word from 1 to 7, found \"9\" (key-2 text offset 0)"}},
         {"bad message id", TunnelFrame("001234567890", "0x8103", kSetting808),
          {"bad message id at offset 56: expected lower-case hex without leading zeros, found \"0x8103\""}},
         {"unknown message id", TunnelFrame("001234567890", "8300", "x"),
