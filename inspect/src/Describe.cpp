@@ -400,7 +400,7 @@ Node TunnelTree(const Tunnel& t) {
 }  // namespace
 
 Node ProblemNode(const char* label, const Problem& p) {
-    Node n = Plain("", label, Json{{"offset", p.offset}, {"what", p.what}, {"detail", p.detail}, {"message", p.Describe()}},
+    Node n = Plain("error", label, Json{{"offset", p.offset}, {"what", p.what}, {"detail", p.detail}, {"message", p.Describe()}},
                    p.Describe());
     n.hasOffset = true;
     n.offset = p.offset;
