@@ -11,9 +11,7 @@ std::string Quoted(const std::string& s) {
     return "\"" + (p.size() > kShown ? p.substr(0, kShown) + "..." : p) + "\"";
 }
 
-std::string Count(std::size_t n, const char* one, const char* many) {
-    return Format("%zu %s", n, n == 1 ? one : many);
-}
+std::string Count(std::size_t n, const char* one, const char* many) { return Format("%zu %s", n, n == 1 ? one : many); }
 
 template <class T>
 Node At(const char* key, std::string label, const Field<T>& f) {
@@ -103,28 +101,30 @@ void TextItems(Node& n) {
 
 // ------------------------------------------------------------------ GP frame
 
-Node ValueNode(const Parameter& p) {
-    const Field<Bytes>& raw = p.raw;
+// A record's or entry's value as its type shows it; raw bytes when it has none.
+template <class Variant>
+Node ValueNode(const Field<Bytes>& raw, const Variant& value) {
     return std::visit(
         [&](const auto& v) -> Node {
             using T = std::decay_t<decltype(v)>;
             if constexpr (std::is_same_v<T, std::string>) {
                 return Text("value", "Value", {raw.offset, raw.size, v});
-            } else if constexpr (std::is_same_v<T, std::int32_t> || std::is_same_v<T, std::uint8_t>) {
+            } else if constexpr (std::is_arithmetic_v<T>) {
                 return Number("value", "Value", Field<T>{raw.offset, raw.size, v});
             } else {
                 Node n = Raw("value", "Value", raw);
-                n.shown = HexBytes(raw.value);
+                n.shown = raw.value.empty() ? "(empty)" : HexBytes(raw.value, 16);
                 return n;
             }
         },
-        p.value);
+        value);
 }
 
 Node ParameterTree(const Parameter& p, std::size_t number) {
-    Node value = ValueNode(p);
-    Node g = Group("", Format("Parameter %zu: key %u, %s %s", number, p.key.value, KindName(p.kind.value), value.shown.c_str()),
-                   p.offset, p.recordLength.value);
+    Node value = ValueNode(p.raw, p.value);
+    Node g = Group(
+        "", Format("Parameter %zu: key %u, %s %s", number, p.key.value, KindName(p.kind.value), value.shown.c_str()),
+        p.offset, p.recordLength.value);
     g.Add(Number("record_length", "Record length", p.recordLength));
     g.Add(Number("key", "Key", p.key));
     g.Add(Number("kind", "Value kind", p.kind, KindName(p.kind.value)));
@@ -154,7 +154,8 @@ void HeadTree(Node& g, const Jt808Head& h) {
     Node& head = g.Sub(Group("head", "Message head", 0, 12));
     head.Add(HexNumber("message_id", "Message id", h.messageId, MessageName(h.messageId.value)));
     const BodyProperties& p = h.properties.value;
-    Node props = HexNumber("body_properties", "Body properties", Field<std::uint16_t>{h.properties.offset, h.properties.size, p.word});
+    Node props = HexNumber("body_properties", "Body properties",
+                           Field<std::uint16_t>{h.properties.offset, h.properties.size, p.word});
     props.Add(Bits("body_length", "Body length", p.word, 0x03ff, p.bodyLength));
     props.Add(Bits("encryption", "Encryption", p.word, 0x1c00, p.encryption, p.encryption ? "" : "none"));
     props.Add(Bits("subpackage", "Sub-package", p.word, 0x2000, p.subpackage, p.subpackage ? "yes" : "no"));
@@ -171,18 +172,10 @@ void HeadTree(Node& g, const Jt808Head& h) {
 
 Node EntryTree(const ParamEntry& e) {
     const Field<Bytes>& raw = e.raw;
-    Node value = std::visit(
-        [&](const auto& v) -> Node {
-            using T = std::decay_t<decltype(v)>;
-            if constexpr (std::is_same_v<T, std::string>) return Text("value", "Value", {raw.offset, raw.size, v});
-            if constexpr (std::is_same_v<T, std::uint32_t>) return Number("value", "Value", Field<T>{raw.offset, raw.size, v});
-            Node n = Raw("value", "Value", raw);
-            n.shown = raw.value.empty() ? "(empty)" : HexBytes(raw.value, 16);
-            return n;
-        },
-        e.value);
-    Node g = Group("", Format("Parameter 0x%04x: %s, %s = %s", static_cast<unsigned>(e.id.value), e.info.name,
-                              ParamTypeName(e.info.type), value.shown.c_str()),
+    Node value = ValueNode(raw, e.value);
+    Node g = Group("",
+                   Format("Parameter 0x%04x: %s, %s = %s", static_cast<unsigned>(e.id.value), e.info.name,
+                          ParamTypeName(e.info.type), value.shown.c_str()),
                    e.offset, 5 + raw.size);
     g.extra = {{"name", e.info.name}, {"type", ParamTypeName(e.info.type)}};
     g.Add(HexNumber("id", "Id", e.id));
@@ -229,7 +222,8 @@ void ExtensionTree(Node& card, const CardExtension& x) {
     for (std::size_t i = 0; i < x.texts.size(); ++i) {
         const LengthText& t = x.texts[i];
         if (t.length.size == 0) break;
-        Node text = Text("", Format("Extension text %zu", i + 1), {t.raw.offset, t.raw.size, {t.raw.value.begin(), t.raw.value.end()}});
+        Node text = Text("", Format("Extension text %zu", i + 1),
+                         {t.raw.offset, t.raw.size, {t.raw.value.begin(), t.raw.value.end()}});
         text.skip = false;
         text.meaning = Format("length byte %u at +%zu", t.length.value, t.length.offset);
         text.extra = {{"length", t.length.value}};
@@ -259,18 +253,21 @@ void IcCardTree(Node& body, const IcCard& c) {
 
 Node MessageTree(const Decoded<Jt808Message>& d) {
     const Jt808Message& m = d.value;
-    Node g = Group("message", Format("JT/T 808 message, %zu bytes (offsets +N from its first byte)", m.size), 0, m.size);
+    Node g =
+        Group("message", Format("JT/T 808 message, %zu bytes (offsets +N from its first byte)", m.size), 0, m.size);
     HeadTree(g, m.head);
     const std::size_t bodySize = m.body.value.size();
     if (m.paramSetting) {
         const ParamSetting& ps = *m.paramSetting;
-        Node& body = g.Sub(Group("body", "Body: terminal parameter setting, " + Count(ps.entries.size(), "entry", "entries"), 12, bodySize));
+        Node& body = g.Sub(Group(
+            "body", "Body: terminal parameter setting, " + Count(ps.entries.size(), "entry", "entries"), 12, bodySize));
         body.Add(Number("count", "Parameter count", ps.count));
         Node& entries = body.Sub(List("entries", "Entries"));
         for (const ParamEntry& e : ps.entries) entries.Add(EntryTree(e));
     } else if (m.icCard) {
         const bool ext = m.icCard->dataLength.value == 0x0100;
-        Node& body = g.Sub(Group("body", Format("Body: IC-card information, %s layout", ext ? "extension" : "standard"), 12, bodySize));
+        Node& body = g.Sub(Group("body", Format("Body: IC-card information, %s layout", ext ? "extension" : "standard"),
+                                 12, bodySize));
         IcCardTree(body, *m.icCard);
     } else if (m.body.size) {
         Node body = Raw("body", "Body", m.body);
@@ -326,7 +323,10 @@ Node AreaTree(const CircularArea& a, std::size_t number) {
 
 Node CircularTree(const Decoded<CircularSetting>& d, std::size_t textSize) {
     const CircularSetting& s = d.value;
-    Node g = Group("setting", "Circular-area setting text, " + Count(s.areas.size(), "area", "areas") + " (offsets +N count characters)", 0, textSize);
+    Node g = Group(
+        "setting",
+        "Circular-area setting text, " + Count(s.areas.size(), "area", "areas") + " (offsets +N count characters)", 0,
+        textSize);
     static const char* const kSetAttribute[] = {"update areas", "append areas", "modify areas"};
     const unsigned attr = s.setAttribute.value;
     g.Add(Number("set_attribute", "Setting attribute", s.setAttribute, attr < 3 ? kSetAttribute[attr] : ""));
@@ -355,22 +355,23 @@ void ArgumentTree(Node& tunnel, const Tunnel& t) {
     Node arg = At("argument", "Argument", *t.argument);
     arg.value = Printable(t.argument->value);
     switch (t.content) {
-    case Tunnel::Content::kJt808:
-        arg.shown = Format("JT/T 808 message as hex text, %zu characters", t.argument->size);
-        if (t.hexError) arg.Add(ProblemNode("Error", *t.hexError));
-        if (t.jt808) arg.Add(MessageTree(*t.jt808));
-        break;
-    case Tunnel::Content::kSettingText:
-        arg.shown = Quoted(t.argument->value);
-        arg.Add(CircularTree(*t.circular, t.argument->size));
-        break;
-    case Tunnel::Content::kRequest:
-        arg.shown = Quoted(t.argument->value);
-        arg.meaning = t.request->value.meaning;
-        arg.extra = {{"meaning", t.request->value.meaning}};
-        arg.Add(RequestTree(*t.request));
-        break;
-    default: arg.shown = Quoted(t.argument->value);
+        case Tunnel::Content::kJt808:
+            arg.shown = Format("JT/T 808 message as hex text, %zu characters", t.argument->size);
+            if (t.hexError) arg.Add(ProblemNode("Error", *t.hexError));
+            if (t.jt808) arg.Add(MessageTree(*t.jt808));
+            break;
+        case Tunnel::Content::kSettingText:
+            arg.shown = Quoted(t.argument->value);
+            arg.Add(CircularTree(*t.circular, t.argument->size));
+            break;
+        case Tunnel::Content::kRequest:
+            arg.shown = Quoted(t.argument->value);
+            arg.meaning = t.request->value.meaning;
+            arg.extra = {{"meaning", t.request->value.meaning}};
+            arg.Add(RequestTree(*t.request));
+            break;
+        default:
+            arg.shown = Quoted(t.argument->value);
     }
     tunnel.Add(std::move(arg));
 }
@@ -400,7 +401,8 @@ Node TunnelTree(const Tunnel& t) {
 }  // namespace
 
 Node ProblemNode(const char* label, const Problem& p) {
-    Node n = Plain("error", label, Json{{"offset", p.offset}, {"what", p.what}, {"detail", p.detail}, {"message", p.Describe()}},
+    Node n = Plain("error", label,
+                   Json{{"offset", p.offset}, {"what", p.what}, {"detail", p.detail}, {"message", p.Describe()}},
                    p.Describe());
     n.hasOffset = true;
     n.offset = p.offset;
@@ -425,7 +427,8 @@ Node FrameTree(const Frame& f, std::size_t number) {
     body.Add(HexNumber("command", "Command", f.command, CommandName(cmd)));
     body.Add(Number("parameter_length", "Parameter length", f.parameterLength));
     body.Add(Number("reserved", "Reserved word", f.reserved));
-    Node& params = root.Sub(List("parameters", "Parameters: " + Count(f.parameters.size(), "record", "records") + Format(", %d bytes", f.parameterLength.value)));
+    Node& params = root.Sub(List("parameters", "Parameters: " + Count(f.parameters.size(), "record", "records") +
+                                                   Format(", %d bytes", f.parameterLength.value)));
     params.hasOffset = true;
     params.offset = f.offset + 30;
     for (std::size_t i = 0; i < f.parameters.size(); ++i) params.Add(ParameterTree(f.parameters[i], i + 1));

@@ -17,17 +17,23 @@ bool TypeValue(Reader& area, Parameter& p, std::vector<Problem>& warnings) {
     const Bytes& raw = p.raw.value;
     std::size_t width = 0;
     switch (p.kind.value) {
-    case 1:
-        if (raw.empty()) warnings.push_back({p.offset, "empty text", "a text record carries at least 1 byte"});
-        p.value = std::string(raw.begin(), raw.end());
-        return true;
-    case 6: width = 4; break;
-    case 9: width = 1; break;
-    case 10: width = 6; break;
-    default:
-        area.Fail({p.kind.offset, "unknown value kind",
-                   Format("expected 1, 6, 9 or 10, found %u", static_cast<unsigned>(p.kind.value))});
-        return false;
+        case 1:
+            if (raw.empty()) warnings.push_back({p.offset, "empty text", "a text record carries at least 1 byte"});
+            p.value = std::string(raw.begin(), raw.end());
+            return true;
+        case 6:
+            width = 4;
+            break;
+        case 9:
+            width = 1;
+            break;
+        case 10:
+            width = 6;
+            break;
+        default:
+            area.Fail({p.kind.offset, "unknown value kind",
+                       Format("expected 1, 6, 9 or 10, found %u", static_cast<unsigned>(p.kind.value))});
+            return false;
     }
     if (raw.size() != width) {
         area.Fail({p.offset, "bad record length",
@@ -88,11 +94,13 @@ bool DecodeParameters(Reader& r, Frame& f) {
 
 void CheckBody(Frame& f) {
     if (f.version.value != 1)
-        f.warnings.push_back({f.version.offset, "unexpected protocol version", Format("expected 1, found %u", f.version.value)});
+        f.warnings.push_back(
+            {f.version.offset, "unexpected protocol version", Format("expected 1, found %u", f.version.value)});
     if (f.reserved.value != 0)
         f.warnings.push_back({f.reserved.offset, "reserved word not zero", Format("found %04x", f.reserved.value)});
     if (!*CommandName(f.command.value))
-        f.warnings.push_back({f.command.offset, "unknown command", Format("%04x is no command of this system", f.command.value)});
+        f.warnings.push_back(
+            {f.command.offset, "unknown command", Format("%04x is no command of this system", f.command.value)});
 }
 
 }  // namespace
@@ -157,11 +165,13 @@ Decoded<Bytes> ParseHex(std::string_view text) {
         const char c = text[i];
         const int digit = HexDigit(c);
         if (Blank(c) && high >= 0) {
-            out.error = Problem{i, "bad hex text", Format("expected the second digit of the byte at offset %zu", highAt)};
+            out.error =
+                Problem{i, "bad hex text", Format("expected the second digit of the byte at offset %zu", highAt)};
         } else if (Blank(c)) {
             continue;
         } else if (digit < 0) {
-            out.error = Problem{i, "bad hex text", "expected a hex digit, found \"" + Printable(text.substr(i, 1)) + "\""};
+            out.error =
+                Problem{i, "bad hex text", "expected a hex digit, found \"" + Printable(text.substr(i, 1)) + "\""};
         } else if (high < 0) {
             high = digit;
             highAt = i;

@@ -33,7 +33,8 @@ std::string PhoneDigits(const Field<std::array<std::uint8_t, 6>>& bcd, std::vect
         digits += kDigits[b & 0x0f];
         int ignored;
         if (!Bcd(b, ignored))
-            Warn(warnings, bcd.offset + i, "phone number not BCD", Format("expected two decimal digits, found %02x", b));
+            Warn(warnings, bcd.offset + i, "phone number not BCD",
+                 Format("expected two decimal digits, found %02x", b));
     }
     return digits;
 }
@@ -48,18 +49,26 @@ void TypeValue(ParamEntry& e, std::vector<Problem>& warnings) {
     const Bytes& raw = e.raw.value;
     std::size_t width = 0;
     switch (e.info.type) {
-    case ParamType::kNone:
-        Warn(warnings, e.id.offset, "unknown parameter",
-             Format("0x%04x is not a terminal parameter id", static_cast<unsigned>(e.id.value)));
-        return;
-    case ParamType::kString:
-        if (raw.empty()) Warn(warnings, e.length.offset, "empty text", "a STRING parameter needs at least 1 byte");
-        e.value = std::string(raw.begin(), raw.end());
-        return;
-    case ParamType::kBytes: e.value = raw; return;
-    case ParamType::kWord: width = 2; break;
-    case ParamType::kDword: width = 4; break;
-    case ParamType::kByte: width = 1; break;
+        case ParamType::kNone:
+            Warn(warnings, e.id.offset, "unknown parameter",
+                 Format("0x%04x is not a terminal parameter id", static_cast<unsigned>(e.id.value)));
+            return;
+        case ParamType::kString:
+            if (raw.empty()) Warn(warnings, e.length.offset, "empty text", "a STRING parameter needs at least 1 byte");
+            e.value = std::string(raw.begin(), raw.end());
+            return;
+        case ParamType::kBytes:
+            e.value = raw;
+            return;
+        case ParamType::kWord:
+            width = 2;
+            break;
+        case ParamType::kDword:
+            width = 4;
+            break;
+        case ParamType::kByte:
+            width = 1;
+            break;
     }
     if (raw.size() != width) {
         Warn(warnings, e.length.offset, "bad parameter length",
@@ -113,8 +122,8 @@ bool ReadDate(Reader& b, CardDate& d, std::vector<Problem>& warnings) {
     if (!b.Array(d.bcd, "card date")) return false;
     static const int kDays[] = {31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
     int y = 0, m = 0, day = 0;
-    d.valid = Bcd(d.bcd.value[0], y) && Bcd(d.bcd.value[1], m) && Bcd(d.bcd.value[2], day) && m >= 1 &&
-              m <= 12 && day >= 1 && day <= kDays[m - 1] && (m != 2 || day < 29 || y % 4 == 0);
+    d.valid = Bcd(d.bcd.value[0], y) && Bcd(d.bcd.value[1], m) && Bcd(d.bcd.value[2], day) && m >= 1 && m <= 12 &&
+              day >= 1 && day <= kDays[m - 1] && (m != 2 || day < 29 || y % 4 == 0);
     d.year = 2000 + y;
     d.month = m;
     d.day = day;
@@ -134,8 +143,7 @@ bool ReadCheck(Reader& b, CheckByte& c, const std::uint8_t* message, std::size_t
     c.matches = c.computed == c.stored.value;
     if (!c.matches)
         Warn(warnings, c.stored.offset, "check byte mismatch",
-             Format("the XOR of offsets %zu to %zu is %02x, found %02x", c.first, c.last, c.computed,
-                    c.stored.value));
+             Format("the XOR of offsets %zu to %zu is %02x, found %02x", c.first, c.last, c.computed, c.stored.value));
     return true;
 }
 
@@ -165,7 +173,8 @@ bool DecodeExtension(Reader& b, CardExtension& x, const std::uint8_t* message, s
     x.zeroFill = {fill.offset, fill.size, 0};
     for (std::uint8_t v : fill.value) x.zeroFill.value += v != 0;
     if (x.zeroFill.value)
-        Warn(warnings, fill.offset, "fill not zero", Format("%zu of %zu fill bytes are not zero", x.zeroFill.value, fill.size));
+        Warn(warnings, fill.offset, "fill not zero",
+             Format("%zu of %zu fill bytes are not zero", x.zeroFill.value, fill.size));
     return ReadCheck(b, x.check3, message, textsStart, "check byte 3", warnings);
 }
 
@@ -175,7 +184,8 @@ bool DecodeIcCard(Reader& b, Jt808Message& m, const std::uint8_t* message) {
     if (!b.Uint(c.type, 1, "data type") || !b.Uint(c.zero, 2, "IC-card zero word") ||
         !b.Uint(c.dataLength, 2, "IC-card data length"))
         return false;
-    if (c.zero.value != 0) Warn(w, c.zero.offset, "bad IC-card word", Format("expected 0000, found %04x", c.zero.value));
+    if (c.zero.value != 0)
+        Warn(w, c.zero.offset, "bad IC-card word", Format("expected 0000, found %04x", c.zero.value));
     const std::uint16_t length = c.dataLength.value;
     if (length != kStandardData && length != kExtensionData) {
         Warn(w, c.dataLength.offset, "unknown IC-card layout",
@@ -210,9 +220,10 @@ Decoded<Jt808Message> DecodeJt808(const std::uint8_t* data, std::size_t size) {
         return out;
     }
     const std::uint16_t w = word.value;
-    m.head.properties = {word.offset, word.size,
-                         BodyProperties{w, static_cast<std::uint16_t>(w & 0x3ff), static_cast<std::uint8_t>(w >> 10 & 7),
-                                        (w >> 13 & 1) != 0, static_cast<std::uint8_t>(w >> 14)}};
+    m.head.properties = {
+        word.offset, word.size,
+        BodyProperties{w, static_cast<std::uint16_t>(w & 0x3ff), static_cast<std::uint8_t>(w >> 10 & 7),
+                       (w >> 13 & 1) != 0, static_cast<std::uint8_t>(w >> 14)}};
     const BodyProperties& p = m.head.properties.value;
     if (p.encryption || p.subpackage || p.reserved)
         Warn(m.warnings, word.offset, "unexpected body property bits",

@@ -19,9 +19,7 @@ std::string Format(const char* fmt, ...) {
     return out;
 }
 
-std::string Problem::Describe() const {
-    return Format("%s at offset %zu: %s", what.c_str(), offset, detail.c_str());
-}
+std::string Problem::Describe() const { return Format("%s at offset %zu: %s", what.c_str(), offset, detail.c_str()); }
 
 bool Reader::Need(std::size_t n, const char* what) {
     if (error_) return false;

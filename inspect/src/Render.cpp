@@ -19,7 +19,6 @@ void TextLines(const Node& n, int depth, std::string& out) {
     for (const Node& c : n.children) TextLines(c, depth + 1, out);
 }
 
-
 }  // namespace
 
 std::string TextOf(const Node& root) {
@@ -61,7 +60,8 @@ std::string RenderText(const Dump& dump) {
 
 std::string RenderJson(const Dump& dump, int indent) {
     Json doc = {{"clean", dump.Clean()}, {"frames", Json::array()}};
-    for (std::size_t i = 0; i < dump.frames.size(); ++i) doc["frames"].push_back(JsonOf(FrameTree(dump.frames[i], i + 1)));
+    for (std::size_t i = 0; i < dump.frames.size(); ++i)
+        doc["frames"].push_back(JsonOf(FrameTree(dump.frames[i], i + 1)));
     doc["error"] = dump.error ? JsonOf(ProblemNode("Error", *dump.error)) : Json();
     // Texts are escaped to ASCII already; `replace` only keeps dump() from ever throwing.
     return doc.dump(indent, ' ', false, Json::error_handler_t::replace) + "\n";

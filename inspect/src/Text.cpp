@@ -75,8 +75,8 @@ public:
         std::int32_t v = 0;
         const auto [p, ec] = std::from_chars(item->value.data(), item->value.data() + item->size, v);
         if (item->value.empty() || ec != std::errc() || p != item->value.data() + item->size) {
-            Fail(item->offset, Format("expected %s as a 32-bit decimal, found %s", name.c_str(),
-                                      Quoted(item->value).c_str()));
+            Fail(item->offset,
+                 Format("expected %s as a 32-bit decimal, found %s", name.c_str(), Quoted(item->value).c_str()));
             return false;
         }
         out = {item->offset, item->size, std::string(item->value)};
@@ -94,8 +94,8 @@ public:
         const bool shaped = point != std::string_view::npos && AllDigits(s.substr(sign, point - sign)) &&
                             s.size() - point - 1 == 6 && AllDigits(s.substr(point + 1));
         if (!shaped || std::from_chars(s.data(), s.data() + s.size(), v).ec != std::errc()) {
-            Fail(item->offset, Format("expected %s as a decimal with six places, found %s", name.c_str(),
-                                      Quoted(s).c_str()));
+            Fail(item->offset,
+                 Format("expected %s as a decimal with six places, found %s", name.c_str(), Quoted(s).c_str()));
             return false;
         }
         out = {item->offset, item->size, v};
@@ -115,8 +115,8 @@ public:
                      std::from_chars(s.data() + at, s.data() + at + 2, t.bcd[i], 16).ptr == s.data() + at + 2;
         }
         if (!shaped) {
-            Fail(item->offset, Format("expected %s as six hex pairs joined by \"-\", found %s", name.c_str(),
-                                      Quoted(s).c_str()));
+            Fail(item->offset,
+                 Format("expected %s as six hex pairs joined by \"-\", found %s", name.c_str(), Quoted(s).c_str()));
             return false;
         }
         for (std::size_t i = 0; i < 6; ++i)
@@ -167,8 +167,8 @@ const ControlWord* FindControlWord(int word) {
          {"URL", "dial point name", "dial user name", "dial password", "address", "TCP port", "UDP port",
           "manufacturer id", "hardware version", "firmware version", "connect time limit"}},
         {"connect to a specified server",
-         {"connection control", "authentication code", "dial point name", "dial user name", "dial password",
-          "address", "TCP port", "UDP port", "connect time limit"}},
+         {"connection control", "authentication code", "dial point name", "dial user name", "dial password", "address",
+          "TCP port", "UDP port", "connect time limit"}},
         {"terminal power off", {}},
         {"terminal reset", {}},
         {"restore factory settings", {}},
@@ -196,7 +196,8 @@ void ExplainControl(std::string_view text, Decoded<RequestArgument>& out) {
     }
     if (cw->items.empty()) return;
     if (!hasArgs) {
-        out.error = Problem{text.size(), kBadArgument, Format("control word %c needs its arguments after \",\"", word[0])};
+        out.error =
+            Problem{text.size(), kBadArgument, Format("control word %c needs its arguments after \",\"", word[0])};
         return;
     }
     const std::vector<Item> items = Split(text.substr(comma + 1), comma + 1, ';');
@@ -232,8 +233,8 @@ Decoded<CircularSetting> DecodeCircularText(std::string_view text) {
     const std::vector<Item> parts = Split(text, 0, ';');
     if (parts.size() < 2 || parts.size() > 3) {
         const std::size_t at = parts.size() < 2 ? text.size() : parts[3].offset - 1;
-        out.error = Problem{at, kBadText,
-                            Format("expected two or three parts separated by \";\", found %zu", parts.size())};
+        out.error =
+            Problem{at, kBadText, Format("expected two or three parts separated by \";\", found %zu", parts.size())};
         return out;
     }
     ItemReader head({parts[0], parts[1]}, text.size(), kBadText);
@@ -267,13 +268,23 @@ Decoded<RequestArgument> ExplainRequest(std::uint16_t messageId, std::string_vie
             r.items.push_back({"argument", {0, argument.size(), std::string(argument)}});
     };
     switch (messageId) {
-    case 0x8104: fixed("0", "query all terminal parameters"); break;
-    case 0x8201: fixed("0", "query the current position"); break;
-    case 0x8203: fixed("1", "confirm the manual alarm"); break;
-    case 0x8202: ExplainTracking(argument, out); break;
-    case 0x8105: ExplainControl(argument, out); break;
-    default:
-        out.error = Problem{0, kBadArgument, Format("message %04x has no request argument", messageId)};
+        case 0x8104:
+            fixed("0", "query all terminal parameters");
+            break;
+        case 0x8201:
+            fixed("0", "query the current position");
+            break;
+        case 0x8203:
+            fixed("1", "confirm the manual alarm");
+            break;
+        case 0x8202:
+            ExplainTracking(argument, out);
+            break;
+        case 0x8105:
+            ExplainControl(argument, out);
+            break;
+        default:
+            out.error = Problem{0, kBadArgument, Format("message %04x has no request argument", messageId)};
     }
     return out;
 }

@@ -12,13 +12,12 @@ constexpr const char* kBadHex = "bad key-2 hex text";
 // content offset `p.offset` stands at `origin + scale * p.offset` in the frame
 // (scale 2 for bytes carried as hex text).
 void Lift(Frame& f, const Problem& p, std::size_t origin, std::size_t scale, const char* where) {
-    f.warnings.push_back(
-        {origin + scale * p.offset, p.what, p.detail + Format(" (%s offset %zu)", where, p.offset)});
+    f.warnings.push_back({origin + scale * p.offset, p.what, p.detail + Format(" (%s offset %zu)", where, p.offset)});
 }
 
 template <class T>
-void LiftAll(Frame& f, const Decoded<T>& d, const std::vector<Problem>& warnings, std::size_t origin,
-             std::size_t scale, const char* where) {
+void LiftAll(Frame& f, const Decoded<T>& d, const std::vector<Problem>& warnings, std::size_t origin, std::size_t scale,
+             const char* where) {
     for (const Problem& w : warnings) Lift(f, w, origin, scale, where);
     if (d.error) Lift(f, *d.error, origin, scale, where);
 }
@@ -64,38 +63,38 @@ void CheckMessage(Frame& f, const Tunnel& t, const Jt808Message& m, std::size_t 
 void DecodeArgument(Frame& f, Tunnel& t) {
     const Field<std::string>& arg = *t.argument;
     switch (*t.messageId) {
-    case 0x8103:
-    case 0x8900: {
-        t.content = Tunnel::Content::kJt808;
-        Bytes bytes;
-        t.hexError = MessageBytes(arg, bytes, f.warnings);
-        if (t.hexError) {
-            f.warnings.push_back(*t.hexError);
+        case 0x8103:
+        case 0x8900: {
+            t.content = Tunnel::Content::kJt808;
+            Bytes bytes;
+            t.hexError = MessageBytes(arg, bytes, f.warnings);
+            if (t.hexError) {
+                f.warnings.push_back(*t.hexError);
+                return;
+            }
+            t.jt808 = DecodeJt808(bytes.data(), bytes.size());
+            LiftAll(f, *t.jt808, t.jt808->value.warnings, arg.offset, 2, "808 message");
+            CheckMessage(f, t, t.jt808->value, arg.offset);
             return;
         }
-        t.jt808 = DecodeJt808(bytes.data(), bytes.size());
-        LiftAll(f, *t.jt808, t.jt808->value.warnings, arg.offset, 2, "808 message");
-        CheckMessage(f, t, t.jt808->value, arg.offset);
-        return;
-    }
-    case 0x8600:
-        t.content = Tunnel::Content::kSettingText;
-        t.circular = DecodeCircularText(arg.value);
-        LiftAll(f, *t.circular, t.circular->value.warnings, arg.offset, 1, "key-2 text");
-        return;
-    case 0x8104:
-    case 0x8105:
-    case 0x8201:
-    case 0x8202:
-    case 0x8203:
-        t.content = Tunnel::Content::kRequest;
-        t.request = ExplainRequest(*t.messageId, arg.value);
-        LiftAll(f, *t.request, {}, arg.offset, 1, "key-2 text");
-        return;
-    default:
-        t.content = Tunnel::Content::kOther;
-        f.warnings.push_back({t.messageIdText->offset, "unknown 808 message id",
-                              Format("%04x is no message this system tunnels", *t.messageId)});
+        case 0x8600:
+            t.content = Tunnel::Content::kSettingText;
+            t.circular = DecodeCircularText(arg.value);
+            LiftAll(f, *t.circular, t.circular->value.warnings, arg.offset, 1, "key-2 text");
+            return;
+        case 0x8104:
+        case 0x8105:
+        case 0x8201:
+        case 0x8202:
+        case 0x8203:
+            t.content = Tunnel::Content::kRequest;
+            t.request = ExplainRequest(*t.messageId, arg.value);
+            LiftAll(f, *t.request, {}, arg.offset, 1, "key-2 text");
+            return;
+        default:
+            t.content = Tunnel::Content::kOther;
+            f.warnings.push_back({t.messageIdText->offset, "unknown 808 message id",
+                                  Format("%04x is no message this system tunnels", *t.messageId)});
     }
 }
 
@@ -120,7 +119,8 @@ void DecodeTunnel(Frame& f) {
             continue;
         }
         auto& slot = *slots[p.key.value];
-        if (slot) f.warnings.push_back({p.offset, "repeated key", Format("key %u appears more than once", p.key.value)});
+        if (slot)
+            f.warnings.push_back({p.offset, "repeated key", Format("key %u appears more than once", p.key.value)});
         slot = Field<std::string>{p.raw.offset, p.raw.size, std::get<std::string>(p.value)};
     }
     const std::size_t params = f.offset + 30;

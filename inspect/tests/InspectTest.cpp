@@ -49,7 +49,8 @@ Bytes TextRecord(std::uint8_t key, std::string_view text) {
 Bytes TunnelFrame(std::string_view terminal, std::string_view id, std::string_view arg) {
     const Bytes params = Cat({TextRecord(0, terminal), TextRecord(1, id), TextRecord(2, arg)});
     const std::size_t p = params.size();
-    return Cat({Hex("47 50 00 1a 00 01 " + kSession + "00 33 00 00"), Bytes{static_cast<std::uint8_t>(p >> 8), static_cast<std::uint8_t>(p), 0, 0}, params});
+    return Cat({Hex("47 50 00 1a 00 01 " + kSession + "00 33 00 00"),
+                Bytes{static_cast<std::uint8_t>(p >> 8), static_cast<std::uint8_t>(p), 0, 0}, params});
 }
 
 // The 808 parameter-setting example: heartbeat interval 30 for 1234567890.
@@ -121,10 +122,10 @@ TEST(FrameTest, CommonDataFrameOfThirtyBytes) {
     EXPECT_TRUE(f.parameters.empty() && !f.tunnel && d.Clean());
 }
 
-const Bytes kLogin = Hex(
-    "47 50 00 1a 00 01 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 01 00 00 00 40 00 00"
-    "00 00 00 08 00 00 01 61  00 00 00 08 00 01 01 62  00 00 00 08 00 02 01 63  00 00 00 08 00 03 01 64"
-    "00 00 00 08 00 04 01 65  00 00 00 08 00 05 01 66  00 00 00 08 00 06 01 67  00 00 00 08 00 07 01 68");
+const Bytes kLogin =
+    Hex("47 50 00 1a 00 01 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 01 00 00 00 40 00 00"
+        "00 00 00 08 00 00 01 61  00 00 00 08 00 01 01 62  00 00 00 08 00 02 01 63  00 00 00 08 00 03 01 64"
+        "00 00 00 08 00 04 01 65  00 00 00 08 00 05 01 66  00 00 00 08 00 06 01 67  00 00 00 08 00 07 01 68");
 
 TEST(FrameTest, LoginFrameOfNinetyFourBytes) {
     const Dump d = DecodeFrames(kLogin);
@@ -162,7 +163,8 @@ TEST(FrameTest, ParameterRecordsOfEveryKind) {
     };
     for (const auto& c : cases) {
         const Bytes record = Hex(c.record);
-        const Bytes frame = Cat({Head("00 22", "00 00 00 " + gpenc::test::ToHex({static_cast<std::uint8_t>(record.size())})), record});
+        const Bytes frame =
+            Cat({Head("00 22", "00 00 00 " + gpenc::test::ToHex({static_cast<std::uint8_t>(record.size())})), record});
         const Dump d = DecodeFrames(frame);
         ASSERT_EQ(Error(d), "(none)") << c.record;
         const Parameter& p = d.frames.at(0).parameters.at(0);
@@ -214,7 +216,8 @@ TEST(FrameTest, CorruptFramesNameTheOffset) {
          "frame truncated at offset 30: parameters need 12 bytes, 11 left"},
         {"record past parameter length", Cat({Head("00 03", "00 00 00 08"), Hex(kIntRecord)}), 0,
          "parameter length disagrees at offset 30: parameter record needs 11 bytes, 8 left"},
-        {"second record past parameter length", Cat({Head("00 03", "00 00 00 0f"), Hex(kIntRecord), Hex("00 00 00 09 00 01")}), 0,
+        {"second record past parameter length",
+         Cat({Head("00 03", "00 00 00 0f"), Hex(kIntRecord), Hex("00 00 00 09 00 01")}), 0,
          "parameter length disagrees at offset 41: parameter record needs 9 bytes, 4 left"},
         {"second frame cut", Cat({Head("00 03", "00 00 00 0b"), Hex(kIntRecord), Hex("47")}), 1,
          "frame truncated at offset 41: magic needs 2 bytes, 1 left"},
@@ -234,7 +237,8 @@ TEST(FrameTest, OddFieldsAreWarnings) {
     } cases[] = {
         {Hex("47 50 00 1a 00 02 " + kSession + "00 02 00 00 00 00 00 00"),
          "unexpected protocol version at offset 4: expected 1, found 2"},
-        {Hex("47 50 00 1a 00 01 " + kSession + "00 02 00 00 00 00 00 01"), "reserved word not zero at offset 28: found 0001"},
+        {Hex("47 50 00 1a 00 01 " + kSession + "00 02 00 00 00 00 00 01"),
+         "reserved word not zero at offset 28: found 0001"},
         {Head("00 99", "00 00 00 00"), "unknown command at offset 22: 0099 is no command of this system"},
         {Cat({Head("00 03", "00 00 00 07"), Hex("00 00 00 07 00 00 01")}),
          "empty text at offset 30: a text record carries at least 1 byte"},
@@ -309,13 +313,13 @@ TEST(Jt808Test, ParameterSettingExample) {
 }
 
 TEST(Jt808Test, OneEntryOfEveryType) {
-    const Bytes msg = Hex(
-        "81 03 00 2c 01 39 12 34 56 78 00 01 05"
-        "00 00 00 13 07 31 2e 32 2e 33 2e 34"
-        "00 00 00 31 02 23 45"
-        "00 00 00 84 01 02"
-        "00 00 01 10 08 01 02 03 04 05 06 07 08"
-        "00 00 01 ff 00");
+    const Bytes msg =
+        Hex("81 03 00 2c 01 39 12 34 56 78 00 01 05"
+            "00 00 00 13 07 31 2e 32 2e 33 2e 34"
+            "00 00 00 31 02 23 45"
+            "00 00 00 84 01 02"
+            "00 00 01 10 08 01 02 03 04 05 06 07 08"
+            "00 00 01 ff 00");
     const Decoded<Jt808Message> d = DecodeJt808(msg.data(), msg.size());
     ASSERT_EQ(Error(d), "(none)");
     EXPECT_EQ(d.value.head.phone.value, "013912345678");
@@ -343,12 +347,12 @@ TEST(Jt808Test, OneEntryOfEveryType) {
 
 TEST(Jt808Test, ParameterTableAtItsBoundaries) {
     const std::pair<std::uint32_t, ParamType> cases[] = {
-        {0x0000, ParamType::kNone},  {0x0007, ParamType::kDword}, {0x0008, ParamType::kNone},
+        {0x0000, ParamType::kNone},   {0x0007, ParamType::kDword}, {0x0008, ParamType::kNone},
         {0x001d, ParamType::kString}, {0x001e, ParamType::kNone},  {0x0031, ParamType::kWord},
-        {0x005e, ParamType::kWord},  {0x005f, ParamType::kNone},  {0x0080, ParamType::kDword},
-        {0x0084, ParamType::kByte},  {0x0095, ParamType::kDword}, {0x0096, ParamType::kNone},
-        {0x0103, ParamType::kWord},  {0x010f, ParamType::kNone},  {0x0110, ParamType::kBytes},
-        {0x01ff, ParamType::kBytes}, {0x0200, ParamType::kNone},
+        {0x005e, ParamType::kWord},   {0x005f, ParamType::kNone},  {0x0080, ParamType::kDword},
+        {0x0084, ParamType::kByte},   {0x0095, ParamType::kDword}, {0x0096, ParamType::kNone},
+        {0x0103, ParamType::kWord},   {0x010f, ParamType::kNone},  {0x0110, ParamType::kBytes},
+        {0x01ff, ParamType::kBytes},  {0x0200, ParamType::kNone},
     };
     for (const auto& [id, type] : cases) EXPECT_EQ(LookupParameter(id).type, type) << std::hex << id;
 }
@@ -439,44 +443,69 @@ TEST(Jt808Test, CheckByteIsTheXorOfTheWholeRange) {
     const Decoded<Jt808Message> d = DecodeJt808(msg.data(), msg.size());
     ASSERT_EQ(Error(d), "(none)");
     ExpectCheck(d.value.icCard->check1, 144, 17, 0x67, false);
-    EXPECT_EQ(Warnings(d.value.warnings),
-              std::vector<std::string>{"check byte mismatch at offset 144: the XOR of offsets 17 to 143 is 67, found 6f"});
+    EXPECT_EQ(
+        Warnings(d.value.warnings),
+        std::vector<std::string>{"check byte mismatch at offset 144: the XOR of offsets 17 to 143 is 67, found 6f"});
 }
 
 TEST(Jt808Test, CorruptMessagesNameTheOffset) {
     const std::string head = "81 03 00 0a 00 12 34 56 78 90 00 01 ";
     const Bytes tooLong = Cat({Hex(kSetting808), Hex("00")});
-    const Bytes overrun = Cat({Hex("89 00 01 10 01 39 12 34 56 78 00 01 a0 00 00 01 00" + kCardData + "67 a5 5a 11 22 cc 64"),
-                               Repeat("61", 100), Hex("1e"), Repeat("62", 30), Hex("00 00")});
+    const Bytes overrun =
+        Cat({Hex("89 00 01 10 01 39 12 34 56 78 00 01 a0 00 00 01 00" + kCardData + "67 a5 5a 11 22 cc 64"),
+             Repeat("61", 100), Hex("1e"), Repeat("62", 30), Hex("00 00")});
     const struct {
         const char* name;
         Bytes bytes;
         const char* error;
         std::vector<std::string> warnings;
     } cases[] = {
-        {"cut in the phone", Hex("81 03 00 0a 00"), "808 message truncated at offset 4: phone number needs 6 bytes, 1 left", {}},
-        {"cut in the body", Hex(head + "01 00 00 00 01 04 00 00"),
-         "808 message truncated at offset 12: body needs 10 bytes, 8 left", {}},
-        {"count above entries", Hex(head + "02 00 00 00 01 04 00 00 00 1e"),
-         "808 body too short at offset 22: entry 2 of 2: parameter id needs 4 bytes, 0 left", {}},
-        {"entry past the body", Hex(head + "01 00 00 00 01 05 00 00 00 1e"),
-         "808 body too short at offset 18: entry 1 of 1: value needs 5 bytes, 4 left", {}},
-        {"extension texts overrun", overrun,
+        {"cut in the phone",
+         Hex("81 03 00 0a 00"),
+         "808 message truncated at offset 4: phone number needs 6 bytes, 1 left",
+         {}},
+        {"cut in the body",
+         Hex(head + "01 00 00 00 01 04 00 00"),
+         "808 message truncated at offset 12: body needs 10 bytes, 8 left",
+         {}},
+        {"count above entries",
+         Hex(head + "02 00 00 00 01 04 00 00 00 1e"),
+         "808 body too short at offset 22: entry 2 of 2: parameter id needs 4 bytes, 0 left",
+         {}},
+        {"entry past the body",
+         Hex(head + "01 00 00 00 01 05 00 00 00 1e"),
+         "808 body too short at offset 18: entry 1 of 1: value needs 5 bytes, 4 left",
+         {}},
+        {"extension texts overrun",
+         overrun,
          "IC-card extension texts overrun at offset 150: the three texts with their lengths take 133 bytes, 122 fit "
          "before the check byte at 272",
          {"IC-card data length disagrees at offset 15: it gives 256 bytes, the body holds 267 after it"}},
-        {"byte after the body", tooLong, nullptr,
+        {"byte after the body",
+         tooLong,
+         nullptr,
          {"bytes after the body at offset 22: the body length is 10, 1 bytes follow the body"}},
-        {"entry after the count", Hex(head + "00 00 00 00 01 04 00 00 00 1e"), nullptr,
+        {"entry after the count",
+         Hex(head + "00 00 00 00 01 04 00 00 00 1e"),
+         nullptr,
          {"bytes after the last entry at offset 13: the count gives 0 entries, 9 bytes follow them"}},
-        {"WORD of four bytes", Hex(head + "01 00 00 00 31 04 00 00 00 1e"), nullptr,
+        {"WORD of four bytes",
+         Hex(head + "01 00 00 00 31 04 00 00 00 1e"),
+         nullptr,
          {"bad parameter length at offset 17: a WORD parameter is 2 bytes, found 4"}},
-        {"unknown id", Hex(head + "01 00 00 00 08 04 00 00 00 1e"), nullptr,
+        {"unknown id",
+         Hex(head + "01 00 00 00 08 04 00 00 00 1e"),
+         nullptr,
          {"unknown parameter at offset 13: 0x0008 is not a terminal parameter id"}},
-        {"phone not BCD", Hex("81 03 00 0a 00 12 34 56 78 9a 00 01 01 00 00 00 01 04 00 00 00 1e"), nullptr,
+        {"phone not BCD",
+         Hex("81 03 00 0a 00 12 34 56 78 9a 00 01 01 00 00 00 01 04 00 00 00 1e"),
+         nullptr,
          {"phone number not BCD at offset 9: expected two decimal digits, found 9a"}},
-        {"sub-package bit", Hex("81 03 20 0a 00 12 34 56 78 90 00 01 01 00 00 00 01 04 00 00 00 1e"), nullptr,
-         {"unexpected body property bits at offset 2: expected encryption, sub-package and reserved bits 0, found 2000"}},
+        {"sub-package bit",
+         Hex("81 03 20 0a 00 12 34 56 78 90 00 01 01 00 00 00 01 04 00 00 00 1e"),
+         nullptr,
+         {"unexpected body property bits at offset 2: expected encryption, sub-package and reserved bits 0, found "
+          "2000"}},
     };
     for (const auto& c : cases) {
         const Decoded<Jt808Message> d = DecodeJt808(c.bytes.data(), c.bytes.size());
@@ -515,8 +544,10 @@ TEST(SettingTextTest, CircularWorkedExample) {
     EXPECT_EQ(a.end->value.bcd, (SixBytes{0x25, 0x12, 0x31, 0x18, 0x00, 0x00}));
     EXPECT_EQ(a.maxSpeed->value, 60);
     EXPECT_EQ(a.overSpeedDuration->value, 10);
-    const std::size_t offsets[] = {d.value.areaCount.offset, a.id.offset,     a.attributes.offset, a.latitude.offset,
-                                   a.longitude.offset,       a.radius.offset, a.start->offset,     a.end->offset,
+    const std::size_t offsets[] = {d.value.areaCount.offset, a.id.offset,
+                                   a.attributes.offset,      a.latitude.offset,
+                                   a.longitude.offset,       a.radius.offset,
+                                   a.start->offset,          a.end->offset,
                                    a.maxSpeed->offset,       a.overSpeedDuration->offset};
     EXPECT_EQ(std::vector<std::size_t>(std::begin(offsets), std::end(offsets)),
               (std::vector<std::size_t>{2, 4, 6, 8, 18, 29, 33, 51, 69, 72}));
@@ -554,7 +585,9 @@ TEST(SettingTextTest, BadTextsNameTheOffset) {
     const std::pair<const char*, const char*> cases[] = {
         {"1", "bad setting text at offset 1: expected two or three parts separated by \";\", found 1"},
         {"1;1;2;3", "bad setting text at offset 5: expected two or three parts separated by \";\", found 4"},
-        {"256;0", "bad setting text at offset 0: expected the setting attribute as an unsigned decimal up to 255, found \"256\""},
+        {"256;0",
+         "bad setting text at offset 0: expected the setting attribute as an unsigned decimal up to 255, found "
+         "\"256\""},
         {"1;1;-7,0,1.000000,2.000000,3",
          "bad setting text at offset 4: expected area 1's id as an unsigned decimal up to 4294967295, found \"-7\""},
         {"1;1;7,0,22.5,114.250000,500",
@@ -564,7 +597,8 @@ TEST(SettingTextTest, BadTextsNameTheOffset) {
         {"1;1;7,1,1.000000,2.000000,3,25-01-02-08-00-00",
          "bad setting text at offset 45: the text ends where area 1's end time should follow"},
         {"1;1;7,1,1.000000,2.000000,3,25-01-02,25-01-02-08-00-00",
-         "bad setting text at offset 28: expected area 1's start time as six hex pairs joined by \"-\", found \"25-01-02\""},
+         "bad setting text at offset 28: expected area 1's start time as six hex pairs joined by \"-\", found "
+         "\"25-01-02\""},
         {"1;1;7,2,1.000000,2.000000,3,60,256",
          "bad setting text at offset 31: expected area 1's over-speed duration as an unsigned decimal up to 255, found "
          "\"256\""},
@@ -641,10 +675,10 @@ TEST(RequestTest, BadArgumentsNameTheOffset) {
 // ------------------------------------------------------------------ tunnels
 
 TEST(TunnelTest, TrackingRequestFrame) {
-    const Bytes frame = Cat({Head("00 33", "00 00 00 2c"),
-                             Hex("00 00 00 13 00 00 01 30 31 32 33 34 35 36 37 38 39 30 31"
-                                 "00 00 00 0b 00 01 01 38 32 30 32"
-                                 "00 00 00 0e 00 02 01 33 30 2c 33 36 30 30")});
+    const Bytes frame =
+        Cat({Head("00 33", "00 00 00 2c"), Hex("00 00 00 13 00 00 01 30 31 32 33 34 35 36 37 38 39 30 31"
+                                               "00 00 00 0b 00 01 01 38 32 30 32"
+                                               "00 00 00 0e 00 02 01 33 30 2c 33 36 30 30")});
     const Dump d = DecodeFrames(frame);
     ASSERT_EQ(Error(d), "(none)");
     const Tunnel& t = *d.frames.at(0).tunnel;
@@ -664,25 +698,36 @@ TEST(TunnelTest, ContentProblemsAreFrameWarnings) {
         Bytes frame;
         std::vector<std::string> warnings;
     } cases[] = {
-        {"short terminal number", TunnelFrame("13912345678", "8103", "8103000a01391234567800010100000001040000001e"), {}},
-        {"odd hex", TunnelFrame("001234567890", "8103", odd),
+        {"short terminal number",
+         TunnelFrame("13912345678", "8103", "8103000a01391234567800010100000001040000001e"),
+         {}},
+        {"odd hex",
+         TunnelFrame("001234567890", "8103", odd),
          {"bad key-2 hex text at offset 109: odd length 43: expected two hex digits per byte"}},
-        {"non-hex", TunnelFrame("001234567890", "8103", nonHex),
+        {"non-hex",
+         TunnelFrame("001234567890", "8103", nonHex),
          {"bad key-2 hex text at offset 71: expected a hex digit, found \"g\""}},
-        {"upper case", TunnelFrame("001234567890", "8103", upper),
+        {"upper case",
+         TunnelFrame("001234567890", "8103", upper),
          {"upper-case hex digit at offset 74: 808 messages travel as lower-case hex"}},
-        {"truncated message", TunnelFrame("001234567890", "8103", kSetting808.substr(0, 40)),
+        {"truncated message",
+         TunnelFrame("001234567890", "8103", kSetting808.substr(0, 40)),
          {"808 message truncated at offset 91: body needs 10 bytes, 8 left (808 message offset 12)"}},
-        {"id disagrees", TunnelFrame("001234567890", "8900", kSetting808),
+        {"id disagrees",
+         TunnelFrame("001234567890", "8900", kSetting808),
          {"message id disagrees at offset 67: key 1 gives 8900, the 808 head 8103"}},
-        {"phone disagrees", TunnelFrame("13912345678", "8103", kSetting808),
+        {"phone disagrees",
+         TunnelFrame("13912345678", "8103", kSetting808),
          {"phone number disagrees at offset 74: the terminal number gives 013912345678, the 808 head 001234567890"}},
-        {"bad setting text", TunnelFrame("001234567890", "8600", "1;1;-7,0,1.000000,2.000000,3"),
+        {"bad setting text",
+         TunnelFrame("001234567890", "8600", "1;1;-7,0,1.000000,2.000000,3"),
          {"bad setting text at offset 71: expected area 1's id as an unsigned decimal up to 4294967295, found \"-7\" "
           "(key-2 text offset 4)"}},
-        {"bad message id", TunnelFrame("001234567890", "0x8103", kSetting808),
+        {"bad message id",
+         TunnelFrame("001234567890", "0x8103", kSetting808),
          {"bad message id at offset 56: expected lower-case hex without leading zeros, found \"0x8103\""}},
-        {"unknown message id", TunnelFrame("001234567890", "8300", "x"),
+        {"unknown message id",
+         TunnelFrame("001234567890", "8300", "x"),
          {"unknown 808 message id at offset 56: 8300 is no message this system tunnels"}},
     };
     for (const auto& c : cases) {
@@ -777,9 +822,11 @@ TEST(RenderTest, ProblemsAreRenderedWithTheirOffsets) {
     const Dump w = DecodeFrames(TunnelFrame("001234567890", "8105", "9"));
     const std::string text = RenderText(w);
     EXPECT_NE(text.find("    67          Argument: \"9\"\n"), std::string::npos) << text;
-    EXPECT_NE(text.find("    +0                  Error: bad request argument at offset 0: expected a control word from 1 to 7, "
-                        "found \"9\"\n"),
-              std::string::npos)
+    EXPECT_NE(
+        text.find(
+            "    +0                  Error: bad request argument at offset 0: expected a control word from 1 to 7, "
+            "found \"9\"\n"),
+        std::string::npos)
         << text;
     EXPECT_NE(text.find("    67          Warning: bad request argument at offset 67:"), std::string::npos) << text;
 }
@@ -789,7 +836,8 @@ TEST(RenderTest, IcCardAndSettingTextExplained) {
     ASSERT_TRUE(card.Clean()) << RenderText(card);
     const std::string text = RenderText(card);
     for (const char* line : {
-             "   +17                      Card text 1: \"ZHANG SAN\" (23 filler bytes)  [5a 48 41 4e 47 20 53 41 4e 48 00 00 "
+             "   +17                      Card text 1: \"ZHANG SAN\" (23 filler bytes)  [5a 48 41 4e 47 20 53 41 4e 48 "
+             "00 00 "
              "48 00 00 48 ...]\n",
              "   +67                      Card date: 2025-03-07  [25 03 07]\n",
              "  +144                      Check byte 1: 0x67 (XOR of offsets 17 to 143 is 0x67, matches)  [67]\n",
@@ -797,8 +845,9 @@ TEST(RenderTest, IcCardAndSettingTextExplained) {
          })
         EXPECT_NE(text.find(line), std::string::npos) << line << text;
 
-    const Dump area = DecodeFrames(TunnelFrame("001234567890", "8600", "1;1;7,3,22.500000,114.250000,500,"
-                                                                        "25-01-02-08-00-00,25-12-31-18-00-00,60,10"));
+    const Dump area = DecodeFrames(TunnelFrame("001234567890", "8600",
+                                               "1;1;7,3,22.500000,114.250000,500,"
+                                               "25-01-02-08-00-00,25-12-31-18-00-00,60,10"));
     const std::string areaText = RenderText(area);
     for (const char* line : {
              "   +51                          End time: 2025-12-31 18:00:00\n",

@@ -204,7 +204,7 @@ Decoded<RequestArgument> ExplainRequest(std::uint16_t messageId, std::string_vie
 
 enum class Kind : std::uint8_t { kText = 1, kInt32 = 6, kByte = 9, kSixBytes = 10 };
 
-const char* KindName(std::uint8_t kind);        // "text", "Int32", ... or "unknown"
+const char* KindName(std::uint8_t kind);         // "text", "Int32", ... or "unknown"
 const char* CommandName(std::uint16_t command);  // "login", ... or ""
 
 using Value = std::variant<std::monostate, std::string, std::int32_t, std::uint8_t, SixBytes>;
@@ -227,10 +227,10 @@ struct Tunnel {
     std::optional<std::uint16_t> messageId;
     std::optional<Field<std::string>> argument;  // key 2
     Content content = Content::kNone;
-    std::optional<Decoded<Jt808Message>> jt808;  // offsets count from the message's first byte
+    std::optional<Decoded<Jt808Message>> jt808;        // offsets count from the message's first byte
     std::optional<Decoded<CircularSetting>> circular;  // offsets count in key 2's text
     std::optional<Decoded<RequestArgument>> request;   // offsets count in key 2's text
-    std::optional<Problem> hexError;  // key-2 hex text that is not a message (frame offsets)
+    std::optional<Problem> hexError;                   // key-2 hex text that is not a message (frame offsets)
 };
 
 struct Frame {
