@@ -53,6 +53,9 @@ Bytes TunnelFrame(std::string_view terminal, std::string_view id, std::string_vi
                 Bytes{static_cast<std::uint8_t>(p >> 8), static_cast<std::uint8_t>(p), 0, 0}, params});
 }
 
+// A tunnel frame for terminal 001234567890, whose 808 phone number is 001234567890.
+Bytes Tunnelled(std::string_view id, std::string_view arg) { return TunnelFrame("001234567890", id, arg); }
+
 // The 808 parameter-setting example: heartbeat interval 30 for 1234567890.
 const std::string kSetting808 = "8103000a00123456789000010100000001040000001e";
 
@@ -702,32 +705,30 @@ TEST(TunnelTest, ContentProblemsAreFrameWarnings) {
          TunnelFrame("13912345678", "8103", "8103000a01391234567800010100000001040000001e"),
          {}},
         {"odd hex",
-         TunnelFrame("001234567890", "8103", odd),
+         Tunnelled("8103", odd),
          {"bad key-2 hex text at offset 109: odd length 43: expected two hex digits per byte"}},
-        {"non-hex",
-         TunnelFrame("001234567890", "8103", nonHex),
-         {"bad key-2 hex text at offset 71: expected a hex digit, found \"g\""}},
+        {"non-hex", Tunnelled("8103", nonHex), {"bad key-2 hex text at offset 71: expected a hex digit, found \"g\""}},
         {"upper case",
-         TunnelFrame("001234567890", "8103", upper),
+         Tunnelled("8103", upper),
          {"upper-case hex digit at offset 74: 808 messages travel as lower-case hex"}},
         {"truncated message",
-         TunnelFrame("001234567890", "8103", kSetting808.substr(0, 40)),
+         Tunnelled("8103", kSetting808.substr(0, 40)),
          {"808 message truncated at offset 91: body needs 10 bytes, 8 left (808 message offset 12)"}},
         {"id disagrees",
-         TunnelFrame("001234567890", "8900", kSetting808),
+         Tunnelled("8900", kSetting808),
          {"message id disagrees at offset 67: key 1 gives 8900, the 808 head 8103"}},
         {"phone disagrees",
          TunnelFrame("13912345678", "8103", kSetting808),
          {"phone number disagrees at offset 74: the terminal number gives 013912345678, the 808 head 001234567890"}},
         {"bad setting text",
-         TunnelFrame("001234567890", "8600", "1;1;-7,0,1.000000,2.000000,3"),
+         Tunnelled("8600", "1;1;-7,0,1.000000,2.000000,3"),
          {"bad setting text at offset 71: expected area 1's id as an unsigned decimal up to 4294967295, found \"-7\" "
           "(key-2 text offset 4)"}},
         {"bad message id",
-         TunnelFrame("001234567890", "0x8103", kSetting808),
+         Tunnelled("0x8103", kSetting808),
          {"bad message id at offset 56: expected lower-case hex without leading zeros, found \"0x8103\""}},
         {"unknown message id",
-         TunnelFrame("001234567890", "8300", "x"),
+         Tunnelled("8300", "x"),
          {"unknown 808 message id at offset 56: 8300 is no message this system tunnels"}},
     };
     for (const auto& c : cases) {
@@ -819,7 +820,7 @@ TEST(RenderTest, ProblemsAreRenderedWithTheirOffsets) {
     EXPECT_EQ(j["error"]["offset"], 30);
     EXPECT_EQ(j["error"]["what"], "frame truncated");
 
-    const Dump w = DecodeFrames(TunnelFrame("001234567890", "8105", "9"));
+    const Dump w = DecodeFrames(Tunnelled("8105", "9"));
     const std::string text = RenderText(w);
     EXPECT_NE(text.find("    67          Argument: \"9\"\n"), std::string::npos) << text;
     EXPECT_NE(
@@ -845,9 +846,9 @@ TEST(RenderTest, IcCardAndSettingTextExplained) {
          })
         EXPECT_NE(text.find(line), std::string::npos) << line << text;
 
-    const Dump area = DecodeFrames(TunnelFrame("001234567890", "8600",
-                                               "1;1;7,3,22.500000,114.250000,500,"
-                                               "25-01-02-08-00-00,25-12-31-18-00-00,60,10"));
+    const Dump area = DecodeFrames(Tunnelled("8600",
+                                             "1;1;7,3,22.500000,114.250000,500,"
+                                             "25-01-02-08-00-00,25-12-31-18-00-00,60,10"));
     const std::string areaText = RenderText(area);
     for (const char* line : {
              "   +51                          End time: 2025-12-31 18:00:00\n",
