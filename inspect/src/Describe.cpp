@@ -1,0 +1,443 @@
+// Turns decoded frames, 808 messages and setting texts into the display tree,
+// with the labels and explanations a reader of a dump needs.
+#include "Tree.h"
+
+namespace gpenc::inspect {
+namespace {
+
+std::string Quoted(const std::string& s) {
+    constexpr std::size_t kShown = 64;
+    const std::string p = Printable(s);
+    return "\"" + (p.size() > kShown ? p.substr(0, kShown) + "..." : p) + "\"";
+}
+
+std::string Count(std::size_t n, const char* one, const char* many) { return Format("%zu %s", n, n == 1 ? one : many); }
+
+template <class T>
+Node At(const char* key, std::string label, const Field<T>& f) {
+    Node n;
+    n.key = key;
+    n.label = std::move(label);
+    n.hasOffset = true;
+    n.offset = f.offset;
+    n.size = f.size;
+    n.skip = f.offset == 0 && f.size == 0;
+    return n;
+}
+
+Node Group(const char* key, std::string label, std::size_t offset, std::size_t size) {
+    Node n = At(key, std::move(label), Field<int>{offset, size, 0});
+    n.skip = false;
+    return n;
+}
+
+Node List(const char* key, std::string label) {
+    Node n;
+    n.key = key;
+    n.label = std::move(label);
+    n.list = true;
+    return n;
+}
+
+Bytes BigEndian(std::uint64_t v, std::size_t width) {
+    Bytes b(width);
+    for (std::size_t i = width; i-- > 0; v >>= 8) b[i] = static_cast<std::uint8_t>(v);
+    return b;
+}
+
+template <class T>
+Node Number(const char* key, std::string label, const Field<T>& f, std::string meaning = {}) {
+    Node n = At(key, std::move(label), f);
+    n.shown = std::to_string(f.value);
+    n.value = f.value;
+    n.meaning = std::move(meaning);
+    n.bytes = BigEndian(static_cast<std::uint64_t>(f.value), std::min<std::size_t>(f.size, 8));
+    return n;
+}
+
+template <class T>
+Node HexNumber(const char* key, std::string label, const Field<T>& f, std::string meaning = {}) {
+    Node n = Number(key, std::move(label), f, std::move(meaning));
+    n.shown = Format("0x%0*llx", static_cast<int>(2 * f.size), static_cast<unsigned long long>(f.value));
+    return n;
+}
+
+Node Text(const char* key, std::string label, const Field<std::string>& f) {
+    Node n = At(key, std::move(label), f);
+    n.shown = Quoted(f.value);
+    n.value = Printable(f.value);
+    n.bytes.assign(f.value.begin(), f.value.end());
+    return n;
+}
+
+Node Raw(const char* key, std::string label, const Field<Bytes>& f) {
+    Node n = At(key, std::move(label), f);
+    n.shown = f.value.empty() ? "(none)" : Format("%zu bytes", f.value.size());
+    n.value = HexRun(f.value);
+    n.bytes = f.value;
+    return n;
+}
+
+Node Plain(const char* key, std::string label, Json value, std::string shown) {
+    Node n;
+    n.key = key;
+    n.label = std::move(label);
+    n.value = std::move(value);
+    n.shown = std::move(shown);
+    return n;
+}
+
+void Relative(Node& n) {
+    n.relative = true;
+    for (Node& c : n.children) Relative(c);
+}
+
+// Text items show their characters; bytes would only repeat them.
+void TextItems(Node& n) {
+    n.bytes.clear();
+    Relative(n);
+    for (Node& c : n.children) TextItems(c);
+}
+
+// ------------------------------------------------------------------ GP frame
+
+// A record's or entry's value as its type shows it; raw bytes when it has none.
+template <class Variant>
+Node ValueNode(const Field<Bytes>& raw, const Variant& value) {
+    return std::visit(
+        [&](const auto& v) -> Node {
+            using T = std::decay_t<decltype(v)>;
+            if constexpr (std::is_same_v<T, std::string>) {
+                return Text("value", "Value", {raw.offset, raw.size, v});
+            } else if constexpr (std::is_arithmetic_v<T>) {
+                return Number("value", "Value", Field<T>{raw.offset, raw.size, v});
+            } else {
+                Node n = Raw("value", "Value", raw);
+                n.shown = raw.value.empty() ? "(empty)" : HexBytes(raw.value, 16);
+                return n;
+            }
+        },
+        value);
+}
+
+Node ParameterTree(const Parameter& p, std::size_t number) {
+    Node value = ValueNode(p.raw, p.value);
+    Node g = Group(
+        "", Format("Parameter %zu: key %u, %s %s", number, p.key.value, KindName(p.kind.value), value.shown.c_str()),
+        p.offset, p.recordLength.value);
+    g.Add(Number("record_length", "Record length", p.recordLength));
+    g.Add(Number("key", "Key", p.key));
+    g.Add(Number("kind", "Value kind", p.kind, KindName(p.kind.value)));
+    g.Add(std::move(value));
+    return g;
+}
+
+// ------------------------------------------------------------------ JT/T 808
+
+std::string BitPattern(std::uint16_t word, std::uint16_t mask) {
+    std::string s;
+    for (int bit = 15; bit >= 0; --bit) {
+        s += (mask >> bit & 1) ? static_cast<char>('0' + (word >> bit & 1)) : '.';
+        if (bit % 4 == 0 && bit) s += ' ';
+    }
+    return s;
+}
+
+Node Bits(const char* key, const char* label, std::uint16_t word, std::uint16_t mask, unsigned value,
+          std::string meaning = {}) {
+    Node n = Plain(key, BitPattern(word, mask) + " = " + label, value, std::to_string(value));
+    n.meaning = std::move(meaning);
+    return n;
+}
+
+void HeadTree(Node& g, const Jt808Head& h) {
+    Node& head = g.Sub(Group("head", "Message head", 0, 12));
+    head.Add(HexNumber("message_id", "Message id", h.messageId, MessageName(h.messageId.value)));
+    const BodyProperties& p = h.properties.value;
+    Node props = HexNumber("body_properties", "Body properties",
+                           Field<std::uint16_t>{h.properties.offset, h.properties.size, p.word});
+    props.Add(Bits("body_length", "Body length", p.word, 0x03ff, p.bodyLength));
+    props.Add(Bits("encryption", "Encryption", p.word, 0x1c00, p.encryption, p.encryption ? "" : "none"));
+    props.Add(Bits("subpackage", "Sub-package", p.word, 0x2000, p.subpackage, p.subpackage ? "yes" : "no"));
+    props.Add(Bits("reserved", "Reserved", p.word, 0xc000, p.reserved));
+    head.Add(std::move(props));
+    Node phone = Text("phone", "Phone number", h.phone);
+    phone.shown = h.phone.value;
+    phone.bytes.clear();
+    for (std::size_t i = 0; i + 1 < h.phone.value.size(); i += 2)
+        phone.bytes.push_back(static_cast<std::uint8_t>(std::stoi(h.phone.value.substr(i, 2), nullptr, 16)));
+    head.Add(std::move(phone));
+    head.Add(Number("serial", "Serial number", h.serial));
+}
+
+Node EntryTree(const ParamEntry& e) {
+    const Field<Bytes>& raw = e.raw;
+    Node value = ValueNode(raw, e.value);
+    Node g = Group("",
+                   Format("Parameter 0x%04x: %s, %s = %s", static_cast<unsigned>(e.id.value), e.info.name,
+                          ParamTypeName(e.info.type), value.shown.c_str()),
+                   e.offset, 5 + raw.size);
+    g.extra = {{"name", e.info.name}, {"type", ParamTypeName(e.info.type)}};
+    g.Add(HexNumber("id", "Id", e.id));
+    g.Add(Number("length", "Length", e.length));
+    g.Add(std::move(value));
+    return g;
+}
+
+Node CardTextNode(const char* key, const char* label, const CardText& t) {
+    Node n = Text(key, label, {t.raw.offset, t.raw.size, t.text});
+    n.bytes = t.raw.value;
+    if (t.fill) n.meaning = Format("%zu filler bytes", t.fill);
+    n.extra = {{"fill", t.fill}};
+    return n;
+}
+
+Node DateNode(const CardDate& d) {
+    Node n = At("date", "Card date", d.bcd);
+    n.shown = Format("%04d-%02d-%02d", d.year, d.month, d.day);
+    n.value = n.shown;
+    n.meaning = d.valid ? "" : "not a date";
+    n.bytes.assign(d.bcd.value.begin(), d.bcd.value.end());
+    n.extra = {{"valid", d.valid}};
+    return n;
+}
+
+Node CheckNode(const char* key, const char* label, const CheckByte& c) {
+    Node n = HexNumber(key, label, c.stored);
+    n.meaning = Format("XOR of offsets %zu to %zu is 0x%02x, %s", c.first, c.last, c.computed,
+                       c.matches ? "matches" : "MISMATCH");
+    n.extra = {{"first", c.first}, {"last", c.last}, {"computed", c.computed}, {"matches", c.matches}};
+    return n;
+}
+
+void ExtensionTree(Node& card, const CardExtension& x) {
+    const std::size_t end = x.check3.stored.size ? x.check3.stored.offset + 1 : x.mark1.offset;
+    Node& g = card.Sub(Group("extension", "Extension", x.mark1.offset, end - x.mark1.offset));
+    g.Add(HexNumber("mark_1", "Mark", x.mark1));
+    g.Add(HexNumber("mark_2", "Mark", x.mark2));
+    g.Add(HexNumber("ext_1", "Extension byte 1", x.ext1));
+    g.Add(HexNumber("ext_2", "Extension byte 2", x.ext2));
+    g.Add(CheckNode("check_2", "Check byte 2", x.check2));
+    Node& texts = g.Sub(List("texts", "Extension texts"));
+    for (std::size_t i = 0; i < x.texts.size(); ++i) {
+        const LengthText& t = x.texts[i];
+        if (t.length.size == 0) break;
+        Node text = Text("", Format("Extension text %zu", i + 1),
+                         {t.raw.offset, t.raw.size, {t.raw.value.begin(), t.raw.value.end()}});
+        text.skip = false;
+        text.meaning = Format("length byte %u at +%zu", t.length.value, t.length.offset);
+        text.extra = {{"length", t.length.value}};
+        texts.Add(std::move(text));
+    }
+    Node fill = At("zero_fill", "Zero fill", x.zeroFill);
+    fill.shown = Format("%zu bytes", x.zeroFill.size);
+    fill.meaning = x.zeroFill.value ? Format("%zu not zero", x.zeroFill.value) : "";
+    fill.value = x.zeroFill.size;
+    fill.extra = {{"not_zero", x.zeroFill.value}};
+    g.Add(std::move(fill));
+    g.Add(CheckNode("check_3", "Check byte 3", x.check3));
+}
+
+void IcCardTree(Node& body, const IcCard& c) {
+    body.Add(HexNumber("type", "Data type", c.type, c.type.value == 0xA0 ? "IC-card information" : ""));
+    body.Add(HexNumber("zero", "Zero word", c.zero));
+    body.Add(Number("data_length", "Data length", c.dataLength));
+    body.Add(CardTextNode("text_1", "Card text 1", c.text1));
+    body.Add(CardTextNode("text_2", "Card text 2", c.text2));
+    body.Add(DateNode(c.date));
+    body.Add(CardTextNode("text_3", "Card text 3", c.text3));
+    body.Add(CardTextNode("text_4", "Card text 4", c.text4));
+    body.Add(CheckNode("check_1", "Check byte 1", c.check1));
+    if (c.extension) ExtensionTree(body, *c.extension);
+}
+
+Node MessageTree(const Decoded<Jt808Message>& d) {
+    const Jt808Message& m = d.value;
+    Node g =
+        Group("message", Format("JT/T 808 message, %zu bytes (offsets +N from its first byte)", m.size), 0, m.size);
+    HeadTree(g, m.head);
+    const std::size_t bodySize = m.body.value.size();
+    if (m.paramSetting) {
+        const ParamSetting& ps = *m.paramSetting;
+        Node& body = g.Sub(Group(
+            "body", "Body: terminal parameter setting, " + Count(ps.entries.size(), "entry", "entries"), 12, bodySize));
+        body.Add(Number("count", "Parameter count", ps.count));
+        Node& entries = body.Sub(List("entries", "Entries"));
+        for (const ParamEntry& e : ps.entries) entries.Add(EntryTree(e));
+    } else if (m.icCard) {
+        const bool ext = m.icCard->dataLength.value == 0x0100;
+        Node& body = g.Sub(Group("body", Format("Body: IC-card information, %s layout", ext ? "extension" : "standard"),
+                                 12, bodySize));
+        IcCardTree(body, *m.icCard);
+    } else if (m.body.size) {
+        Node body = Raw("body", "Body", m.body);
+        body.shown = HexBytes(m.body.value, 16);
+        g.Add(std::move(body));
+    }
+    if (d.error) g.Add(ProblemNode("Error", *d.error));
+    Relative(g);
+    return g;
+}
+
+// ------------------------------------------------------------- setting texts
+
+std::string TimeText(const BcdTime& t) {
+    const auto& b = t.bcd;
+    return Format("20%02x-%02x-%02x %02x:%02x:%02x", b[0], b[1], b[2], b[3], b[4], b[5]);
+}
+
+Node TimeNode(const char* key, const char* label, const std::optional<Field<BcdTime>>& t) {
+    Node n = At(key, label, *t);
+    n.shown = TimeText(t->value);
+    n.value = n.shown;
+    return n;
+}
+
+Node DegreesNode(const char* key, const char* label, const Field<double>& f) {
+    Node n = At(key, label, f);
+    n.shown = Format("%.6f", f.value);
+    n.value = f.value;
+    return n;
+}
+
+std::string AreaAttributes(std::uint16_t a) {
+    std::string s = a & 1 ? "time window" : "";
+    if (a & 2) s += s.empty() ? "speed limit" : ", speed limit";
+    if (a & ~3u) s += Format("%sother bits %04x", s.empty() ? "" : ", ", a & ~3u);
+    return s;
+}
+
+Node AreaTree(const CircularArea& a, std::size_t number) {
+    Node g = Group("", Format("Area %zu: id %u, radius %u m", number, a.id.value, a.radius.value), a.id.offset, 0);
+    g.Add(Number("id", "Area id", a.id));
+    g.Add(Number("attributes", "Area attributes", a.attributes, AreaAttributes(a.attributes.value)));
+    g.Add(DegreesNode("latitude", "Centre latitude", a.latitude));
+    g.Add(DegreesNode("longitude", "Centre longitude", a.longitude));
+    g.Add(Number("radius", "Radius", a.radius, "m"));
+    if (a.start) g.Add(TimeNode("start", "Start time", a.start));
+    if (a.end) g.Add(TimeNode("end", "End time", a.end));
+    if (a.maxSpeed) g.Add(Number("top_speed", "Top speed", *a.maxSpeed, "km/h"));
+    if (a.overSpeedDuration) g.Add(Number("over_speed_duration", "Over-speed duration", *a.overSpeedDuration, "s"));
+    return g;
+}
+
+Node CircularTree(const Decoded<CircularSetting>& d, std::size_t textSize) {
+    const CircularSetting& s = d.value;
+    Node g = Group(
+        "setting",
+        "Circular-area setting text, " + Count(s.areas.size(), "area", "areas") + " (offsets +N count characters)", 0,
+        textSize);
+    static const char* const kSetAttribute[] = {"update areas", "append areas", "modify areas"};
+    const unsigned attr = s.setAttribute.value;
+    g.Add(Number("set_attribute", "Setting attribute", s.setAttribute, attr < 3 ? kSetAttribute[attr] : ""));
+    g.Add(Number("area_count", "Area count", s.areaCount));
+    Node& areas = g.Sub(List("areas", "Areas"));
+    for (std::size_t i = 0; i < s.areas.size(); ++i) areas.Add(AreaTree(s.areas[i], i + 1));
+    if (d.error) g.Add(ProblemNode("Error", *d.error));
+    TextItems(g);
+    return g;
+}
+
+Node RequestTree(const Decoded<RequestArgument>& d) {
+    Node g = List("items", "Items");
+    for (const RequestItem& item : d.value.items) {
+        Node n = Text("", item.name, item.value);
+        n.skip = false;
+        n.extra = {{"name", item.name}};
+        g.Add(std::move(n));
+    }
+    if (d.error) g.Add(ProblemNode("Error", *d.error));
+    TextItems(g);
+    return g;
+}
+
+void ArgumentTree(Node& tunnel, const Tunnel& t) {
+    Node arg = At("argument", "Argument", *t.argument);
+    arg.value = Printable(t.argument->value);
+    switch (t.content) {
+        case Tunnel::Content::kJt808:
+            arg.shown = Format("JT/T 808 message as hex text, %zu characters", t.argument->size);
+            if (t.hexError) arg.Add(ProblemNode("Error", *t.hexError));
+            if (t.jt808) arg.Add(MessageTree(*t.jt808));
+            break;
+        case Tunnel::Content::kSettingText:
+            arg.shown = Quoted(t.argument->value);
+            arg.Add(CircularTree(*t.circular, t.argument->size));
+            break;
+        case Tunnel::Content::kRequest:
+            arg.shown = Quoted(t.argument->value);
+            arg.meaning = t.request->value.meaning;
+            arg.extra = {{"meaning", t.request->value.meaning}};
+            arg.Add(RequestTree(*t.request));
+            break;
+        default:
+            arg.shown = Quoted(t.argument->value);
+    }
+    tunnel.Add(std::move(arg));
+}
+
+Node TunnelTree(const Tunnel& t) {
+    Node g = Group("tunnel", "JT/T 808 tunnel", 0, 0);
+    g.hasOffset = false;
+    if (t.terminalNumber) {
+        Node n = Text("terminal_number", "Terminal number", *t.terminalNumber);
+        n.bytes.clear();
+        g.Add(std::move(n));
+    }
+    if (t.messageIdText) {
+        Node n = Text("message_id", "808 message id", *t.messageIdText);
+        n.bytes.clear();
+        if (t.messageId) {
+            n.shown = Format("0x%04x", *t.messageId);
+            n.value = *t.messageId;
+            n.meaning = MessageName(*t.messageId);
+        }
+        g.Add(std::move(n));
+    }
+    if (t.argument) ArgumentTree(g, t);
+    return g;
+}
+
+}  // namespace
+
+Node ProblemNode(const char* label, const Problem& p) {
+    Node n = Plain("error", label,
+                   Json{{"offset", p.offset}, {"what", p.what}, {"detail", p.detail}, {"message", p.Describe()}},
+                   p.Describe());
+    n.hasOffset = true;
+    n.offset = p.offset;
+    n.bare = true;
+    return n;
+}
+
+Node FrameTree(const Frame& f, std::size_t number) {
+    const std::uint16_t cmd = f.command.value;
+    Node root = Group("", Format("Frame %zu: %zu bytes, command 0x%04x", number, f.size, cmd), f.offset, f.size);
+    if (*CommandName(cmd)) root.label += Format(" (%s)", CommandName(cmd));
+    Node& header = root.Sub(Group("header", "GP header", f.offset, 4));
+    Node magic = Text("magic", "Magic", f.magic);
+    header.Add(std::move(magic));
+    header.Add(Number("body_length", "Body length", f.bodyLength));
+    Node& body = root.Sub(Group("body", "GP body", f.offset + 4, 26));
+    body.Add(Number("version", "Protocol version", f.version));
+    Node session = At("session_id", "Session id", f.sessionId);
+    session.shown = HexRun(Bytes(f.sessionId.value.begin(), f.sessionId.value.end()));
+    session.value = session.shown;
+    body.Add(std::move(session));
+    body.Add(HexNumber("command", "Command", f.command, CommandName(cmd)));
+    body.Add(Number("parameter_length", "Parameter length", f.parameterLength));
+    body.Add(Number("reserved", "Reserved word", f.reserved));
+    Node& params = root.Sub(List("parameters", "Parameters: " + Count(f.parameters.size(), "record", "records") +
+                                                   Format(", %d bytes", f.parameterLength.value)));
+    params.hasOffset = true;
+    params.offset = f.offset + 30;
+    for (std::size_t i = 0; i < f.parameters.size(); ++i) params.Add(ParameterTree(f.parameters[i], i + 1));
+    if (f.tunnel) root.Add(TunnelTree(*f.tunnel));
+    if (!f.warnings.empty()) {
+        Node& warnings = root.Sub(List("warnings", Format("Warnings: %zu", f.warnings.size())));
+        for (const Problem& w : f.warnings) warnings.Add(ProblemNode("Warning", w));
+    }
+    return root;
+}
+
+}  // namespace gpenc::inspect

@@ -1,0 +1,252 @@
+// Decoding of JT/T 808 messages as this system emits them: head, 0x8103
+// parameter entries and the 0x8900 IC-card layouts.
+#include "Reader.h"
+
+namespace gpenc::inspect {
+namespace {
+
+constexpr const char* kTruncated = "808 message truncated";
+constexpr const char* kShortBody = "808 body too short";
+constexpr std::size_t kHeadSize = 12;
+constexpr std::uint16_t kStandardData = 0x0080;
+constexpr std::uint16_t kExtensionData = 0x0100;
+// The extension's tail check byte stands at a fixed offset, whatever the
+// lengths of the texts before it.
+constexpr std::size_t kTailCheck = 272;
+
+void Warn(std::vector<Problem>& warnings, std::size_t offset, const char* what, std::string detail) {
+    warnings.push_back({offset, what, std::move(detail)});
+}
+
+bool Bcd(std::uint8_t b, int& value) {
+    if ((b >> 4) > 9 || (b & 0x0f) > 9) return false;
+    value = (b >> 4) * 10 + (b & 0x0f);
+    return true;
+}
+
+std::string PhoneDigits(const Field<std::array<std::uint8_t, 6>>& bcd, std::vector<Problem>& warnings) {
+    static const char kDigits[] = "0123456789abcdef";
+    std::string digits;
+    for (std::size_t i = 0; i < bcd.value.size(); ++i) {
+        const std::uint8_t b = bcd.value[i];
+        digits += kDigits[b >> 4];
+        digits += kDigits[b & 0x0f];
+        int ignored;
+        if (!Bcd(b, ignored))
+            Warn(warnings, bcd.offset + i, "phone number not BCD",
+                 Format("expected two decimal digits, found %02x", b));
+    }
+    return digits;
+}
+
+std::uint32_t BigEndian(const Bytes& b) {
+    std::uint32_t v = 0;
+    for (std::uint8_t x : b) v = v << 8 | x;
+    return v;
+}
+
+void TypeValue(ParamEntry& e, std::vector<Problem>& warnings) {
+    const Bytes& raw = e.raw.value;
+    std::size_t width = 0;
+    switch (e.info.type) {
+        case ParamType::kNone:
+            Warn(warnings, e.id.offset, "unknown parameter",
+                 Format("0x%04x is not a terminal parameter id", static_cast<unsigned>(e.id.value)));
+            return;
+        case ParamType::kString:
+            if (raw.empty()) Warn(warnings, e.length.offset, "empty text", "a STRING parameter needs at least 1 byte");
+            e.value = std::string(raw.begin(), raw.end());
+            return;
+        case ParamType::kBytes:
+            e.value = raw;
+            return;
+        case ParamType::kWord:
+            width = 2;
+            break;
+        case ParamType::kDword:
+            width = 4;
+            break;
+        case ParamType::kByte:
+            width = 1;
+            break;
+    }
+    if (raw.size() != width) {
+        Warn(warnings, e.length.offset, "bad parameter length",
+             Format("a %s parameter is %zu bytes, found %zu", ParamTypeName(e.info.type), width, raw.size()));
+        return;
+    }
+    e.value = BigEndian(raw);
+}
+
+bool DecodeParamSetting(Reader& b, Jt808Message& m) {
+    ParamSetting& ps = m.paramSetting.emplace();
+    if (!b.Uint(ps.count, 1, "parameter count")) return false;
+    const unsigned count = ps.count.value;
+    for (unsigned i = 1; i <= count; ++i) {
+        ParamEntry e;
+        e.offset = b.Offset();
+        const std::string id = Format("entry %u of %u: parameter id", i, count);
+        const std::string length = Format("entry %u of %u: value length", i, count);
+        const std::string value = Format("entry %u of %u: value", i, count);
+        if (!b.Uint(e.id, 4, id.c_str()) || !b.Uint(e.length, 1, length.c_str()) ||
+            !b.Raw(e.raw, e.length.value, value.c_str()))
+            return false;
+        e.info = LookupParameter(e.id.value);
+        TypeValue(e, m.warnings);
+        ps.entries.push_back(std::move(e));
+    }
+    if (b.Left())
+        Warn(m.warnings, b.Offset(), "bytes after the last entry",
+             Format("the count gives %u entries, %zu bytes follow them", count, b.Left()));
+    return true;
+}
+
+// A fixed-width text with the short-text filler ("H", NUL, NUL, "H", ...)
+// taken off its end.
+bool ReadCardText(Reader& b, CardText& t, std::size_t width, const char* what) {
+    if (!b.Raw(t.raw, width, what)) return false;
+    const Bytes& raw = t.raw.value;
+    std::size_t start = 0;
+    for (; start < raw.size(); ++start) {
+        bool filler = true;
+        for (std::size_t i = start; i < raw.size() && filler; ++i)
+            filler = raw[i] == ((i - start) % 3 == 0 ? 'H' : '\0');
+        if (filler) break;
+    }
+    t.text.assign(raw.begin(), raw.begin() + static_cast<std::ptrdiff_t>(start));
+    t.fill = raw.size() - start;
+    return true;
+}
+
+bool ReadDate(Reader& b, CardDate& d, std::vector<Problem>& warnings) {
+    if (!b.Array(d.bcd, "card date")) return false;
+    static const int kDays[] = {31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    int y = 0, m = 0, day = 0;
+    d.valid = Bcd(d.bcd.value[0], y) && Bcd(d.bcd.value[1], m) && Bcd(d.bcd.value[2], day) && m >= 1 && m <= 12 &&
+              day >= 1 && day <= kDays[m - 1] && (m != 2 || day < 29 || y % 4 == 0);
+    d.year = 2000 + y;
+    d.month = m;
+    d.day = day;
+    if (!d.valid)
+        Warn(warnings, d.bcd.offset, "bad card date",
+             Format("expected BCD year, month and day, found %s", HexBytes(d.bcd.value.data(), 3).c_str()));
+    return true;
+}
+
+bool ReadCheck(Reader& b, CheckByte& c, const std::uint8_t* message, std::size_t first, const char* what,
+               std::vector<Problem>& warnings) {
+    if (!b.Uint(c.stored, 1, what)) return false;
+    c.first = first;
+    c.last = c.stored.offset - 1;
+    c.computed = 0;
+    for (std::size_t i = first; i <= c.last; ++i) c.computed ^= message[i];
+    c.matches = c.computed == c.stored.value;
+    if (!c.matches)
+        Warn(warnings, c.stored.offset, "check byte mismatch",
+             Format("the XOR of offsets %zu to %zu is %02x, found %02x", c.first, c.last, c.computed, c.stored.value));
+    return true;
+}
+
+void ExpectByte(const Field<std::uint8_t>& f, std::uint8_t want, const char* what, std::vector<Problem>& warnings) {
+    if (f.value != want) Warn(warnings, f.offset, what, Format("expected %02x, found %02x", want, f.value));
+}
+
+bool DecodeExtension(Reader& b, CardExtension& x, const std::uint8_t* message, std::vector<Problem>& warnings) {
+    if (!b.Uint(x.mark1, 1, "extension mark") || !b.Uint(x.mark2, 1, "extension mark") ||
+        !b.Uint(x.ext1, 1, "extension byte 1") || !b.Uint(x.ext2, 1, "extension byte 2"))
+        return false;
+    ExpectByte(x.mark1, 0xA5, "bad extension mark", warnings);
+    ExpectByte(x.mark2, 0x5A, "bad extension mark", warnings);
+    if (!ReadCheck(b, x.check2, message, x.mark1.offset, "check byte 2", warnings)) return false;
+    const std::size_t textsStart = b.Offset();
+    for (LengthText& t : x.texts)
+        if (!b.Uint(t.length, 1, "extension text length") || !b.Raw(t.raw, t.length.value, "extension text"))
+            return false;
+    if (b.Offset() > kTailCheck) {
+        b.Fail({textsStart, "IC-card extension texts overrun",
+                Format("the three texts with their lengths take %zu bytes, %zu fit before the check byte at %zu",
+                       b.Offset() - textsStart, kTailCheck - textsStart, kTailCheck)});
+        return false;
+    }
+    Field<Bytes> fill;
+    if (!b.Raw(fill, kTailCheck - b.Offset(), "zero fill")) return false;
+    x.zeroFill = {fill.offset, fill.size, 0};
+    for (std::uint8_t v : fill.value) x.zeroFill.value += v != 0;
+    if (x.zeroFill.value)
+        Warn(warnings, fill.offset, "fill not zero",
+             Format("%zu of %zu fill bytes are not zero", x.zeroFill.value, fill.size));
+    return ReadCheck(b, x.check3, message, textsStart, "check byte 3", warnings);
+}
+
+bool DecodeIcCard(Reader& b, Jt808Message& m, const std::uint8_t* message) {
+    IcCard& c = m.icCard.emplace();
+    auto& w = m.warnings;
+    if (!b.Uint(c.type, 1, "data type") || !b.Uint(c.zero, 2, "IC-card zero word") ||
+        !b.Uint(c.dataLength, 2, "IC-card data length"))
+        return false;
+    if (c.zero.value != 0)
+        Warn(w, c.zero.offset, "bad IC-card word", Format("expected 0000, found %04x", c.zero.value));
+    const std::uint16_t length = c.dataLength.value;
+    if (length != kStandardData && length != kExtensionData) {
+        Warn(w, c.dataLength.offset, "unknown IC-card layout",
+             Format("expected data length 0080 or 0100, found %04x", length));
+        return true;
+    }
+    if (length != b.Left())
+        Warn(w, c.dataLength.offset, "IC-card data length disagrees",
+             Format("it gives %u bytes, the body holds %zu after it", length, b.Left()));
+    const std::size_t dataStart = b.Offset();
+    const bool read = ReadCardText(b, c.text1, 32, "card text 1") && ReadCardText(b, c.text2, 18, "card text 2") &&
+                      ReadDate(b, c.date, w) && ReadCardText(b, c.text3, 18, "card text 3") &&
+                      ReadCardText(b, c.text4, 56, "card text 4") &&
+                      ReadCheck(b, c.check1, message, dataStart, "check byte 1", w);
+    if (!read) return false;
+    if (length == kExtensionData) return DecodeExtension(b, c.extension.emplace(), message, w);
+    return true;
+}
+
+}  // namespace
+
+Decoded<Jt808Message> DecodeJt808(const std::uint8_t* data, std::size_t size) {
+    Decoded<Jt808Message> out;
+    Jt808Message& m = out.value;
+    m.size = size;
+    Reader r(data, size, 0, kTruncated);
+    Field<std::uint16_t> word;
+    Field<std::array<std::uint8_t, 6>> phone;
+    if (!r.Uint(m.head.messageId, 2, "message id") || !r.Uint(word, 2, "body properties") ||
+        !r.Array(phone, "phone number") || !r.Uint(m.head.serial, 2, "serial number")) {
+        out.error = r.Error();
+        return out;
+    }
+    const std::uint16_t w = word.value;
+    m.head.properties = {
+        word.offset, word.size,
+        BodyProperties{w, static_cast<std::uint16_t>(w & 0x3ff), static_cast<std::uint8_t>(w >> 10 & 7),
+                       (w >> 13 & 1) != 0, static_cast<std::uint8_t>(w >> 14)}};
+    const BodyProperties& p = m.head.properties.value;
+    if (p.encryption || p.subpackage || p.reserved)
+        Warn(m.warnings, word.offset, "unexpected body property bits",
+             Format("expected encryption, sub-package and reserved bits 0, found %04x", w & 0xfc00));
+    m.head.phone = {phone.offset, phone.size, PhoneDigits(phone, m.warnings)};
+
+    if (!r.Raw(m.body, p.bodyLength, "body")) {
+        out.error = r.Error();
+        return out;
+    }
+    if (r.Left())
+        Warn(m.warnings, r.Offset(), "bytes after the body",
+             Format("the body length is %u, %zu bytes follow the body", p.bodyLength, r.Left()));
+
+    Reader body(m.body.value.data(), m.body.value.size(), kHeadSize, kShortBody);
+    bool sound = true;
+    if (m.head.messageId.value == 0x8103) {
+        sound = DecodeParamSetting(body, m);
+    } else if (m.head.messageId.value == 0x8900 && !m.body.value.empty() && m.body.value[0] == 0xA0) {
+        sound = DecodeIcCard(body, m, data);
+    }
+    if (!sound) out.error = body.Error();
+    return out;
+}
+
+}  // namespace gpenc::inspect
