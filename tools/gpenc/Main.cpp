@@ -1,0 +1,235 @@
+// gpenc: encodes one JSON request with the library, dumps GP frames field by
+// field, and runs the example requests. Exit codes: 0 done, 1 the builder
+// returned false, 2 the input (request, hex text, frame, option) is at fault.
+#include "Logging.h"
+#include "Request.h"
+
+#include "gpenc/Host.h"
+#include "gpenc/Inspect.h"
+
+#include <CLI/CLI.hpp>
+
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <iterator>
+#include <sstream>
+
+namespace fs = std::filesystem;
+using gpenc::inspect::Bytes;
+using gpenc::tool::InputError;
+using gpenc::tool::Json;
+
+namespace {
+
+constexpr int kBuilderFailed = 1;
+constexpr int kBadInput = 2;
+
+const char kFooter[] = R"(Requests: one JSON object; "builder" names a CEncoder builder and the other
+members are the fields of its input record, named as in gpenc/Encoder.h
+(`gpenc builders` lists them). Every field the builder reads is required and
+no other is accepted: a request states the whole record, so a typo or a left-out
+field is an error, never a silent zero. Texts are sent as their UTF-8 bytes,
+byte arrays and six-byte times are hex text ("250102080000"), integers may be
+written "0x..." and must fit their field. Subscription with "text" is its
+two-argument form.
+
+Exit codes: 0 done, 1 the builder returned false (its ERROR records are shown),
+2 bad input (malformed JSON, unknown builder or field, missing field, value out
+of range, bad hex text, a truncated or corrupt frame, an unreadable file).
+)";
+
+// The whole of `path` ("-": standard input).
+std::string ReadAll(const std::string& path) {
+    if (path == "-") return std::string(std::istreambuf_iterator<char>(std::cin), {});
+    std::ifstream in(path, std::ios::binary);
+    std::string text(std::istreambuf_iterator<char>(in), {});
+    if (!in.good() && !in.eof()) throw InputError("cannot read " + path);
+    if (!in.is_open()) throw InputError("cannot open " + path);
+    return text;
+}
+
+Bytes HexOrFail(const std::string& text, const std::string& what) {
+    auto bytes = gpenc::inspect::ParseHex(text);
+    if (!bytes.ok()) throw InputError(what + ": " + bytes.error->Describe());
+    return bytes.value;
+}
+
+std::string HexOf(const Bytes& bytes) {
+    std::string s;
+    char b[3];
+    for (auto c : bytes) {
+        std::snprintf(b, sizeof b, "%02x", c);
+        s += b;
+    }
+    return s;
+}
+
+void SetSession(const std::string& text) {
+    const Bytes id = HexOrFail(text, "--session");
+    if (id.size() != 16 || text.size() != 32)
+        throw InputError("--session: expected 32 hex digits, got \"" + text + "\"");
+    CSessionData::SetSession(id.data());
+}
+
+// The frame of one request. Throws InputError for a request that does not fit
+// its builder; returns false (the builder's ERROR records written to stderr)
+// when the builder refuses it.
+bool Encode(const std::string& text, const std::string& source, Bytes& frame, gpenc::tool::ErrorLog& log) {
+    Json request;
+    try {
+        request = Json::parse(text);
+    } catch (const Json::parse_error& e) {
+        // "[json.exception.parse_error.101] parse error at line 1, ..." without its tag.
+        const std::string what = e.what();
+        throw InputError("malformed JSON in " + source + ": " + what.substr(what.find(']') + 2));
+    }
+    const gpenc::tool::Builder& builder = gpenc::tool::FindBuilder(request);
+    log.Clear();
+    std::vector<unsigned char> out;
+    if (!builder.encode(request, out)) {
+        std::cerr << "gpenc: " << builder.name << " returned false for " << source;
+        const auto& errors = log.Errors();
+        std::cerr << (errors.empty() ? " (it logged no ERROR record)\n" : "; it logged:\n");
+        for (const auto& e : errors) std::cerr << "  ERROR " << e << '\n';
+        return false;
+    }
+    frame.assign(out.begin(), out.end());
+    return true;
+}
+
+// Dumps `bytes`; InputError naming the first problem when a frame cannot be decoded.
+void Dump(const Bytes& bytes, bool json) {
+    const auto dump = gpenc::inspect::DecodeFrames(bytes);
+    std::cout << (json ? gpenc::inspect::RenderJson(dump) : gpenc::inspect::RenderText(dump)) << std::flush;
+    if (dump.error) throw InputError(dump.error->Describe());
+}
+
+// The example requests: installed beside the tool, else in the source tree.
+fs::path RequestsDir() {
+    std::error_code ec;
+    const fs::path exe = fs::read_symlink("/proc/self/exe", ec);
+    if (!ec) {
+        const fs::path installed = exe.parent_path() / GPENC_INSTALLED_REQUESTS;
+        if (fs::is_directory(installed, ec)) return installed;
+    }
+    return GPENC_SOURCE_REQUESTS;
+}
+
+int Demo(const fs::path& dir, gpenc::tool::ErrorLog& log) {
+    std::vector<fs::path> files;
+    std::error_code ec;
+    for (const auto& entry : fs::directory_iterator(dir, ec))
+        if (entry.path().extension() == ".json") files.push_back(entry.path());
+    if (ec || files.empty()) throw InputError("no example requests (*.json) in " + dir.string());
+    std::sort(files.begin(), files.end());
+    int rc = 0;
+    for (const fs::path& file : files) {
+        std::cout << "==== " << file.filename().string() << '\n';
+        try {
+            Bytes frame;
+            if (Encode(ReadAll(file.string()), file.filename().string(), frame, log)) {
+                std::cout << HexOf(frame) << "\n\n";
+                Dump(frame, false);
+            } else {
+                rc = std::max(rc, kBuilderFailed);
+            }
+        } catch (const InputError& e) {
+            std::cerr << "gpenc: " << e.what() << '\n';
+            rc = kBadInput;
+        }
+        std::cout << '\n';
+    }
+    std::cout << files.size() << " requests, " << (rc == 0 ? "all encoded" : "some failed") << '\n';
+    return rc;
+}
+
+void ListBuilders() {
+    for (const auto& b : gpenc::tool::Builders()) {
+        std::cout << b.name << (b.marker.empty() ? "" : " (with " + b.marker + ")") << '\n';
+        for (const auto& f : b.fields) std::cout << "    " << f.name << ": " << f.type << '\n';
+    }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    CLI::App app{"gpenc: encode GP frames from JSON requests and dump frames field by field"};
+    app.footer(kFooter);
+    app.require_subcommand(1);
+    app.fallthrough();
+
+    bool verbose = false;
+    std::string logConfig, session;
+    auto* verboseFlag = app.add_flag("-v,--verbose", verbose, "the library's DEBUG records to stderr");
+    app.add_option("--log-config", logConfig, "a log4cplus properties file configuring the \"gpenc\" logger")
+        ->excludes(verboseFlag);
+    app.add_option("--session", session, "session id of the frames, 32 hex digits (default: all zero)");
+
+    auto* encode = app.add_subcommand("encode", "encode one JSON request; prints the frame");
+    std::string request = "-", format = "hex";
+    encode->add_option("request", request, "request file, - for standard input")->capture_default_str();
+    encode->add_option("--format", format, "hex (lower-case, one line), raw (the bytes) or dump")
+        ->check(CLI::IsMember({"hex", "raw", "dump"}))
+        ->capture_default_str();
+
+    auto* dump = app.add_subcommand("dump", "show GP frames field by field, with offsets");
+    std::string hex = "-", file;
+    bool json = false;
+    auto* hexArg = dump->add_option("hex", hex, "frames as hex text (blanks allowed), - for standard input");
+    dump->add_option("--file", file, "read the frames as raw bytes from this file")->excludes(hexArg);
+    dump->add_flag("--json", json, "print JSON instead of text");
+
+    auto* demo = app.add_subcommand("demo", "encode and dump every example request");
+    std::string requestsDir;
+    demo->add_option("dir", requestsDir, "directory of *.json requests (default: the examples)");
+
+    auto* builders = app.add_subcommand("builders", "list the builders and the fields of their requests");
+
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::CallForHelp& e) {
+        return app.exit(e);
+    } catch (const CLI::CallForAllHelp& e) {
+        return app.exit(e);
+    } catch (const CLI::ParseError& e) {
+        std::cerr << "gpenc: " << e.what() << " (see gpenc --help)\n";
+        return kBadInput;
+    }
+
+    try {
+        gpenc::tool::LoggingSession logging(verbose, logConfig);
+        if (!session.empty()) SetSession(session);
+        if (*builders) {
+            ListBuilders();
+        } else if (*encode) {
+            Bytes frame;
+            if (!Encode(ReadAll(request), request == "-" ? "standard input" : request, frame, logging.errors()))
+                return kBuilderFailed;
+            if (format == "raw")
+                std::cout.write(reinterpret_cast<const char*>(frame.data()), static_cast<std::streamsize>(frame.size()));
+            else if (format == "dump")
+                Dump(frame, false);
+            else
+                std::cout << HexOf(frame) << '\n';
+        } else if (*dump) {
+            Bytes bytes;
+            if (!file.empty()) {
+                const std::string raw = ReadAll(file);
+                bytes.assign(raw.begin(), raw.end());
+            } else {
+                bytes = HexOrFail(hex == "-" ? ReadAll("-") : hex, "hex text");
+            }
+            Dump(bytes, json);
+        } else {
+            return Demo(requestsDir.empty() ? RequestsDir() : fs::path(requestsDir), logging.errors());
+        }
+    } catch (const InputError& e) {
+        std::cout.flush();
+        std::cerr << "gpenc: " << e.what() << '\n';
+        return kBadInput;
+    }
+    return 0;
+}
