@@ -10,7 +10,9 @@
 #include <CLI/CLI.hpp>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
@@ -45,10 +47,14 @@ of range, bad hex text, a truncated or corrupt frame, an unreadable file).
 std::string ReadAll(const std::string& path) {
     if (path == "-") return std::string(std::istreambuf_iterator<char>(std::cin), {});
     std::ifstream in(path, std::ios::binary);
-    std::string text(std::istreambuf_iterator<char>(in), {});
-    if (!in.good() && !in.eof()) throw InputError("cannot read " + path);
-    if (!in.is_open()) throw InputError("cannot open " + path);
-    return text;
+    if (!in.is_open()) throw InputError("cannot open " + path + ": " + std::strerror(errno));
+    try {
+        std::string text(std::istreambuf_iterator<char>(in), {});
+        if (!in.bad()) return text;
+    } catch (const std::ios_base::failure&) {
+        // libstdc++ throws from the stream buffer when reading a directory.
+    }
+    throw InputError("cannot read " + path);
 }
 
 Bytes HexOrFail(const std::string& text, const std::string& what) {
@@ -229,6 +235,11 @@ int main(int argc, char** argv) {
     } catch (const InputError& e) {
         std::cout.flush();
         std::cerr << "gpenc: " << e.what() << '\n';
+        return kBadInput;
+    } catch (const std::exception& e) {
+        // Not expected; still one line and an exit code rather than an abort.
+        std::cout.flush();
+        std::cerr << "gpenc: unexpected error: " << e.what() << '\n';
         return kBadInput;
     }
     return 0;
