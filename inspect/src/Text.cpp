@@ -201,6 +201,13 @@ void ExplainControl(std::string_view text, Decoded<RequestArgument>& out) {
         return;
     }
     const std::vector<Item> items = Split(text.substr(comma + 1), comma + 1, ';');
+    // Connection control 1 returns to the original platform: in JT/T 808 no
+    // further field follows it.
+    if (word[0] == '2' && items.size() == 1 && items[0].value == "1") {
+        r.items.push_back({cw->items[0], {items[0].offset, items[0].size, std::string(items[0].value)}});
+        r.meaning += " (back to the original platform)";
+        return;
+    }
     if (items.size() != cw->items.size()) {
         out.error = Problem{comma + 1, kBadArgument,
                             Format("expected %zu items joined by \";\", found %zu", cw->items.size(), items.size())};

@@ -642,6 +642,8 @@ TEST(RequestTest, ArgumentsExplained) {
          "connect time limit", 53, "30"},
         {0x8105, "2,0;auth;apn;user;pw;10.0.0.1;9000;9001;5",
          "connect to a specified server (switch to the specified platform)", 10, "connect time limit", 40, "5"},
+        {0x8105, "2,1", "connect to a specified server (back to the original platform)", 2, "connection control", 2,
+         "1"},
     };
     for (const auto& c : cases) {
         const Decoded<RequestArgument> d = ExplainRequest(c.id, c.text);
@@ -667,6 +669,7 @@ TEST(RequestTest, BadArgumentsNameTheOffset) {
         {0x8105, "4,x", "bad request argument at offset 1: control word 4 takes no arguments"},
         {0x8105, "1", "bad request argument at offset 1: control word 1 needs its arguments after \",\""},
         {0x8105, "1,a;b", "bad request argument at offset 2: expected 11 items joined by \";\", found 2"},
+        {0x8105, "2,0", "bad request argument at offset 2: expected 9 items joined by \";\", found 1"},
         {0x8202, "30", "bad request argument at offset 2: the text ends where the validity should follow"},
         {0x8202, "30,x", "bad request argument at offset 3: expected the validity as a 32-bit decimal, found \"x\""},
         {0x8202, "30,60,90", "bad request argument at offset 5: expected two items, found more"},
