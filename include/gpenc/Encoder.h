@@ -7,6 +7,9 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
+#include <cstdint>
+#include <ctime>
 #include <string>
 #include <vector>
 
@@ -35,6 +38,131 @@ struct ParameterConfig {
     unsigned char paraByte = 0;
     unsigned char paraSixBytes[6] = {};
     std::vector<unsigned char> paraBytes;
+};
+
+// ---------------------------------------------------------------------------
+// Records of the JT/T 808 side (CEncoder_Standard, below)
+// ---------------------------------------------------------------------------
+
+// The 808 message head as it goes on the wire: id, body properties, phone
+// number as 12 BCD digits, serial number.
+struct StandardMsgHead {
+    std::uint16_t wMsgId = 0;
+    std::uint16_t wBodyProperty = 0;   // the body length; no other bit is set
+    std::string strPhoneNo;            // decimal digits, at most 12
+    std::uint16_t wSerialNo = 0;
+};
+
+// A framed 808 message (flags and check code). Kept for completeness: the
+// encoder emits head and body only, and nothing serialises this record.
+struct StandardMsg {
+    unsigned char byStartFlag = 0;
+    StandardMsgHead stHead;
+    std::vector<unsigned char> vecBody;
+    unsigned char byCheckCode = 0;
+    unsigned char byEndFlag = 0;
+};
+
+// The value type of a terminal parameter. Only 1, 2, 3, 8 and 9 are types;
+// DATATYPE_NONE is what the parameter table answers for an unknown id.
+enum EequipParmDataType : std::uint32_t {
+    DATATYPE_NONE = 0,
+    DATATYPE_STRING = 1,   // the text's bytes, no terminator, at least one byte
+    DATATYPE_WORD = 2,     // 2 bytes, big-endian
+    DATATYPE_DWORD = 3,    // 4 bytes, big-endian
+    DATATYPE_BYTES = 8,    // a byte array, as given
+    DATATYPE_BYTE = 9,     // 1 byte
+};
+
+// A terminal parameter; its value is the 808 parameter id that goes on the
+// wire. Any id may be cast to it; the named ones are those the builders use.
+enum EequipParameterMark : std::uint32_t {
+    PARM_HEARTBEAT_INTERVAL = 0x0001,
+    PARM_MAIN_SERVER_ADDRESS = 0x0013,
+};
+
+// One terminal parameter as the caller gives it. The value member read is the
+// one of `eDataType`: WORD, DWORD and BYTE take `dwValue`, BYTE[n]
+// `vecValueBytes`, STRING `strValue`. In a list only the first record's
+// `strPhoneNo` is used.
+struct EquipParmSet_EquipConfig {
+    std::string strPhoneNo;
+    std::uint32_t dwValue = 0;
+    std::vector<unsigned char> vecValueBytes;
+    std::string strValue;
+    EequipParmDataType eDataType = DATATYPE_NONE;
+    EequipParameterMark eParmMark = static_cast<EequipParameterMark>(0);
+};
+
+// One value to encode. `byValue` is the BYTE value of an IC-card page;
+// `bySpare` is never read.
+struct MsgData_EquipParmSet_ParmListConfig {
+    EequipParmDataType eDataType = DATATYPE_NONE;
+    std::uint32_t dwParmId = 0;
+    std::string strValue;
+    std::uint32_t dwValue = 0;
+    std::vector<unsigned char> vecValueBytes;
+    unsigned char byValue = 0;
+    unsigned char bySpare[6] = {};
+};
+
+// One encoded parameter entry: id, value length, value.
+struct MsgData_EquipParmSet_ParmList {
+    std::uint32_t dwParmId = 0;
+    unsigned char byParmLen = 0;
+    std::vector<unsigned char> vecParmValue;
+};
+
+// IC-card information for the 0x8900 pass-through message. Texts 1 to 4 are
+// fitted to fixed fields (32, 18, 18, 56 bytes); the extension texts are sent
+// with a length byte each and must take at most 119 bytes together. The check
+// members only hold places that the encoder's check bytes replace; the spare
+// members are not sent. `byStandard` is read by the caller (1: standard layout).
+struct struct_EquipControl_SetIC {
+    std::string strPhoneNo;
+    unsigned char byStandard = 0;
+    std::string strCardText1;
+    std::string strCardText2;
+    std::int64_t tmCardDate = 0;       // seconds since 1970-01-01 UTC; sent as local date
+    std::string strCardText3;
+    std::string strCardText4;
+    unsigned char byCardCheck = 0;
+    unsigned char byCardSpare1 = 0;
+    unsigned char byCardSpare2 = 0;
+    unsigned char byExt1 = 0;
+    unsigned char byExt2 = 0;
+    unsigned char byExtCheck = 0;
+    std::uint16_t wExtSpare = 0;
+    std::uint32_t dwExtSpare = 0;
+    std::string strExtText1;
+    std::string strExtText2;
+    std::string strExtSpare1;
+    std::int64_t tmExtSpare = static_cast<std::int64_t>(std::time(nullptr));
+    std::string strExtText3;
+    std::string strExtSpare2;
+    unsigned char byExtCheckTail = 0;
+};
+
+// One circular area. Bit 0 of `wAreaAttr` adds the time window, bit 1 the
+// speed limit with its over-speed duration.
+struct MsgData_AlarmSet_CircularArea {
+    std::uint32_t dwAreaId = 0;
+    std::uint16_t wAreaAttr = 0;
+    double dLatitude = 0;
+    double dLongitude = 0;
+    std::uint32_t dwRadius = 0;
+    unsigned char byStartTime[6] = {};   // BCD year, month, day, hour, minute, second
+    unsigned char byEndTime[6] = {};
+    std::uint16_t wMaxSpeed = 0;
+    unsigned char byOverSpeedDuration = 0;  // seconds above `wMaxSpeed` before the alarm
+};
+
+// A circular-area alarm setting. `byAreaCount` is sent as given, whatever the
+// length of `vecAreas`.
+struct MsgData_AlarmSet_Circular {
+    unsigned char bySetAttr = 0;
+    unsigned char byAreaCount = 0;
+    std::vector<MsgData_AlarmSet_CircularArea> vecAreas;
 };
 
 // ---------------------------------------------------------------------------
@@ -297,7 +425,6 @@ private:
     bool SetRealtimeParameterData(std::string terminalNo);
     bool SetPhotographParameterData(std::string terminalNo, unsigned char byPhotoParam);
     bool SetTrackPlaybackParameterData(sTrackPlayback* playback);
-
     // The equipment requests: checks `request`, then sends its terminal number,
     // `msgId` and the argument text `compose(*request)` as command 0x33.
     template <class Request, class Compose>
@@ -324,131 +451,6 @@ private:
 // ---------------------------------------------------------------------------
 // JT/T 808 side: downlink messages built by CEncoder_Standard
 // ---------------------------------------------------------------------------
-
-#include <cstddef>
-#include <cstdint>
-#include <ctime>
-
-// The 808 message head as it goes on the wire: id, body properties, phone
-// number as 12 BCD digits, serial number.
-struct StandardMsgHead {
-    std::uint16_t wMsgId = 0;
-    std::uint16_t wBodyProperty = 0;   // the body length; no other bit is set
-    std::string strPhoneNo;            // decimal digits, at most 12
-    std::uint16_t wSerialNo = 0;
-};
-
-// A framed 808 message (flags and check code). Kept for completeness: the
-// encoder emits head and body only, and nothing serialises this record.
-struct StandardMsg {
-    unsigned char byStartFlag = 0;
-    StandardMsgHead stHead;
-    std::vector<unsigned char> vecBody;
-    unsigned char byCheckCode = 0;
-    unsigned char byEndFlag = 0;
-};
-
-// The value type of a terminal parameter. Only 1, 2, 3, 8 and 9 are types;
-// DATATYPE_NONE is what the parameter table answers for an unknown id.
-enum EequipParmDataType : std::uint32_t {
-    DATATYPE_NONE = 0,
-    DATATYPE_STRING = 1,   // the text's bytes, no terminator, at least one byte
-    DATATYPE_WORD = 2,     // 2 bytes, big-endian
-    DATATYPE_DWORD = 3,    // 4 bytes, big-endian
-    DATATYPE_BYTES = 8,    // a byte array, as given
-    DATATYPE_BYTE = 9,     // 1 byte
-};
-
-// A terminal parameter; its value is the 808 parameter id that goes on the
-// wire. Any id may be cast to it; the named ones are those the builders use.
-enum EequipParameterMark : std::uint32_t {
-    PARM_HEARTBEAT_INTERVAL = 0x0001,
-    PARM_MAIN_SERVER_ADDRESS = 0x0013,
-};
-
-// One terminal parameter as the caller gives it. The value member read is the
-// one of `eDataType`: WORD, DWORD and BYTE take `dwValue`, BYTE[n]
-// `vecValueBytes`, STRING `strValue`. In a list only the first record's
-// `strPhoneNo` is used.
-struct EquipParmSet_EquipConfig {
-    std::string strPhoneNo;
-    std::uint32_t dwValue = 0;
-    std::vector<unsigned char> vecValueBytes;
-    std::string strValue;
-    EequipParmDataType eDataType = DATATYPE_NONE;
-    EequipParameterMark eParmMark = static_cast<EequipParameterMark>(0);
-};
-
-// One value to encode. `byValue` is the BYTE value of an IC-card page;
-// `bySpare` is never read.
-struct MsgData_EquipParmSet_ParmListConfig {
-    EequipParmDataType eDataType = DATATYPE_NONE;
-    std::uint32_t dwParmId = 0;
-    std::string strValue;
-    std::uint32_t dwValue = 0;
-    std::vector<unsigned char> vecValueBytes;
-    unsigned char byValue = 0;
-    unsigned char bySpare[6] = {};
-};
-
-// One encoded parameter entry: id, value length, value.
-struct MsgData_EquipParmSet_ParmList {
-    std::uint32_t dwParmId = 0;
-    unsigned char byParmLen = 0;
-    std::vector<unsigned char> vecParmValue;
-};
-
-// IC-card information for the 0x8900 pass-through message. Texts 1 to 4 are
-// fitted to fixed fields (32, 18, 18, 56 bytes); the extension texts are sent
-// with a length byte each and must take at most 119 bytes together. The check
-// members only hold places that the encoder's check bytes replace; the spare
-// members are not sent. `byStandard` is read by the caller (1: standard layout).
-struct struct_EquipControl_SetIC {
-    std::string strPhoneNo;
-    unsigned char byStandard = 0;
-    std::string strCardText1;
-    std::string strCardText2;
-    std::int64_t tmCardDate = 0;       // seconds since 1970-01-01 UTC; sent as local date
-    std::string strCardText3;
-    std::string strCardText4;
-    unsigned char byCardCheck = 0;
-    unsigned char byCardSpare1 = 0;
-    unsigned char byCardSpare2 = 0;
-    unsigned char byExt1 = 0;
-    unsigned char byExt2 = 0;
-    unsigned char byExtCheck = 0;
-    std::uint16_t wExtSpare = 0;
-    std::uint32_t dwExtSpare = 0;
-    std::string strExtText1;
-    std::string strExtText2;
-    std::string strExtSpare1;
-    std::int64_t tmExtSpare = static_cast<std::int64_t>(std::time(nullptr));
-    std::string strExtText3;
-    std::string strExtSpare2;
-    unsigned char byExtCheckTail = 0;
-};
-
-// One circular area. Bit 0 of `wAreaAttr` adds the time window, bit 1 the
-// speed limit with its over-speed duration.
-struct MsgData_AlarmSet_CircularArea {
-    std::uint32_t dwAreaId = 0;
-    std::uint16_t wAreaAttr = 0;
-    double dLatitude = 0;
-    double dLongitude = 0;
-    std::uint32_t dwRadius = 0;
-    unsigned char byStartTime[6] = {};   // BCD year, month, day, hour, minute, second
-    unsigned char byEndTime[6] = {};
-    std::uint16_t wMaxSpeed = 0;
-    unsigned char byOverSpeedDuration = 0;  // seconds above `wMaxSpeed` before the alarm
-};
-
-// A circular-area alarm setting. `byAreaCount` is sent as given, whatever the
-// length of `vecAreas`.
-struct MsgData_AlarmSet_Circular {
-    unsigned char bySetAttr = 0;
-    unsigned char byAreaCount = 0;
-    std::vector<MsgData_AlarmSet_CircularArea> vecAreas;
-};
 
 // Builds JT/T 808 downlink messages as head and body only: no flag bytes, no
 // escaping, no 808 check code. Every message carries serial number 1. Each
