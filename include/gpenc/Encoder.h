@@ -425,6 +425,15 @@ private:
     bool SetRealtimeParameterData(std::string terminalNo);
     bool SetPhotographParameterData(std::string terminalNo, unsigned char byPhotoParam);
     bool SetTrackPlaybackParameterData(sTrackPlayback* playback);
+
+    // The parameter step of every command-0x33 frame, logging under `op`:
+    // key 0 `terminalNo`, key 1 `msgId` in lower-case hexadecimal, key 2
+    // `record->*argument`. Fails, appending nothing, when `record` is null or
+    // either text is empty; parameters appended before a later failure stay.
+    template <class Record>
+    bool SetTunnelParameterData(const gpenc::detail::Op& op, Record* record,
+                                const std::string Record::*argument);
+
     // The equipment requests: checks `request`, then sends its terminal number,
     // `msgId` and the argument text `compose(*request)` as command 0x33.
     template <class Request, class Compose>
