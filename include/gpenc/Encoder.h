@@ -323,6 +323,66 @@ struct sTrackPlayback {
     unsigned char byEndTime[6] = {};
 };
 
+// The 808-tunnelled settings (command 0x33): CEncoder_Standard builds the
+// JT/T 808 message or setting text, which goes out as key 2 beside the
+// terminal number (key 0) and the JT/T 808 message id in lower-case
+// hexadecimal (key 1). The terminal's JT/T 808 phone number is the last 12
+// characters of `terminalNo`, or all of a shorter one.
+
+// Terminal parameters, JT/T 808 0x8103. The single-record form of EquipSet
+// sets the heartbeat interval or the main server address; the list form any
+// parameter of the terminal parameter table, one record each.
+struct sEquipset {
+    std::string terminalNo;  // must be non-empty (in a list: the first record's)
+    // Single-record form: set to the phone number of `terminalNo`.
+    std::string strPhoneNo;
+    int nReserved = 0;  // not read
+    // The value as text: decimal for a numeric parameter (read as atoi reads
+    // it, -2147483648 to 4294967295, a negative one as its 32-bit two's
+    // complement), the text itself for a text parameter.
+    std::string strValue;
+    // The JT/T 808 message as hexadecimal text. The single-record form appends
+    // to it and sends all of it; a caller's own text goes out when that form
+    // builds no message.
+    std::string strMsgHex;
+    // List form: the value of a byte-array parameter (0x0110 to 0x01FF).
+    std::vector<unsigned char> vecValueBytes;
+    // Single-record form: 1 heartbeat interval, 0x13 main server address;
+    // any other value builds no message.
+    int nSetParm = 0;
+    // List form: the parameter this record sets.
+    EequipParameterMark eParmMark = static_cast<EequipParameterMark>(0);
+    // Single-record form: sent as key 1 as it stands; the list form sends 0x8103.
+    int msgId = 0;
+};
+
+// IC-card information, JT/T 808 0x8900 (downlink pass-through).
+struct sEquipControl_SetIC {
+    std::string terminalNo;  // must be non-empty
+    std::string strPhoneNo;  // not read; the message head takes stSetIC.strPhoneNo
+    // The message as hexadecimal text and its JT/T 808 id, as the parameter
+    // step sends them. EquipSet_ICInfoSet does not read them: it sends the
+    // fresh message and 0x8900.
+    std::string strMsgHex;
+    int msgId = 0;
+    // `byStandard` 1 picks the standard layout, anything else the extension.
+    struct_EquipControl_SetIC stSetIC;
+};
+
+// Circular-area alarm setting, JT/T 808 0x8600, sent as its setting text.
+// EquipAlarmSet writes `strPhoneNo`, appends to `strMsgText` and sets `msgId`.
+struct sEquip_AlarmSet {
+    std::string terminalNo;  // must be non-empty
+    std::string strPhoneNo;
+    // The setting text; the new text is appended and all of it is sent.
+    std::string strMsgText;
+    unsigned char byReserved[16] = {};  // not read
+    unsigned char bySetAttr = 0;
+    unsigned char byAreaCount = 0;  // sent as given, whatever the number of areas
+    std::vector<MsgData_AlarmSet_CircularArea> vecAreas;
+    int msgId = 0;
+};
+
 // ---------------------------------------------------------------------------
 // CEncoder: the GP frame and its command builders
 // ---------------------------------------------------------------------------
@@ -388,6 +448,27 @@ public:
 
     bool TrackPlayback(sTrackPlayback* playback, std::vector<unsigned char>& out);
 
+    // The 808-tunnelled settings (command 0x33). Each fails, with `out`
+    // unchanged, on an empty terminal number, on a setting the JT/T 808 encoder
+    // refuses and on a number out of range; it gives false without a failure
+    // record when there is no setting text to send.
+
+    // One heartbeat interval or main server address (`nSetParm`). Writes
+    // `strPhoneNo` and appends to `strMsgHex` in the caller's record.
+    bool EquipSet(sEquipset* equipSet, std::vector<unsigned char>& out);
+    // Any terminal parameters in one message, one record each, for the first
+    // record's terminal. An empty list fails; the caller's records are not changed.
+    bool EquipSet(std::vector<sEquipset> equipSets, std::vector<unsigned char>& out);
+    bool EquipSet_ICInfoSet(sEquipControl_SetIC setIC, std::vector<unsigned char>& out);
+    // Logs under "CEncoder::EquipSet", as its log readers know it. Writes
+    // `strPhoneNo`, `strMsgText` and `msgId` in the caller's record.
+    bool EquipAlarmSet(sEquip_AlarmSet* alarmSet, std::vector<unsigned char>& out);
+
+    // The parameter step of EquipSet_ICInfoSet: appends the three parameters
+    // of `setIC` as it stands. Fails, appending nothing, when `setIC` is null
+    // or its terminal number or `strMsgHex` is empty.
+    bool SetEquipSet_ICInfoSetParameterData(sEquipControl_SetIC* setIC);
+
 private:
     friend struct GpencTestAccess;  // the unit tests reach the private steps
 
@@ -425,6 +506,8 @@ private:
     bool SetRealtimeParameterData(std::string terminalNo);
     bool SetPhotographParameterData(std::string terminalNo, unsigned char byPhotoParam);
     bool SetTrackPlaybackParameterData(sTrackPlayback* playback);
+    bool SetEquipSetParameterData(sEquipset* equipSet);
+    bool SetEquipSetAlarmSetData(sEquip_AlarmSet* alarmSet);
 
     // The parameter step of every command-0x33 frame, logging under `op`:
     // key 0 `terminalNo`, key 1 `msgId` in lower-case hexadecimal, key 2
@@ -433,6 +516,17 @@ private:
     template <class Record>
     bool SetTunnelParameterData(const gpenc::detail::Op& op, Record* record,
                                 const std::string Record::*argument);
+
+    // The path of the 808-tunnelled settings, inside the guarded region of
+    // `op`: unless `valid`, the failure record. Otherwise " 生成808数据开始<<<<<",
+    // then `produce(standard)` with the one CEncoder_Standard of the build, which
+    // puts the setting text into the record to send and says how that went. A
+    // text that came out empty ends the build with false and no further record,
+    // not even the exit record. Otherwise " 生成808数据结束<<<<<", `send()` (the
+    // parameter step) and the command-0x33 frame.
+    template <class Produce, class Send>
+    bool SendSetting(const gpenc::detail::Op& op, bool valid, Produce&& produce, Send&& send,
+                     std::vector<unsigned char>& out);
 
     // The equipment requests: checks `request`, then sends its terminal number,
     // `msgId` and the argument text `compose(*request)` as command 0x33.
