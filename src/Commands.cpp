@@ -10,7 +10,6 @@
 #include "Log.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <iterator>
 #include <string>
 
@@ -314,16 +313,7 @@ bool CEncoder::Cmd_EquipControl(sEquipControl* control, std::vector<unsigned cha
 
 bool CEncoder::SetEquipSetQueryParameterData(sEquipsetQuery* query) {
     static constexpr Op op = Operation("CEncoder::SetEquipSetQueryParameterData");
-    const bool valid = query != nullptr && !query->terminalNo.empty() && !query->strMsgText.empty();
-    return Checked(op, valid, [&] {
-        char id[12];
-        std::snprintf(id, sizeof id, "%x", static_cast<unsigned int>(query->msgId));
-        const std::string msgId = id;
-        const ParamSource params[] = {ParamSource::Text(0, query->terminalNo),
-                                      ParamSource::Text(1, msgId),
-                                      ParamSource::Text(2, query->strMsgText)};
-        return AppendParameters(params, std::size(params));
-    });
+    return SetTunnelParameterData(op, query, &sEquipsetQuery::strMsgText);
 }
 
 // ---------------------------------------------------------------------------

@@ -1,11 +1,14 @@
-// What the sources of CEncoder share: the file their records name, and the
-// description of one parameter that the builders hand to AppendParameters.
+// What the sources of CEncoder share: the file their records name, the
+// description of one parameter that the builders hand to AppendParameters, and
+// the parameter step of the command-0x33 frames.
 #pragma once
 
 #include "gpenc/Encoder.h"
 
 #include "Log.h"
 
+#include <cstdio>
+#include <iterator>
 #include <string>
 
 namespace gpenc::detail {
@@ -35,3 +38,17 @@ struct CEncoder::ParamSource {
         return {10, key, nullptr, 0, 0, b};
     }
 };
+
+template <class Record>
+bool CEncoder::SetTunnelParameterData(const gpenc::detail::Op& op, Record* record,
+                                      const std::string Record::*argument) {
+    const bool valid = record != nullptr && !record->terminalNo.empty() && !(record->*argument).empty();
+    return gpenc::detail::Checked(op, valid, [&] {
+        char id[12];
+        std::snprintf(id, sizeof id, "%x", static_cast<unsigned int>(record->msgId));
+        const std::string msgId = id;
+        const ParamSource params[] = {ParamSource::Text(0, record->terminalNo), ParamSource::Text(1, msgId),
+                                      ParamSource::Text(2, record->*argument)};
+        return AppendParameters(params, std::size(params));
+    });
+}

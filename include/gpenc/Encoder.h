@@ -7,6 +7,9 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
+#include <cstdint>
+#include <ctime>
 #include <string>
 #include <vector>
 
@@ -35,6 +38,131 @@ struct ParameterConfig {
     unsigned char paraByte = 0;
     unsigned char paraSixBytes[6] = {};
     std::vector<unsigned char> paraBytes;
+};
+
+// ---------------------------------------------------------------------------
+// Records of the JT/T 808 side (CEncoder_Standard, below)
+// ---------------------------------------------------------------------------
+
+// The 808 message head as it goes on the wire: id, body properties, phone
+// number as 12 BCD digits, serial number.
+struct StandardMsgHead {
+    std::uint16_t wMsgId = 0;
+    std::uint16_t wBodyProperty = 0;   // the body length; no other bit is set
+    std::string strPhoneNo;            // decimal digits, at most 12
+    std::uint16_t wSerialNo = 0;
+};
+
+// A framed 808 message (flags and check code). Kept for completeness: the
+// encoder emits head and body only, and nothing serialises this record.
+struct StandardMsg {
+    unsigned char byStartFlag = 0;
+    StandardMsgHead stHead;
+    std::vector<unsigned char> vecBody;
+    unsigned char byCheckCode = 0;
+    unsigned char byEndFlag = 0;
+};
+
+// The value type of a terminal parameter. Only 1, 2, 3, 8 and 9 are types;
+// DATATYPE_NONE is what the parameter table answers for an unknown id.
+enum EequipParmDataType : std::uint32_t {
+    DATATYPE_NONE = 0,
+    DATATYPE_STRING = 1,   // the text's bytes, no terminator, at least one byte
+    DATATYPE_WORD = 2,     // 2 bytes, big-endian
+    DATATYPE_DWORD = 3,    // 4 bytes, big-endian
+    DATATYPE_BYTES = 8,    // a byte array, as given
+    DATATYPE_BYTE = 9,     // 1 byte
+};
+
+// A terminal parameter; its value is the 808 parameter id that goes on the
+// wire. Any id may be cast to it; the named ones are those the builders use.
+enum EequipParameterMark : std::uint32_t {
+    PARM_HEARTBEAT_INTERVAL = 0x0001,
+    PARM_MAIN_SERVER_ADDRESS = 0x0013,
+};
+
+// One terminal parameter as the caller gives it. The value member read is the
+// one of `eDataType`: WORD, DWORD and BYTE take `dwValue`, BYTE[n]
+// `vecValueBytes`, STRING `strValue`. In a list only the first record's
+// `strPhoneNo` is used.
+struct EquipParmSet_EquipConfig {
+    std::string strPhoneNo;
+    std::uint32_t dwValue = 0;
+    std::vector<unsigned char> vecValueBytes;
+    std::string strValue;
+    EequipParmDataType eDataType = DATATYPE_NONE;
+    EequipParameterMark eParmMark = static_cast<EequipParameterMark>(0);
+};
+
+// One value to encode. `byValue` is the BYTE value of an IC-card page;
+// `bySpare` is never read.
+struct MsgData_EquipParmSet_ParmListConfig {
+    EequipParmDataType eDataType = DATATYPE_NONE;
+    std::uint32_t dwParmId = 0;
+    std::string strValue;
+    std::uint32_t dwValue = 0;
+    std::vector<unsigned char> vecValueBytes;
+    unsigned char byValue = 0;
+    unsigned char bySpare[6] = {};
+};
+
+// One encoded parameter entry: id, value length, value.
+struct MsgData_EquipParmSet_ParmList {
+    std::uint32_t dwParmId = 0;
+    unsigned char byParmLen = 0;
+    std::vector<unsigned char> vecParmValue;
+};
+
+// IC-card information for the 0x8900 pass-through message. Texts 1 to 4 are
+// fitted to fixed fields (32, 18, 18, 56 bytes); the extension texts are sent
+// with a length byte each and must take at most 119 bytes together. The check
+// members only hold places that the encoder's check bytes replace; the spare
+// members are not sent. `byStandard` is read by the caller (1: standard layout).
+struct struct_EquipControl_SetIC {
+    std::string strPhoneNo;
+    unsigned char byStandard = 0;
+    std::string strCardText1;
+    std::string strCardText2;
+    std::int64_t tmCardDate = 0;       // seconds since 1970-01-01 UTC; sent as local date
+    std::string strCardText3;
+    std::string strCardText4;
+    unsigned char byCardCheck = 0;
+    unsigned char byCardSpare1 = 0;
+    unsigned char byCardSpare2 = 0;
+    unsigned char byExt1 = 0;
+    unsigned char byExt2 = 0;
+    unsigned char byExtCheck = 0;
+    std::uint16_t wExtSpare = 0;
+    std::uint32_t dwExtSpare = 0;
+    std::string strExtText1;
+    std::string strExtText2;
+    std::string strExtSpare1;
+    std::int64_t tmExtSpare = static_cast<std::int64_t>(std::time(nullptr));
+    std::string strExtText3;
+    std::string strExtSpare2;
+    unsigned char byExtCheckTail = 0;
+};
+
+// One circular area. Bit 0 of `wAreaAttr` adds the time window, bit 1 the
+// speed limit with its over-speed duration.
+struct MsgData_AlarmSet_CircularArea {
+    std::uint32_t dwAreaId = 0;
+    std::uint16_t wAreaAttr = 0;
+    double dLatitude = 0;
+    double dLongitude = 0;
+    std::uint32_t dwRadius = 0;
+    unsigned char byStartTime[6] = {};   // BCD year, month, day, hour, minute, second
+    unsigned char byEndTime[6] = {};
+    std::uint16_t wMaxSpeed = 0;
+    unsigned char byOverSpeedDuration = 0;  // seconds above `wMaxSpeed` before the alarm
+};
+
+// A circular-area alarm setting. `byAreaCount` is sent as given, whatever the
+// length of `vecAreas`.
+struct MsgData_AlarmSet_Circular {
+    unsigned char bySetAttr = 0;
+    unsigned char byAreaCount = 0;
+    std::vector<MsgData_AlarmSet_CircularArea> vecAreas;
 };
 
 // ---------------------------------------------------------------------------
@@ -195,6 +323,66 @@ struct sTrackPlayback {
     unsigned char byEndTime[6] = {};
 };
 
+// The 808-tunnelled settings (command 0x33): CEncoder_Standard builds the
+// JT/T 808 message or setting text, which goes out as key 2 beside the
+// terminal number (key 0) and the JT/T 808 message id in lower-case
+// hexadecimal (key 1). The terminal's JT/T 808 phone number is the last 12
+// characters of `terminalNo`, or all of a shorter one.
+
+// Terminal parameters, JT/T 808 0x8103. The single-record form of EquipSet
+// sets the heartbeat interval or the main server address; the list form any
+// parameter of the terminal parameter table, one record each.
+struct sEquipset {
+    std::string terminalNo;  // must be non-empty (in a list: the first record's)
+    // Single-record form: set to the phone number of `terminalNo`.
+    std::string strPhoneNo;
+    int nReserved = 0;  // not read
+    // The value as text: decimal for a numeric parameter (read as atoi reads
+    // it, -2147483648 to 4294967295, a negative one as its 32-bit two's
+    // complement), the text itself for a text parameter.
+    std::string strValue;
+    // The JT/T 808 message as hexadecimal text. The single-record form appends
+    // to it and sends all of it; a caller's own text goes out when that form
+    // builds no message.
+    std::string strMsgHex;
+    // List form: the value of a byte-array parameter (0x0110 to 0x01FF).
+    std::vector<unsigned char> vecValueBytes;
+    // Single-record form: 1 heartbeat interval, 0x13 main server address;
+    // any other value builds no message.
+    int nSetParm = 0;
+    // List form: the parameter this record sets.
+    EequipParameterMark eParmMark = static_cast<EequipParameterMark>(0);
+    // Single-record form: sent as key 1 as it stands; the list form sends 0x8103.
+    int msgId = 0;
+};
+
+// IC-card information, JT/T 808 0x8900 (downlink pass-through).
+struct sEquipControl_SetIC {
+    std::string terminalNo;  // must be non-empty
+    std::string strPhoneNo;  // not read; the message head takes stSetIC.strPhoneNo
+    // The message as hexadecimal text and its JT/T 808 id, as the parameter
+    // step sends them. EquipSet_ICInfoSet does not read them: it sends the
+    // fresh message and 0x8900.
+    std::string strMsgHex;
+    int msgId = 0;
+    // `byStandard` 1 picks the standard layout, anything else the extension.
+    struct_EquipControl_SetIC stSetIC;
+};
+
+// Circular-area alarm setting, JT/T 808 0x8600, sent as its setting text.
+// EquipAlarmSet writes `strPhoneNo`, appends to `strMsgText` and sets `msgId`.
+struct sEquip_AlarmSet {
+    std::string terminalNo;  // must be non-empty
+    std::string strPhoneNo;
+    // The setting text; the new text is appended and all of it is sent.
+    std::string strMsgText;
+    unsigned char byReserved[16] = {};  // not read
+    unsigned char bySetAttr = 0;
+    unsigned char byAreaCount = 0;  // sent as given, whatever the number of areas
+    std::vector<MsgData_AlarmSet_CircularArea> vecAreas;
+    int msgId = 0;
+};
+
 // ---------------------------------------------------------------------------
 // CEncoder: the GP frame and its command builders
 // ---------------------------------------------------------------------------
@@ -260,6 +448,27 @@ public:
 
     bool TrackPlayback(sTrackPlayback* playback, std::vector<unsigned char>& out);
 
+    // The 808-tunnelled settings (command 0x33). Each fails, with `out`
+    // unchanged, on an empty terminal number, on a setting the JT/T 808 encoder
+    // refuses and on a number out of range; it gives false without a failure
+    // record when there is no setting text to send.
+
+    // One heartbeat interval or main server address (`nSetParm`). Writes
+    // `strPhoneNo` and appends to `strMsgHex` in the caller's record.
+    bool EquipSet(sEquipset* equipSet, std::vector<unsigned char>& out);
+    // Any terminal parameters in one message, one record each, for the first
+    // record's terminal. An empty list fails; the caller's records are not changed.
+    bool EquipSet(std::vector<sEquipset> equipSets, std::vector<unsigned char>& out);
+    bool EquipSet_ICInfoSet(sEquipControl_SetIC setIC, std::vector<unsigned char>& out);
+    // Logs under "CEncoder::EquipSet", as its log readers know it. Writes
+    // `strPhoneNo`, `strMsgText` and `msgId` in the caller's record.
+    bool EquipAlarmSet(sEquip_AlarmSet* alarmSet, std::vector<unsigned char>& out);
+
+    // The parameter step of EquipSet_ICInfoSet: appends the three parameters
+    // of `setIC` as it stands. Fails, appending nothing, when `setIC` is null
+    // or its terminal number or `strMsgHex` is empty.
+    bool SetEquipSet_ICInfoSetParameterData(sEquipControl_SetIC* setIC);
+
 private:
     friend struct GpencTestAccess;  // the unit tests reach the private steps
 
@@ -297,6 +506,27 @@ private:
     bool SetRealtimeParameterData(std::string terminalNo);
     bool SetPhotographParameterData(std::string terminalNo, unsigned char byPhotoParam);
     bool SetTrackPlaybackParameterData(sTrackPlayback* playback);
+    bool SetEquipSetParameterData(sEquipset* equipSet);
+    bool SetEquipSetAlarmSetData(sEquip_AlarmSet* alarmSet);
+
+    // The parameter step of every command-0x33 frame, logging under `op`:
+    // key 0 `terminalNo`, key 1 `msgId` in lower-case hexadecimal, key 2
+    // `record->*argument`. Fails, appending nothing, when `record` is null or
+    // either text is empty; parameters appended before a later failure stay.
+    template <class Record>
+    bool SetTunnelParameterData(const gpenc::detail::Op& op, Record* record,
+                                const std::string Record::*argument);
+
+    // The path of the 808-tunnelled settings, inside the guarded region of
+    // `op`: unless `valid`, the failure record. Otherwise " 生成808数据开始<<<<<",
+    // then `produce(standard)` with the one CEncoder_Standard of the build, which
+    // puts the setting text into the record to send and says how that went. A
+    // text that came out empty ends the build with false and no further record,
+    // not even the exit record. Otherwise " 生成808数据结束<<<<<", `send()` (the
+    // parameter step) and the command-0x33 frame.
+    template <class Produce, class Send>
+    bool SendSetting(const gpenc::detail::Op& op, bool valid, Produce&& produce, Send&& send,
+                     std::vector<unsigned char>& out);
 
     // The equipment requests: checks `request`, then sends its terminal number,
     // `msgId` and the argument text `compose(*request)` as command 0x33.
@@ -324,131 +554,6 @@ private:
 // ---------------------------------------------------------------------------
 // JT/T 808 side: downlink messages built by CEncoder_Standard
 // ---------------------------------------------------------------------------
-
-#include <cstddef>
-#include <cstdint>
-#include <ctime>
-
-// The 808 message head as it goes on the wire: id, body properties, phone
-// number as 12 BCD digits, serial number.
-struct StandardMsgHead {
-    std::uint16_t wMsgId = 0;
-    std::uint16_t wBodyProperty = 0;   // the body length; no other bit is set
-    std::string strPhoneNo;            // decimal digits, at most 12
-    std::uint16_t wSerialNo = 0;
-};
-
-// A framed 808 message (flags and check code). Kept for completeness: the
-// encoder emits head and body only, and nothing serialises this record.
-struct StandardMsg {
-    unsigned char byStartFlag = 0;
-    StandardMsgHead stHead;
-    std::vector<unsigned char> vecBody;
-    unsigned char byCheckCode = 0;
-    unsigned char byEndFlag = 0;
-};
-
-// The value type of a terminal parameter. Only 1, 2, 3, 8 and 9 are types;
-// DATATYPE_NONE is what the parameter table answers for an unknown id.
-enum EequipParmDataType : std::uint32_t {
-    DATATYPE_NONE = 0,
-    DATATYPE_STRING = 1,   // the text's bytes, no terminator, at least one byte
-    DATATYPE_WORD = 2,     // 2 bytes, big-endian
-    DATATYPE_DWORD = 3,    // 4 bytes, big-endian
-    DATATYPE_BYTES = 8,    // a byte array, as given
-    DATATYPE_BYTE = 9,     // 1 byte
-};
-
-// A terminal parameter; its value is the 808 parameter id that goes on the
-// wire. Any id may be cast to it; the named ones are those the builders use.
-enum EequipParameterMark : std::uint32_t {
-    PARM_HEARTBEAT_INTERVAL = 0x0001,
-    PARM_MAIN_SERVER_ADDRESS = 0x0013,
-};
-
-// One terminal parameter as the caller gives it. The value member read is the
-// one of `eDataType`: WORD, DWORD and BYTE take `dwValue`, BYTE[n]
-// `vecValueBytes`, STRING `strValue`. In a list only the first record's
-// `strPhoneNo` is used.
-struct EquipParmSet_EquipConfig {
-    std::string strPhoneNo;
-    std::uint32_t dwValue = 0;
-    std::vector<unsigned char> vecValueBytes;
-    std::string strValue;
-    EequipParmDataType eDataType = DATATYPE_NONE;
-    EequipParameterMark eParmMark = static_cast<EequipParameterMark>(0);
-};
-
-// One value to encode. `byValue` is the BYTE value of an IC-card page;
-// `bySpare` is never read.
-struct MsgData_EquipParmSet_ParmListConfig {
-    EequipParmDataType eDataType = DATATYPE_NONE;
-    std::uint32_t dwParmId = 0;
-    std::string strValue;
-    std::uint32_t dwValue = 0;
-    std::vector<unsigned char> vecValueBytes;
-    unsigned char byValue = 0;
-    unsigned char bySpare[6] = {};
-};
-
-// One encoded parameter entry: id, value length, value.
-struct MsgData_EquipParmSet_ParmList {
-    std::uint32_t dwParmId = 0;
-    unsigned char byParmLen = 0;
-    std::vector<unsigned char> vecParmValue;
-};
-
-// IC-card information for the 0x8900 pass-through message. Texts 1 to 4 are
-// fitted to fixed fields (32, 18, 18, 56 bytes); the extension texts are sent
-// with a length byte each and must take at most 119 bytes together. The check
-// members only hold places that the encoder's check bytes replace; the spare
-// members are not sent. `byStandard` is read by the caller (1: standard layout).
-struct struct_EquipControl_SetIC {
-    std::string strPhoneNo;
-    unsigned char byStandard = 0;
-    std::string strCardText1;
-    std::string strCardText2;
-    std::int64_t tmCardDate = 0;       // seconds since 1970-01-01 UTC; sent as local date
-    std::string strCardText3;
-    std::string strCardText4;
-    unsigned char byCardCheck = 0;
-    unsigned char byCardSpare1 = 0;
-    unsigned char byCardSpare2 = 0;
-    unsigned char byExt1 = 0;
-    unsigned char byExt2 = 0;
-    unsigned char byExtCheck = 0;
-    std::uint16_t wExtSpare = 0;
-    std::uint32_t dwExtSpare = 0;
-    std::string strExtText1;
-    std::string strExtText2;
-    std::string strExtSpare1;
-    std::int64_t tmExtSpare = static_cast<std::int64_t>(std::time(nullptr));
-    std::string strExtText3;
-    std::string strExtSpare2;
-    unsigned char byExtCheckTail = 0;
-};
-
-// One circular area. Bit 0 of `wAreaAttr` adds the time window, bit 1 the
-// speed limit with its over-speed duration.
-struct MsgData_AlarmSet_CircularArea {
-    std::uint32_t dwAreaId = 0;
-    std::uint16_t wAreaAttr = 0;
-    double dLatitude = 0;
-    double dLongitude = 0;
-    std::uint32_t dwRadius = 0;
-    unsigned char byStartTime[6] = {};   // BCD year, month, day, hour, minute, second
-    unsigned char byEndTime[6] = {};
-    std::uint16_t wMaxSpeed = 0;
-    unsigned char byOverSpeedDuration = 0;  // seconds above `wMaxSpeed` before the alarm
-};
-
-// A circular-area alarm setting. `byAreaCount` is sent as given, whatever the
-// length of `vecAreas`.
-struct MsgData_AlarmSet_Circular {
-    unsigned char bySetAttr = 0;
-    unsigned char byAreaCount = 0;
-    std::vector<MsgData_AlarmSet_CircularArea> vecAreas;
-};
 
 // Builds JT/T 808 downlink messages as head and body only: no flag bytes, no
 // escaping, no 808 check code. Every message carries serial number 1. Each

@@ -1,0 +1,226 @@
+// CEncoder: the 808-tunnelled settings. CEncoder_Standard builds the JT/T 808
+// message (as lower-case hexadecimal text) or the setting text, and a
+// command-0x33 frame carries it beside the terminal number and message id.
+#include "gpenc/Encoder.h"
+
+#include "Bytes.h"
+#include "EncoderParts.h"
+#include "Log.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <string>
+#include <utility>
+
+using gpenc::detail::Bytes;
+using gpenc::detail::Op;
+
+namespace {
+
+constexpr Op Operation(const char* name) { return gpenc::detail::EncoderOp(name); }
+
+constexpr int kParmSetId = 0x8103;       // terminal parameter setting
+constexpr int kPassThroughId = 0x8900;   // downlink pass-through (IC card)
+constexpr int kCircularAreaId = 0x8600;  // set circular area
+
+// How producing a setting ended.
+enum class Setting {
+    kReady,       // the record to send holds its setting text
+    kEmpty,       // there is no setting text: the build ends without a further record
+    kRefused,     // an input that cannot be sent: "运行失败"
+    kNotEncoded,  // the JT/T 808 encoder refused: "解释808失败"
+};
+
+Setting ReadyUnlessEmpty(const std::string& text) { return text.empty() ? Setting::kEmpty : Setting::kReady; }
+
+// The terminal's JT/T 808 phone number: the last 12 characters of its number,
+// or all of a shorter one (the message head fills it with '0' on the left).
+std::string PhoneNumber(const std::string& terminalNo) {
+    return terminalNo.size() > 12 ? terminalNo.substr(terminalNo.size() - 12) : terminalNo;
+}
+
+// Reads `text` as atoi does: leading white space, an optional sign, then the
+// digits up to the first other character; 0 when there are none. Unlike atoi
+// it is defined for every text: a number outside -2147483648 to 4294967295
+// gives false, and a negative one its 32-bit two's complement.
+bool ReadNumber(const std::string& text, std::uint32_t& value) {
+    std::size_t i = text.find_first_not_of(" \t\n\v\f\r");
+    if (i == std::string::npos) i = text.size();
+    bool negative = false;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
+    // Growth stops just past the largest accepted magnitude, so any run of
+    // digits fits.
+    constexpr std::uint64_t kTooLarge = 0x100000000;
+    std::uint64_t magnitude = 0;
+    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i)
+        magnitude = std::min(kTooLarge, magnitude * 10 + static_cast<std::uint64_t>(text[i] - '0'));
+    if (magnitude > (negative ? 0x80000000u : 0xFFFFFFFFu)) return false;
+    value = static_cast<std::uint32_t>(negative ? 0 - magnitude : magnitude);
+    return true;
+}
+
+// Puts the value of `record` into the member of `entry` that the entry's data
+// type selects; the other members keep what they hold. False for a number out
+// of range. A type that is none takes no value (the encoder leaves such an
+// entry out).
+bool TakeValue(const sEquipset& record, EquipParmSet_EquipConfig& entry) {
+    switch (entry.eDataType) {
+    case DATATYPE_STRING:
+        entry.strValue = record.strValue;
+        return true;
+    case DATATYPE_WORD:
+    case DATATYPE_DWORD:
+    case DATATYPE_BYTE:
+        return ReadNumber(record.strValue, entry.dwValue);
+    case DATATYPE_BYTES:
+        entry.vecValueBytes = record.vecValueBytes;
+        return true;
+    default:
+        return true;
+    }
+}
+
+}  // namespace
+
+template <class Produce, class Send>
+bool CEncoder::SendSetting(const Op& op, bool valid, Produce&& produce, Send&& send,
+                           std::vector<unsigned char>& out) {
+    return gpenc::detail::Guarded(op, false, [&] {
+        if (!valid) return op.Fail();
+        op.Debug({") 生成808数据开始<<<<<"});
+        // Lives to the end of the build, so its records close the build's.
+        CEncoder_Standard standard;
+        switch (produce(standard)) {
+        case Setting::kReady:
+            break;
+        case Setting::kEmpty:
+            return false;
+        case Setting::kRefused:
+            return op.Fail();
+        case Setting::kNotEncoded:
+            op.Error({")解释808失败"});
+            return op.Return(false);
+        }
+        op.Debug({") 生成808数据结束<<<<<"});
+        if (!send() || !FinishFrame(0x33, out)) return op.Fail();
+        return op.Done();
+    });
+}
+
+// ---------------------------------------------------------------------------
+// Terminal parameters (0x8103)
+// ---------------------------------------------------------------------------
+
+bool CEncoder::EquipSet(sEquipset* equipSet, std::vector<unsigned char>& out) {
+    static constexpr Op op = Operation("CEncoder::EquipSet");
+    const bool valid = equipSet != nullptr && !equipSet->terminalNo.empty();
+    auto produce = [&](CEncoder_Standard& standard) {
+        equipSet->strPhoneNo = PhoneNumber(equipSet->terminalNo);
+        const auto mark = static_cast<EequipParameterMark>(equipSet->nSetParm);
+        Bytes msg;
+        if (mark == PARM_HEARTBEAT_INTERVAL || mark == PARM_MAIN_SERVER_ADDRESS) {
+            EquipParmSet_EquipConfig entry;
+            entry.strPhoneNo = equipSet->strPhoneNo;
+            entry.eParmMark = mark;
+            entry.eDataType = mark == PARM_HEARTBEAT_INTERVAL ? DATATYPE_DWORD : DATATYPE_STRING;
+            if (!TakeValue(*equipSet, entry)) return Setting::kRefused;
+            const bool encoded = mark == PARM_HEARTBEAT_INTERVAL
+                                     ? standard.ParmSet_GetHeadInterval(entry, msg)
+                                     : standard.ParmSet_GetMainSericeIP({entry}, msg);
+            if (!encoded) return Setting::kNotEncoded;
+        }
+        // Any other parameter builds nothing, and a text the caller put in
+        // `strMsgHex` goes out unchanged.
+        VectorToHexChr(msg, equipSet->strMsgHex);
+        return ReadyUnlessEmpty(equipSet->strMsgHex);
+    };
+    return SendSetting(op, valid, produce, [&] { return SetEquipSetParameterData(equipSet); }, out);
+}
+
+bool CEncoder::EquipSet(std::vector<sEquipset> equipSets, std::vector<unsigned char>& out) {
+    static constexpr Op op = Operation("CEncoder::EquipSet");
+    const bool valid = !equipSets.empty() && !equipSets.front().terminalNo.empty();
+    sEquipset sent;
+    auto produce = [&](CEncoder_Standard& standard) {
+        // One entry serves every record: a value member that a record's type
+        // does not select keeps an earlier record's value, which the encoder
+        // does not read. The message head takes the first entry's phone number.
+        EquipParmSet_EquipConfig entry;
+        std::vector<EquipParmSet_EquipConfig> entries;
+        for (const sEquipset& record : equipSets) {
+            entry.strPhoneNo = PhoneNumber(record.terminalNo);
+            entry.eParmMark = record.eParmMark;
+            entry.eDataType = standard.ParmSet_Get808ParmType(record.eParmMark);
+            if (!TakeValue(record, entry)) return Setting::kRefused;
+            entries.push_back(entry);
+        }
+        Bytes msg;
+        if (!standard.ParmSet_Get808ParmSetVector(std::move(entries), msg)) return Setting::kNotEncoded;
+        sent.terminalNo = equipSets.front().terminalNo;
+        VectorToHexChr(msg, sent.strMsgHex);
+        if (sent.strMsgHex.empty()) return Setting::kEmpty;
+        sent.msgId = kParmSetId;
+        return Setting::kReady;
+    };
+    return SendSetting(op, valid, produce, [&] { return SetEquipSetParameterData(&sent); }, out);
+}
+
+bool CEncoder::SetEquipSetParameterData(sEquipset* equipSet) {
+    static constexpr Op op = Operation("CEncoder::SetEquipSetParameterData");
+    return SetTunnelParameterData(op, equipSet, &sEquipset::strMsgHex);
+}
+
+// ---------------------------------------------------------------------------
+// IC-card information (0x8900)
+// ---------------------------------------------------------------------------
+
+bool CEncoder::EquipSet_ICInfoSet(sEquipControl_SetIC setIC, std::vector<unsigned char>& out) {
+    static constexpr Op op = Operation("CEncoder::EquipSet_ICInfoSet");
+    sEquipControl_SetIC sent;
+    auto produce = [&](CEncoder_Standard& standard) {
+        Bytes msg;
+        const bool encoded = setIC.stSetIC.byStandard == 1
+                                 ? standard.ParmSet_ICInfoSetStandard(setIC.stSetIC, msg)
+                                 : standard.ParmSet_ICInfoSetExtension(setIC.stSetIC, msg);
+        if (!encoded) return Setting::kRefused;
+        sent.terminalNo = setIC.terminalNo;
+        sent.msgId = kPassThroughId;
+        VectorToHexChr(msg, sent.strMsgHex);
+        return ReadyUnlessEmpty(sent.strMsgHex);
+    };
+    return SendSetting(op, !setIC.terminalNo.empty(), produce,
+                       [&] { return SetEquipSet_ICInfoSetParameterData(&sent); }, out);
+}
+
+bool CEncoder::SetEquipSet_ICInfoSetParameterData(sEquipControl_SetIC* setIC) {
+    static constexpr Op op = Operation("CEncoder::SetEquipSet_ICInfoSetParameterData");
+    return SetTunnelParameterData(op, setIC, &sEquipControl_SetIC::strMsgHex);
+}
+
+// ---------------------------------------------------------------------------
+// Circular-area alarm setting (0x8600)
+// ---------------------------------------------------------------------------
+
+bool CEncoder::EquipAlarmSet(sEquip_AlarmSet* alarmSet, std::vector<unsigned char>& out) {
+    // Logs under the equipment setting's tag, which its log readers know it by.
+    static constexpr Op op = Operation("CEncoder::EquipSet");
+    const bool valid = alarmSet != nullptr && !alarmSet->terminalNo.empty();
+    auto produce = [&](CEncoder_Standard& standard) {
+        alarmSet->strPhoneNo = PhoneNumber(alarmSet->terminalNo);
+        MsgData_AlarmSet_Circular setting;
+        setting.bySetAttr = alarmSet->bySetAttr;
+        setting.byAreaCount = alarmSet->byAreaCount;
+        setting.vecAreas = alarmSet->vecAreas;
+        // The text builder reports success whatever happens: the text tells.
+        standard.ParmSet_Get808AlarmSetData_Circular(std::move(setting), alarmSet->strMsgText);
+        if (alarmSet->strMsgText.empty()) return Setting::kEmpty;
+        alarmSet->msgId = kCircularAreaId;
+        return Setting::kReady;
+    };
+    return SendSetting(op, valid, produce, [&] { return SetEquipSetAlarmSetData(alarmSet); }, out);
+}
+
+bool CEncoder::SetEquipSetAlarmSetData(sEquip_AlarmSet* alarmSet) {
+    static constexpr Op op = Operation("CEncoder::SetEquipSetAlarmSetData");
+    return SetTunnelParameterData(op, alarmSet, &sEquip_AlarmSet::strMsgText);
+}

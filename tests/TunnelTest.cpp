@@ -1,0 +1,362 @@
+// The 808-tunnelled settings: whole command-0x33 frames from input record to
+// bytes, the refusals with their records, and what the builders write into
+// the caller's record.
+#include "Hex.h"
+#include "LogCapture.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <ctime>
+#include <functional>
+
+using gpenc::test::Hex;
+using gpenc::test::LogCapture;
+using gpenc::test::ToHex;
+using Bytes = std::vector<unsigned char>;
+using Call = std::function<bool(CEncoder&, Bytes&)>;
+using Texts = std::vector<std::string>;
+
+namespace {
+
+const unsigned char kSession[16] = {0xa0, 0xa1, 0xa2, 0xa3, 0xa4, 0xa5, 0xa6, 0xa7,
+                                    0xa8, 0xa9, 0xaa, 0xab, 0xac, 0xad, 0xae, 0xaf};
+const std::string T = "13800138000";
+
+// Card dates are sent in local time: the tests run in UTC.
+class TunnelTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        CSessionData::SetSession(kSession);
+        setenv("TZ", "UTC0", 1);
+        tzset();
+    }
+    void TearDown() override {
+        CSessionData::SetSession(Bytes(16).data());
+        unsetenv("TZ");
+        tzset();
+    }
+    LogCapture log;
+};
+
+// Bytes as hexadecimal pairs, with texts in single quotes standing for their
+// characters: "00 01 01 '8103'".
+Bytes Wire(const std::string& text) {
+    Bytes out;
+    for (std::size_t i = 0; i <= text.size();) {
+        const std::size_t quote = std::min(text.find('\'', i), text.size());
+        const Bytes hex = Hex(text.substr(i, quote - i));
+        out.insert(out.end(), hex.begin(), hex.end());
+        const std::size_t end = std::min(text.find('\'', quote + 1), text.size());
+        if (quote < text.size()) out.insert(out.end(), text.begin() + quote + 1, text.begin() + end);
+        i = end + 1;
+    }
+    return out;
+}
+
+// A command-0x33 frame of kSession whose parameters take `length` bytes.
+std::string Frame(const std::string& length, const std::string& params) {
+    return "47 50 00 1a 00 01 a0 a1 a2 a3 a4 a5 a6 a7 a8 a9 aa ab ac ad ae af 00 33 " + length + " 00 00 " + params;
+}
+
+std::string Times(const std::string& text, int n) {
+    std::string out;
+    for (int i = 0; i < n; ++i) out += text;
+    return out;
+}
+
+sEquipset Equip(const std::string& terminalNo, const std::string& value, int nSetParm, std::uint32_t mark = 0,
+                const Bytes& bytes = {}) {
+    sEquipset s;
+    s.terminalNo = terminalNo;
+    s.strValue = value;
+    s.nSetParm = nSetParm;
+    s.eParmMark = static_cast<EequipParameterMark>(mark);
+    s.vecValueBytes = bytes;
+    s.msgId = 0x8103;
+    return s;
+}
+
+// "LI SI" and empty texts otherwise, dated 2025-03-07.
+sEquipControl_SetIC CardSetting(unsigned char byStandard) {
+    sEquipControl_SetIC s;
+    s.terminalNo = s.stSetIC.strPhoneNo = T;
+    s.strMsgHex = "ffff";  // neither is read
+    s.msgId = 0x1234;
+    s.stSetIC.byStandard = byStandard;
+    s.stSetIC.strCardText1 = "LI SI";
+    s.stSetIC.tmCardDate = 1741305600;
+    s.stSetIC.strExtText1 = "ab";
+    s.stSetIC.strExtText2 = "c";
+    s.stSetIC.strExtText3 = "de";
+    return s;
+}
+
+// The worked example of the setting text, with an over-speed duration of 10 s.
+const MsgData_AlarmSet_CircularArea kArea = {
+    7, 3, 22.5, 114.25, 500, {0x25, 0x01, 0x02, 0x08, 0, 0}, {0x25, 0x12, 0x31, 0x18, 0, 0}, 60, 10};
+
+sEquip_AlarmSet AlarmSetting(const std::string& terminalNo, std::vector<MsgData_AlarmSet_CircularArea> areas) {
+    sEquip_AlarmSet s;
+    s.terminalNo = terminalNo;
+    s.bySetAttr = s.byAreaCount = static_cast<unsigned char>(areas.size());
+    s.vecAreas = std::move(areas);
+    return s;
+}
+
+Call Single(sEquipset s) {
+    return [=](CEncoder& e, Bytes& out) mutable { return e.EquipSet(&s, out); };
+}
+Call List(std::vector<sEquipset> list) {
+    return [=](CEncoder& e, Bytes& out) { return e.EquipSet(list, out); };
+}
+Call Card(sEquipControl_SetIC s) {
+    return [=](CEncoder& e, Bytes& out) { return e.EquipSet_ICInfoSet(s, out); };
+}
+Call Alarm(sEquip_AlarmSet s) {
+    return [=](CEncoder& e, Bytes& out) mutable { return e.EquipAlarmSet(&s, out); };
+}
+
+// Offsets 17 to 143 of both card messages: "LI SI" and three empty texts,
+// each filled with "H", NUL, NUL ..., and the date 25 03 07 between them.
+const std::string kCardPages = "4c49205349" + Times("480000", 9) + Times("480000", 6) + "250307" +
+                               Times("480000", 6) + Times("480000", 18) + "4800";
+
+TEST_F(TunnelTest, WholeFrames) {
+    const struct {
+        const char* what;
+        Call call;
+        std::string frame;
+    } cases[] = {
+        {"heartbeat 60, the last 12 characters of the terminal number", Single(Equip("1013800138000", "60", 1)),
+         Frame("00 00 00 52", "00 00 00 14 00 00 01 '1013800138000'  00 00 00 0b 00 01 01 '8103'"
+                              "  00 00 00 33 00 02 01 '8103000a01380013800000010100000001040000003c'")},
+        {"main server address, an 11-digit terminal number filled with 0", Single(Equip(T, "198.51.100.7", 0x13)),
+         Frame("00 00 00 60", "00 00 00 12 00 00 01 '13800138000'  00 00 00 0b 00 01 01 '8103'"
+                              "  00 00 00 43 00 02 01 '81030012013800138000000101000000130c3139382e35312e3130302e37'")},
+        {"a double word, a text and a byte array; only the first terminal number counts",
+         List({Equip(T, "30", 0, 0x0001), Equip("99", "10.0.0.1", 0, 0x0013),
+               Equip("", "", 0, 0x0110, Hex("01 02 03 04 05 06 07 08"))}),
+         Frame("00 00 00 84", "00 00 00 12 00 00 01 '13800138000'  00 00 00 0b 00 01 01 '8103'"
+                              "  00 00 00 67 00 02 01 '81030024013800138000000103" "00000001040000001e"
+                              "000000130831302e302e302e31" "00000110080102030405060708'")},
+        {"two byte arrays: the second does not carry the first's bytes",
+         List({Equip(T, "", 0, 0x0110, Hex("01 02 03")), Equip(T, "", 0, 0x0111, Hex("04"))}),
+         Frame("00 00 00 5a", "00 00 00 12 00 00 01 '13800138000'  00 00 00 0b 00 01 01 '8103'"
+                              "  00 00 00 3d 00 02 01 '8103000f0138001380000001020000011003010203000001110104'")},
+        {"IC card, standard layout", Card(CardSetting(1)),
+         Frame("00 00 01 46", "00 00 00 12 00 00 01 '13800138000'  00 00 00 0b 00 01 01 '8900'"
+                              "  00 00 01 29 00 02 01 '89000085013800138000" "0001" "a000000080" +
+                                  kCardPages + "1e'")},
+        {"IC card, extension layout", Card(CardSetting(2)),
+         Frame("00 00 02 46", "00 00 00 12 00 00 01 '13800138000'  00 00 00 0b 00 01 01 '8900'"
+                              "  00 00 02 29 00 02 01 '89000105013800138000" "0001" "a000000100" +
+                                  kCardPages + "1e" "a55a0000ff" "0261620163026465" + Times("00", 114) + "60'")},
+        {"circular area with time window and speed limit", Alarm(AlarmSetting("8613912345678", {kArea})),
+         Frame("00 00 00 70", "00 00 00 14 00 00 01 '8613912345678'  00 00 00 0b 00 01 01 '8600'  00 00 00 51 00 02 01"
+                              " '1;1;7,3,22.500000,114.250000,500,25-01-02-08-00-00,25-12-31-18-00-00,60,10'")},
+        {"circular area setting without areas", Alarm(AlarmSetting(T, {})),
+         Frame("00 00 00 27",
+               "00 00 00 12 00 00 01 '13800138000'  00 00 00 0b 00 01 01 '8600'  00 00 00 0a 00 02 01 '0;0'")},
+    };
+    for (const auto& c : cases) {
+        CEncoder e;
+        Bytes out;
+        log.clear();
+        ASSERT_TRUE(c.call(e, out)) << c.what;
+        EXPECT_EQ(ToHex(out), ToHex(Wire(c.frame))) << c.what;
+        EXPECT_TRUE(log.errors().empty()) << c.what;
+    }
+}
+
+Texts Errors(const LogCapture& log) {
+    Texts texts;
+    for (const auto& r : log.errors()) texts.push_back(r.text);
+    return texts;
+}
+
+// What follows "(CEncoder::name)" in the records of operation `name`.
+Texts Own(const LogCapture& log, const std::string& name) {
+    const std::string prefix = "(CEncoder::" + name + ")";
+    Texts texts;
+    for (const auto& t : log.texts())
+        if (t.rfind(prefix, 0) == 0) texts.push_back(t.substr(prefix.size()));
+    return texts;
+}
+
+const char kBegin[] = " 开始>>>>>", kFrom808[] = " 生成808数据开始<<<<<", kTo808[] = " 生成808数据结束<<<<<",
+           kFailed[] = "运行失败", kExit[] = " 结束<<<<<";
+
+TEST_F(TunnelTest, RefusalsAndTheirRecords) {
+    const std::string failed = "(CEncoder::EquipSet)运行失败", cardFailed = "(CEncoder::EquipSet_ICInfoSet)运行失败";
+    const Texts refused = {kBegin, kFailed, kExit}, inside = {kBegin, kFrom808, kFailed, kExit},
+                notEncoded = {kBegin, kFrom808, "解释808失败", kExit}, quiet = {kBegin, kFrom808};
+    const Texts not808 = {"得到信息失败", "(CEncoder::EquipSet)解释808失败"};
+    sEquipControl_SetIC noTerminal = CardSetting(1), badPhone = CardSetting(1);
+    noTerminal.terminalNo.clear();
+    badPhone.stSetIC.strPhoneNo = "x";
+    const struct {
+        const char* what;
+        Call call;
+        std::string name;  // of the builder's records
+        Texts own;
+        Texts errors;
+        const char* throwAt;  // the record that throws a framework exception, if any
+    } cases[] = {
+        {"null record", [](CEncoder& e, Bytes& o) { return e.EquipSet(static_cast<sEquipset*>(nullptr), o); },
+         "EquipSet", refused, {failed}, nullptr},
+        {"empty terminal number", Single(Equip("", "60", 1)), "EquipSet", refused, {failed}, nullptr},
+        {"empty list", List({}), "EquipSet", refused, {failed}, nullptr},
+        {"no first terminal number", List({Equip("", "5", 0, 1), Equip(T, "5", 0, 1)}), "EquipSet", refused,
+         {failed}, nullptr},
+        {"card without terminal number", Card(noTerminal), "EquipSet_ICInfoSet", refused, {cardFailed}, nullptr},
+        {"null alarm record", [](CEncoder& e, Bytes& o) { return e.EquipAlarmSet(nullptr, o); }, "EquipSet",
+         refused, {failed}, nullptr},
+        {"alarm without terminal number", Alarm(AlarmSetting("", {})), "EquipSet", refused, {failed}, nullptr},
+        {"a phone number the 808 head cannot hold", Single(Equip("1380013800x", "60", 1)), "EquipSet",
+         notEncoded, not808, nullptr},
+        {"the same, server address", Single(Equip("1380013800x", "a", 0x13)), "EquipSet", notEncoded, not808,
+         nullptr},
+        {"the same in a list", List({Equip("1380013800x", "5", 0, 1)}), "EquipSet", notEncoded, not808, nullptr},
+        {"the same on a card", Card(badPhone), "EquipSet_ICInfoSet", inside, {"得到信息失败", cardFailed}, nullptr},
+        {"a heartbeat above 32 bits", Single(Equip(T, "4294967296", 1)), "EquipSet", inside, {failed}, nullptr},
+        {"a word below -2^31 in a list", List({Equip(T, "a", 0, 0x0013), Equip(T, "-2147483649", 0, 0x0031)}),
+         "EquipSet", inside, {failed}, nullptr},
+        {"no message and no text of the caller's own", Single(Equip(T, "60", 5)), "EquipSet", quiet, {}, nullptr},
+        {"no setting text: its builder was interrupted", Alarm(AlarmSetting(T, {kArea})), "EquipSet", quiet,
+         {"(CEncoder_Standard::ParmSet_Get808AlarmSetData_Circular）运行失败,错误信息为: boom"},
+         "(CEncoder_Standard::ParmSet_Get808AlarmSetData_Circular） 开始>>>>>"},
+        {"the parameter step interrupted", Alarm(AlarmSetting(T, {})), "EquipSet",
+         {kBegin, kFrom808, kTo808, kFailed, kExit},
+         {"(CEncoder::SetEquipSetAlarmSetData)运行失败,错误信息为: boom", failed},
+         "(CEncoder::SetEquipSetAlarmSetData) 开始>>>>>"},
+        {"the builder interrupted", Single(Equip(T, "60", 1)), "EquipSet",
+         {kBegin, kFrom808, "运行失败,错误信息为: boom", kExit}, {failed + ",错误信息为: boom"},
+         "(CEncoder::EquipSet) 生成808数据结束<<<<<"},
+    };
+    for (const auto& c : cases) {
+        CEncoder e;
+        Bytes out = {0x99};
+        log.clear();
+        log.OnRecord(nullptr);
+        if (c.throwAt != nullptr) log.ThrowAt(c.throwAt);
+        EXPECT_FALSE(c.call(e, out)) << c.what;
+        EXPECT_EQ(out, Bytes{0x99}) << c.what;
+        EXPECT_EQ(Own(log, c.name), c.own) << c.what;
+        EXPECT_EQ(Errors(log), c.errors) << c.what;
+    }
+    log.OnRecord(nullptr);
+    EXPECT_EQ(gpenc::test::TestException::alive, 0);
+}
+
+TEST_F(TunnelTest, AlarmBuildWritesItsStepsInOrder) {
+    CEncoder e;
+    Bytes out;
+    ASSERT_TRUE(Alarm(AlarmSetting(T, {}))(e, out));
+    Texts steps;  // without the conversions and resets inside the steps
+    for (const auto& t : log.texts())
+        for (const char* kept : {"(CEncoder::EquipSet", "(CEncoder::SetEquipSet", "::CEncoder_Standard)",
+                                 "::~CEncoder_Standard", "Circular"})
+            if (t.find(kept) != std::string::npos) {
+                steps.push_back(t);
+                break;
+            }
+    EXPECT_EQ(steps, (Texts{"(CEncoder::EquipSet) 开始>>>>>", "(CEncoder::EquipSet) 生成808数据开始<<<<<",
+                            "(CEncoder_Standard::CEncoder_Standard) 开始>>>>>",
+                            "(CEncoder_Standard::CEncoder_Standard) 结束<<<<<",
+                            "(CEncoder_Standard::ParmSet_Get808AlarmSetData_Circular） 开始>>>>>",
+                            "(CEncoder_Standard::ParmSet_Get808AlarmSetData_Circular） 结束>>>>>",
+                            "(CEncoder::EquipSet) 生成808数据结束<<<<<",
+                            "(CEncoder::SetEquipSetAlarmSetData) 开始>>>>>",
+                            "(CEncoder::SetEquipSetAlarmSetData) 结束<<<<<", "(CEncoder::EquipSet) 结束<<<<<",
+                            "(CEncoder_Standard::~CEncoder_Standard） 开始>>>>>",
+                            "(CEncoder_Standard::~CEncoder_Standard) 开始>>>>>",
+                            "(CEncoder_Standard::~CEncoder_Standard) 结束<<<<<"}));
+}
+
+// The last `length` bytes of a frame: the end of the text sent as key 2.
+std::string Tail(const Bytes& frame, std::size_t length) {
+    return std::string(frame.end() - static_cast<std::ptrdiff_t>(length), frame.end());
+}
+
+TEST_F(TunnelTest, WritesIntoTheCallersRecord) {
+    // The hex text is appended to what was there, and all of it is sent.
+    sEquipset heartbeat = Equip("1013800138000", "60", 1);
+    heartbeat.strMsgHex = "ab";
+    const std::string message = "8103000a01380013800000010100000001040000003c";
+    for (const std::string& expected : {"ab" + message, "ab" + message + message}) {
+        CEncoder e;
+        Bytes out;
+        ASSERT_TRUE(e.EquipSet(&heartbeat, out));
+        EXPECT_EQ(heartbeat.strMsgHex, expected);
+        EXPECT_EQ(Tail(out, expected.size()), expected);
+    }
+    sEquip_AlarmSet alarm = AlarmSetting(T, {}), interrupted = AlarmSetting(T, {});
+    alarm.strMsgText = "x|";
+    CEncoder e1, e2;
+    Bytes out;
+    ASSERT_TRUE(e1.EquipAlarmSet(&alarm, out));
+    EXPECT_EQ(alarm.strMsgText, "x|0;0");
+    EXPECT_EQ(alarm.msgId, 0x8600);
+    EXPECT_EQ(Tail(out, 5), "x|0;0");
+    // Without a text the message id is not set.
+    log.ThrowAt("(CEncoder_Standard::ParmSet_Get808AlarmSetData_Circular） 开始>>>>>");
+    EXPECT_FALSE(e2.EquipAlarmSet(&interrupted, out));
+    EXPECT_EQ(interrupted.msgId, 0);
+}
+
+TEST_F(TunnelTest, PhoneNumbersOfShortTerminalNumbers) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"8613800138000", "613800138000"}, {"013800138000", "013800138000"}, {"13800138000", "13800138000"},
+        {"7", "7"}};
+    for (const auto& [terminalNo, phoneNo] : cases) {
+        // Without a message of its own the single form sends the caller's text
+        // unchanged; the phone number is written all the same.
+        sEquipset s = Equip(terminalNo, "", 0), none = Equip(terminalNo, "", 5);
+        s.strMsgHex = "7e01";
+        sEquip_AlarmSet alarm = AlarmSetting(terminalNo, {});
+        CEncoder e1, e2, e3;
+        Bytes out1, out2, out3;
+        ASSERT_TRUE(e1.EquipSet(&s, out1)) << terminalNo;
+        ASSERT_TRUE(e2.EquipAlarmSet(&alarm, out2)) << terminalNo;
+        EXPECT_FALSE(e3.EquipSet(&none, out3)) << terminalNo;
+        EXPECT_EQ(Tail(out1, 4), "7e01");
+        EXPECT_EQ(Texts({s.strPhoneNo, alarm.strPhoneNo, none.strPhoneNo}), Texts(3, phoneNo));
+    }
+}
+
+TEST_F(TunnelTest, NumbersAreReadAsAtoiReadsThem) {
+    const std::pair<const char*, const char*> cases[] = {
+        // text, the heartbeat in the message (nullptr: refused)
+        {"60", "0000003c"}, {"60s", "0000003c"}, {"abc", "00000000"}, {"", "00000000"},
+        {"-", "00000000"}, {" \t+7", "00000007"}, {"1 2", "00000001"}, {"-1", "ffffffff"},
+        {"-0", "00000000"}, {"4294967295", "ffffffff"}, {"2147483648", "80000000"}, {"-2147483648", "80000000"},
+        {"000000000004294967295", "ffffffff"}, {"4294967296", nullptr}, {"-2147483649", nullptr},
+        {"99999999999999999999999", nullptr}, {"-99999999999999999999999", nullptr},
+    };
+    for (const auto& [text, value] : cases) {
+        sEquipset s = Equip(T, text, 1);
+        CEncoder e;
+        Bytes out;
+        log.clear();
+        ASSERT_EQ(e.EquipSet(&s, out), value != nullptr) << text;
+        EXPECT_EQ(value != nullptr ? Tail(out, 8) : Errors(log).at(0),
+                  value != nullptr ? value : "(CEncoder::EquipSet)运行失败") << text;
+    }
+}
+
+TEST_F(TunnelTest, CardParameterStepOnItsOwn) {
+    sEquipControl_SetIC setIC = CardSetting(1);
+    setIC.strMsgHex.clear();
+    CEncoder e;
+    EXPECT_FALSE(e.SetEquipSet_ICInfoSetParameterData(&setIC));
+    EXPECT_FALSE(e.SetEquipSet_ICInfoSetParameterData(nullptr));
+    EXPECT_TRUE(GpencTestAccess::Parameters(e).empty());
+    EXPECT_EQ(Errors(log), Texts(2, "(CEncoder::SetEquipSet_ICInfoSetParameterData)运行失败"));
+    setIC.strMsgHex = "0a";  // sent as it stands, the message id too
+    ASSERT_TRUE(e.SetEquipSet_ICInfoSetParameterData(&setIC));
+    EXPECT_EQ(ToHex(GpencTestAccess::Parameters(e)),
+              ToHex(Wire("00 00 00 12 00 00 01 '13800138000'  00 00 00 0b 00 01 01 '1234'  00 00 00 09 00 02 01 '0a'")));
+}
+
+}  // namespace
