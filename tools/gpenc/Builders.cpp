@@ -57,9 +57,24 @@ struct NestedRecord<struct_EquipControl_SetIC> {
     }
 };
 
+// In the list form of EquipSet only these are read of each record.
+template <>
+struct NestedRecord<sEquipset> {
+    static const Fields<sEquipset>& fields() {
+        static const Fields<sEquipset> f = {
+            Bind("terminalNo", &sEquipset::terminalNo), Bind("strValue", &sEquipset::strValue),
+            Bind("vecValueBytes", &sEquipset::vecValueBytes), Bind("eParmMark", &sEquipset::eParmMark)};
+        return f;
+    }
+};
+
 namespace {
 
 using Out = std::vector<unsigned char>;
+
+struct EquipSetList {
+    std::vector<sEquipset> list;
+};
 
 // The builder `name` reading record R through `fields` and encoding it with
 // `call(encoder, record, out)` on a fresh CEncoder.
@@ -155,8 +170,24 @@ std::vector<Builder> MakeBuilders() {
                                      Bind("strUpgradeArgs", &sEquipControl::strUpgradeArgs),
                                      Bind("strConnectArgs", &sEquipControl::strConnectArgs)}));
 
-    // The 808-tunnelled builders (EquipSet in both forms, EquipSet_ICInfoSet,
-    // EquipAlarmSet) join here; their nested records are bound above.
+
+    b.push_back(Make<sEquipset>("EquipSet", &E::EquipSet,
+                                {Bind("terminalNo", &sEquipset::terminalNo), Bind("strValue", &sEquipset::strValue),
+                                 Bind("strMsgHex", &sEquipset::strMsgHex), Bind("nSetParm", &sEquipset::nSetParm),
+                                 Bind("msgId", &sEquipset::msgId)}));
+    b.push_back(Make(
+        "EquipSet", Fields<EquipSetList>{Bind("list", &EquipSetList::list)},
+        [](E& e, EquipSetList& a, Out& out) { return e.EquipSet(a.list, out); }, "list"));
+    b.push_back(Make(
+        "EquipSet_ICInfoSet",
+        Fields<sEquipControl_SetIC>{Bind("terminalNo", &sEquipControl_SetIC::terminalNo),
+                                    Bind("stSetIC", &sEquipControl_SetIC::stSetIC)},
+        [](E& e, sEquipControl_SetIC& r, Out& out) { return e.EquipSet_ICInfoSet(r, out); }));
+    using AS = sEquip_AlarmSet;
+    b.push_back(Make<AS>("EquipAlarmSet", &E::EquipAlarmSet,
+                         {Bind("terminalNo", &AS::terminalNo), Bind("strMsgText", &AS::strMsgText),
+                          Bind("bySetAttr", &AS::bySetAttr), Bind("byAreaCount", &AS::byAreaCount),
+                          Bind("vecAreas", &AS::vecAreas)}));
     return b;
 }
 

@@ -36,7 +36,7 @@ no other is accepted: a request states the whole record, so a typo or a left-out
 field is an error, never a silent zero. Texts are sent as their UTF-8 bytes,
 byte arrays and six-byte times are hex text ("250102080000"), integers may be
 written "0x..." and must fit their field. Subscription with "text" is its
-two-argument form.
+two-argument form; EquipSet with "list" (a list of records) its list form.
 
 Exit codes: 0 done, 1 the builder returned false (its ERROR records are shown),
 2 bad input (malformed JSON, unknown builder or field, missing field, value out
