@@ -1,5 +1,6 @@
 # Installs the build into a scratch prefix, then builds and runs the consumer
-# project against it, once through find_package and once through pkg-config.
+# project against it, once through find_package and once through pkg-config;
+# last, the installed gpenc tool runs the installed example requests.
 foreach(var BUILD_DIR SOURCE_DIR WORK_DIR CXX)
   if(NOT DEFINED ${var})
     message(FATAL_ERROR "${var} not set")
@@ -34,3 +35,5 @@ get_filename_component(libdir "${pcfile}" DIRECTORY)
 get_filename_component(libdir "${libdir}" DIRECTORY)
 run(${CXX} -std=c++17 ${SOURCE_DIR}/consumer.cpp ${flags} -Wl,-rpath,${libdir} -o ${WORK_DIR}/consumer-pc)
 run(${WORK_DIR}/consumer-pc)
+
+run(${prefix}/bin/gpenc demo)
