@@ -17,7 +17,6 @@
 #include <fstream>
 #include <iostream>
 #include <iterator>
-#include <sstream>
 
 namespace fs = std::filesystem;
 using gpenc::inspect::Bytes;
@@ -41,6 +40,9 @@ two-argument form; EquipSet with "list" (a list of records) its list form.
 Exit codes: 0 done, 1 the builder returned false (its ERROR records are shown),
 2 bad input (malformed JSON, unknown builder or field, missing field, value out
 of range, bad hex text, a truncated or corrupt frame, an unreadable file).
+A dump shows what a sound frame holds that this system would not send (another
+version, an unknown message id, a check byte that does not match) as warnings
+in place, and exits 0.
 )";
 
 // The whole of `path` ("-": standard input).
