@@ -86,6 +86,52 @@ TEST(LogTest, OneParameterRecordWritesItsStepsInOrder) {
     for (const auto& r : log.records()) EXPECT_EQ(r.file, kFile) << r.text;
 }
 
+using Records = std::vector<Record>;
+
+Records Join(std::initializer_list<Records> parts) {
+    Records all;
+    for (const auto& p : parts) all.insert(all.end(), p.begin(), p.end());
+    return all;
+}
+
+// The entry record of CEncoder's `name`, `inner`, its exit record.
+Records Step(const std::string& name, const Records& inner = {}) {
+    return Join({{{D, "(CEncoder::" + name + ") 开始>>>>>", kFile, 0}},
+                 inner,
+                 {{D, "(CEncoder::" + name + ") 结束<<<<<", kFile, 0}}});
+}
+
+// Every record of one frame, the conversions' included, in order: the
+// sequence the platform's log readers see, which no rework may change.
+TEST(LogTest, WholeFrameRecordsInOrder) {
+    // A conversion of a non-zero value turns its bytes around; a zero writes nothing.
+    const Records turned = Step("ChangeOrder");
+    const Records key0 = Step("UnsignedIntToUInt16");
+    const Records word = Step("UnsignedIntToUInt16", turned);
+    const Records dword = Step("UnsignedIntToUInt32", turned);
+    const Records text = Step("GetParaStr");
+    const Records hex = Step("Change16To10");
+    const Records reset =
+        Join({{{D, "(CEncoder::initParameterConfig） 开始>>>>>", kFile, 0}}, Step("initParameterConfig")});
+    const Records expected = Step(
+        "Cmd_sVideo",
+        Join({Step("SetVideoParameterData",
+                   Join({Step("SetOnceParameterData", Join({text, key0, dword})), reset,
+                         Step("SetOnceParameterData", Join({word, dword})), reset,
+                         Step("SetOnceParameterData", Join({text, word, dword})), reset,
+                         Step("SetOnceParameterData", Join({dword, word, dword})), reset,
+                         Step("SetOnceParameterData", Join({text, word, dword}))})),
+              Step("SetBodyData", Join({hex, word, hex, word, dword})), Step("SetHeaderData", word)}));
+
+    sVideo video{"e", "a", 0xff, "c", -2};
+    CEncoder e;
+    LogCapture log;
+    Bytes out;
+    ASSERT_TRUE(e.Cmd_sVideo(&video, out));
+    EXPECT_EQ(log.records(), expected);
+    EXPECT_EQ(expected.size(), 98u);
+}
+
 TEST(LogTest, NestedFailureLogsEveryLevelInnermostFirst) {
     sUserLogin l = Login();
     l.loginText4 = "";
