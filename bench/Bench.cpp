@@ -19,7 +19,7 @@
 
 #include <algorithm>
 #include <charconv>
-#include <chrono>
+#include <ctime>
 #include <cstdio>
 #include <functional>
 #include <map>
@@ -31,7 +31,6 @@ namespace {
 using Bytes = std::vector<unsigned char>;
 using gpenc::bench::AllocationCount;
 using gpenc::reference::Param;
-using Clock = std::chrono::steady_clock;
 
 const unsigned char kSession[16] = {0x5a, 0x11, 0x22, 0x33, 0x44, 0x55, 0x66, 0x77,
                                     0x88, 0x99, 0xaa, 0xbb, 0xcc, 0xdd, 0xee, 0x0f};
@@ -245,60 +244,64 @@ std::size_t LevelTestsPerFrame(const Row& row) {
     return counter->count;
 }
 
-template <class F>
-double NsPerCall(std::int64_t calls, F&& f) {
-    const auto start = Clock::now();
-    for (std::int64_t i = 0; i < calls; ++i) f();
-    return std::chrono::duration<double, std::nano>(Clock::now() - start).count() / static_cast<double>(calls);
+// Nanoseconds of processor time this thread has used. Other work on a busy
+// machine delays a frame but does not add to its processor time.
+double ThreadNs() {
+    timespec t;
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    return static_cast<double>(t.tv_sec) * 1e9 + static_cast<double>(t.tv_nsec);
 }
 
-// The fastest of a few rounds: these two are constants of the machine, and the
-// slower rounds are the machine's other work.
+template <class F>
+double NsPerCall(std::int64_t calls, F&& f) {
+    const double start = ThreadNs();
+    for (std::int64_t i = 0; i < calls; ++i) f();
+    return (ThreadNs() - start) / static_cast<double>(calls);
+}
+
+// The fastest of a few rounds, for the costs of log4cplus itself, which are
+// constants of the machine: the slower rounds are the machine's other work.
 template <class F>
 double BestNsPerCall(F&& f) {
     double best = 1e300;
-    for (int round = 0; round < 7; ++round) best = std::min(best, NsPerCall(1 << 18, f));
+    for (int round = 0; round < 5; ++round) best = std::min(best, NsPerCall(1 << 16, f));
     return best;
 }
 
-// Costs measured once at start-up: one isEnabledFor with the level off, one
-// forcedLog of a typical record into the discarding appender.
-struct LogCosts {
-    double levelTest = 0;
-    double forcedLog = 0;
-};
+double LevelTestNs() {
+    SetLogging(Logging::kOff);
+    return BestNsPerCall([] { benchmark::DoNotOptimize(Logger().isEnabledFor(log4cplus::DEBUG_LOG_LEVEL)); });
+}
 
 const log4cplus::tstring& TypicalRecord() {
     static const log4cplus::tstring text = LOG4CPLUS_TEXT("(CEncoder::SetOnceParameterData) 开始>>>>>");
     return text;
 }
 
-LogCosts& Costs() {
-    static LogCosts costs;
-    return costs;
-}
+void ForcedLog() { Logger().forcedLog(log4cplus::DEBUG_LOG_LEVEL, TypicalRecord(), ".\\Encoder.cpp", 100); }
 
-void MeasureLogCosts() {
-    SetLogging(Logging::kOff);
-    Costs().levelTest = BestNsPerCall([] { benchmark::DoNotOptimize(Logger().isEnabledFor(log4cplus::DEBUG_LOG_LEVEL)); });
+double ForcedLogNs() {
     SetLogging(Logging::kDebug);
-    Costs().forcedLog =
-        BestNsPerCall([] { Logger().forcedLog(log4cplus::DEBUG_LOG_LEVEL, TypicalRecord(), ".\\Encoder.cpp", 100); });
+    return BestNsPerCall(ForcedLog);
 }
 
 // ---------------------------------------------------------------------------
 // Running one row
 // ---------------------------------------------------------------------------
 
-// What the summary table shows of one row, from its last timed run.
+// What the summary table shows of one row, from its last timed runs; the
+// figures of a run that did not happen are 0.
 struct Figures {
     double ns[2] = {0, 0};      // per frame, logger off and at DEBUG
     double allocs[2] = {0, 0};  // per frame, likewise
-    double referenceNs = 0;
-    double referenceAllocs = 0;
+    double referenceNs[2] = {0, 0};
+    double levelTestNs = 0;     // one isEnabledFor with the level off
     double ownNsPerRecord = 0;  // at DEBUG, besides forcedLog
     std::size_t levelTests = 0;
     std::size_t params = 0;
+
+    double Floor() const { return static_cast<double>(levelTests) * levelTestNs; }
+    double VsBound() const { return ns[0] / (referenceNs[0] + Floor()); }
 };
 
 std::map<std::string, Figures>& AllFigures() {
@@ -331,41 +334,39 @@ void RunRow(benchmark::State& state, const Row& row, Logging logging) {
         benchmark::DoNotOptimize(out.data());
     };
     const std::uint64_t allocsBefore = AllocationCount();
-    const auto start = Clock::now();
+    const double start = ThreadNs();
     for (auto _ : state) build();
-    const double calls = static_cast<double>(state.iterations());
-    const double ns = std::chrono::duration<double, std::nano>(Clock::now() - start).count() / calls;
-    const double allocs = static_cast<double>(AllocationCount() - allocsBefore) / calls;
+    const std::int64_t frames = state.iterations();
+    const double ns = (ThreadNs() - start) / static_cast<double>(frames);
+    const double allocs = static_cast<double>(AllocationCount() - allocsBefore) / static_cast<double>(frames);
     if (!ok) return state.SkipWithError("the builder failed");
 
-    // The reference right after, over as many frames, so that both see the
-    // same state of a busy machine.
-    const std::uint64_t refAllocsBefore = AllocationCount();
-    figures.referenceNs = NsPerCall(state.iterations(), [&] {
+    // The reference and the costs of log4cplus right after, so that all see
+    // the same state of a busy machine.
+    const int slot = logging == Logging::kOff ? 0 : 1;
+    figures.ns[slot] = ns;
+    figures.allocs[slot] = allocs;
+    figures.referenceNs[slot] = NsPerCall(frames, [&] {
         Bytes out;
         row.reference(out);
         benchmark::DoNotOptimize(out.data());
     });
-    figures.referenceAllocs = static_cast<double>(AllocationCount() - refAllocsBefore) / calls;
-
-    const int slot = logging == Logging::kOff ? 0 : 1;
-    figures.ns[slot] = ns;
-    figures.allocs[slot] = allocs;
-    state.counters["ratio"] = ns / figures.referenceNs;
+    state.counters["ratio"] = ns / figures.referenceNs[slot];
     state.counters["allocs"] = allocs;
     state.counters["level_tests"] = static_cast<double>(figures.levelTests);
     if (logging == Logging::kOff) {
-        const double floor = static_cast<double>(figures.levelTests) * Costs().levelTest;
-        state.counters["vs_bound"] = ns / (figures.referenceNs + floor);
+        figures.levelTestNs = LevelTestNs();
+        state.counters["vs_bound"] = figures.VsBound();
     } else {
         // What the records cost beyond the same frames with the logger off,
         // less what log4cplus takes to write them.
         SetLogging(Logging::kOff);
-        const double offNs = NsPerCall(state.iterations(), build);
-        SetLogging(Logging::kDebug);
-        figures.ownNsPerRecord = (ns - offNs) / static_cast<double>(figures.levelTests) - Costs().forcedLog;
+        const double offNs = NsPerCall(frames, build);
+        const double forcedLogNs = ForcedLogNs();
+        figures.ownNsPerRecord = (ns - offNs) / static_cast<double>(figures.levelTests) - forcedLogNs;
         state.counters["own_ns/record"] = figures.ownNsPerRecord;
     }
+    SetLogging(logging);
 }
 
 void RegisterAll() {
@@ -384,10 +385,9 @@ void RegisterAll() {
     benchmark::RegisterBenchmark("log4cplus/forcedLog(discarded)", [](benchmark::State& state) {
         SetLogging(Logging::kDebug);
         const std::uint64_t allocsBefore = AllocationCount();
-        for (auto _ : state)
-            Logger().forcedLog(log4cplus::DEBUG_LOG_LEVEL, TypicalRecord(), ".\\Encoder.cpp", 100);
-        state.counters["allocs"] = static_cast<double>(AllocationCount() - allocsBefore) /
-                                   static_cast<double>(state.iterations());
+        for (auto _ : state) ForcedLog();
+        state.counters["allocs"] =
+            static_cast<double>(AllocationCount() - allocsBefore) / static_cast<double>(state.iterations());
     });
 }
 
@@ -395,30 +395,36 @@ void RegisterAll() {
 // Summary
 // ---------------------------------------------------------------------------
 
-const char* Mark(bool met) { return met ? "" : " ✗"; }
+// A figure, or "–" for one that was not measured, with "✗" after it when it
+// misses its target.
+std::string Cell(double value, const char* format, bool measured = true, bool met = true) {
+    if (!measured) return "–";
+    char text[32];
+    std::snprintf(text, sizeof text, format, value);
+    return std::string(text) + (met ? "" : " ✗");
+}
 
-// The figures of every row that ran, as a Markdown table, ratios first; a ✗
-// marks a figure that misses its target.
+// The figures of every row that ran, as a Markdown table, ratios first.
 void PrintSummary() {
-    const LogCosts& costs = Costs();
-    std::printf("\nisEnabledFor (level off): %.2f ns; forcedLog into a discarding appender: %.1f ns\n\n",
-                costs.levelTest, costs.forcedLog);
-    std::printf("| builder | off: ratio | off: vs bound | debug: ratio | allocs off | allocs debug | params "
-                "| level tests | own ns/record | off ns | debug ns | reference ns |\n");
-    std::printf("|---|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|\n");
+    std::printf("\n| builder | off: ratio | off: vs bound | debug: ratio | allocs off | allocs debug | params "
+                "| level tests | own ns/record | off ns | debug ns | reference ns | isEnabledFor ns |\n");
+    std::printf("|---|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|\n");
     for (const Row& row : Rows()) {
         const auto it = AllFigures().find(row.name);
-        if (it == AllFigures().end() || it->second.ns[0] == 0) continue;
+        if (it == AllFigures().end()) continue;
         const Figures& f = it->second;
-        const double floor = static_cast<double>(f.levelTests) * costs.levelTest;
-        const double bound = f.ns[0] / (f.referenceNs + floor);
+        const bool off = f.ns[0] > 0, debug = f.ns[1] > 0;
         const bool platform = row.family == Family::kPlatform;
-        std::printf("| %s | %.1f | %.2f%s | %.1f | %.0f%s | %.0f | %zu | %zu | %.0f%s | %.0f | %.0f | %.0f |\n",
-                    row.name.c_str(), f.ns[0] / f.referenceNs, bound, Mark(bound <= (platform ? 1.5 : 2.0)),
-                    f.ns[1] / f.referenceNs, f.allocs[0],
-                    Mark(!platform || f.allocs[0] <= static_cast<double>(f.params + 3) + 0.01), f.allocs[1],
-                    f.params, f.levelTests, f.ownNsPerRecord, Mark(f.ns[1] == 0 || f.ownNsPerRecord < 50), f.ns[0],
-                    f.ns[1], f.referenceNs);
+        const double referenceNs = off ? f.referenceNs[0] : f.referenceNs[1];
+        std::printf("| %s | %s | %s | %s | %s | %s | %zu | %zu | %s | %s | %s | %s | %s |\n", row.name.c_str(),
+                    Cell(f.ns[0] / f.referenceNs[0], "%.1f", off).c_str(),
+                    Cell(f.VsBound(), "%.2f", off, f.VsBound() <= (platform ? 1.5 : 2.0)).c_str(),
+                    Cell(f.ns[1] / f.referenceNs[1], "%.0f", debug).c_str(),
+                    Cell(f.allocs[0], "%.0f", off, !platform || f.allocs[0] <= static_cast<double>(f.params + 3)).c_str(),
+                    Cell(f.allocs[1], "%.0f", debug).c_str(), f.params, f.levelTests,
+                    Cell(f.ownNsPerRecord, "%.0f", debug, f.ownNsPerRecord < 50).c_str(),
+                    Cell(f.ns[0], "%.0f", off).c_str(), Cell(f.ns[1], "%.0f", debug).c_str(),
+                    Cell(referenceNs, "%.0f").c_str(), Cell(f.levelTestNs, "%.2f", off).c_str());
     }
 }
 
@@ -434,7 +440,6 @@ int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
     RegisterAll();
-    MeasureLogCosts();
     benchmark::RunSpecifiedBenchmarks();
     PrintSummary();
     benchmark::Shutdown();

@@ -6,7 +6,7 @@
 #include "Log.h"
 
 #include <algorithm>
-#include <cstdio>
+#include <charconv>
 #include <cstring>
 #include <string>
 
@@ -17,6 +17,23 @@ using gpenc::detail::Op;
 namespace {
 
 constexpr Op Operation(const char* name) { return gpenc::detail::EncoderOp(name); }
+
+// GetParaStr's records around `insert`: an empty text is refused with 0,
+// otherwise the result is what `insert` returns.
+template <class Insert>
+int TextStep(const std::string& text, Insert&& insert) {
+    static constexpr Op op = Operation("CEncoder::GetParaStr");
+    return Guarded(
+        op, 0,
+        [&] {
+            if (text.empty()) {
+                op.Error({")目标字符串为空。"});
+                return op.Return(0);
+            }
+            return op.Return(insert());
+        },
+        [&] { return "(要转换的字符串为paraStr= " + text; });
+}
 
 }  // namespace
 
@@ -71,58 +88,55 @@ bool CEncoder::initParameterConfig(ParameterConfig& config) {
 }
 
 bool CEncoder::SetOnceParameterData(ParameterConfig config) {
+    return AppendRecord({config.paraType, config.paraKey, &config.paraText, config.paraInt32, config.paraByte,
+                         config.paraSixBytes});
+}
+
+bool CEncoder::AppendRecord(const ParamSource& p) {
     static constexpr Op op = Operation("CEncoder::SetOnceParameterData");
     return Guarded(op, false, [&] {
         // Every conversion runs before the first append, so a failure leaves
-        // the parameter buffer as it was.
-        Bytes value;
-        switch (config.paraType) {
+        // the parameter buffer as it was. A text goes from the caller's string
+        // straight into the buffer; the other values are at most six bytes.
+        unsigned char scratch[6] = {};
+        const unsigned char* value = scratch;
+        const std::size_t size = p.ValueSize();
+        switch (p.kind) {
         case 1:
-            if (config.paraText.empty() || GetParaStr(std::move(config.paraText), value) == 0)
+            // The text step writes the records a copy of the text would; the
+            // bytes themselves are copied once, below.
+            if (p.text->empty() || TextStep(*p.text, [&] { return static_cast<int>(size); }) == 0)
                 return op.Fail();
+            value = reinterpret_cast<const unsigned char*>(p.text->data());
             break;
-        case 6: {
-            unsigned char scratch[4] = {};
-            if (!UnsignedIntToInt32(config.paraInt32, scratch)) return op.Fail();
-            value.assign(scratch, scratch + 4);
+        case 6:
+            if (!UnsignedIntToInt32(p.int32, scratch)) return op.Fail();
             break;
-        }
         case 9:
-            value.push_back(config.paraByte);
+            scratch[0] = p.byte;
             break;
         case 10:
-            value.assign(config.paraSixBytes, config.paraSixBytes + 6);
+            std::copy(p.six, p.six + 6, scratch);
             break;
         default:
             return op.Fail();
         }
-        unsigned char key[2] = {};
-        if (!UnsignedIntToUInt16(config.paraKey, key)) return op.Fail();
-        unsigned char length[4] = {};
-        if (!UnsignedIntToInt32(static_cast<int>(value.size() + 7), length)) return op.Fail();
+        unsigned char head[7] = {};  // record length, key, kind
+        if (!UnsignedIntToUInt16(p.key, head + 4)) return op.Fail();
+        if (!UnsignedIntToInt32(static_cast<int>(size + 7), head)) return op.Fail();
+        head[6] = static_cast<unsigned char>(p.kind);
 
-        m_vecParameter.reserve(m_vecParameter.size() + 7 + value.size());
-        m_vecParameter.insert(m_vecParameter.end(), length, length + 4);
-        m_vecParameter.insert(m_vecParameter.end(), key, key + 2);
-        m_vecParameter.push_back(static_cast<unsigned char>(config.paraType));
-        gpenc::detail::Append(m_vecParameter, value);
+        m_vecParameter.insert(m_vecParameter.end(), head, head + 7);
+        m_vecParameter.insert(m_vecParameter.end(), value, value + size);
         return op.Done();
     });
 }
 
 int CEncoder::GetParaStr(std::string paraStr, std::vector<unsigned char>& out) {
-    static constexpr Op op = Operation("CEncoder::GetParaStr");
-    return Guarded(
-        op, 0,
-        [&] {
-            if (paraStr.empty()) {
-                op.Error({")目标字符串为空。"});
-                return op.Return(0);
-            }
-            out.insert(out.begin(), paraStr.begin(), paraStr.end());
-            return op.Return(static_cast<int>(out.size()));
-        },
-        [&] { return "(要转换的字符串为paraStr= " + paraStr; });
+    return TextStep(paraStr, [&] {
+        out.insert(out.begin(), paraStr.begin(), paraStr.end());
+        return static_cast<int>(out.size());
+    });
 }
 
 bool CEncoder::UnsignedIntToUInt16(unsigned int value, unsigned char* dest) {
@@ -161,31 +175,24 @@ bool CEncoder::UnsignedIntToInt32(int value, unsigned char* dest) {
 bool CEncoder::ChangeOrder(int count, unsigned char* bytes) {
     static constexpr Op op = Operation("CEncoder::ChangeOrder");
     return Guarded(op, false, [&] {
-        // The scratch holds 8 bytes; a count outside 1..8 is refused like 0.
+        // The bytes are turned around where they stand; a count outside 1..8
+        // (the scratch the order was once turned in) is refused like 0.
         if (count <= 0 || count > 8) return op.Fail();
-        unsigned char scratch[8];
-        std::memcpy(scratch, bytes, static_cast<std::size_t>(count));
-        std::reverse_copy(scratch, scratch + count, bytes);
+        std::reverse(bytes, bytes + count);
         return op.Done();
     });
 }
 
 bool CEncoder::AppendParameters(const ParamSource* params, std::size_t count, bool continued) {
+    std::size_t size = m_vecParameter.size();
+    for (std::size_t i = 0; i < count; ++i) size += params[i].RecordSize();
+    m_vecParameter.reserve(size);
+    // The records are encoded from the builder's fields; the record that the
+    // convention resets between two of them carries nothing.
     ParameterConfig config;
     for (std::size_t i = 0; i < count; ++i) {
         if ((i > 0 || continued) && !initParameterConfig(config)) return false;
-        const ParamSource& p = params[i];
-        config.paraType = p.kind;
-        config.paraKey = p.key;
-        switch (p.kind) {
-        case 1: config.paraText = *p.text; break;
-        case 6: config.paraInt32 = p.int32; break;
-        case 9: config.paraByte = p.byte; break;
-        case 10: std::copy(p.six, p.six + 6, config.paraSixBytes); break;
-        default: break;
-        }
-        // The reset that follows clears the text, so it may be moved out.
-        if (!SetOnceParameterData(std::move(config))) return false;
+        if (!AppendRecord(params[i])) return false;
     }
     return true;
 }
@@ -243,8 +250,8 @@ bool CEncoder::SetBodyData(int command) {
         // The command goes through its hexadecimal text, so a negative number
         // (eight digits from 8 up) comes back negative and is refused.
         std::fill(std::begin(word), std::end(word), 0);
-        char hex[12];
-        std::snprintf(hex, sizeof hex, "%x", static_cast<unsigned int>(command));
+        char hex[9];
+        *std::to_chars(hex, hex + 8, static_cast<unsigned int>(command), 16).ptr = '\0';
         const int cmd = Change16To10(hex);
         if (cmd < 0 || !UnsignedIntToUInt16(static_cast<unsigned int>(cmd), word)) return op.Fail();
         m_vecBody.insert(m_vecBody.end(), word, word + 2);
@@ -262,6 +269,7 @@ bool CEncoder::SetHeaderData() {
     static constexpr Op op = Operation("CEncoder::SetHeaderData");
     return Guarded(op, false, [&] {
         static const unsigned char kMagic[2] = {'G', 'P'};
+        m_vecHeader.reserve(m_vecHeader.size() + 4);
         m_vecHeader.insert(m_vecHeader.begin(), kMagic, kMagic + 2);
         unsigned char word[2] = {};
         if (!UnsignedIntToUInt16(static_cast<unsigned int>(m_vecBody.size()), word)) return op.Fail();

@@ -6,6 +6,7 @@
 
 #include "Log.h"
 
+#include <cstddef>
 #include <string>
 
 namespace gpenc::detail {
@@ -34,4 +35,17 @@ struct CEncoder::ParamSource {
     static ParamSource SixBytes(unsigned int key, const unsigned char (&b)[6]) {
         return {10, key, nullptr, 0, 0, b};
     }
+
+    // Bytes of the value, and of the whole record, that the kind encodes (a
+    // kind that is refused encodes none).
+    std::size_t ValueSize() const {
+        switch (kind) {
+        case 1: return text->size();
+        case 6: return 4;
+        case 9: return 1;
+        case 10: return 6;
+        default: return 0;
+        }
+    }
+    std::size_t RecordSize() const { return 7 + ValueSize(); }
 };

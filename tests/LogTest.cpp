@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <stdexcept>
 
 using gpenc::test::LogCapture;
@@ -130,6 +131,39 @@ TEST(LogTest, WholeFrameRecordsInOrder) {
     ASSERT_TRUE(e.Cmd_sVideo(&video, out));
     EXPECT_EQ(log.records(), expected);
     EXPECT_EQ(expected.size(), 98u);
+}
+
+// A host appender may itself encode a message while a record is being
+// written; both messages and all their records come out whole.
+TEST(LogTest, FrameBuiltFromInsideARecord) {
+    sUserLogin l = Login();
+    CEncoder outer;
+    Bytes outerFrame, innerFrame;
+    LogCapture log;
+    bool inside = false;
+    log.OnRecord([&](const Record& r) {
+        if (inside || r.text != "(CEncoder::SetHeaderData) 开始>>>>>") return;
+        inside = true;
+        CEncoder inner;
+        EXPECT_TRUE(inner.UserLogin(&l, innerFrame));
+    });
+    ASSERT_TRUE(outer.CommonData(2, outerFrame));
+    log.OnRecord(nullptr);
+    EXPECT_EQ(outerFrame.size(), 30u);
+    EXPECT_EQ(innerFrame.size(), 94u);
+
+    // The inner records (the inner frame has a header too) land before the one
+    // that was being written, which is followed by the rest of the outer frame's.
+    const auto texts = log.texts();
+    const auto last = std::find(texts.rbegin(), texts.rend(), "(CEncoder::SetHeaderData) 开始>>>>>");
+    ASSERT_NE(last, texts.rend());
+    const auto at = std::prev(last.base());
+    ASSERT_NE(at, texts.begin());
+    EXPECT_EQ(*(at - 1), "(CEncoder::~CEncoder) 结束<<<<<");
+    EXPECT_EQ(*(at + 1), "(CEncoder::UnsignedIntToUInt16) 开始>>>>>");
+    EXPECT_EQ(texts.back(), "(CEncoder::CommonData) 结束<<<<<");
+    EXPECT_EQ(std::count(texts.begin(), texts.end(), "(CEncoder::UserLogin) 开始>>>>>"), 1);
+    EXPECT_TRUE(log.errors().empty());
 }
 
 TEST(LogTest, NestedFailureLogsEveryLevelInnermostFirst) {
