@@ -289,19 +289,47 @@ double ForcedLogNs() {
 // Running one row
 // ---------------------------------------------------------------------------
 
-// What the summary table shows of one row, from its last timed runs; the
-// figures of a run that did not happen are 0.
+// One timed run of a row, at one logging set-up.
+struct Run {
+    double ns = 0;           // per frame
+    double allocs = 0;       // per frame
+    double referenceNs = 0;  // per frame of the reference
+    double levelTestNs = 0;  // logger off: one isEnabledFor with the level off
+    double floorNs = 0;      // logger off: the frame's level tests at that cost
+    double ownNs = 0;        // at DEBUG: per record, besides forcedLog
+
+    double Ratio() const { return ns / referenceNs; }
+    double VsBound() const { return ns / (referenceNs + floorNs); }
+};
+
+// The runs of one row at one logging set-up. Google Benchmark first runs a
+// benchmark a few times with fewer frames to choose how many to time; only the
+// runs with the most frames count, one a repetition.
+struct Runs {
+    std::int64_t frames = 0;
+    std::vector<Run> runs;
+
+    void Add(std::int64_t n, const Run& run) {
+        if (n < frames) return;
+        if (n > frames) runs.clear();
+        frames = n;
+        runs.push_back(run);
+    }
+    // The run in the middle by `key`, or none.
+    template <class Key>
+    const Run* Median(Key key) const {
+        if (runs.empty()) return nullptr;
+        std::vector<const Run*> sorted;
+        for (const Run& r : runs) sorted.push_back(&r);
+        std::sort(sorted.begin(), sorted.end(), [&](const Run* a, const Run* b) { return key(*a) < key(*b); });
+        return sorted[sorted.size() / 2];
+    }
+};
+
 struct Figures {
-    double ns[2] = {0, 0};      // per frame, logger off and at DEBUG
-    double allocs[2] = {0, 0};  // per frame, likewise
-    double referenceNs[2] = {0, 0};
-    double levelTestNs = 0;     // one isEnabledFor with the level off
-    double ownNsPerRecord = 0;  // at DEBUG, besides forcedLog
+    Runs off, debug;
     std::size_t levelTests = 0;
     std::size_t params = 0;
-
-    double Floor() const { return static_cast<double>(levelTests) * levelTestNs; }
-    double VsBound() const { return ns[0] / (referenceNs[0] + Floor()); }
 };
 
 std::map<std::string, Figures>& AllFigures() {
@@ -343,28 +371,31 @@ void RunRow(benchmark::State& state, const Row& row, Logging logging) {
 
     // The reference and the costs of log4cplus right after, so that all see
     // the same state of a busy machine.
-    const int slot = logging == Logging::kOff ? 0 : 1;
-    figures.ns[slot] = ns;
-    figures.allocs[slot] = allocs;
-    figures.referenceNs[slot] = NsPerCall(frames, [&] {
+    Run run;
+    run.ns = ns;
+    run.allocs = allocs;
+    run.referenceNs = NsPerCall(frames, [&] {
         Bytes out;
         row.reference(out);
         benchmark::DoNotOptimize(out.data());
     });
-    state.counters["ratio"] = ns / figures.referenceNs[slot];
+    state.counters["ratio"] = run.Ratio();
     state.counters["allocs"] = allocs;
     state.counters["level_tests"] = static_cast<double>(figures.levelTests);
     if (logging == Logging::kOff) {
-        figures.levelTestNs = LevelTestNs();
-        state.counters["vs_bound"] = figures.VsBound();
+        run.levelTestNs = LevelTestNs();
+        run.floorNs = static_cast<double>(figures.levelTests) * run.levelTestNs;
+        state.counters["vs_bound"] = run.VsBound();
+        figures.off.Add(frames, run);
     } else {
         // What the records cost beyond the same frames with the logger off,
         // less what log4cplus takes to write them.
         SetLogging(Logging::kOff);
         const double offNs = NsPerCall(frames, build);
         const double forcedLogNs = ForcedLogNs();
-        figures.ownNsPerRecord = (ns - offNs) / static_cast<double>(figures.levelTests) - forcedLogNs;
-        state.counters["own_ns/record"] = figures.ownNsPerRecord;
+        run.ownNs = (ns - offNs) / static_cast<double>(figures.levelTests) - forcedLogNs;
+        state.counters["own_ns/record"] = run.ownNs;
+        figures.debug.Add(frames, run);
     }
     SetLogging(logging);
 }
@@ -404,7 +435,8 @@ std::string Cell(double value, const char* format, bool measured = true, bool me
     return std::string(text) + (met ? "" : " ✗");
 }
 
-// The figures of every row that ran, as a Markdown table, ratios first.
+// The figures of every row that ran, as a Markdown table, ratios first: of
+// each row and logging set-up the run in the middle of the repetitions.
 void PrintSummary() {
     std::printf("\n| builder | off: ratio | off: vs bound | debug: ratio | allocs off | allocs debug | params "
                 "| level tests | own ns/record | off ns | debug ns | reference ns | isEnabledFor ns |\n");
@@ -413,18 +445,23 @@ void PrintSummary() {
         const auto it = AllFigures().find(row.name);
         if (it == AllFigures().end()) continue;
         const Figures& f = it->second;
-        const bool off = f.ns[0] > 0, debug = f.ns[1] > 0;
+        const Run none;
+        const Run* offRun = f.off.Median([](const Run& r) { return r.VsBound(); });
+        const Run* debugRun = f.debug.Median([](const Run& r) { return r.ownNs; });
+        const Run& off = offRun ? *offRun : none;
+        const Run& debug = debugRun ? *debugRun : none;
         const bool platform = row.family == Family::kPlatform;
-        const double referenceNs = off ? f.referenceNs[0] : f.referenceNs[1];
         std::printf("| %s | %s | %s | %s | %s | %s | %zu | %zu | %s | %s | %s | %s | %s |\n", row.name.c_str(),
-                    Cell(f.ns[0] / f.referenceNs[0], "%.1f", off).c_str(),
-                    Cell(f.VsBound(), "%.2f", off, f.VsBound() <= (platform ? 1.5 : 2.0)).c_str(),
-                    Cell(f.ns[1] / f.referenceNs[1], "%.0f", debug).c_str(),
-                    Cell(f.allocs[0], "%.0f", off, !platform || f.allocs[0] <= static_cast<double>(f.params + 3)).c_str(),
-                    Cell(f.allocs[1], "%.0f", debug).c_str(), f.params, f.levelTests,
-                    Cell(f.ownNsPerRecord, "%.0f", debug, f.ownNsPerRecord < 50).c_str(),
-                    Cell(f.ns[0], "%.0f", off).c_str(), Cell(f.ns[1], "%.0f", debug).c_str(),
-                    Cell(referenceNs, "%.0f").c_str(), Cell(f.levelTestNs, "%.2f", off).c_str());
+                    Cell(off.Ratio(), "%.1f", offRun).c_str(),
+                    Cell(off.VsBound(), "%.2f", offRun, off.VsBound() <= (platform ? 1.5 : 2.0)).c_str(),
+                    Cell(debug.Ratio(), "%.0f", debugRun).c_str(),
+                    Cell(off.allocs, "%.0f", offRun, !platform || off.allocs <= static_cast<double>(f.params + 3))
+                        .c_str(),
+                    Cell(debug.allocs, "%.0f", debugRun).c_str(), f.params, f.levelTests,
+                    Cell(debug.ownNs, "%.0f", debugRun, debug.ownNs < 50).c_str(),
+                    Cell(off.ns, "%.0f", offRun).c_str(), Cell(debug.ns, "%.0f", debugRun).c_str(),
+                    Cell(offRun ? off.referenceNs : debug.referenceNs, "%.0f").c_str(),
+                    Cell(off.levelTestNs, "%.2f", offRun).c_str());
     }
 }
 

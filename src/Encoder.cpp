@@ -10,9 +10,11 @@
 #include <cstring>
 #include <string>
 
+using gpenc::detail::AppendField;
 using gpenc::detail::Bytes;
 using gpenc::detail::Guarded;
 using gpenc::detail::Op;
+using gpenc::detail::PrependField;
 
 namespace {
 
@@ -126,8 +128,12 @@ bool CEncoder::AppendRecord(const ParamSource& p) {
         if (!UnsignedIntToInt32(static_cast<int>(size + 7), head)) return op.Fail();
         head[6] = static_cast<unsigned char>(p.kind);
 
-        m_vecParameter.insert(m_vecParameter.end(), head, head + 7);
-        m_vecParameter.insert(m_vecParameter.end(), value, value + size);
+        AppendField(m_vecParameter, head, 7);
+        if (p.kind == 1) {
+            m_vecParameter.insert(m_vecParameter.end(), value, value + size);
+        } else {
+            AppendField(m_vecParameter, value, size);
+        }
         return op.Done();
     });
 }
@@ -239,13 +245,13 @@ bool CEncoder::SetBodyData(int command) {
         if (version < 0 || !UnsignedIntToUInt16(static_cast<unsigned int>(version), word))
             return op.Fail();
         m_vecBody.reserve(m_vecBody.size() + 26);
-        m_vecBody.insert(m_vecBody.begin(), word, word + 2);
+        PrependField(m_vecBody, word, 2);
 
         // The login (command 1) goes out before there is a session; every other
         // command fetches the id once, when the object's is still all zero.
         if (command != 1 && std::memcmp(m_bySession, kNoSession, sizeof kNoSession) == 0)
             CSessionData::GetSession(m_bySession);
-        m_vecBody.insert(m_vecBody.end(), m_bySession, m_bySession + 16);
+        AppendField(m_vecBody, m_bySession, 16);
 
         // The command goes through its hexadecimal text, so a negative number
         // (eight digits from 8 up) comes back negative and is refused.
@@ -254,13 +260,13 @@ bool CEncoder::SetBodyData(int command) {
         *std::to_chars(hex, hex + 8, static_cast<unsigned int>(command), 16).ptr = '\0';
         const int cmd = Change16To10(hex);
         if (cmd < 0 || !UnsignedIntToUInt16(static_cast<unsigned int>(cmd), word)) return op.Fail();
-        m_vecBody.insert(m_vecBody.end(), word, word + 2);
+        AppendField(m_vecBody, word, 2);
 
         if (!UnsignedIntToInt32(static_cast<int>(m_vecParameter.size()), dword)) return op.Fail();
-        m_vecBody.insert(m_vecBody.end(), dword, dword + 4);
+        AppendField(m_vecBody, dword, 4);
 
         std::fill(std::begin(word), std::end(word), 0);
-        m_vecBody.insert(m_vecBody.end(), word, word + 2);
+        AppendField(m_vecBody, word, 2);
         return op.Done();
     });
 }
@@ -270,10 +276,10 @@ bool CEncoder::SetHeaderData() {
     return Guarded(op, false, [&] {
         static const unsigned char kMagic[2] = {'G', 'P'};
         m_vecHeader.reserve(m_vecHeader.size() + 4);
-        m_vecHeader.insert(m_vecHeader.begin(), kMagic, kMagic + 2);
+        PrependField(m_vecHeader, kMagic, 2);
         unsigned char word[2] = {};
         if (!UnsignedIntToUInt16(static_cast<unsigned int>(m_vecBody.size()), word)) return op.Fail();
-        m_vecHeader.insert(m_vecHeader.end(), word, word + 2);
+        AppendField(m_vecHeader, word, 2);
         return op.Done();
     });
 }
@@ -281,8 +287,8 @@ bool CEncoder::SetHeaderData() {
 bool CEncoder::FinishFrame(int command, std::vector<unsigned char>& out) {
     if (!SetBodyData(command) || !SetHeaderData()) return false;
     out.reserve(out.size() + m_vecHeader.size() + m_vecBody.size() + m_vecParameter.size());
-    out.insert(out.begin(), m_vecHeader.begin(), m_vecHeader.end());
-    gpenc::detail::Append(out, m_vecBody);
+    PrependField(out, m_vecHeader.data(), m_vecHeader.size());
+    AppendField(out, m_vecBody.data(), m_vecBody.size());
     gpenc::detail::Append(out, m_vecParameter);
     return true;
 }
@@ -304,8 +310,8 @@ bool CEncoder::CommonData(int type, std::vector<unsigned char>& out) {
         if (!SetBodyData(type) || !SetHeaderData()) return op.Fail();
         // A parameterless frame: the parameter buffer is not copied.
         out.reserve(out.size() + m_vecHeader.size() + m_vecBody.size());
-        out.insert(out.begin(), m_vecHeader.begin(), m_vecHeader.end());
-        gpenc::detail::Append(out, m_vecBody);
+        PrependField(out, m_vecHeader.data(), m_vecHeader.size());
+        AppendField(out, m_vecBody.data(), m_vecBody.size());
         return op.Done();
     });
 }
