@@ -117,6 +117,10 @@ void Op::Record(Level level, const char* n, std::initializer_list<std::string_vi
     ComposeAndLog(level, file, line, n, parts);
 }
 
+void Op::Record(Level level, const char* a, const char* b, int line) const {
+    ComposeAndLog(level, file, line, name, {a, b});
+}
+
 void Op::Caught(CException* e, std::string_view context, int line) const {
     const char* n = guardName != nullptr ? guardName : name;
     if (Enabled(kError)) {

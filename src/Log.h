@@ -45,10 +45,10 @@ struct Op {
     // before their guarded region.
     void PreEnter(int line = __builtin_LINE()) const { Debug({"）", " 开始>>>>>"}, line); }
     void Enter(int line = __builtin_LINE()) const {
-        if (Enabled(kDebug)) Record(kDebug, name, {close, " 开始>>>>>"}, line);
+        if (Enabled(kDebug)) Record(kDebug, close, " 开始>>>>>", line);
     }
     void Exit(int line = __builtin_LINE()) const {
-        if (Enabled(kDebug)) Record(kDebug, name, {close, exitMark}, line);
+        if (Enabled(kDebug)) Record(kDebug, close, exitMark, line);
     }
 
     // Exit record, then `result` (Return) or true (Done): the success path's last step.
@@ -59,7 +59,7 @@ struct Op {
     // ERROR "(name)运行失败", the exit record, then `failure`.
     template <class R>
     R FailWith(R failure, int line = __builtin_LINE()) const {
-        if (Enabled(kError)) Record(kError, name, {close, "运行失败"}, line);
+        if (Enabled(kError)) Record(kError, close, "运行失败", line);
         Exit(line);
         return failure;
     }
@@ -85,6 +85,9 @@ private:
     // made, since a record's one level test is all a disabled level may cost.
     void Record(Level level, const char* n, std::initializer_list<std::string_view> parts,
                 int line) const;
+    // "(" name `a` `b`: the entry, exit and failure records. Out of line, so
+    // that an operation with its level off does not make room for a record.
+    void Record(Level level, const char* a, const char* b, int line) const;
 };
 
 // Runs `body` inside the guarded region of `op`: writes the entry record, runs
