@@ -94,7 +94,7 @@ bool CEncoder::SetOnceParameterData(ParameterConfig config) {
                          config.paraSixBytes});
 }
 
-bool CEncoder::AppendRecord(const ParamSource& p) {
+GPENC_FLATTEN bool CEncoder::AppendRecord(const ParamSource& p) {
     static constexpr Op op = Operation("CEncoder::SetOnceParameterData");
     return Guarded(op, false, [&] {
         // Every conversion runs before the first append, so a failure leaves
@@ -189,7 +189,7 @@ bool CEncoder::ChangeOrder(int count, unsigned char* bytes) {
     });
 }
 
-bool CEncoder::AppendParameters(const ParamSource* params, std::size_t count, bool continued) {
+GPENC_FLATTEN bool CEncoder::AppendParameters(const ParamSource* params, std::size_t count, bool continued) {
     std::size_t size = m_vecParameter.size();
     for (std::size_t i = 0; i < count; ++i) size += params[i].RecordSize();
     m_vecParameter.reserve(size);
@@ -234,7 +234,7 @@ int CEncoder::Change16To10(const char* text) {
         [&] { return std::string(text != nullptr ? text : ""); });
 }
 
-bool CEncoder::SetBodyData(int command) {
+GPENC_FLATTEN bool CEncoder::SetBodyData(int command) {
     static constexpr Op op = Operation("CEncoder::SetBodyData");
     return Guarded(op, false, [&] {
         unsigned char word[2] = {};
@@ -271,7 +271,7 @@ bool CEncoder::SetBodyData(int command) {
     });
 }
 
-bool CEncoder::SetHeaderData() {
+GPENC_FLATTEN bool CEncoder::SetHeaderData() {
     static constexpr Op op = Operation("CEncoder::SetHeaderData");
     return Guarded(op, false, [&] {
         static const unsigned char kMagic[2] = {'G', 'P'};
@@ -284,7 +284,7 @@ bool CEncoder::SetHeaderData() {
     });
 }
 
-bool CEncoder::FinishFrame(int command, std::vector<unsigned char>& out) {
+GPENC_FLATTEN bool CEncoder::FinishFrame(int command, std::vector<unsigned char>& out) {
     if (!SetBodyData(command) || !SetHeaderData()) return false;
     out.reserve(out.size() + m_vecHeader.size() + m_vecBody.size() + m_vecParameter.size());
     PrependField(out, m_vecHeader.data(), m_vecHeader.size());
