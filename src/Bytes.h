@@ -24,9 +24,10 @@ inline void StoreLE(unsigned char* dest, std::uint32_t value) {
     for (std::size_t i = 0; i < N; ++i) dest[i] = static_cast<unsigned char>(value >> (8 * i));
 }
 
-// Appends the `n` bytes of a field at `b` to `out`. Fields are a few bytes
-// long, for which a push_back each is cheaper than a range insert, which goes
-// through memmove; `out` is best sized beforehand.
+// Appends the `n` bytes of a field at `b` to `out`. For a field of a few
+// bytes (up to eight, say) a push_back each is cheaper than a range insert,
+// which goes through memmove; beyond that the insert is. `out` is best sized
+// beforehand.
 inline void AppendField(Bytes& out, const unsigned char* b, std::size_t n) {
     for (std::size_t i = 0; i < n; ++i) out.push_back(b[i]);
 }

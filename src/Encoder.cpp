@@ -251,7 +251,7 @@ GPENC_FLATTEN bool CEncoder::SetBodyData(int command) {
         // command fetches the id once, when the object's is still all zero.
         if (command != 1 && std::memcmp(m_bySession, kNoSession, sizeof kNoSession) == 0)
             CSessionData::GetSession(m_bySession);
-        AppendField(m_vecBody, m_bySession, 16);
+        m_vecBody.insert(m_vecBody.end(), m_bySession, m_bySession + 16);
 
         // The command goes through its hexadecimal text, so a negative number
         // (eight digits from 8 up) comes back negative and is refused.
@@ -288,7 +288,7 @@ GPENC_FLATTEN bool CEncoder::FinishFrame(int command, std::vector<unsigned char>
     if (!SetBodyData(command) || !SetHeaderData()) return false;
     out.reserve(out.size() + m_vecHeader.size() + m_vecBody.size() + m_vecParameter.size());
     PrependField(out, m_vecHeader.data(), m_vecHeader.size());
-    AppendField(out, m_vecBody.data(), m_vecBody.size());
+    gpenc::detail::Append(out, m_vecBody);
     gpenc::detail::Append(out, m_vecParameter);
     return true;
 }
@@ -311,7 +311,7 @@ bool CEncoder::CommonData(int type, std::vector<unsigned char>& out) {
         // A parameterless frame: the parameter buffer is not copied.
         out.reserve(out.size() + m_vecHeader.size() + m_vecBody.size());
         PrependField(out, m_vecHeader.data(), m_vecHeader.size());
-        AppendField(out, m_vecBody.data(), m_vecBody.size());
+        gpenc::detail::Append(out, m_vecBody);
         return op.Done();
     });
 }
