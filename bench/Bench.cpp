@@ -252,26 +252,28 @@ double ThreadNs() {
     return static_cast<double>(t.tv_sec) * 1e9 + static_cast<double>(t.tv_nsec);
 }
 
+// What reading the clock twice adds to a measured interval.
+double ClockNs() {
+    static const double ns = [] {
+        double best = 1e300;
+        for (int i = 0; i < 1000; ++i) {
+            const double start = ThreadNs();
+            best = std::min(best, ThreadNs() - start);
+        }
+        return best;
+    }();
+    return ns;
+}
+
+// Processor time of `calls` calls of `f`, in nanoseconds.
 template <class F>
-double NsPerCall(std::int64_t calls, F&& f) {
+double NsFor(std::int64_t calls, F&& f) {
     const double start = ThreadNs();
     for (std::int64_t i = 0; i < calls; ++i) f();
-    return (ThreadNs() - start) / static_cast<double>(calls);
+    return std::max(0.0, ThreadNs() - start - ClockNs());
 }
 
-// The fastest of a few rounds, for the costs of log4cplus itself, which are
-// constants of the machine: the slower rounds are the machine's other work.
-template <class F>
-double BestNsPerCall(F&& f) {
-    double best = 1e300;
-    for (int round = 0; round < 5; ++round) best = std::min(best, NsPerCall(1 << 16, f));
-    return best;
-}
-
-double LevelTestNs() {
-    SetLogging(Logging::kOff);
-    return BestNsPerCall([] { benchmark::DoNotOptimize(Logger().isEnabledFor(log4cplus::DEBUG_LOG_LEVEL)); });
-}
+void LevelTest() { benchmark::DoNotOptimize(Logger().isEnabledFor(log4cplus::DEBUG_LOG_LEVEL)); }
 
 const log4cplus::tstring& TypicalRecord() {
     static const log4cplus::tstring text = LOG4CPLUS_TEXT("(CEncoder::SetOnceParameterData) 开始>>>>>");
@@ -279,11 +281,6 @@ const log4cplus::tstring& TypicalRecord() {
 }
 
 void ForcedLog() { Logger().forcedLog(log4cplus::DEBUG_LOG_LEVEL, TypicalRecord(), ".\\Encoder.cpp", 100); }
-
-double ForcedLogNs() {
-    SetLogging(Logging::kDebug);
-    return BestNsPerCall(ForcedLog);
-}
 
 // ---------------------------------------------------------------------------
 // Running one row
@@ -362,42 +359,57 @@ void RunRow(benchmark::State& state, const Row& row, Logging logging) {
         benchmark::DoNotOptimize(out.data());
     };
     const std::uint64_t allocsBefore = AllocationCount();
-    const double start = ThreadNs();
     for (auto _ : state) build();
     const std::int64_t frames = state.iterations();
-    const double ns = (ThreadNs() - start) / static_cast<double>(frames);
     const double allocs = static_cast<double>(AllocationCount() - allocsBefore) / static_cast<double>(frames);
     if (!ok) return state.SkipWithError("the builder failed");
 
-    // The reference and the costs of log4cplus right after, so that all see
-    // the same state of a busy machine.
-    Run run;
-    run.ns = ns;
-    run.allocs = allocs;
-    run.referenceNs = NsPerCall(frames, [&] {
+    // The figures come from a second pass over as many frames (at most 200000)
+    // in rounds of 512, each round timing the frames, then the reference, then
+    // what log4cplus itself takes: on a busy machine all of them then see the
+    // same conditions, and their ratios hold still where times do not.
+    const auto reference = [&] {
         Bytes out;
         row.reference(out);
         benchmark::DoNotOptimize(out.data());
-    });
+    };
+    constexpr std::int64_t kRound = 512;
+    const std::int64_t rounds = std::max<std::int64_t>(1, std::min<std::int64_t>(frames, 200000) / kRound);
+    const auto tests = static_cast<std::int64_t>(figures.levelTests);
+    double ns = 0, referenceNs = 0, logNs = 0, offNs = 0;
+    for (std::int64_t r = 0; r < rounds; ++r) {
+        ns += NsFor(kRound, build);
+        referenceNs += NsFor(kRound, reference);
+        if (logging == Logging::kOff) {
+            logNs += NsFor(kRound * tests, LevelTest);
+        } else {
+            SetLogging(Logging::kOff);
+            offNs += NsFor(kRound, build);
+            SetLogging(Logging::kDebug);
+            logNs += NsFor(kRound, ForcedLog);
+        }
+    }
+    const auto perFrame = [&](double total) { return total / static_cast<double>(rounds * kRound); };
+
+    Run run;
+    run.ns = perFrame(ns);
+    run.allocs = allocs;
+    run.referenceNs = perFrame(referenceNs);
     state.counters["ratio"] = run.Ratio();
-    state.counters["allocs"] = allocs;
-    state.counters["level_tests"] = static_cast<double>(figures.levelTests);
+    state.counters["allocs"] = run.allocs;
+    state.counters["level_tests"] = static_cast<double>(tests);
     if (logging == Logging::kOff) {
-        run.levelTestNs = LevelTestNs();
-        run.floorNs = static_cast<double>(figures.levelTests) * run.levelTestNs;
+        run.floorNs = perFrame(logNs);
+        run.levelTestNs = run.floorNs / static_cast<double>(tests);
         state.counters["vs_bound"] = run.VsBound();
         figures.off.Add(frames, run);
     } else {
         // What the records cost beyond the same frames with the logger off,
         // less what log4cplus takes to write them.
-        SetLogging(Logging::kOff);
-        const double offNs = NsPerCall(frames, build);
-        const double forcedLogNs = ForcedLogNs();
-        run.ownNs = (ns - offNs) / static_cast<double>(figures.levelTests) - forcedLogNs;
+        run.ownNs = (run.ns - perFrame(offNs)) / static_cast<double>(tests) - perFrame(logNs);
         state.counters["own_ns/record"] = run.ownNs;
         figures.debug.Add(frames, run);
     }
-    SetLogging(logging);
 }
 
 void RegisterAll() {
@@ -411,7 +423,7 @@ void RegisterAll() {
     }
     benchmark::RegisterBenchmark("log4cplus/isEnabledFor(off)", [](benchmark::State& state) {
         SetLogging(Logging::kOff);
-        for (auto _ : state) benchmark::DoNotOptimize(Logger().isEnabledFor(log4cplus::DEBUG_LOG_LEVEL));
+        for (auto _ : state) LevelTest();
     });
     benchmark::RegisterBenchmark("log4cplus/forcedLog(discarded)", [](benchmark::State& state) {
         SetLogging(Logging::kDebug);
