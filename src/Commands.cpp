@@ -12,6 +12,8 @@
 #include <algorithm>
 #include <iterator>
 #include <string>
+#include <string_view>
+#include <utility>
 
 using gpenc::detail::Checked;
 using gpenc::detail::Op;
@@ -68,8 +70,12 @@ bool Valid(const sTrackPlayback* r) {
 // `word` followed by `args` joined by ";", empty texts included: the argument
 // of terminal control words 1 and 2.
 template <std::size_t N>
-std::string JoinArgs(const char* word, const std::array<std::string, N>& args) {
-    std::string text = word;
+std::string JoinArgs(std::string_view word, const std::array<std::string, N>& args) {
+    std::size_t size = word.size() + N - 1;
+    for (const std::string& arg : args) size += arg.size();
+    std::string text;
+    text.reserve(size);
+    text = word;
     for (std::size_t i = 0; i < N; ++i) {
         if (i > 0) text += ';';
         text += args[i];
@@ -253,14 +259,22 @@ bool CEncoder::SetPresetParameterData(sPreset* preset) {
     static constexpr Op op = Operation("CEncoder::SetPresetParameterData");
     return Checked(op, Valid(preset), [&] {
         static const std::string kNoName;
-        std::vector<ParamSource> params = {ParamSource::Text(0, preset->text0),
-                                           ParamSource::Int32(1, preset->count1)};
+        const ParamSource head[] = {ParamSource::Text(0, preset->text0), ParamSource::Int32(1, preset->count1)};
         // A preset without names sends one empty name, which the encoding
         // refuses: the step fails after keys 0 and 1.
-        if (preset->count1 == 0) params.push_back(ParamSource::Text(2, kNoName));
-        for (int i = 0; i < preset->count1; ++i)
-            params.push_back(ParamSource::Text(2, preset->names2[static_cast<std::size_t>(i)]));
-        return AppendParameters(params.data(), params.size());
+        const int names = preset->count1 == 0 ? 1 : preset->count1;
+        auto name = [&](int i) {
+            return ParamSource::Text(2, preset->count1 == 0 ? kNoName : preset->names2[static_cast<std::size_t>(i)]);
+        };
+        std::size_t size = m_vecParameter.size() + head[0].RecordSize() + head[1].RecordSize();
+        for (int i = 0; i < names; ++i) size += name(i).RecordSize();
+        m_vecParameter.reserve(size);
+        if (!AppendParameters(head, std::size(head))) return false;
+        for (int i = 0; i < names; ++i) {
+            const ParamSource param = name(i);
+            if (!AppendParameters(&param, 1, true)) return false;
+        }
+        return true;
     });
 }
 
@@ -340,6 +354,7 @@ bool CEncoder::SetSubscriptionParameterData(int number, std::string text) {
     return Checked(op, !text.empty(), [&] {
         const ParamSource first = ParamSource::Int32(0, number);
         const ParamSource second = ParamSource::Text(1, text);
+        m_vecParameter.reserve(m_vecParameter.size() + first.RecordSize() + second.RecordSize());
         if (!AppendParameters(&first, 1)) return false;
         // The reset between the two goes through initParameterConfig as
         // everywhere, but the text goes out even when the reset reports failure.
@@ -360,7 +375,7 @@ bool CEncoder::SetSubscriptionParameterData(int number) {
 bool CEncoder::Realtime(std::string terminalNo, std::vector<unsigned char>& out) {
     static constexpr Op op = Operation("CEncoder::Realtime");
     return Checked(op, !terminalNo.empty(),
-                   [&] { return SetRealtimeParameterData(terminalNo) && FinishFrame(0x50, out); });
+                   [&] { return SetRealtimeParameterData(std::move(terminalNo)) && FinishFrame(0x50, out); });
 }
 
 bool CEncoder::SetRealtimeParameterData(std::string terminalNo) {
@@ -375,7 +390,7 @@ bool CEncoder::Photograph(std::string terminalNo, unsigned char byPhotoParam,
                           std::vector<unsigned char>& out) {
     static constexpr Op op = Operation("CEncoder::Photograph");
     return Checked(op, !terminalNo.empty(), [&] {
-        return SetPhotographParameterData(terminalNo, byPhotoParam) && FinishFrame(0x05, out);
+        return SetPhotographParameterData(std::move(terminalNo), byPhotoParam) && FinishFrame(0x05, out);
     });
 }
 

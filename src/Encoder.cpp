@@ -7,17 +7,23 @@
 #include "ParaStr.h"
 
 #include <algorithm>
-#include <cstdio>
+#include <charconv>
 #include <cstring>
 #include <string>
 
+using gpenc::detail::AppendField;
 using gpenc::detail::Bytes;
 using gpenc::detail::Guarded;
 using gpenc::detail::Op;
+using gpenc::detail::PrependField;
 
 namespace {
 
 constexpr Op Operation(const char* name) { return gpenc::detail::EncoderOp(name); }
+
+// GetParaStr's records, also written by the record path that copies the text
+// itself.
+constexpr Op kGetParaStr = Operation("CEncoder::GetParaStr");
 
 }  // namespace
 
@@ -66,48 +72,56 @@ bool CEncoder::initParameterConfig(ParameterConfig& config) {
 }
 
 bool CEncoder::SetOnceParameterData(ParameterConfig config) {
+    return AppendRecord({config.paraType, config.paraKey, &config.paraText, config.paraInt32, config.paraByte,
+                         config.paraSixBytes});
+}
+
+GPENC_FLATTEN bool CEncoder::AppendRecord(const ParamSource& p) {
     static constexpr Op op = Operation("CEncoder::SetOnceParameterData");
     return Guarded(op, false, [&] {
         // Every conversion runs before the first append, so a failure leaves
-        // the parameter buffer as it was.
-        Bytes value;
-        switch (config.paraType) {
+        // the parameter buffer as it was. A text goes from the caller's string
+        // straight into the buffer; the other values are at most six bytes.
+        unsigned char scratch[6] = {};
+        const unsigned char* value = scratch;
+        const std::size_t size = p.ValueSize();
+        switch (p.kind) {
         case 1:
-            if (config.paraText.empty() || GetParaStr(std::move(config.paraText), value) == 0)
+            // The text step writes the records a copy of the text would; the
+            // bytes themselves are copied once, below.
+            if (p.text->empty() || gpenc::detail::ParaStrStep(kGetParaStr, *p.text, [&] { return static_cast<int>(size); }) == 0)
                 return op.Fail();
+            value = reinterpret_cast<const unsigned char*>(p.text->data());
             break;
-        case 6: {
-            unsigned char scratch[4] = {};
-            if (!UnsignedIntToInt32(config.paraInt32, scratch)) return op.Fail();
-            value.assign(scratch, scratch + 4);
+        case 6:
+            if (!UnsignedIntToInt32(p.int32, scratch)) return op.Fail();
             break;
-        }
         case 9:
-            value.push_back(config.paraByte);
+            scratch[0] = p.byte;
             break;
         case 10:
-            value.assign(config.paraSixBytes, config.paraSixBytes + 6);
+            std::copy(p.six, p.six + 6, scratch);
             break;
         default:
             return op.Fail();
         }
-        unsigned char key[2] = {};
-        if (!UnsignedIntToUInt16(config.paraKey, key)) return op.Fail();
-        unsigned char length[4] = {};
-        if (!UnsignedIntToInt32(static_cast<int>(value.size() + 7), length)) return op.Fail();
+        unsigned char head[7] = {};  // record length, key, kind
+        if (!UnsignedIntToUInt16(p.key, head + 4)) return op.Fail();
+        if (!UnsignedIntToInt32(static_cast<int>(size + 7), head)) return op.Fail();
+        head[6] = static_cast<unsigned char>(p.kind);
 
-        m_vecParameter.reserve(m_vecParameter.size() + 7 + value.size());
-        m_vecParameter.insert(m_vecParameter.end(), length, length + 4);
-        m_vecParameter.insert(m_vecParameter.end(), key, key + 2);
-        m_vecParameter.push_back(static_cast<unsigned char>(config.paraType));
-        gpenc::detail::Append(m_vecParameter, value);
+        AppendField(m_vecParameter, head, 7);
+        if (p.kind == 1) {
+            m_vecParameter.insert(m_vecParameter.end(), value, value + size);
+        } else {
+            AppendField(m_vecParameter, value, size);
+        }
         return op.Done();
     });
 }
 
 int CEncoder::GetParaStr(std::string paraStr, std::vector<unsigned char>& out) {
-    static constexpr Op op = Operation("CEncoder::GetParaStr");
-    return gpenc::detail::PrependParaStr(op, paraStr, out);
+    return gpenc::detail::PrependParaStr(kGetParaStr, paraStr, out);
 }
 
 bool CEncoder::UnsignedIntToUInt16(unsigned int value, unsigned char* dest) {
@@ -146,31 +160,24 @@ bool CEncoder::UnsignedIntToInt32(int value, unsigned char* dest) {
 bool CEncoder::ChangeOrder(int count, unsigned char* bytes) {
     static constexpr Op op = Operation("CEncoder::ChangeOrder");
     return Guarded(op, false, [&] {
-        // The scratch holds 8 bytes; a count outside 1..8 is refused like 0.
+        // The bytes are turned around where they stand; a count outside 1..8
+        // (the scratch the order was once turned in) is refused like 0.
         if (count <= 0 || count > 8) return op.Fail();
-        unsigned char scratch[8];
-        std::memcpy(scratch, bytes, static_cast<std::size_t>(count));
-        std::reverse_copy(scratch, scratch + count, bytes);
+        std::reverse(bytes, bytes + count);
         return op.Done();
     });
 }
 
-bool CEncoder::AppendParameters(const ParamSource* params, std::size_t count, bool continued) {
+GPENC_FLATTEN bool CEncoder::AppendParameters(const ParamSource* params, std::size_t count, bool continued) {
+    std::size_t size = m_vecParameter.size();
+    for (std::size_t i = 0; i < count; ++i) size += params[i].RecordSize();
+    m_vecParameter.reserve(size);
+    // The records are encoded from the builder's fields; the record that the
+    // convention resets between two of them carries nothing.
     ParameterConfig config;
     for (std::size_t i = 0; i < count; ++i) {
         if ((i > 0 || continued) && !initParameterConfig(config)) return false;
-        const ParamSource& p = params[i];
-        config.paraType = p.kind;
-        config.paraKey = p.key;
-        switch (p.kind) {
-        case 1: config.paraText = *p.text; break;
-        case 6: config.paraInt32 = p.int32; break;
-        case 9: config.paraByte = p.byte; break;
-        case 10: std::copy(p.six, p.six + 6, config.paraSixBytes); break;
-        default: break;
-        }
-        // The reset that follows clears the text, so it may be moved out.
-        if (!SetOnceParameterData(std::move(config))) return false;
+        if (!AppendRecord(params[i])) return false;
     }
     return true;
 }
@@ -206,7 +213,7 @@ int CEncoder::Change16To10(const char* text) {
         [&] { return std::string(text != nullptr ? text : ""); });
 }
 
-bool CEncoder::SetBodyData(int command) {
+GPENC_FLATTEN bool CEncoder::SetBodyData(int command) {
     static constexpr Op op = Operation("CEncoder::SetBodyData");
     return Guarded(op, false, [&] {
         unsigned char word[2] = {};
@@ -217,7 +224,7 @@ bool CEncoder::SetBodyData(int command) {
         if (version < 0 || !UnsignedIntToUInt16(static_cast<unsigned int>(version), word))
             return op.Fail();
         m_vecBody.reserve(m_vecBody.size() + 26);
-        m_vecBody.insert(m_vecBody.begin(), word, word + 2);
+        PrependField(m_vecBody, word, 2);
 
         // The login (command 1) goes out before there is a session; every other
         // command fetches the id once, when the object's is still all zero.
@@ -228,37 +235,38 @@ bool CEncoder::SetBodyData(int command) {
         // The command goes through its hexadecimal text, so a negative number
         // (eight digits from 8 up) comes back negative and is refused.
         std::fill(std::begin(word), std::end(word), 0);
-        char hex[12];
-        std::snprintf(hex, sizeof hex, "%x", static_cast<unsigned int>(command));
+        char hex[9];
+        *std::to_chars(hex, hex + 8, static_cast<unsigned int>(command), 16).ptr = '\0';
         const int cmd = Change16To10(hex);
         if (cmd < 0 || !UnsignedIntToUInt16(static_cast<unsigned int>(cmd), word)) return op.Fail();
-        m_vecBody.insert(m_vecBody.end(), word, word + 2);
+        AppendField(m_vecBody, word, 2);
 
         if (!UnsignedIntToInt32(static_cast<int>(m_vecParameter.size()), dword)) return op.Fail();
-        m_vecBody.insert(m_vecBody.end(), dword, dword + 4);
+        AppendField(m_vecBody, dword, 4);
 
         std::fill(std::begin(word), std::end(word), 0);
-        m_vecBody.insert(m_vecBody.end(), word, word + 2);
+        AppendField(m_vecBody, word, 2);
         return op.Done();
     });
 }
 
-bool CEncoder::SetHeaderData() {
+GPENC_FLATTEN bool CEncoder::SetHeaderData() {
     static constexpr Op op = Operation("CEncoder::SetHeaderData");
     return Guarded(op, false, [&] {
         static const unsigned char kMagic[2] = {'G', 'P'};
-        m_vecHeader.insert(m_vecHeader.begin(), kMagic, kMagic + 2);
+        m_vecHeader.reserve(m_vecHeader.size() + 4);
+        PrependField(m_vecHeader, kMagic, 2);
         unsigned char word[2] = {};
         if (!UnsignedIntToUInt16(static_cast<unsigned int>(m_vecBody.size()), word)) return op.Fail();
-        m_vecHeader.insert(m_vecHeader.end(), word, word + 2);
+        AppendField(m_vecHeader, word, 2);
         return op.Done();
     });
 }
 
-bool CEncoder::FinishFrame(int command, std::vector<unsigned char>& out) {
+GPENC_FLATTEN bool CEncoder::FinishFrame(int command, std::vector<unsigned char>& out) {
     if (!SetBodyData(command) || !SetHeaderData()) return false;
     out.reserve(out.size() + m_vecHeader.size() + m_vecBody.size() + m_vecParameter.size());
-    out.insert(out.begin(), m_vecHeader.begin(), m_vecHeader.end());
+    PrependField(out, m_vecHeader.data(), m_vecHeader.size());
     gpenc::detail::Append(out, m_vecBody);
     gpenc::detail::Append(out, m_vecParameter);
     return true;
@@ -281,7 +289,7 @@ bool CEncoder::CommonData(int type, std::vector<unsigned char>& out) {
         if (!SetBodyData(type) || !SetHeaderData()) return op.Fail();
         // A parameterless frame: the parameter buffer is not copied.
         out.reserve(out.size() + m_vecHeader.size() + m_vecBody.size());
-        out.insert(out.begin(), m_vecHeader.begin(), m_vecHeader.end());
+        PrependField(out, m_vecHeader.data(), m_vecHeader.size());
         gpenc::detail::Append(out, m_vecBody);
         return op.Done();
     });

@@ -33,13 +33,11 @@ std::string WideToUtf8(const wchar_t* text) {
     return out;
 }
 
-}  // namespace
-
+// Appends UTF-8 text to what log4cplus takes. This is the one place that knows
+// whether log4cplus was built narrow or wide.
 #if defined(UNICODE) || defined(LOG4CPLUS_UNICODE)
-log4cplus::tstring ToLogText(std::string_view utf8) {
+void AppendLogText(log4cplus::tstring& out, std::string_view utf8) {
     // Decodes UTF-8; a byte that does not start a valid sequence stands for itself.
-    std::wstring out;
-    out.reserve(utf8.size());
     for (std::size_t i = 0; i < utf8.size();) {
         const auto b = static_cast<unsigned char>(utf8[i]);
         const int len = b < 0x80 ? 1 : (b >> 5) == 6 ? 2 : (b >> 4) == 14 ? 3 : (b >> 3) == 30 ? 4 : 0;
@@ -53,29 +51,74 @@ log4cplus::tstring ToLogText(std::string_view utf8) {
         out += ok ? static_cast<wchar_t>(c) : static_cast<wchar_t>(b);
         i += ok ? len : 1;
     }
-    return out;
 }
 #else
-log4cplus::tstring ToLogText(std::string_view utf8) { return log4cplus::tstring(utf8); }
+void AppendLogText(log4cplus::tstring& out, std::string_view utf8) { out.append(utf8); }
 #endif
 
-void Write(Level level, const char* file, int line, std::initializer_list<std::string_view> parts) {
-    if (!Enabled(level)) return;
-    std::string text;
-    std::size_t size = 0;
+// Appends "(" `name` `parts` (or `parts` alone, for an empty name) to `text`.
+void Compose(log4cplus::tstring& text, std::string_view name, std::initializer_list<std::string_view> parts) {
+    std::size_t size = text.size() + (name.empty() ? 0 : 1 + name.size());
     for (auto p : parts) size += p.size();
-    text.reserve(size);
-    for (auto p : parts) text += p;
-    NSLog::CLog::_logger.forcedLog(level, ToLogText(text), file, line);
+    text.reserve(size);  // exact when log4cplus is narrow, a first guess when wide
+    if (!name.empty()) {
+        AppendLogText(text, "(");
+        AppendLogText(text, name);
+    }
+    for (auto p : parts) AppendLogText(text, p);
+}
+
+// Composes the record and writes it. log4cplus copies the text into its own
+// event before any appender runs, so each thread composes into one text that
+// it keeps from record to record: a record costs no allocation of ours once
+// the text has grown to the longest record. A record written while another is
+// being written on the same thread (an appender that encodes) gets a text of
+// its own.
+void ComposeAndLog(Level level, const char* file, int line, std::string_view name,
+                   std::initializer_list<std::string_view> parts) {
+    // Past this size the kept text is given back after the record: exception
+    // records carry the caller's texts, which may be long.
+    constexpr std::size_t kKeep = 1024;
+    thread_local log4cplus::tstring t_text;
+    thread_local bool t_busy = false;
+    if (t_busy) {
+        log4cplus::tstring text;
+        Compose(text, name, parts);
+        NSLog::CLog::_logger.forcedLog(level, text, file, line);
+        return;
+    }
+    struct Busy {
+        Busy() { t_busy = true; }
+        ~Busy() {
+            t_busy = false;
+            t_text.clear();
+            if (t_text.capacity() > kKeep) t_text.shrink_to_fit();
+        }
+    } busy;
+    Compose(t_text, name, parts);
+    NSLog::CLog::_logger.forcedLog(level, t_text, file, line);
+}
+
+}  // namespace
+
+log4cplus::tstring ToLogText(std::string_view utf8) {
+    log4cplus::tstring out;
+    out.reserve(utf8.size());
+    AppendLogText(out, utf8);
+    return out;
+}
+
+void Write(Level level, const char* file, int line, std::initializer_list<std::string_view> parts) {
+    if (Enabled(level)) ComposeAndLog(level, file, line, {}, parts);
 }
 
 void Op::Record(Level level, const char* n, std::initializer_list<std::string_view> parts,
                 int line) const {
-    if (!Enabled(level)) return;
-    std::string text = "(";
-    text += n;
-    for (auto p : parts) text += p;
-    NSLog::CLog::_logger.forcedLog(level, ToLogText(text), file, line);
+    ComposeAndLog(level, file, line, n, parts);
+}
+
+void Op::Record(Level level, const char* a, const char* b, int line) const {
+    ComposeAndLog(level, file, line, name, {a, b});
 }
 
 void Op::Caught(CException* e, std::string_view context, int line) const {
@@ -87,7 +130,7 @@ void Op::Caught(CException* e, std::string_view context, int line) const {
         Record(kError, n, {guardClose, "运行失败,错误信息为: ", WideToUtf8(message), context}, line);
     }
     e->Delete();
-    Record(kDebug, n, {close, exitMark}, line);
+    if (Enabled(kDebug)) Record(kDebug, n, {close, exitMark}, line);
 }
 
 }  // namespace gpenc::detail

@@ -17,8 +17,7 @@ enum Level : int { kDebug = 10000, kError = 40000 };
 inline bool Enabled(Level level) { return NSLog::CLog::_logger.isEnabledFor(level); }
 
 // Converts UTF-8 text (the library's own texts, the caller's narrow texts) to
-// what log4cplus takes. This is the one place that knows whether log4cplus was
-// built narrow or wide.
+// what log4cplus takes, narrow or wide as log4cplus was built.
 log4cplus::tstring ToLogText(std::string_view utf8);
 
 // Writes one record made of `parts` if the logger is enabled for `level`.
@@ -55,8 +54,12 @@ struct Op {
             e->Delete();
         }
     }
-    void Enter(int line = __builtin_LINE()) const { Debug({close, " 开始>>>>>"}, line); }
-    void Exit(int line = __builtin_LINE()) const { Debug({close, exitMark}, line); }
+    void Enter(int line = __builtin_LINE()) const {
+        if (Enabled(kDebug)) Record(kDebug, close, " 开始>>>>>", line);
+    }
+    void Exit(int line = __builtin_LINE()) const {
+        if (Enabled(kDebug)) Record(kDebug, close, exitMark, line);
+    }
 
     // Exit record, then `result` (Return) or true (Done): the success path's last step.
     template <class R>
@@ -66,18 +69,19 @@ struct Op {
     // ERROR "(name)运行失败", the exit record, then `failure`.
     template <class R>
     R FailWith(R failure, int line = __builtin_LINE()) const {
-        Error({close, "运行失败"}, line);
+        if (Enabled(kError)) Record(kError, close, "运行失败", line);
         Exit(line);
         return failure;
     }
     bool Fail(int line = __builtin_LINE()) const { return FailWith(false, line); }
 
     // Records with a particular text after "(name": `parts` follow the name.
+    // Callers pass literals, whose views cost nothing to make.
     void Debug(std::initializer_list<std::string_view> parts, int line = __builtin_LINE()) const {
-        Record(kDebug, name, parts, line);
+        if (Enabled(kDebug)) Record(kDebug, name, parts, line);
     }
     void Error(std::initializer_list<std::string_view> parts, int line = __builtin_LINE()) const {
-        Record(kError, name, parts, line);
+        if (Enabled(kError)) Record(kError, name, parts, line);
     }
 
     // The exception handler's two records: ERROR "(guard name)运行失败,错误信息为: "
@@ -86,8 +90,14 @@ struct Op {
     void Caught(CException* e, std::string_view context, int line) const;
 
 private:
+    // Composes "(" `n` `parts` and writes it at `level`. The caller has made
+    // the level test: with the level off not even the views of the parts are
+    // made, since a record's one level test is all a disabled level may cost.
     void Record(Level level, const char* n, std::initializer_list<std::string_view> parts,
                 int line) const;
+    // "(" name `a` `b`: the entry, exit and failure records. Out of line, so
+    // that an operation with its level off does not make room for a record.
+    void Record(Level level, const char* a, const char* b, int line) const;
 };
 
 // Runs `body` inside the guarded region of `op`: writes the entry record, runs

@@ -145,6 +145,32 @@ TEST_F(FrameTest, ChangeOrderRefusesCountsOutsideItsScratch) {
     EXPECT_EQ(ToHex(Bytes(b, b + 4)), "03 02 01 04");
 }
 
+// The builders no longer go through GetParaStr, but it keeps its contract:
+// the text's bytes go in front of what `out` holds, and the result is its size.
+TEST_F(FrameTest, GetParaStrInsertsAtTheFront) {
+    const struct {
+        std::string text;
+        const char* before;
+        const char* after;
+        int result;
+    } cases[] = {
+        {"abc", "78 79", "61 62 63 78 79", 5},
+        {std::string("a\0b", 3), "", "61 00 62", 3},
+        {"", "78 79", "78 79", 0},
+    };
+    for (const auto& c : cases) {
+        CEncoder e;
+        Bytes out = Hex(c.before);
+        LogCapture records;
+        EXPECT_EQ(GpencTestAccess::GetParaStr(e, c.text, out), c.result) << c.after;
+        EXPECT_EQ(ToHex(out), c.after);
+        const std::vector<std::string> errors = {"(CEncoder::GetParaStr)目标字符串为空。"};
+        std::vector<std::string> seen;
+        for (const auto& r : records.errors()) seen.push_back(r.text);
+        EXPECT_EQ(seen, c.result == 0 ? errors : std::vector<std::string>{}) << c.after;
+    }
+}
+
 TEST_F(FrameTest, VectorToHexChrAppendsLowerCase) {
     CEncoder e;
     std::string text = "x";

@@ -62,6 +62,9 @@ struct GpencTestAccess {
     static bool SetOnceParameterData(CEncoder& e, const ParameterConfig& c) { return e.SetOnceParameterData(c); }
     static bool initParameterConfig(CEncoder& e, ParameterConfig& c) { return e.initParameterConfig(c); }
     static int Change16To10(CEncoder& e, const char* text) { return e.Change16To10(text); }
+    static int GetParaStr(CEncoder& e, const std::string& text, std::vector<unsigned char>& out) {
+        return e.GetParaStr(text, out);
+    }
     static bool VectorToHexChr(CEncoder& e, const std::vector<unsigned char>& b, std::string& t) {
         return e.VectorToHexChr(b, t);
     }

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <stdexcept>
 
 using gpenc::test::LogCapture;
@@ -84,6 +85,85 @@ TEST(LogTest, OneParameterRecordWritesItsStepsInOrder) {
     EXPECT_EQ(texts.back(), "(CEncoder::UserLogin) 结束<<<<<");
     EXPECT_TRUE(log.errors().empty());
     for (const auto& r : log.records()) EXPECT_EQ(r.file, kFile) << r.text;
+}
+
+using Records = std::vector<Record>;
+
+Records Join(std::initializer_list<Records> parts) {
+    Records all;
+    for (const auto& p : parts) all.insert(all.end(), p.begin(), p.end());
+    return all;
+}
+
+// The entry record of CEncoder's `name`, `inner`, its exit record.
+Records Step(const std::string& name, const Records& inner = {}) {
+    return Join({{{D, "(CEncoder::" + name + ") 开始>>>>>", kFile, 0}},
+                 inner,
+                 {{D, "(CEncoder::" + name + ") 结束<<<<<", kFile, 0}}});
+}
+
+// Every record of one frame, the conversions' included, in order: the
+// sequence the platform's log readers see, which no rework may change.
+TEST(LogTest, WholeFrameRecordsInOrder) {
+    // A conversion of a non-zero value turns its bytes around; a zero writes nothing.
+    const Records turned = Step("ChangeOrder");
+    const Records key0 = Step("UnsignedIntToUInt16");
+    const Records word = Step("UnsignedIntToUInt16", turned);
+    const Records dword = Step("UnsignedIntToUInt32", turned);
+    const Records text = Step("GetParaStr");
+    const Records hex = Step("Change16To10");
+    const Records reset =
+        Join({{{D, "(CEncoder::initParameterConfig） 开始>>>>>", kFile, 0}}, Step("initParameterConfig")});
+    const Records expected = Step(
+        "Cmd_sVideo",
+        Join({Step("SetVideoParameterData",
+                   Join({Step("SetOnceParameterData", Join({text, key0, dword})), reset,
+                         Step("SetOnceParameterData", Join({word, dword})), reset,
+                         Step("SetOnceParameterData", Join({text, word, dword})), reset,
+                         Step("SetOnceParameterData", Join({dword, word, dword})), reset,
+                         Step("SetOnceParameterData", Join({text, word, dword}))})),
+              Step("SetBodyData", Join({hex, word, hex, word, dword})), Step("SetHeaderData", word)}));
+
+    sVideo video{"e", "a", 0xff, "c", -2};
+    CEncoder e;
+    LogCapture log;
+    Bytes out;
+    ASSERT_TRUE(e.Cmd_sVideo(&video, out));
+    EXPECT_EQ(log.records(), expected);
+    EXPECT_EQ(expected.size(), 98u);
+}
+
+// A host appender may itself encode a message while a record is being
+// written; both messages and all their records come out whole.
+TEST(LogTest, FrameBuiltFromInsideARecord) {
+    sUserLogin l = Login();
+    CEncoder outer;
+    Bytes outerFrame, innerFrame;
+    LogCapture log;
+    bool inside = false;
+    log.OnRecord([&](const Record& r) {
+        if (inside || r.text != "(CEncoder::SetHeaderData) 开始>>>>>") return;
+        inside = true;
+        CEncoder inner;
+        EXPECT_TRUE(inner.UserLogin(&l, innerFrame));
+    });
+    ASSERT_TRUE(outer.CommonData(2, outerFrame));
+    log.OnRecord(nullptr);
+    EXPECT_EQ(outerFrame.size(), 30u);
+    EXPECT_EQ(innerFrame.size(), 94u);
+
+    // The inner records (the inner frame has a header too) land before the one
+    // that was being written, which is followed by the rest of the outer frame's.
+    const auto texts = log.texts();
+    const auto last = std::find(texts.rbegin(), texts.rend(), "(CEncoder::SetHeaderData) 开始>>>>>");
+    ASSERT_NE(last, texts.rend());
+    const auto at = std::prev(last.base());
+    ASSERT_NE(at, texts.begin());
+    EXPECT_EQ(*(at - 1), "(CEncoder::~CEncoder) 结束<<<<<");
+    EXPECT_EQ(*(at + 1), "(CEncoder::UnsignedIntToUInt16) 开始>>>>>");
+    EXPECT_EQ(texts.back(), "(CEncoder::CommonData) 结束<<<<<");
+    EXPECT_EQ(std::count(texts.begin(), texts.end(), "(CEncoder::UserLogin) 开始>>>>>"), 1);
+    EXPECT_TRUE(log.errors().empty());
 }
 
 TEST(LogTest, NestedFailureLogsEveryLevelInnermostFirst) {

@@ -477,6 +477,8 @@ private:
 
     bool initParameterConfig(ParameterConfig& config);
     bool SetOnceParameterData(ParameterConfig config);
+    // SetOnceParameterData, reading the value from where the builder keeps it.
+    bool AppendRecord(const ParamSource& param);
     int GetParaStr(std::string paraStr, std::vector<unsigned char>& out);
     bool UnsignedIntToUInt16(unsigned int value, unsigned char* dest);
     bool UnsignedIntToInt32(int value, unsigned char* dest);
