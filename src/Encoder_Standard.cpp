@@ -333,14 +333,14 @@ int CEncoder_Standard::GetParaStr(std::string paraStr, std::vector<unsigned char
 
 int CEncoder_Standard::DecToBCD(int value, unsigned char* out, int count) {
     if (out == nullptr) return 0;
-    // Counted down from `count` itself: count - 1 would overflow for INT_MIN.
-    for (int i = count; i-- > 0;) {
+    // Byte i - 1 for i from `count` down to 1: count - 1 would overflow for INT_MIN.
+    for (int i = count; i > 0; --i) {
         // Truncating division: a negative value gives negative r and t, and
         // the nibble is taken modulo 16 the mathematical way (-1 gives 0x0F).
         const int r = value % 100;
         const int t = r / 10;
         const int nibble = ((t * 6 + r) % 16 + 16) % 16;
-        out[i] = static_cast<unsigned char>(nibble + 16 * t);
+        out[i - 1] = static_cast<unsigned char>(nibble + 16 * t);
         value /= 100;
     }
     return 0;
