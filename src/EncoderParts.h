@@ -66,7 +66,9 @@ struct CEncoder::ParamSource {
 template <class Record>
 bool CEncoder::SetTunnelParameterData(const gpenc::detail::Op& op, Record* record,
                                       const std::string Record::*argument) {
-    const bool valid = record != nullptr && !record->terminalNo.empty() && !(record->*argument).empty();
+    // A message id beyond 16 bits would go out as a text no JT/T 808 message has.
+    const bool valid = record != nullptr && !record->terminalNo.empty() && !(record->*argument).empty() &&
+                       record->msgId >= 0 && record->msgId <= 0xFFFF;
     return gpenc::detail::Checked(op, valid, [&] {
         char id[8];
         const std::string msgId(id, std::to_chars(id, id + sizeof id, static_cast<unsigned int>(record->msgId), 16).ptr);

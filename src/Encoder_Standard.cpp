@@ -7,6 +7,7 @@
 #include "ParaStr.h"
 
 #include <algorithm>
+#include <cmath>
 #include <ctime>
 #include <initializer_list>
 #include <iomanip>
@@ -332,13 +333,14 @@ int CEncoder_Standard::GetParaStr(std::string paraStr, std::vector<unsigned char
 
 int CEncoder_Standard::DecToBCD(int value, unsigned char* out, int count) {
     if (out == nullptr) return 0;
-    for (int i = count - 1; i >= 0; --i) {
+    // Byte i - 1 for i from `count` down to 1: count - 1 would overflow for INT_MIN.
+    for (int i = count; i > 0; --i) {
         // Truncating division: a negative value gives negative r and t, and
         // the nibble is taken modulo 16 the mathematical way (-1 gives 0x0F).
         const int r = value % 100;
         const int t = r / 10;
         const int nibble = ((t * 6 + r) % 16 + 16) % 16;
-        out[i] = static_cast<unsigned char>(nibble + 16 * t);
+        out[i - 1] = static_cast<unsigned char>(nibble + 16 * t);
         value /= 100;
     }
     return 0;
@@ -376,17 +378,20 @@ bool CEncoder_Standard::BuildMessage(const Operation& op, bool ready, std::uint1
     return Guarded(
         op, false,
         [&] {
-            msg.clear();
+            // Built aside, so that a refused message leaves no partial bytes
+            // in the caller's vector.
+            Bytes built;
             if (ready) InitStandardMsgHead();
             if (!ready || !stage()) {
                 LogFailure("设置信息失败", line);
                 return op.Return(false, line);
             }
-            if (!GetMsgData(msgId, msg)) {
+            if (!GetMsgData(msgId, built)) {
                 LogFailure("得到信息失败", line);
                 return op.Return(false, line);
             }
-            if (!finish(msg)) return op.Return(false, line);
+            if (!finish(built)) return op.Return(false, line);
+            msg.swap(built);
             op.Exit(line);
             InitStandardMsgHead();
             return true;
@@ -638,26 +643,33 @@ bool CEncoder_Standard::ParmSet_ICInfoSetExtension(struct_EquipControl_SetIC car
 bool CEncoder_Standard::ParmSet_Get808AlarmSetData_Circular(MsgData_AlarmSet_Circular setting,
                                                             std::string& text) {
     static constexpr Op op = Marked("CEncoder_Standard::ParmSet_Get808AlarmSetData_Circular");
-    // The text goes out as it stands even after a caught exception.
+    // The caller's text goes out as it stands even after a caught exception.
     return Guarded(op, true, [&] {
-        AppendUnsigned(text, setting.bySetAttr, ';');
-        AppendUnsigned(text, setting.byAreaCount, ';');
+        // "nan" or "inf" in place of a coordinate is no position the receiver could read.
+        const bool finite = std::all_of(setting.vecAreas.begin(), setting.vecAreas.end(), [](const auto& a) {
+            return std::isfinite(a.dLatitude) && std::isfinite(a.dLongitude);
+        });
+        if (!finite) return op.Fail();
+        std::string added;
+        AppendUnsigned(added, setting.bySetAttr, ';');
+        AppendUnsigned(added, setting.byAreaCount, ';');
         for (const auto& area : setting.vecAreas) {
-            AppendUnsigned(text, area.dwAreaId, ',');
-            AppendUnsigned(text, area.wAreaAttr, ',');
-            text += Fixed6(area.dLatitude) + ',';
-            text += Fixed6(area.dLongitude) + ',';
-            AppendUnsigned(text, area.dwRadius, ',');
+            AppendUnsigned(added, area.dwAreaId, ',');
+            AppendUnsigned(added, area.wAreaAttr, ',');
+            added += Fixed6(area.dLatitude) + ',';
+            added += Fixed6(area.dLongitude) + ',';
+            AppendUnsigned(added, area.dwRadius, ',');
             if (area.wAreaAttr & 0x0001) {
-                AppendBcdTime(text, area.byStartTime);
-                AppendBcdTime(text, area.byEndTime);
+                AppendBcdTime(added, area.byStartTime);
+                AppendBcdTime(added, area.byEndTime);
             }
             if (area.wAreaAttr & 0x0002) {
-                AppendUnsigned(text, area.wMaxSpeed, ',');
-                AppendUnsigned(text, area.byOverSpeedDuration, ',');
+                AppendUnsigned(added, area.wMaxSpeed, ',');
+                AppendUnsigned(added, area.byOverSpeedDuration, ',');
             }
         }
-        text.pop_back();  // the separator after the last item
+        added.pop_back();  // the separator after the last item
+        text += added;
         return op.Done();
     });
 }

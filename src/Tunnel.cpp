@@ -33,6 +33,15 @@ enum class Setting {
 
 Setting ReadyUnlessEmpty(const std::string& text) { return text.empty() ? Setting::kEmpty : Setting::kReady; }
 
+// Whether a 0x8103 message sets any parameter. The encoder leaves out an entry
+// whose value it cannot encode (an empty or over-long text, an unknown id), so a
+// setting made only of such entries would reach the terminal as one that sets
+// nothing, and be reported as sent.
+bool SetsAnyParameter(const Bytes& msg) {
+    constexpr std::size_t kCountByte = 12;  // the count follows the 12-byte head
+    return msg.size() > kCountByte && msg[kCountByte] != 0;
+}
+
 // The terminal's JT/T 808 phone number: the last 12 characters of its number,
 // or all of a shorter one (the message head fills it with '0' on the left).
 std::string PhoneNumber(const std::string& terminalNo) {
@@ -59,18 +68,29 @@ bool ReadNumber(const std::string& text, std::uint32_t& value) {
     return true;
 }
 
+// Whether a number read by ReadNumber fits a field of `bytes` bytes, a
+// negative one as its two's complement there: the encoder keeps only the low
+// bytes, so 70000 in a WORD would reach the terminal as 4464.
+bool FitsField(std::uint32_t value, int bytes) {
+    const std::uint32_t top = 0xFFFFFFFFu >> (8 * (4 - bytes));    // 0xFFFF for a WORD
+    const std::uint32_t lowest = ~(top >> 1);                      // -32768 for a WORD
+    return value <= top || value >= lowest;
+}
+
 // Puts the value of `record` into the member of `entry` that the entry's data
 // type selects; the other members keep what they hold. False for a number out
-// of range. A type that is none takes no value (the encoder leaves such an
-// entry out).
+// of the range of its type. A type that is none takes no value (the encoder
+// leaves such an entry out).
 bool TakeValue(const sEquipset& record, EquipParmSet_EquipConfig& entry) {
     switch (entry.eDataType) {
     case DATATYPE_STRING:
         entry.strValue = record.strValue;
         return true;
     case DATATYPE_WORD:
-    case DATATYPE_DWORD:
+        return ReadNumber(record.strValue, entry.dwValue) && FitsField(entry.dwValue, 2);
     case DATATYPE_BYTE:
+        return ReadNumber(record.strValue, entry.dwValue) && FitsField(entry.dwValue, 1);
+    case DATATYPE_DWORD:
         return ReadNumber(record.strValue, entry.dwValue);
     case DATATYPE_BYTES:
         entry.vecValueBytes = record.vecValueBytes;
@@ -127,7 +147,7 @@ bool CEncoder::EquipSet(sEquipset* equipSet, std::vector<unsigned char>& out) {
             const bool encoded = mark == PARM_HEARTBEAT_INTERVAL
                                      ? standard.ParmSet_GetHeadInterval(entry, msg)
                                      : standard.ParmSet_GetMainSericeIP({entry}, msg);
-            if (!encoded) return Setting::kNotEncoded;
+            if (!encoded || !SetsAnyParameter(msg)) return Setting::kNotEncoded;
         }
         // Any other parameter builds nothing, and a text the caller put in
         // `strMsgHex` goes out unchanged.
@@ -155,7 +175,8 @@ bool CEncoder::EquipSet(std::vector<sEquipset> equipSets, std::vector<unsigned c
             entries.push_back(entry);
         }
         Bytes msg;
-        if (!standard.ParmSet_Get808ParmSetVector(std::move(entries), msg)) return Setting::kNotEncoded;
+        if (!standard.ParmSet_Get808ParmSetVector(std::move(entries), msg) || !SetsAnyParameter(msg))
+            return Setting::kNotEncoded;
         sent.terminalNo = equipSets.front().terminalNo;
         VectorToHexChr(msg, sent.strMsgHex);
         if (sent.strMsgHex.empty()) return Setting::kEmpty;
@@ -211,8 +232,9 @@ bool CEncoder::EquipAlarmSet(sEquip_AlarmSet* alarmSet, std::vector<unsigned cha
         setting.bySetAttr = alarmSet->bySetAttr;
         setting.byAreaCount = alarmSet->byAreaCount;
         setting.vecAreas = alarmSet->vecAreas;
-        // The text builder reports success whatever happens: the text tells.
-        standard.ParmSet_Get808AlarmSetData_Circular(std::move(setting), alarmSet->strMsgText);
+        // After a caught exception the text builder reports success: the text tells.
+        if (!standard.ParmSet_Get808AlarmSetData_Circular(std::move(setting), alarmSet->strMsgText))
+            return Setting::kNotEncoded;
         if (alarmSet->strMsgText.empty()) return Setting::kEmpty;
         alarmSet->msgId = kCircularAreaId;
         return Setting::kReady;

@@ -100,8 +100,9 @@ TEST_F(CardTest, ExtensionTextsFillOrAreRefused) {
 
     card.strExtText1 = card.strExtText2 = card.strExtText3 = Alphabet(40);  // 123 bytes with the lengths
     LogCapture log;
+    const Bytes before = out;
     EXPECT_FALSE(e.ParmSet_ICInfoSetExtension(card, out));
-    EXPECT_TRUE(out.empty());
+    EXPECT_EQ(out, before);
     ASSERT_EQ(log.errors().size(), 2u);
     EXPECT_EQ(log.errors()[0].text, "(CEncoder_Standard::ParmSet_SetICInfoSet）运行失败");
     EXPECT_EQ(log.errors()[1].text, "设置信息失败");

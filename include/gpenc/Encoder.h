@@ -148,7 +148,7 @@ struct struct_EquipControl_SetIC {
 struct MsgData_AlarmSet_CircularArea {
     std::uint32_t dwAreaId = 0;
     std::uint16_t wAreaAttr = 0;
-    double dLatitude = 0;
+    double dLatitude = 0;   // must be finite, as the longitude
     double dLongitude = 0;
     std::uint32_t dwRadius = 0;
     unsigned char byStartTime[6] = {};   // BCD year, month, day, hour, minute, second
@@ -339,7 +339,9 @@ struct sEquipset {
     int nReserved = 0;  // not read
     // The value as text: decimal for a numeric parameter (read as atoi reads
     // it, -2147483648 to 4294967295, a negative one as its 32-bit two's
-    // complement), the text itself for a text parameter.
+    // complement; a WORD parameter takes -32768 to 65535 and a BYTE one -128
+    // to 255, a negative one as its two's complement in that width), the text
+    // itself for a text parameter.
     std::string strValue;
     // The JT/T 808 message as hexadecimal text. The single-record form appends
     // to it and sends all of it; a caller's own text goes out when that form
@@ -352,7 +354,8 @@ struct sEquipset {
     int nSetParm = 0;
     // List form: the parameter this record sets.
     EequipParameterMark eParmMark = static_cast<EequipParameterMark>(0);
-    // Single-record form: sent as key 1 as it stands; the list form sends 0x8103.
+    // Single-record form: sent as key 1 as it stands, 0 to 0xFFFF; the list
+    // form sends 0x8103.
     int msgId = 0;
 };
 
@@ -450,8 +453,10 @@ public:
 
     // The 808-tunnelled settings (command 0x33). Each fails, with `out`
     // unchanged, on an empty terminal number, on a setting the JT/T 808 encoder
-    // refuses and on a number out of range; it gives false without a failure
-    // record when there is no setting text to send.
+    // refuses, on a number out of range, on a message id outside 0 to 0xFFFF and
+    // on a parameter setting that would set no parameter (every value one the
+    // encoder leaves out); it gives false without a failure record when there
+    // is no setting text to send.
 
     // One heartbeat interval or main server address (`nSetParm`). Writes
     // `strPhoneNo` and appends to `strMsgHex` in the caller's record.
@@ -465,8 +470,9 @@ public:
     bool EquipAlarmSet(sEquip_AlarmSet* alarmSet, std::vector<unsigned char>& out);
 
     // The parameter step of EquipSet_ICInfoSet: appends the three parameters
-    // of `setIC` as it stands. Fails, appending nothing, when `setIC` is null
-    // or its terminal number or `strMsgHex` is empty.
+    // of `setIC` as it stands. Fails, appending nothing, when `setIC` is null,
+    // its terminal number or `strMsgHex` is empty or its `msgId` is outside 0
+    // to 0xFFFF.
     bool SetEquipSet_ICInfoSetParameterData(sEquipControl_SetIC* setIC);
 
 private:
@@ -513,8 +519,9 @@ private:
 
     // The parameter step of every command-0x33 frame, logging under `op`:
     // key 0 `terminalNo`, key 1 `msgId` in lower-case hexadecimal, key 2
-    // `record->*argument`. Fails, appending nothing, when `record` is null or
-    // either text is empty; parameters appended before a later failure stay.
+    // `record->*argument`. Fails, appending nothing, when `record` is null,
+    // either text is empty or `msgId` is no 16-bit message id; parameters
+    // appended before a later failure stay.
     template <class Record>
     bool SetTunnelParameterData(const gpenc::detail::Op& op, Record* record,
                                 const std::string Record::*argument);
@@ -560,8 +567,9 @@ private:
 // Builds JT/T 808 downlink messages as head and body only: no flag bytes, no
 // escaping, no 808 check code. Every message carries serial number 1. Each
 // public builder resets the object before and after (on success), so one
-// object may build several messages; `msg` is emptied and holds the message
-// when the builder returns true. Bodies of 1024 bytes or more are refused.
+// object may build several messages; `msg` holds the message alone when the
+// builder returns true and is left as it was when it fails. Bodies of 1024
+// bytes or more are refused.
 //
 // Not safe for use by two threads at once.
 class GPENC_API CEncoder_Standard {
@@ -601,7 +609,9 @@ public:
 
     // Appends the setting as "attr;count;" and per area "id,attr,lat,lon,
     // radius," [time window] [speed,duration,], without the last separator.
-    // Always true.
+    // An area whose latitude or longitude is not finite is refused (false,
+    // `text` unchanged); a caught framework exception gives true with `text`
+    // unchanged.
     bool ParmSet_Get808AlarmSetData_Circular(MsgData_AlarmSet_Circular setting, std::string& text);
 
     // Writes the low 2 * `count` decimal digits of `value` as packed BCD into
@@ -638,10 +648,10 @@ private:
     // `dataLength` is the inner packet's length word.
     void AppendCardPages(const struct_EquipControl_SetIC& card, std::uint16_t dataLength);
     // The frame of every message builder, logging under `op` at the caller's
-    // `line`: empties `msg`; unless `ready`, logs "设置信息失败" and stops;
-    // resets, runs `stage`, serialises message `msgId` into `msg` and runs
-    // `finish(msg)`, logging "设置信息失败" or "得到信息失败" for the first two
-    // steps when they fail; resets again on success.
+    // `line`: unless `ready`, logs "设置信息失败" and stops; resets, runs
+    // `stage`, serialises message `msgId` aside and runs `finish` on it,
+    // logging "设置信息失败" or "得到信息失败" for the first two steps when they
+    // fail; on success puts the message in `msg` and resets again.
     template <class Operation, class Stage, class Finish>
     bool BuildMessage(const Operation& op, bool ready, std::uint16_t msgId, std::vector<unsigned char>& msg,
                       Stage&& stage, Finish&& finish, int line = __builtin_LINE());

@@ -1,0 +1,40 @@
+// Fuzz target: the frame inspector on arbitrary bytes, read as frames, as the
+// hexadecimal text of frames, as an 808 message and as setting and request
+// texts. It must never fail to return, and its JSON must always parse.
+#include "FuzzInput.h"
+
+#include "gpenc/Inspect.h"
+
+#include <nlohmann/json.hpp>
+
+#include <algorithm>
+#include <string_view>
+
+using gpenc::fuzz::Require;
+namespace inspect = gpenc::inspect;
+
+namespace {
+
+void Render(const inspect::Dump& dump) {
+    for (const auto& frame : dump.frames) inspect::RenderText(frame);
+    inspect::RenderText(dump);
+    const std::string json = inspect::RenderJson(dump);
+    Require(nlohmann::json::accept(json), "RenderJson wrote text that is not JSON");
+    Require(dump.Clean() == (!dump.error && std::all_of(dump.frames.begin(), dump.frames.end(),
+                                                        [](const auto& f) { return f.warnings.empty(); })),
+            "Clean() disagrees with the errors and warnings");
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    Render(inspect::DecodeFrames(data, size));
+    const std::string_view text(reinterpret_cast<const char*>(data), size);
+    const auto hex = inspect::ParseHex(text);
+    if (hex.ok()) Render(inspect::DecodeFrames(hex.value));
+    const auto message = inspect::DecodeJt808(data, size);
+    Require(message.value.size == size, "an 808 message of another size than its input");
+    inspect::DecodeCircularText(text);
+    if (size >= 2) inspect::ExplainRequest(static_cast<std::uint16_t>(data[0] << 8 | data[1]), text.substr(2));
+    return 0;
+}

@@ -1,0 +1,655 @@
+// Every builder and every public operation of the JT/T 808 encoder driven with
+// bad input: each gives its defined result, a refusal leaves the caller's
+// vector as it was and says why at ERROR, and whatever is built all the same is
+// whole as the independent inspector reads it.
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <cmath>
+#include <cstdio>
+#include <functional>
+#include <limits>
+
+#include "LogCapture.h"
+#include "gpenc/Inspect.h"
+
+using gpenc::test::LogCapture;
+using Bytes = std::vector<unsigned char>;
+
+namespace {
+
+// One call of a row with the text it is tried with (a row of one input ignores
+// it). `out` is the caller's vector, or stands for what the operation writes.
+using Call = std::function<bool(const std::string& text, Bytes& out)>;
+
+// What a successful call leaves in `out`.
+enum Output { kFrame, kMessage, kOther };
+
+struct Case {
+    const char* what;
+    Output output;
+    Call call;
+    // One result per text of Texts(), or one for a row of one input:
+    // T true, F false with an ERROR record, Q false with none (a documented quiet refusal).
+    std::string expect;
+};
+
+const unsigned char kSession[16] = {0xa0, 0xa1, 0xa2, 0xa3, 0xa4, 0xa5, 0xa6, 0xa7,
+                                    0xa8, 0xa9, 0xaa, 0xab, 0xac, 0xad, 0xae, 0xaf};
+constexpr unsigned char kMark = 0x99;  // the caller's byte in `out`
+const std::string kTerm = "13800138000";
+
+std::string Digits(std::size_t n) {
+    std::string s(n, '0');
+    for (std::size_t i = 0; i < n; ++i) s[i] = static_cast<char>('0' + (i + 1) % 10);
+    return s;
+}
+
+// The texts every text field is tried with; each expectation string below has
+// one letter for each, in this order.
+const char* const kTextNames[] = {"empty", "1 char", "11 digits", "12 digits", "13 digits", "200 digits", "1 MiB",
+                                  "zero byte", "letters", "blanks", "sign", "255 digits", "256 digits"};
+const std::vector<std::string>& Texts() {
+    static const std::vector<std::string> texts = {
+        "", "7", "13800138000", "013800138000", "8613800138000", Digits(200), Digits(1 << 20),
+        std::string("1380\0" "138000", 11), "ABCDEFGHIJK", "138 0013 800", "-13800138000", Digits(255), Digits(256)};
+    return texts;
+}
+
+// What a kind of field makes of those texts.
+constexpr char kRequired[] = "FTTTTTTTTTTTT";   // a text the frame must carry
+constexpr char kAny[] = "TTTTTTTTTTTTT";        // optional, fitted or left out
+constexpr char kTerminal[] = "FTTTTTTFFFFTT";   // a terminal number whose last 12 characters head an 808 message
+constexpr char kPhone[] = "TTTTFFFFFFFFF";      // the phone number of an 808 head (empty: twelve zero digits)
+constexpr char kListPhone[] = "FTTTFFFFFFFFF";  // the same, which a parameter list must have
+constexpr char kValue808[] = "FTTTTTFTTTTTF";   // the one text value of a parameter setting (1 to 255 bytes)
+constexpr char kNumber[] = "TTFFFFFTTTFFF";     // a WORD or DWORD read as atoi reads it
+constexpr char kByteNumber[] = "TTFFFFFFTTFFF";
+constexpr char kExtension[] = "TTTTTFFTTTTFF";  // one IC-card extension text beside two empty ones
+constexpr char kOwnHex[] = "QTTTTTTTTTTTT";     // the caller's own message text of the single form
+constexpr char kNever[] = "FFFFFFFFFFFFF";      // beside a value that refuses the call
+
+// ---------------------------------------------------------------------------
+// Records every builder accepts; each row spoils one thing
+// ---------------------------------------------------------------------------
+
+const unsigned char kTime[6] = {0x25, 0x01, 0x02, 0x08, 0x00, 0x00};
+
+sCommitInterval Commit() { return {1, "a", "b", "c", "d", "e", "f"}; }
+sVideo Video() { return {"a", "b", 1, "c", 5}; }
+sAlarmHandle AlarmHandle() { return {"a", "b", 3, "c"}; }
+sTimeInterval TimeInterval() { return {"a", 30}; }
+sPreset Preset(int count, std::size_t names) { return {"a", count, std::vector<std::string>(names, "n")}; }
+sEquipTempPositionTrack Track(int interval, int validity) { return {kTerm, "", 0, interval, validity}; }
+sEquipControl Control(int command) {
+    sEquipControl c;
+    c.terminalNo = kTerm;
+    c.nCommand = command;
+    return c;
+}
+sTrackPlayback Playback(bool start, bool end) {
+    sTrackPlayback p;
+    p.terminalNo = kTerm;
+    if (start) std::copy(kTime, kTime + 6, p.byStartTime);
+    if (end) std::copy(kTime, kTime + 6, p.byEndTime);
+    return p;
+}
+
+sEquipset Equip(std::uint32_t mark, const std::string& value, int setParm = 0, int msgId = 0x8103) {
+    return {kTerm, "", 0, value, "", {}, setParm, static_cast<EequipParameterMark>(mark), msgId};
+}
+sEquipset Bytes8(std::uint32_t mark, Bytes value) {
+    sEquipset s = Equip(mark, "");
+    s.vecValueBytes = std::move(value);
+    return s;
+}
+
+sEquipControl_SetIC Card(unsigned char layout) {
+    sEquipControl_SetIC s;
+    s.terminalNo = s.stSetIC.strPhoneNo = kTerm;
+    s.msgId = 0x8900;
+    s.strMsgHex = "00";
+    s.stSetIC.byStandard = layout;
+    s.stSetIC.strCardText1 = "LI SI";
+    s.stSetIC.tmCardDate = 1741305600;
+    return s;
+}
+
+MsgData_AlarmSet_CircularArea Area(double latitude, double longitude) {
+    MsgData_AlarmSet_CircularArea a;
+    a.dwAreaId = 7;
+    a.wAreaAttr = 3;
+    a.dLatitude = latitude;
+    a.dLongitude = longitude;
+    a.dwRadius = 500;
+    return a;
+}
+sEquip_AlarmSet Alarm(std::vector<MsgData_AlarmSet_CircularArea> areas, unsigned char count) {
+    sEquip_AlarmSet s;
+    s.terminalNo = kTerm;
+    s.byAreaCount = count;
+    s.vecAreas = std::move(areas);
+    return s;
+}
+MsgData_AlarmSet_Circular Circular(std::vector<MsgData_AlarmSet_CircularArea> areas) {
+    MsgData_AlarmSet_Circular s;
+    s.bySetAttr = 1;
+    s.byAreaCount = static_cast<unsigned char>(areas.size());
+    s.vecAreas = std::move(areas);
+    return s;
+}
+
+EquipParmSet_EquipConfig Entry(std::uint32_t id, EequipParmDataType type, const std::string& text = "x",
+                               Bytes bytes = {}) {
+    EquipParmSet_EquipConfig c;
+    c.strPhoneNo = kTerm;
+    c.eParmMark = static_cast<EequipParameterMark>(id);
+    c.eDataType = type;
+    c.dwValue = 30;
+    c.strValue = text;
+    c.vecValueBytes = std::move(bytes);
+    return c;
+}
+
+template <class R, class M, class V>
+R With(R record, M R::*member, V value) {
+    record.*member = value;
+    return record;
+}
+
+// ---------------------------------------------------------------------------
+// Calls
+// ---------------------------------------------------------------------------
+
+template <class R>
+Call On(bool (CEncoder::*build)(R*, Bytes&), R record) {
+    return [=](const std::string&, Bytes& out) mutable { return (CEncoder().*build)(&record, out); };
+}
+template <class R>
+Call Null(bool (CEncoder::*build)(R*, Bytes&)) {
+    return [=](const std::string&, Bytes& out) { return (CEncoder().*build)(nullptr, out); };
+}
+// `build` on `record` with the row's text put where `put` puts it.
+template <class R, class Put>
+Call Text(bool (CEncoder::*build)(R*, Bytes&), R record, Put put) {
+    return [=](const std::string& text, Bytes& out) {
+        R r = record;
+        put(r, text);
+        return (CEncoder().*build)(&r, out);
+    };
+}
+template <class R>
+Call Text(bool (CEncoder::*build)(R*, Bytes&), R record, std::string R::*field) {
+    return Text(build, std::move(record), [field](R& r, const std::string& t) { r.*field = t; });
+}
+
+Call List(std::vector<sEquipset> list) {
+    return [=](const std::string&, Bytes& out) { return CEncoder().EquipSet(list, out); };
+}
+// A list of one parameter whose value is the row's text.
+Call ListText(std::uint32_t mark) {
+    return [=](const std::string& text, Bytes& out) { return CEncoder().EquipSet({Equip(mark, text)}, out); };
+}
+template <class Put>
+Call CardText(unsigned char layout, Put put) {
+    return [=](const std::string& text, Bytes& out) {
+        sEquipControl_SetIC s = Card(layout);
+        put(s, text);
+        return CEncoder().EquipSet_ICInfoSet(s, out);
+    };
+}
+// The public parameter step; `out` stands for the parameters it appended.
+Call CardStep(sEquipControl_SetIC s, std::string sEquipControl_SetIC::*field) {
+    return [=](const std::string& text, Bytes& out) mutable {
+        if (field != nullptr) s.*field = text;
+        CEncoder e;
+        const bool ok = e.SetEquipSet_ICInfoSetParameterData(&s);
+        if (ok || !GpencTestAccess::Parameters(e).empty()) out = GpencTestAccess::Parameters(e);
+        return ok;
+    };
+}
+
+// CEncoder_Standard: a message builder on the row's text where `put` puts it.
+template <class Arg, class Put>
+Call Standard(bool (CEncoder_Standard::*build)(Arg, Bytes&), Arg arg, Put put) {
+    return [=](const std::string& text, Bytes& out) {
+        Arg a = arg;
+        put(a, text);
+        return (CEncoder_Standard().*build)(std::move(a), out);
+    };
+}
+template <class Arg>
+Call Standard(bool (CEncoder_Standard::*build)(Arg, Bytes&), Arg arg) {
+    return Standard(build, std::move(arg), [](Arg&, const std::string&) {});
+}
+auto Phone = [](auto& entries, const std::string& t) { entries.front().strPhoneNo = t; };
+auto Value = [](auto& entries, const std::string& t) { entries.front().strValue = t; };
+
+// The staging steps of the card messages, which write nothing the caller holds.
+Call Stage(bool (CEncoder_Standard::*stage)(struct_EquipControl_SetIC), std::string struct_EquipControl_SetIC::*field) {
+    return [=](const std::string& text, Bytes&) {
+        struct_EquipControl_SetIC card = Card(1).stSetIC;
+        card.*field = text;
+        return (CEncoder_Standard().*stage)(card);
+    };
+}
+// The setting text is appended to the row's text; `out` shows it when it was
+// built or when a refusal changed it.
+Call CircularText(MsgData_AlarmSet_Circular setting) {
+    return [=](const std::string& text, Bytes& out) {
+        std::string s = text;
+        const bool ok = CEncoder_Standard().ParmSet_Get808AlarmSetData_Circular(setting, s);
+        if (ok || s != text) out.assign(s.begin(), s.end());
+        return ok;
+    };
+}
+// `out` shows the check when it was computed or when a refusal changed it.
+Call XorOf(std::size_t size, int first, int last) {
+    return [=](const std::string&, Bytes& out) {
+        unsigned char check = kMark;
+        const bool ok = CEncoder_Standard().Xor(Bytes(size, 0x5a), first, last, check);
+        if (ok || check != kMark) out.assign(1, check);
+        return ok;
+    };
+}
+Call Fit(int width) {
+    return [=](const std::string& text, Bytes&) {
+        std::string s = text;
+        return CEncoder_Standard().ParmSet_SetICInfoSet_stringAdd0(s, width) &&
+               s.size() == static_cast<std::size_t>(std::max(width, 0));
+    };
+}
+Call Bcd(int value, int count, bool buffer) {
+    return [=](const std::string&, Bytes&) {
+        unsigned char b[4] = {};
+        return CEncoder_Standard().DecToBCD(value, buffer ? b : nullptr, count) == 0;
+    };
+}
+Call NoType(std::uint32_t mark) {
+    return [=](const std::string&, Bytes&) {
+        return CEncoder_Standard().ParmSet_Get808ParmType(static_cast<EequipParameterMark>(mark)) == DATATYPE_NONE;
+    };
+}
+
+// Whether `out` is what a successful call leaves: a whole GP frame whose header
+// went in front of the caller's byte, or a whole 808 message.
+::testing::AssertionResult Whole(Output output, Bytes out) {
+    using gpenc::inspect::Tunnel;
+    if (output == kMessage) {
+        const auto m = gpenc::inspect::DecodeJt808(out.data(), out.size());
+        if (!m.ok()) return ::testing::AssertionFailure() << m.error->Describe();
+        return ::testing::AssertionSuccess();
+    }
+    if (output == kOther) return ::testing::AssertionSuccess();
+    if (out.size() < 5 || out[4] != kMark) return ::testing::AssertionFailure() << "the caller's byte moved";
+    out.erase(out.begin() + 4);
+    const auto dump = gpenc::inspect::DecodeFrames(out);
+    if (dump.error) return ::testing::AssertionFailure() << dump.error->Describe();
+    if (dump.frames.size() != 1 || dump.frames[0].size != out.size())
+        return ::testing::AssertionFailure() << dump.frames.size() << " frames";
+    const auto& tunnel = dump.frames[0].tunnel;
+    if (tunnel && tunnel->content == Tunnel::Content::kJt808 && (tunnel->hexError || !tunnel->jt808->ok()))
+        return ::testing::AssertionFailure() << "the tunnelled 808 message does not decode";
+    return ::testing::AssertionSuccess();
+}
+
+std::vector<Case> Cases() {
+    using C = CEncoder;
+    using S = CEncoder_Standard;
+    const double nan = std::numeric_limits<double>::quiet_NaN(), inf = std::numeric_limits<double>::infinity();
+    const sUserLogin login = {"u0", "u1", "u2", "u3", "u4", "u5", "u6", "u7"};
+    const std::vector<EquipParmSet_EquipConfig> heartbeat = {Entry(0x0001, DATATYPE_DWORD)},
+                                                server = {Entry(0x0013, DATATYPE_STRING)};
+    auto subscription = [](int number) {
+        return [=](const std::string& text, Bytes& out) { return C().Subscription(number, text, out); };
+    };
+    auto subscriptionOnly = [](int number) {
+        return [=](const std::string&, Bytes& out) { return C().Subscription(number, out); };
+    };
+    auto common = [](int type) { return [=](const std::string&, Bytes& out) { return C().CommonData(type, out); }; };
+    auto controlArg = [](int command, std::size_t index) {
+        return Text(&C::Cmd_EquipControl, Control(command), [=](sEquipControl& c, const std::string& t) {
+            (command == 1 ? c.strUpgradeArgs[index] : c.strConnectArgs[index]) = t;
+        });
+    };
+    auto listBytes = [](std::uint32_t mark) {
+        return [=](const std::string& t, Bytes& out) {
+            return C().EquipSet({Bytes8(mark, Bytes(t.begin(), t.end()))}, out);
+        };
+    };
+    auto inCard = [](std::string struct_EquipControl_SetIC::*field) {
+        return [=](sEquipControl_SetIC& s, const std::string& t) { s.stSetIC.*field = t; };
+    };
+    auto cardField = [](std::string struct_EquipControl_SetIC::*field) {
+        return [=](struct_EquipControl_SetIC& c, const std::string& t) { c.*field = t; };
+    };
+    auto cardDate = [](std::int64_t date) {
+        return CardText(2, [=](sEquipControl_SetIC& s, const std::string&) { s.stSetIC.tmCardDate = date; });
+    };
+    const std::vector<sEquipset> tooLong(4, Bytes8(0x0110, Bytes(255, 1)));  // a body of 1 + 4 * 260 bytes
+    return {
+        // Null records.
+        {"UserLogin null", kFrame, Null(&C::UserLogin), "F"},
+        {"Cmd_sCommitInterval null", kFrame, Null(&C::Cmd_sCommitInterval), "F"},
+        {"Cmd_SoundSowing null", kFrame, Null(&C::Cmd_SoundSowing), "F"},
+        {"Cmd_sListening null", kFrame, Null(&C::Cmd_sListening), "F"},
+        {"Cmd_sSimSet null", kFrame, Null(&C::Cmd_sSimSet), "F"},
+        {"Cmd_sBlackout null", kFrame, Null(&C::Cmd_sBlackout), "F"},
+        {"Cmd_sVideo null", kFrame, Null(&C::Cmd_sVideo), "F"},
+        {"Cmd_AlarmHandle null", kFrame, Null(&C::Cmd_AlarmHandle), "F"},
+        {"Cmd_sTimeInterval null", kFrame, Null(&C::Cmd_sTimeInterval), "F"},
+        {"Cmd_sPreset null", kFrame, Null(&C::Cmd_sPreset), "F"},
+        {"Cmd_EquipSetQuery null", kFrame, Null(&C::Cmd_EquipSetQuery), "F"},
+        {"Cmd_EquipPositionInfoQuery null", kFrame, Null(&C::Cmd_EquipPositionInfoQuery), "F"},
+        {"Cmd_AffirmAlarmInform null", kFrame, Null(&C::Cmd_AffirmAlarmInform), "F"},
+        {"Cmd_EquipTempPositionTrack null", kFrame, Null(&C::Cmd_EquipTempPositionTrack), "F"},
+        {"Cmd_EquipControl null", kFrame, Null(&C::Cmd_EquipControl), "F"},
+        {"TrackPlayback null", kFrame, Null(&C::TrackPlayback), "F"},
+        {"EquipSet null", kFrame, Null<sEquipset>(&C::EquipSet), "F"},
+        {"EquipAlarmSet null", kFrame, Null(&C::EquipAlarmSet), "F"},
+        {"SetEquipSet_ICInfoSetParameterData null", kOther,
+         [](const std::string&, Bytes&) { return C().SetEquipSet_ICInfoSetParameterData(nullptr); }, "F"},
+
+        // Texts of the platform commands.
+        {"UserLogin text 0", kFrame, Text(&C::UserLogin, login, &sUserLogin::loginText0), kRequired},
+        {"UserLogin text 1", kFrame, Text(&C::UserLogin, login, &sUserLogin::loginText1), kRequired},
+        {"UserLogin text 2", kFrame, Text(&C::UserLogin, login, &sUserLogin::loginText2), kRequired},
+        {"UserLogin text 3", kFrame, Text(&C::UserLogin, login, &sUserLogin::loginText3), kRequired},
+        {"UserLogin text 4", kFrame, Text(&C::UserLogin, login, &sUserLogin::loginText4), kRequired},
+        {"UserLogin text 5", kFrame, Text(&C::UserLogin, login, &sUserLogin::loginText5), kRequired},
+        {"UserLogin text 6", kFrame, Text(&C::UserLogin, login, &sUserLogin::loginText6), kRequired},
+        {"UserLogin text 7", kFrame, Text(&C::UserLogin, login, &sUserLogin::loginText7), kRequired},
+        {"Cmd_sCommitInterval text 1", kFrame, Text(&C::Cmd_sCommitInterval, Commit(), &sCommitInterval::text1),
+         kRequired},
+        {"Cmd_sCommitInterval text 2", kFrame, Text(&C::Cmd_sCommitInterval, Commit(), &sCommitInterval::text2),
+         kRequired},
+        {"Cmd_sCommitInterval text 3", kFrame, Text(&C::Cmd_sCommitInterval, Commit(), &sCommitInterval::text3),
+         kRequired},
+        {"Cmd_sCommitInterval text 4", kFrame, Text(&C::Cmd_sCommitInterval, Commit(), &sCommitInterval::text4),
+         kRequired},
+        {"Cmd_sCommitInterval text 5", kFrame, Text(&C::Cmd_sCommitInterval, Commit(), &sCommitInterval::text5),
+         kRequired},
+        {"Cmd_sCommitInterval text 6", kFrame, Text(&C::Cmd_sCommitInterval, Commit(), &sCommitInterval::text6),
+         kRequired},
+        {"Cmd_SoundSowing text 0", kFrame, Text(&C::Cmd_SoundSowing, sSoundSowing{"a", "b"}, &sSoundSowing::text0),
+         kRequired},
+        {"Cmd_SoundSowing text 1", kFrame, Text(&C::Cmd_SoundSowing, sSoundSowing{"a", "b"}, &sSoundSowing::text1),
+         kRequired},
+        {"Cmd_sListening text 0", kFrame, Text(&C::Cmd_sListening, sListening{"a", "b", 1}, &sListening::text0),
+         kRequired},
+        {"Cmd_sListening text 2", kFrame, Text(&C::Cmd_sListening, sListening{"a", "b", 1}, &sListening::text2),
+         kRequired},
+        {"Cmd_sSimSet text 0", kFrame, Text(&C::Cmd_sSimSet, sSimSetInterval{"a", "b"}, &sSimSetInterval::text0),
+         kRequired},
+        {"Cmd_sSimSet text 1", kFrame, Text(&C::Cmd_sSimSet, sSimSetInterval{"a", "b"}, &sSimSetInterval::text1),
+         kRequired},
+        {"Cmd_sBlackout text 0", kFrame,
+         Text(&C::Cmd_sBlackout, sBlackoutInterval{"a", "b"}, &sBlackoutInterval::text0), kRequired},
+        {"Cmd_sBlackout text 1", kFrame,
+         Text(&C::Cmd_sBlackout, sBlackoutInterval{"a", "b"}, &sBlackoutInterval::text1), kRequired},
+        {"Cmd_sVideo text 0", kFrame, Text(&C::Cmd_sVideo, Video(), &sVideo::text0), kRequired},
+        {"Cmd_sVideo text 2", kFrame, Text(&C::Cmd_sVideo, Video(), &sVideo::text2), kRequired},
+        {"Cmd_sVideo text 4", kFrame, Text(&C::Cmd_sVideo, Video(), &sVideo::text4), kRequired},
+        {"Cmd_AlarmHandle text 0", kFrame, Text(&C::Cmd_AlarmHandle, AlarmHandle(), &sAlarmHandle::text0), kRequired},
+        {"Cmd_AlarmHandle text 1", kFrame, Text(&C::Cmd_AlarmHandle, AlarmHandle(), &sAlarmHandle::text1), kRequired},
+        {"Cmd_AlarmHandle text 3", kFrame, Text(&C::Cmd_AlarmHandle, AlarmHandle(), &sAlarmHandle::text3), kRequired},
+        {"Cmd_sTimeInterval text 0", kFrame, Text(&C::Cmd_sTimeInterval, TimeInterval(), &sTimeInterval::text0),
+         kRequired},
+        {"Cmd_sPreset text 0", kFrame, Text(&C::Cmd_sPreset, Preset(1, 1), &sPreset::text0), kRequired},
+        {"Cmd_sPreset name", kFrame,
+         Text(&C::Cmd_sPreset, Preset(2, 2), [](sPreset& p, const std::string& t) { p.names2[1] = t; }), kRequired},
+        {"Subscription text", kFrame, subscription(7), kRequired},
+        {"Realtime terminal", kFrame, [](const std::string& t, Bytes& out) { return C().Realtime(t, out); }, kRequired},
+        {"Photograph terminal", kFrame, [](const std::string& t, Bytes& out) { return C().Photograph(t, 0xff, out); },
+         kRequired},
+        {"TrackPlayback terminal", kFrame, Text(&C::TrackPlayback, Playback(true, true), &sTrackPlayback::terminalNo),
+         kRequired},
+
+        // The equipment requests.
+        {"Cmd_EquipSetQuery terminal", kFrame,
+         Text(&C::Cmd_EquipSetQuery, sEquipsetQuery{}, &sEquipsetQuery::terminalNo), kRequired},
+        {"Cmd_EquipPositionInfoQuery terminal", kFrame,
+         Text(&C::Cmd_EquipPositionInfoQuery, sEquipPositionInfoQuery{}, &sEquipPositionInfoQuery::terminalNo),
+         kRequired},
+        {"Cmd_AffirmAlarmInform terminal", kFrame,
+         Text(&C::Cmd_AffirmAlarmInform, sAffirmAlarmInform{}, &sAffirmAlarmInform::terminalNo), kRequired},
+        {"Cmd_EquipTempPositionTrack terminal", kFrame,
+         Text(&C::Cmd_EquipTempPositionTrack, Track(30, 3600), &sEquipTempPositionTrack::terminalNo), kRequired},
+        {"Cmd_EquipControl terminal", kFrame, Text(&C::Cmd_EquipControl, Control(4), &sEquipControl::terminalNo),
+         kRequired},
+        {"Cmd_EquipControl upgrade password", kFrame, controlArg(1, 3), kAny},
+        {"Cmd_EquipControl connect code", kFrame, controlArg(2, 1), kAny},
+
+        // Numbers of the platform commands.
+        {"CommonData -1", kFrame, common(-1), "F"},
+        {"CommonData 0", kFrame, common(0), "F"},
+        {"CommonData 3", kFrame, common(3), "F"},
+        {"CommonData INT_MAX", kFrame, common(INT_MAX), "F"},
+        {"CommonData INT_MIN", kFrame, common(INT_MIN), "F"},
+        {"Subscription 0", kFrame, subscription(0), kNever},
+        {"Subscription INT_MIN", kFrame, subscription(INT_MIN), kRequired},
+        {"Subscription without text 0", kFrame, subscriptionOnly(0), "F"},
+        {"Subscription without text -1", kFrame, subscriptionOnly(-1), "T"},
+        {"Subscription without text INT_MIN", kFrame, subscriptionOnly(INT_MIN), "T"},
+        {"Cmd_sCommitInterval byte 0", kFrame, On(&C::Cmd_sCommitInterval, With(Commit(), &sCommitInterval::byte0, 0)),
+         "F"},
+        {"Cmd_sListening byte 255", kFrame, On(&C::Cmd_sListening, sListening{"a", "b", 255}), "T"},
+        {"Cmd_sVideo int 0", kFrame, On(&C::Cmd_sVideo, With(Video(), &sVideo::int3, 0)), "F"},
+        {"Cmd_sVideo int INT_MIN", kFrame, On(&C::Cmd_sVideo, With(Video(), &sVideo::int3, INT_MIN)), "T"},
+        {"Cmd_AlarmHandle code 10", kFrame, On(&C::Cmd_AlarmHandle, With(AlarmHandle(), &sAlarmHandle::byte2, 10)),
+         "F"},
+        {"Cmd_AlarmHandle code 255", kFrame, On(&C::Cmd_AlarmHandle, With(AlarmHandle(), &sAlarmHandle::byte2, 255)),
+         "F"},
+        {"Cmd_AlarmHandle code 0", kFrame, On(&C::Cmd_AlarmHandle, With(AlarmHandle(), &sAlarmHandle::byte2, 0)), "T"},
+        {"Cmd_sTimeInterval 0", kFrame, On(&C::Cmd_sTimeInterval, With(TimeInterval(), &sTimeInterval::int1, 0)), "F"},
+        {"Cmd_sTimeInterval -1", kFrame, On(&C::Cmd_sTimeInterval, With(TimeInterval(), &sTimeInterval::int1, -1)),
+         "T"},
+        {"Cmd_sPreset count -1", kFrame, On(&C::Cmd_sPreset, Preset(-1, 1)), "F"},
+        {"Cmd_sPreset count 0", kFrame, On(&C::Cmd_sPreset, Preset(0, 1)), "F"},
+        {"Cmd_sPreset count beyond the names", kFrame, On(&C::Cmd_sPreset, Preset(3, 2)), "F"},
+        {"Cmd_sPreset count INT_MAX", kFrame, On(&C::Cmd_sPreset, Preset(INT_MAX, 2)), "F"},
+        {"Cmd_sPreset count -2: no names", kFrame, On(&C::Cmd_sPreset, Preset(-2, 0)), "T"},
+        {"Cmd_sPreset count INT_MIN: no names", kFrame, On(&C::Cmd_sPreset, Preset(INT_MIN, 0)), "T"},
+        {"Cmd_sPreset 10000 names", kFrame, On(&C::Cmd_sPreset, Preset(10000, 10000)), "T"},
+        {"TrackPlayback no start", kFrame, On(&C::TrackPlayback, Playback(false, true)), "F"},
+        {"TrackPlayback no end", kFrame, On(&C::TrackPlayback, Playback(true, false)), "F"},
+        {"Cmd_EquipControl word 0", kFrame, On(&C::Cmd_EquipControl, Control(0)), "F"},
+        {"Cmd_EquipControl word 8", kFrame, On(&C::Cmd_EquipControl, Control(8)), "F"},
+        {"Cmd_EquipControl word -1", kFrame, On(&C::Cmd_EquipControl, Control(-1)), "F"},
+        {"Cmd_EquipControl word INT_MIN", kFrame, On(&C::Cmd_EquipControl, Control(INT_MIN)), "F"},
+        {"Cmd_EquipControl word 2 back to default", kFrame,
+         Text(&C::Cmd_EquipControl, Control(2),
+              [](sEquipControl& c, const std::string&) { c.strConnectArgs[0] = "1"; }),
+         "T"},
+        {"Cmd_EquipTempPositionTrack INT_MIN,-1", kFrame, On(&C::Cmd_EquipTempPositionTrack, Track(INT_MIN, -1)), "T"},
+
+        // Terminal parameters, single-record form.
+        {"EquipSet heartbeat terminal", kFrame, Text(&C::EquipSet, Equip(0, "60", 1), &sEquipset::terminalNo),
+         kTerminal},
+        {"EquipSet heartbeat value", kFrame, Text(&C::EquipSet, Equip(0, "60", 1), &sEquipset::strValue), kNumber},
+        {"EquipSet server address", kFrame, Text(&C::EquipSet, Equip(0, "", 0x13), &sEquipset::strValue), kValue808},
+        {"EquipSet server terminal", kFrame, Text(&C::EquipSet, Equip(0, "a", 0x13), &sEquipset::terminalNo),
+         kTerminal},
+        {"EquipSet caller's own message", kFrame, Text(&C::EquipSet, Equip(0, "", 5, 0x8300), &sEquipset::strMsgHex),
+         kOwnHex},
+        {"EquipSet parameter -1", kFrame, On(&C::EquipSet, Equip(0, "60", -1)), "Q"},
+        {"EquipSet parameter INT_MAX", kFrame, On(&C::EquipSet, Equip(0, "60", INT_MAX)), "Q"},
+        {"EquipSet message id -1", kFrame, On(&C::EquipSet, Equip(0, "60", 1, -1)), "F"},
+        {"EquipSet message id 0x10000", kFrame, On(&C::EquipSet, Equip(0, "60", 1, 0x10000)), "F"},
+        {"EquipSet message id INT_MIN", kFrame, On(&C::EquipSet, Equip(0, "60", 1, INT_MIN)), "F"},
+        {"EquipSet message id 0xffff", kFrame, On(&C::EquipSet, Equip(0, "60", 1, 0xffff)), "T"},
+
+        // Terminal parameters, list form.
+        {"EquipSet list terminal", kFrame,
+         [](const std::string& t, Bytes& out) {
+             return C().EquipSet({With(Equip(1, "5"), &sEquipset::terminalNo, t)}, out);
+         },
+         kTerminal},
+        {"EquipSet list text value", kFrame, ListText(0x0013), kValue808},
+        {"EquipSet list DWORD value", kFrame, ListText(0x0001), kNumber},
+        {"EquipSet list WORD value", kFrame, ListText(0x0031), kNumber},
+        {"EquipSet list BYTE value", kFrame, ListText(0x0084), kByteNumber},
+        {"EquipSet list byte array", kFrame, listBytes(0x0110), "TTTTTTFTTTTTF"},
+        {"EquipSet list empty", kFrame, List({}), "F"},
+        {"EquipSet list WORD 70000", kFrame, List({Equip(0x0031, "70000")}), "F"},
+        {"EquipSet list WORD 65536", kFrame, List({Equip(0x0031, "65536")}), "F"},
+        {"EquipSet list WORD 65535", kFrame, List({Equip(0x0031, "65535")}), "T"},
+        {"EquipSet list WORD -32768", kFrame, List({Equip(0x0031, "-32768")}), "T"},
+        {"EquipSet list WORD -32769", kFrame, List({Equip(0x0031, "-32769")}), "F"},
+        {"EquipSet list BYTE 256", kFrame, List({Equip(0x0084, "256")}), "F"},
+        {"EquipSet list BYTE 255", kFrame, List({Equip(0x0084, "255")}), "T"},
+        {"EquipSet list BYTE -128", kFrame, List({Equip(0x0084, "-128")}), "T"},
+        {"EquipSet list BYTE -129", kFrame, List({Equip(0x0084, "-129")}), "F"},
+        {"EquipSet list DWORD 4294967296", kFrame, List({Equip(0x0001, "4294967296")}), "F"},
+        {"EquipSet list unknown id alone", kFrame, List({Equip(0x0008, "1")}), "F"},
+        {"EquipSet list id 0xffffffff alone", kFrame, List({Equip(0xffffffff, "1")}), "F"},
+        {"EquipSet list unknown id beside a known one", kFrame, List({Equip(0x0008, "1"), Equip(0x0001, "1")}), "T"},
+        {"EquipSet list body of 1041 bytes", kFrame, List(tooLong), "F"},
+        {"EquipSet list of 200 parameters", kFrame, List(std::vector<sEquipset>(200, Bytes8(0x0110, {}))), "T"},
+        {"EquipSet list of 205 parameters", kFrame, List(std::vector<sEquipset>(205, Bytes8(0x0110, {}))), "F"},
+        {"EquipSet list, later terminal empty", kFrame,
+         List({Equip(1, "5"), With(Equip(1, "6"), &sEquipset::terminalNo, "")}), "T"},
+
+        // IC-card information.
+        {"EquipSet_ICInfoSet terminal", kFrame, CardText(1, [](auto& s, const std::string& t) { s.terminalNo = t; }),
+         kRequired},
+        {"EquipSet_ICInfoSet phone", kFrame, CardText(1, inCard(&struct_EquipControl_SetIC::strPhoneNo)), kPhone},
+        {"EquipSet_ICInfoSet extension phone", kFrame, CardText(0, inCard(&struct_EquipControl_SetIC::strPhoneNo)),
+         kPhone},
+        {"EquipSet_ICInfoSet text 1", kFrame, CardText(1, inCard(&struct_EquipControl_SetIC::strCardText1)), kAny},
+        {"EquipSet_ICInfoSet text 4", kFrame, CardText(2, inCard(&struct_EquipControl_SetIC::strCardText4)), kAny},
+        {"EquipSet_ICInfoSet extension text 1", kFrame, CardText(2, inCard(&struct_EquipControl_SetIC::strExtText1)),
+         kExtension},
+        {"EquipSet_ICInfoSet extension text 3", kFrame, CardText(255, inCard(&struct_EquipControl_SetIC::strExtText3)),
+         kExtension},
+        {"EquipSet_ICInfoSet extension texts of 120 bytes", kFrame,
+         CardText(2, [](auto& s, const std::string&) { s.stSetIC.strExtText1 = s.stSetIC.strExtText3 = Digits(60); }),
+         "F"},
+        {"EquipSet_ICInfoSet extension texts of 119 bytes", kFrame,
+         CardText(2,
+                  [](auto& s, const std::string&) {
+                      s.stSetIC.strExtText1 = Digits(59), s.stSetIC.strExtText2 = Digits(60);
+                  }),
+         "T"},
+        {"EquipSet_ICInfoSet date INT64_MAX", kFrame, cardDate(INT64_MAX), "T"},
+        {"EquipSet_ICInfoSet date INT64_MIN", kFrame, cardDate(INT64_MIN), "T"},
+        {"EquipSet_ICInfoSet date -1", kFrame, cardDate(-1), "T"},
+        {"SetEquipSet_ICInfoSetParameterData terminal", kOther, CardStep(Card(1), &sEquipControl_SetIC::terminalNo),
+         kRequired},
+        {"SetEquipSet_ICInfoSetParameterData message", kOther, CardStep(Card(1), &sEquipControl_SetIC::strMsgHex),
+         kRequired},
+        {"SetEquipSet_ICInfoSetParameterData message id -1", kOther,
+         CardStep(With(Card(1), &sEquipControl_SetIC::msgId, -1), nullptr), "F"},
+        {"SetEquipSet_ICInfoSetParameterData message id 0x10000", kOther,
+         CardStep(With(Card(1), &sEquipControl_SetIC::msgId, 0x10000), nullptr), "F"},
+
+        // Circular-area alarm setting.
+        {"EquipAlarmSet terminal", kFrame, Text(&C::EquipAlarmSet, Alarm({}, 0), &sEquip_AlarmSet::terminalNo),
+         kRequired},
+        {"EquipAlarmSet caller's text", kFrame, Text(&C::EquipAlarmSet, Alarm({}, 0), &sEquip_AlarmSet::strMsgText),
+         kAny},
+        {"EquipAlarmSet latitude NaN", kFrame, On(&C::EquipAlarmSet, Alarm({Area(nan, 114.25)}, 1)), "F"},
+        {"EquipAlarmSet longitude infinite", kFrame, On(&C::EquipAlarmSet, Alarm({Area(22.5, inf)}, 1)), "F"},
+        {"EquipAlarmSet second area's latitude -infinite", kFrame,
+         On(&C::EquipAlarmSet, Alarm({Area(22.5, 1), Area(-inf, 1)}, 2)), "F"},
+        {"EquipAlarmSet latitude 1e300", kFrame, On(&C::EquipAlarmSet, Alarm({Area(1e300, -1e300)}, 1)), "T"},
+        {"EquipAlarmSet count 255 without areas", kFrame, On(&C::EquipAlarmSet, Alarm({}, 255)), "T"},
+        {"EquipAlarmSet 2000 areas: a text beyond 65535 bytes", kFrame,
+         On(&C::EquipAlarmSet, Alarm(std::vector<MsgData_AlarmSet_CircularArea>(2000, Area(-90, 180)), 0)), "T"},
+
+        // CEncoder_Standard.
+        {"ParmSet_GetHeadInterval phone", kMessage,
+         Standard(&S::ParmSet_GetHeadInterval, heartbeat.front(),
+                  [](EquipParmSet_EquipConfig& c, const std::string& t) { c.strPhoneNo = t; }),
+         kPhone},
+        {"ParmSet_GetMainSericeIP phone", kMessage, Standard(&S::ParmSet_GetMainSericeIP, server, Phone), kPhone},
+        {"ParmSet_GetMainSericeIP value", kMessage, Standard(&S::ParmSet_GetMainSericeIP, server, Value), kAny},
+        {"ParmSet_GetMainSericeIP empty", kMessage, Standard(&S::ParmSet_GetMainSericeIP, decltype(server){}), "F"},
+        {"ParmSet_Get808ParmSetVector phone", kMessage, Standard(&S::ParmSet_Get808ParmSetVector, server, Phone),
+         kListPhone},
+        {"ParmSet_Get808ParmSetVector value", kMessage, Standard(&S::ParmSet_Get808ParmSetVector, server, Value), kAny},
+        {"ParmSet_Get808ParmSetVector empty", kMessage, Standard(&S::ParmSet_Get808ParmSetVector, decltype(server){}),
+         "F"},
+        {"ParmSet_Get808ParmSetVector body of 1024 bytes", kMessage,
+         Standard(&S::ParmSet_Get808ParmSetVector,
+                  std::vector<EquipParmSet_EquipConfig>{
+                      Entry(0x0110, DATATYPE_BYTES, "", Bytes(255)), Entry(0x0111, DATATYPE_BYTES, "", Bytes(255)),
+                      Entry(0x0112, DATATYPE_BYTES, "", Bytes(255)), Entry(0x0113, DATATYPE_BYTES, "", Bytes(238))}),
+         "F"},
+        {"ParmSet_Get808ParmSetVector wrong types", kMessage,
+         Standard(&S::ParmSet_Get808ParmSetVector,
+                  std::vector<EquipParmSet_EquipConfig>{Entry(0x0013, DATATYPE_WORD), Entry(0x0001, DATATYPE_BYTES),
+                                                        Entry(0x0031, static_cast<EequipParmDataType>(7))}),
+         "T"},
+        {"ParmSet_Get808ParmType 0", kOther, NoType(0), "T"},
+        {"ParmSet_Get808ParmType 0xffffffff", kOther, NoType(0xffffffff), "T"},
+        {"ParmSet_ICInfoSetStandard phone", kMessage,
+         Standard(&S::ParmSet_ICInfoSetStandard, Card(1).stSetIC, cardField(&struct_EquipControl_SetIC::strPhoneNo)),
+         kPhone},
+        {"ParmSet_ICInfoSetStandard text 2", kMessage,
+         Standard(&S::ParmSet_ICInfoSetStandard, Card(1).stSetIC, cardField(&struct_EquipControl_SetIC::strCardText2)),
+         kAny},
+        {"ParmSet_ICInfoSetExtension phone", kMessage,
+         Standard(&S::ParmSet_ICInfoSetExtension, Card(0).stSetIC, cardField(&struct_EquipControl_SetIC::strPhoneNo)),
+         kPhone},
+        {"ParmSet_ICInfoSetExtension extension text 2", kMessage,
+         Standard(&S::ParmSet_ICInfoSetExtension, Card(0).stSetIC, cardField(&struct_EquipControl_SetIC::strExtText2)),
+         kExtension},
+        {"ParmSet_SetICInfoSetStandard phone", kOther,
+         Stage(&S::ParmSet_SetICInfoSetStandard, &struct_EquipControl_SetIC::strPhoneNo), kAny},
+        {"ParmSet_SetICInfoSetExtension text 3", kOther,
+         Stage(&S::ParmSet_SetICInfoSetExtension, &struct_EquipControl_SetIC::strExtText3), kExtension},
+        {"ParmSet_SetICInfoSet_stringAdd0 32", kOther, Fit(32), kAny},
+        {"ParmSet_SetICInfoSet_stringAdd0 0", kOther, Fit(0), kAny},
+        {"ParmSet_SetICInfoSet_stringAdd0 -1", kOther, Fit(-1), kAny},
+        {"ParmSet_SetICInfoSet_stringAdd0 INT_MIN", kOther, Fit(INT_MIN), kAny},
+        {"ParmSet_SetICInfoSet_stringAdd0 1 MiB", kOther, Fit(1 << 20), "T"},
+        {"ParmSet_Get808AlarmSetData_Circular text", kOther, CircularText(Circular({Area(22.5, 114.25)})), kAny},
+        {"ParmSet_Get808AlarmSetData_Circular NaN", kOther, CircularText(Circular({Area(nan, nan)})), kNever},
+        {"ParmSet_Get808AlarmSetData_Circular -infinite", kOther, CircularText(Circular({Area(1, -inf)})), "F"},
+        {"DecToBCD INT_MIN", kOther, Bcd(INT_MIN, 4, true), "T"},
+        {"DecToBCD no buffer", kOther, Bcd(7, INT_MAX, false), "T"},
+        {"DecToBCD count INT_MIN", kOther, Bcd(7, INT_MIN, true), "T"},
+        {"Xor of nothing", kOther, XorOf(0, 0, 0), "Q"},
+        {"Xor last at the size", kOther, XorOf(4, 0, 4), "Q"},
+        {"Xor last INT_MAX", kOther, XorOf(4, 0, INT_MAX), "Q"},
+        {"Xor first -1", kOther, XorOf(4, -1, 2), "Q"},
+        {"Xor first INT_MIN", kOther, XorOf(4, INT_MIN, INT_MAX), "Q"},
+        {"Xor first = last", kOther, XorOf(4, 2, 2), "Q"},
+        {"Xor first > last", kOther, XorOf(4, 3, 1), "Q"},
+    };
+}
+
+class BadInputTest : public ::testing::Test {
+protected:
+    void SetUp() override { CSessionData::SetSession(kSession); }
+    void TearDown() override { CSessionData::SetSession(Bytes(16).data()); }
+};
+
+TEST_F(BadInputTest, EveryBuilderAndOperation) {
+    LogCapture log;  // at DEBUG, so every record is composed
+    const auto& texts = Texts();
+    int tried = 0;
+    for (const Case& c : Cases()) {
+        const bool perText = c.expect.size() > 1;
+        ASSERT_TRUE(!perText || c.expect.size() == texts.size()) << c.what;
+        for (std::size_t k = 0; k < c.expect.size(); ++k) {
+            const std::string where = std::string(c.what) + (perText ? std::string(" / ") + kTextNames[k] : "");
+            log.clear();
+            Bytes out = {kMark};
+            const bool ok = c.call(perText ? texts[k] : std::string(), out);
+            ++tried;
+            EXPECT_EQ(ok, c.expect[k] == 'T') << where;
+            if (ok) {
+                EXPECT_TRUE(Whole(c.output, out)) << where;
+            } else {
+                EXPECT_EQ(out, Bytes{kMark}) << where;
+                EXPECT_EQ(log.errors().empty(), c.expect[k] == 'Q') << where;
+            }
+        }
+    }
+    RecordProperty("cases", tried);
+    std::printf("bad-input cases tried: %d\n", tried);
+}
+
+}  // namespace
