@@ -221,6 +221,15 @@ std::function<bool(Bytes&)> Standard(Build build) {
     };
 }
 
+// The reference of the IC-card message of the inputs.
+std::function<void(Bytes&)> IcCardMessage(bool extension) {
+    return [extension](Bytes& out) {
+        const gpenc::reference::IcCard card = In().icCard(extension);
+        out.resize(gpenc::reference::IcCardSize(card));
+        gpenc::reference::IcCardMessage(card, out.data());
+    };
+}
+
 // The reference of an equipment request: terminal number, message id, argument.
 void EquipRequest(std::string_view msgId, std::string_view argument, Bytes& out) {
     gpenc::reference::GpFrame(0x33, kSession,
@@ -337,19 +346,15 @@ std::vector<Row> MakeRows() {
          Standard([&in](CEncoder_Standard& s, Bytes& out) { return s.ParmSet_Get808ParmSetVector(in.entries, out); }),
          [&in](Bytes& out) { ParameterSetting(in.settings, 3, out); }},
         {"ParmSet_ICInfoSetStandard", Family::kStandard,
-         Standard([&in](CEncoder_Standard& s, Bytes& out) { return s.ParmSet_ICInfoSetStandard(in.card.stSetIC, out); }),
-         [&in](Bytes& out) {
-             const gpenc::reference::IcCard card = in.icCard(false);
-             out.resize(gpenc::reference::IcCardSize(card));
-             gpenc::reference::IcCardMessage(card, out.data());
-         }},
+         Standard([&in](CEncoder_Standard& s, Bytes& out) {
+             return s.ParmSet_ICInfoSetStandard(in.card.stSetIC, out);
+         }),
+         IcCardMessage(false)},
         {"ParmSet_ICInfoSetExtension", Family::kStandard,
-         Standard([&in](CEncoder_Standard& s, Bytes& out) { return s.ParmSet_ICInfoSetExtension(in.card.stSetIC, out); }),
-         [&in](Bytes& out) {
-             const gpenc::reference::IcCard card = in.icCard(true);
-             out.resize(gpenc::reference::IcCardSize(card));
-             gpenc::reference::IcCardMessage(card, out.data());
-         }},
+         Standard([&in](CEncoder_Standard& s, Bytes& out) {
+             return s.ParmSet_ICInfoSetExtension(in.card.stSetIC, out);
+         }),
+         IcCardMessage(true)},
         {"ParmSet_Get808AlarmSetData_Circular", Family::kStandard,
          Standard([&in](CEncoder_Standard& s, Bytes& out) {
              std::string text;
