@@ -41,8 +41,10 @@ const std::string kTerminal = "013912345678";
 // ---------------------------------------------------------------------------
 
 // Which targets a builder is held to: the platform commands to 1.5 times their
-// bound and (parameters + 3) allocations, the 808-tunnelled ones to twice it.
-enum class Family { kPlatform, kTunnelled };
+// bound and (parameters + 3) allocations, the 808-tunnelled ones to twice it,
+// and the JT/T 808 builders of CEncoder_Standard, which make no GP frame, to
+// 1.5 times it.
+enum class Family { kPlatform, kTunnelled, kStandard };
 
 struct Row {
     std::string name;
@@ -84,6 +86,100 @@ struct Inputs {
     Bytes can = {1, 2, 3, 4, 5, 6, 7, 8}, noBytes;
     gpenc::reference::Setting settings[3] = {
         {0x0001, &heartbeat, &noBytes}, {0x0013, &address, &noBytes}, {0x0110, &none, &can}};
+
+    // The same as the records of EquipSet and as the entries of CEncoder_Standard.
+    std::vector<sEquipset> equipSets = [this] {
+        std::vector<sEquipset> list(3);
+        for (std::size_t i = 0; i < list.size(); ++i) {
+            list[i].terminalNo = kTerminal;
+            list[i].strValue = *settings[i].value;
+            list[i].vecValueBytes = *settings[i].bytes;
+            list[i].eParmMark = static_cast<EequipParameterMark>(settings[i].id);
+        }
+        return list;
+    }();
+    sEquipset heartbeatSet = [this] {
+        sEquipset s = equipSets[0];
+        s.nSetParm = 1;
+        s.msgId = 0x8103;
+        return s;
+    }();
+    std::vector<EquipParmSet_EquipConfig> entries = [this] {
+        const EequipParmDataType types[3] = {DATATYPE_DWORD, DATATYPE_STRING, DATATYPE_BYTES};
+        std::vector<EquipParmSet_EquipConfig> list(3);
+        for (std::size_t i = 0; i < list.size(); ++i) {
+            list[i].strPhoneNo = kTerminal;
+            list[i].dwValue = 30;
+            list[i].strValue = *settings[i].value;
+            list[i].vecValueBytes = *settings[i].bytes;
+            list[i].eDataType = types[i];
+            list[i].eParmMark = static_cast<EequipParameterMark>(settings[i].id);
+        }
+        return list;
+    }();
+    std::vector<EquipParmSet_EquipConfig> serverEntry{entries[1]};
+
+    // An IC card with texts of realistic length, one cut to its field, dated
+    // 2025-03-07; and the same as the reference takes it.
+    sEquipControl_SetIC card = [] {
+        sEquipControl_SetIC c;
+        c.terminalNo = c.stSetIC.strPhoneNo = kTerminal;
+        c.stSetIC.byStandard = 1;
+        c.stSetIC.strCardText1 = "ZHANG SAN";
+        c.stSetIC.strCardText2 = "110101199001011234";
+        c.stSetIC.tmCardDate = 1741305600;
+        c.stSetIC.strCardText3 = "A1234567";
+        c.stSetIC.strCardText4 = "Nanjing Municipal Transport Bureau, Gulou District Office 3";
+        c.stSetIC.byExt1 = 0x11;
+        c.stSetIC.byExt2 = 0x22;
+        c.stSetIC.strExtText1 = "qualification 320100";
+        c.stSetIC.strExtText2 = "2027-12-31";
+        c.stSetIC.strExtText3 = "Jiangsu";
+        return c;
+    }();
+    sEquipControl_SetIC cardExtension = [this] {
+        sEquipControl_SetIC c = card;
+        c.stSetIC.byStandard = 2;
+        return c;
+    }();
+    gpenc::reference::IcCard icCard(bool extension) const {
+        const struct_EquipControl_SetIC& c = card.stSetIC;
+        return {c.strPhoneNo, {c.strCardText1, c.strCardText2, c.strCardText3, c.strCardText4}, c.tmCardDate,
+                extension, c.byExt1, c.byExt2, {c.strExtText1, c.strExtText2, c.strExtText3}};
+    }
+
+    // Two circular areas: the worked example with its time window and speed
+    // limit, and one with neither.
+    gpenc::reference::Area areas[2] = {
+        {7, 3, 22.5, 114.25, 500, {0x25, 0x01, 0x02, 0x08, 0, 0}, {0x25, 0x12, 0x31, 0x18, 0, 0}, 60, 10},
+        {8, 0, 32.041544, 118.767413, 1200, {}, {}, 0, 0}};
+    sEquip_AlarmSet alarmSet = [this] {
+        sEquip_AlarmSet s;
+        s.terminalNo = kTerminal;
+        s.bySetAttr = 1;
+        s.byAreaCount = 2;
+        for (const gpenc::reference::Area& a : areas) {
+            MsgData_AlarmSet_CircularArea area;
+            area.dwAreaId = a.id;
+            area.wAreaAttr = a.attr;
+            area.dLatitude = a.latitude;
+            area.dLongitude = a.longitude;
+            area.dwRadius = a.radius;
+            std::copy(a.start, a.start + 6, area.byStartTime);
+            std::copy(a.end, a.end + 6, area.byEndTime);
+            area.wMaxSpeed = a.maxSpeed;
+            area.byOverSpeedDuration = a.overSpeed;
+            s.vecAreas.push_back(area);
+        }
+        return s;
+    }();
+    MsgData_AlarmSet_Circular circular = [this] {
+        MsgData_AlarmSet_Circular c;
+        c.bySetAttr = alarmSet.bySetAttr;
+        c.byAreaCount = alarmSet.byAreaCount;
+        c.vecAreas = alarmSet.vecAreas;
+        return c;
+    }();
 };
 
 Inputs& In() {
@@ -106,6 +202,31 @@ std::function<void(Bytes&)> Gp(std::uint16_t command, std::vector<Param> params)
     static const unsigned char kNoSession[16] = {};
     return [=](Bytes& out) {
         gpenc::reference::GpFrame(command, command == 1 ? kNoSession : kSession, params.data(), params.size(), out);
+    };
+}
+
+// The reference of a JT/T 808 terminal parameter setting of `count` settings.
+void ParameterSetting(const gpenc::reference::Setting* settings, std::size_t count, Bytes& out) {
+    out.resize(gpenc::reference::ParameterSettingSize(settings, count));
+    gpenc::reference::ParameterSetting(kTerminal, settings, count, out.data());
+}
+
+// A builder of CEncoder_Standard: the object made, the builder run, the
+// object destroyed, as the tunnelled builders use it.
+template <class Build>
+std::function<bool(Bytes&)> Standard(Build build) {
+    return [=](Bytes& out) {
+        CEncoder_Standard standard;
+        return build(standard, out);
+    };
+}
+
+// The reference of the IC-card message of the inputs.
+std::function<void(Bytes&)> IcCardMessage(bool extension) {
+    return [extension](Bytes& out) {
+        const gpenc::reference::IcCard card = In().icCard(extension);
+        out.resize(gpenc::reference::IcCardSize(card));
+        gpenc::reference::IcCardMessage(card, out.data());
     };
 }
 
@@ -185,15 +306,69 @@ std::vector<Row> MakeRows() {
          Gp(0x11, {Param::Text(0, in.playback.terminalNo), Param::SixBytes(1, in.playback.byStartTime),
                    Param::SixBytes(2, in.playback.byEndTime)})},
 
-        // The 808-tunnelled builders (Family::kTunnelled) and the public
-        // builders of CEncoder_Standard join here, one row each. The list form
-        // of EquipSet, for one, is
-        //   {"EquipSet/list", Family::kTunnelled, [&in](Bytes& out) { return CEncoder().EquipSet(in.list, out); },
-        //    [&in](Bytes& out) { gpenc::reference::EquipSetList(kSession, kTerminal, in.settings, 3, out); }},
-        // with `list` three sEquipset records made from `settings` in Inputs.
-        // A CEncoder_Standard builder's row makes its own object in `build`
-        // and, for the 0x8103 message, has gpenc::reference::ParameterSetting
-        // as its reference.
+        // The 808-tunnelled builders. The single-record form and EquipAlarmSet
+        // append to a text of the caller's record: each frame starts from a
+        // record whose text has no storage yet, as a fresh record's has not.
+        {"EquipSet/single", Family::kTunnelled,
+         [&in](Bytes& out) {
+             std::string().swap(in.heartbeatSet.strMsgHex);
+             return CEncoder().EquipSet(&in.heartbeatSet, out);
+         },
+         [&in](Bytes& out) { gpenc::reference::EquipSetList(kSession, kTerminal, in.settings, 1, out); }},
+        {"EquipSet/list", Family::kTunnelled, [&in](Bytes& out) { return CEncoder().EquipSet(in.equipSets, out); },
+         [&in](Bytes& out) { gpenc::reference::EquipSetList(kSession, kTerminal, in.settings, 3, out); }},
+        {"EquipSet_ICInfoSet/standard", Family::kTunnelled,
+         [&in](Bytes& out) { return CEncoder().EquipSet_ICInfoSet(in.card, out); },
+         [&in](Bytes& out) { gpenc::reference::EquipSetIcCard(kSession, kTerminal, in.icCard(false), out); }},
+        {"EquipSet_ICInfoSet/extension", Family::kTunnelled,
+         [&in](Bytes& out) { return CEncoder().EquipSet_ICInfoSet(in.cardExtension, out); },
+         [&in](Bytes& out) { gpenc::reference::EquipSetIcCard(kSession, kTerminal, in.icCard(true), out); }},
+        {"EquipAlarmSet", Family::kTunnelled,
+         [&in](Bytes& out) {
+             std::string().swap(in.alarmSet.strMsgText);
+             return CEncoder().EquipAlarmSet(&in.alarmSet, out);
+         },
+         [&in](Bytes& out) {
+             gpenc::reference::EquipAlarmSet(kSession, kTerminal, in.alarmSet.bySetAttr, in.alarmSet.byAreaCount,
+                                             in.areas, 2, out);
+         }},
+
+        // The public builders of CEncoder_Standard. The setting text goes into
+        // a fresh string and is then copied into the frame vector, by the
+        // builder's row and by its reference alike.
+        {"ParmSet_GetHeadInterval", Family::kStandard,
+         Standard([&in](CEncoder_Standard& s, Bytes& out) { return s.ParmSet_GetHeadInterval(in.entries[0], out); }),
+         [&in](Bytes& out) { ParameterSetting(in.settings, 1, out); }},
+        {"ParmSet_GetMainSericeIP", Family::kStandard,
+         Standard([&in](CEncoder_Standard& s, Bytes& out) { return s.ParmSet_GetMainSericeIP(in.serverEntry, out); }),
+         [&in](Bytes& out) { ParameterSetting(in.settings + 1, 1, out); }},
+        {"ParmSet_Get808ParmSetVector", Family::kStandard,
+         Standard([&in](CEncoder_Standard& s, Bytes& out) { return s.ParmSet_Get808ParmSetVector(in.entries, out); }),
+         [&in](Bytes& out) { ParameterSetting(in.settings, 3, out); }},
+        {"ParmSet_ICInfoSetStandard", Family::kStandard,
+         Standard([&in](CEncoder_Standard& s, Bytes& out) {
+             return s.ParmSet_ICInfoSetStandard(in.card.stSetIC, out);
+         }),
+         IcCardMessage(false)},
+        {"ParmSet_ICInfoSetExtension", Family::kStandard,
+         Standard([&in](CEncoder_Standard& s, Bytes& out) {
+             return s.ParmSet_ICInfoSetExtension(in.card.stSetIC, out);
+         }),
+         IcCardMessage(true)},
+        {"ParmSet_Get808AlarmSetData_Circular", Family::kStandard,
+         Standard([&in](CEncoder_Standard& s, Bytes& out) {
+             std::string text;
+             const bool ok = s.ParmSet_Get808AlarmSetData_Circular(in.circular, text);
+             out.assign(text.begin(), text.end());
+             return ok;
+         }),
+         [&in](Bytes& out) {
+             char composed[4096];
+             const std::string text(composed, gpenc::reference::CircularText(in.circular.bySetAttr,
+                                                                              in.circular.byAreaCount, in.areas, 2,
+                                                                              composed, sizeof composed));
+             out.assign(text.begin(), text.end());
+         }},
     };
 }
 
@@ -214,16 +389,31 @@ void SetLogging(Logging logging) {
     Logger().setLogLevel(logging == Logging::kOff ? log4cplus::OFF_LOG_LEVEL : log4cplus::DEBUG_LOG_LEVEL);
 }
 
+// The source files that records name. log4cplus copies the name into its
+// event, and the longer one does not fit a string's own storage: each of its
+// records costs log4cplus an allocation more.
+enum Source { kEncoderFile, kStandardFile };
+const char* const kFiles[2] = {".\\Encoder.cpp", ".\\Encoder_Standard.cpp"};
+
+// The records of one frame, by the file they name.
+struct Records {
+    std::size_t of[2] = {};
+    std::size_t Total() const { return of[kEncoderFile] + of[kStandardFile]; }
+};
+
 // Counts what reaches it: with every level on, the records of a frame, which
 // is also the number of level tests the frame makes with the logger off.
 class CountingAppender : public log4cplus::Appender {
 public:
-    std::size_t count = 0;
+    Records records;
     ~CountingAppender() override { destructorImpl(); }
     void close() override {}
 
 protected:
-    void append(const log4cplus::spi::InternalLoggingEvent&) override { ++count; }
+    void append(const log4cplus::spi::InternalLoggingEvent& event) override {
+        ++records.of[event.getFile() == LOG4CPLUS_C_STR_TO_TSTRING(kFiles[kStandardFile]) ? kStandardFile
+                                                                                          : kEncoderFile];
+    }
 };
 
 const log4cplus::SharedAppenderPtr& Discard() {
@@ -231,7 +421,7 @@ const log4cplus::SharedAppenderPtr& Discard() {
     return appender;
 }
 
-std::size_t LevelTestsPerFrame(const Row& row) {
+Records RecordsPerFrame(const Row& row) {
     auto* counter = new CountingAppender;
     const log4cplus::SharedAppenderPtr keep(counter);
     Logger().removeAllAppenders();
@@ -241,7 +431,7 @@ std::size_t LevelTestsPerFrame(const Row& row) {
     row.build(out);
     Logger().removeAllAppenders();
     Logger().addAppender(Discard());
-    return counter->count;
+    return counter->records;
 }
 
 // Nanoseconds of processor time this thread has used. Other work on a busy
@@ -275,12 +465,17 @@ double NsFor(std::int64_t calls, F&& f) {
 
 void LevelTest() { benchmark::DoNotOptimize(Logger().isEnabledFor(log4cplus::DEBUG_LOG_LEVEL)); }
 
-const log4cplus::tstring& TypicalRecord() {
-    static const log4cplus::tstring text = LOG4CPLUS_TEXT("(CEncoder::SetOnceParameterData) 开始>>>>>");
-    return text;
+// A typical record of each source file.
+const log4cplus::tstring& TypicalRecord(Source source) {
+    static const log4cplus::tstring texts[2] = {
+        LOG4CPLUS_TEXT("(CEncoder::SetOnceParameterData) 开始>>>>>"),
+        LOG4CPLUS_TEXT("(CEncoder_Standard::SetOnceParameterData) 开始>>>>>")};
+    return texts[source];
 }
 
-void ForcedLog() { Logger().forcedLog(log4cplus::DEBUG_LOG_LEVEL, TypicalRecord(), ".\\Encoder.cpp", 100); }
+void ForcedLog(Source source) {
+    Logger().forcedLog(log4cplus::DEBUG_LOG_LEVEL, TypicalRecord(source), kFiles[source], 100);
+}
 
 // ---------------------------------------------------------------------------
 // Running one row
@@ -326,6 +521,7 @@ struct Runs {
 struct Figures {
     Runs off, debug;
     std::size_t levelTests = 0;
+    Records records;
     std::size_t params = 0;
 };
 
@@ -348,8 +544,9 @@ void RunRow(benchmark::State& state, const Row& row, Logging logging) {
     if (!row.build(frame)) return state.SkipWithError("the builder failed");
     row.reference(expected);
     if (frame != expected) return state.SkipWithError("the frame differs from its reference");
-    figures.levelTests = LevelTestsPerFrame(row);
-    figures.params = ParameterCount(frame);
+    figures.records = RecordsPerFrame(row);
+    figures.levelTests = figures.records.Total();
+    if (row.family != Family::kStandard) figures.params = ParameterCount(frame);
     SetLogging(logging);
 
     bool ok = true;
@@ -386,7 +583,13 @@ void RunRow(benchmark::State& state, const Row& row, Logging logging) {
             SetLogging(Logging::kOff);
             offNs += NsFor(kRound, build);
             SetLogging(Logging::kDebug);
-            logNs += NsFor(kRound, ForcedLog);
+            // A typical record of each file, weighted by the frame's records of it.
+            for (Source source : {kEncoderFile, kStandardFile}) {
+                const std::size_t count = figures.records.of[source];
+                if (count == 0) continue;
+                logNs += NsFor(kRound, [source] { ForcedLog(source); }) * static_cast<double>(count) /
+                         static_cast<double>(tests);
+            }
         }
     }
     const auto perFrame = [&](double total) { return total / static_cast<double>(rounds * kRound); };
@@ -425,13 +628,16 @@ void RegisterAll() {
         SetLogging(Logging::kOff);
         for (auto _ : state) LevelTest();
     });
-    benchmark::RegisterBenchmark("log4cplus/forcedLog(discarded)", [](benchmark::State& state) {
-        SetLogging(Logging::kDebug);
-        const std::uint64_t allocsBefore = AllocationCount();
-        for (auto _ : state) ForcedLog();
-        state.counters["allocs"] =
-            static_cast<double>(AllocationCount() - allocsBefore) / static_cast<double>(state.iterations());
-    });
+    for (Source source : {kEncoderFile, kStandardFile}) {
+        const std::string name = std::string("log4cplus/forcedLog(discarded, ") + kFiles[source] + ")";
+        benchmark::RegisterBenchmark(name.c_str(), [source](benchmark::State& state) {
+            SetLogging(Logging::kDebug);
+            const std::uint64_t allocsBefore = AllocationCount();
+            for (auto _ : state) ForcedLog(source);
+            state.counters["allocs"] =
+                static_cast<double>(AllocationCount() - allocsBefore) / static_cast<double>(state.iterations());
+        });
+    }
 }
 
 // ---------------------------------------------------------------------------
@@ -463,13 +669,16 @@ void PrintSummary() {
         const Run& off = offRun ? *offRun : none;
         const Run& debug = debugRun ? *debugRun : none;
         const bool platform = row.family == Family::kPlatform;
-        std::printf("| %s | %s | %s | %s | %s | %s | %zu | %zu | %s | %s | %s | %s | %s |\n", row.name.c_str(),
+        const bool frame = row.family != Family::kStandard;
+        const double bound = row.family == Family::kTunnelled ? 2.0 : 1.5;
+        std::printf("| %s | %s | %s | %s | %s | %s | %s | %zu | %s | %s | %s | %s | %s |\n", row.name.c_str(),
                     Cell(off.Ratio(), "%.1f", offRun).c_str(),
-                    Cell(off.VsBound(), "%.2f", offRun, off.VsBound() <= (platform ? 1.5 : 2.0)).c_str(),
+                    Cell(off.VsBound(), "%.2f", offRun, off.VsBound() <= bound).c_str(),
                     Cell(debug.Ratio(), "%.0f", debugRun).c_str(),
                     Cell(off.allocs, "%.0f", offRun, !platform || off.allocs <= static_cast<double>(f.params + 3))
                         .c_str(),
-                    Cell(debug.allocs, "%.0f", debugRun).c_str(), f.params, f.levelTests,
+                    Cell(debug.allocs, "%.0f", debugRun).c_str(),
+                    Cell(static_cast<double>(f.params), "%.0f", frame).c_str(), f.levelTests,
                     Cell(debug.ownNs, "%.0f", debugRun, debug.ownNs < 50).c_str(),
                     Cell(off.ns, "%.0f", offRun).c_str(), Cell(debug.ns, "%.0f", debugRun).c_str(),
                     Cell(offRun ? off.referenceNs : debug.referenceNs, "%.0f").c_str(),

@@ -2,9 +2,12 @@
 // into the caller's vector, grown once.
 #include "Reference.h"
 
+#include <charconv>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <iterator>
+#include <system_error>
 
 namespace gpenc::reference {
 namespace {
@@ -134,6 +137,106 @@ unsigned Nibble(char c) {
     return static_cast<unsigned>(c - 'A' + 10);
 }
 
+
+// A command-0x33 frame whose key 0 is `terminalNo`, key 1 `msgId` and key 2 a
+// message of `message` bytes as lower-case hexadecimal text. `write(dest)`
+// writes the message; it goes into the back half of its hex text, which is
+// then written front to back over it: byte i is read before digit 2i+1 lands.
+template <class Write>
+void HexFrame(const unsigned char (&session)[16], const std::string& terminalNo, std::string_view msgId,
+              std::size_t message, Write&& write, Bytes& out) {
+    const std::size_t paramsSize = 7 + terminalNo.size() + 7 + msgId.size() + 7 + 2 * message;
+    out.resize(30 + paramsSize);
+    unsigned char* d = PutFrameHead(out.data(), 0x33, session, paramsSize);
+    d = PutRecord(d, Param::Text(0, terminalNo));
+    d = PutRecord(d, Param::Text(1, msgId));
+    d = PutRecordHead(d, 2, 1, 2 * message);
+    write(d + message);
+    static const char kDigits[] = "0123456789abcdef";
+    for (std::size_t i = 0; i < message; ++i) {
+        const unsigned char b = d[message + i];
+        d[2 * i] = static_cast<unsigned char>(kDigits[b >> 4]);
+        d[2 * i + 1] = static_cast<unsigned char>(kDigits[b & 0x0F]);
+    }
+}
+
+// The 12-byte head of a message with serial number 1: id, body length, the
+// phone number as 12 BCD digits right-aligned and filled with '0'.
+unsigned char* PutPhoneHead(unsigned char* d, std::uint16_t msgId, std::size_t bodySize, std::string_view phone) {
+    d = Put16(d, msgId);
+    d = Put16(d, static_cast<std::uint32_t>(bodySize));
+    char digits[12];
+    std::memset(digits, '0', sizeof digits);
+    std::memcpy(digits + 12 - phone.size(), phone.data(), phone.size());
+    for (int i = 0; i < 12; i += 2) *d++ = static_cast<unsigned char>(Nibble(digits[i]) << 4 | Nibble(digits[i + 1]));
+    return Put16(d, 1);
+}
+
+// `text` in a field of `width` bytes: its last `width` bytes, or the text
+// followed by "H", NUL, NUL, "H", ... up to the width.
+unsigned char* Fitted(unsigned char* d, std::string_view text, std::size_t width) {
+    if (text.size() >= width) return PutBytes(d, text.data() + text.size() - width, width);
+    d = PutBytes(d, text.data(), text.size());
+    for (std::size_t i = 0; i < width - text.size(); ++i) *d++ = i % 3 == 0 ? 'H' : 0;
+    return d;
+}
+
+// One byte of packed BCD: the last two decimal digits of `v`, the nibbles of a
+// negative value taken the truncating way (-1 gives 0x0F).
+unsigned char Bcd(int v) {
+    const int r = v % 100, t = r / 10;
+    return static_cast<unsigned char>(((t * 6 + r) % 16 + 16) % 16 + 16 * t);
+}
+
+// Year (less 2000), month and day of `seconds` in the zone as it stands now,
+// as BCD; zero bytes when the date cannot be had.
+unsigned char* PutDate(unsigned char* d, std::int64_t seconds) {
+    const std::time_t t = static_cast<std::time_t>(seconds);
+    std::tm local{};
+    tzset();
+    const bool known = localtime_r(&t, &local) != nullptr;
+    d[0] = Bcd(known ? local.tm_year + 1900 - 2000 : -2000);
+    d[1] = Bcd(known ? local.tm_mon + 1 : 0);
+    d[2] = Bcd(known ? local.tm_mday : 0);
+    return d + 3;
+}
+
+// The XOR of the bytes from `first` up to and including `last`.
+unsigned char Xor(const unsigned char* first, const unsigned char* last) {
+    unsigned char x = 0;
+    for (const unsigned char* p = first; p <= last; ++p) x ^= *p;
+    return x;
+}
+
+// Writes the items of the setting text, each followed by its separator, and
+// stops writing, `full` set, where the room ends.
+struct TextWriter {
+    char* at;
+    char* end;
+    bool full = false;
+
+    void Put(char c) {
+        if (at == end) full = true;
+        if (!full) *at++ = c;
+    }
+    void Chars(std::to_chars_result r, char separator) {
+        if (r.ec != std::errc()) full = true;
+        if (full) return;
+        at = r.ptr;
+        Put(separator);
+    }
+    void Number(unsigned long v, char separator) { Chars(std::to_chars(at, end, v), separator); }
+    void Fixed6(double v) { Chars(std::to_chars(at, end, v, std::chars_format::fixed, 6), ','); }
+    void Time(const unsigned char (&bcd)[6]) {
+        static const char kDigits[] = "0123456789abcdef";
+        for (int i = 0; i < 6; ++i) {
+            Put(kDigits[bcd[i] >> 4]);
+            Put(kDigits[bcd[i] & 0x0F]);
+            Put(i < 5 ? '-' : ',');
+        }
+    }
+};
+
 }  // namespace
 
 void GpFrame(std::uint16_t command, const unsigned char (&session)[16], const Param* params,
@@ -157,14 +260,7 @@ std::size_t ParameterSettingSize(const Setting* settings, std::size_t count) {
 std::size_t ParameterSetting(std::string_view phone, const Setting* settings, std::size_t count,
                              unsigned char* dest) {
     const std::size_t size = ParameterSettingSize(settings, count);
-    unsigned char* d = Put16(dest, 0x8103);
-    d = Put16(d, static_cast<std::uint32_t>(size - 12));
-    // Twelve BCD digits, the number right-aligned and filled with '0'.
-    char digits[12];
-    std::memset(digits, '0', sizeof digits);
-    std::memcpy(digits + 12 - phone.size(), phone.data(), phone.size());
-    for (int i = 0; i < 12; i += 2) *d++ = static_cast<unsigned char>(Nibble(digits[i]) << 4 | Nibble(digits[i + 1]));
-    d = Put16(d, 1);
+    unsigned char* d = PutPhoneHead(dest, 0x8103, size - 12, phone);
     unsigned char* countByte = d++;
     unsigned entries = 0;
     bool sent;
@@ -180,24 +276,79 @@ std::size_t ParameterSetting(std::string_view phone, const Setting* settings, st
 
 void EquipSetList(const unsigned char (&session)[16], const std::string& terminalNo,
                   const Setting* settings, std::size_t count, Bytes& out) {
-    static constexpr std::string_view kMsgId = "8103";
-    const std::size_t message = ParameterSettingSize(settings, count);
-    const std::size_t paramsSize = 7 + terminalNo.size() + 7 + kMsgId.size() + 7 + 2 * message;
-    out.resize(30 + paramsSize);
-    unsigned char* d = PutFrameHead(out.data(), 0x33, session, paramsSize);
-    d = PutRecord(d, Param::Text(0, terminalNo));
-    d = PutRecord(d, Param::Text(1, kMsgId));
-    d = PutRecordHead(d, 2, 1, 2 * message);
-    // The message goes into the back half of its hex text, which is then
-    // written front to back over it: byte i is read before digit 2i+1 lands.
-    ParameterSetting(std::string_view(terminalNo).substr(terminalNo.size() - 12), settings, count,
-                     d + message);
-    static const char kDigits[] = "0123456789abcdef";
-    for (std::size_t i = 0; i < message; ++i) {
-        const unsigned char b = d[message + i];
-        d[2 * i] = static_cast<unsigned char>(kDigits[b >> 4]);
-        d[2 * i + 1] = static_cast<unsigned char>(kDigits[b & 0x0F]);
+    const std::string_view phone = std::string_view(terminalNo).substr(terminalNo.size() - 12);
+    HexFrame(session, terminalNo, "8103", ParameterSettingSize(settings, count),
+             [&](unsigned char* d) { ParameterSetting(phone, settings, count, d); }, out);
+}
+
+std::size_t IcCardSize(const IcCard& card) { return card.extension ? 273 : 145; }
+
+void IcCardMessage(const IcCard& card, unsigned char* dest) {
+    const std::size_t size = IcCardSize(card);
+    unsigned char* d = PutPhoneHead(dest, 0x8900, size - 12, card.phone);
+    *d++ = 0xA0;
+    d = Put16(d, 0);
+    d = Put16(d, card.extension ? 0x0100 : 0x0080);
+    d = Fitted(d, card.texts[0], 32);
+    d = Fitted(d, card.texts[1], 18);
+    d = PutDate(d, card.date);
+    d = Fitted(d, card.texts[2], 18);
+    d = Fitted(d, card.texts[3], 56);
+    *d = Xor(dest + 17, dest + 143);
+    if (!card.extension) return;
+    unsigned char* ext = dest + 145;
+    ext[0] = 0xA5;
+    ext[1] = 0x5A;
+    ext[2] = card.ext1;
+    ext[3] = card.ext2;
+    ext[4] = Xor(ext, ext + 3);
+    d = ext + 5;
+    for (std::string_view text : card.extTexts) {
+        *d++ = static_cast<unsigned char>(text.size());
+        d = PutBytes(d, text.data(), text.size());
     }
+    std::memset(d, 0, static_cast<std::size_t>(dest + 272 - d));
+    dest[272] = Xor(dest + 150, dest + 271);
+}
+
+void EquipSetIcCard(const unsigned char (&session)[16], const std::string& terminalNo, const IcCard& card,
+                    Bytes& out) {
+    HexFrame(session, terminalNo, "8900", IcCardSize(card), [&](unsigned char* d) { IcCardMessage(card, d); },
+             out);
+}
+
+std::size_t CircularText(unsigned char setAttr, unsigned char count, const Area* areas, std::size_t n,
+                         char* dest, std::size_t room) {
+    TextWriter w{dest, dest + room};
+    w.Number(setAttr, ';');
+    w.Number(count, ';');
+    for (std::size_t i = 0; i < n; ++i) {
+        const Area& a = areas[i];
+        w.Number(a.id, ',');
+        w.Number(a.attr, ',');
+        w.Fixed6(a.latitude);
+        w.Fixed6(a.longitude);
+        w.Number(a.radius, ',');
+        if (a.attr & 1) {
+            w.Time(a.start);
+            w.Time(a.end);
+        }
+        if (a.attr & 2) {
+            w.Number(a.maxSpeed, ',');
+            w.Number(a.overSpeed, ',');
+        }
+    }
+    if (w.full) return 0;
+    return static_cast<std::size_t>(w.at - dest) - 1;  // without the last separator
+}
+
+void EquipAlarmSet(const unsigned char (&session)[16], const std::string& terminalNo, unsigned char setAttr,
+                   unsigned char count, const Area* areas, std::size_t n, Bytes& out) {
+    char text[4096];
+    const std::size_t size = CircularText(setAttr, count, areas, n, text, sizeof text);
+    GpFrame(0x33, session,
+            {Param::Text(0, terminalNo), Param::Text(1, "8600"), Param::Text(2, std::string_view(text, size))},
+            out);
 }
 
 }  // namespace gpenc::reference

@@ -274,10 +274,12 @@ GPENC_FLATTEN bool CEncoder::FinishFrame(int command, std::vector<unsigned char>
 
 bool CEncoder::VectorToHexChr(std::vector<unsigned char> bytes, std::string& text) {
     static const char kDigits[] = "0123456789abcdef";
-    text.reserve(text.size() + 2 * bytes.size());
+    // Sized once and written in place, rather than a capacity check per digit.
+    std::size_t at = text.size();
+    text.resize(at + 2 * bytes.size());
     for (unsigned char b : bytes) {
-        text += kDigits[b >> 4];
-        text += kDigits[b & 0x0F];
+        text[at++] = kDigits[b >> 4];
+        text[at++] = kDigits[b & 0x0F];
     }
     return true;
 }

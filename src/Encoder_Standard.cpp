@@ -10,15 +10,14 @@
 #include <cmath>
 #include <ctime>
 #include <initializer_list>
-#include <iomanip>
-#include <locale>
-#include <sstream>
+#include <charconv>
 #include <string>
 
 using gpenc::detail::Bytes;
 using gpenc::detail::Guarded;
 using gpenc::detail::Op;
 using gpenc::detail::PutBE;
+using gpenc::detail::StoreBE;
 
 namespace {
 
@@ -27,6 +26,10 @@ constexpr const char kFile[] = ".\\Encoder_Standard.cpp";
 
 // Operations logging in the common form: "(name) 开始>>>>>" ... "(name) 结束<<<<<".
 constexpr Op Plain(const char* name) { return Op(kFile, name); }
+
+// GetParaStr's records, also written by the value step that places a text's
+// bytes itself.
+constexpr Op kGetParaStr = Plain("CEncoder_Standard::GetParaStr");
 
 // Operations logging under the full-width prefix "(name）": " 开始>>>>>" on
 // entry, " 结束>>>>>" on exit, and "(name）运行失败,错误信息为: " for an exception.
@@ -138,6 +141,14 @@ MsgData_EquipParmSet_ParmListConfig EntryOf(const EquipParmSet_EquipConfig& reco
     return value;
 }
 
+// Room in `entries` for those of `list` at once: each takes its id and length
+// and at most four bytes, its text or its byte array.
+void ReserveEntries(Bytes& entries, const std::vector<EquipParmSet_EquipConfig>& list) {
+    std::size_t size = entries.size();
+    for (const auto& r : list) size += 5 + std::max<std::size_t>({4, r.strValue.size(), r.vecValueBytes.size()});
+    entries.reserve(size);
+}
+
 // The card date in the process's local time zone; all zero when it cannot be
 // converted.
 struct CardDate {
@@ -165,12 +176,11 @@ CardDate LocalDate(std::int64_t seconds) {
 }
 
 // The separators of the setting text are "," and ";", so a number must never
-// take a comma for its decimal point: formatted in the classic locale.
+// take a comma for its decimal point: to_chars writes what "%f" writes in the
+// classic locale, whatever the locale, and without a stream to set up.
 std::string Fixed6(double value) {
-    std::ostringstream s;
-    s.imbue(std::locale::classic());
-    s << std::fixed << std::setprecision(6) << value;
-    return s.str();
+    char digits[320];  // the largest double: 309 digits, sign, point and six decimals
+    return std::string(digits, std::to_chars(digits, digits + sizeof digits, value, std::chars_format::fixed, 6).ptr);
 }
 
 void AppendHex2(std::string& text, unsigned char b) {
@@ -286,16 +296,19 @@ bool CEncoder_Standard::SetMsgData_StandardMsgHead(std::uint16_t msgId, std::str
 bool CEncoder_Standard::GetMsgData(std::uint32_t msgId, std::vector<unsigned char>& msg) {
     Bytes().swap(msg);
     if (BodyLength(msgId) > kMaxBodyLength) return false;
+    msg.reserve(12 + BodyLength(msgId));  // head and body: one allocation
     PutBE<2>(msg, m_stMsgHead.wMsgId);
     PutBE<2>(msg, m_stMsgHead.wBodyProperty);
 
     // The phone number is right-aligned in 12 digits, filled with '0' on the left.
     const std::string& phone = m_stMsgHead.strPhoneNo;
     if (phone.size() > 12) return false;
-    const std::string digits = std::string(12 - phone.size(), '0') + phone;
+    char digits[12];
+    std::fill(digits, digits + 12 - phone.size(), '0');
+    std::copy(phone.begin(), phone.end(), digits + 12 - phone.size());
     for (std::size_t i = 0; i < 12; i += 2) {
         int pair = 0;
-        if (!charTohex(digits.substr(i, 2), pair)) return false;
+        if (!charTohex(std::string(digits + i, 2), pair)) return false;
         msg.push_back(static_cast<unsigned char>(pair));
     }
     PutBE<2>(msg, m_stMsgHead.wSerialNo);
@@ -327,8 +340,7 @@ bool CEncoder_Standard::charTohex(std::string text, int& value) {
 }
 
 int CEncoder_Standard::GetParaStr(std::string paraStr, std::vector<unsigned char>& out) {
-    static constexpr Op op = Plain("CEncoder_Standard::GetParaStr");
-    return gpenc::detail::PrependParaStr(op, paraStr, out);
+    return gpenc::detail::PrependParaStr(kGetParaStr, paraStr, out);
 }
 
 int CEncoder_Standard::DecToBCD(int value, unsigned char* out, int count) {
@@ -412,18 +424,33 @@ EequipParmDataType CEncoder_Standard::ParmSet_Get808ParmType(EequipParameterMark
 
 bool CEncoder_Standard::EncodeValue(const MsgData_EquipParmSet_ParmListConfig& value,
                                     unsigned char byteValue, std::vector<unsigned char>& out) {
+    const std::size_t start = out.size();
+    const std::string& text = value.strValue;
+    // Range inserts, which size a fresh vector once where a byte at a time
+    // would grow it again and again.
+    unsigned char number[4];
+    StoreBE<4>(number, value.dwValue);
+    bool encoded = true;
     switch (value.eDataType) {
     case DATATYPE_STRING:
-        if (value.strValue.empty() || GetParaStr(value.strValue, out) == 0) return false;
+        // GetParaStr's step, with the bytes appended where they go instead of
+        // through a copy of the text.
+        encoded = !text.empty() && gpenc::detail::ParaStrStep(kGetParaStr, text, [&] {
+            out.insert(out.end(), text.begin(), text.end());
+            return static_cast<int>(text.size());
+        }) != 0;
         break;
-    case DATATYPE_WORD: PutBE<2>(out, value.dwValue); break;
-    case DATATYPE_DWORD: PutBE<4>(out, value.dwValue); break;
-    case DATATYPE_BYTES: out = value.vecValueBytes; break;
+    case DATATYPE_WORD: out.insert(out.end(), number + 2, number + 4); break;
+    case DATATYPE_DWORD: out.insert(out.end(), number, number + 4); break;
+    case DATATYPE_BYTES: gpenc::detail::Append(out, value.vecValueBytes); break;
     case DATATYPE_BYTE: out.push_back(byteValue); break;
-    default: return false;
+    default: encoded = false; break;
     }
-    // The length travels in one byte.
-    return out.size() <= 255;
+    // The length travels in one byte. A refused value takes back what it
+    // appended, the bytes of a text step interrupted after the insert too.
+    if (encoded && out.size() - start <= 255) return true;
+    out.resize(start);
+    return false;
 }
 
 bool CEncoder_Standard::SetOnceParameterData(MsgData_EquipParmSet_ParmListConfig value) {
@@ -441,6 +468,10 @@ bool CEncoder_Standard::SetOnceParameterData(MsgData_EquipParmSet_ParmListConfig
 
 bool CEncoder_Standard::SetMsgData_EquipParmSet(MsgData_EquipParmSet_ParmList entry) {
     ++m_byParmCount;
+    // Room for the entry at once; doubling keeps a long list from growing
+    // entry by entry.
+    const std::size_t needed = m_vecParmList.size() + 5 + entry.vecParmValue.size();
+    if (needed > m_vecParmList.capacity()) m_vecParmList.reserve(std::max(needed, 2 * m_vecParmList.capacity()));
     PutBE<4>(m_vecParmList, entry.dwParmId);
     m_vecParmList.push_back(entry.byParmLen);
     gpenc::detail::Append(m_vecParmList, entry.vecParmValue);
@@ -451,10 +482,11 @@ bool CEncoder_Standard::SetOncePageData(MsgData_EquipParmSet_ParmListConfig& val
     // Pages log under the parameter step's name: they are its twin.
     static constexpr Op op = Plain("CEncoder_Standard::SetOnceParameterData");
     return Guarded(op, false, [&] {
-        Bytes encoded;
-        if (!EncodeValue(value, value.byValue, encoded)) return op.Fail();
-        m_stCurParm.byParmLen = static_cast<unsigned char>(m_stCurParm.byParmLen + encoded.size());
-        gpenc::detail::Append(m_stCurParm.vecParmValue, encoded);
+        // Encoded straight onto the end of the body, which a refusal leaves as it was.
+        Bytes& body = m_stCurParm.vecParmValue;
+        const std::size_t before = body.size();
+        if (!EncodeValue(value, value.byValue, body)) return op.Fail();
+        m_stCurParm.byParmLen = static_cast<unsigned char>(m_stCurParm.byParmLen + (body.size() - before));
         return op.Done();
     });
 }
@@ -467,6 +499,7 @@ bool CEncoder_Standard::ParmSet_Set808ParmInfo(std::vector<EquipParmSet_EquipCon
             return op.Return(false);
         }
         // An entry that cannot be encoded is logged and left out.
+        ReserveEntries(m_vecParmList, list);
         for (const auto& record : list) SetOnceParameterData(EntryOf(record, false));
         return op.Done();
     });
@@ -479,6 +512,7 @@ bool CEncoder_Standard::ParmSet_SetMainSericeIP(std::vector<EquipParmSet_EquipCo
             op.Error({"）", " 传入参数数据错误>>>>>"});
             return op.Return(false);
         }
+        ReserveEntries(m_vecParmList, list);
         for (const auto& record : list) SetOnceParameterData(EntryOf(record, true));
         if (!SetMsgData_StandardMsgHead(kParmSetId, list.front().strPhoneNo)) return op.Fail();
         return op.Done();
@@ -548,6 +582,9 @@ void CEncoder_Standard::AppendCardPages(const struct_EquipControl_SetIC& card, s
         ParmSet_SetICInfoSet_stringAdd0(text, width);
         return TextValue(std::move(text));
     };
+    // Room for the whole body at once: the packet's head of 5 bytes and the
+    // data its length word counts.
+    m_stCurParm.vecParmValue.reserve(m_stCurParm.vecParmValue.size() + 5 + dataLength);
     const CardDate date = LocalDate(card.tmCardDate);
     unsigned char year = 0, month = 0, day = 0;
     DecToBCD(date.year - 2000, &year, 1);

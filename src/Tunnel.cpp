@@ -151,7 +151,7 @@ bool CEncoder::EquipSet(sEquipset* equipSet, std::vector<unsigned char>& out) {
         }
         // Any other parameter builds nothing, and a text the caller put in
         // `strMsgHex` goes out unchanged.
-        VectorToHexChr(msg, equipSet->strMsgHex);
+        VectorToHexChr(std::move(msg), equipSet->strMsgHex);
         return ReadyUnlessEmpty(equipSet->strMsgHex);
     };
     return SendSetting(op, valid, produce, [&] { return SetEquipSetParameterData(equipSet); }, out);
@@ -167,6 +167,7 @@ bool CEncoder::EquipSet(std::vector<sEquipset> equipSets, std::vector<unsigned c
         // does not read. The message head takes the first entry's phone number.
         EquipParmSet_EquipConfig entry;
         std::vector<EquipParmSet_EquipConfig> entries;
+        entries.reserve(equipSets.size());
         for (const sEquipset& record : equipSets) {
             entry.strPhoneNo = PhoneNumber(record.terminalNo);
             entry.eParmMark = record.eParmMark;
@@ -178,7 +179,7 @@ bool CEncoder::EquipSet(std::vector<sEquipset> equipSets, std::vector<unsigned c
         if (!standard.ParmSet_Get808ParmSetVector(std::move(entries), msg) || !SetsAnyParameter(msg))
             return Setting::kNotEncoded;
         sent.terminalNo = equipSets.front().terminalNo;
-        VectorToHexChr(msg, sent.strMsgHex);
+        VectorToHexChr(std::move(msg), sent.strMsgHex);
         if (sent.strMsgHex.empty()) return Setting::kEmpty;
         sent.msgId = kParmSetId;
         return Setting::kReady;
@@ -200,13 +201,14 @@ bool CEncoder::EquipSet_ICInfoSet(sEquipControl_SetIC setIC, std::vector<unsigne
     sEquipControl_SetIC sent;
     auto produce = [&](CEncoder_Standard& standard) {
         Bytes msg;
+        // The card is the builder's own copy, and not read again.
         const bool encoded = setIC.stSetIC.byStandard == 1
-                                 ? standard.ParmSet_ICInfoSetStandard(setIC.stSetIC, msg)
-                                 : standard.ParmSet_ICInfoSetExtension(setIC.stSetIC, msg);
+                                 ? standard.ParmSet_ICInfoSetStandard(std::move(setIC.stSetIC), msg)
+                                 : standard.ParmSet_ICInfoSetExtension(std::move(setIC.stSetIC), msg);
         if (!encoded) return Setting::kRefused;
         sent.terminalNo = setIC.terminalNo;
         sent.msgId = kPassThroughId;
-        VectorToHexChr(msg, sent.strMsgHex);
+        VectorToHexChr(std::move(msg), sent.strMsgHex);
         return ReadyUnlessEmpty(sent.strMsgHex);
     };
     return SendSetting(op, !setIC.terminalNo.empty(), produce,

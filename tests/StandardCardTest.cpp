@@ -109,6 +109,34 @@ TEST_F(CardTest, ExtensionTextsFillOrAreRefused) {
     EXPECT_EQ(log.texts().back(), "(CEncoder_Standard::ParmSet_ICInfoSetExtension） 结束>>>>>");
 }
 
+// The pages are encoded straight into the body: a text whose step is
+// interrupted after its bytes went in must take them back out.
+TEST_F(CardTest, InterruptedTextPageLeavesTheBodyAsItWas) {
+    struct_EquipControl_SetIC card = Card();
+    card.strExtText1 = "ab";
+    card.strExtText2 = "c";
+    card.strExtText3 = "de";
+    CEncoder_Standard e;
+    LogCapture log;
+    log.ThrowAt("(CEncoder_Standard::GetParaStr) 结束<<<<<", 5);  // the first extension text, after texts 1 to 4
+    Bytes out;
+    ASSERT_TRUE(e.ParmSet_ICInfoSetExtension(card, out));
+    ASSERT_EQ(out.size(), 273u);
+    // Its length byte stands, its bytes do not; 116 zeros fill up to offset
+    // 271, and check byte 3 is the XOR of 02 01 63 02 64 65.
+    std::string zeros;
+    for (int i = 0; i < 116; ++i) zeros += " 00";
+    EXPECT_EQ(ToHex(Bytes(out.begin() + 145, out.end())),
+              ToHex(Hex("a5 5a 11 22 cc  02 01 63 02 64 65" + zeros + " 63")));
+    const Texts errors = {
+        "(CEncoder_Standard::GetParaStr)运行失败,错误信息为: boom(要转换的字符串为paraStr= ab",
+        "(CEncoder_Standard::SetOnceParameterData)运行失败"};
+    Texts seen;
+    for (const auto& r : log.errors()) seen.push_back(r.text);
+    EXPECT_EQ(seen, errors);
+    EXPECT_EQ(TestException::alive, 0);
+}
+
 TEST_F(CardTest, CardDateInLocalTime) {
     const std::pair<std::int64_t, const char*> cases[] = {
         {1741278600, "25 03 07"},  // 2025-03-07 00:30 local, still the 6th in UTC

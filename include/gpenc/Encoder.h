@@ -640,8 +640,9 @@ private:
     bool SetMsgData_EquipParmSet(MsgData_EquipParmSet_ParmList entry);
     bool SetOncePageData(MsgData_EquipParmSet_ParmListConfig& value);
 
-    // The value bytes of `value` by its type, BYTE taking `byteValue`. False
-    // for a type that is none, an empty text or more than 255 bytes.
+    // Appends the value bytes of `value` by its type to `out`, BYTE taking
+    // `byteValue`. False, with `out` as it was, for a type that is none, an
+    // empty text or more than 255 bytes.
     bool EncodeValue(const MsgData_EquipParmSet_ParmListConfig& value, unsigned char byteValue,
                      std::vector<unsigned char>& out);
     // The IC-card pages both layouts share, up to the card check byte;
