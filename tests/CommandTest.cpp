@@ -1,7 +1,7 @@
 // The platform command builders: parameter bytes and command numbers, refused
 // inputs with their failure records, and the order of a build's records.
 #include "Hex.h"
-#include "LogCapture.h"
+#include "Session.h"
 
 #include <gtest/gtest.h>
 
@@ -9,6 +9,7 @@
 #include <functional>
 
 using gpenc::test::Hex;
+using gpenc::test::Errors;
 using gpenc::test::LogCapture;
 using gpenc::test::ToHex;
 using Bytes = std::vector<unsigned char>;
@@ -17,16 +18,9 @@ using Texts = std::vector<std::string>;
 
 namespace {
 
-const unsigned char kSession[16] = {0xa0, 0xa1, 0xa2, 0xa3, 0xa4, 0xa5, 0xa6, 0xa7,
-                                    0xa8, 0xa9, 0xaa, 0xab, 0xac, 0xad, 0xae, 0xaf};
 const char kHead[] = "47 50 00 1a 00 01 a0 a1 a2 a3 a4 a5 a6 a7 a8 a9 aa ab ac ad ae af";
 
-class CommandTest : public ::testing::Test {
-protected:
-    void SetUp() override { CSessionData::SetSession(kSession); }
-    void TearDown() override { CSessionData::SetSession(Bytes(16).data()); }
-    LogCapture log;
-};
+using CommandTest = gpenc::test::SessionTest;
 
 template <class R>
 Call With(bool (CEncoder::*builder)(R*, Bytes&), R record) {
@@ -41,12 +35,6 @@ Call Null(bool (CEncoder::*builder)(R*, Bytes&)) {
 Texts Failed(std::initializer_list<const char*> names) {
     Texts texts;
     for (const char* n : names) texts.push_back(std::string("(CEncoder::") + n + ")运行失败");
-    return texts;
-}
-
-Texts Errors(const LogCapture& log) {
-    Texts texts;
-    for (const auto& r : log.errors()) texts.push_back(r.text);
     return texts;
 }
 

@@ -2,7 +2,7 @@
 // bytes, the refusals with their records, and what the builders write into
 // the caller's record.
 #include "Hex.h"
-#include "LogCapture.h"
+#include "Session.h"
 
 #include <gtest/gtest.h>
 
@@ -11,6 +11,7 @@
 #include <functional>
 
 using gpenc::test::Hex;
+using gpenc::test::Errors;
 using gpenc::test::LogCapture;
 using gpenc::test::ToHex;
 using Bytes = std::vector<unsigned char>;
@@ -19,24 +20,21 @@ using Texts = std::vector<std::string>;
 
 namespace {
 
-const unsigned char kSession[16] = {0xa0, 0xa1, 0xa2, 0xa3, 0xa4, 0xa5, 0xa6, 0xa7,
-                                    0xa8, 0xa9, 0xaa, 0xab, 0xac, 0xad, 0xae, 0xaf};
 const std::string T = "13800138000";
 
 // Card dates are sent in local time: the tests run in UTC.
-class TunnelTest : public ::testing::Test {
+class TunnelTest : public gpenc::test::SessionTest {
 protected:
     void SetUp() override {
-        CSessionData::SetSession(kSession);
+        SessionTest::SetUp();
         setenv("TZ", "UTC0", 1);
         tzset();
     }
     void TearDown() override {
-        CSessionData::SetSession(Bytes(16).data());
+        SessionTest::TearDown();
         unsetenv("TZ");
         tzset();
     }
-    LogCapture log;
 };
 
 // Bytes as hexadecimal pairs, with texts in single quotes standing for their
@@ -167,12 +165,6 @@ TEST_F(TunnelTest, WholeFrames) {
         EXPECT_EQ(ToHex(out), ToHex(Wire(c.frame))) << c.what;
         EXPECT_TRUE(log.errors().empty()) << c.what;
     }
-}
-
-Texts Errors(const LogCapture& log) {
-    Texts texts;
-    for (const auto& r : log.errors()) texts.push_back(r.text);
-    return texts;
 }
 
 // What follows "(CEncoder::name)" in the records of operation `name`.
