@@ -109,22 +109,6 @@ TEST(ParseHexTest, BlanksBetweenBytesOnly) {
 
 // ------------------------------------------------------------------ GP frames
 
-TEST(FrameTest, CommonDataFrameOfThirtyBytes) {
-    const Dump d = DecodeFrames(Head("00 02", "00 00 00 00"));
-    ASSERT_EQ(Error(d), "(none)");
-    const Frame& f = d.frames.at(0);
-    EXPECT_EQ(f.size, 30u);
-    EXPECT_EQ(f.magic.value, "GP");
-    EXPECT_EQ(f.bodyLength.value, 26);
-    EXPECT_EQ(f.version.value, 1);
-    EXPECT_EQ(f.sessionId.offset, 6u);
-    EXPECT_EQ(f.sessionId.value[15], 0xaf);
-    EXPECT_EQ(f.command.offset, 22u);
-    EXPECT_EQ(f.command.value, 2);
-    EXPECT_EQ(f.parameterLength.value, 0);
-    EXPECT_TRUE(f.parameters.empty() && !f.tunnel && d.Clean());
-}
-
 const Bytes kLogin =
     Hex("47 50 00 1a 00 01 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 01 00 00 00 40 00 00"
         "00 00 00 08 00 00 01 61  00 00 00 08 00 01 01 62  00 00 00 08 00 02 01 63  00 00 00 08 00 03 01 64"
@@ -290,30 +274,6 @@ TEST(FrameTest, EveryByteCorruptedDecodesOrFailsInBounds) {
 }
 
 // ------------------------------------------------------------------ JT/T 808
-
-TEST(Jt808Test, ParameterSettingExample) {
-    const Decoded<Jt808Message> d = DecodeJt808(Hex(kSetting808).data(), 22);
-    ASSERT_EQ(Error(d), "(none)");
-    const Jt808Message& m = d.value;
-    EXPECT_EQ(m.head.messageId.value, 0x8103);
-    EXPECT_EQ(m.head.properties.value.word, 0x000a);
-    EXPECT_EQ(m.head.properties.value.bodyLength, 10);
-    EXPECT_FALSE(m.head.properties.value.subpackage);
-    EXPECT_EQ(m.head.phone.offset, 4u);
-    EXPECT_EQ(m.head.phone.value, "001234567890");
-    EXPECT_EQ(m.head.serial.value, 1);
-    ASSERT_TRUE(m.paramSetting);
-    EXPECT_EQ(m.paramSetting->count.offset, 12u);
-    EXPECT_EQ(m.paramSetting->count.value, 1);
-    const ParamEntry& e = m.paramSetting->entries.at(0);
-    EXPECT_EQ(e.offset, 13u);
-    EXPECT_EQ(e.id.value, 1u);
-    EXPECT_EQ(e.length.value, 4);
-    EXPECT_STREQ(e.info.name, "heartbeat interval (s)");
-    EXPECT_EQ(e.info.type, ParamType::kDword);
-    EXPECT_EQ(std::get<std::uint32_t>(e.value), 30u);
-    EXPECT_TRUE(m.warnings.empty());
-}
 
 TEST(Jt808Test, OneEntryOfEveryType) {
     const Bytes msg =
