@@ -1,7 +1,7 @@
 // The JT/T 808 encoder: message head, BCD and check helpers, the terminal
 // parameter table and the 0x8103 parameter-setting message, byte for byte.
 #include "Hex.h"
-#include "LogCapture.h"
+#include "Session.h"
 
 #include <gtest/gtest.h>
 
@@ -24,12 +24,6 @@ struct Quiet : ::testing::Test {
     LogCapture quiet_{60000};
 };
 using StandardTest = Quiet;
-
-Texts ErrorTexts(const LogCapture& log) {
-    Texts t;
-    for (const auto& r : log.errors()) t.push_back(r.text);
-    return t;
-}
 
 EquipParmSet_EquipConfig Entry(std::uint32_t id, EequipParmDataType type, std::uint32_t value = 0,
                                std::string text = "", Bytes bytes = {}) {
@@ -151,7 +145,7 @@ TEST_F(StandardTest, OneEntryOfEveryType) {
     EXPECT_EQ(ToHex(out), ToHex(Hex("81 03 00 31 01 38 00 13 80 00 00 01 06  00 00 00 13 03 61 62 63"
                                     " 00 00 00 31 02 23 45  00 00 00 80 04 01 02 03 04  00 00 00 84 01 ff"
                                     " 00 00 01 10 08 de ad be ef 00 01 02 03  00 00 01 11 00")));
-    EXPECT_EQ(ErrorTexts(log), Texts(2, "(CEncoder_Standard::SetOnceParameterData)运行失败"));
+    EXPECT_EQ(gpenc::test::Errors(log), Texts(2, "(CEncoder_Standard::SetOnceParameterData)运行失败"));
 }
 
 TEST_F(StandardTest, MainServerCarriesOnlyStringAndDwordValues) {
@@ -180,7 +174,7 @@ TEST_F(StandardTest, BuildersRefuseBadLists) {
         LogCapture log;
         Bytes out = {0xee};
         EXPECT_FALSE(mainServer ? e.ParmSet_GetMainSericeIP(list, out) : e.ParmSet_Get808ParmSetVector(list, out));
-        EXPECT_EQ(ErrorTexts(log), errors);
+        EXPECT_EQ(gpenc::test::Errors(log), errors);
         EXPECT_EQ(out, Bytes{0xee});  // no partial message is left behind
         // Both list builders log under the main-server builder's name.
         EXPECT_EQ(log.texts().back(), "(CEncoder_Standard::ParmSet_GetMainSericeIP） 结束>>>>>");
@@ -217,7 +211,7 @@ TEST_F(StandardTest, BodiesOf1024BytesOrMoreAreRefused) {
         EXPECT_EQ(e.ParmSet_Get808ParmSetVector(list, out), n == 237);
         EXPECT_EQ(ToHex(Bytes(out.begin(), out.begin() + std::min<std::size_t>(out.size(), 4))),
                   n == 237 ? "81 03 03 ff" : "");
-        EXPECT_EQ(ErrorTexts(log), n == 237 ? Texts{} : Texts{"得到信息失败"});
+        EXPECT_EQ(gpenc::test::Errors(log), n == 237 ? Texts{} : Texts{"得到信息失败"});
     }
 }
 
@@ -287,7 +281,7 @@ TEST_F(StandardTest, CaughtExceptionsFailTheBuilder) {
         log.ThrowAt(at);
         Bytes out;
         EXPECT_EQ(e.ParmSet_Get808ParmSetVector({Entry(0x0083, DATATYPE_STRING, 0, "abc")}, out), built) << at;
-        EXPECT_EQ(ErrorTexts(log), errors) << at;
+        EXPECT_EQ(gpenc::test::Errors(log), errors) << at;
     }
     EXPECT_EQ(TestException::alive, 0);
 }
