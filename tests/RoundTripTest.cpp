@@ -32,8 +32,8 @@ public:
     // Characters from `alphabet` (any byte, NUL included, without one).
     std::string Text(std::size_t min = 1, std::size_t max = 24, const std::string& alphabet = "") {
         std::string s(static_cast<std::size_t>(Int(static_cast<long long>(min), static_cast<long long>(max))), ' ');
-        for (char& c : s)
-            c = alphabet.empty() ? static_cast<char>(Byte()) : alphabet[Int(0, static_cast<long long>(alphabet.size()) - 1)];
+        const auto last = static_cast<long long>(alphabet.size()) - 1;
+        for (char& c : s) c = alphabet.empty() ? static_cast<char>(Byte()) : alphabet[Int(0, last)];
         return s;
     }
     // No "H" or NUL: the filler card texts are padded with.
