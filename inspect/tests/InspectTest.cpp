@@ -82,8 +82,6 @@ std::string Said(const Decoded<T>& d) {
     return Said(d.error, d.value.warnings);
 }
 
-// ------------------------------------------------------------------ hex text
-
 TEST(ParseHexTest, BlanksBetweenBytesOnly) {
     const std::pair<const char*, const char*> cases[] = {
         {"47 50 00 1a", "47 50 00 1a"},
@@ -99,8 +97,6 @@ TEST(ParseHexTest, BlanksBetweenBytesOnly) {
         EXPECT_EQ(d.ok() ? gpenc::test::ToHex(d.value) : Said(d.error), want) << text;
     }
 }
-
-// ------------------------------------------------------------------ GP frames
 
 // Login: eight one-letter text records "a" to "h" under keys 0 to 7; 94 bytes.
 const Bytes kLogin =
@@ -196,44 +192,6 @@ TEST(FrameTest, ProblemsNameTheOffset) {
     }
 }
 
-// Copies each prefix to a buffer of exactly its size, so that the sanitizer
-// catches a read past it.
-template <class Check>
-void EveryPrefix(const Bytes& whole, Check check) {
-    for (std::size_t n = 0; n < whole.size(); ++n) {
-        const Bytes prefix(whole.begin(), whole.begin() + static_cast<std::ptrdiff_t>(n));
-        check(prefix, n);
-    }
-}
-
-TEST(FrameTest, EveryPrefixOfAFrameIsAnError) {
-    for (const Bytes& whole : {kLogin, kTunnelFrame, Head("00 02", "00 00 00 00")}) {
-        EveryPrefix(whole, [](const Bytes& prefix, std::size_t n) {
-            const Dump d = DecodeFrames(prefix);
-            ASSERT_TRUE(d.error) << n;
-            EXPECT_TRUE(d.frames.empty()) << n;
-            EXPECT_LE(d.error->offset, n) << n;
-            EXPECT_FALSE(RenderText(d).empty());
-            EXPECT_FALSE(RenderJson(d).empty());
-        });
-    }
-}
-
-TEST(FrameTest, EveryByteCorruptedDecodesOrFailsInBounds) {
-    for (std::size_t i = 0; i < kTunnelFrame.size(); ++i) {
-        for (std::uint8_t v : {0x00, 0x7f, 0xff}) {
-            Bytes bad = kTunnelFrame;
-            bad[i] = v;
-            const Dump d = DecodeFrames(bad);
-            EXPECT_TRUE(d.error || d.frames.size() == 1) << i;
-            RenderText(d);
-            RenderJson(d);
-        }
-    }
-}
-
-// ------------------------------------------------------------------ JT/T 808
-
 TEST(Jt808Test, OneEntryOfEveryType) {
     const Bytes msg =
         Hex("81 03 00 2c 01 39 12 34 56 78 00 01 05"
@@ -299,7 +257,7 @@ std::string Check(const CheckByte& c) {
     return b;
 }
 
-TEST(Jt808Test, IcCardStandardLayout) {
+TEST(Jt808Test, IcCardStandardAndExtensionLayouts) {
     ASSERT_EQ(kStandardCard.size(), 145u);
     const Decoded<Jt808Message> d = DecodeJt808(kStandardCard.data(), kStandardCard.size());
     ASSERT_EQ(Said(d), "");
@@ -313,16 +271,13 @@ TEST(Jt808Test, IcCardStandardLayout) {
     EXPECT_EQ(c.date.bcd.offset, 67u);
     EXPECT_EQ(std::tuple(c.date.year, c.date.month, c.date.day, c.date.valid), std::tuple(2025, 3, 7, true));
     EXPECT_FALSE(c.extension);
-}
 
-TEST(Jt808Test, IcCardExtensionLayout) {
     ASSERT_EQ(kExtensionCard.size(), 273u);
-    const Decoded<Jt808Message> d = DecodeJt808(kExtensionCard.data(), kExtensionCard.size());
-    ASSERT_EQ(Said(d), "");
-    const IcCard& c = *d.value.icCard;
-    EXPECT_EQ(Text(c.text4), "88+56 PLATE12 fill 49");
-    ASSERT_TRUE(c.extension);
-    const CardExtension& x = *c.extension;
+    const Decoded<Jt808Message> e = DecodeJt808(kExtensionCard.data(), kExtensionCard.size());
+    ASSERT_EQ(Said(e), "");
+    EXPECT_EQ(Text(e.value.icCard->text4), "88+56 PLATE12 fill 49");
+    ASSERT_TRUE(e.value.icCard->extension);
+    const CardExtension& x = *e.value.icCard->extension;
     EXPECT_EQ(std::tuple(x.mark1.value, x.mark2.value, x.ext1.value, x.ext2.offset),
               std::tuple(0xa5, 0x5a, 0x11, 148u));
     EXPECT_EQ(Check(x.check2), "149: 145-148 cc matches");
@@ -370,7 +325,27 @@ TEST(Jt808Test, ProblemsNameTheOffset) {
     for (const auto& [bytes, said] : cases) EXPECT_EQ(Said(DecodeJt808(bytes.data(), bytes.size())), said);
 }
 
-TEST(Jt808Test, EveryPrefixOfAMessageIsAnError) {
+// Copies each prefix to a buffer of exactly its size, so that the sanitizer
+// catches a read past it.
+template <class Check>
+void EveryPrefix(const Bytes& whole, Check check) {
+    for (std::size_t n = 0; n < whole.size(); ++n) {
+        const Bytes prefix(whole.begin(), whole.begin() + static_cast<std::ptrdiff_t>(n));
+        check(prefix, n);
+    }
+}
+
+TEST(RobustnessTest, EveryPrefixIsAnError) {
+    for (const Bytes& whole : {kLogin, kTunnelFrame, Head("00 02", "00 00 00 00")}) {
+        EveryPrefix(whole, [](const Bytes& prefix, std::size_t n) {
+            const Dump d = DecodeFrames(prefix);
+            ASSERT_TRUE(d.error) << n;
+            EXPECT_TRUE(d.frames.empty()) << n;
+            EXPECT_LE(d.error->offset, n) << n;
+            EXPECT_FALSE(RenderText(d).empty());
+            EXPECT_FALSE(RenderJson(d).empty());
+        });
+    }
     for (const Bytes& whole : {Hex(kSetting808), kStandardCard, kExtensionCard}) {
         EveryPrefix(whole, [](const Bytes& prefix, std::size_t n) {
             const Decoded<Jt808Message> d = DecodeJt808(prefix.data(), prefix.size());
@@ -380,7 +355,18 @@ TEST(Jt808Test, EveryPrefixOfAMessageIsAnError) {
     }
 }
 
-// -------------------------------------------------------------- setting texts
+TEST(RobustnessTest, EveryByteCorruptedDecodesOrFailsInBounds) {
+    for (std::size_t i = 0; i < kTunnelFrame.size(); ++i) {
+        for (std::uint8_t v : {0x00, 0x7f, 0xff}) {
+            Bytes bad = kTunnelFrame;
+            bad[i] = v;
+            const Dump d = DecodeFrames(bad);
+            EXPECT_TRUE(d.error || d.frames.size() == 1) << i;
+            RenderText(d);
+            RenderJson(d);
+        }
+    }
+}
 
 TEST(SettingTextTest, CircularWorkedExample) {
     const Decoded<CircularSetting> d =
@@ -477,8 +463,6 @@ TEST(RequestTest, ArgumentsExplainedOrRefused) {
         EXPECT_EQ(got, c.want) << c.text;
     }
 }
-
-// ------------------------------------------------------------------ rendering
 
 TEST(RenderTest, GoldenTextOfATunnelledParameterSetting) {
     const char* golden = R"(     0  Frame 1: 111 bytes, command 0x0033 (JT/T 808 equipment request)
