@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
+#include <algorithm>
 #include <cstdio>
 
 namespace {
@@ -26,12 +27,8 @@ Bytes Ascii(std::string_view s) { return Bytes(s.begin(), s.end()); }
 
 // Bytes as the lower-case hex text that tunnels them.
 std::string HexText(const Bytes& bytes) {
-    std::string s;
-    char b[3];
-    for (std::uint8_t v : bytes) {
-        std::snprintf(b, sizeof b, "%02x", v);
-        s += b;
-    }
+    std::string s = gpenc::test::ToHex(bytes);
+    s.erase(std::remove(s.begin(), s.end(), ' '), s.end());
     return s;
 }
 
@@ -66,214 +63,130 @@ const Bytes kTunnelFrame = Cat({Head("00 33", "00 00 00 51"),
                                     "00 00 00 33 00 02 01"),
                                 Ascii(kSetting808)});
 
-std::string Error(const Dump& d) { return d.error ? d.error->Describe() : "(none)"; }
+// What a decoder reported: "error: " and its error first, then its warnings,
+// joined by " | "; "" when it reported nothing.
+std::string Said(const std::optional<Problem>& error, const std::vector<Problem>& warnings = {}) {
+    std::string s = error ? "error: " + error->Describe() : "";
+    for (const Problem& w : warnings) s += (s.empty() ? "" : " | ") + w.Describe();
+    return s;
+}
+
+std::string Said(const Dump& d) {
+    std::vector<Problem> warnings;
+    for (const Frame& f : d.frames) warnings.insert(warnings.end(), f.warnings.begin(), f.warnings.end());
+    return Said(d.error, warnings);
+}
 
 template <class T>
-std::string Error(const Decoded<T>& d) {
-    return d.error ? d.error->Describe() : "(none)";
+std::string Said(const Decoded<T>& d) {
+    return Said(d.error, d.value.warnings);
 }
-
-std::vector<std::string> Warnings(const std::vector<Problem>& warnings) {
-    std::vector<std::string> out;
-    for (const Problem& w : warnings) out.push_back(w.Describe());
-    return out;
-}
-
-// ------------------------------------------------------------------ hex text
 
 TEST(ParseHexTest, BlanksBetweenBytesOnly) {
-    const struct {
-        const char* text;
-        const char* bytes;  // expected bytes, or nullptr for an error
-        const char* error;
-    } cases[] = {
-        {"47 50 00 1a", "47 50 00 1a", nullptr},
-        {"4750001A", "47 50 00 1a", nullptr},
-        {" 47\t50\r\n", "47 50", nullptr},
-        {"", "", nullptr},
-        {"475", nullptr, "bad hex text at offset 2: odd number of hex digits: this byte lacks its second digit"},
-        {"4 750", nullptr, "bad hex text at offset 1: expected the second digit of the byte at offset 0"},
-        {"47 5g", nullptr, "bad hex text at offset 4: expected a hex digit, found \"g\""},
-        {"0x47", nullptr, "bad hex text at offset 1: expected a hex digit, found \"x\""},
+    const std::pair<const char*, const char*> cases[] = {
+        {"4750001A", "47 50 00 1a"},
+        {" 47\t50\r\n", "47 50"},
+        {"", ""},
+        {"475", "error: bad hex text at offset 2: odd number of hex digits: this byte lacks its second digit"},
+        {"4 750", "error: bad hex text at offset 1: expected the second digit of the byte at offset 0"},
+        {"47 5g", "error: bad hex text at offset 4: expected a hex digit, found \"g\""},
     };
-    for (const auto& c : cases) {
-        const Decoded<Bytes> d = ParseHex(c.text);
-        if (c.bytes) {
-            EXPECT_TRUE(d.ok()) << c.text;
-            EXPECT_EQ(d.value, Hex(c.bytes)) << c.text;
-        } else {
-            EXPECT_EQ(Error(d), c.error) << c.text;
-        }
+    for (const auto& [text, want] : cases) {
+        const Decoded<Bytes> d = ParseHex(text);
+        EXPECT_EQ(d.ok() ? gpenc::test::ToHex(d.value) : Said(d.error), want) << text;
     }
 }
 
-// ------------------------------------------------------------------ GP frames
-
+// Login: eight one-letter text records "a" to "h" under keys 0 to 7; 94 bytes.
 const Bytes kLogin =
     Hex("47 50 00 1a 00 01 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 01 00 00 00 40 00 00"
         "00 00 00 08 00 00 01 61  00 00 00 08 00 01 01 62  00 00 00 08 00 02 01 63  00 00 00 08 00 03 01 64"
         "00 00 00 08 00 04 01 65  00 00 00 08 00 05 01 66  00 00 00 08 00 06 01 67  00 00 00 08 00 07 01 68");
 
-TEST(FrameTest, LoginFrameOfNinetyFourBytes) {
-    const Dump d = DecodeFrames(kLogin);
-    ASSERT_EQ(Error(d), "(none)");
-    const Frame& f = d.frames.at(0);
-    EXPECT_EQ(f.size, 94u);
-    EXPECT_EQ(f.command.value, 1);
-    EXPECT_EQ(f.parameterLength.value, 64);
-    ASSERT_EQ(f.parameters.size(), 8u);
-    for (std::size_t i = 0; i < 8; ++i) {
+TEST(FrameTest, FramesBackToBackWithRecordsOfEveryKind) {
+    const Bytes kinds = Cat({Head("00 22", "00 00 00 37"), Hex("00 00 00 0b 00 00 06 00 00 00 05"
+                                                               "00 00 00 0b 00 01 06 ff ff ff fe"
+                                                               "00 00 00 08 00 01 09 2a"
+                                                               "00 00 00 0d 00 02 0a b0 b1 b2 b3 b4 b5"
+                                                               "00 00 00 0c ff ff 01 00 0a 22 5c 80")});
+    const Dump d = DecodeFrames(Cat({kLogin, kinds}));
+    ASSERT_EQ(Said(d), "");
+    ASSERT_EQ(d.frames.size(), 2u);
+    const Parameter& h = d.frames[0].parameters.at(7);
+    EXPECT_EQ(std::tuple(h.offset, h.key.value, h.value), std::tuple(86u, 7u, Value(std::string("h"))));
+    const Frame& f = d.frames[1];
+    EXPECT_EQ(std::tuple(f.offset, f.command.offset), std::tuple(94u, 116u));
+    const std::tuple<std::size_t, std::size_t, unsigned, unsigned, Value> want[] = {  // raw at, width, key, kind
+        {131, 4, 0, 6, std::int32_t{5}},
+        {142, 4, 1, 6, std::int32_t{-2}},
+        {153, 1, 1, 9, std::uint8_t{0x2a}},
+        {161, 6, 2, 10, SixBytes{0xb0, 0xb1, 0xb2, 0xb3, 0xb4, 0xb5}},
+        {174, 5, 0xffff, 1, std::string("\0\n\"\\\x80", 5)},
+    };
+    ASSERT_EQ(f.parameters.size(), 5u);
+    for (std::size_t i = 0; i < 5; ++i) {
         const Parameter& p = f.parameters[i];
-        EXPECT_EQ(p.offset, 30 + 8 * i);
-        EXPECT_EQ(p.recordLength.value, 8u);
-        EXPECT_EQ(p.key.value, i);
-        EXPECT_EQ(p.kind.value, 1);
-        EXPECT_EQ(p.raw.offset, 37 + 8 * i);
-        EXPECT_EQ(std::get<std::string>(p.value), std::string(1, static_cast<char>('a' + i)));
-    }
-    EXPECT_TRUE(d.Clean());
-}
-
-TEST(FrameTest, ParameterRecordsOfEveryKind) {
-    const struct {
-        const char* record;
-        std::uint16_t key;
-        std::uint8_t kind;
-        Value value;
-    } cases[] = {
-        {"00 00 00 0a 00 03 01 61 62 63", 3, 1, std::string("abc")},
-        {"00 00 00 0b 00 00 06 00 00 00 05", 0, 6, std::int32_t{5}},
-        {"00 00 00 0b 00 01 06 ff ff ff fe", 1, 6, std::int32_t{-2}},
-        {"00 00 00 08 00 01 09 2a", 1, 9, std::uint8_t{0x2a}},
-        {"00 00 00 0d 00 02 0a b0 b1 b2 b3 b4 b5", 2, 10, SixBytes{0xb0, 0xb1, 0xb2, 0xb3, 0xb4, 0xb5}},
-        {"00 00 00 0c ff ff 01 00 0a 22 5c 80", 0xffff, 1, std::string("\0\n\"\\\x80", 5)},
-    };
-    for (const auto& c : cases) {
-        const Bytes record = Hex(c.record);
-        const Bytes frame =
-            Cat({Head("00 22", "00 00 00 " + gpenc::test::ToHex({static_cast<std::uint8_t>(record.size())})), record});
-        const Dump d = DecodeFrames(frame);
-        ASSERT_EQ(Error(d), "(none)") << c.record;
-        const Parameter& p = d.frames.at(0).parameters.at(0);
-        EXPECT_EQ(p.key.value, c.key) << c.record;
-        EXPECT_EQ(p.kind.value, c.kind) << c.record;
-        EXPECT_EQ(p.raw.offset, 37u) << c.record;
-        EXPECT_EQ(p.raw.size, record.size() - 7) << c.record;
-        EXPECT_EQ(p.value, c.value) << c.record;
+        EXPECT_EQ(std::tuple(p.raw.offset, p.raw.size, unsigned{p.key.value}, unsigned{p.kind.value}, p.value),
+                  want[i]);
     }
 }
 
-TEST(FrameTest, FramesBackToBack) {
-    const Dump d = DecodeFrames(Cat({Head("00 04", "00 00 00 00"), kLogin, Head("00 02", "00 00 00 00")}));
-    ASSERT_EQ(Error(d), "(none)");
-    ASSERT_EQ(d.frames.size(), 3u);
-    EXPECT_EQ(d.frames[1].offset, 30u);
-    EXPECT_EQ(d.frames[1].parameters[7].offset, 30u + 86);
-    EXPECT_EQ(d.frames[2].offset, 124u);
-    EXPECT_EQ(d.frames[2].command.offset, 146u);
-}
-
-// Subscription number 5: one Int32 record, 41 bytes.
-const std::string kIntRecord = "00 00 00 0b 00 00 06 00 00 00 05";
-
-TEST(FrameTest, CorruptFramesNameTheOffset) {
-    const struct {
-        const char* name;
-        Bytes bytes;
-        std::size_t framesBefore;
-        const char* error;
-    } cases[] = {
-        {"empty", {}, 0, "no frame at offset 0: expected a GP frame, the input is empty"},
-        {"three bytes", Hex("47 50 00"), 0, "frame truncated at offset 2: body length needs 2 bytes, 1 left"},
-        {"magic", Hex("47 51 00 1a 00 01"), 0, "bad magic at offset 0: expected \"GP\" (47 50), found 47 51"},
-        {"body length", Hex("47 50 00 1b 00 01"), 0, "bad body length at offset 2: expected 26, found 27"},
-        {"negative parameter length", Head("00 03", "ff ff ff ff"), 0,
-         "bad parameter length at offset 24: expected a byte count, found -1"},
-        {"record below 7", Cat({Head("00 03", "00 00 00 0b"), Hex("00 00 00 06 00 00 06 00 00 00 05")}), 0,
-         "bad record length at offset 30: a parameter record is at least 7 bytes, found 6"},
-        {"unknown kind", Cat({Head("00 03", "00 00 00 0b"), Hex("00 00 00 0b 00 00 02 00 00 00 05")}), 0,
-         "unknown value kind at offset 36: expected 1, 6, 9 or 10, found 2"},
-        {"Int32 of 5 bytes", Cat({Head("00 03", "00 00 00 0c"), Hex("00 00 00 0c 00 00 06 00 00 00 00 05")}), 0,
-         "bad record length at offset 30: a record of kind 6 (Int32) is 11 bytes, found 12"},
-        {"byte of 2 bytes", Cat({Head("00 03", "00 00 00 09"), Hex("00 00 00 09 00 00 09 00 05")}), 0,
-         "bad record length at offset 30: a record of kind 9 (byte) is 8 bytes, found 9"},
-        {"truncated record", Cat({Head("00 03", "00 00 00 0b"), Hex("00 00 00 0b")}), 0,
-         "frame truncated at offset 30: parameter record needs 11 bytes, 4 left"},
-        {"truncated after a record", Cat({Head("00 03", "00 00 00 0c"), Hex(kIntRecord)}), 0,
-         "frame truncated at offset 30: parameters need 12 bytes, 11 left"},
-        {"record past parameter length", Cat({Head("00 03", "00 00 00 08"), Hex(kIntRecord)}), 0,
-         "parameter length disagrees at offset 30: parameter record needs 11 bytes, 8 left"},
-        {"second record past parameter length",
-         Cat({Head("00 03", "00 00 00 0f"), Hex(kIntRecord), Hex("00 00 00 09 00 01")}), 0,
-         "parameter length disagrees at offset 41: parameter record needs 9 bytes, 4 left"},
-        {"second frame cut", Cat({Head("00 03", "00 00 00 0b"), Hex(kIntRecord), Hex("47")}), 1,
-         "frame truncated at offset 41: magic needs 2 bytes, 1 left"},
-    };
-    for (const auto& c : cases) {
-        const Dump d = DecodeFrames(c.bytes);
-        EXPECT_EQ(Error(d), c.error) << c.name;
-        EXPECT_EQ(d.frames.size(), c.framesBefore) << c.name;
-        EXPECT_FALSE(d.Clean()) << c.name;
-    }
-}
-
-TEST(FrameTest, OddFieldsAreWarnings) {
+// Errors and warnings, of the frame itself and of what it tunnels.
+TEST(FrameTest, ProblemsNameTheOffset) {
+    const std::string intRecord = "00 00 00 0b 00 00 06 00 00 00 05";  // subscription number 5
+    std::string upper = kSetting808;
+    upper[7] = 'A';
     const struct {
         Bytes bytes;
-        const char* warning;
+        std::size_t frames;  // decoded before any error
+        const char* said;
     } cases[] = {
-        {Hex("47 50 00 1a 00 02 " + kSession + "00 02 00 00 00 00 00 00"),
+        {{}, 0, "error: no frame at offset 0: expected a GP frame, the input is empty"},
+        {Hex("47 51 00 1a 00 01"), 0, "error: bad magic at offset 0: expected \"GP\" (47 50), found 47 51"},
+        {Hex("47 50 00 1b 00 01"), 0, "error: bad body length at offset 2: expected 26, found 27"},
+        {Head("00 03", "ff ff ff ff"), 0, "error: bad parameter length at offset 24: expected a byte count, found -1"},
+        {Cat({Head("00 03", "00 00 00 0b"), Hex("00 00 00 06 00 00 06 00 00 00 05")}), 0,
+         "error: bad record length at offset 30: a parameter record is at least 7 bytes, found 6"},
+        {Cat({Head("00 03", "00 00 00 0c"), Hex("00 00 00 0c 00 00 06 00 00 00 00 05")}), 0,
+         "error: bad record length at offset 30: a record of kind 6 (Int32) is 11 bytes, found 12"},
+        {Cat({Head("00 03", "00 00 00 0b"), Hex("00 00 00 0b 00 00 02 00 00 00 05")}), 0,
+         "error: unknown value kind at offset 36: expected 1, 6, 9 or 10, found 2"},
+        {Cat({Head("00 03", "00 00 00 0f"), Hex(intRecord), Hex("00 00 00 09 00 01")}), 0,
+         "error: parameter length disagrees at offset 41: parameter record needs 9 bytes, 4 left"},
+        {Cat({Head("00 03", "00 00 00 0b"), Hex(intRecord), Hex("47")}), 1,
+         "error: frame truncated at offset 41: magic needs 2 bytes, 1 left"},
+        {Hex("47 50 00 1a 00 02 " + kSession + "00 02 00 00 00 00 00 00"), 1,
          "unexpected protocol version at offset 4: expected 1, found 2"},
-        {Hex("47 50 00 1a 00 01 " + kSession + "00 02 00 00 00 00 00 01"),
+        {Hex("47 50 00 1a 00 01 " + kSession + "00 02 00 00 00 00 00 01"), 1,
          "reserved word not zero at offset 28: found 0001"},
-        {Head("00 99", "00 00 00 00"), "unknown command at offset 22: 0099 is no command of this system"},
-        {Cat({Head("00 03", "00 00 00 07"), Hex("00 00 00 07 00 00 01")}),
+        {Head("00 99", "00 00 00 00"), 1, "unknown command at offset 22: 0099 is no command of this system"},
+        {Cat({Head("00 03", "00 00 00 07"), Hex("00 00 00 07 00 00 01")}), 1,
          "empty text at offset 30: a text record carries at least 1 byte"},
+        // Tunnelled content: a short terminal number and a request are fine.
+        {TunnelFrame("13912345678", "8103", "8103000a01391234567800010100000001040000001e"), 1, ""},
+        {Tunnelled("8202", "30,3600"), 1, ""},
+        {Tunnelled("8103", kSetting808.substr(0, 43)), 1,
+         "bad key-2 hex text at offset 109: odd length 43: expected two hex digits per byte"},
+        {Tunnelled("8103", upper), 1, "upper-case hex digit at offset 74: 808 messages travel as lower-case hex"},
+        {Tunnelled("8103", kSetting808.substr(0, 40)), 1,
+         "808 message truncated at offset 91: body needs 10 bytes, 8 left (808 message offset 12)"},
+        {Tunnelled("8900", kSetting808), 1, "message id disagrees at offset 67: key 1 gives 8900, the 808 head 8103"},
+        {TunnelFrame("13912345678", "8103", kSetting808), 1,
+         "phone number disagrees at offset 74: the terminal number gives 013912345678, the 808 head 001234567890"},
+        {Tunnelled("8600", "1;1;-7,0,1.000000,2.000000,3"), 1,
+         "bad setting text at offset 71: expected area 1's id as an unsigned decimal up to 4294967295, found \"-7\" "
+         "(key-2 text offset 4)"},
+        {Tunnelled("0x8103", kSetting808), 1,
+         "bad message id at offset 56: expected lower-case hex without leading zeros, found \"0x8103\""},
+        {Tunnelled("8300", "x"), 1, "unknown 808 message id at offset 56: 8300 is no message this system tunnels"},
     };
     for (const auto& c : cases) {
         const Dump d = DecodeFrames(c.bytes);
-        ASSERT_EQ(Error(d), "(none)") << c.warning;
-        EXPECT_EQ(Warnings(d.frames.at(0).warnings), std::vector<std::string>{c.warning});
+        EXPECT_EQ(Said(d), c.said);
+        EXPECT_EQ(d.frames.size(), c.frames) << c.said;
+        EXPECT_EQ(d.Clean(), *c.said == '\0') << c.said;
     }
 }
-
-// Copies each prefix to a buffer of exactly its size, so that the sanitizer
-// catches a read past it.
-template <class Check>
-void EveryPrefix(const Bytes& whole, Check check) {
-    for (std::size_t n = 0; n < whole.size(); ++n) {
-        const Bytes prefix(whole.begin(), whole.begin() + static_cast<std::ptrdiff_t>(n));
-        check(prefix, n);
-    }
-}
-
-TEST(FrameTest, EveryPrefixOfAFrameIsAnError) {
-    for (const Bytes& whole : {kLogin, kTunnelFrame, Head("00 02", "00 00 00 00")}) {
-        EveryPrefix(whole, [](const Bytes& prefix, std::size_t n) {
-            const Dump d = DecodeFrames(prefix);
-            ASSERT_TRUE(d.error) << n;
-            EXPECT_TRUE(d.frames.empty()) << n;
-            EXPECT_LE(d.error->offset, n) << n;
-            EXPECT_FALSE(RenderText(d).empty());
-            EXPECT_FALSE(RenderJson(d).empty());
-        });
-    }
-}
-
-TEST(FrameTest, EveryByteCorruptedDecodesOrFailsInBounds) {
-    for (std::size_t i = 0; i < kTunnelFrame.size(); ++i) {
-        for (std::uint8_t v : {0x00, 0x7f, 0xff}) {
-            Bytes bad = kTunnelFrame;
-            bad[i] = v;
-            const Dump d = DecodeFrames(bad);
-            EXPECT_TRUE(d.error || d.frames.size() == 1) << i;
-            RenderText(d);
-            RenderJson(d);
-        }
-    }
-}
-
-// ------------------------------------------------------------------ JT/T 808
 
 TEST(Jt808Test, OneEntryOfEveryType) {
     const Bytes msg =
@@ -284,28 +197,20 @@ TEST(Jt808Test, OneEntryOfEveryType) {
             "00 00 01 10 08 01 02 03 04 05 06 07 08"
             "00 00 01 ff 00");
     const Decoded<Jt808Message> d = DecodeJt808(msg.data(), msg.size());
-    ASSERT_EQ(Error(d), "(none)");
+    ASSERT_EQ(Said(d), "");
     EXPECT_EQ(d.value.head.phone.value, "013912345678");
     const auto& entries = d.value.paramSetting->entries;
-    ASSERT_EQ(entries.size(), 5u);
-    const struct {
-        std::size_t offset;
-        ParamType type;
-        const char* name;
-        std::variant<std::monostate, std::string, std::uint32_t, Bytes> value;
-    } want[] = {
+    using Entry = std::tuple<std::size_t, ParamType, std::string, decltype(ParamEntry::value)>;
+    const Entry want[] = {
         {13, ParamType::kString, "main server address", std::string("1.2.3.4")},
         {25, ParamType::kWord, "electronic fence radius (m)", std::uint32_t{0x2345}},
         {32, ParamType::kByte, "licence plate colour", std::uint32_t{2}},
         {38, ParamType::kBytes, "CAN bus id collection setting", Hex("01 02 03 04 05 06 07 08")},
         {51, ParamType::kBytes, "CAN bus id collection setting", Bytes{}},
     };
-    for (std::size_t i = 0; i < 5; ++i) {
-        EXPECT_EQ(entries[i].offset, want[i].offset) << i;
-        EXPECT_EQ(entries[i].info.type, want[i].type) << i;
-        EXPECT_STREQ(entries[i].info.name, want[i].name) << i;
-        EXPECT_EQ(entries[i].value, want[i].value) << i;
-    }
+    ASSERT_EQ(entries.size(), 5u);
+    for (std::size_t i = 0; i < 5; ++i)
+        EXPECT_EQ(Entry(entries[i].offset, entries[i].info.type, entries[i].info.name, entries[i].value), want[i]);
 }
 
 TEST(Jt808Test, ParameterTableAtItsBoundaries) {
@@ -334,150 +239,108 @@ const Bytes kStandardCard = Hex("89 00 00 85 01 39 12 34 56 78 00 01 a0 00 00 00
 const Bytes kExtensionCard = Cat({Hex("89 00 01 05 01 39 12 34 56 78 00 01 a0 00 00 01 00" + kCardData + "67"),
                                   Hex("a5 5a 11 22 cc 03 61 62 63 00 02 78 79"), Repeat("00", 114), Hex("60")});
 
-void ExpectCardText(const CardText& t, std::size_t offset, std::size_t width, const char* text, std::size_t fill) {
-    EXPECT_EQ(t.raw.offset, offset) << text;
-    EXPECT_EQ(t.raw.size, width) << text;
-    EXPECT_EQ(t.text, text);
-    EXPECT_EQ(t.fill, fill) << text;
+// A card text as "offset+width text fill n"; a check byte as "at: first-last computed matches|differs".
+std::string Text(const CardText& t) {
+    return std::to_string(t.raw.offset) + "+" + std::to_string(t.raw.size) + " " + t.text + " fill " +
+           std::to_string(t.fill);
 }
 
-void ExpectCheck(const CheckByte& c, std::size_t at, std::size_t first, std::uint8_t value, bool matches) {
-    EXPECT_EQ(c.stored.offset, at);
-    EXPECT_EQ(c.first, first) << at;
-    EXPECT_EQ(c.last, at - 1);
-    EXPECT_EQ(c.computed, value) << at;
-    EXPECT_EQ(c.matches, matches) << at;
+std::string Check(const CheckByte& c) {
+    char b[64];
+    std::snprintf(b, sizeof b, "%zu: %zu-%zu %02x %s", c.stored.offset, c.first, c.last, unsigned{c.computed},
+                  c.matches ? "matches" : "differs");
+    return b;
 }
 
-void ExpectStandardPart(const IcCard& c) {
-    EXPECT_EQ(c.type.value, 0xa0);
-    ExpectCardText(c.text1, 17, 32, "ZHANG SAN", 23);
-    ExpectCardText(c.text2, 49, 18, "ID123", 13);
-    EXPECT_EQ(c.date.bcd.offset, 67u);
-    EXPECT_EQ(c.date.year, 2025);
-    EXPECT_EQ(c.date.month, 3);
-    EXPECT_EQ(c.date.day, 7);
-    EXPECT_TRUE(c.date.valid);
-    ExpectCardText(c.text3, 70, 18, "ORG", 15);
-    ExpectCardText(c.text4, 88, 56, "PLATE12", 49);
-    ExpectCheck(c.check1, 144, 17, 0x67, true);
-}
-
-TEST(Jt808Test, IcCardStandardLayout) {
+TEST(Jt808Test, IcCardStandardAndExtensionLayouts) {
     ASSERT_EQ(kStandardCard.size(), 145u);
     const Decoded<Jt808Message> d = DecodeJt808(kStandardCard.data(), kStandardCard.size());
-    ASSERT_EQ(Error(d), "(none)");
+    ASSERT_EQ(Said(d), "");
     EXPECT_EQ(d.value.head.properties.value.bodyLength, 133);
-    ASSERT_TRUE(d.value.icCard);
-    EXPECT_EQ(d.value.icCard->dataLength.value, 0x80);
-    ExpectStandardPart(*d.value.icCard);
-    EXPECT_FALSE(d.value.icCard->extension);
-    EXPECT_TRUE(d.value.warnings.empty());
-}
-
-TEST(Jt808Test, IcCardExtensionLayout) {
-    ASSERT_EQ(kExtensionCard.size(), 273u);
-    const Decoded<Jt808Message> d = DecodeJt808(kExtensionCard.data(), kExtensionCard.size());
-    ASSERT_EQ(Error(d), "(none)");
     const IcCard& c = *d.value.icCard;
-    ExpectStandardPart(c);
-    ASSERT_TRUE(c.extension);
-    const CardExtension& x = *c.extension;
-    EXPECT_EQ(x.mark1.value, 0xa5);
-    EXPECT_EQ(x.mark2.value, 0x5a);
-    EXPECT_EQ(x.ext1.value, 0x11);
-    EXPECT_EQ(x.ext2.offset, 148u);
-    ExpectCheck(x.check2, 149, 145, 0xcc, true);
-    EXPECT_EQ(x.texts[0].length.offset, 150u);
-    EXPECT_EQ(x.texts[0].raw.value, Ascii("abc"));
-    EXPECT_EQ(x.texts[1].length.value, 0);
-    EXPECT_EQ(x.texts[2].raw.offset, 156u);
-    EXPECT_EQ(x.texts[2].raw.value, Ascii("xy"));
-    EXPECT_EQ(x.zeroFill.offset, 158u);
-    EXPECT_EQ(x.zeroFill.size, 114u);
-    EXPECT_EQ(x.zeroFill.value, 0u);
-    ExpectCheck(x.check3, 272, 150, 0x60, true);
-    EXPECT_TRUE(d.value.warnings.empty());
+    EXPECT_EQ(c.type.value, 0xa0);
+    EXPECT_EQ(c.dataLength.value, 0x80);
+    EXPECT_EQ((std::vector<std::string>{Text(c.text1), Text(c.text2), Text(c.text3), Text(c.text4), Check(c.check1)}),
+              (std::vector<std::string>{"17+32 ZHANG SAN fill 23", "49+18 ID123 fill 13", "70+18 ORG fill 15",
+                                        "88+56 PLATE12 fill 49", "144: 17-143 67 matches"}));
+    EXPECT_EQ(c.date.bcd.offset, 67u);
+    EXPECT_EQ(std::tuple(c.date.year, c.date.month, c.date.day, c.date.valid), std::tuple(2025, 3, 7, true));
+    EXPECT_FALSE(c.extension);
+
+    ASSERT_EQ(kExtensionCard.size(), 273u);
+    const Decoded<Jt808Message> e = DecodeJt808(kExtensionCard.data(), kExtensionCard.size());
+    ASSERT_EQ(Said(e), "");
+    EXPECT_EQ(Text(e.value.icCard->text4), "88+56 PLATE12 fill 49");
+    ASSERT_TRUE(e.value.icCard->extension);
+    const CardExtension& x = *e.value.icCard->extension;
+    EXPECT_EQ(std::tuple(x.mark1.value, x.mark2.value, x.ext1.value, x.ext2.offset),
+              std::tuple(0xa5, 0x5a, 0x11, 148u));
+    EXPECT_EQ(Check(x.check2), "149: 145-148 cc matches");
+    EXPECT_EQ(std::tuple(x.texts[0].length.offset, x.texts[0].raw.value, x.texts[1].length.value),
+              std::tuple(150u, Ascii("abc"), 0));
+    EXPECT_EQ(std::tuple(x.texts[2].raw.offset, x.texts[2].raw.value), std::tuple(156u, Ascii("xy")));
+    EXPECT_EQ(std::tuple(x.zeroFill.offset, x.zeroFill.size, x.zeroFill.value), std::tuple(158u, 114u, 0u));
+    EXPECT_EQ(Check(x.check3), "272: 150-271 60 matches");
 }
 
 TEST(Jt808Test, CheckByteIsTheXorOfTheWholeRange) {
     Bytes msg = kStandardCard;
     msg[144] = 0x6f;  // the last byte ORed in instead of XORed
     const Decoded<Jt808Message> d = DecodeJt808(msg.data(), msg.size());
-    ASSERT_EQ(Error(d), "(none)");
-    ExpectCheck(d.value.icCard->check1, 144, 17, 0x67, false);
-    EXPECT_EQ(
-        Warnings(d.value.warnings),
-        std::vector<std::string>{"check byte mismatch at offset 144: the XOR of offsets 17 to 143 is 67, found 6f"});
+    EXPECT_EQ(Said(d), "check byte mismatch at offset 144: the XOR of offsets 17 to 143 is 67, found 6f");
+    EXPECT_EQ(Check(d.value.icCard->check1), "144: 17-143 67 differs");
 }
 
-TEST(Jt808Test, CorruptMessagesNameTheOffset) {
+TEST(Jt808Test, ProblemsNameTheOffset) {
     const std::string head = "81 03 00 0a 00 12 34 56 78 90 00 01 ";
-    const Bytes tooLong = Cat({Hex(kSetting808), Hex("00")});
     const Bytes overrun =
         Cat({Hex("89 00 01 10 01 39 12 34 56 78 00 01 a0 00 00 01 00" + kCardData + "67 a5 5a 11 22 cc 64"),
              Repeat("61", 100), Hex("1e"), Repeat("62", 30), Hex("00 00")});
-    const struct {
-        const char* name;
-        Bytes bytes;
-        const char* error;
-        std::vector<std::string> warnings;
-    } cases[] = {
-        {"cut in the phone",
-         Hex("81 03 00 0a 00"),
-         "808 message truncated at offset 4: phone number needs 6 bytes, 1 left",
-         {}},
-        {"cut in the body",
-         Hex(head + "01 00 00 00 01 04 00 00"),
-         "808 message truncated at offset 12: body needs 10 bytes, 8 left",
-         {}},
-        {"count above entries",
-         Hex(head + "02 00 00 00 01 04 00 00 00 1e"),
-         "808 body too short at offset 22: entry 2 of 2: parameter id needs 4 bytes, 0 left",
-         {}},
-        {"entry past the body",
-         Hex(head + "01 00 00 00 01 05 00 00 00 1e"),
-         "808 body too short at offset 18: entry 1 of 1: value needs 5 bytes, 4 left",
-         {}},
-        {"extension texts overrun",
-         overrun,
-         "IC-card extension texts overrun at offset 150: the three texts with their lengths take 133 bytes, 122 fit "
-         "before the check byte at 272",
-         {"IC-card data length disagrees at offset 15: it gives 256 bytes, the body holds 267 after it"}},
-        {"byte after the body",
-         tooLong,
-         nullptr,
-         {"bytes after the body at offset 22: the body length is 10, 1 bytes follow the body"}},
-        {"entry after the count",
-         Hex(head + "00 00 00 00 01 04 00 00 00 1e"),
-         nullptr,
-         {"bytes after the last entry at offset 13: the count gives 0 entries, 9 bytes follow them"}},
-        {"WORD of four bytes",
-         Hex(head + "01 00 00 00 31 04 00 00 00 1e"),
-         nullptr,
-         {"bad parameter length at offset 17: a WORD parameter is 2 bytes, found 4"}},
-        {"unknown id",
-         Hex(head + "01 00 00 00 08 04 00 00 00 1e"),
-         nullptr,
-         {"unknown parameter at offset 13: 0x0008 is not a terminal parameter id"}},
-        {"phone not BCD",
-         Hex("81 03 00 0a 00 12 34 56 78 9a 00 01 01 00 00 00 01 04 00 00 00 1e"),
-         nullptr,
-         {"phone number not BCD at offset 9: expected two decimal digits, found 9a"}},
-        {"sub-package bit",
-         Hex("81 03 20 0a 00 12 34 56 78 90 00 01 01 00 00 00 01 04 00 00 00 1e"),
-         nullptr,
-         {"unexpected body property bits at offset 2: expected encryption, sub-package and reserved bits 0, found "
-          "2000"}},
+    const std::pair<Bytes, const char*> cases[] = {
+        {Hex(head + "01 00 00 00 01 05 00 00 00 1e"),
+         "error: 808 body too short at offset 18: entry 1 of 1: value needs 5 bytes, 4 left"},
+        {overrun,
+         "error: IC-card extension texts overrun at offset 150: the three texts with their lengths take 133 bytes, "
+         "122 fit before the check byte at 272 | IC-card data length disagrees at offset 15: it gives 256 bytes, the "
+         "body holds 267 after it"},
+        {Cat({Hex(kSetting808), Hex("00")}),
+         "bytes after the body at offset 22: the body length is 10, 1 bytes follow the body"},
+        {Hex(head + "00 00 00 00 01 04 00 00 00 1e"),
+         "bytes after the last entry at offset 13: the count gives 0 entries, 9 bytes follow them"},
+        {Hex(head + "01 00 00 00 31 04 00 00 00 1e"),
+         "bad parameter length at offset 17: a WORD parameter is 2 bytes, found 4"},
+        {Hex(head + "01 00 00 00 08 04 00 00 00 1e"),
+         "unknown parameter at offset 13: 0x0008 is not a terminal parameter id"},
+        {Hex("81 03 00 0a 00 12 34 56 78 9a 00 01 01 00 00 00 01 04 00 00 00 1e"),
+         "phone number not BCD at offset 9: expected two decimal digits, found 9a"},
+        {Hex("81 03 20 0a 00 12 34 56 78 90 00 01 01 00 00 00 01 04 00 00 00 1e"),
+         "unexpected body property bits at offset 2: expected encryption, sub-package and reserved bits 0, found "
+         "2000"},
     };
-    for (const auto& c : cases) {
-        const Decoded<Jt808Message> d = DecodeJt808(c.bytes.data(), c.bytes.size());
-        EXPECT_EQ(Error(d), c.error ? c.error : "(none)") << c.name;
-        EXPECT_EQ(Warnings(d.value.warnings), c.warnings) << c.name;
+    for (const auto& [bytes, said] : cases) EXPECT_EQ(Said(DecodeJt808(bytes.data(), bytes.size())), said);
+}
+
+// Copies each prefix to a buffer of exactly its size, so that the sanitizer
+// catches a read past it.
+template <class Check>
+void EveryPrefix(const Bytes& whole, Check check) {
+    for (std::size_t n = 0; n < whole.size(); ++n) {
+        const Bytes prefix(whole.begin(), whole.begin() + static_cast<std::ptrdiff_t>(n));
+        check(prefix, n);
     }
 }
 
-TEST(Jt808Test, EveryPrefixOfAMessageIsAnError) {
+TEST(RobustnessTest, EveryPrefixIsAnError) {
+    for (const Bytes& whole : {kLogin, kTunnelFrame, Head("00 02", "00 00 00 00")}) {
+        EveryPrefix(whole, [](const Bytes& prefix, std::size_t n) {
+            const Dump d = DecodeFrames(prefix);
+            ASSERT_TRUE(d.error) << n;
+            EXPECT_TRUE(d.frames.empty()) << n;
+            EXPECT_LE(d.error->offset, n) << n;
+            EXPECT_FALSE(RenderText(d).empty());
+            EXPECT_FALSE(RenderJson(d).empty());
+        });
+    }
     for (const Bytes& whole : {Hex(kSetting808), kStandardCard, kExtensionCard}) {
         EveryPrefix(whole, [](const Bytes& prefix, std::size_t n) {
             const Decoded<Jt808Message> d = DecodeJt808(prefix.data(), prefix.size());
@@ -487,221 +350,111 @@ TEST(Jt808Test, EveryPrefixOfAMessageIsAnError) {
     }
 }
 
-// -------------------------------------------------------------- setting texts
+TEST(RobustnessTest, EveryByteCorruptedDecodesOrFailsInBounds) {
+    for (std::size_t i = 0; i < kTunnelFrame.size(); ++i) {
+        for (std::uint8_t v : {0x00, 0x7f, 0xff}) {
+            Bytes bad = kTunnelFrame;
+            bad[i] = v;
+            const Dump d = DecodeFrames(bad);
+            EXPECT_TRUE(d.error || d.frames.size() == 1) << i;
+            RenderText(d);
+            RenderJson(d);
+        }
+    }
+}
 
 TEST(SettingTextTest, CircularWorkedExample) {
     const Decoded<CircularSetting> d =
         DecodeCircularText("1;1;7,3,22.500000,114.250000,500,25-01-02-08-00-00,25-12-31-18-00-00,60,10");
-    ASSERT_EQ(Error(d), "(none)");
-    EXPECT_TRUE(d.value.warnings.empty());
+    ASSERT_EQ(Said(d), "");
     EXPECT_EQ(d.value.setAttribute.value, 1);
     ASSERT_EQ(d.value.areas.size(), 1u);
     const CircularArea& a = d.value.areas[0];
     ASSERT_TRUE(a.start && a.end && a.maxSpeed && a.overSpeedDuration);
-    EXPECT_EQ(a.id.value, 7u);
-    EXPECT_EQ(a.attributes.value, 3);
-    EXPECT_EQ(a.latitude.value, 22.5);
-    EXPECT_EQ(a.longitude.value, 114.25);
-    EXPECT_EQ(a.radius.value, 500u);
+    EXPECT_EQ(std::tuple(a.id.value, a.attributes.value, a.latitude.value, a.longitude.value, a.radius.value),
+              std::tuple(7u, 3, 22.5, 114.25, 500u));
     EXPECT_EQ(a.start->value.bcd, (SixBytes{0x25, 0x01, 0x02, 0x08, 0x00, 0x00}));
     EXPECT_EQ(a.end->value.bcd, (SixBytes{0x25, 0x12, 0x31, 0x18, 0x00, 0x00}));
-    EXPECT_EQ(a.maxSpeed->value, 60);
-    EXPECT_EQ(a.overSpeedDuration->value, 10);
-    const std::size_t offsets[] = {d.value.areaCount.offset, a.id.offset,
-                                   a.attributes.offset,      a.latitude.offset,
-                                   a.longitude.offset,       a.radius.offset,
-                                   a.start->offset,          a.end->offset,
-                                   a.maxSpeed->offset,       a.overSpeedDuration->offset};
-    EXPECT_EQ(std::vector<std::size_t>(std::begin(offsets), std::end(offsets)),
+    EXPECT_EQ(std::tuple(a.maxSpeed->value, a.overSpeedDuration->value), std::tuple(60, 10));
+    EXPECT_EQ((std::vector<std::size_t>{d.value.areaCount.offset, a.id.offset, a.attributes.offset, a.latitude.offset,
+                                        a.longitude.offset, a.radius.offset, a.start->offset, a.end->offset,
+                                        a.maxSpeed->offset, a.overSpeedDuration->offset}),
               (std::vector<std::size_t>{2, 4, 6, 8, 18, 29, 33, 51, 69, 72}));
 }
 
-TEST(SettingTextTest, AttributeCombinations) {
-    const struct {
-        const char* text;
-        std::size_t areas;
-        bool time, speed;
-        std::uint32_t lastRadius;
-    } cases[] = {
-        {"0;0", 0, false, false, 0},
-        {"0;1;7,0,22.500000,114.250000,500", 1, false, false, 500},
-        {"0;1;7,1,22.500000,114.250000,500,25-01-02-08-00-00,25-12-31-18-00-00", 1, true, false, 500},
-        {"0;1;7,2,22.500000,114.250000,500,60,10", 1, false, true, 500},
-        {"2;2;1,0,1.000000,-2.500000,10,2,2,3.000000,4.000000,4294967295,80,5", 2, false, true, 4294967295u},
+// The areas read as their radius plus "+start", "+end", "+speed", "+duration"
+// for the optional fields present, or what the decoder said if it said anything.
+TEST(SettingTextTest, AttributesProblemsAndOffsets) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"0;0", ""},
+        {"0;1;7,1,22.500000,114.250000,500,25-01-02-08-00-00,25-12-31-18-00-00", "500+start+end"},
+        {"2;2;1,0,1.000000,-2.500000,10,2,2,3.000000,4.000000,4294967295,80,5", "10 4294967295+speed+duration"},
+        {"1;2;7,0,1.000000,2.000000,3", "area count disagrees at offset 2: the count is 2, the text holds 1 areas"},
+        {"1", "error: bad setting text at offset 1: expected two or three parts separated by \";\", found 1"},
+        {"256;0",
+         "error: bad setting text at offset 0: expected the setting attribute as an unsigned decimal up to 255, "
+         "found \"256\""},
+        {"1;1;7,0,22.5,114.250000,500",
+         "error: bad setting text at offset 8: expected area 1's latitude as a decimal with six places, found "
+         "\"22.5\""},
+        {"1;1;7,1,1.000000,2.000000,3,25-01-02-08-00-00",
+         "error: bad setting text at offset 45: the text ends where area 1's end time should follow"},
+        {"1;1;7,1,1.000000,2.000000,3,25-01-02,25-01-02-08-00-00",
+         "error: bad setting text at offset 28: expected area 1's start time as six hex pairs joined by \"-\", "
+         "found \"25-01-02\""},
+        {"1;1;7,0,1.000000,2.000000,4294967296",
+         "error: bad setting text at offset 26: expected area 1's radius as an unsigned decimal up to 4294967295, "
+         "found \"4294967296\""},
     };
-    for (const auto& c : cases) {
-        const Decoded<CircularSetting> d = DecodeCircularText(c.text);
-        ASSERT_EQ(Error(d), "(none)") << c.text;
-        ASSERT_EQ(d.value.areas.size(), c.areas) << c.text;
-        EXPECT_TRUE(d.value.warnings.empty()) << c.text;
-        if (!c.areas) continue;
-        const CircularArea& a = d.value.areas.back();
-        EXPECT_EQ(a.start.has_value(), c.time) << c.text;
-        EXPECT_EQ(a.end.has_value(), c.time) << c.text;
-        EXPECT_EQ(a.maxSpeed.has_value(), c.speed) << c.text;
-        EXPECT_EQ(a.overSpeedDuration.has_value(), c.speed) << c.text;
-        EXPECT_EQ(a.radius.value, c.lastRadius) << c.text;
+    for (const auto& [text, want] : cases) {
+        const Decoded<CircularSetting> d = DecodeCircularText(text);
+        std::string got = Said(d);
+        if (got.empty()) {
+            for (const CircularArea& a : d.value.areas)
+                got += (got.empty() ? "" : " ") + std::to_string(a.radius.value) + (a.start ? "+start" : "") +
+                       (a.end ? "+end" : "") + (a.maxSpeed ? "+speed" : "") + (a.overSpeedDuration ? "+duration" : "");
+        }
+        EXPECT_EQ(got, want) << text;
     }
 }
 
-TEST(SettingTextTest, BadTextsNameTheOffset) {
-    const std::pair<const char*, const char*> cases[] = {
-        {"1", "bad setting text at offset 1: expected two or three parts separated by \";\", found 1"},
-        {"1;1;2;3", "bad setting text at offset 5: expected two or three parts separated by \";\", found 4"},
-        {"256;0",
-         "bad setting text at offset 0: expected the setting attribute as an unsigned decimal up to 255, found "
-         "\"256\""},
-        {"1;1;-7,0,1.000000,2.000000,3",
-         "bad setting text at offset 4: expected area 1's id as an unsigned decimal up to 4294967295, found \"-7\""},
-        {"1;1;7,0,22.5,114.250000,500",
-         "bad setting text at offset 8: expected area 1's latitude as a decimal with six places, found \"22.5\""},
-        {"1;1;7,0,22,500000,114.250000,500",
-         "bad setting text at offset 8: expected area 1's latitude as a decimal with six places, found \"22\""},
-        {"1;1;7,1,1.000000,2.000000,3,25-01-02-08-00-00",
-         "bad setting text at offset 45: the text ends where area 1's end time should follow"},
-        {"1;1;7,1,1.000000,2.000000,3,25-01-02,25-01-02-08-00-00",
-         "bad setting text at offset 28: expected area 1's start time as six hex pairs joined by \"-\", found "
-         "\"25-01-02\""},
-        {"1;1;7,2,1.000000,2.000000,3,60,256",
-         "bad setting text at offset 31: expected area 1's over-speed duration as an unsigned decimal up to 255, found "
-         "\"256\""},
-        {"1;1;7,0,1.000000,2.000000,4294967296",
-         "bad setting text at offset 26: expected area 1's radius as an unsigned decimal up to 4294967295, found "
-         "\"4294967296\""},
-    };
-    for (const auto& [text, error] : cases) EXPECT_EQ(Error(DecodeCircularText(text)), error) << text;
-}
-
-TEST(SettingTextTest, CountThatDisagreesIsAWarning) {
-    const Decoded<CircularSetting> d = DecodeCircularText("1;2;7,0,1.000000,2.000000,3");
-    ASSERT_EQ(Error(d), "(none)");
-    EXPECT_EQ(Warnings(d.value.warnings),
-              std::vector<std::string>{"area count disagrees at offset 2: the count is 2, the text holds 1 areas"});
-}
-
-TEST(RequestTest, ArgumentsExplained) {
+// The request table reads "meaning; item count; last item name@offset=value".
+TEST(RequestTest, ArgumentsExplainedOrRefused) {
     const struct {
         std::uint16_t id;
         const char* text;
-        const char* meaning;
-        std::size_t items;
-        const char* lastName;
-        std::size_t lastOffset;
-        const char* lastValue;
+        const char* want;
     } cases[] = {
-        {0x8104, "0", "query all terminal parameters", 1, "argument", 0, "0"},
-        {0x8201, "0", "query the current position", 1, "argument", 0, "0"},
-        {0x8203, "1", "confirm the manual alarm", 1, "argument", 0, "1"},
-        {0x8202, "30,3600", "report every 30 s for 3600 s", 2, "validity (s)", 3, "3600"},
-        {0x8202, "0,-1", "stop temporary tracking", 2, "validity (s)", 2, "-1"},
-        {0x8105, "3", "terminal power off", 1, "control word", 0, "3"},
-        {0x8105, "4", "terminal reset", 1, "control word", 0, "4"},
-        {0x8105, "7", "turn off all wireless communication", 1, "control word", 0, "7"},
-        {0x8105, "1,;;;;;;;;;;", "wireless upgrade", 12, "connect time limit", 12, ""},
-        {0x8105, "1,http://u;apn;user;pw;10.0.0.1;9000;9001;M1;HW1;FW2;30", "wireless upgrade", 12,
-         "connect time limit", 53, "30"},
+        {0x8104, "0", "query all terminal parameters; 1; argument@0=0"},
+        {0x8202, "30,3600", "report every 30 s for 3600 s; 2; validity (s)@3=3600"},
+        {0x8202, "0,-1", "stop temporary tracking; 2; validity (s)@2=-1"},
+        {0x8105, "7", "turn off all wireless communication; 1; control word@0=7"},
+        {0x8105, "1,http://u;apn;user;pw;10.0.0.1;9000;9001;M1;HW1;FW2;30",
+         "wireless upgrade; 12; connect time limit@53=30"},
         {0x8105, "2,0;auth;apn;user;pw;10.0.0.1;9000;9001;5",
-         "connect to a specified server (switch to the specified platform)", 10, "connect time limit", 40, "5"},
-        {0x8105, "2,1", "connect to a specified server (back to the original platform)", 2, "connection control", 2,
-         "1"},
+         "connect to a specified server (switch to the specified platform); 10; connect time limit@40=5"},
+        {0x8105, "2,1", "connect to a specified server (back to the original platform); 2; connection control@2=1"},
+        {0x8104, "1", "error: bad request argument at offset 0: expected \"0\", found \"1\""},
+        {0x8105, "4,x", "error: bad request argument at offset 1: control word 4 takes no arguments"},
+        {0x8105, "1", "error: bad request argument at offset 1: control word 1 needs its arguments after \",\""},
+        {0x8105, "1,a;b", "error: bad request argument at offset 2: expected 11 items joined by \";\", found 2"},
+        {0x8202, "30", "error: bad request argument at offset 2: the text ends where the validity should follow"},
+        {0x8202, "30,x",
+         "error: bad request argument at offset 3: expected the validity as a 32-bit decimal, found \"x\""},
+        {0x8202, "30,60,90", "error: bad request argument at offset 5: expected two items, found more"},
+        {0x8600, "0;0", "error: bad request argument at offset 0: message 8600 has no request argument"},
     };
     for (const auto& c : cases) {
         const Decoded<RequestArgument> d = ExplainRequest(c.id, c.text);
-        ASSERT_EQ(Error(d), "(none)") << c.text;
-        EXPECT_EQ(d.value.meaning, c.meaning) << c.text;
-        ASSERT_EQ(d.value.items.size(), c.items) << c.text;
-        const RequestItem& last = d.value.items.back();
-        EXPECT_EQ(last.name, c.lastName) << c.text;
-        EXPECT_EQ(last.value.offset, c.lastOffset) << c.text;
-        EXPECT_EQ(last.value.value, c.lastValue) << c.text;
+        std::string got = Said(d.error);
+        if (got.empty() && !d.value.items.empty()) {
+            const RequestItem& last = d.value.items.back();
+            got = d.value.meaning + "; " + std::to_string(d.value.items.size()) + "; " + last.name + "@" +
+                  std::to_string(last.value.offset) + "=" + last.value.value;
+        }
+        EXPECT_EQ(got, c.want) << c.text;
     }
 }
-
-TEST(RequestTest, BadArgumentsNameTheOffset) {
-    const struct {
-        std::uint16_t id;
-        const char* text;
-        const char* error;
-    } cases[] = {
-        {0x8104, "1", "bad request argument at offset 0: expected \"0\", found \"1\""},
-        {0x8105, "8", "bad request argument at offset 0: expected a control word from 1 to 7, found \"8\""},
-        {0x8105, "", "bad request argument at offset 0: expected a control word from 1 to 7, found \"\""},
-        {0x8105, "4,x", "bad request argument at offset 1: control word 4 takes no arguments"},
-        {0x8105, "1", "bad request argument at offset 1: control word 1 needs its arguments after \",\""},
-        {0x8105, "1,a;b", "bad request argument at offset 2: expected 11 items joined by \";\", found 2"},
-        {0x8105, "2,0", "bad request argument at offset 2: expected 9 items joined by \";\", found 1"},
-        {0x8202, "30", "bad request argument at offset 2: the text ends where the validity should follow"},
-        {0x8202, "30,x", "bad request argument at offset 3: expected the validity as a 32-bit decimal, found \"x\""},
-        {0x8202, "30,60,90", "bad request argument at offset 5: expected two items, found more"},
-        {0x8600, "0;0", "bad request argument at offset 0: message 8600 has no request argument"},
-    };
-    for (const auto& c : cases) EXPECT_EQ(Error(ExplainRequest(c.id, c.text)), c.error) << c.text;
-}
-
-// ------------------------------------------------------------------ tunnels
-
-TEST(TunnelTest, TrackingRequestFrame) {
-    const Bytes frame =
-        Cat({Head("00 33", "00 00 00 2c"), Hex("00 00 00 13 00 00 01 30 31 32 33 34 35 36 37 38 39 30 31"
-                                               "00 00 00 0b 00 01 01 38 32 30 32"
-                                               "00 00 00 0e 00 02 01 33 30 2c 33 36 30 30")});
-    const Dump d = DecodeFrames(frame);
-    ASSERT_EQ(Error(d), "(none)");
-    const Tunnel& t = *d.frames.at(0).tunnel;
-    EXPECT_EQ(t.content, Tunnel::Content::kRequest);
-    ASSERT_TRUE(t.request && t.request->ok());
-    EXPECT_EQ(t.request->value.meaning, "report every 30 s for 3600 s");
-    EXPECT_TRUE(d.Clean());
-}
-
-TEST(TunnelTest, ContentProblemsAreFrameWarnings) {
-    const std::string odd = kSetting808.substr(0, 43);
-    std::string nonHex = kSetting808, upper = kSetting808;
-    nonHex[4] = 'g';
-    upper[7] = 'A';
-    const struct {
-        const char* name;
-        Bytes frame;
-        std::vector<std::string> warnings;
-    } cases[] = {
-        {"short terminal number",
-         TunnelFrame("13912345678", "8103", "8103000a01391234567800010100000001040000001e"),
-         {}},
-        {"odd hex",
-         Tunnelled("8103", odd),
-         {"bad key-2 hex text at offset 109: odd length 43: expected two hex digits per byte"}},
-        {"non-hex", Tunnelled("8103", nonHex), {"bad key-2 hex text at offset 71: expected a hex digit, found \"g\""}},
-        {"upper case",
-         Tunnelled("8103", upper),
-         {"upper-case hex digit at offset 74: 808 messages travel as lower-case hex"}},
-        {"truncated message",
-         Tunnelled("8103", kSetting808.substr(0, 40)),
-         {"808 message truncated at offset 91: body needs 10 bytes, 8 left (808 message offset 12)"}},
-        {"id disagrees",
-         Tunnelled("8900", kSetting808),
-         {"message id disagrees at offset 67: key 1 gives 8900, the 808 head 8103"}},
-        {"phone disagrees",
-         TunnelFrame("13912345678", "8103", kSetting808),
-         {"phone number disagrees at offset 74: the terminal number gives 013912345678, the 808 head 001234567890"}},
-        {"bad setting text",
-         Tunnelled("8600", "1;1;-7,0,1.000000,2.000000,3"),
-         {"bad setting text at offset 71: expected area 1's id as an unsigned decimal up to 4294967295, found \"-7\" "
-          "(key-2 text offset 4)"}},
-        {"bad message id",
-         Tunnelled("0x8103", kSetting808),
-         {"bad message id at offset 56: expected lower-case hex without leading zeros, found \"0x8103\""}},
-        {"unknown message id",
-         Tunnelled("8300", "x"),
-         {"unknown 808 message id at offset 56: 8300 is no message this system tunnels"}},
-    };
-    for (const auto& c : cases) {
-        const Dump d = DecodeFrames(c.frame);
-        ASSERT_EQ(Error(d), "(none)") << c.name;
-        EXPECT_EQ(Warnings(d.frames.at(0).warnings), c.warnings) << c.name;
-    }
-}
-
-// ------------------------------------------------------------------ rendering
 
 TEST(RenderTest, GoldenTextOfATunnelledParameterSetting) {
     const char* golden = R"(     0  Frame 1: 111 bytes, command 0x0033 (JT/T 808 equipment request)
@@ -754,22 +507,16 @@ TEST(RenderTest, GoldenTextOfATunnelledParameterSetting) {
 )";
     EXPECT_EQ(RenderText(DecodeFrames(kTunnelFrame)), golden);
 }
-
 TEST(RenderTest, JsonCarriesTheSameFields) {
     const nlohmann::json j = nlohmann::json::parse(RenderJson(DecodeFrames(kTunnelFrame)));
-    EXPECT_EQ(j["clean"], true);
-    EXPECT_TRUE(j["error"].is_null());
+    EXPECT_TRUE(j["clean"] == true && j["error"].is_null());
     const nlohmann::json& f = j["frames"][0];
-    EXPECT_EQ(f["body"]["command"]["value"], 0x33);
     EXPECT_EQ(f["body"]["session_id"]["value"], "a0a1a2a3a4a5a6a7a8a9aaabacadaeaf");
     EXPECT_EQ(f["parameters"][2]["value"]["offset"], 67);
-    EXPECT_EQ(f["parameters"][2]["value"]["value"], kSetting808);
     const nlohmann::json& m = f["tunnel"]["argument"]["message"];
-    EXPECT_EQ(m["head"]["phone"]["value"], "001234567890");
     EXPECT_EQ(m["head"]["body_properties"]["body_length"]["value"], 10);
     const nlohmann::json& e = m["body"]["entries"][0];
     EXPECT_EQ(e["name"], "heartbeat interval (s)");
-    EXPECT_EQ(e["type"], "DWORD");
     EXPECT_EQ(e["value"]["offset"], 18);
     EXPECT_EQ(e["value"]["value"], 30);
     EXPECT_EQ(e["value"]["hex"], "0000001e");
@@ -783,41 +530,30 @@ TEST(RenderTest, ProblemsAreRenderedWithTheirOffsets) {
     EXPECT_EQ(j["error"]["offset"], 30);
     EXPECT_EQ(j["error"]["what"], "frame truncated");
 
-    const Dump w = DecodeFrames(Tunnelled("8105", "9"));
-    const std::string text = RenderText(w);
-    EXPECT_NE(text.find("    67          Argument: \"9\"\n"), std::string::npos) << text;
-    EXPECT_NE(
-        text.find(
-            "    +0                  Error: bad request argument at offset 0: expected a control word from 1 to 7, "
-            "found \"9\"\n"),
-        std::string::npos)
-        << text;
-    EXPECT_NE(text.find("    67          Warning: bad request argument at offset 67:"), std::string::npos) << text;
+    const std::string text = RenderText(DecodeFrames(Tunnelled("8105", "9")));
+    for (const char* line : {
+             "    67          Argument: \"9\"\n",
+             "    +0                  Error: bad request argument at offset 0: expected a control word from 1 to 7, "
+             "found \"9\"\n",
+             "    67          Warning: bad request argument at offset 67:",
+         })
+        EXPECT_NE(text.find(line), std::string::npos) << line << text;
 }
 
 TEST(RenderTest, IcCardAndSettingTextExplained) {
     const Dump card = DecodeFrames(TunnelFrame("013912345678", "8900", HexText(kExtensionCard)));
     ASSERT_TRUE(card.Clean()) << RenderText(card);
-    const std::string text = RenderText(card);
+    const std::string text = RenderText(card) + RenderText(DecodeFrames(Tunnelled(
+                                                    "8600",
+                                                    "1;1;7,3,22.500000,114.250000,500,"
+                                                    "25-01-02-08-00-00,25-12-31-18-00-00,60,10")));
     for (const char* line : {
              "   +17                      Card text 1: \"ZHANG SAN\" (23 filler bytes)  [5a 48 41 4e 47 20 53 41 4e 48 "
-             "00 00 "
-             "48 00 00 48 ...]\n",
-             "   +67                      Card date: 2025-03-07  [25 03 07]\n",
-             "  +144                      Check byte 1: 0x67 (XOR of offsets 17 to 143 is 0x67, matches)  [67]\n",
+             "00 00 48 00 00 48 ...]\n",
              "  +272                          Check byte 3: 0x60 (XOR of offsets 150 to 271 is 0x60, matches)  [60]\n",
+             "   +51                          End time: 2025-12-31 18:00:00\n",
          })
         EXPECT_NE(text.find(line), std::string::npos) << line << text;
-
-    const Dump area = DecodeFrames(Tunnelled("8600",
-                                             "1;1;7,3,22.500000,114.250000,500,"
-                                             "25-01-02-08-00-00,25-12-31-18-00-00,60,10"));
-    const std::string areaText = RenderText(area);
-    for (const char* line : {
-             "   +51                          End time: 2025-12-31 18:00:00\n",
-             "   +72                          Over-speed duration: 10 (s)\n",
-         })
-        EXPECT_NE(areaText.find(line), std::string::npos) << line << areaText;
 }
 
 }  // namespace
