@@ -491,16 +491,21 @@ bool CEncoder_Standard::SetOncePageData(MsgData_EquipParmSet_ParmListConfig& val
     });
 }
 
+bool CEncoder_Standard::StageEntries(const Op& op, const std::vector<EquipParmSet_EquipConfig>& list,
+                                     bool stringAndDwordOnly) {
+    if (list.empty()) {
+        op.Error({"）", " 传入参数数据错误>>>>>"});
+        return false;
+    }
+    ReserveEntries(m_vecParmList, list);
+    for (const auto& record : list) SetOnceParameterData(EntryOf(record, stringAndDwordOnly));
+    return true;
+}
+
 bool CEncoder_Standard::ParmSet_Set808ParmInfo(std::vector<EquipParmSet_EquipConfig> list) {
     static constexpr Op op = Marked("CEncoder_Standard::ParmSet_Set808ParmInfo");
     return Guarded(op, false, [&] {
-        if (list.empty()) {
-            op.Error({"）", " 传入参数数据错误>>>>>"});
-            return op.Return(false);
-        }
-        // An entry that cannot be encoded is logged and left out.
-        ReserveEntries(m_vecParmList, list);
-        for (const auto& record : list) SetOnceParameterData(EntryOf(record, false));
+        if (!StageEntries(op, list, false)) return op.Return(false);
         return op.Done();
     });
 }
@@ -508,12 +513,7 @@ bool CEncoder_Standard::ParmSet_Set808ParmInfo(std::vector<EquipParmSet_EquipCon
 bool CEncoder_Standard::ParmSet_SetMainSericeIP(std::vector<EquipParmSet_EquipConfig> list) {
     static constexpr Op op = Marked("CEncoder_Standard::ParmSet_SetMainSericeIP");
     return Guarded(op, false, [&] {
-        if (list.empty()) {
-            op.Error({"）", " 传入参数数据错误>>>>>"});
-            return op.Return(false);
-        }
-        ReserveEntries(m_vecParmList, list);
-        for (const auto& record : list) SetOnceParameterData(EntryOf(record, true));
+        if (!StageEntries(op, list, true)) return op.Return(false);
         if (!SetMsgData_StandardMsgHead(kParmSetId, list.front().strPhoneNo)) return op.Fail();
         return op.Done();
     });

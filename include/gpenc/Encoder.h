@@ -636,6 +636,12 @@ private:
     bool ParmSet_SetHeadInterval(EquipParmSet_EquipConfig config);
     bool ParmSet_SetMainSericeIP(std::vector<EquipParmSet_EquipConfig> list);
     bool ParmSet_Set808ParmInfo(std::vector<EquipParmSet_EquipConfig> list);
+    // The staging both operations above share: refuses an empty list under
+    // `op`, then encodes every record into the parameter list (an entry that
+    // cannot be encoded is logged and left out). With `stringAndDwordOnly`
+    // other types keep an empty value. Writes no exit record.
+    bool StageEntries(const gpenc::detail::Op& op, const std::vector<EquipParmSet_EquipConfig>& list,
+                      bool stringAndDwordOnly);
     bool SetOnceParameterData(MsgData_EquipParmSet_ParmListConfig value);
     bool SetMsgData_EquipParmSet(MsgData_EquipParmSet_ParmList entry);
     bool SetOncePageData(MsgData_EquipParmSet_ParmListConfig& value);
