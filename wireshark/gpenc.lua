@@ -157,7 +157,7 @@ end
 
 -- Printable ASCII as it is, backslash doubled, every other byte as \xNN.
 local function printable(s)
-  return (s:gsub("[^\32-\126]", function(c) return fmt("\\x%02x", c:byte()) end):gsub("\\\\", "\\\\\\\\"))
+  return (s:gsub("[\0-\31\\\127-\255]", function(c) return c == "\\" and "\\\\" or fmt("\\x%02x", c:byte()) end))
 end
 
 local function hex_bytes(s, first, last)
@@ -287,7 +287,7 @@ local function dissect_808(s, tvb, tree, warnings)
         shown = printable(raw)
         e:add(F.p_text, at(value_at, len), shown)
       elseif ptype == 8 then
-        if len > 0 then e:add(F.p_bytes, at(value_at, len)) end
+        e:add(F.p_bytes, at(value_at, len))
         shown = len > 0 and hex_bytes(raw, 1, math.min(len, 16)) or "(empty)"
       elseif len ~= width then
         warn(entry_at + 4, "bad parameter length",
@@ -298,7 +298,7 @@ local function dissect_808(s, tvb, tree, warnings)
         e:add(F.p_number, at(value_at, len), v)
         shown = tostring(v)
       end
-      if not shown and len > 0 then e:add(F.p_bytes, at(value_at, len)) end
+      if not shown then e:add(F.p_bytes, at(value_at, len)) end
       e:set_text(fmt("Parameter 0x%04x: %s, %s = %s", pid, name, type_name, shown or hex_bytes(raw, 1, math.min(len, 16))))
     end
     if b:left() > 0 then
@@ -827,11 +827,12 @@ end
 -- ------------------------------------------------------------ TCP stream
 
 -- Whether the bytes at `offset` can begin a frame, as far as they go.
-local function plausible(tvb, offset)
+-- With `strict` (frames on any port) the version must be 1 as well.
+local function plausible(tvb, offset, strict)
   local n = tvb:len() - offset
-  local want = { 0x47, 0x50, 0x00, 0x1a, 0x00, 0x01 }
+  local want = { 0x47, 0x50, 0x00, 0x1a, strict and 0x00, strict and 0x01 }
   for i = 1, math.min(n, #want) do
-    if tvb(offset + i - 1, 1):uint() ~= want[i] then return false end
+    if want[i] and tvb(offset + i - 1, 1):uint() ~= want[i] then return false end
   end
   return n < 28 or tvb(offset + 24, 4):int() >= 0
 end
@@ -869,7 +870,7 @@ end
 
 -- Frames on any port: "GP", body length 26, version 1 and a parameter length.
 local function heuristic(tvb, pinfo, tree)
-  if tvb:len() < kHead or not plausible(tvb, 0) then return false end
+  if tvb:len() < kHead or not plausible(tvb, 0, true) then return false end
   pinfo.conversation = gpenc
   gpenc.dissector(tvb, pinfo, tree)
   return true
