@@ -55,7 +55,6 @@ local field_rows = {
   { "param_int32", "gpenc.param.int32", "Value", I32, DEC },
   { "param_byte", "gpenc.param.byte", "Value", U8, DEC },
   { "param_six", "gpenc.param.six", "Value", BYTES },
-  { "param_raw", "gpenc.param.raw", "Value", BYTES },
   { "tunnel", "gpenc.tunnel", "JT/T 808 tunnel", NONE },
   { "terminal", "gpenc.tunnel.terminal", "Terminal number", STR },
   { "message_id", "gpenc.tunnel.message_id", "808 message id", U16, HEX, T.messages },
@@ -301,6 +300,7 @@ local function dissect_808(s, tvb, tree, warnings)
       if not shown then e:add(F.p_bytes, at(value_at, len)) end
       e:set_text(fmt("Parameter 0x%04x: %s, %s = %s", pid, name, type_name, shown or hex_bytes(raw, 1, math.min(len, 16))))
     end
+    bt:append_text(fmt(", %d %s", count, count == 1 and "entry" or "entries"))
     if b:left() > 0 then
       warn(b:offset(), "bytes after the last entry",
         fmt("the count gives %d entries, %d bytes follow them", count, b:left()))
@@ -730,14 +730,15 @@ local function dissect_tunnel(tvb, params, tree, warnings)
   end
 end
 
--- One whole frame in `tvb` (30 + parameter length bytes).
+-- One whole frame in `tvb` (30 + parameter length bytes); returns its summary
+-- for the Info column.
 local function dissect_frame(tvb, tree)
   local s = tvb:raw()
   local warnings = {}
   if #s < kHead then
     tree:add(gpenc, tvb:range(0)):add_proto_expert_info(ef_error,
       describe(problem(#s, "frame truncated", fmt("the frame has %d bytes, its head and body need 30", #s))))
-    return 0
+    return "(truncated)"
   end
   local command = s:byte(23) * 256 + s:byte(24)
   local name = T.commands[command]
@@ -795,7 +796,8 @@ local function dissect_frame(tvb, tree)
     local value = tvb:range(p.value_at, #p.raw)
     local shown
     if p.kind == 1 then
-      shown = "\"" .. printable(p.raw) .. "\""
+      local text = printable(p.raw)
+      shown = "\"" .. (#text > 64 and text:sub(1, 64) .. "..." or text) .. "\""
       pt:add(F.param_text, value, printable(p.raw))
     elseif p.kind == 6 then
       pt:add(F.param_int32, value)
@@ -811,17 +813,23 @@ local function dissect_frame(tvb, tree)
   end
   if err then
     root:add_proto_expert_info(ef_error, describe(err))
-    return command
+    return fmt("0x%04x", command) .. " (malformed)"
   end
   local version = s:byte(5) * 256 + s:byte(6)
   if version ~= 1 then warnings[#warnings + 1] = problem(4, "unexpected protocol version", fmt("expected 1, found %d", version)) end
   local reserved = s:byte(29) * 256 + s:byte(30)
   if reserved ~= 0 then warnings[#warnings + 1] = problem(28, "reserved word not zero", fmt("found %04x", reserved)) end
   if not name then warnings[#warnings + 1] = problem(22, "unknown command", fmt("%04x is no command of this system", command)) end
-  if command == 0x33 then dissect_tunnel(tvb, params, root, warnings) end
+  local summary = fmt("0x%04x", command) .. (name and " " .. name or "")
+  if command == 0x33 then
+    dissect_tunnel(tvb, params, root, warnings)
+    for _, p in ipairs(params) do
+      if p.key == 1 and p.kind == 1 then summary = summary .. ": " .. printable(p.raw) .. " " .. (T.messages[tonumber(p.raw, 16) or -1] or "") end
+    end
+  end
   for _, w in ipairs(warnings) do root:add_proto_expert_info(ef_warning, describe(w)) end
   if not tables_found then root:add_proto_expert_info(ef_tables) end
-  return command
+  return summary
 end
 
 -- ------------------------------------------------------------ TCP stream
@@ -857,8 +865,7 @@ function gpenc.dissector(tvb, pinfo, tree)
       end
       total = avail
     end
-    local command = dissect_frame(tvb:range(offset, total):tvb(), tree)
-    commands[#commands + 1] = fmt("0x%04x", command) .. (T.commands[command] and " " .. T.commands[command] or "")
+    commands[#commands + 1] = dissect_frame(tvb:range(offset, total):tvb(), tree)
     offset = offset + total
   end
   if #commands > 0 then
