@@ -218,28 +218,24 @@ local function dissect_808(s, tvb, tree, warnings)
   local m = tree:add(F.m808, tvb:range(0, #s))
   m:append_text(fmt(", %d bytes", #s))
   local r = reader(s, 1, #s, 0, "808 message truncated")
-  local head = { }
-  local id, id_at = r:uint(2, "message id")
+  local head = {}
+  local id = r:uint(2, "message id")
   local word = id and r:uint(2, "body properties")
   local phone_at = r:offset()
   local phone = word and r:raw(6, "phone number")
   local serial = phone and r:uint(2, "serial number")
   local h = m:add(tvb:range(0, math.min(12, #s)), "Message head")
   if id then h:add(F.m808_id, at(0, 2), id) end
-  if word then
-    local p = h:add(F.m808_props, at(2, 2), word)
-    p:add(F.m808_body_length, at(2, 2))
-    p:add(F.m808_encryption, at(2, 2))
-    p:add(F.m808_subpackage, at(2, 2))
-    p:add(F.m808_reserved, at(2, 2))
-    if word >= 0x400 then
-      warn(2, "unexpected body property bits",
-        fmt("expected encryption, sub-package and reserved bits 0, found %04x", word - word % 0x400))
-    end
-  end
-  if not serial then
-    if phone then h:add(F.m808_phone, at(4, 6), "") end
-    return r.err, head
+  -- The rest of the head counts only once all of it is there.
+  if not serial then return r.err, head end
+  local p = h:add(F.m808_props, at(2, 2), word)
+  p:add(F.m808_body_length, at(2, 2))
+  p:add(F.m808_encryption, at(2, 2))
+  p:add(F.m808_subpackage, at(2, 2))
+  p:add(F.m808_reserved, at(2, 2))
+  if word >= 0x400 then
+    warn(2, "unexpected body property bits",
+      fmt("expected encryption, sub-package and reserved bits 0, found %04x", word - word % 0x400))
   end
   local digits = {}
   for i = 1, 6 do
@@ -835,6 +831,10 @@ end
 -- ------------------------------------------------------------ TCP stream
 
 -- Whether the bytes at `offset` can begin a frame, as far as they go.
+-- A parameter length beyond this is taken for bytes that only look like a
+-- frame, rather than waiting for megabytes that will never come.
+local kLongest = 0x1000000
+
 -- With `strict` (frames on any port) the version must be 1 as well.
 local function plausible(tvb, offset, strict)
   local n = tvb:len() - offset
@@ -842,7 +842,9 @@ local function plausible(tvb, offset, strict)
   for i = 1, math.min(n, #want) do
     if want[i] and tvb(offset + i - 1, 1):uint() ~= want[i] then return false end
   end
-  return n < 28 or tvb(offset + 24, 4):int() >= 0
+  if n < 28 then return true end
+  local length = tvb(offset + 24, 4):int()
+  return length >= 0 and length <= kLongest
 end
 
 function gpenc.dissector(tvb, pinfo, tree)
@@ -875,7 +877,7 @@ function gpenc.dissector(tvb, pinfo, tree)
   return len
 end
 
--- Frames on any port: "GP", body length 26, version 1 and a parameter length.
+-- Frames on any port: "GP", body length 26, version 1 and a plausible parameter length.
 local function heuristic(tvb, pinfo, tree)
   if tvb:len() < kHead or not plausible(tvb, 0, true) then return false end
   pinfo.conversation = gpenc

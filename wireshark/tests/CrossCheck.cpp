@@ -2,7 +2,7 @@
 // frames go through tshark (as a pcap) and through the inspector (the JSON of
 // `gpenc dump --json`), and every decoded field with its offset and size, and
 // every problem, must agree. Usage:
-//   gpenc_wireshark_crosscheck TSHARK DISSECTOR GPENC CORPUS_DIR WORK_DIR
+//   gpenc_wireshark_crosscheck TSHARK DISSECTOR GPENC REQUESTS_DIR CORPUS_DIR WORK_DIR
 #include "Pcap.h"
 
 #include "gpenc/Inspect.h"
@@ -502,12 +502,12 @@ Bytes Patched(Bytes frame, std::size_t offset, char c) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 6) {
-        std::cerr << "usage: " << argv[0] << " TSHARK DISSECTOR GPENC CORPUS_DIR WORK_DIR\n";
+    if (argc != 7) {
+        std::cerr << "usage: " << argv[0] << " TSHARK DISSECTOR GPENC REQUESTS_DIR CORPUS_DIR WORK_DIR\n";
         return 2;
     }
-    const std::string tshark = argv[1], dissector = argv[2], gpenc = argv[3];
-    const fs::path corpus = argv[4], work = argv[5];
+    const std::string tshark = argv[1], dissector = argv[2], gpenc = argv[3], examples_dir = argv[4];
+    const fs::path corpus = argv[5], work = argv[6];
     fs::create_directories(work);
     Checker checker(tshark, dissector, work);
 
@@ -529,6 +529,24 @@ int main(int argc, char** argv) {
                 name.clear();
             }
         }
+    }
+    // The capture itself, byte for byte: the file header and the data segment of
+    // `encode --pcap` (packet 4, after the handshake), checksums worked out by hand.
+    {
+        const fs::path one = work / "encode.pcap";
+        Run(gpenc + " encode --pcap " + one.string() + " " + examples_dir + "/CommonData-2.json >/dev/null");
+        const std::string file = ReadFile(one);
+        const Bytes header = inspect::ParseHex("d4c3b2a1 0200 0400 00000000 00000000 00000400 01000000").value;
+        const Bytes data = inspect::ParseHex(
+            "020000000002 020000000001 0800 "                                     // Ethernet
+            "4500 0046 0004 4000 40 06 3cab 7f000001 7f000002 "                   // IPv4, checksum 3cab
+            "c350 1e80 10000001 20000001 50 18 ffff 586b 0000 "                   // TCP, checksum 586b
+            "4750001a 0001 00000000000000000000000000000000 0002 00000000 0000")  // the frame
+                                 .value;
+        const std::size_t at = 24 + 3 * (16 + 54) + 16;
+        if (file.size() != 614 || file.compare(0, header.size(), std::string(header.begin(), header.end())) != 0 ||
+            file.compare(at, data.size(), std::string(data.begin(), data.end())) != 0)
+            tally.Fail("encode.pcap", "the capture differs from the bytes written out");
     }
     if (frames.size() < 20) tally.Fail("demo", "fewer example frames than expected: " + std::to_string(frames.size()));
     checker.Check(work / "demo.pcap", {{"examples", frames}});
@@ -581,6 +599,14 @@ int main(int argc, char** argv) {
     std::vector<Conversation> malformed;
     for (const Mutation& m : kMutations)
         malformed.push_back({m.name, {Patched(examples.at(m.example), m.offset, m.replacement)}, 0, m.problem});
+    // An 808 message that ends inside its head: key 2 is "8103000a013912".
+    malformed.push_back({"808 head truncated",
+                         {inspect::ParseHex("4750001a 0001 00000000000000000000000000000000 0033 00000033 0000 "
+                                            "00000013 0000 01 303133393132333435363738 "
+                                            "0000000b 0001 01 38313033 "
+                                            "00000015 0002 01 3831303330303061303133393132")
+                              .value},
+                         0, "808 message truncated"});
     checker.Check(WritePcap(work / "malformed.pcap", gpenc::tool::kGpPort, malformed), malformed);
 
     // Fuzz-corpus inputs that the inspector reads as whole frames.
