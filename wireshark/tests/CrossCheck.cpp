@@ -107,9 +107,6 @@ constexpr Row kRows[] = {
     {"tunnel.argument.message.body.extension.zero_fill.not_zero", "gpenc.808.ic.zero_fill.not_zero", kDerived},
 };
 
-// The three check bytes share their derived fields.
-constexpr const char* kCheckMembers[] = {"first", "last", "computed", "matches"};
-
 // Dissector fields that carry the same inspector value in another type.
 const std::map<std::string, std::string> kAliases = {
     {"gpenc.param.int32", "gpenc.param.text"},
@@ -118,7 +115,6 @@ const std::map<std::string, std::string> kAliases = {
     {"gpenc.tunnel.message_id_text", "gpenc.tunnel.message_id"},
     {"gpenc.808.param.number", "gpenc.808.param.text"},
     {"gpenc.808.param.bytes", "gpenc.808.param.text"},
-    {"gpenc.808.ic.check.first", "gpenc.808.ic.check.first"},
 };
 // Dissector subtrees without a value of their own.
 const char* const kGroups[] = {"gpenc.header", "gpenc.body", "gpenc.param", "gpenc.tunnel", "gpenc.808",
