@@ -218,8 +218,8 @@ local function dissect_808(s, tvb, tree, warnings)
   local m = tree:add(F.m808, tvb:range(0, #s))
   m:append_text(fmt(", %d bytes", #s))
   local r = reader(s, 1, #s, 0, "808 message truncated")
-  local head = {}
   local id = r:uint(2, "message id")
+  local head = { id = id }
   local word = id and r:uint(2, "body properties")
   local phone_at = r:offset()
   local phone = word and r:raw(6, "phone number")
@@ -243,7 +243,7 @@ local function dissect_808(s, tvb, tree, warnings)
     digits[#digits + 1] = fmt("%x%x", math.floor(b / 16), b % 16)
     if not bcd(b) then warn(phone_at + i - 1, "phone number not BCD", fmt("expected two decimal digits, found %02x", b)) end
   end
-  head.id, head.phone = id, table.concat(digits)
+  head.phone = table.concat(digits)
   h:add(F.m808_phone, at(4, 6), head.phone)
   h:add(F.m808_serial, at(10, 2), serial)
 

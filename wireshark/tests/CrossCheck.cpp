@@ -595,14 +595,15 @@ int main(int argc, char** argv) {
     std::vector<Conversation> malformed;
     for (const Mutation& m : kMutations)
         malformed.push_back({m.name, {Patched(examples.at(m.example), m.offset, m.replacement)}, 0, m.problem});
-    // An 808 message that ends inside its head: key 2 is "8103000a013912".
+    // An 808 message that ends inside its head and whose id is not key 1's:
+    // key 2 is "8900000a013912".
     malformed.push_back({"808 head truncated",
                          {inspect::ParseHex("4750001a 0001 00000000000000000000000000000000 0033 00000033 0000 "
                                             "00000013 0000 01 303133393132333435363738 "
                                             "0000000b 0001 01 38313033 "
-                                            "00000015 0002 01 3831303330303061303133393132")
+                                            "00000015 0002 01 3839303030303061303133393132")
                               .value},
-                         0, "808 message truncated"});
+                         0, "message id disagrees"});
     checker.Check(WritePcap(work / "malformed.pcap", gpenc::tool::kGpPort, malformed), malformed);
 
     // Fuzz-corpus inputs that the inspector reads as whole frames.
