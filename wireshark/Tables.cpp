@@ -23,7 +23,8 @@ template <class Name>
 void Names(std::FILE* out, const char* table, Name name) {
     std::fprintf(out, "  %s = {\n", table);
     for (unsigned id = 0; id <= 0xffff; ++id)
-        if (const std::string n = name(id); !n.empty()) std::fprintf(out, "    [0x%04x] = %s,\n", id, Quote(n.c_str()).c_str());
+        if (const std::string n = name(id); !n.empty())
+            std::fprintf(out, "    [0x%04x] = %s,\n", id, Quote(n.c_str()).c_str());
     std::fprintf(out, "  },\n");
 }
 
@@ -39,9 +40,11 @@ int main(int argc, char** argv) {
         std::perror(argv[1]);
         return 1;
     }
-    std::fprintf(out, "-- Names and types of the gpenc dissector, written at build time from the\n"
-                      "-- frame inspector's tables: do not edit.\nreturn {\n");
-    Names(out, "commands", [](unsigned id) { return std::string(inspect::CommandName(static_cast<std::uint16_t>(id))); });
+    std::fprintf(out,
+                 "-- Names and types of the gpenc dissector, written at build time from the\n"
+                 "-- frame inspector's tables: do not edit.\nreturn {\n");
+    Names(out, "commands",
+          [](unsigned id) { return std::string(inspect::CommandName(static_cast<std::uint16_t>(id))); });
     Names(out, "messages", [](unsigned id) { return std::string(inspect::MessageName(id)); });
     Names(out, "kinds", [](unsigned id) {
         const std::string n = id < 256 ? inspect::KindName(static_cast<std::uint8_t>(id)) : "unknown";

@@ -138,7 +138,8 @@ local ef_tables = ProtoExpert.new("gpenc.no_tables", "gpenc_tables.lua not found
   expert.group.UNDECODED, expert.severity.NOTE)
 gpenc.experts = { ef_error, ef_warning, ef_tables }
 
-gpenc.prefs.port = Pref.uint("TCP port", 7808, "TCP port of the platform link (frames on other ports are found by content)")
+gpenc.prefs.port = Pref.uint("TCP port", 7808,
+  "TCP port of the platform link (frames on other ports are found by content)")
 
 -- ------------------------------------------------------------------ helpers
 
@@ -241,7 +242,9 @@ local function dissect_808(s, tvb, tree, warnings)
   for i = 1, 6 do
     local b = phone:byte(i)
     digits[#digits + 1] = fmt("%x%x", math.floor(b / 16), b % 16)
-    if not bcd(b) then warn(phone_at + i - 1, "phone number not BCD", fmt("expected two decimal digits, found %02x", b)) end
+    if not bcd(b) then
+      warn(phone_at + i - 1, "phone number not BCD", fmt("expected two decimal digits, found %02x", b))
+    end
   end
   head.phone = table.concat(digits)
   h:add(F.m808_phone, at(4, 6), head.phone)
@@ -294,7 +297,8 @@ local function dissect_808(s, tvb, tree, warnings)
         shown = tostring(v)
       end
       if not shown then e:add(F.p_bytes, at(value_at, len)) end
-      e:set_text(fmt("Parameter 0x%04x: %s, %s = %s", pid, name, type_name, shown or hex_bytes(raw, 1, math.min(len, 16))))
+      shown = shown or hex_bytes(raw, 1, math.min(len, 16))
+      e:set_text(fmt("Parameter 0x%04x: %s, %s = %s", pid, name, type_name, shown))
     end
     bt:append_text(fmt(", %d %s", count, count == 1 and "entry" or "entries"))
     if b:left() > 0 then
@@ -451,7 +455,8 @@ local function item_reader(items, stop, what)
     if not it then return nil end
     local v = all_digits(it.value) and #it.value <= 20 and tonumber(it.value)
     if not v or v > max then
-      r.fail(it.offset, fmt("expected %s as an unsigned decimal up to %d, found \"%s\"", name, max, printable(it.value)))
+      r.fail(it.offset,
+        fmt("expected %s as an unsigned decimal up to %d, found \"%s\"", name, max, printable(it.value)))
       return nil
     end
     return v, it
@@ -512,7 +517,8 @@ local function dissect_circular(text, tvb, arg_at, tree, warnings)
           bytes[i + 1] = ok and tonumber(pair, 16)
         end
         if not ok then
-          r.fail(it.offset, fmt("expected %s as six hex pairs joined by \"-\", found \"%s\"", pre .. name, printable(s)))
+          r.fail(it.offset,
+            fmt("expected %s as six hex pairs joined by \"-\", found \"%s\"", pre .. name, printable(s)))
           return nil
         end
         for i = 1, 6 do
@@ -602,7 +608,9 @@ local function explain_request(id, text)
   local comma = text:find(",", 1, true) or #text + 1
   local word = text:sub(1, comma - 1)
   local cw = word:find("^[1-7]$") and control_words[tonumber(word)]
-  if not cw then return "", items, problem(0, bad, "expected a control word from 1 to 7, found \"" .. printable(word) .. "\"") end
+  if not cw then
+    return "", items, problem(0, bad, "expected a control word from 1 to 7, found \"" .. printable(word) .. "\"")
+  end
   local meaning, names = cw[1], cw[2]
   item("control word", 0, word)
   local has_args = comma <= #text
@@ -639,8 +647,8 @@ local function dissect_tunnel(tvb, params, tree, warnings)
   local slots, names = {}, { "terminal number", "808 message id", "argument" }
   for _, p in ipairs(params) do
     if p.key > 2 or p.kind ~= 1 then
-      warn(p.offset, "unexpected record", fmt("an 808 request carries texts under keys 0, 1 and 2, found key %d of kind %d",
-        p.key, p.kind))
+      warn(p.offset, "unexpected record",
+        fmt("an 808 request carries texts under keys 0, 1 and 2, found key %d of kind %d", p.key, p.kind))
     else
       if slots[p.key] then warn(p.offset, "repeated key", fmt("key %d appears more than once", p.key)) end
       slots[p.key] = p
@@ -660,7 +668,8 @@ local function dissect_tunnel(tvb, params, tree, warnings)
       t:add(F.message_id, tvb:range(id_text.value_at, #s), id)
     else
       t:add(F.message_id_text, tvb:range(id_text.value_at, #s), printable(s))
-      warn(id_text.value_at, "bad message id", "expected lower-case hex without leading zeros, found \"" .. printable(s) .. "\"")
+      warn(id_text.value_at, "bad message id",
+        "expected lower-case hex without leading zeros, found \"" .. printable(s) .. "\"")
     end
   end
   if not arg then return end
@@ -812,15 +821,18 @@ local function dissect_frame(tvb, tree)
     return fmt("0x%04x", command) .. " (malformed)"
   end
   local version = s:byte(5) * 256 + s:byte(6)
-  if version ~= 1 then warnings[#warnings + 1] = problem(4, "unexpected protocol version", fmt("expected 1, found %d", version)) end
+  local function warn(offset, what, detail) warnings[#warnings + 1] = problem(offset, what, detail) end
+  if version ~= 1 then warn(4, "unexpected protocol version", fmt("expected 1, found %d", version)) end
   local reserved = s:byte(29) * 256 + s:byte(30)
-  if reserved ~= 0 then warnings[#warnings + 1] = problem(28, "reserved word not zero", fmt("found %04x", reserved)) end
-  if not name then warnings[#warnings + 1] = problem(22, "unknown command", fmt("%04x is no command of this system", command)) end
+  if reserved ~= 0 then warn(28, "reserved word not zero", fmt("found %04x", reserved)) end
+  if not name then warn(22, "unknown command", fmt("%04x is no command of this system", command)) end
   local summary = fmt("0x%04x", command) .. (name and " " .. name or "")
   if command == 0x33 then
     dissect_tunnel(tvb, params, root, warnings)
     for _, p in ipairs(params) do
-      if p.key == 1 and p.kind == 1 then summary = summary .. ": " .. printable(p.raw) .. " " .. (T.messages[tonumber(p.raw, 16) or -1] or "") end
+      if p.key == 1 and p.kind == 1 then
+        summary = summary .. ": " .. printable(p.raw) .. " " .. (T.messages[tonumber(p.raw, 16) or -1] or "")
+      end
     end
   end
   for _, w in ipairs(warnings) do root:add_proto_expert_info(ef_warning, describe(w)) end

@@ -17,8 +17,12 @@ constexpr std::size_t kIpHeader = 20, kTcpHeader = 20;
 void Le32(Bytes& b, std::uint32_t v) {
     for (int i = 0; i < 4; ++i) b.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
 }
-void Le16(Bytes& b, std::uint16_t v) { b.insert(b.end(), {static_cast<std::uint8_t>(v), static_cast<std::uint8_t>(v >> 8)}); }
-void Be16(Bytes& b, std::uint32_t v) { b.insert(b.end(), {static_cast<std::uint8_t>(v >> 8), static_cast<std::uint8_t>(v)}); }
+void Le16(Bytes& b, std::uint16_t v) {
+    b.insert(b.end(), {static_cast<std::uint8_t>(v), static_cast<std::uint8_t>(v >> 8)});
+}
+void Be16(Bytes& b, std::uint32_t v) {
+    b.insert(b.end(), {static_cast<std::uint8_t>(v >> 8), static_cast<std::uint8_t>(v)});
+}
 void Be32(Bytes& b, std::uint32_t v) {
     Be16(b, v >> 16);
     Be16(b, v & 0xffff);

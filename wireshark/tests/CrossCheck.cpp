@@ -117,8 +117,8 @@ const std::map<std::string, std::string> kAliases = {
     {"gpenc.808.param.bytes", "gpenc.808.param.text"},
 };
 // Dissector subtrees without a value of their own.
-const char* const kGroups[] = {"gpenc.header", "gpenc.body", "gpenc.param", "gpenc.tunnel", "gpenc.808",
-                               "gpenc.808.param", "gpenc.area"};
+const char* const kGroups[] = {"gpenc.header", "gpenc.body",      "gpenc.param", "gpenc.tunnel",
+                               "gpenc.808",    "gpenc.808.param", "gpenc.area"};
 
 struct Leaf {
     Json value;
@@ -173,8 +173,8 @@ struct InspectorWalk {
         if (!row) return unmapped.push_back(path);
         Leaf leaf{value};
         if (row->base != kDerived && base != kDerived) {
-            leaf.offset = node["offset"].get<long>() - (row->base == kFrame ? frame : 0) +
-                          (row->base == kText ? argument : 0);
+            leaf.offset =
+                node["offset"].get<long>() - (row->base == kFrame ? frame : 0) + (row->base == kText ? argument : 0);
             leaf.size = node["size"].get<long>();
         }
         view.fields[row->field].push_back(leaf);
@@ -401,9 +401,10 @@ public:
     void Check(const fs::path& pcap, const std::vector<Conversation>& conversations) {
         const fs::path err = work_ / (pcap.stem().string() + ".stderr");
         const std::string json = Ascii(Run(tshark_ + " -n -r " + pcap.string() + " -X lua_script:" + dissector_ +
-                                     " -T json -x --no-duplicate-keys -J 'tcp gpenc' 2>" + err.string()));
+                                           " -T json -x --no-duplicate-keys -J 'tcp gpenc' 2>" + err.string()));
         CheckStderr(pcap.filename().string(), ReadFile(err));
-        if (json.find("Lua Error") != std::string::npos) tally.Fail(pcap.filename().string(), "a Lua error in the tree");
+        if (json.find("Lua Error") != std::string::npos)
+            tally.Fail(pcap.filename().string(), "a Lua error in the tree");
         std::map<long, std::vector<Json>> trees;
         std::map<long, std::vector<Json>> raws;
         for (const Json& packet : Json::parse(json)) {
@@ -472,8 +473,8 @@ private:
 };
 
 void Write(const fs::path& path, const Bytes& bytes) {
-    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
-                                                static_cast<std::streamsize>(bytes.size()));
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
 }
 
 fs::path WritePcap(const fs::path& path, std::uint16_t port, const std::vector<Conversation>& conversations) {
@@ -534,11 +535,11 @@ int main(int argc, char** argv) {
         const std::string file = ReadFile(one);
         const Bytes header = inspect::ParseHex("d4c3b2a1 0200 0400 00000000 00000000 00000400 01000000").value;
         const Bytes data = inspect::ParseHex(
-            "020000000002 020000000001 0800 "                                     // Ethernet
-            "4500 0046 0004 4000 40 06 3cab 7f000001 7f000002 "                   // IPv4, checksum 3cab
-            "c350 1e80 10000001 20000001 50 18 ffff 586b 0000 "                   // TCP, checksum 586b
-            "4750001a 0001 00000000000000000000000000000000 0002 00000000 0000")  // the frame
-                                 .value;
+                               "020000000002 020000000001 0800 "                    // Ethernet
+                               "4500 0046 0004 4000 40 06 3cab 7f000001 7f000002 "  // IPv4, checksum 3cab
+                               "c350 1e80 10000001 20000001 50 18 ffff 586b 0000 "  // TCP, checksum 586b
+                               "4750001a 0001 00000000000000000000000000000000 0002 00000000 0000")  // the frame
+                               .value;
         const std::size_t at = 24 + 3 * (16 + 54) + 16;
         if (file.size() != 614 || file.compare(0, header.size(), std::string(header.begin(), header.end())) != 0 ||
             file.compare(at, data.size(), std::string(data.begin(), data.end())) != 0)
@@ -564,8 +565,7 @@ int main(int argc, char** argv) {
                             {Bytes(list.begin(), list.begin() + static_cast<std::ptrdiff_t>(cut)),
                              Bytes(list.begin() + static_cast<std::ptrdiff_t>(cut), list.end())}});
     segments.push_back({"three in one segment", {Concat({interval, list, alarm})}});
-    segments.push_back({"starts inside a frame",
-                        {Concat({Bytes(list.end() - 20, list.end()), interval}), alarm}, 20});
+    segments.push_back({"starts inside a frame", {Concat({Bytes(list.end() - 20, list.end()), interval}), alarm}, 20});
     checker.Check(WritePcap(work / "segments.pcap", gpenc::tool::kGpPort, segments), segments);
 
     // Malformed frames: a character of an example frame replaced; both decoders
@@ -603,7 +603,8 @@ int main(int argc, char** argv) {
                                             "0000000b 0001 01 38313033 "
                                             "00000015 0002 01 3839303030303061303133393132")
                               .value},
-                         0, "message id disagrees"});
+                         0,
+                         "message id disagrees"});
     checker.Check(WritePcap(work / "malformed.pcap", gpenc::tool::kGpPort, malformed), malformed);
 
     // Fuzz-corpus inputs that the inspector reads as whole frames.
