@@ -2,6 +2,7 @@
 // field, and runs the example requests. Exit codes: 0 done, 1 the builder
 // returned false, 2 the input (request, hex text, frame, option) is at fault.
 #include "Logging.h"
+#include "Pcap.h"
 #include "Request.h"
 
 #include "gpenc/Host.h"
@@ -126,7 +127,7 @@ fs::path RequestsDir() {
     return GPENC_SOURCE_REQUESTS;
 }
 
-int Demo(const fs::path& dir, gpenc::tool::ErrorLog& log) {
+int Demo(const fs::path& dir, gpenc::tool::ErrorLog& log, std::vector<Bytes>& frames) {
     std::vector<fs::path> files;
     std::error_code ec;
     for (const auto& entry : fs::directory_iterator(dir, ec))
@@ -140,6 +141,7 @@ int Demo(const fs::path& dir, gpenc::tool::ErrorLog& log) {
             Bytes frame;
             if (Encode(ReadAll(file.string()), file.filename().string(), frame, log)) {
                 std::cout << HexOf(frame) << "\n\n";
+                frames.push_back(frame);
                 Dump(frame, false);
             } else {
                 rc = std::max(rc, kBuilderFailed);
@@ -152,6 +154,12 @@ int Demo(const fs::path& dir, gpenc::tool::ErrorLog& log) {
     }
     std::cout << files.size() << " requests, " << (rc == 0 ? "all encoded" : "some failed") << '\n';
     return rc;
+}
+
+// The frames as a TCP capture, when --pcap asks for one.
+void SavePcap(const std::string& path, const std::vector<Bytes>& frames, std::size_t segmentSize) {
+    if (!path.empty() && !gpenc::tool::WritePcap(path.c_str(), frames, segmentSize))
+        throw InputError("cannot write " + path + ": " + std::strerror(errno));
 }
 
 void ListBuilders() {
@@ -194,6 +202,13 @@ int main(int argc, char** argv) {
     std::string requestsDir;
     demo->add_option("dir", requestsDir, "directory of *.json requests (default: the examples)");
 
+    std::string pcap;
+    std::size_t segment = 0;
+    for (auto* sub : {encode, demo}) {
+        sub->add_option("--pcap", pcap, "also write the frames as a TCP conversation to this pcap file");
+        sub->add_option("--segment", segment, "with --pcap: TCP segments of at most this many bytes (0: one a frame)");
+    }
+
     auto* builders = app.add_subcommand("builders", "list the builders and the fields of their requests");
 
     try {
@@ -216,6 +231,7 @@ int main(int argc, char** argv) {
             Bytes frame;
             if (!Encode(ReadAll(request), request == "-" ? "standard input" : request, frame, logging.errors()))
                 return kBuilderFailed;
+            SavePcap(pcap, {frame}, segment);
             if (format == "raw")
                 std::cout.write(reinterpret_cast<const char*>(frame.data()), static_cast<std::streamsize>(frame.size()));
             else if (format == "dump")
@@ -232,7 +248,10 @@ int main(int argc, char** argv) {
             }
             Dump(bytes, json);
         } else {
-            return Demo(requestsDir.empty() ? RequestsDir() : fs::path(requestsDir), logging.errors());
+            std::vector<Bytes> frames;
+            const int rc = Demo(requestsDir.empty() ? RequestsDir() : fs::path(requestsDir), logging.errors(), frames);
+            SavePcap(pcap, frames, segment);
+            return rc;
         }
     } catch (const InputError& e) {
         std::cout.flush();
