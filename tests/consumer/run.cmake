@@ -51,7 +51,7 @@ if(DEFINED BUILD_DIR)
   set(prefix ${WORK_DIR}/prefix)
   run(COMMAND ${CMAKE_COMMAND} --install ${BUILD_DIR} --prefix ${prefix})
 endif()
-file(GLOB_RECURSE pcfile ${prefix}/lib*/gpenc.pc)
+file(GLOB pcfile ${prefix}/lib*/pkgconfig/gpenc.pc ${prefix}/lib*/*/pkgconfig/gpenc.pc)
 get_filename_component(pcdir "${pcfile}" DIRECTORY)
 get_filename_component(libdir "${pcdir}" DIRECTORY)
 
