@@ -1,6 +1,7 @@
 // gpenc: encodes one JSON request with the library, dumps GP frames field by
 // field, and runs the example requests. Exit codes: 0 done, 1 the builder
-// returned false, 2 the input (request, hex text, frame, option) is at fault.
+// returned false, 2 the input (request, hex text, frame, option) or the output
+// is at fault.
 #include "Logging.h"
 #include "Request.h"
 #include "Stream.h"
@@ -44,10 +45,15 @@ two-argument form; EquipSet with "list" (a list of records) its list form.
 
 Exit codes: 0 done, 1 the builder returned false (its ERROR records are shown),
 2 bad input (malformed JSON, unknown builder or field, missing field, value out
-of range, bad hex text, a truncated or corrupt frame, an unreadable file).
-A dump shows what a sound frame holds that this system would not send (another
-version, an unknown message id, a check byte that does not match) as warnings
-in place, and exits 0.
+of range, bad hex text, a truncated or corrupt frame, an unreadable file) or
+output that cannot be written; one line on stderr names the file and the
+position or the option at fault.
+A dump prints each frame as soon as it is read. It shows what a sound frame
+holds that this system would not send (another version, an unknown message id,
+a check byte that does not match) as warnings in place, and exits 0. With
+--json it writes JSON Lines: one object per frame ({"frame": N, "clean": ...,
+the fields with their offsets}) and, when the input ends in a bad frame, a
+last line {"error": {...}}.
 )";
 
 // The whole of `path` ("-": standard input).
@@ -199,7 +205,7 @@ int Run(int argc, char** argv) {
     bool json = false;
     auto* hexArg = dump->add_option("hex", hex, "frames as hex text (blanks allowed), - for standard input");
     dump->add_option("--file", file, "read the frames as raw bytes from this file")->excludes(hexArg);
-    dump->add_flag("--json", json, "print JSON instead of text");
+    dump->add_flag("--json", json, "print JSON Lines, one object per frame, instead of text");
 
     auto* demo = app.add_subcommand("demo", "encode and dump every example request");
     std::string requestsDir;
