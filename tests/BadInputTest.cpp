@@ -498,8 +498,9 @@ std::vector<Case> Cases() {
                       s.stSetIC.strExtText1 = Digits(59), s.stSetIC.strExtText2 = Digits(60);
                   }),
          "T"},
-        {"EquipSet_ICInfoSet date INT64_MAX", kFrame, cardDate(INT64_MAX), "T"},
-        {"EquipSet_ICInfoSet date INT64_MIN", kFrame, cardDate(INT64_MIN), "T"},
+        {"EquipSet_ICInfoSet date INT64_MAX", kFrame, cardDate(INT64_MAX), "F"},
+        {"EquipSet_ICInfoSet date INT64_MIN", kFrame, cardDate(INT64_MIN), "F"},
+        {"EquipSet_ICInfoSet date 2100-01-02 UTC", kFrame, cardDate(4102531200), "F"},
         {"SetEquipSet_ICInfoSetParameterData terminal", kOther, CardStep(Card(1), &sEquipControl_SetIC::terminalNo),
          kRequired},
         {"SetEquipSet_ICInfoSetParameterData message", kOther, CardStep(Card(1), &sEquipControl_SetIC::strMsgHex),
