@@ -121,7 +121,10 @@ std::optional<CodePage> CodePage::Find(const std::string& name) {
         return page;
     }
 #if defined(_WIN32)
-    if (WindowsCodePage(page.name_) == 0) return std::nullopt;
+    // A system without the code page installed fails even on "A".
+    std::string probe;
+    const unsigned cp = WindowsCodePage(page.name_);
+    if (cp == 0 || !Convert(CP_UTF8, cp, "A", probe, nullptr)) return std::nullopt;
 #else
     const iconv_t cd = iconv_open("UTF-8", page.name_.c_str());
     if (cd == reinterpret_cast<iconv_t>(-1)) return std::nullopt;
