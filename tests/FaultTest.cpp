@@ -65,7 +65,8 @@ Form Message(const char* name, bool (CEncoder_Standard::*build)(Arg, Bytes&), Ar
 }
 
 // A staging step: what it staged is read back as the message it makes.
-Form Staged(const char* name, bool (CEncoder_Standard::*stage)(struct_EquipControl_SetIC), struct_EquipControl_SetIC card) {
+Form Staged(const char* name, bool (CEncoder_Standard::*stage)(struct_EquipControl_SetIC),
+           struct_EquipControl_SetIC card) {
     return {name, kMessage, [=](Seen& s) {
                 CEncoder_Standard e;
                 const bool ok = (e.*stage)(card);
@@ -107,16 +108,9 @@ sEquipControl_SetIC CardSetting(unsigned char layout) {
     return s;
 }
 
+// Area 7 at 22.5, 114.25 with a radius of 500 m; attribute 3 adds a time window and a speed limit.
 MsgData_AlarmSet_CircularArea Area(std::uint16_t attr) {
-    MsgData_AlarmSet_CircularArea a;
-    a.dwAreaId = 7;
-    a.wAreaAttr = attr;
-    a.dLatitude = 22.5;
-    a.dLongitude = 114.25;
-    a.dwRadius = 500;
-    a.byStartTime[0] = a.byEndTime[0] = 0x25;
-    a.wMaxSpeed = 60;
-    return a;
+    return {7, attr, 22.5, 114.25, 500, {0x25, 1, 2}, {0x25, 1, 3}, 60, 10};
 }
 
 std::vector<Form> Forms() {
@@ -158,7 +152,8 @@ std::vector<Form> Forms() {
         Frame("Cmd_EquipSetQuery", &C::Cmd_EquipSetQuery, sEquipsetQuery{kTerm, "", 0, ""}),
         Frame("Cmd_EquipPositionInfoQuery", &C::Cmd_EquipPositionInfoQuery, sEquipPositionInfoQuery{kTerm}),
         Frame("Cmd_AffirmAlarmInform", &C::Cmd_AffirmAlarmInform, sAffirmAlarmInform{kTerm}),
-        Frame("Cmd_EquipTempPositionTrack", &C::Cmd_EquipTempPositionTrack, sEquipTempPositionTrack{kTerm, "", 0, 30, 3600}),
+        Frame("Cmd_EquipTempPositionTrack", &C::Cmd_EquipTempPositionTrack,
+              sEquipTempPositionTrack{kTerm, "", 0, 30, 3600}),
         Frame("Cmd_EquipControl", &C::Cmd_EquipControl, control),
         {"Subscription with text", kFrame, [](Seen& s) { return C().Subscription(7, "t", s.out); }},
         {"Subscription", kFrame, [](Seen& s) { return C().Subscription(7, s.out); }},
@@ -168,7 +163,8 @@ std::vector<Form> Forms() {
         Writes<sEquipset>("EquipSet heartbeat", kFrame, single, Equip(1, 0, "60"), singleFields),
         Writes<sEquipset>("EquipSet main server", kFrame, single, Equip(0x13, 0, "10.0.0.1"), singleFields),
         {"EquipSet list", kFrame, [](Seen& s) {
-             return C().EquipSet({Equip(0, 0x0001, "60"), Equip(0, 0x0013, "10.0.0.1"), Equip(0, 0x0031, "500")}, s.out);
+             return C().EquipSet({Equip(0, 0x0001, "60"), Equip(0, 0x0013, "10.0.0.1"), Equip(0, 0x0031, "500")},
+                                 s.out);
          }},
         {"EquipSet_ICInfoSet standard", kFrame, [](Seen& s) { return C().EquipSet_ICInfoSet(CardSetting(1), s.out); }},
         {"EquipSet_ICInfoSet extension", kFrame, [](Seen& s) { return C().EquipSet_ICInfoSet(CardSetting(2), s.out); }},

@@ -582,8 +582,10 @@ private:
 // escaping, no 808 check code. Every message carries serial number 1. Each
 // public builder resets the object before and after (on success), so one
 // object may build several messages; `msg` holds the message alone when the
-// builder returns true and is left as it was when it fails. Bodies of 1024
-// bytes or more are refused.
+// builder returns true and is left as it was when it fails, at whatever step
+// (a log record that throws included). An entry or a card page lost to a
+// caught framework exception fails the builder. Bodies of 1024 bytes or more
+// are refused.
 //
 // Not safe for use by two threads at once.
 class GPENC_API CEncoder_Standard {
@@ -614,7 +616,8 @@ public:
     bool ParmSet_ICInfoSetStandard(struct_EquipControl_SetIC card, std::vector<unsigned char>& msg);
     bool ParmSet_ICInfoSetExtension(struct_EquipControl_SetIC card, std::vector<unsigned char>& msg);
     // Stage the IC-card body and the head; the check bytes are left to the
-    // builders above. The extension fails when its texts do not fit.
+    // builders above. The extension fails when its texts do not fit; either
+    // fails when a page was lost to a caught framework exception.
     bool ParmSet_SetICInfoSetStandard(struct_EquipControl_SetIC card);
     bool ParmSet_SetICInfoSetExtension(struct_EquipControl_SetIC card);
     // Fits `text` to `width` bytes: a longer text keeps its last `width`
