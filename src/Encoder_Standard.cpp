@@ -725,8 +725,9 @@ bool CEncoder_Standard::ParmSet_Get808AlarmSetData_Circular(MsgData_AlarmSet_Cir
             }
         }
         added.pop_back();  // the separator after the last item
-        // Room made first, so that the append after the exit record cannot fail.
-        text.reserve(text.size() + added.size());
+        // Room made first, so that the append after the exit record cannot
+        // fail (and only when short: reserve may give back spare room).
+        if (text.capacity() < text.size() + added.size()) text.reserve(text.size() + added.size());
         return op.Commit([&] { text += added; });
     });
 }
