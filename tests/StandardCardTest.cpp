@@ -2,12 +2,14 @@
 // the circular-area alarm setting text.
 #include "Hex.h"
 #include "LogCapture.h"
+#include "Session.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <ctime>
 #include <locale>
+#include <tuple>
 
 using gpenc::test::Hex;
 using gpenc::test::LogCapture;
@@ -21,14 +23,8 @@ namespace {
 // Runs a test quietly, in a zone eight hours east of UTC.
 class CardTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        setenv("TZ", "CST-8", 1);
-        tzset();
-    }
-    void TearDown() override {
-        unsetenv("TZ");
-        tzset();
-    }
+    void SetUp() override { gpenc::test::SetZone("CST-8"); }
+    void TearDown() override { gpenc::test::SetZone(nullptr); }
     LogCapture quiet_{60000};
 };
 using CircularTest = CardTest;
@@ -138,13 +134,16 @@ TEST_F(CardTest, InterruptedTextPageLeavesTheBodyAsItWas) {
 }
 
 TEST_F(CardTest, CardDateInLocalTime) {
-    const std::pair<std::int64_t, const char*> cases[] = {
-        {1741278600, "25 03 07"},  // 2025-03-07 00:30 local, still the 6th in UTC
-        {946641600, "0f 12 31"},   // 1999-12-31: the year -1 as BCD
-        {0, "d0 01 01"},           // 1970-01-01: the year -30 as BCD
-        {INT64_MAX, "00 00 00"},   // no calendar date
+    // A zone, once set, holds for the rows after it.
+    const std::tuple<std::int64_t, const char*, const char*> cases[] = {
+        {1741278600, nullptr, "25 03 07"},  // 2025-03-07 00:30 local, still the 6th in UTC
+        {946641600, nullptr, "0f 12 31"},   // 1999-12-31: the year -1 as BCD
+        {0, nullptr, "d0 01 01"},           // 1970-01-01: the year -30 as BCD
+        {INT64_MAX, nullptr, "00 00 00"},   // no calendar date
+        {1741278600, "UTC0", "25 03 06"},   // the zone changed after the first conversion
     };
-    for (const auto& [time, bytes] : cases) {
+    for (const auto& [time, zone, bytes] : cases) {
+        if (zone != nullptr) gpenc::test::SetZone(zone);
         struct_EquipControl_SetIC card = Card();
         card.tmCardDate = time;
         CEncoder_Standard e;

@@ -1,6 +1,7 @@
 // Logging set-up of the tool and the appender that keeps ERROR records.
 #include "Logging.h"
 
+#include "Console.h"
 #include "Request.h"
 #include "gpenc/Host.h"
 
@@ -25,7 +26,7 @@ public:
 
 protected:
     void append(const log4cplus::spi::InternalLoggingEvent& event) override {
-        if (event.getLogLevel() >= log4cplus::ERROR_LOG_LEVEL) errors.push_back(event.getMessage());
+        if (event.getLogLevel() >= log4cplus::ERROR_LOG_LEVEL) errors.push_back(Utf8(event.getMessage()));
     }
 };
 
@@ -42,13 +43,13 @@ LoggingSession::LoggingSession(bool verbose, const std::string& configFile) {
     if (!configFile.empty()) {
         // log4cplus passes over a file it cannot open without a word.
         if (!std::ifstream(configFile).is_open()) throw InputError("--log-config: cannot open " + configFile);
-        log4cplus::PropertyConfigurator(configFile).configure();
+        log4cplus::PropertyConfigurator(LogText(configFile)).configure();
     } else {
         logger.setAdditivity(false);
         logger.setLogLevel(verbose ? log4cplus::DEBUG_LOG_LEVEL : log4cplus::ERROR_LOG_LEVEL);
         if (verbose) {
             log4cplus::SharedAppenderPtr console(new log4cplus::ConsoleAppender(true, true));
-            console->setLayout(std::make_unique<log4cplus::PatternLayout>("%-5p %F:%L  %m%n"));
+            console->setLayout(std::make_unique<log4cplus::PatternLayout>(LOG4CPLUS_TEXT("%-5p %F:%L  %m%n")));
             logger.addAppender(console);
         }
     }

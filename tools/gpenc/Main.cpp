@@ -1,6 +1,7 @@
 // gpenc: encodes one JSON request with the library, dumps GP frames field by
 // field, and runs the example requests. Exit codes: 0 done, 1 the builder
 // returned false, 2 the input (request, hex text, frame, option) is at fault.
+#include "Console.h"
 #include "Logging.h"
 #include "Request.h"
 
@@ -164,7 +165,9 @@ void ListBuilders() {
 }  // namespace
 
 int main(int argc, char** argv) {
+    gpenc::tool::PrepareConsole();
     CLI::App app{"gpenc: encode GP frames from JSON requests and dump frames field by field"};
+    app.allow_windows_style_options(false);  // "/data/request.json" is a path
     app.footer(kFooter);
     app.require_subcommand(1);
     app.fallthrough();
