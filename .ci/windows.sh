@@ -30,11 +30,16 @@ mkdir -p "$build"
 export WINEPREFIX="$build/wine" WINEDEBUG=-all LC_ALL=zh_CN.UTF-8
 gcc_dir=$(dirname "$(x86_64-w64-mingw32-g++-posix -print-libgcc-file-name)")
 export WINEPATH="$build/bin;$deps/bin;$gcc_dir;/usr/x86_64-w64-mingw32/lib"
-[ -f "$WINEPREFIX/system.reg" ] || /usr/lib/wine/wine64 wineboot --init 2>/dev/null
-/usr/lib/wine/wineserver64 -p 60 2>/dev/null || true  # one server for the whole run
+# One server and one set of wine's own background programs for the whole run,
+# started here: started by a test, they would hold its output pipe open and
+# the test would never end.
+mkdir -p "$WINEPREFIX"
+/usr/lib/wine/wineserver64 -p
+trap '/usr/lib/wine/wineserver64 -k || true' EXIT
+/usr/lib/wine/wine64 wineboot --init >/dev/null 2>&1
 
 cmake -S . -B "$build" -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_PREFIX_PATH="$deps" \
-  -DGPENC_BUILD_BENCHMARKS=OFF
+  -DCMAKE_BUILD_TYPE=Release -DGPENC_BUILD_BENCHMARKS=OFF
 cmake --build "$build" -j2
 ctest --test-dir "$build" --output-on-failure -j2
 (cd "$build" && cpack -G ZIP)

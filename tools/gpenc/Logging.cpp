@@ -1,7 +1,7 @@
 // Logging set-up of the tool and the appender that keeps ERROR records.
 #include "Logging.h"
 
-#include "Console.h"
+#include "Platform.h"
 #include "Request.h"
 #include "gpenc/Host.h"
 

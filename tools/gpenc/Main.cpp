@@ -1,7 +1,7 @@
 // gpenc: encodes one JSON request with the library, dumps GP frames field by
 // field, and runs the example requests. Exit codes: 0 done, 1 the builder
 // returned false, 2 the input (request, hex text, frame, option) is at fault.
-#include "Console.h"
+#include "Platform.h"
 #include "Logging.h"
 #include "Request.h"
 
@@ -119,7 +119,7 @@ void Dump(const Bytes& bytes, bool json) {
 // The example requests: installed beside the tool, else in the source tree.
 fs::path RequestsDir() {
     std::error_code ec;
-    const fs::path exe = fs::read_symlink("/proc/self/exe", ec);
+    const fs::path exe = gpenc::tool::ExecutablePath(ec);
     if (!ec) {
         const fs::path installed = exe.parent_path() / GPENC_INSTALLED_REQUESTS;
         if (fs::is_directory(installed, ec)) return installed;

@@ -1,5 +1,5 @@
-// Console set-up of the tool; see Console.h.
-#include "Console.h"
+// The tool's platform differences; see Platform.h.
+#include "Platform.h"
 
 #include <cstdio>
 #include <iostream>
@@ -96,6 +96,21 @@ void PrepareConsole() {
     std::wcout.rdbuf(&out);
     std::wcerr.rdbuf(&err);
     std::wclog.rdbuf(&err);
+}
+
+std::filesystem::path ExecutablePath(std::error_code& ec) {
+#if defined(_WIN32)
+    wchar_t path[32768];
+    const DWORD n = GetModuleFileNameW(nullptr, path, 32768);
+    if (n == 0 || n == 32768) {
+        ec.assign(static_cast<int>(GetLastError()), std::system_category());
+        return {};
+    }
+    ec.clear();
+    return std::filesystem::path(std::wstring(path, n));
+#else
+    return std::filesystem::read_symlink("/proc/self/exe", ec);
+#endif
 }
 
 }  // namespace gpenc::tool

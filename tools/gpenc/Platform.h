@@ -1,10 +1,13 @@
-// The tool's console: UTF-8 text whatever width log4cplus was built with, and
-// raw bytes left as they are on Windows.
+// What differs between the tool's platforms: UTF-8 console text whatever width
+// log4cplus was built with, raw bytes left as they are on Windows, and where the
+// running program is.
 #pragma once
 
 #include <log4cplus/tstring.h>
 
+#include <filesystem>
 #include <string>
+#include <system_error>
 
 namespace gpenc::tool {
 
@@ -15,5 +18,8 @@ log4cplus::tstring LogText(const std::string& utf8);
 // and wide output to the standard streams (a wide log4cplus's console appender)
 // written as UTF-8 rather than through the C library's locale.
 void PrepareConsole();
+
+// The path of the running program; `ec` set when it cannot be told.
+std::filesystem::path ExecutablePath(std::error_code& ec);
 
 }  // namespace gpenc::tool
