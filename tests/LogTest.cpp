@@ -270,6 +270,8 @@ struct CallerTextRow {
     unsigned codePage;        // the ANSI code page the row needs on Windows
 };
 
+void PrintTo(const CallerTextRow& row, std::ostream* os) { *os << row.name; }
+
 class CallerTextTest : public ::testing::TestWithParam<CallerTextRow> {};
 
 TEST_P(CallerTextTest, ReachesTheAppenderWhole) {
