@@ -208,14 +208,14 @@ int CEncoder::Change16To10(const char* text) {
                 } else if (c >= 'A' && c <= 'F') {
                     digit = static_cast<std::uint32_t>(c - 'A' + 10);
                 } else {
-                    op.Error({")16进制遇到非法字符:", text});
+                    op.Error({")16进制遇到非法字符:", gpenc::detail::CallerText(text)});
                     return op.Return(-1);
                 }
                 value = value * 16 + digit;
             }
             return op.Return(static_cast<int>(value));
         },
-        [&] { return std::string(text != nullptr ? text : ""); });
+        [&] { return gpenc::detail::CallerText(text != nullptr ? text : ""); });
 }
 
 GPENC_FLATTEN bool CEncoder::SetBodyData(int command) {

@@ -163,10 +163,12 @@ CardDate LocalDate(std::int64_t seconds) {
     CardDate date;
     const std::time_t t = static_cast<std::time_t>(seconds);
     std::tm local{};
+    // Pick up the zone as it stands now, not as it stood at the first conversion.
 #if defined(_WIN32)
+    _tzset();
     const bool converted = localtime_s(&local, &t) == 0;
 #else
-    tzset();  // pick up the zone as it stands now, not as it stood at the first conversion
+    tzset();
     const bool converted = localtime_r(&t, &local) != nullptr;
 #endif
     if (converted) {

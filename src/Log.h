@@ -22,6 +22,11 @@ inline bool Enabled(Level level) { return NSLog::CLog::_logger.isEnabledFor(leve
 // what log4cplus takes, narrow or wide as log4cplus was built.
 log4cplus::tstring ToLogText(std::string_view utf8);
 
+// A caller's narrow text as UTF-8, for a record. The library's own texts are
+// UTF-8 already; the caller's are in the host's code page, which on Windows is
+// its ANSI code page.
+std::string CallerText(const char* text);
+
 // Writes one record made of `parts` if the logger is enabled for `level`.
 // Nothing is composed when the level is off.
 void Write(Level level, const char* file, int line, std::initializer_list<std::string_view> parts);

@@ -1,6 +1,7 @@
 // Test support shared by the builder tests: the session id a0..af set for each
 // test and cleared after it, a log capture, the texts of ERROR records, and the
-// inspector's reading of what a successful build leaves.
+// inspector's reading of what a successful build leaves, and the process's
+// time zone.
 #pragma once
 
 #include "LogCapture.h"
@@ -8,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <ctime>
 #include <string>
 #include <vector>
 
@@ -54,6 +57,29 @@ inline ::testing::AssertionResult Whole(Output output, std::vector<unsigned char
     if (tunnel && tunnel->content == Tunnel::Content::kJt808 && (tunnel->hexError || !tunnel->jt808->ok()))
         return ::testing::AssertionFailure() << "the tunnelled 808 message does not decode";
     return ::testing::AssertionSuccess();
+}
+
+// Sets the process's time zone (TZ; null unsets it) without telling the C
+// library: the card date must notice a change on its own.
+inline void SetZone(const char* tz) {
+#if defined(_WIN32)
+    _putenv_s("TZ", tz != nullptr ? tz : "");
+#else
+    if (tz != nullptr) setenv("TZ", tz, 1); else unsetenv("TZ");
+#endif
+}
+
+// The local calendar time of `t` in the zone as it stands.
+inline std::tm LocalTime(std::time_t t) {
+    std::tm local{};
+#if defined(_WIN32)
+    _tzset();
+    localtime_s(&local, &t);
+#else
+    tzset();
+    localtime_r(&t, &local);
+#endif
+    return local;
 }
 
 }  // namespace gpenc::test

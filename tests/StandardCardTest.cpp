@@ -2,12 +2,14 @@
 // the circular-area alarm setting text.
 #include "Hex.h"
 #include "LogCapture.h"
+#include "Session.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <ctime>
 #include <locale>
+#include <tuple>
 
 using gpenc::test::Hex;
 using gpenc::test::LogCapture;
@@ -21,14 +23,8 @@ namespace {
 // Runs a test quietly, in a zone eight hours east of UTC.
 class CardTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        setenv("TZ", "CST-8", 1);
-        tzset();
-    }
-    void TearDown() override {
-        unsetenv("TZ");
-        tzset();
-    }
+    void SetUp() override { gpenc::test::SetZone("CST-8"); }
+    void TearDown() override { gpenc::test::SetZone(nullptr); }
     LogCapture quiet_{60000};
 };
 using CircularTest = CardTest;
@@ -144,18 +140,22 @@ TEST_F(CardTest, InterruptedTextPageLeavesTheBodyAsItWas) {
 // The year byte holds 2000 to 2099; a date outside them (or none at all) is
 // refused with the staging step's failure records, both layouts alike.
 TEST_F(CardTest, CardDateInLocalTime) {
-    const std::pair<std::int64_t, const char*> cases[] = {
-        {1741278600, "25 03 07"},  // 2025-03-07 00:30 local, still the 6th in UTC
-        {946656000, "00 01 01"},   // 2000-01-01 00:00 local
-        {4102415999, "99 12 31"},  // 2099-12-31 23:59:59 local
-        {946655999, nullptr},      // 1999-12-31 23:59:59 local
-        {4102416000, nullptr},     // 2100-01-01 00:00 local
-        {0, nullptr},              // 1970-01-01
-        {INT64_MAX, nullptr},      // no calendar date
+    // Each row in its zone, set without telling the C library: the date must
+    // notice a change on its own.
+    const std::tuple<std::int64_t, const char*, const char*> cases[] = {
+        {1741278600, "CST-8", "25 03 07"},  // 2025-03-07 00:30 local, still the 6th in UTC
+        {1741278600, "UTC0", "25 03 06"},   // the same instant after a change of zone
+        {946656000, "CST-8", "00 01 01"},   // 2000-01-01 00:00 local
+        {4102415999, "CST-8", "99 12 31"},  // 2099-12-31 23:59:59 local
+        {946655999, "CST-8", nullptr},      // 1999-12-31 23:59:59 local
+        {4102416000, "CST-8", nullptr},     // 2100-01-01 00:00 local
+        {0, "CST-8", nullptr},              // 1970-01-01
+        {INT64_MAX, "CST-8", nullptr},      // no calendar date
     };
     using Build = bool (CEncoder_Standard::*)(struct_EquipControl_SetIC, Bytes&);
     for (const Build build : {&CEncoder_Standard::ParmSet_ICInfoSetStandard, &CEncoder_Standard::ParmSet_ICInfoSetExtension}) {
-        for (const auto& [time, bytes] : cases) {
+        for (const auto& [time, zone, bytes] : cases) {
+            gpenc::test::SetZone(zone);
             struct_EquipControl_SetIC card = Card();
             card.tmCardDate = time;
             CEncoder_Standard e;

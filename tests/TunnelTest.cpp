@@ -29,13 +29,11 @@ class TunnelTest : public gpenc::test::SessionTest {
 protected:
     void SetUp() override {
         SessionTest::SetUp();
-        setenv("TZ", "UTC0", 1);
-        tzset();
+        gpenc::test::SetZone("UTC0");
     }
     void TearDown() override {
         SessionTest::TearDown();
-        unsetenv("TZ");
-        tzset();
+        gpenc::test::SetZone(nullptr);
     }
 };
 

@@ -3,6 +3,7 @@
 // returned false, 2 the input (request, hex text, frame, option) or the output
 // is at fault.
 #include "Logging.h"
+#include "Platform.h"
 #include "Pcap.h"
 #include "Request.h"
 #include "Stream.h"
@@ -126,7 +127,7 @@ void Dump(const Bytes& bytes, const std::string& source) {
 // The example requests: installed beside the tool, else in the source tree.
 fs::path RequestsDir() {
     std::error_code ec;
-    const fs::path exe = fs::read_symlink("/proc/self/exe", ec);
+    const fs::path exe = gpenc::tool::ExecutablePath(ec);
     if (!ec) {
         const fs::path installed = exe.parent_path() / GPENC_INSTALLED_REQUESTS;
         if (fs::is_directory(installed, ec)) return installed;
@@ -191,6 +192,7 @@ void FlushBefore(const std::string& what) {
 
 int Run(int argc, char** argv) {
     CLI::App app{"gpenc: encode GP frames from JSON requests and dump frames field by field"};
+    app.allow_windows_style_options(false);  // "/data/request.json" is a path
     app.footer(kFooter);
     app.require_subcommand(1);
     app.fallthrough();
@@ -298,6 +300,7 @@ int Run(int argc, char** argv) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    gpenc::tool::PrepareConsole();
 #if !defined(_WIN32)
     // With standard output closed, the next file opened would take its place
     // and receive the output: hold the place with one that refuses writes.
