@@ -1,6 +1,22 @@
-# Packages of the installed tree, made by `cpack -G DEB` in the build
-# directory: one Debian package with the libraries, headers, CMake and
-# pkg-config files, the gpenc tool and its example requests.
+# Packages of the installed tree, made by cpack in the build directory: a
+# Debian package (`cpack -G DEB`) with the libraries, headers, CMake and
+# pkg-config files, the gpenc tool and its example requests; for the Windows
+# build a ZIP (`cpack -G ZIP`) that also carries the DLLs gpenc.exe needs.
+if(WIN32)
+  # The unpacked package runs gpenc.exe: log4cplus's DLL and, from MinGW, the
+  # C++ runtime's go beside it.
+  install(FILES $<TARGET_FILE:${GPENC_LOG4CPLUS}> DESTINATION ${CMAKE_INSTALL_BINDIR})
+  if(MINGW)
+    foreach(dll libstdc++-6.dll libgcc_s_seh-1.dll libwinpthread-1.dll)
+      execute_process(COMMAND ${CMAKE_CXX_COMPILER} -print-file-name=${dll}
+                      OUTPUT_VARIABLE path OUTPUT_STRIP_TRAILING_WHITESPACE)
+      if(IS_ABSOLUTE "${path}")
+        install(FILES ${path} DESTINATION ${CMAKE_INSTALL_BINDIR})
+      endif()
+    endforeach()
+  endif()
+endif()
+
 set(CPACK_PACKAGE_NAME gpenc)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_VENDOR "The gpenc developers")
@@ -9,13 +25,17 @@ set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Encoder of GP frames and JT/T 808 downlin
 set(CPACK_RESOURCE_FILE_LICENSE ${PROJECT_SOURCE_DIR}/LICENSE)
 set(CPACK_PACKAGE_FILE_NAME ${CPACK_PACKAGE_NAME}-${PROJECT_VERSION})
 
-# Debian: installed under /usr; the runtime dependencies are read from the
-# binaries, and what a consumer compiles against is recommended.
-set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
-set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
-set(CPACK_DEBIAN_PACKAGE_SECTION libdevel)
-set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_STRIP_FILES ON)
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "liblog4cplus-dev, g++, cmake | pkg-config")
+if(WIN32)
+  set(CPACK_GENERATOR ZIP)
+else()
+  # Debian: installed under /usr; the runtime dependencies are read from the
+  # binaries, and what a consumer compiles against is recommended.
+  set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+  set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+  set(CPACK_DEBIAN_PACKAGE_SECTION libdevel)
+  set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+  set(CPACK_STRIP_FILES ON)
+  set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "liblog4cplus-dev, g++, cmake | pkg-config")
+endif()
 
 include(CPack)

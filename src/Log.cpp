@@ -3,6 +3,12 @@
 
 #include <cwchar>
 
+#if defined(_WIN32)
+#  define WIN32_LEAN_AND_MEAN
+#  define NOMINMAX
+#  include <windows.h>
+#endif
+
 namespace gpenc::detail {
 namespace {
 
@@ -26,10 +32,21 @@ void AppendUtf8(std::string& out, char32_t c) {
     }
 }
 
+constexpr bool kWide16 = sizeof(wchar_t) == 2;  // UTF-16, as on Windows
+
 // The framework hands out its messages as wide text; records are UTF-8.
+// Where wchar_t is 16 bits, a surrogate pair is one character.
 std::string WideToUtf8(const wchar_t* text) {
     std::string out;
-    for (; *text != L'\0'; ++text) AppendUtf8(out, static_cast<char32_t>(*text));
+    for (; *text != L'\0'; ++text) {
+        auto c = static_cast<char32_t>(*text);
+        const auto next = static_cast<char32_t>(text[1]);
+        if (kWide16 && c >= 0xD800 && c < 0xDC00 && next >= 0xDC00 && next < 0xE000) {
+            c = 0x10000 + ((c - 0xD800) << 10) + (next - 0xDC00);
+            ++text;
+        }
+        AppendUtf8(out, c);
+    }
     return out;
 }
 
@@ -48,7 +65,14 @@ void AppendLogText(log4cplus::tstring& out, std::string_view utf8) {
             ok = (cb & 0xC0) == 0x80;
             c = (c << 6) | (cb & 0x3F);
         }
-        out += ok ? static_cast<wchar_t>(c) : static_cast<wchar_t>(b);
+        if (!ok) {
+            out += static_cast<wchar_t>(b);
+        } else if (kWide16 && c >= 0x10000) {
+            out += static_cast<wchar_t>(0xD800 + ((c - 0x10000) >> 10));
+            out += static_cast<wchar_t>(0xDC00 + ((c - 0x10000) & 0x3FF));
+        } else {
+            out += static_cast<wchar_t>(c);
+        }
         i += ok ? len : 1;
     }
 }
@@ -108,6 +132,19 @@ log4cplus::tstring ToLogText(std::string_view utf8) {
     return out;
 }
 
+#if defined(_WIN32)
+std::string CallerText(const char* text) {
+    // The host's narrow texts are in its ANSI code page (936 on a Chinese system).
+    const int n = MultiByteToWideChar(CP_ACP, 0, text, -1, nullptr, 0);
+    if (n <= 0) return text;
+    std::wstring wide(static_cast<std::size_t>(n), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, text, -1, wide.data(), n);
+    return WideToUtf8(wide.c_str());
+}
+#else
+std::string CallerText(const char* text) { return text; }
+#endif
+
 void Write(Level level, const char* file, int line, std::initializer_list<std::string_view> parts) {
     if (Enabled(level)) ComposeAndLog(level, file, line, {}, parts);
 }
@@ -121,15 +158,22 @@ void Op::Record(Level level, const char* a, const char* b, int line) const {
     ComposeAndLog(level, file, line, name, {a, b});
 }
 
-void Op::Caught(CException* e, std::string_view context, int line) const {
+namespace {
+thread_local unsigned t_caught = 0;
+}  // namespace
+
+unsigned CaughtCount() { return t_caught; }
+
+void Op::Caught(CaughtException& e, std::string_view context, int line) const {
+    ++t_caught;
     const char* n = guardName != nullptr ? guardName : name;
     if (Enabled(kError)) {
         wchar_t message[512] = {};
-        e->GetErrorMessage(message, 512);
+        e.get()->GetErrorMessage(message, 512);
         message[511] = L'\0';
         Record(kError, n, {guardClose, "运行失败,错误信息为: ", WideToUtf8(message), context}, line);
     }
-    e->Delete();
+    e.Release();
     if (Enabled(kDebug)) Record(kDebug, n, {close, exitMark}, line);
 }
 

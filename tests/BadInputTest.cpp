@@ -11,9 +11,14 @@
 #include <limits>
 
 #include "Session.h"
-#include "gpenc/Inspect.h"
 
+using gpenc::test::kFrame;
+using gpenc::test::kMark;
+using gpenc::test::kMessage;
+using gpenc::test::kOther;
 using gpenc::test::LogCapture;
+using gpenc::test::Output;
+using gpenc::test::Whole;
 using Bytes = std::vector<unsigned char>;
 
 namespace {
@@ -21,9 +26,6 @@ namespace {
 // One call of a row with the text it is tried with (a row of one input ignores
 // it). `out` is the caller's vector, or stands for what the operation writes.
 using Call = std::function<bool(const std::string& text, Bytes& out)>;
-
-// What a successful call leaves in `out`.
-enum Output { kFrame, kMessage, kOther };
 
 struct Case {
     const char* what;
@@ -34,7 +36,6 @@ struct Case {
     std::string expect;
 };
 
-constexpr unsigned char kMark = 0x99;  // the caller's byte in `out`
 const std::string kTerm = "13800138000";
 
 std::string Digits(std::size_t n) {
@@ -267,28 +268,6 @@ Call NoType(std::uint32_t mark) {
     return [=](const std::string&, Bytes&) {
         return CEncoder_Standard().ParmSet_Get808ParmType(static_cast<EequipParameterMark>(mark)) == DATATYPE_NONE;
     };
-}
-
-// Whether `out` is what a successful call leaves: a whole GP frame whose header
-// went in front of the caller's byte, or a whole 808 message.
-::testing::AssertionResult Whole(Output output, Bytes out) {
-    using gpenc::inspect::Tunnel;
-    if (output == kMessage) {
-        const auto m = gpenc::inspect::DecodeJt808(out.data(), out.size());
-        if (!m.ok()) return ::testing::AssertionFailure() << m.error->Describe();
-        return ::testing::AssertionSuccess();
-    }
-    if (output == kOther) return ::testing::AssertionSuccess();
-    if (out.size() < 5 || out[4] != kMark) return ::testing::AssertionFailure() << "the caller's byte moved";
-    out.erase(out.begin() + 4);
-    const auto dump = gpenc::inspect::DecodeFrames(out);
-    if (dump.error) return ::testing::AssertionFailure() << dump.error->Describe();
-    if (dump.frames.size() != 1 || dump.frames[0].size != out.size())
-        return ::testing::AssertionFailure() << dump.frames.size() << " frames";
-    const auto& tunnel = dump.frames[0].tunnel;
-    if (tunnel && tunnel->content == Tunnel::Content::kJt808 && (tunnel->hexError || !tunnel->jt808->ok()))
-        return ::testing::AssertionFailure() << "the tunnelled 808 message does not decode";
-    return ::testing::AssertionSuccess();
 }
 
 std::vector<Case> Cases() {

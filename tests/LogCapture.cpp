@@ -9,9 +9,30 @@ int TestException::alive = 0;
 
 namespace {
 
+#if defined(UNICODE)
+// What the library logged, as UTF-8 for the tests to compare; where wchar_t is
+// 16 bits a surrogate pair is one character.
+std::string Utf8(const std::wstring& wide) {
+    std::string out;
+    for (std::size_t i = 0; i < wide.size(); ++i) {
+        auto c = static_cast<char32_t>(wide[i]);
+        if (sizeof(wchar_t) == 2 && c >= 0xD800 && c < 0xDC00 && i + 1 < wide.size())
+            c = 0x10000 + ((c - 0xD800) << 10) + (static_cast<char32_t>(wide[++i]) - 0xDC00);
+        const int n = c < 0x80 ? 1 : c < 0x800 ? 2 : c < 0x10000 ? 3 : 4;
+        static constexpr unsigned char kLead[] = {0, 0, 0xC0, 0xE0, 0xF0};
+        out += static_cast<char>(n == 1 ? c : kLead[n] | (c >> (6 * (n - 1))));
+        for (int k = n - 2; k >= 0; --k) out += static_cast<char>(0x80 | ((c >> (6 * k)) & 0x3F));
+    }
+    return out;
+}
+#else
+const std::string& Utf8(const std::string& narrow) { return narrow; }
+#endif
+
 class RecordingAppender : public log4cplus::Appender {
 public:
     std::vector<Record> records;
+    std::vector<log4cplus::tstring> messages;
     std::function<void(const Record&)> action;
 
     ~RecordingAppender() override { destructorImpl(); }
@@ -19,9 +40,10 @@ public:
 
 protected:
     void append(const log4cplus::spi::InternalLoggingEvent& event) override {
-        Record r{event.getLogLevel(), event.getMessage(), event.getFile(), event.getLine()};
+        Record r{event.getLogLevel(), Utf8(event.getMessage()), Utf8(event.getFile()), event.getLine()};
         if (action) action(r);
         records.push_back(std::move(r));
+        messages.push_back(event.getMessage());
     }
 };
 
@@ -60,7 +82,12 @@ std::vector<Record> LogCapture::errors() const {
     return e;
 }
 
-void LogCapture::clear() { Recorder(appender_).records.clear(); }
+const std::vector<log4cplus::tstring>& LogCapture::messages() const { return Recorder(appender_).messages; }
+
+void LogCapture::clear() {
+    Recorder(appender_).records.clear();
+    Recorder(appender_).messages.clear();
+}
 
 void LogCapture::ThrowAt(const std::string& text, int occurrence, std::wstring message) {
     auto seen = std::make_shared<int>(0);

@@ -42,6 +42,8 @@ public:
     const std::vector<Record>& records() const;
     std::vector<std::string> texts() const;
     std::vector<Record> errors() const;
+    // The texts as they reached the appender, narrow or wide as log4cplus is built.
+    const std::vector<log4cplus::tstring>& messages() const;
     void clear();
 
     // The `occurrence`-th record whose text equals `text` throws `new

@@ -8,6 +8,10 @@
 #include <algorithm>
 #include <stdexcept>
 
+#if defined(_WIN32)
+#include <windows.h>
+#endif
+
 using gpenc::test::LogCapture;
 using gpenc::test::Record;
 using gpenc::test::TestException;
@@ -254,6 +258,52 @@ TEST(LogTest, ExceptionTextsCarryTheirContext) {
     }
     EXPECT_EQ(TestException::alive, 0);
 }
+
+// A caller's text and an exception message with characters of two-byte and
+// four-byte UTF-8 reach the appender as the same characters, narrow (UTF-8) or
+// wide (UTF-32, or UTF-16 with a surrogate pair on Windows) as log4cplus is built.
+struct CallerTextRow {
+    const char* name;
+    const char* text;         // the caller's text, in its code page
+    const wchar_t* message;   // thrown from the entry record unless null
+    const log4cplus::tchar* logged;
+    unsigned codePage;        // the ANSI code page the row needs on Windows
+};
+
+void PrintTo(const CallerTextRow& row, std::ostream* os) { *os << row.name; }
+
+class CallerTextTest : public ::testing::TestWithParam<CallerTextRow> {};
+
+TEST_P(CallerTextTest, ReachesTheAppenderWhole) {
+    const CallerTextRow& row = GetParam();
+#if defined(_WIN32)
+    ASSERT_EQ(GetACP(), row.codePage) << "run under this ANSI code page";
+#endif
+    CEncoder e;
+    LogCapture log;
+    if (row.message != nullptr) log.ThrowAt("(CEncoder::Change16To10) 开始>>>>>", 1, row.message);
+    EXPECT_EQ(GpencTestAccess::Change16To10(e, row.text), -1);
+    std::vector<log4cplus::tstring> errors;
+    for (std::size_t i = 0; i < log.records().size(); ++i)
+        if (log.records()[i].level == E) errors.push_back(log.messages()[i]);
+    EXPECT_EQ(errors, std::vector<log4cplus::tstring>{row.logged});
+}
+
+const CallerTextRow kCallerTexts[] = {
+#if defined(_WIN32)
+    // "0é你好" in GBK.
+    {"RecordCodePage936", "0\xA8\xA6\xC4\xE3\xBA\xC3", nullptr,
+     LOG4CPLUS_TEXT("(CEncoder::Change16To10)16进制遇到非法字符:0é你好"), 936},
+    {"ExceptionCodePage936", "\xC4\xE3", L"é\U0001F600",
+     LOG4CPLUS_TEXT("(CEncoder::Change16To10)运行失败,错误信息为: é\U0001F600你"), 936},
+#else
+    {"RecordUtf8", "0é\U0001F600", nullptr, LOG4CPLUS_TEXT("(CEncoder::Change16To10)16进制遇到非法字符:0é\U0001F600"), 0},
+    {"ExceptionUtf8", "é\U0001F600", L"é\U0001F600",
+     LOG4CPLUS_TEXT("(CEncoder::Change16To10)运行失败,错误信息为: é\U0001F600é\U0001F600"), 0},
+#endif
+};
+INSTANTIATE_TEST_SUITE_P(Rows, CallerTextTest, ::testing::ValuesIn(kCallerTexts),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST(LogTest, MessageIsCutToTheBuffer) {
     CEncoder e;

@@ -1,6 +1,7 @@
 // Round trips: seeded random records encoded by the library and decoded by the
 // frame inspector, which shares no code with it, compared field by field.
 #include "Hex.h"
+#include "Session.h"
 #include "gpenc/Encoder.h"
 #include "gpenc/Host.h"
 #include "gpenc/Inspect.h"
@@ -129,8 +130,7 @@ void ExpectCard(const in::Jt808Message& m, const struct_EquipControl_SetIC& card
         EXPECT_EQ(*got[i], text->size() > width ? text->substr(text->size() - width) : *text) << "text " << i;
     }
     const std::time_t t = static_cast<std::time_t>(card.tmCardDate);
-    std::tm local{};
-    localtime_r(&t, &local);
+    const std::tm local = gpenc::test::LocalTime(t);
     EXPECT_EQ(std::make_tuple(int(c.date.year), int(c.date.month), int(c.date.day)),
               std::make_tuple(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday));
     EXPECT_TRUE(c.check1.matches);

@@ -2,12 +2,14 @@
 // the circular-area alarm setting text.
 #include "Hex.h"
 #include "LogCapture.h"
+#include "Session.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <ctime>
 #include <locale>
+#include <tuple>
 
 using gpenc::test::Hex;
 using gpenc::test::LogCapture;
@@ -21,14 +23,8 @@ namespace {
 // Runs a test quietly, in a zone eight hours east of UTC.
 class CardTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        setenv("TZ", "CST-8", 1);
-        tzset();
-    }
-    void TearDown() override {
-        unsetenv("TZ");
-        tzset();
-    }
+    void SetUp() override { gpenc::test::SetZone("CST-8"); }
+    void TearDown() override { gpenc::test::SetZone(nullptr); }
     LogCapture quiet_{60000};
 };
 using CircularTest = CardTest;
@@ -110,27 +106,31 @@ TEST_F(CardTest, ExtensionTextsFillOrAreRefused) {
 }
 
 // The pages are encoded straight into the body: a text whose step is
-// interrupted after its bytes went in must take them back out.
+// interrupted after its bytes went in must take them back out, and the card,
+// which would go out with a hole, fails.
 TEST_F(CardTest, InterruptedTextPageLeavesTheBodyAsItWas) {
+    CEncoder_Standard e;
+    LogCapture log;
+    log.ThrowAt("(CEncoder_Standard::GetParaStr) 结束<<<<<", 1);
+    MsgData_EquipParmSet_ParmListConfig page;
+    page.eDataType = DATATYPE_STRING;
+    page.strValue = "ab";
+    EXPECT_FALSE(GpencTestAccess::SetOncePageData(e, page));
+    EXPECT_TRUE(GpencTestAccess::CurrentParm(e).vecParmValue.empty());
+
     struct_EquipControl_SetIC card = Card();
     card.strExtText1 = "ab";
     card.strExtText2 = "c";
     card.strExtText3 = "de";
-    CEncoder_Standard e;
-    LogCapture log;
+    log.clear();
     log.ThrowAt("(CEncoder_Standard::GetParaStr) 结束<<<<<", 5);  // the first extension text, after texts 1 to 4
-    Bytes out;
-    ASSERT_TRUE(e.ParmSet_ICInfoSetExtension(card, out));
-    ASSERT_EQ(out.size(), 273u);
-    // Its length byte stands, its bytes do not; 116 zeros fill up to offset
-    // 271, and check byte 3 is the XOR of 02 01 63 02 64 65.
-    std::string zeros;
-    for (int i = 0; i < 116; ++i) zeros += " 00";
-    EXPECT_EQ(ToHex(Bytes(out.begin() + 145, out.end())),
-              ToHex(Hex("a5 5a 11 22 cc  02 01 63 02 64 65" + zeros + " 63")));
+    Bytes out = {0x99};
+    EXPECT_FALSE(e.ParmSet_ICInfoSetExtension(card, out));
+    EXPECT_EQ(out, Bytes{0x99});
     const Texts errors = {
         "(CEncoder_Standard::GetParaStr)运行失败,错误信息为: boom(要转换的字符串为paraStr= ab",
-        "(CEncoder_Standard::SetOnceParameterData)运行失败"};
+        "(CEncoder_Standard::SetOnceParameterData)运行失败", "(CEncoder_Standard::ParmSet_SetICInfoSet）运行失败",
+        "设置信息失败"};
     Texts seen;
     for (const auto& r : log.errors()) seen.push_back(r.text);
     EXPECT_EQ(seen, errors);
@@ -140,18 +140,22 @@ TEST_F(CardTest, InterruptedTextPageLeavesTheBodyAsItWas) {
 // The year byte holds 2000 to 2099; a date outside them (or none at all) is
 // refused with the staging step's failure records, both layouts alike.
 TEST_F(CardTest, CardDateInLocalTime) {
-    const std::pair<std::int64_t, const char*> cases[] = {
-        {1741278600, "25 03 07"},  // 2025-03-07 00:30 local, still the 6th in UTC
-        {946656000, "00 01 01"},   // 2000-01-01 00:00 local
-        {4102415999, "99 12 31"},  // 2099-12-31 23:59:59 local
-        {946655999, nullptr},      // 1999-12-31 23:59:59 local
-        {4102416000, nullptr},     // 2100-01-01 00:00 local
-        {0, nullptr},              // 1970-01-01
-        {INT64_MAX, nullptr},      // no calendar date
+    // Each row in its zone, set without telling the C library: the date must
+    // notice a change on its own.
+    const std::tuple<std::int64_t, const char*, const char*> cases[] = {
+        {1741278600, "CST-8", "25 03 07"},  // 2025-03-07 00:30 local, still the 6th in UTC
+        {1741278600, "UTC0", "25 03 06"},   // the same instant after a change of zone
+        {946656000, "CST-8", "00 01 01"},   // 2000-01-01 00:00 local
+        {4102415999, "CST-8", "99 12 31"},  // 2099-12-31 23:59:59 local
+        {946655999, "CST-8", nullptr},      // 1999-12-31 23:59:59 local
+        {4102416000, "CST-8", nullptr},     // 2100-01-01 00:00 local
+        {0, "CST-8", nullptr},              // 1970-01-01
+        {INT64_MAX, "CST-8", nullptr},      // no calendar date
     };
     using Build = bool (CEncoder_Standard::*)(struct_EquipControl_SetIC, Bytes&);
     for (const Build build : {&CEncoder_Standard::ParmSet_ICInfoSetStandard, &CEncoder_Standard::ParmSet_ICInfoSetExtension}) {
-        for (const auto& [time, bytes] : cases) {
+        for (const auto& [time, zone, bytes] : cases) {
+            gpenc::test::SetZone(zone);
             struct_EquipControl_SetIC card = Card();
             card.tmCardDate = time;
             CEncoder_Standard e;
@@ -244,10 +248,12 @@ TEST_F(CircularTest, NumbersAreWholeWithADotInAnyLocale) {
     EXPECT_EQ(text.substr(300 + 8), "0.000000,114.250000,500");
 }
 
-TEST_F(CircularTest, CaughtExceptionKeepsTheTextAndSucceeds) {
+TEST_F(CircularTest, CaughtExceptionFailsAndKeepsTheText) {
     LogCapture log;
     log.ThrowAt("(CEncoder_Standard::ParmSet_Get808AlarmSetData_Circular） 结束>>>>>", 1, L"已中断");
-    EXPECT_EQ(Text(0, 0, {}), "0;0");
+    std::string text = "x|";
+    EXPECT_FALSE(CEncoder_Standard().ParmSet_Get808AlarmSetData_Circular(MsgData_AlarmSet_Circular(), text));
+    EXPECT_EQ(text, "x|");
     EXPECT_EQ(log.errors().at(0).text, "(CEncoder_Standard::ParmSet_Get808AlarmSetData_Circular）运行失败,错误信息为: 已中断");
     EXPECT_EQ(TestException::alive, 0);
 }

@@ -268,12 +268,13 @@ TEST_F(StandardTest, RecordsOfOneObjectAndOneFullRunInOrder) {
 
 TEST_F(StandardTest, CaughtExceptionsFailTheBuilder) {
     const std::tuple<const char*, bool, Texts> cases[] = {
-        // a lost head fails the message; a lost entry is left out
+        // a lost head fails the message, and so does a lost entry
         {"(CEncoder_Standard::SetMsgData_StandardMsgHead） 开始>>>>>", false,
          {"(CEncoder_Standard::SetMsgData_StandardMsgHead）运行失败,错误信息为: boom", "设置信息失败"}},
-        {"(CEncoder_Standard::GetParaStr) 结束<<<<<", true,
+        {"(CEncoder_Standard::GetParaStr) 结束<<<<<", false,
          {"(CEncoder_Standard::GetParaStr)运行失败,错误信息为: boom(要转换的字符串为paraStr= abc",
-          "(CEncoder_Standard::SetOnceParameterData)运行失败"}},
+          "(CEncoder_Standard::SetOnceParameterData)运行失败", "(CEncoder_Standard::ParmSet_Set808ParmInfo）运行失败",
+          "设置信息失败"}},
     };
     for (const auto& [at, built, errors] : cases) {
         CEncoder_Standard e;

@@ -6,6 +6,8 @@
 #   BUILD_DIR: a build to install into WORK_DIR/prefix first; without it, the
 #              gpenc installed on the system (the Debian package) is used
 #   CXX: the compiler (default c++)
+#   TOOLCHAIN, EMULATOR, PREFIX_PATH: of a cross build, its toolchain file, what
+#              runs its programs (wine) and where its dependencies are ("|"-separated)
 foreach(var README WORK_DIR)
   if(NOT DEFINED ${var})
     message(FATAL_ERROR "${var} not set")
@@ -22,6 +24,7 @@ function(run)
   endif()
   execute_process(COMMAND ${r_COMMAND} WORKING_DIRECTORY ${r_WORKING_DIRECTORY}
                   RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
+  string(REPLACE "\r\n" "\n" out "${out}")  # a Windows program's text-mode output
   if(NOT rc EQUAL 0)
     message(FATAL_ERROR "failed (${rc}): ${r_COMMAND}\n${out}\n${err}")
   endif()
@@ -51,6 +54,14 @@ if(DEFINED BUILD_DIR)
   set(prefix ${WORK_DIR}/prefix)
   run(COMMAND ${CMAKE_COMMAND} --install ${BUILD_DIR} --prefix ${prefix})
 endif()
+string(REPLACE "|" ";" prefixes "${prefix}|${PREFIX_PATH}")
+set(cross "")
+set(exe "")
+if(TOOLCHAIN)
+  set(cross -DCMAKE_TOOLCHAIN_FILE=${TOOLCHAIN})
+  set(exe .exe)
+  set(ENV{WINEPATH} "${prefix}/bin;$ENV{WINEPATH}")
+endif()
 file(GLOB pcfile ${prefix}/lib*/pkgconfig/gpenc.pc ${prefix}/lib*/*/pkgconfig/gpenc.pc)
 get_filename_component(pcdir "${pcfile}" DIRECTORY)
 get_filename_component(libdir "${pcdir}" DIRECTORY)
@@ -64,20 +75,21 @@ snippet(CMakeLists.txt lists)
 snippet(pkg-config command)
 file(WRITE ${app}/main.cpp "${main}")
 file(WRITE ${app}/CMakeLists.txt "${lists}")
-run(COMMAND ${CMAKE_COMMAND} -S ${app} -B ${app}/build -DCMAKE_PREFIX_PATH=${prefix} -DCMAKE_CXX_COMPILER=${CXX})
+run(COMMAND ${CMAKE_COMMAND} -S ${app} -B ${app}/build "-DCMAKE_PREFIX_PATH=${prefixes}" -DCMAKE_CXX_COMPILER=${CXX} ${cross})
 run(COMMAND ${CMAKE_COMMAND} --build ${app}/build)
-run(COMMAND ${app}/build/app EXPECT "${frame}")
+run(COMMAND ${EMULATOR} ${app}/build/app${exe} EXPECT "${frame}")
 
 # The scratch prefix is no directory the loader searches: the program's own
 # run path finds libgpenc there, and libgpenc's finds libgpenc_host.
 string(STRIP "${command}" command)
 string(REPLACE "g++" "${CXX}" command "${command}")
-if(NOT prefix STREQUAL "/usr")
+string(REPLACE "-o app" "-o app${exe}" command "${command}")
+if(NOT prefix STREQUAL "/usr" AND NOT TOOLCHAIN)
   string(APPEND command " -Wl,-rpath,${libdir}")
 endif()
 set(ENV{PKG_CONFIG_PATH} ${pcdir})
 run(COMMAND sh -c "${command}" WORKING_DIRECTORY ${app})
-run(COMMAND ${app}/app EXPECT "${frame}")
+run(COMMAND ${EMULATOR} ${app}/app${exe} EXPECT "${frame}")
 
 # The inspector reads the frame back.
 set(inspect ${WORK_DIR}/inspect)
@@ -86,7 +98,7 @@ file(WRITE ${inspect}/main.cpp [[
 #include <cstdio>
 int main() {
     const auto dump = gpenc::inspect::DecodeFrames(gpenc::inspect::ParseHex("4750001a0001" "00000000000000000000000000000000" "0002000000000000").value);
-    std::printf("%zu %d\n", dump.frames.size(), dump.Clean());
+    std::printf("%d %d\n", static_cast<int>(dump.frames.size()), dump.Clean());
 }
 ]])
 file(WRITE ${inspect}/CMakeLists.txt [[
@@ -96,8 +108,8 @@ find_package(gpenc 1.1 CONFIG REQUIRED COMPONENTS inspect)
 add_executable(inspect main.cpp)
 target_link_libraries(inspect PRIVATE gpenc::inspect)
 ]])
-run(COMMAND ${CMAKE_COMMAND} -S ${inspect} -B ${inspect}/build -DCMAKE_PREFIX_PATH=${prefix} -DCMAKE_CXX_COMPILER=${CXX})
+run(COMMAND ${CMAKE_COMMAND} -S ${inspect} -B ${inspect}/build "-DCMAKE_PREFIX_PATH=${prefixes}" -DCMAKE_CXX_COMPILER=${CXX} ${cross})
 run(COMMAND ${CMAKE_COMMAND} --build ${inspect}/build)
-run(COMMAND ${inspect}/build/inspect EXPECT "1 1\n")
+run(COMMAND ${EMULATOR} ${inspect}/build/inspect${exe} EXPECT "1 1\n")
 
-run(COMMAND ${prefix}/bin/gpenc demo)
+run(COMMAND ${EMULATOR} ${prefix}/bin/gpenc${exe} demo)

@@ -1,6 +1,7 @@
 // Logging set-up of the tool and the appender that keeps ERROR records.
 #include "Logging.h"
 
+#include "Platform.h"
 #include "Request.h"
 #include "gpenc/Host.h"
 
@@ -9,6 +10,7 @@
 #include <log4cplus/layout.h>
 #include <log4cplus/loglevel.h>
 #include <log4cplus/spi/loggingevent.h>
+#include <log4cplus/streams.h>
 
 #include <fstream>
 #include <iostream>
@@ -27,7 +29,7 @@ public:
 
 protected:
     void append(const log4cplus::spi::InternalLoggingEvent& event) override {
-        if (event.getLogLevel() >= log4cplus::ERROR_LOG_LEVEL) errors.push_back(event.getMessage());
+        if (event.getLogLevel() >= log4cplus::ERROR_LOG_LEVEL) errors.push_back(Utf8(event.getMessage()));
     }
 };
 
@@ -45,17 +47,18 @@ LoggingSession::LoggingSession(bool verbose, const std::string& configFile) {
         // log4cplus passes over a file it cannot open without a word, and
         // writes what it cannot use to std::cerr without naming the file.
         if (!std::ifstream(configFile).is_open()) throw InputError("--log-config: cannot open " + configFile);
-        std::ostringstream complaints;
-        std::streambuf* const stderrBuffer = std::cerr.rdbuf(complaints.rdbuf());
+        // log4cplus's own complaints go to its error stream (wide in a UNICODE build).
+        log4cplus::tostringstream complaints;
+        auto* const stderrBuffer = log4cplus::tcerr.rdbuf(complaints.rdbuf());
         try {
-            log4cplus::PropertyConfigurator(configFile).configure();
+            log4cplus::PropertyConfigurator(LogText(configFile)).configure();
         } catch (...) {
-            std::cerr.rdbuf(stderrBuffer);
+            log4cplus::tcerr.rdbuf(stderrBuffer);
             throw;
         }
-        std::cerr.rdbuf(stderrBuffer);
+        log4cplus::tcerr.rdbuf(stderrBuffer);
         std::string first;
-        std::getline(std::istringstream(complaints.str()), first);
+        std::getline(std::istringstream(Utf8(complaints.str())), first);
         if (!first.empty()) {
             const std::string tag = "log4cplus:ERROR ";
             if (first.compare(0, tag.size(), tag) == 0) first.erase(0, tag.size());
@@ -66,7 +69,7 @@ LoggingSession::LoggingSession(bool verbose, const std::string& configFile) {
         logger.setLogLevel(verbose ? log4cplus::DEBUG_LOG_LEVEL : log4cplus::ERROR_LOG_LEVEL);
         if (verbose) {
             log4cplus::SharedAppenderPtr console(new log4cplus::ConsoleAppender(true, true));
-            console->setLayout(std::make_unique<log4cplus::PatternLayout>("%-5p %F:%L  %m%n"));
+            console->setLayout(std::make_unique<log4cplus::PatternLayout>(LOG4CPLUS_TEXT("%-5p %F:%L  %m%n")));
             logger.addAppender(console);
         }
     }

@@ -4,6 +4,7 @@
 // is at fault.
 #include "CodePage.h"
 #include "Logging.h"
+#include "Platform.h"
 #include "Pcap.h"
 #include "Request.h"
 #include "Stream.h"
@@ -129,7 +130,7 @@ void Dump(const Bytes& bytes, const std::string& source, const gpenc::inspect::C
 // The example requests: installed beside the tool, else in the source tree.
 fs::path RequestsDir() {
     std::error_code ec;
-    const fs::path exe = fs::read_symlink("/proc/self/exe", ec);
+    const fs::path exe = gpenc::tool::ExecutablePath(ec);
     if (!ec) {
         const fs::path installed = exe.parent_path() / GPENC_INSTALLED_REQUESTS;
         if (fs::is_directory(installed, ec)) return installed;
@@ -195,6 +196,7 @@ void FlushBefore(const std::string& what) {
 
 int Run(int argc, char** argv) {
     CLI::App app{"gpenc: encode GP frames from JSON requests and dump frames field by field"};
+    app.allow_windows_style_options(false);  // "/data/request.json" is a path
     app.footer(kFooter);
     app.require_subcommand(1);
     app.fallthrough();
@@ -308,6 +310,7 @@ int Run(int argc, char** argv) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    gpenc::tool::PrepareConsole();
 #if !defined(_WIN32)
     // With standard output closed, the next file opened would take its place
     // and receive the output: hold the place with one that refuses writes.

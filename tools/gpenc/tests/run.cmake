@@ -2,6 +2,7 @@
 # (a golden file or a pattern) and standard error (a pattern; a single line
 # whenever the input is refused).
 #   TOOL, WORK_DIR, RC: the tool, a scratch directory, the exit code wanted
+#   EMULATOR: what runs the tool in a cross build (wine), empty otherwise
 #   ARGS: the arguments, separated by "|"; @WORK@ stands for WORK_DIR
 #   STDIN: text for standard input (none by default)
 #   PRE: arguments of a run before, its standard output kept in @WORK@/pre.out
@@ -25,7 +26,7 @@ endfunction()
 
 if(DEFINED PRE)
   arguments("${PRE}" pre)
-  execute_process(COMMAND ${TOOL} ${pre} OUTPUT_FILE ${WORK_DIR}/pre.out RESULT_VARIABLE rc)
+  execute_process(COMMAND ${EMULATOR} ${TOOL} ${pre} OUTPUT_FILE ${WORK_DIR}/pre.out RESULT_VARIABLE rc)
   if(NOT rc EQUAL 0)
     message(FATAL_ERROR "the run before failed (${rc}): ${pre}")
   endif()
@@ -35,13 +36,13 @@ set(stdin ${WORK_DIR}/stdin)
 file(WRITE ${stdin} "${STDIN}")
 arguments("${ARGS}" args)
 if(STDOUT_TO STREQUAL "full")
-  execute_process(COMMAND ${TOOL} ${args} INPUT_FILE ${stdin} RESULT_VARIABLE rc
+  execute_process(COMMAND ${EMULATOR} ${TOOL} ${args} INPUT_FILE ${stdin} RESULT_VARIABLE rc
                   OUTPUT_FILE /dev/full ERROR_VARIABLE err)
 elseif(STDOUT_TO STREQUAL "closed")
-  execute_process(COMMAND sh -c "exec \"$0\" \"$@\" >&-" ${TOOL} ${args} INPUT_FILE ${stdin} RESULT_VARIABLE rc
-                  ERROR_VARIABLE err)
+  execute_process(COMMAND sh -c "exec \"$0\" \"$@\" >&-" ${EMULATOR} ${TOOL} ${args} INPUT_FILE ${stdin}
+                  RESULT_VARIABLE rc ERROR_VARIABLE err)
 else()
-  execute_process(COMMAND ${TOOL} ${args} INPUT_FILE ${stdin} RESULT_VARIABLE rc
+  execute_process(COMMAND ${EMULATOR} ${TOOL} ${args} INPUT_FILE ${stdin} RESULT_VARIABLE rc
                   OUTPUT_VARIABLE out ERROR_VARIABLE err)
 endif()
 
