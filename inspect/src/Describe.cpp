@@ -38,11 +38,13 @@ public:
         if (std::all_of(bytes.begin(), bytes.end(), [&](char c) { return byte(c) < 0x80; })) return Printable(bytes);
         std::string utf8;
         const bool decodes = options_.decode ? options_.decode(bytes, utf8) : Utf8(bytes, utf8);
-        const bool control = std::any_of(bytes.begin(), bytes.end(), [&](char c) { return byte(c) < 0x20 || c == 0x7f; });
+        const bool control =
+            std::any_of(bytes.begin(), bytes.end(), [&](char c) { return byte(c) < 0x20 || c == 0x7f; });
         if (decodes && !control) return utf8;
         if (!decodes && warn) {
             Problem p{offset, "undecodable text",
-                      Format("%zu bytes that are not %s text, shown as \\xNN", bytes.size(), options_.codePage.c_str())};
+                      Format("%zu bytes that are not %s text, shown as \\xNN", bytes.size(),
+                             options_.codePage.c_str())};
             if (where_) {
                 p.detail += Format(" (%s offset %zu)", where_, offset);
                 p.offset = origin_ + scale_ * offset;
@@ -55,10 +57,7 @@ public:
     std::vector<Problem> warnings;
 
 private:
-    static bool Utf8(std::string_view bytes, std::string& out) {
-        static const std::optional<CodePage> kUtf8 = CodePage::Find("UTF-8");
-        return kUtf8->ToUtf8(bytes, out);
-    }
+    static bool Utf8(std::string_view bytes, std::string& out) { return CodePage().ToUtf8(bytes, out); }
 
     const RenderOptions& options_;
     std::size_t origin_ = 0, scale_ = 1;

@@ -291,6 +291,7 @@ struct RenderOptions {
 // CP936 and GB18030 through the system's code pages 936 and 54936).
 class CodePage {
 public:
+    CodePage() = default;  // UTF-8
     // Names are not case-sensitive; nullopt when the name is not a code page here.
     static std::optional<CodePage> Find(const std::string& name);
     const std::string& Name() const { return name_; }  // upper case, "UTF-8" for UTF-8
