@@ -44,8 +44,9 @@ no other is accepted: a request states the whole record, so a typo or a left-out
 field is an error, never a silent zero. Texts are sent in the code page of
 --code-page (UTF-8 unless it names another; GBK is the client's), and dumps
 show texts from it. Byte arrays and six-byte times are hex text
-("250102080000"), integers may be written "0x..." and must fit their field. Subscription with "text" is its
-two-argument form; EquipSet with "list" (a list of records) its list form.
+("250102080000"), integers may be written "0x..." and must fit their field.
+Subscription with "text" is its two-argument form; EquipSet with "list" (a
+list of records) its list form.
 
 Exit codes: 0 done, 1 the builder returned false (its ERROR records are shown),
 2 bad input (malformed JSON, unknown builder or field, missing field, value out
