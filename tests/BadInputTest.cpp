@@ -196,17 +196,6 @@ Call CardText(unsigned char layout, Put put) {
         return CEncoder().EquipSet_ICInfoSet(s, out);
     };
 }
-// The public parameter step; `out` stands for the parameters it appended.
-Call CardStep(sEquipControl_SetIC s, std::string sEquipControl_SetIC::*field) {
-    return [=](const std::string& text, Bytes& out) mutable {
-        if (field != nullptr) s.*field = text;
-        CEncoder e;
-        const bool ok = e.SetEquipSet_ICInfoSetParameterData(&s);
-        if (ok || !GpencTestAccess::Parameters(e).empty()) out = GpencTestAccess::Parameters(e);
-        return ok;
-    };
-}
-
 // CEncoder_Standard: a message builder on the row's text where `put` puts it.
 template <class Arg, class Put>
 Call Standard(bool (CEncoder_Standard::*build)(Arg, Bytes&), Arg arg, Put put) {
@@ -223,14 +212,6 @@ Call Standard(bool (CEncoder_Standard::*build)(Arg, Bytes&), Arg arg) {
 auto Phone = [](auto& entries, const std::string& t) { entries.front().strPhoneNo = t; };
 auto Value = [](auto& entries, const std::string& t) { entries.front().strValue = t; };
 
-// The staging steps of the card messages, which write nothing the caller holds.
-Call Stage(bool (CEncoder_Standard::*stage)(struct_EquipControl_SetIC), std::string struct_EquipControl_SetIC::*field) {
-    return [=](const std::string& text, Bytes&) {
-        struct_EquipControl_SetIC card = Card(1).stSetIC;
-        card.*field = text;
-        return (CEncoder_Standard().*stage)(card);
-    };
-}
 // The setting text is appended to the row's text; `out` shows it when it was
 // built or when a refusal changed it.
 Call CircularText(MsgData_AlarmSet_Circular setting) {
@@ -263,11 +244,6 @@ Call Bcd(int value, int count, bool buffer) {
         return CEncoder_Standard().DecToBCD(value, buffer ? b : nullptr, count) == 0;
     };
 }
-Call NoType(std::uint32_t mark) {
-    return [=](const std::string&, Bytes&) {
-        return CEncoder_Standard().ParmSet_Get808ParmType(static_cast<EequipParameterMark>(mark)) == DATATYPE_NONE;
-    };
-}
 
 // Whether `out` is what a successful call leaves: a whole GP frame whose header
 // went in front of the caller's byte, or a whole 808 message.
@@ -296,8 +272,7 @@ std::vector<Case> Cases() {
     using S = CEncoder_Standard;
     const double nan = std::numeric_limits<double>::quiet_NaN(), inf = std::numeric_limits<double>::infinity();
     const sUserLogin login = {"u0", "u1", "u2", "u3", "u4", "u5", "u6", "u7"};
-    const std::vector<EquipParmSet_EquipConfig> heartbeat = {Entry(0x0001, DATATYPE_DWORD)},
-                                                server = {Entry(0x0013, DATATYPE_STRING)};
+    const std::vector<EquipParmSet_EquipConfig> server = {Entry(0x0013, DATATYPE_STRING)};
     auto subscription = [](int number) {
         return [=](const std::string& text, Bytes& out) { return C().Subscription(number, text, out); };
     };
@@ -324,8 +299,7 @@ std::vector<Case> Cases() {
     auto cardDate = [](std::int64_t date) {
         return CardText(2, [=](sEquipControl_SetIC& s, const std::string&) { s.stSetIC.tmCardDate = date; });
     };
-    const std::vector<sEquipset> tooLong(4, Bytes8(0x0110, Bytes(255, 1)));  // a body of 1 + 4 * 260 bytes
-    std::vector<Case> rows = {
+    return {
         // Null records.
         {"UserLogin null", kFrame, Null(&C::UserLogin), "F"},
         {"Cmd_sCommitInterval null", kFrame, Null(&C::Cmd_sCommitInterval), "F"},
@@ -345,88 +319,44 @@ std::vector<Case> Cases() {
         {"TrackPlayback null", kFrame, Null(&C::TrackPlayback), "F"},
         {"EquipSet null", kFrame, Null<sEquipset>(&C::EquipSet), "F"},
         {"EquipAlarmSet null", kFrame, Null(&C::EquipAlarmSet), "F"},
-        {"SetEquipSet_ICInfoSetParameterData null", kOther,
-         [](const std::string&, Bytes&) { return C().SetEquipSet_ICInfoSetParameterData(nullptr); }, "F"},
 
         // Texts of the platform commands.
         {"Cmd_SoundSowing text 0", kFrame, Text(&C::Cmd_SoundSowing, sSoundSowing{"a", "b"}, &sSoundSowing::text0),
          kRequired},
-        {"Cmd_SoundSowing text 1", kFrame, Text(&C::Cmd_SoundSowing, sSoundSowing{"a", "b"}, &sSoundSowing::text1),
-         kRequired},
         {"Cmd_sListening text 0", kFrame, Text(&C::Cmd_sListening, sListening{"a", "b", 1}, &sListening::text0),
-         kRequired},
-        {"Cmd_sListening text 2", kFrame, Text(&C::Cmd_sListening, sListening{"a", "b", 1}, &sListening::text2),
          kRequired},
         {"Cmd_sSimSet text 0", kFrame, Text(&C::Cmd_sSimSet, sSimSetInterval{"a", "b"}, &sSimSetInterval::text0),
          kRequired},
-        {"Cmd_sSimSet text 1", kFrame, Text(&C::Cmd_sSimSet, sSimSetInterval{"a", "b"}, &sSimSetInterval::text1),
-         kRequired},
         {"Cmd_sBlackout text 0", kFrame,
          Text(&C::Cmd_sBlackout, sBlackoutInterval{"a", "b"}, &sBlackoutInterval::text0), kRequired},
-        {"Cmd_sBlackout text 1", kFrame,
-         Text(&C::Cmd_sBlackout, sBlackoutInterval{"a", "b"}, &sBlackoutInterval::text1), kRequired},
         {"Cmd_sVideo text 0", kFrame, Text(&C::Cmd_sVideo, Video(), &sVideo::text0), kRequired},
-        {"Cmd_sVideo text 2", kFrame, Text(&C::Cmd_sVideo, Video(), &sVideo::text2), kRequired},
-        {"Cmd_sVideo text 4", kFrame, Text(&C::Cmd_sVideo, Video(), &sVideo::text4), kRequired},
         {"Cmd_AlarmHandle text 0", kFrame, Text(&C::Cmd_AlarmHandle, AlarmHandle(), &sAlarmHandle::text0), kRequired},
-        {"Cmd_AlarmHandle text 1", kFrame, Text(&C::Cmd_AlarmHandle, AlarmHandle(), &sAlarmHandle::text1), kRequired},
-        {"Cmd_AlarmHandle text 3", kFrame, Text(&C::Cmd_AlarmHandle, AlarmHandle(), &sAlarmHandle::text3), kRequired},
         {"Cmd_sTimeInterval text 0", kFrame, Text(&C::Cmd_sTimeInterval, TimeInterval(), &sTimeInterval::text0),
          kRequired},
         {"Cmd_sPreset text 0", kFrame, Text(&C::Cmd_sPreset, Preset(1, 1), &sPreset::text0), kRequired},
         {"Cmd_sPreset name", kFrame,
          Text(&C::Cmd_sPreset, Preset(2, 2), [](sPreset& p, const std::string& t) { p.names2[1] = t; }), kRequired},
         {"Subscription text", kFrame, subscription(7), kRequired},
-        {"Realtime terminal", kFrame, [](const std::string& t, Bytes& out) { return C().Realtime(t, out); }, kRequired},
-        {"Photograph terminal", kFrame, [](const std::string& t, Bytes& out) { return C().Photograph(t, 0xff, out); },
-         kRequired},
         {"TrackPlayback terminal", kFrame, Text(&C::TrackPlayback, Playback(true, true), &sTrackPlayback::terminalNo),
          kRequired},
 
         // The equipment requests.
-        {"Cmd_EquipSetQuery terminal", kFrame,
-         Text(&C::Cmd_EquipSetQuery, sEquipsetQuery{}, &sEquipsetQuery::terminalNo), kRequired},
-        {"Cmd_EquipPositionInfoQuery terminal", kFrame,
-         Text(&C::Cmd_EquipPositionInfoQuery, sEquipPositionInfoQuery{}, &sEquipPositionInfoQuery::terminalNo),
-         kRequired},
-        {"Cmd_AffirmAlarmInform terminal", kFrame,
-         Text(&C::Cmd_AffirmAlarmInform, sAffirmAlarmInform{}, &sAffirmAlarmInform::terminalNo), kRequired},
-        {"Cmd_EquipTempPositionTrack terminal", kFrame,
-         Text(&C::Cmd_EquipTempPositionTrack, Track(30, 3600), &sEquipTempPositionTrack::terminalNo), kRequired},
         {"Cmd_EquipControl terminal", kFrame, Text(&C::Cmd_EquipControl, Control(4), &sEquipControl::terminalNo),
          kRequired},
         {"Cmd_EquipControl upgrade password", kFrame, controlArg(1, 3), kAny},
-        {"Cmd_EquipControl connect code", kFrame, controlArg(2, 1), kAny},
 
         // Numbers of the platform commands.
-        {"CommonData 0", kFrame, common(0), "F"},
-        {"CommonData 3", kFrame, common(3), "F"},
         {"CommonData INT_MIN", kFrame, common(INT_MIN), "F"},
-        {"Subscription 0", kFrame, subscription(0), kNever},
         {"Subscription INT_MIN", kFrame, subscription(INT_MIN), kRequired},
-        {"Subscription without text 0", kFrame, subscriptionOnly(0), "F"},
         {"Subscription without text -1", kFrame, subscriptionOnly(-1), "T"},
         {"Subscription without text INT_MIN", kFrame, subscriptionOnly(INT_MIN), "T"},
-        {"Cmd_sCommitInterval byte 0", kFrame, On(&C::Cmd_sCommitInterval, With(Commit(), &sCommitInterval::byte0, 0)),
-         "F"},
         {"Cmd_sListening byte 255", kFrame, On(&C::Cmd_sListening, sListening{"a", "b", 255}), "T"},
-        {"Cmd_sVideo int 0", kFrame, On(&C::Cmd_sVideo, With(Video(), &sVideo::int3, 0)), "F"},
         {"Cmd_sVideo int INT_MIN", kFrame, On(&C::Cmd_sVideo, With(Video(), &sVideo::int3, INT_MIN)), "T"},
-        {"Cmd_AlarmHandle code 10", kFrame, On(&C::Cmd_AlarmHandle, With(AlarmHandle(), &sAlarmHandle::byte2, 10)),
-         "F"},
         {"Cmd_AlarmHandle code 0", kFrame, On(&C::Cmd_AlarmHandle, With(AlarmHandle(), &sAlarmHandle::byte2, 0)), "T"},
-        {"Cmd_sTimeInterval 0", kFrame, On(&C::Cmd_sTimeInterval, With(TimeInterval(), &sTimeInterval::int1, 0)), "F"},
         {"Cmd_sTimeInterval -1", kFrame, On(&C::Cmd_sTimeInterval, With(TimeInterval(), &sTimeInterval::int1, -1)),
          "T"},
-        {"Cmd_sPreset count -1", kFrame, On(&C::Cmd_sPreset, Preset(-1, 1)), "F"},
-        {"Cmd_sPreset count 0", kFrame, On(&C::Cmd_sPreset, Preset(0, 1)), "F"},
-        {"Cmd_sPreset count beyond the names", kFrame, On(&C::Cmd_sPreset, Preset(3, 2)), "F"},
         {"Cmd_sPreset count -2: no names", kFrame, On(&C::Cmd_sPreset, Preset(-2, 0)), "T"},
         {"Cmd_sPreset 10000 names", kFrame, On(&C::Cmd_sPreset, Preset(10000, 10000)), "T"},
-        {"TrackPlayback no start", kFrame, On(&C::TrackPlayback, Playback(false, true)), "F"},
-        {"TrackPlayback no end", kFrame, On(&C::TrackPlayback, Playback(true, false)), "F"},
-        {"Cmd_EquipControl word 0", kFrame, On(&C::Cmd_EquipControl, Control(0)), "F"},
-        {"Cmd_EquipControl word 8", kFrame, On(&C::Cmd_EquipControl, Control(8)), "F"},
         {"Cmd_EquipControl word INT_MIN", kFrame, On(&C::Cmd_EquipControl, Control(INT_MIN)), "F"},
         {"Cmd_EquipControl word 2 back to default", kFrame,
          Text(&C::Cmd_EquipControl, Control(2),
@@ -444,7 +374,6 @@ std::vector<Case> Cases() {
         {"EquipSet caller's own message", kFrame, Text(&C::EquipSet, Equip(0, "", 5, 0x8300), &sEquipset::strMsgHex),
          kOwnHex},
         {"EquipSet parameter -1", kFrame, On(&C::EquipSet, Equip(0, "60", -1)), "Q"},
-        {"EquipSet parameter INT_MAX", kFrame, On(&C::EquipSet, Equip(0, "60", INT_MAX)), "Q"},
         {"EquipSet message id -1", kFrame, On(&C::EquipSet, Equip(0, "60", 1, -1)), "F"},
         {"EquipSet message id 0x10000", kFrame, On(&C::EquipSet, Equip(0, "60", 1, 0x10000)), "F"},
         {"EquipSet message id 0xffff", kFrame, On(&C::EquipSet, Equip(0, "60", 1, 0xffff)), "T"},
@@ -471,11 +400,8 @@ std::vector<Case> Cases() {
         {"EquipSet list BYTE -129", kFrame, List({Equip(0x0084, "-129")}), "F"},
         {"EquipSet list DWORD 4294967296", kFrame, List({Equip(0x0001, "4294967296")}), "F"},
         {"EquipSet list unknown id alone", kFrame, List({Equip(0x0008, "1")}), "F"},
-        {"EquipSet list id 0xffffffff alone", kFrame, List({Equip(0xffffffff, "1")}), "F"},
         {"EquipSet list unknown id beside a known one", kFrame, List({Equip(0x0008, "1"), Equip(0x0001, "1")}), "T"},
-        {"EquipSet list body of 1041 bytes", kFrame, List(tooLong), "F"},
         {"EquipSet list of 200 parameters", kFrame, List(std::vector<sEquipset>(200, Bytes8(0x0110, {}))), "T"},
-        {"EquipSet list of 205 parameters", kFrame, List(std::vector<sEquipset>(205, Bytes8(0x0110, {}))), "F"},
         {"EquipSet list, later terminal empty", kFrame,
          List({Equip(1, "5"), With(Equip(1, "6"), &sEquipset::terminalNo, "")}), "T"},
 
@@ -484,30 +410,9 @@ std::vector<Case> Cases() {
          kRequired},
         {"EquipSet_ICInfoSet phone", kFrame, CardText(1, inCard(&struct_EquipControl_SetIC::strPhoneNo)), kPhone},
         {"EquipSet_ICInfoSet text 1", kFrame, CardText(1, inCard(&struct_EquipControl_SetIC::strCardText1)), kAny},
-        {"EquipSet_ICInfoSet text 4", kFrame, CardText(2, inCard(&struct_EquipControl_SetIC::strCardText4)), kAny},
         {"EquipSet_ICInfoSet extension text 1", kFrame, CardText(2, inCard(&struct_EquipControl_SetIC::strExtText1)),
          kExtension},
-        {"EquipSet_ICInfoSet extension text 3", kFrame, CardText(255, inCard(&struct_EquipControl_SetIC::strExtText3)),
-         kExtension},
-        {"EquipSet_ICInfoSet extension texts of 120 bytes", kFrame,
-         CardText(2, [](auto& s, const std::string&) { s.stSetIC.strExtText1 = s.stSetIC.strExtText3 = Digits(60); }),
-         "F"},
-        {"EquipSet_ICInfoSet extension texts of 119 bytes", kFrame,
-         CardText(2,
-                  [](auto& s, const std::string&) {
-                      s.stSetIC.strExtText1 = Digits(59), s.stSetIC.strExtText2 = Digits(60);
-                  }),
-         "T"},
-        {"EquipSet_ICInfoSet date INT64_MAX", kFrame, cardDate(INT64_MAX), "T"},
         {"EquipSet_ICInfoSet date INT64_MIN", kFrame, cardDate(INT64_MIN), "T"},
-        {"SetEquipSet_ICInfoSetParameterData terminal", kOther, CardStep(Card(1), &sEquipControl_SetIC::terminalNo),
-         kRequired},
-        {"SetEquipSet_ICInfoSetParameterData message", kOther, CardStep(Card(1), &sEquipControl_SetIC::strMsgHex),
-         kRequired},
-        {"SetEquipSet_ICInfoSetParameterData message id -1", kOther,
-         CardStep(With(Card(1), &sEquipControl_SetIC::msgId, -1), nullptr), "F"},
-        {"SetEquipSet_ICInfoSetParameterData message id 0x10000", kOther,
-         CardStep(With(Card(1), &sEquipControl_SetIC::msgId, 0x10000), nullptr), "F"},
 
         // Circular-area alarm setting.
         {"EquipAlarmSet terminal", kFrame, Text(&C::EquipAlarmSet, Alarm({}, 0), &sEquip_AlarmSet::terminalNo),
@@ -524,82 +429,39 @@ std::vector<Case> Cases() {
          On(&C::EquipAlarmSet, Alarm(std::vector<MsgData_AlarmSet_CircularArea>(2000, Area(-90, 180)), 0)), "T"},
 
         // CEncoder_Standard.
-        {"ParmSet_GetHeadInterval phone", kMessage,
-         Standard(&S::ParmSet_GetHeadInterval, heartbeat.front(),
-                  [](EquipParmSet_EquipConfig& c, const std::string& t) { c.strPhoneNo = t; }),
-         kPhone},
         {"ParmSet_GetMainSericeIP phone", kMessage, Standard(&S::ParmSet_GetMainSericeIP, server, Phone), kPhone},
-        {"ParmSet_GetMainSericeIP value", kMessage, Standard(&S::ParmSet_GetMainSericeIP, server, Value), kAny},
-        {"ParmSet_GetMainSericeIP empty", kMessage, Standard(&S::ParmSet_GetMainSericeIP, decltype(server){}), "F"},
         {"ParmSet_Get808ParmSetVector phone", kMessage, Standard(&S::ParmSet_Get808ParmSetVector, server, Phone),
          kListPhone},
         {"ParmSet_Get808ParmSetVector value", kMessage, Standard(&S::ParmSet_Get808ParmSetVector, server, Value), kAny},
-        {"ParmSet_Get808ParmSetVector empty", kMessage, Standard(&S::ParmSet_Get808ParmSetVector, decltype(server){}),
-         "F"},
-        {"ParmSet_Get808ParmSetVector body of 1024 bytes", kMessage,
-         Standard(&S::ParmSet_Get808ParmSetVector,
-                  std::vector<EquipParmSet_EquipConfig>{
-                      Entry(0x0110, DATATYPE_BYTES, "", Bytes(255)), Entry(0x0111, DATATYPE_BYTES, "", Bytes(255)),
-                      Entry(0x0112, DATATYPE_BYTES, "", Bytes(255)), Entry(0x0113, DATATYPE_BYTES, "", Bytes(238))}),
-         "F"},
         {"ParmSet_Get808ParmSetVector wrong types", kMessage,
          Standard(&S::ParmSet_Get808ParmSetVector,
                   std::vector<EquipParmSet_EquipConfig>{Entry(0x0013, DATATYPE_WORD), Entry(0x0001, DATATYPE_BYTES),
                                                         Entry(0x0031, static_cast<EequipParmDataType>(7))}),
          "T"},
-        {"ParmSet_Get808ParmType 0", kOther, NoType(0), "T"},
-        {"ParmSet_Get808ParmType 0xffffffff", kOther, NoType(0xffffffff), "T"},
         {"ParmSet_ICInfoSetStandard phone", kMessage,
          Standard(&S::ParmSet_ICInfoSetStandard, Card(1).stSetIC, cardField(&struct_EquipControl_SetIC::strPhoneNo)),
          kPhone},
         {"ParmSet_ICInfoSetStandard text 2", kMessage,
          Standard(&S::ParmSet_ICInfoSetStandard, Card(1).stSetIC, cardField(&struct_EquipControl_SetIC::strCardText2)),
          kAny},
-        {"ParmSet_ICInfoSetExtension phone", kMessage,
-         Standard(&S::ParmSet_ICInfoSetExtension, Card(0).stSetIC, cardField(&struct_EquipControl_SetIC::strPhoneNo)),
-         kPhone},
         {"ParmSet_ICInfoSetExtension extension text 2", kMessage,
          Standard(&S::ParmSet_ICInfoSetExtension, Card(0).stSetIC, cardField(&struct_EquipControl_SetIC::strExtText2)),
          kExtension},
-        {"ParmSet_SetICInfoSetStandard phone", kOther,
-         Stage(&S::ParmSet_SetICInfoSetStandard, &struct_EquipControl_SetIC::strPhoneNo), kAny},
-        {"ParmSet_SetICInfoSetExtension text 3", kOther,
-         Stage(&S::ParmSet_SetICInfoSetExtension, &struct_EquipControl_SetIC::strExtText3), kExtension},
         {"ParmSet_SetICInfoSet_stringAdd0 32", kOther, Fit(32), kAny},
-        {"ParmSet_SetICInfoSet_stringAdd0 0", kOther, Fit(0), kAny},
         {"ParmSet_SetICInfoSet_stringAdd0 -1", kOther, Fit(-1), kAny},
         {"ParmSet_SetICInfoSet_stringAdd0 1 MiB", kOther, Fit(1 << 20), "T"},
         {"ParmSet_Get808AlarmSetData_Circular text", kOther, CircularText(Circular({Area(22.5, 114.25)})), kAny},
         {"ParmSet_Get808AlarmSetData_Circular NaN", kOther, CircularText(Circular({Area(nan, nan)})), kNever},
-        {"ParmSet_Get808AlarmSetData_Circular -infinite", kOther, CircularText(Circular({Area(1, -inf)})), "F"},
-        {"DecToBCD INT_MIN", kOther, Bcd(INT_MIN, 4, true), "T"},
         {"DecToBCD no buffer", kOther, Bcd(7, INT_MAX, false), "T"},
         {"DecToBCD count INT_MIN", kOther, Bcd(7, INT_MIN, true), "T"},
         {"Xor of nothing", kOther, XorOf(0, 0, 0), "Q"},
-        {"Xor last at the size", kOther, XorOf(4, 0, 4), "Q"},
-        {"Xor first -1", kOther, XorOf(4, -1, 2), "Q"},
         {"Xor first INT_MIN", kOther, XorOf(4, INT_MIN, INT_MAX), "Q"},
-        {"Xor first = last", kOther, XorOf(4, 2, 2), "Q"},
-        {"Xor first > last", kOther, XorOf(4, 3, 1), "Q"},
+        // Login text 4 is refused by the parameter step, after texts 0 to 3 went out.
+        {"UserLogin text 0", kFrame, Text(&C::UserLogin, login, &sUserLogin::loginText0), kRequired},
+        {"UserLogin text 4", kFrame, Text(&C::UserLogin, login, &sUserLogin::loginText4), kRequired},
+        {"Cmd_sCommitInterval text 1", kFrame, Text(&C::Cmd_sCommitInterval, Commit(), &sCommitInterval::text1),
+         kRequired},
     };
-    // Texts of the platform commands with many text fields, each field on its own.
-    static const char* const loginNames[] = {"UserLogin text 0", "UserLogin text 1", "UserLogin text 2",
-                                             "UserLogin text 3", "UserLogin text 4", "UserLogin text 5",
-                                             "UserLogin text 6", "UserLogin text 7"};
-    const auto loginFields = {&sUserLogin::loginText0, &sUserLogin::loginText1, &sUserLogin::loginText2,
-                              &sUserLogin::loginText3, &sUserLogin::loginText4, &sUserLogin::loginText5,
-                              &sUserLogin::loginText6, &sUserLogin::loginText7};
-    for (std::size_t i = 0; i < loginFields.size(); ++i)
-        rows.push_back({loginNames[i], kFrame, Text(&C::UserLogin, login, loginFields.begin()[i]), kRequired});
-    static const char* const commitNames[] = {"Cmd_sCommitInterval text 1", "Cmd_sCommitInterval text 2",
-                                              "Cmd_sCommitInterval text 3", "Cmd_sCommitInterval text 4",
-                                              "Cmd_sCommitInterval text 5", "Cmd_sCommitInterval text 6"};
-    const auto commitFields = {&sCommitInterval::text1, &sCommitInterval::text2, &sCommitInterval::text3,
-                               &sCommitInterval::text4, &sCommitInterval::text5, &sCommitInterval::text6};
-    for (std::size_t i = 0; i < commitFields.size(); ++i)
-        rows.push_back({commitNames[i], kFrame, Text(&C::Cmd_sCommitInterval, Commit(), commitFields.begin()[i]),
-                        kRequired});
-    return rows;
 }
 
 using BadInputTest = gpenc::test::SessionTest;
