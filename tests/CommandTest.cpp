@@ -250,37 +250,115 @@ TEST_F(CommandTest, BuildWritesItsStepsInOrder) {
     }
 }
 
-TEST_F(CommandTest, CaughtExceptions) {
+// Every guarded region a test can reach: a framework exception thrown from
+// the `occurrence`-th record `throwAt` is logged (`error`, then the exit
+// record `exit` where given) and released, and the operation gives its failure
+// value, which its caller must see.
+TEST_F(CommandTest, CaughtExceptionGivesTheFailureValue) {
+    using S = CEncoder_Standard;
+    auto heartbeat = [] {
+        EquipParmSet_EquipConfig c;
+        c.strPhoneNo = "13800138000";
+        c.eParmMark = PARM_HEARTBEAT_INTERVAL;
+        c.eDataType = DATATYPE_DWORD;
+        c.strValue = "abc";
+        return c;
+    };
+    auto plate = [&] {
+        EquipParmSet_EquipConfig c = heartbeat();
+        c.eParmMark = static_cast<EequipParameterMark>(0x0083);
+        c.eDataType = DATATYPE_STRING;
+        return std::vector<EquipParmSet_EquipConfig>{c};
+    };
+    auto message = [](auto build, auto arg) {
+        return [=](CEncoder&, Bytes& out) { return (S().*build)(arg, out); };
+    };
+    struct_EquipControl_SetIC card;
+    card.strPhoneNo = "13800138000";
+    card.strExtText1 = card.strExtText2 = card.strExtText3 = "ab";
+    const std::string staged = "(CEncoder_Standard::SetOnceParameterData) 开始>>>>>";
     const struct {
-        Call call;
         const char* throwAt;
-        const char* lastText;  // of the frame built; nullptr: none
-        Texts errors;
-        const char* exitAfterCatch;
+        int occurrence;
+        Call call;
+        bool result;
+        std::string error;
+        const char* exit;  // nullptr: not checked
     } cases[] = {
+        {"(CEncoder::initParameterConfig) 开始>>>>>", 1,
+         [](CEncoder& e, Bytes&) {
+             ParameterConfig c;
+             return GpencTestAccess::initParameterConfig(e, c);
+         },
+         false, "(CEncoder::initParameterConfig)运行失败,错误信息为: boom", "(CEncoder::initParameterConfig) 结束<<<<<"},
         // Thrown before initParameterConfig's own region: the step catches it,
         // under its own name rather than its tag.
-        {With(&CEncoder::Cmd_AlarmHandle, sAlarmHandle{"a", "b", 3, "d"}), "(CEncoder::initParameterConfig） 开始>>>>>",
-         nullptr,
-         {"(CEncoder::SetAlarmHandleParameterData)运行失败,错误信息为: boom", "(CEncoder::Cmd_AlarmHandle)运行失败"},
+        {"(CEncoder::initParameterConfig） 开始>>>>>", 1, With(&CEncoder::Cmd_AlarmHandle, sAlarmHandle{"a", "b", 3, "d"}),
+         false, "(CEncoder::SetAlarmHandleParameterData)运行失败,错误信息为: boom",
          "(CEncoder::SetAlarmHandleParameterData) 结束<<<<<"},
         // A failed reset does not keep the subscription text from going out.
-        {[](CEncoder& e, Bytes& o) { return e.Subscription(5, "x", o); }, "(CEncoder::initParameterConfig) 开始>>>>>",
-         "x", {"(CEncoder::initParameterConfig)运行失败,错误信息为: boom"}, "(CEncoder::initParameterConfig) 结束<<<<<"},
+        {"(CEncoder::initParameterConfig) 开始>>>>>", 1, [](CEncoder& e, Bytes& o) { return e.Subscription(5, "x", o); }, true,
+         "(CEncoder::initParameterConfig)运行失败,错误信息为: boom", nullptr},
+        {"(CEncoder::SetLoginParameterData) 开始>>>>>", 1,
+         With(&CEncoder::UserLogin, sUserLogin{"a", "b", "c", "d", "e", "f", "g", "h"}), false,
+         "(CEncoder::SetLoginParameterData)运行失败,错误信息为: boom", nullptr},
+        {"(CEncoder::SetOnceParameterData) 开始>>>>>", 2, With(&CEncoder::Cmd_SoundSowing, sSoundSowing{"a", "b"}),
+         false, "(CEncoder::SetOnceParameterData)运行失败,错误信息为: boom", nullptr},
+        {"(CEncoder::SetBodyData) 开始>>>>>", 1, With(&CEncoder::Cmd_SoundSowing, sSoundSowing{"a", "b"}), false,
+         "(CEncoder::SetBodyData)运行失败,错误信息为: boom", nullptr},
+        {"(CEncoder::Cmd_SoundSowing) 开始>>>>>", 1, With(&CEncoder::Cmd_SoundSowing, sSoundSowing{"a", "b"}), false,
+         "(CEncoder::Cmd_SoundSowing)运行失败,错误信息为: boom", nullptr},
+        {"(CEncoder_Standard::SetMsgData_StandardMsgHead） 开始>>>>>", 1, message(&S::ParmSet_Get808ParmSetVector, plate()),
+         false, "(CEncoder_Standard::SetMsgData_StandardMsgHead）运行失败,错误信息为: boom", nullptr},
+        // A lost entry is left out of a list.
+        {"(CEncoder_Standard::GetParaStr) 结束<<<<<", 1, message(&S::ParmSet_Get808ParmSetVector, plate()), true,
+         "(CEncoder_Standard::GetParaStr)运行失败,错误信息为: boom(要转换的字符串为paraStr= abc", nullptr},
+        {"(CEncoder_Standard::ParmSet_Set808ParmInfo） 开始>>>>>", 1, message(&S::ParmSet_Get808ParmSetVector, plate()),
+         false, "(CEncoder_Standard::ParmSet_Set808ParmInfo）运行失败,错误信息为: boom", nullptr},
+        {"(CEncoder_Standard::ParmSet_SetMainSericeIP） 开始>>>>>", 1, message(&S::ParmSet_GetMainSericeIP, plate()),
+         false, "(CEncoder_Standard::ParmSet_SetMainSericeIP）运行失败,错误信息为: boom", nullptr},
+        {"(CEncoder_Standard::ParmSet_SetHeadInterval） 开始>>>>>", 1, message(&S::ParmSet_GetHeadInterval, heartbeat()),
+         false, "(CEncoder_Standard::ParmSet_SetHeadInterval）运行失败,错误信息为: boom", nullptr},
+        {staged.c_str(), 1, message(&S::ParmSet_GetHeadInterval, heartbeat()), false,
+         "(CEncoder_Standard::SetOnceParameterData)运行失败,错误信息为: boom", nullptr},
+        {"(CEncoder_Standard::ParmSet_ICInfoSetStandard） 开始>>>>>", 1, message(&S::ParmSet_ICInfoSetStandard, card),
+         false, "(CEncoder_Standard::ParmSet_ICInfoSetStandard）运行失败,错误信息为: boom", nullptr},
+        {"(CEncoder_Standard::ParmSet_SetICInfoSet） 开始>>>>>", 1, message(&S::ParmSet_ICInfoSetStandard, card), false,
+         "(CEncoder_Standard::ParmSet_SetICInfoSet）运行失败,错误信息为: boom", nullptr},
+        {"(CEncoder_Standard::ParmSet_SetICInfoSet） 开始>>>>>", 1, message(&S::ParmSet_ICInfoSetExtension, card), false,
+         "(CEncoder_Standard::ParmSet_SetICInfoSet）运行失败,错误信息为: boom", nullptr},
+        // The first zero filling the extension, after 11 card and 11 extension pages.
+        {staged.c_str(), 23, message(&S::ParmSet_ICInfoSetExtension, card), false,
+         "(CEncoder_Standard::SetOnceParameterData)运行失败,错误信息为: boom", nullptr},
+        {"(CEncoder_Standard::Xor） 开始>>>>>", 1,
+         [](CEncoder&, Bytes&) {
+             unsigned char check = 0;
+             return S().Xor({1, 2, 3}, 0, 2, check);
+         },
+         false, "(CEncoder_Standard::Xor）运行失败,错误信息为: boom", "(CEncoder_Standard::Xor） 结束>>>>>"},
+        // The setting text goes out as it stands.
+        {"(CEncoder_Standard::ParmSet_Get808AlarmSetData_Circular） 结束>>>>>", 1,
+         [](CEncoder&, Bytes&) {
+             std::string text;
+             return S().ParmSet_Get808AlarmSetData_Circular({}, text) && text == "0;0";
+         },
+         true, "(CEncoder_Standard::ParmSet_Get808AlarmSetData_Circular）运行失败,错误信息为: boom", nullptr},
     };
     for (const auto& c : cases) {
+        SCOPED_TRACE(c.error);
+        log.clear();
+        log.ThrowAt(c.throwAt, c.occurrence);
         CEncoder e;
         Bytes out;
-        log.clear();
-        log.ThrowAt(c.throwAt);
-        EXPECT_EQ(c.call(e, out), c.lastText != nullptr);
+        EXPECT_EQ(c.call(e, out), c.result);
         log.OnRecord(nullptr);
-        EXPECT_EQ(Errors(log), c.errors);
-        EXPECT_EQ(c.lastText ? LastText(out) : ToHex(out), c.lastText ? c.lastText : "");
+        ASSERT_FALSE(log.errors().empty());
+        EXPECT_EQ(log.errors()[0].text, c.error);
+        if (c.exit == nullptr) continue;
         const Texts texts = log.texts();
-        const auto caught = std::find(texts.begin(), texts.end(), c.errors[0]);
+        const auto caught = std::find(texts.begin(), texts.end(), c.error);
         ASSERT_LT(caught + 1, texts.end());
-        EXPECT_EQ(caught[1], c.exitAfterCatch);
+        EXPECT_EQ(caught[1], c.exit);
     }
     EXPECT_EQ(gpenc::test::TestException::alive, 0);
 }
