@@ -115,8 +115,8 @@ TEST_F(ReferenceTest, OneGoldenFramePerEncoder) {
              out.assign(ref::IcCardSize(Card(true)), 0xee);
              ref::IcCardMessage(Card(true), out.data());
          },
-         Hex("89 00 01 05 01 38 00 13 80 00 00 01 a0 00 00 01 00" + kCardPages + "a5 5a 11 22 cc  02 61 62 01 63 02 64 65" +
-             Times("00", 114) + "60")},
+         Hex("89 00 01 05 01 38 00 13 80 00 00 01 a0 00 00 01 00" + kCardPages +
+             "a5 5a 11 22 cc  02 61 62 01 63 02 64 65" + Times("00", 114) + "60")},
         // Key 2 holds the 145-byte message as 290 hex digits.
         {"EquipSetIcCard: standard layout",
          [&](Bytes& out) { ref::EquipSetIcCard(kSession, kTerminal, Card(false), out); },

@@ -108,8 +108,8 @@ Outcome Frame(int op, Input& in, Bytes& out) {
     switch (op) {
     case 0: return {CEncoder().CommonData(in.Int(), out), f};
     case 1:
-        return build(&CEncoder::UserLogin,
-                     sUserLogin{in.Text(), in.Text(), in.Text(), in.Text(), in.Text(), in.Text(), in.Text(), in.Text()});
+        return build(&CEncoder::UserLogin, sUserLogin{in.Text(), in.Text(), in.Text(), in.Text(), in.Text(),
+                                                      in.Text(), in.Text(), in.Text()});
     case 2:
         return build(&CEncoder::Cmd_sCommitInterval,
                      sCommitInterval{in.Byte(), in.Text(), in.Text(), in.Text(), in.Text(), in.Text(), in.Text()});
