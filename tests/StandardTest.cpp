@@ -11,7 +11,6 @@
 
 using gpenc::test::Hex;
 using gpenc::test::LogCapture;
-using gpenc::test::TestException;
 using gpenc::test::ToHex;
 using Bytes = std::vector<unsigned char>;
 using Access = GpencTestAccess;
@@ -264,26 +263,6 @@ TEST_F(StandardTest, RecordsOfOneObjectAndOneFullRunInOrder) {
         EXPECT_EQ(r.level, 10000) << r.text;
         EXPECT_EQ(r.file, ".\\Encoder_Standard.cpp") << r.text;
     }
-}
-
-TEST_F(StandardTest, CaughtExceptionsFailTheBuilder) {
-    const std::tuple<const char*, bool, Texts> cases[] = {
-        // a lost head fails the message; a lost entry is left out
-        {"(CEncoder_Standard::SetMsgData_StandardMsgHead） 开始>>>>>", false,
-         {"(CEncoder_Standard::SetMsgData_StandardMsgHead）运行失败,错误信息为: boom", "设置信息失败"}},
-        {"(CEncoder_Standard::GetParaStr) 结束<<<<<", true,
-         {"(CEncoder_Standard::GetParaStr)运行失败,错误信息为: boom(要转换的字符串为paraStr= abc",
-          "(CEncoder_Standard::SetOnceParameterData)运行失败"}},
-    };
-    for (const auto& [at, built, errors] : cases) {
-        CEncoder_Standard e;
-        LogCapture log;
-        log.ThrowAt(at);
-        Bytes out;
-        EXPECT_EQ(e.ParmSet_Get808ParmSetVector({Entry(0x0083, DATATYPE_STRING, 0, "abc")}, out), built) << at;
-        EXPECT_EQ(gpenc::test::Errors(log), errors) << at;
-    }
-    EXPECT_EQ(TestException::alive, 0);
 }
 
 }  // namespace
