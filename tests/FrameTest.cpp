@@ -129,6 +129,8 @@ TEST_F(FrameTest, ChangeOrderRefusesCountsOutsideItsScratch) {
     EXPECT_FALSE(GpencTestAccess::ChangeOrder(e, 0, b));
     EXPECT_FALSE(GpencTestAccess::ChangeOrder(e, -1, b));
     EXPECT_FALSE(GpencTestAccess::ChangeOrder(e, 9, b));
+    EXPECT_TRUE(GpencTestAccess::ChangeOrder(e, 8, b));
+    EXPECT_TRUE(GpencTestAccess::ChangeOrder(e, 8, b));  // turned back
     EXPECT_TRUE(GpencTestAccess::ChangeOrder(e, 3, b));
     EXPECT_EQ(ToHex(Bytes(b, b + 4)), "03 02 01 04");
 }
