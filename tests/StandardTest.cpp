@@ -80,7 +80,7 @@ TEST_F(StandardTest, DecToBcd) {
         {25, 1, "25 aa aa aa"},  {123456, 3, "12 34 56 aa"}, {5, 2, "00 05 aa aa"},  {0, 1, "00 aa aa aa"},
         {-1, 1, "0f aa aa aa"},  {-2000, 1, "00 aa aa aa"},  {-30, 1, "d0 aa aa aa"}, {-25, 1, "eb aa aa aa"},
         {1234, 1, "34 aa aa aa"}, {12345678, 4, "12 34 56 78"}, {INT_MIN, 4, "c9 c8 da c8"},
-        {7, 0, "aa aa aa aa"},   {7, -1, "aa aa aa aa"},
+        {7, 0, "aa aa aa aa"},   {7, -1, "aa aa aa aa"}, {7, INT_MIN, "aa aa aa aa"},
     };
     CEncoder_Standard e;
     for (const auto& c : cases) {
@@ -88,6 +88,7 @@ TEST_F(StandardTest, DecToBcd) {
         EXPECT_EQ(e.DecToBCD(c.value, buf.data(), c.count), 0);
         EXPECT_EQ(ToHex(buf), ToHex(Hex(c.bytes))) << c.value << " " << c.count;
     }
+    EXPECT_EQ(e.DecToBCD(7, nullptr, INT_MAX), 0);  // no buffer: nothing written
 }
 
 TEST_F(StandardTest, XorCombinesEveryByteOfTheRange) {
@@ -106,8 +107,9 @@ TEST_F(StandardTest, XorCombinesEveryByteOfTheRange) {
         EXPECT_EQ(e.Xor(data, c.first, c.last, check), c.check >= 0) << c.first << ".." << c.last;
         EXPECT_EQ(check, c.check >= 0 ? c.check : 0x77) << c.first << ".." << c.last;
     }
-    LogCapture log;
     unsigned char check = 0;
+    EXPECT_FALSE(e.Xor({}, 0, 0, check));  // nothing to check
+    LogCapture log;
     EXPECT_FALSE(e.Xor(data, 1, 1, check));
     EXPECT_EQ(log.texts(), (Texts{"(CEncoder_Standard::Xor） 开始>>>>>", "(CEncoder_Standard::Xor） 校验失败>>>>>",
                                   "(CEncoder_Standard::Xor） 结束>>>>>"}));
