@@ -217,7 +217,6 @@ std::vector<Case> Cases() {
     return {
         // Null records.
         {"UserLogin null", Null(&C::UserLogin), "F"},
-        {"Cmd_sCommitInterval null", Null(&C::Cmd_sCommitInterval), "F"},
         {"Cmd_SoundSowing null", Null(&C::Cmd_SoundSowing), "F"},
         {"Cmd_sListening null", Null(&C::Cmd_sListening), "F"},
         {"Cmd_sSimSet null", Null(&C::Cmd_sSimSet), "F"},
@@ -226,14 +225,10 @@ std::vector<Case> Cases() {
         {"Cmd_AlarmHandle null", Null(&C::Cmd_AlarmHandle), "F"},
         {"Cmd_sTimeInterval null", Null(&C::Cmd_sTimeInterval), "F"},
         {"Cmd_sPreset null", Null(&C::Cmd_sPreset), "F"},
-        {"Cmd_EquipSetQuery null", Null(&C::Cmd_EquipSetQuery), "F"},
         {"Cmd_EquipPositionInfoQuery null", Null(&C::Cmd_EquipPositionInfoQuery), "F"},
         {"Cmd_AffirmAlarmInform null", Null(&C::Cmd_AffirmAlarmInform), "F"},
-        {"Cmd_EquipTempPositionTrack null", Null(&C::Cmd_EquipTempPositionTrack), "F"},
         {"Cmd_EquipControl null", Null(&C::Cmd_EquipControl), "F"},
         {"TrackPlayback null", Null(&C::TrackPlayback), "F"},
-        {"EquipSet null", Null<sEquipset>(&C::EquipSet), "F"},
-        {"EquipAlarmSet null", Null(&C::EquipAlarmSet), "F"},
 
         // Texts of the platform commands.
         {"Cmd_SoundSowing text 0", Text(&C::Cmd_SoundSowing, sSoundSowing{"a", "b"}, &sSoundSowing::text0),

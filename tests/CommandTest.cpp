@@ -229,10 +229,6 @@ TEST_F(CommandTest, BuildWritesItsStepsInOrder) {
         Call call;
         Texts steps;
     } cases[] = {
-        {With(&CEncoder::Cmd_AlarmHandle, sAlarmHandle{"a", "b", 3, "d"}),
-         join({{"(CEncoder::Cmd_AlarmHandle) 开始>>>>>", "(CEncoder::SetaAlarmHandleParameterData) 开始>>>>>"}, once,
-               reset, once, reset, once, reset, once, {"(CEncoder::SetaAlarmHandleParameterData) 结束<<<<<"}, frame,
-               {"(CEncoder::Cmd_AlarmHandle) 结束<<<<<"}})},
         {With(&CEncoder::Cmd_EquipControl, control),
          join({{"(CEncoder::usEquipControlData) 开始>>>>>",
                 "(CEncoder::usEquipControlData) 生成808数据开始<<<<<",
@@ -251,50 +247,49 @@ TEST_F(CommandTest, BuildWritesItsStepsInOrder) {
 }
 
 // Every guarded region a test can reach: a framework exception thrown from
-// the `occurrence`-th record `throwAt` is logged (`error`, then the exit
-// record `exit` where given) and released, and the operation gives its failure
+// the `occurrence`-th record `throwAt` is logged (`error`, by default the
+// operation's own "运行失败" record with the message, then the exit record
+// `exit` where given) and released, and the operation gives its failure
 // value, which its caller must see.
 TEST_F(CommandTest, CaughtExceptionGivesTheFailureValue) {
     using S = CEncoder_Standard;
-    auto heartbeat = [] {
-        EquipParmSet_EquipConfig c;
-        c.strPhoneNo = "13800138000";
-        c.eParmMark = PARM_HEARTBEAT_INTERVAL;
-        c.eDataType = DATATYPE_DWORD;
-        c.strValue = "abc";
-        return c;
-    };
-    auto plate = [&] {
-        EquipParmSet_EquipConfig c = heartbeat();
-        c.eParmMark = static_cast<EequipParameterMark>(0x0083);
-        c.eDataType = DATATYPE_STRING;
-        return std::vector<EquipParmSet_EquipConfig>{c};
-    };
+    EquipParmSet_EquipConfig heartbeat;
+    heartbeat.strPhoneNo = "13800138000";
+    heartbeat.eParmMark = PARM_HEARTBEAT_INTERVAL;
+    heartbeat.eDataType = DATATYPE_DWORD;
+    EquipParmSet_EquipConfig plate = heartbeat;
+    plate.eParmMark = static_cast<EequipParameterMark>(0x0083);
+    plate.eDataType = DATATYPE_STRING;
+    plate.strValue = "abc";
+    const std::vector<EquipParmSet_EquipConfig> plates = {plate};
+    struct_EquipControl_SetIC card;
+    card.strPhoneNo = "13800138000";
+    card.strExtText1 = card.strExtText2 = card.strExtText3 = "ab";
     auto message = [](auto build, auto arg) {
         return [=](CEncoder&, Bytes& out) { return (S().*build)(arg, out); };
     };
     auto stage = [](bool (S::*step)(struct_EquipControl_SetIC)) {
         return [=](CEncoder&, Bytes&) { return (S().*step)({}); };
     };
-    const Call login = With(&CEncoder::UserLogin, sUserLogin{"a", "b", "c", "d", "e", "f", "g", "h"});
-    struct_EquipControl_SetIC card;
-    card.strPhoneNo = "13800138000";
-    card.strExtText1 = card.strExtText2 = card.strExtText3 = "ab";
-    const std::string staged = "(CEncoder_Standard::SetOnceParameterData) 开始>>>>>";
+    const Call login = With(&CEncoder::UserLogin, sUserLogin{"a", "b", "c", "d", "e", "f", "g", "h"}),
+               sowing = With(&CEncoder::Cmd_SoundSowing, sSoundSowing{"a", "b"}),
+               list = message(&S::ParmSet_Get808ParmSetVector, plates),
+               extension = message(&S::ParmSet_ICInfoSetExtension, card);
+    const char* const staged = "(CEncoder_Standard::SetOnceParameterData) 开始>>>>>";
     const struct {
         const char* throwAt;
         int occurrence;
         Call call;
         bool result;
-        std::string error;
-        const char* exit;  // nullptr: not checked
+        std::string error = "";
+        const char* exit = nullptr;
     } cases[] = {
         {"(CEncoder::initParameterConfig) 开始>>>>>", 1,
          [](CEncoder& e, Bytes&) {
              ParameterConfig c;
              return GpencTestAccess::initParameterConfig(e, c);
          },
-         false, "(CEncoder::initParameterConfig)运行失败,错误信息为: boom", "(CEncoder::initParameterConfig) 结束<<<<<"},
+         false, "", "(CEncoder::initParameterConfig) 结束<<<<<"},
         // Thrown before initParameterConfig's own region: the step catches it,
         // under its own name rather than its tag.
         {"(CEncoder::initParameterConfig） 开始>>>>>", 1, With(&CEncoder::Cmd_AlarmHandle, sAlarmHandle{"a", "b", 3, "d"}),
@@ -302,67 +297,60 @@ TEST_F(CommandTest, CaughtExceptionGivesTheFailureValue) {
          "(CEncoder::SetAlarmHandleParameterData) 结束<<<<<"},
         // A failed reset does not keep the subscription text from going out.
         {"(CEncoder::initParameterConfig) 开始>>>>>", 1,
-         [](CEncoder& e, Bytes& o) { return e.Subscription(5, "x", o); }, true,
-         "(CEncoder::initParameterConfig)运行失败,错误信息为: boom", nullptr},
-        {"(CEncoder::UserLogin) 开始>>>>>", 1, login, false, "(CEncoder::UserLogin)运行失败,错误信息为: boom", nullptr},
-        {"(CEncoder::SetLoginParameterData) 开始>>>>>", 1, login, false,
-         "(CEncoder::SetLoginParameterData)运行失败,错误信息为: boom", nullptr},
-        {"(CEncoder::SetOnceParameterData) 开始>>>>>", 2, With(&CEncoder::Cmd_SoundSowing, sSoundSowing{"a", "b"}),
-         false, "(CEncoder::SetOnceParameterData)运行失败,错误信息为: boom", nullptr},
-        {"(CEncoder::SetBodyData) 开始>>>>>", 1, With(&CEncoder::Cmd_SoundSowing, sSoundSowing{"a", "b"}), false,
-         "(CEncoder::SetBodyData)运行失败,错误信息为: boom", nullptr},
-        {"(CEncoder::Cmd_SoundSowing) 开始>>>>>", 1, With(&CEncoder::Cmd_SoundSowing, sSoundSowing{"a", "b"}), false,
-         "(CEncoder::Cmd_SoundSowing)运行失败,错误信息为: boom", nullptr},
-        {"(CEncoder_Standard::SetMsgData_StandardMsgHead） 开始>>>>>", 1,
-         message(&S::ParmSet_Get808ParmSetVector, plate()), false, "(CEncoder_Standard::SetMsgData_StandardMsgHead）运行失败,错误信息为: boom", nullptr},
+         [](CEncoder& e, Bytes& o) { return e.Subscription(5, "x", o); }, true},
+        {"(CEncoder::UserLogin) 开始>>>>>", 1, login, false},
+        {"(CEncoder::SetLoginParameterData) 开始>>>>>", 1, login, false},
+        {"(CEncoder::SetOnceParameterData) 开始>>>>>", 2, sowing, false},
+        {"(CEncoder::SetBodyData) 开始>>>>>", 1, sowing, false},
+        {"(CEncoder::Cmd_SoundSowing) 开始>>>>>", 1, sowing, false},
+        {"(CEncoder_Standard::SetMsgData_StandardMsgHead） 开始>>>>>", 1, list, false},
         // A lost entry is left out of a list.
-        {"(CEncoder_Standard::GetParaStr) 结束<<<<<", 1, message(&S::ParmSet_Get808ParmSetVector, plate()), true,
-         "(CEncoder_Standard::GetParaStr)运行失败,错误信息为: boom(要转换的字符串为paraStr= abc", nullptr},
-        {"(CEncoder_Standard::ParmSet_Set808ParmInfo） 开始>>>>>", 1, message(&S::ParmSet_Get808ParmSetVector, plate()),
-         false, "(CEncoder_Standard::ParmSet_Set808ParmInfo）运行失败,错误信息为: boom", nullptr},
-        {"(CEncoder_Standard::ParmSet_SetMainSericeIP） 开始>>>>>", 1, message(&S::ParmSet_GetMainSericeIP, plate()),
-         false, "(CEncoder_Standard::ParmSet_SetMainSericeIP）运行失败,错误信息为: boom", nullptr},
-        {"(CEncoder_Standard::ParmSet_SetHeadInterval） 开始>>>>>", 1, message(&S::ParmSet_GetHeadInterval, heartbeat()),
-         false, "(CEncoder_Standard::ParmSet_SetHeadInterval）运行失败,错误信息为: boom", nullptr},
-        {staged.c_str(), 1, message(&S::ParmSet_GetHeadInterval, heartbeat()), false,
-         "(CEncoder_Standard::SetOnceParameterData)运行失败,错误信息为: boom", nullptr},
+        {"(CEncoder_Standard::GetParaStr) 结束<<<<<", 1, list, true,
+         "(CEncoder_Standard::GetParaStr)运行失败,错误信息为: boom(要转换的字符串为paraStr= abc"},
+        {"(CEncoder_Standard::ParmSet_Set808ParmInfo） 开始>>>>>", 1, list, false},
+        {"(CEncoder_Standard::ParmSet_SetMainSericeIP） 开始>>>>>", 1, message(&S::ParmSet_GetMainSericeIP, plates),
+         false},
+        {"(CEncoder_Standard::ParmSet_SetHeadInterval） 开始>>>>>", 1, message(&S::ParmSet_GetHeadInterval, heartbeat),
+         false},
+        {staged, 1, message(&S::ParmSet_GetHeadInterval, heartbeat), false},
         {"(CEncoder_Standard::ParmSet_ICInfoSetStandard） 开始>>>>>", 1, message(&S::ParmSet_ICInfoSetStandard, card),
-         false, "(CEncoder_Standard::ParmSet_ICInfoSetStandard）运行失败,错误信息为: boom", nullptr},
+         false},
         // The card stages, whose failure the builders' layout checks would hide.
-        {"(CEncoder_Standard::ParmSet_SetICInfoSet） 开始>>>>>", 1, stage(&S::ParmSet_SetICInfoSetStandard), false,
-         "(CEncoder_Standard::ParmSet_SetICInfoSet）运行失败,错误信息为: boom", nullptr},
-        {"(CEncoder_Standard::ParmSet_SetICInfoSet） 开始>>>>>", 1, stage(&S::ParmSet_SetICInfoSetExtension), false,
-         "(CEncoder_Standard::ParmSet_SetICInfoSet）运行失败,错误信息为: boom", nullptr},
+        {"(CEncoder_Standard::ParmSet_SetICInfoSet） 开始>>>>>", 1, stage(&S::ParmSet_SetICInfoSetStandard), false},
+        {"(CEncoder_Standard::ParmSet_SetICInfoSet） 开始>>>>>", 1, stage(&S::ParmSet_SetICInfoSetExtension), false},
         // The first zero filling the extension, after 11 card and 11 extension pages.
-        {staged.c_str(), 23, message(&S::ParmSet_ICInfoSetExtension, card), false,
-         "(CEncoder_Standard::SetOnceParameterData)运行失败,错误信息为: boom", nullptr},
+        {staged, 23, extension, false},
         {"(CEncoder_Standard::Xor） 开始>>>>>", 1,
          [](CEncoder&, Bytes&) {
              unsigned char check = 0;
              return S().Xor({1, 2, 3}, 0, 2, check);
          },
-         false, "(CEncoder_Standard::Xor）运行失败,错误信息为: boom", "(CEncoder_Standard::Xor） 结束>>>>>"},
+         false, "", "(CEncoder_Standard::Xor） 结束>>>>>"},
         // The setting text goes out as it stands.
         {"(CEncoder_Standard::ParmSet_Get808AlarmSetData_Circular） 结束>>>>>", 1,
          [](CEncoder&, Bytes&) {
              std::string text;
              return S().ParmSet_Get808AlarmSetData_Circular({}, text) && text == "0;0";
          },
-         true, "(CEncoder_Standard::ParmSet_Get808AlarmSetData_Circular）运行失败,错误信息为: boom", nullptr},
+         true, "(CEncoder_Standard::ParmSet_Get808AlarmSetData_Circular）运行失败,错误信息为: boom"},
     };
+    const std::string entry = " 开始>>>>>";
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.error);
-        log.clear();
-        log.ThrowAt(c.throwAt, c.occurrence);
+        const std::string at = c.throwAt;
+        const std::string error =
+            c.error.empty() ? at.substr(0, at.size() - entry.size()) + "运行失败,错误信息为: boom" : c.error;
+        SCOPED_TRACE(error);
         CEncoder e;
         Bytes out;
+        log.clear();
+        log.ThrowAt(at, c.occurrence);
         EXPECT_EQ(c.call(e, out), c.result);
         log.OnRecord(nullptr);
         ASSERT_FALSE(log.errors().empty());
-        EXPECT_EQ(log.errors()[0].text, c.error);
+        EXPECT_EQ(log.errors()[0].text, error);
         if (c.exit == nullptr) continue;
         const Texts texts = log.texts();
-        const auto caught = std::find(texts.begin(), texts.end(), c.error);
+        const auto caught = std::find(texts.begin(), texts.end(), error);
         ASSERT_LT(caught + 1, texts.end());
         EXPECT_EQ(caught[1], c.exit);
     }
