@@ -348,7 +348,7 @@ std::vector<Case> Cases() {
 
 using BadInputTest = gpenc::test::SessionTest;
 
-TEST_F(BadInputTest, EveryBuilderAndOperation) {
+TEST_F(BadInputTest, EveryBuilder) {
     // `log` records at DEBUG, so every record is composed.
     const auto& texts = Texts();
     int tried = 0;
