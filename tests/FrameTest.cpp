@@ -1,6 +1,6 @@
 // Parameter records, the GP frame, CommonData and the login frame, byte for byte.
 #include "Hex.h"
-#include "LogCapture.h"
+#include "Session.h"
 
 #include <gtest/gtest.h>
 
@@ -154,10 +154,8 @@ TEST_F(FrameTest, GetParaStrInsertsAtTheFront) {
         LogCapture records;
         EXPECT_EQ(GpencTestAccess::GetParaStr(e, c.text, out), c.result) << c.after;
         EXPECT_EQ(ToHex(out), c.after);
-        const std::vector<std::string> errors = {"(CEncoder::GetParaStr)目标字符串为空。"};
-        std::vector<std::string> seen;
-        for (const auto& r : records.errors()) seen.push_back(r.text);
-        EXPECT_EQ(seen, c.result == 0 ? errors : std::vector<std::string>{}) << c.after;
+        EXPECT_EQ(gpenc::test::Errors(records),
+                  std::vector<std::string>(c.result == 0, "(CEncoder::GetParaStr)目标字符串为空。"));
     }
 }
 
@@ -186,21 +184,9 @@ const char kLogin94[] =
     "00 00 00 08 00 03 01 64  00 00 00 08 00 04 01 65  00 00 00 08 00 05 01 66"
     "00 00 00 08 00 06 01 67  00 00 00 08 00 07 01 68";
 
-sUserLogin LoginAtoH() {
-    sUserLogin l;
-    l.loginText0 = "a";
-    l.loginText1 = "b";
-    l.loginText2 = "c";
-    l.loginText3 = "d";
-    l.loginText4 = "e";
-    l.loginText5 = "f";
-    l.loginText6 = "g";
-    l.loginText7 = "h";
-    return l;
-}
 
 TEST_F(FrameTest, LoginNeverFetchesTheSession) {
-    sUserLogin l = LoginAtoH();
+    sUserLogin l = {"a", "b", "c", "d", "e", "f", "g", "h"};
     CEncoder e;
     Bytes out;
     ASSERT_TRUE(e.UserLogin(&l, out));
