@@ -16,7 +16,13 @@ namespace inspect = gpenc::inspect;
 namespace {
 
 void Render(const inspect::Dump& dump) {
-    for (const auto& frame : dump.frames) inspect::RenderText(frame);
+    // The streamed rendering, line by line, is the same view of each frame.
+    for (const auto& frame : dump.frames) {
+        inspect::RenderText(frame);
+        const std::string line = inspect::RenderJsonLine(frame, 1);
+        Require(line.find('\n') == line.size() - 1 && nlohmann::json::accept(line),
+                "RenderJsonLine wrote other than one line of JSON");
+    }
     inspect::RenderText(dump);
     const std::string json = inspect::RenderJson(dump);
     Require(nlohmann::json::accept(json), "RenderJson wrote text that is not JSON");

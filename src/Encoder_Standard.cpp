@@ -577,15 +577,17 @@ bool CEncoder_Standard::ParmSet_SetICInfoSet_stringAdd0(std::string& text, int w
     return true;
 }
 
-void CEncoder_Standard::AppendCardPages(const struct_EquipControl_SetIC& card, std::uint16_t dataLength) {
+bool CEncoder_Standard::AppendCardPages(const struct_EquipControl_SetIC& card, std::uint16_t dataLength) {
+    const CardDate date = LocalDate(card.tmCardDate);
+    if (date.year < 2000 || date.year > 2099) return false;
     auto fitted = [this](std::string text, int width) {
         ParmSet_SetICInfoSet_stringAdd0(text, width);
         return TextValue(std::move(text));
     };
     // Room for the whole body at once: the packet's head of 5 bytes and the
     // data its length word counts.
-    m_stCurParm.vecParmValue.reserve(m_stCurParm.vecParmValue.size() + 5 + dataLength);
-    const CardDate date = LocalDate(card.tmCardDate);
+    Bytes().swap(m_stCurParm.vecParmValue);
+    m_stCurParm.vecParmValue.reserve(5 + dataLength);
     unsigned char year = 0, month = 0, day = 0;
     DecToBCD(date.year - 2000, &year, 1);
     DecToBCD(date.month, &month, 1);
@@ -607,13 +609,13 @@ void CEncoder_Standard::AppendCardPages(const struct_EquipControl_SetIC& card, s
     // A page that fails is logged by the page step; the layout checks of the
     // builders catch a body that came out short.
     for (auto& page : pages) SetOncePageData(page);
+    return true;
 }
 
 bool CEncoder_Standard::ParmSet_SetICInfoSetStandard(struct_EquipControl_SetIC card) {
     static constexpr Op op = Marked("CEncoder_Standard::ParmSet_SetICInfoSet");
     return Guarded(op, false, [&] {
-        Bytes().swap(m_stCurParm.vecParmValue);
-        AppendCardPages(card, 0x0080);
+        if (!AppendCardPages(card, 0x0080)) return op.Fail();
         if (!SetMsgData_StandardMsgHead(kPassThroughId, card.strPhoneNo)) return op.Fail();
         return op.Done();
     });
@@ -627,8 +629,7 @@ bool CEncoder_Standard::ParmSet_SetICInfoSetExtension(struct_EquipControl_SetIC 
             3 + card.strExtText1.size() + card.strExtText2.size() + card.strExtText3.size();
         if (textBytes > kExtensionTextRoom) return op.Fail();
 
-        Bytes().swap(m_stCurParm.vecParmValue);
-        AppendCardPages(card, 0x0100);
+        if (!AppendCardPages(card, 0x0100)) return op.Fail();
         MsgData_EquipParmSet_ParmListConfig pages[] = {
             ByteValue(0xA5),
             ByteValue(0x5A),

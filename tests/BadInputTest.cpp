@@ -322,7 +322,7 @@ std::vector<Case> Cases() {
         {"EquipSet_ICInfoSet text 1", CardText(1, inCard(&struct_EquipControl_SetIC::strCardText1)), kAny},
         {"EquipSet_ICInfoSet extension text 1", CardText(2, inCard(&struct_EquipControl_SetIC::strExtText1)),
          kExtension},
-        {"EquipSet_ICInfoSet date INT64_MIN", cardDate(INT64_MIN), "T"},
+        {"EquipSet_ICInfoSet date INT64_MIN", cardDate(INT64_MIN), "F"},
 
         // Circular-area alarm setting.
         {"EquipAlarmSet terminal", Text(&C::EquipAlarmSet, Alarm({}, 0), &sEquip_AlarmSet::terminalNo),

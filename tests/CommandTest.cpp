@@ -264,12 +264,13 @@ TEST_F(CommandTest, CaughtExceptionGivesTheFailureValue) {
     const std::vector<EquipParmSet_EquipConfig> plates = {plate};
     struct_EquipControl_SetIC card;
     card.strPhoneNo = "13800138000";
+    card.tmCardDate = 1741305600;  // 2025-03-07
     card.strExtText1 = card.strExtText2 = card.strExtText3 = "ab";
+    auto stage = [&](bool (S::*step)(struct_EquipControl_SetIC)) {
+        return [=](CEncoder&, Bytes&) { return (S().*step)(card); };
+    };
     auto message = [](auto build, auto arg) {
         return [=](CEncoder&, Bytes& out) { return (S().*build)(arg, out); };
-    };
-    auto stage = [](bool (S::*step)(struct_EquipControl_SetIC)) {
-        return [=](CEncoder&, Bytes&) { return (S().*step)({}); };
     };
     const Call login = With(&CEncoder::UserLogin, sUserLogin{"a", "b", "c", "d", "e", "f", "g", "h"}),
                sowing = With(&CEncoder::Cmd_SoundSowing, sSoundSowing{"a", "b"}),

@@ -137,20 +137,37 @@ TEST_F(CardTest, InterruptedTextPageLeavesTheBodyAsItWas) {
     EXPECT_EQ(TestException::alive, 0);
 }
 
+// The year byte holds 2000 to 2099; a date outside them (or none at all) is
+// refused with the staging step's failure records, both layouts alike.
 TEST_F(CardTest, CardDateInLocalTime) {
     const std::pair<std::int64_t, const char*> cases[] = {
         {1741278600, "25 03 07"},  // 2025-03-07 00:30 local, still the 6th in UTC
-        {946641600, "0f 12 31"},   // 1999-12-31: the year -1 as BCD
-        {0, "d0 01 01"},           // 1970-01-01: the year -30 as BCD
-        {INT64_MAX, "00 00 00"},   // no calendar date
+        {946656000, "00 01 01"},   // 2000-01-01 00:00 local
+        {4102415999, "99 12 31"},  // 2099-12-31 23:59:59 local
+        {946655999, nullptr},      // 1999-12-31 23:59:59 local
+        {4102416000, nullptr},     // 2100-01-01 00:00 local
+        {0, nullptr},              // 1970-01-01
+        {INT64_MAX, nullptr},      // no calendar date
     };
-    for (const auto& [time, bytes] : cases) {
-        struct_EquipControl_SetIC card = Card();
-        card.tmCardDate = time;
-        CEncoder_Standard e;
-        Bytes out;
-        ASSERT_TRUE(e.ParmSet_ICInfoSetStandard(card, out));
-        EXPECT_EQ(ToHex(Bytes(out.begin() + 67, out.begin() + 70)), bytes) << time;
+    using Build = bool (CEncoder_Standard::*)(struct_EquipControl_SetIC, Bytes&);
+    for (const Build build : {&CEncoder_Standard::ParmSet_ICInfoSetStandard, &CEncoder_Standard::ParmSet_ICInfoSetExtension}) {
+        for (const auto& [time, bytes] : cases) {
+            struct_EquipControl_SetIC card = Card();
+            card.tmCardDate = time;
+            CEncoder_Standard e;
+            LogCapture log;
+            Bytes out = {0x7e};
+            const bool ok = (e.*build)(card, out);
+            ASSERT_EQ(ok, bytes != nullptr) << time;
+            if (ok) {
+                EXPECT_EQ(ToHex(Bytes(out.begin() + 67, out.begin() + 70)), bytes) << time;
+                continue;
+            }
+            EXPECT_EQ(out, Bytes{0x7e}) << time;
+            Texts errors;
+            for (const auto& r : log.errors()) errors.push_back(r.text);
+            EXPECT_EQ(errors, (Texts{"(CEncoder_Standard::ParmSet_SetICInfoSet）运行失败", "设置信息失败"})) << time;
+        }
     }
 }
 

@@ -56,6 +56,7 @@ const std::function<bool(CEncoder&, Bytes&)> kBuilds[] = {
         sEquipControl_SetIC s;
         s.terminalNo = s.stSetIC.strPhoneNo = "13800138000";
         s.stSetIC.byStandard = 0;
+        s.stSetIC.tmCardDate = 1741305600;  // 2025-03-07
         return e.EquipSet_ICInfoSet(s, out);
     },
     [](CEncoder& e, Bytes& out) {

@@ -123,7 +123,7 @@ struct struct_EquipControl_SetIC {
     unsigned char byStandard = 0;
     std::string strCardText1;
     std::string strCardText2;
-    std::int64_t tmCardDate = 0;       // seconds since 1970-01-01 UTC; sent as local date
+    std::int64_t tmCardDate = 0;       // seconds since 1970-01-01 UTC; sent as local date, in 2000-2099
     std::string strCardText3;
     std::string strCardText4;
     unsigned char byCardCheck = 0;
@@ -596,11 +596,13 @@ public:
     EequipParmDataType ParmSet_Get808ParmType(EequipParameterMark mark);
 
     // The 0x8900 IC-card messages: 145 bytes (standard) or 273 bytes
-    // (extension) with their inner check bytes in place.
+    // (extension) with their inner check bytes in place. A card date outside
+    // 2000 to 2099 is refused.
     bool ParmSet_ICInfoSetStandard(struct_EquipControl_SetIC card, std::vector<unsigned char>& msg);
     bool ParmSet_ICInfoSetExtension(struct_EquipControl_SetIC card, std::vector<unsigned char>& msg);
     // Stage the IC-card body and the head; the check bytes are left to the
-    // builders above. The extension fails when its texts do not fit.
+    // builders above. Both fail on a card date whose local year is outside
+    // 2000 to 2099; the extension also when its texts do not fit.
     bool ParmSet_SetICInfoSetStandard(struct_EquipControl_SetIC card);
     bool ParmSet_SetICInfoSetExtension(struct_EquipControl_SetIC card);
     // Fits `text` to `width` bytes: a longer text keeps its last `width`
@@ -651,9 +653,11 @@ private:
     // empty text or more than 255 bytes.
     bool EncodeValue(const MsgData_EquipParmSet_ParmListConfig& value, unsigned char byteValue,
                      std::vector<unsigned char>& out);
-    // The IC-card pages both layouts share, up to the card check byte;
-    // `dataLength` is the inner packet's length word.
-    void AppendCardPages(const struct_EquipControl_SetIC& card, std::uint16_t dataLength);
+    // Empties the body and appends the IC-card pages both layouts share, up to
+    // the card check byte; `dataLength` is the inner packet's length word.
+    // False, with the body as it was, for a card date whose year is outside
+    // 2000 to 2099 (its BCD byte holds only the years of that century).
+    bool AppendCardPages(const struct_EquipControl_SetIC& card, std::uint16_t dataLength);
     // The frame of every message builder, logging under `op` at the caller's
     // `line`: unless `ready`, logs "设置信息失败" and stops; resets, runs
     // `stage`, serialises message `msgId` aside and runs `finish` on it,

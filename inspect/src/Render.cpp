@@ -19,6 +19,11 @@ void TextLines(const Node& n, int depth, std::string& out) {
     for (const Node& c : n.children) TextLines(c, depth + 1, out);
 }
 
+std::string Serialised(const Json& doc, int indent) {
+    // Texts are escaped to ASCII already; `replace` only keeps dump() from ever throwing.
+    return doc.dump(indent, ' ', false, Json::error_handler_t::replace) + "\n";
+}
+
 }  // namespace
 
 std::string TextOf(const Node& root) {
@@ -46,7 +51,9 @@ Json JsonOf(const Node& n) {
     return j;
 }
 
-std::string RenderText(const Frame& frame) { return TextOf(FrameTree(frame, 1)); }
+std::string RenderText(const Frame& frame, std::size_t number) { return TextOf(FrameTree(frame, number)); }
+
+std::string RenderText(const Problem& error) { return TextOf(ProblemNode("Error", error)); }
 
 std::string RenderText(const Dump& dump) {
     std::string out;
@@ -63,8 +70,17 @@ std::string RenderJson(const Dump& dump, int indent) {
     for (std::size_t i = 0; i < dump.frames.size(); ++i)
         doc["frames"].push_back(JsonOf(FrameTree(dump.frames[i], i + 1)));
     doc["error"] = dump.error ? JsonOf(ProblemNode("Error", *dump.error)) : Json();
-    // Texts are escaped to ASCII already; `replace` only keeps dump() from ever throwing.
-    return doc.dump(indent, ' ', false, Json::error_handler_t::replace) + "\n";
+    return Serialised(doc, indent);
+}
+
+std::string RenderJsonLine(const Frame& frame, std::size_t number) {
+    Json line = {{"frame", number}, {"clean", frame.warnings.empty()}};
+    line.update(JsonOf(FrameTree(frame, number)));
+    return Serialised(line, -1);
+}
+
+std::string RenderJsonLine(const Problem& error) {
+    return Serialised(Json{{"error", JsonOf(ProblemNode("Error", error))}}, -1);
 }
 
 }  // namespace gpenc::inspect

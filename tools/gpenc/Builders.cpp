@@ -171,13 +171,25 @@ std::vector<Builder> MakeBuilders() {
                                      Bind("strConnectArgs", &sEquipControl::strConnectArgs)}));
 
 
-    b.push_back(Make<sEquipset>("EquipSet", &E::EquipSet,
-                                {Bind("terminalNo", &sEquipset::terminalNo), Bind("strValue", &sEquipset::strValue),
-                                 Bind("strMsgHex", &sEquipset::strMsgHex), Bind("nSetParm", &sEquipset::nSetParm),
-                                 Bind("msgId", &sEquipset::msgId)}));
+    // A numeric setting's text must be a number: the library would send "abc" as 0.
+    b.push_back(Make(
+        "EquipSet",
+        Fields<sEquipset>{Bind("terminalNo", &sEquipset::terminalNo), Bind("strValue", &sEquipset::strValue),
+                          Bind("strMsgHex", &sEquipset::strMsgHex), Bind("nSetParm", &sEquipset::nSetParm),
+                          Bind("msgId", &sEquipset::msgId)},
+        [](E& e, sEquipset& r, Out& out) {
+            CheckSettingText(r.strValue, static_cast<std::uint32_t>(r.nSetParm), "strValue");
+            return e.EquipSet(&r, out);
+        }));
     b.push_back(Make(
         "EquipSet", Fields<EquipSetList>{Bind("list", &EquipSetList::list)},
-        [](E& e, EquipSetList& a, Out& out) { return e.EquipSet(a.list, out); }, "list"));
+        [](E& e, EquipSetList& a, Out& out) {
+            for (std::size_t i = 0; i < a.list.size(); ++i)
+                CheckSettingText(a.list[i].strValue, a.list[i].eParmMark,
+                                 "list[" + std::to_string(i) + "].strValue");
+            return e.EquipSet(a.list, out);
+        },
+        "list"));
     b.push_back(Make(
         "EquipSet_ICInfoSet",
         Fields<sEquipControl_SetIC>{Bind("terminalNo", &sEquipControl_SetIC::terminalNo),

@@ -11,7 +11,9 @@
 #include <log4cplus/spi/loggingevent.h>
 
 #include <fstream>
+#include <iostream>
 #include <memory>
+#include <sstream>
 
 namespace gpenc::tool {
 namespace {
@@ -40,9 +42,25 @@ const std::vector<std::string>& ErrorLog::Errors() const { return Kept(appender_
 LoggingSession::LoggingSession(bool verbose, const std::string& configFile) {
     log4cplus::Logger& logger = NSLog::CLog::_logger;
     if (!configFile.empty()) {
-        // log4cplus passes over a file it cannot open without a word.
+        // log4cplus passes over a file it cannot open without a word, and
+        // writes what it cannot use to std::cerr without naming the file.
         if (!std::ifstream(configFile).is_open()) throw InputError("--log-config: cannot open " + configFile);
-        log4cplus::PropertyConfigurator(configFile).configure();
+        std::ostringstream complaints;
+        std::streambuf* const stderrBuffer = std::cerr.rdbuf(complaints.rdbuf());
+        try {
+            log4cplus::PropertyConfigurator(configFile).configure();
+        } catch (...) {
+            std::cerr.rdbuf(stderrBuffer);
+            throw;
+        }
+        std::cerr.rdbuf(stderrBuffer);
+        std::string first;
+        std::getline(std::istringstream(complaints.str()), first);
+        if (!first.empty()) {
+            const std::string tag = "log4cplus:ERROR ";
+            if (first.compare(0, tag.size(), tag) == 0) first.erase(0, tag.size());
+            throw InputError("--log-config " + configFile + ": " + first);
+        }
     } else {
         logger.setAdditivity(false);
         logger.setLogLevel(verbose ? log4cplus::DEBUG_LOG_LEVEL : log4cplus::ERROR_LOG_LEVEL);

@@ -1,8 +1,11 @@
 // gpenc: encodes one JSON request with the library, dumps GP frames field by
 // field, and runs the example requests. Exit codes: 0 done, 1 the builder
-// returned false, 2 the input (request, hex text, frame, option) is at fault.
+// returned false, 2 the input (request, hex text, frame, option) or the output
+// is at fault.
 #include "Logging.h"
+#include "Pcap.h"
 #include "Request.h"
+#include "Stream.h"
 
 #include "gpenc/Host.h"
 #include "gpenc/Inspect.h"
@@ -17,6 +20,10 @@
 #include <fstream>
 #include <iostream>
 #include <iterator>
+#include <sstream>
+#if !defined(_WIN32)
+#include <fcntl.h>
+#endif
 
 namespace fs = std::filesystem;
 using gpenc::inspect::Bytes;
@@ -39,10 +46,15 @@ two-argument form; EquipSet with "list" (a list of records) its list form.
 
 Exit codes: 0 done, 1 the builder returned false (its ERROR records are shown),
 2 bad input (malformed JSON, unknown builder or field, missing field, value out
-of range, bad hex text, a truncated or corrupt frame, an unreadable file).
-A dump shows what a sound frame holds that this system would not send (another
-version, an unknown message id, a check byte that does not match) as warnings
-in place, and exits 0.
+of range, bad hex text, a truncated or corrupt frame, an unreadable file) or
+output that cannot be written; one line on stderr names the file and the
+position or the option at fault.
+A dump prints each frame as soon as it is read. It shows what a sound frame
+holds that this system would not send (another version, an unknown message id,
+a check byte that does not match) as warnings in place, and exits 0. With
+--json it writes JSON Lines: one object per frame ({"frame": N, "clean": ...,
+the fields with their offsets}) and, when the input ends in a bad frame, a
+last line {"error": {...}}.
 )";
 
 // The whole of `path` ("-": standard input).
@@ -82,37 +94,33 @@ void SetSession(const std::string& text) {
     CSessionData::SetSession(id.data());
 }
 
-// The frame of one request. Throws InputError for a request that does not fit
-// its builder; returns false (the builder's ERROR records written to stderr)
-// when the builder refuses it.
+// The frame of one request from `source`. Throws InputError, naming the
+// source, for a request that does not fit its builder; returns false (the
+// builder's ERROR records written to stderr) when the builder refuses it.
 bool Encode(const std::string& text, const std::string& source, Bytes& frame, gpenc::tool::ErrorLog& log) {
-    Json request;
-    try {
-        request = Json::parse(text);
-    } catch (const Json::parse_error& e) {
-        // "[json.exception.parse_error.101] parse error at line 1, ..." without its tag.
-        const std::string what = e.what();
-        throw InputError("malformed JSON in " + source + ": " + what.substr(what.find(']') + 2));
-    }
-    const gpenc::tool::Builder& builder = gpenc::tool::FindBuilder(request);
-    log.Clear();
     std::vector<unsigned char> out;
-    if (!builder.encode(request, out)) {
-        std::cerr << "gpenc: " << builder.name << " returned false for " << source;
-        const auto& errors = log.Errors();
-        std::cerr << (errors.empty() ? " (it logged no ERROR record)\n" : "; it logged:\n");
-        for (const auto& e : errors) std::cerr << "  ERROR " << e << '\n';
-        return false;
+    try {
+        const Json request = gpenc::tool::ParseRequest(text);
+        const gpenc::tool::Builder& builder = gpenc::tool::FindBuilder(request);
+        log.Clear();
+        if (!builder.encode(request, out)) {
+            std::cerr << "gpenc: " << builder.name << " returned false for " << source;
+            const auto& errors = log.Errors();
+            std::cerr << (errors.empty() ? " (it logged no ERROR record)\n" : "; it logged:\n");
+            for (const auto& e : errors) std::cerr << "  ERROR " << e << '\n';
+            return false;
+        }
+    } catch (const InputError& e) {
+        throw InputError(source + ": " + e.what());
     }
     frame.assign(out.begin(), out.end());
     return true;
 }
 
-// Dumps `bytes`; InputError naming the first problem when a frame cannot be decoded.
-void Dump(const Bytes& bytes, bool json) {
-    const auto dump = gpenc::inspect::DecodeFrames(bytes);
-    std::cout << (json ? gpenc::inspect::RenderJson(dump) : gpenc::inspect::RenderText(dump)) << std::flush;
-    if (dump.error) throw InputError(dump.error->Describe());
+// Prints the frames of an encoded request as `gpenc dump` does.
+void Dump(const Bytes& bytes, const std::string& source) {
+    std::istringstream in(std::string(bytes.begin(), bytes.end()));
+    gpenc::tool::DumpFrames(*gpenc::tool::RawBytes(in, source), false, std::cout);
 }
 
 // The example requests: installed beside the tool, else in the source tree.
@@ -126,7 +134,9 @@ fs::path RequestsDir() {
     return GPENC_SOURCE_REQUESTS;
 }
 
-int Demo(const fs::path& dir, gpenc::tool::ErrorLog& log) {
+// Encodes and dumps every request of `dir`, those after a failed one too;
+// `frames` collects the encoded frames for the capture file.
+int Demo(const fs::path& dir, gpenc::tool::ErrorLog& log, std::vector<Bytes>& frames) {
     std::vector<fs::path> files;
     std::error_code ec;
     for (const auto& entry : fs::directory_iterator(dir, ec))
@@ -134,24 +144,36 @@ int Demo(const fs::path& dir, gpenc::tool::ErrorLog& log) {
     if (ec || files.empty()) throw InputError("no example requests (*.json) in " + dir.string());
     std::sort(files.begin(), files.end());
     int rc = 0;
+    std::size_t failed = 0;
     for (const fs::path& file : files) {
         std::cout << "==== " << file.filename().string() << '\n';
+        int fileRc = 0;
         try {
             Bytes frame;
-            if (Encode(ReadAll(file.string()), file.filename().string(), frame, log)) {
+            if (Encode(ReadAll(file.string()), file.string(), frame, log)) {
                 std::cout << HexOf(frame) << "\n\n";
-                Dump(frame, false);
+                frames.push_back(frame);
+                Dump(frame, file.string());
             } else {
-                rc = std::max(rc, kBuilderFailed);
+                fileRc = kBuilderFailed;
             }
         } catch (const InputError& e) {
+            std::cout.flush();
             std::cerr << "gpenc: " << e.what() << '\n';
-            rc = kBadInput;
+            fileRc = kBadInput;
         }
+        rc = std::max(rc, fileRc);
+        failed += fileRc != 0;
         std::cout << '\n';
     }
-    std::cout << files.size() << " requests, " << (rc == 0 ? "all encoded" : "some failed") << '\n';
+    std::cout << files.size() << " requests, " << failed << " failed\n";
     return rc;
+}
+
+// The frames as a TCP capture, when --pcap asks for one.
+void SavePcap(const std::string& path, const std::vector<Bytes>& frames, std::size_t segmentSize) {
+    if (!path.empty() && !gpenc::tool::WritePcap(path.c_str(), frames, segmentSize))
+        throw InputError("cannot write " + path + ": " + std::strerror(errno));
 }
 
 void ListBuilders() {
@@ -161,9 +183,13 @@ void ListBuilders() {
     }
 }
 
-}  // namespace
+// The output so far, then the one line that says what went wrong.
+void FlushBefore(const std::string& what) {
+    std::cout.flush();
+    std::cerr << "gpenc: " << what << '\n';
+}
 
-int main(int argc, char** argv) {
+int Run(int argc, char** argv) {
     CLI::App app{"gpenc: encode GP frames from JSON requests and dump frames field by field"};
     app.footer(kFooter);
     app.require_subcommand(1);
@@ -188,11 +214,18 @@ int main(int argc, char** argv) {
     bool json = false;
     auto* hexArg = dump->add_option("hex", hex, "frames as hex text (blanks allowed), - for standard input");
     dump->add_option("--file", file, "read the frames as raw bytes from this file")->excludes(hexArg);
-    dump->add_flag("--json", json, "print JSON instead of text");
+    dump->add_flag("--json", json, "print JSON Lines, one object per frame, instead of text");
 
     auto* demo = app.add_subcommand("demo", "encode and dump every example request");
     std::string requestsDir;
     demo->add_option("dir", requestsDir, "directory of *.json requests (default: the examples)");
+
+    std::string pcap;
+    std::size_t segment = 0;
+    for (auto* sub : {encode, demo}) {
+        sub->add_option("--pcap", pcap, "also write the frames as a TCP conversation to this pcap file");
+        sub->add_option("--segment", segment, "with --pcap: TCP segments of at most this many bytes (0: one a frame)");
+    }
 
     auto* builders = app.add_subcommand("builders", "list the builders and the fields of their requests");
 
@@ -203,7 +236,12 @@ int main(int argc, char** argv) {
     } catch (const CLI::CallForAllHelp& e) {
         return app.exit(e);
     } catch (const CLI::ParseError& e) {
-        std::cerr << "gpenc: " << e.what() << " (see gpenc --help)\n";
+        // CLI11 takes an unknown subcommand for a missing one.
+        const auto extra = app.remaining();
+        if (app.get_subcommands().empty() && !extra.empty() && extra.front().rfind('-', 0) != 0)
+            std::cerr << "gpenc: unknown subcommand \"" << extra.front() << "\" (see gpenc --help)\n";
+        else
+            std::cerr << "gpenc: " << e.what() << " (see gpenc --help)\n";
         return kBadInput;
     }
 
@@ -216,33 +254,63 @@ int main(int argc, char** argv) {
             Bytes frame;
             if (!Encode(ReadAll(request), request == "-" ? "standard input" : request, frame, logging.errors()))
                 return kBuilderFailed;
+            SavePcap(pcap, {frame}, segment);
             if (format == "raw")
                 std::cout.write(reinterpret_cast<const char*>(frame.data()), static_cast<std::streamsize>(frame.size()));
             else if (format == "dump")
-                Dump(frame, false);
+                Dump(frame, request == "-" ? "standard input" : request);
             else
                 std::cout << HexOf(frame) << '\n';
         } else if (*dump) {
-            Bytes bytes;
+            std::ifstream raw;
+            std::istringstream text(hex == "-" ? std::string() : hex);
+            std::unique_ptr<gpenc::tool::ByteSource> source;
             if (!file.empty()) {
-                const std::string raw = ReadAll(file);
-                bytes.assign(raw.begin(), raw.end());
+                raw.open(file, std::ios::binary);
+                if (!raw.is_open()) throw InputError("cannot open " + file + ": " + std::strerror(errno));
+                source = gpenc::tool::RawBytes(raw, file);
+            } else if (hex == "-") {
+                source = gpenc::tool::HexBytes(std::cin, "standard input");
             } else {
-                bytes = HexOrFail(hex == "-" ? ReadAll("-") : hex, "hex text");
+                source = gpenc::tool::HexBytes(text, "hex text");
             }
-            Dump(bytes, json);
+            gpenc::tool::DumpFrames(*source, json, std::cout);
         } else {
-            return Demo(requestsDir.empty() ? RequestsDir() : fs::path(requestsDir), logging.errors());
+            std::vector<Bytes> frames;
+            const int rc = Demo(requestsDir.empty() ? RequestsDir() : fs::path(requestsDir), logging.errors(), frames);
+            SavePcap(pcap, frames, segment);
+            return rc;
         }
     } catch (const InputError& e) {
-        std::cout.flush();
+        FlushBefore(e.what());
+        return kBadInput;
+    } catch (const gpenc::tool::OutputError& e) {
         std::cerr << "gpenc: " << e.what() << '\n';
         return kBadInput;
     } catch (const std::exception& e) {
         // Not expected; still one line and an exit code rather than an abort.
-        std::cout.flush();
-        std::cerr << "gpenc: unexpected error: " << e.what() << '\n';
+        FlushBefore(std::string("unexpected error: ") + e.what());
         return kBadInput;
     }
     return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+#if !defined(_WIN32)
+    // With standard output closed, the next file opened would take its place
+    // and receive the output: hold the place with one that refuses writes.
+    if (fcntl(1, F_GETFD) == -1) open("/dev/null", O_RDONLY);
+#endif
+    const int rc = Run(argc, argv);
+    if (rc == kBadInput) return rc;  // its one line is written
+    // Output that cannot be written is an error, not a success.
+    try {
+        gpenc::tool::CheckOutput(std::cout, true);
+    } catch (const gpenc::tool::OutputError& e) {
+        std::cerr << "gpenc: " << e.what() << '\n';
+        return kBadInput;
+    }
+    return rc;
 }

@@ -8,7 +8,9 @@
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 namespace gpenc::tool {
 namespace {
@@ -46,7 +48,78 @@ inspect::Bytes HexText(const Json& v, const std::string& where) {
     return bytes.value;
 }
 
+// Finds where the parser stops. A number too large for a double stops it
+// with no place in its message, unlike a syntax error.
+class Stop : public nlohmann::json_sax<Json> {
+public:
+    std::size_t position = 0;  // characters read, up to the end of `token`
+    std::string token;
+
+    bool null() override { return true; }
+    bool boolean(bool) override { return true; }
+    bool number_integer(number_integer_t) override { return true; }
+    bool number_unsigned(number_unsigned_t) override { return true; }
+    bool number_float(number_float_t, const string_t&) override { return true; }
+    bool string(string_t&) override { return true; }
+    bool binary(binary_t&) override { return true; }
+    bool start_object(std::size_t) override { return true; }
+    bool key(string_t&) override { return true; }
+    bool end_object() override { return true; }
+    bool start_array(std::size_t) override { return true; }
+    bool end_array() override { return true; }
+    bool parse_error(std::size_t at, const std::string& last, const Json::exception&) override {
+        position = at;
+        token = last;
+        return false;
+    }
+};
+
 }  // namespace
+
+void CheckOutput(std::ostream& out, bool flush) {
+    if (flush) out.flush();
+    if (out) return;
+    const int error = errno;  // of the write that failed, when the stream says
+    throw OutputError(std::string("cannot write to standard output") + (error ? ": " : "") +
+                      (error ? std::strerror(error) : ""));
+}
+
+Json ParseRequest(const std::string& text) {
+    try {
+        return Json::parse(text);
+    } catch (const Json::parse_error& e) {
+        // "[json.exception.parse_error.101] parse error at line 1, ..." without its tag.
+        const std::string what = e.what();
+        throw InputError("malformed JSON: " + what.substr(what.find(']') + 2));
+    } catch (const Json::out_of_range&) {
+        Stop stop;
+        Json::sax_parse(text, &stop);
+        const std::size_t start = std::min(text.size(), stop.position - std::min(stop.position, stop.token.size()));
+        std::size_t line = 1, column = 1;
+        for (std::size_t i = 0; i < start; ++i) {
+            ++column;
+            if (text[i] == '\n') ++line, column = 1;
+        }
+        throw InputError("number out of range at line " + std::to_string(line) + ", column " + std::to_string(column) +
+                         ": " + stop.token + " does not fit a double");
+    }
+}
+
+void CheckSettingText(const std::string& value, std::uint32_t id, const std::string& where) {
+    const inspect::ParamType type = inspect::LookupParameter(id).type;
+    if (type != inspect::ParamType::kWord && type != inspect::ParamType::kDword && type != inspect::ParamType::kByte)
+        return;
+    const std::size_t sign = !value.empty() && value[0] == '-' ? 1 : 0;
+    const bool number = value.size() > sign &&
+                        std::all_of(value.begin() + static_cast<std::ptrdiff_t>(sign), value.end(),
+                                    [](unsigned char c) { return std::isdigit(c); });
+    if (!number) {
+        char hexId[16];
+        std::snprintf(hexId, sizeof hexId, "0x%04x", id);
+        throw InputError(where + ": expected a decimal number for parameter " + hexId + " (" +
+                         inspect::ParamTypeName(type) + "), got \"" + value + "\"");
+    }
+}
 
 void Read(const Json& v, std::string& out, const std::string& where) { out = Text(v, where, "text"); }
 

@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <functional>
 #include <limits>
+#include <ostream>
 #include <stdexcept>
 #include <string>
 #include <type_traits>
@@ -26,6 +27,19 @@ class InputError : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;
 };
+
+// The JSON document `text`; InputError naming the line and column of what
+// cannot be read (a syntax error, a number too large for a double).
+Json ParseRequest(const std::string& text);
+
+// Output that could not be written (exit code 2 as well).
+class OutputError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// OutputError, with the reason, once `out` has failed; after a flush when `flush`.
+void CheckOutput(std::ostream& out, bool flush = false);
 
 // ---------------------------------------------------------------- values
 // Each Read fills `out` from `v` or throws InputError naming `where`, the
@@ -62,6 +76,11 @@ void Read(const Json& v, std::array<std::string, N>& out, const std::string& whe
                          std::to_string(items.size()));
     for (std::size_t i = 0; i < N; ++i) out[i] = std::move(items[i]);
 }
+
+// InputError unless `value`, the text of terminal parameter `id`, is a whole
+// decimal number wherever the parameter is numeric: the library reads such a
+// text as atoi does, and would send "abc" as 0.
+void CheckSettingText(const std::string& value, std::uint32_t id, const std::string& where);
 
 // What a field holds, for the field lists of the help ("text", "0 to 255").
 std::string TypeName(const std::string*);

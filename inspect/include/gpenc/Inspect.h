@@ -273,7 +273,16 @@ Decoded<Bytes> ParseHex(std::string_view text);
 // values in hex, tunnelled content explained (like `tshark -V`); and the same
 // tree as JSON.
 std::string RenderText(const Dump& dump);
-std::string RenderText(const Frame& frame);
 std::string RenderJson(const Dump& dump, int indent = 2);
+
+// The same one frame at a time, for input decoded as it arrives: frame
+// `number` (from 1) as RenderText(Dump) shows it, and the problem that ends the
+// frames. As JSON Lines, one line per frame: an object holding "frame" (its
+// number), "clean" (no warning) and the members of its entry in "frames"
+// above; and a last line {"error": {...}} when the frames end in a problem.
+std::string RenderText(const Frame& frame, std::size_t number = 1);
+std::string RenderText(const Problem& error);
+std::string RenderJsonLine(const Frame& frame, std::size_t number);
+std::string RenderJsonLine(const Problem& error);
 
 }  // namespace gpenc::inspect

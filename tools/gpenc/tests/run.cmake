@@ -7,6 +7,8 @@
 #   PRE: arguments of a run before, its standard output kept in @WORK@/pre.out
 #   STDOUT_FILE: standard output must equal this file
 #   STDOUT / STDERR: patterns the outputs must match
+#   STDOUT_TO: "full" (standard output on /dev/full) or "closed"
+#   STDERR_LINES: lines on stderr when the input is refused (1 by default)
 foreach(var TOOL WORK_DIR RC ARGS)
   if(NOT DEFINED ${var})
     message(FATAL_ERROR "${var} not set")
@@ -32,8 +34,16 @@ endif()
 set(stdin ${WORK_DIR}/stdin)
 file(WRITE ${stdin} "${STDIN}")
 arguments("${ARGS}" args)
-execute_process(COMMAND ${TOOL} ${args} INPUT_FILE ${stdin} RESULT_VARIABLE rc
-                OUTPUT_VARIABLE out ERROR_VARIABLE err)
+if(STDOUT_TO STREQUAL "full")
+  execute_process(COMMAND ${TOOL} ${args} INPUT_FILE ${stdin} RESULT_VARIABLE rc
+                  OUTPUT_FILE /dev/full ERROR_VARIABLE err)
+elseif(STDOUT_TO STREQUAL "closed")
+  execute_process(COMMAND sh -c "exec \"$0\" \"$@\" >&-" ${TOOL} ${args} INPUT_FILE ${stdin} RESULT_VARIABLE rc
+                  ERROR_VARIABLE err)
+else()
+  execute_process(COMMAND ${TOOL} ${args} INPUT_FILE ${stdin} RESULT_VARIABLE rc
+                  OUTPUT_VARIABLE out ERROR_VARIABLE err)
+endif()
 
 set(report "gpenc ${args}\nexit code ${rc}\n--- stdout\n${out}\n--- stderr\n${err}")
 if(NOT rc EQUAL RC)
@@ -52,6 +62,10 @@ endif()
 if(DEFINED STDERR AND NOT err MATCHES "${STDERR}")
   message(FATAL_ERROR "stderr does not match \"${STDERR}\"\n${report}")
 endif()
-if(RC EQUAL 2 AND NOT err MATCHES "^gpenc: [^\n]+\n$")
-  message(FATAL_ERROR "refused input wants one line \"gpenc: ...\" on stderr\n${report}")
+if(NOT DEFINED STDERR_LINES)
+  set(STDERR_LINES 1)
+endif()
+string(REPEAT "gpenc: [^\n]+\n" ${STDERR_LINES} lines)
+if(RC EQUAL 2 AND NOT err MATCHES "^${lines}$")
+  message(FATAL_ERROR "refused input wants ${STDERR_LINES} line(s) \"gpenc: ...\" on stderr\n${report}")
 endif()

@@ -1,0 +1,74 @@
+// Writes gpenc_tables.lua, the names and types the Wireshark dissector shows,
+// from the frame inspector's own tables, so that the two never disagree.
+#include "gpenc/Inspect.h"
+
+#include <cstdio>
+#include <string>
+
+namespace inspect = gpenc::inspect;
+
+namespace {
+
+std::string Quote(const char* s) {
+    std::string q = "\"";
+    for (; *s; ++s) {
+        if (*s == '"' || *s == '\\') q += '\\';
+        q += *s;
+    }
+    return q + "\"";
+}
+
+// `name(id)` for every 16-bit id that has one, as Lua table entries.
+template <class Name>
+void Names(std::FILE* out, const char* table, Name name) {
+    std::fprintf(out, "  %s = {\n", table);
+    for (unsigned id = 0; id <= 0xffff; ++id)
+        if (const std::string n = name(id); !n.empty())
+            std::fprintf(out, "    [0x%04x] = %s,\n", id, Quote(n.c_str()).c_str());
+    std::fprintf(out, "  },\n");
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: %s OUTPUT.lua\n", argv[0]);
+        return 2;
+    }
+    std::FILE* out = std::fopen(argv[1], "w");
+    if (!out) {
+        std::perror(argv[1]);
+        return 1;
+    }
+    std::fprintf(out,
+                 "-- Names and types of the gpenc dissector, written at build time from the\n"
+                 "-- frame inspector's tables: do not edit.\nreturn {\n");
+    Names(out, "commands",
+          [](unsigned id) { return std::string(inspect::CommandName(static_cast<std::uint16_t>(id))); });
+    Names(out, "messages", [](unsigned id) { return std::string(inspect::MessageName(id)); });
+    Names(out, "kinds", [](unsigned id) {
+        const std::string n = id < 256 ? inspect::KindName(static_cast<std::uint8_t>(id)) : "unknown";
+        return n == "unknown" ? std::string() : n;
+    });
+    Names(out, "param_types", [](unsigned id) {
+        const std::string n = id < 256 ? inspect::ParamTypeName(static_cast<inspect::ParamType>(id)) : "no type";
+        return n == "no type" ? std::string() : n;
+    });
+    // Runs of ids with the same name and type, as the inspector's table has them.
+    std::fprintf(out, "  params = {\n");
+    for (unsigned id = 0; id <= 0xffff;) {
+        const inspect::ParamInfo info = inspect::LookupParameter(id);
+        unsigned last = id;
+        while (last < 0xffff) {
+            const inspect::ParamInfo next = inspect::LookupParameter(last + 1);
+            if (next.type != info.type || std::string(next.name) != info.name) break;
+            ++last;
+        }
+        if (info.type != inspect::ParamType::kNone)
+            std::fprintf(out, "    {0x%04x, 0x%04x, %u, %s},\n", id, last, static_cast<unsigned>(info.type),
+                         Quote(info.name).c_str());
+        id = last + 1;
+    }
+    std::fprintf(out, "  },\n  unknown_param = %s,\n}\n", Quote(inspect::LookupParameter(0).name).c_str());
+    return std::fclose(out) == 0 ? 0 : 1;
+}
