@@ -118,8 +118,7 @@ std::string TrackingText(const sEquipTempPositionTrack& track) {
 
 bool CEncoder::Cmd_sCommitInterval(sCommitInterval* interval, std::vector<unsigned char>& out) {
     static constexpr Op op = Operation("CEncoder::Cmd_sCommitInterval");
-    return Checked(op, Valid(interval),
-                   [&] { return SetCommitParameterData(interval) && FinishFrame(0x22, out); });
+    return SendFrame(op, Valid(interval), 0x22, [&] { return SetCommitParameterData(interval); }, out);
 }
 
 bool CEncoder::SetCommitParameterData(sCommitInterval* interval) {
@@ -137,8 +136,7 @@ bool CEncoder::SetCommitParameterData(sCommitInterval* interval) {
 
 bool CEncoder::Cmd_SoundSowing(sSoundSowing* sowing, std::vector<unsigned char>& out) {
     static constexpr Op op = Operation("CEncoder::Cmd_SoundSowing");
-    return Checked(op, Valid(sowing),
-                   [&] { return SetSoundSowingParameterData(sowing) && FinishFrame(0x06, out); });
+    return SendFrame(op, Valid(sowing), 0x06, [&] { return SetSoundSowingParameterData(sowing); }, out);
 }
 
 bool CEncoder::SetSoundSowingParameterData(sSoundSowing* sowing) {
@@ -152,8 +150,7 @@ bool CEncoder::SetSoundSowingParameterData(sSoundSowing* sowing) {
 
 bool CEncoder::Cmd_sListening(sListening* listening, std::vector<unsigned char>& out) {
     static constexpr Op op = Operation("CEncoder::Cmd_sListening");
-    return Checked(op, Valid(listening),
-                   [&] { return SetListeningParameterData(listening) && FinishFrame(0x20, out); });
+    return SendFrame(op, Valid(listening), 0x20, [&] { return SetListeningParameterData(listening); }, out);
 }
 
 bool CEncoder::SetListeningParameterData(sListening* listening) {
@@ -168,8 +165,7 @@ bool CEncoder::SetListeningParameterData(sListening* listening) {
 
 bool CEncoder::Cmd_sSimSet(sSimSetInterval* simSet, std::vector<unsigned char>& out) {
     static constexpr Op op = Operation("CEncoder::Cmd_sSimSet");
-    return Checked(op, Valid(simSet),
-                   [&] { return SetSimSetParameterData(simSet) && FinishFrame(0x23, out); });
+    return SendFrame(op, Valid(simSet), 0x23, [&] { return SetSimSetParameterData(simSet); }, out);
 }
 
 bool CEncoder::SetSimSetParameterData(sSimSetInterval* simSet) {
@@ -183,8 +179,7 @@ bool CEncoder::SetSimSetParameterData(sSimSetInterval* simSet) {
 
 bool CEncoder::Cmd_sBlackout(sBlackoutInterval* blackout, std::vector<unsigned char>& out) {
     static constexpr Op op = Operation("CEncoder::Cmd_sBlackout");
-    return Checked(op, Valid(blackout),
-                   [&] { return SetBlackoutParameterData(blackout) && FinishFrame(0x25, out); });
+    return SendFrame(op, Valid(blackout), 0x25, [&] { return SetBlackoutParameterData(blackout); }, out);
 }
 
 bool CEncoder::SetBlackoutParameterData(sBlackoutInterval* blackout) {
@@ -198,8 +193,7 @@ bool CEncoder::SetBlackoutParameterData(sBlackoutInterval* blackout) {
 
 bool CEncoder::Cmd_sVideo(sVideo* video, std::vector<unsigned char>& out) {
     static constexpr Op op = Operation("CEncoder::Cmd_sVideo");
-    return Checked(op, Valid(video),
-                   [&] { return SetVideoParameterData(video) && FinishFrame(0x19, out); });
+    return SendFrame(op, Valid(video), 0x19, [&] { return SetVideoParameterData(video); }, out);
 }
 
 bool CEncoder::SetVideoParameterData(sVideo* video) {
@@ -216,8 +210,7 @@ bool CEncoder::SetVideoParameterData(sVideo* video) {
 
 bool CEncoder::Cmd_AlarmHandle(sAlarmHandle* alarm, std::vector<unsigned char>& out) {
     static constexpr Op op = Operation("CEncoder::Cmd_AlarmHandle");
-    return Checked(op, Valid(alarm),
-                   [&] { return SetAlarmHandleParameterData(alarm) && FinishFrame(0x07, out); });
+    return SendFrame(op, Valid(alarm), 0x07, [&] { return SetAlarmHandleParameterData(alarm); }, out);
 }
 
 bool CEncoder::SetAlarmHandleParameterData(sAlarmHandle* alarm) {
@@ -236,8 +229,7 @@ bool CEncoder::SetAlarmHandleParameterData(sAlarmHandle* alarm) {
 
 bool CEncoder::Cmd_sTimeInterval(sTimeInterval* interval, std::vector<unsigned char>& out) {
     static constexpr Op op = Operation("CEncoder::Cmd_sTimeInterval");
-    return Checked(op, Valid(interval),
-                   [&] { return SetTimeIntervalParameterData(interval) && FinishFrame(0x18, out); });
+    return SendFrame(op, Valid(interval), 0x18, [&] { return SetTimeIntervalParameterData(interval); }, out);
 }
 
 bool CEncoder::SetTimeIntervalParameterData(sTimeInterval* interval) {
@@ -251,8 +243,7 @@ bool CEncoder::SetTimeIntervalParameterData(sTimeInterval* interval) {
 
 bool CEncoder::Cmd_sPreset(sPreset* preset, std::vector<unsigned char>& out) {
     static constexpr Op op = Operation("CEncoder::Cmd_sPreset");
-    return Checked(op, Valid(preset),
-                   [&] { return SetPresetParameterData(preset) && FinishFrame(0x21, out); });
+    return SendFrame(op, Valid(preset), 0x21, [&] { return SetPresetParameterData(preset); }, out);
 }
 
 bool CEncoder::SetPresetParameterData(sPreset* preset) {
@@ -285,15 +276,15 @@ bool CEncoder::SetPresetParameterData(sPreset* preset) {
 template <class Request, class Compose>
 bool CEncoder::SendEquipRequest(const Op& op, Request* request, int msgId, Compose compose,
                                 std::vector<unsigned char>& out) {
-    return Checked(op, request != nullptr && !request->terminalNo.empty(), [&] {
+    sEquipsetQuery query;
+    return SendFrame(op, request != nullptr && !request->terminalNo.empty(), 0x33, [&] {
         op.Debug({") 生成808数据开始<<<<<"});
-        sEquipsetQuery query;
         query.terminalNo = request->terminalNo;
         query.msgId = msgId;
         op.Debug({") 生成808数据结束<<<<<"});
         query.strMsgText = compose(*request);
-        return SetEquipSetQueryParameterData(&query) && FinishFrame(0x33, out);
-    });
+        return SetEquipSetQueryParameterData(&query);
+    }, out);
 }
 
 bool CEncoder::Cmd_EquipSetQuery(sEquipsetQuery* query, std::vector<unsigned char>& out) {
@@ -337,15 +328,13 @@ bool CEncoder::SetEquipSetQueryParameterData(sEquipsetQuery* query) {
 bool CEncoder::Subscription(int number, std::string text, std::vector<unsigned char>& out) {
     static constexpr Op op = Operation("CEncoder::Subscription");
     // The text is left to the parameter step to check.
-    return Checked(op, number != 0, [&] {
-        return SetSubscriptionParameterData(number, std::move(text)) && FinishFrame(0x03, out);
-    });
+    return SendFrame(
+        op, number != 0, 0x03, [&] { return SetSubscriptionParameterData(number, std::move(text)); }, out);
 }
 
 bool CEncoder::Subscription(int number, std::vector<unsigned char>& out) {
     static constexpr Op op = Operation("CEncoder::Subscription");
-    return Checked(op, number != 0,
-                   [&] { return SetSubscriptionParameterData(number) && FinishFrame(0x03, out); });
+    return SendFrame(op, number != 0, 0x03, [&] { return SetSubscriptionParameterData(number); }, out);
 }
 
 bool CEncoder::SetSubscriptionParameterData(int number, std::string text) {
@@ -374,8 +363,8 @@ bool CEncoder::SetSubscriptionParameterData(int number) {
 
 bool CEncoder::Realtime(std::string terminalNo, std::vector<unsigned char>& out) {
     static constexpr Op op = Operation("CEncoder::Realtime");
-    return Checked(op, !terminalNo.empty(),
-                   [&] { return SetRealtimeParameterData(std::move(terminalNo)) && FinishFrame(0x50, out); });
+    return SendFrame(
+        op, !terminalNo.empty(), 0x50, [&] { return SetRealtimeParameterData(std::move(terminalNo)); }, out);
 }
 
 bool CEncoder::SetRealtimeParameterData(std::string terminalNo) {
@@ -389,9 +378,9 @@ bool CEncoder::SetRealtimeParameterData(std::string terminalNo) {
 bool CEncoder::Photograph(std::string terminalNo, unsigned char byPhotoParam,
                           std::vector<unsigned char>& out) {
     static constexpr Op op = Operation("CEncoder::Photograph");
-    return Checked(op, !terminalNo.empty(), [&] {
-        return SetPhotographParameterData(std::move(terminalNo), byPhotoParam) && FinishFrame(0x05, out);
-    });
+    return SendFrame(
+        op, !terminalNo.empty(), 0x05,
+        [&] { return SetPhotographParameterData(std::move(terminalNo), byPhotoParam); }, out);
 }
 
 bool CEncoder::SetPhotographParameterData(std::string terminalNo, unsigned char byPhotoParam) {
@@ -409,8 +398,7 @@ bool CEncoder::SetPhotographParameterData(std::string terminalNo, unsigned char 
 
 bool CEncoder::TrackPlayback(sTrackPlayback* playback, std::vector<unsigned char>& out) {
     static constexpr Op op = Operation("CEncoder::TrackPlayback");
-    return Checked(op, Valid(playback),
-                   [&] { return SetTrackPlaybackParameterData(playback) && FinishFrame(0x11, out); });
+    return SendFrame(op, Valid(playback), 0x11, [&] { return SetTrackPlaybackParameterData(playback); }, out);
 }
 
 bool CEncoder::SetTrackPlaybackParameterData(sTrackPlayback* playback) {

@@ -14,6 +14,7 @@
 using gpenc::detail::AppendField;
 using gpenc::detail::Bytes;
 using gpenc::detail::Guarded;
+using gpenc::detail::NoThrow;
 using gpenc::detail::Op;
 using gpenc::detail::PrependField;
 
@@ -42,14 +43,18 @@ CEncoder::CEncoder() : m_bySession{} {
 CEncoder::CEncoder(const CEncoder& other) = default;
 CEncoder& CEncoder::operator=(const CEncoder& other) = default;
 
-CEncoder::~CEncoder() {
+// Runs while another exception may unwind: a record that throws is dropped,
+// and the members go with the object whatever the records did.
+CEncoder::~CEncoder() noexcept {
     static constexpr Op op = Operation("CEncoder::~CEncoder");
-    op.PreEnterNoThrow();
-    Guarded(op, false, [&] {
-        Bytes().swap(m_vecParameter);
-        Bytes().swap(m_vecBody);
-        Bytes().swap(m_vecHeader);
-        return op.Done();
+    NoThrow([&] { op.PreEnter(); });
+    NoThrow([&] {
+        Guarded(op, false, [&] {
+            Bytes().swap(m_vecParameter);
+            Bytes().swap(m_vecBody);
+            Bytes().swap(m_vecHeader);
+            return op.Done();
+        });
     });
 }
 
@@ -263,12 +268,16 @@ GPENC_FLATTEN bool CEncoder::SetHeaderData() {
     });
 }
 
-GPENC_FLATTEN bool CEncoder::FinishFrame(int command, std::vector<unsigned char>& out) {
+GPENC_FLATTEN bool CEncoder::FinishFrame(int command, const std::vector<unsigned char>& out,
+                                        std::vector<unsigned char>& frame, bool withParameters) {
     if (!SetBodyData(command) || !SetHeaderData()) return false;
-    out.reserve(out.size() + m_vecHeader.size() + m_vecBody.size() + m_vecParameter.size());
-    PrependField(out, m_vecHeader.data(), m_vecHeader.size());
-    gpenc::detail::Append(out, m_vecBody);
-    gpenc::detail::Append(out, m_vecParameter);
+    const Bytes none;
+    const Bytes& parameters = withParameters ? m_vecParameter : none;
+    frame.reserve(m_vecHeader.size() + out.size() + m_vecBody.size() + parameters.size());
+    gpenc::detail::Append(frame, m_vecHeader);
+    gpenc::detail::Append(frame, out);
+    gpenc::detail::Append(frame, m_vecBody);
+    gpenc::detail::Append(frame, parameters);
     return true;
 }
 
@@ -286,15 +295,10 @@ bool CEncoder::VectorToHexChr(std::vector<unsigned char> bytes, std::string& tex
 
 bool CEncoder::CommonData(int type, std::vector<unsigned char>& out) {
     static constexpr Op op = Operation("CEncoder::CommonData");
-    return Guarded(op, false, [&] {
-        if (type != 2 && type != 4) return op.Fail();
-        if (!SetBodyData(type) || !SetHeaderData()) return op.Fail();
-        // A parameterless frame: the parameter buffer is not copied.
-        out.reserve(out.size() + m_vecHeader.size() + m_vecBody.size());
-        PrependField(out, m_vecHeader.data(), m_vecHeader.size());
-        gpenc::detail::Append(out, m_vecBody);
-        return op.Done();
-    });
+    // A parameterless frame: the parameter buffer is not copied.
+    Bytes frame;
+    return gpenc::detail::Checked(
+        op, type == 2 || type == 4, [&] { return FinishFrame(type, out, frame, false); }, [&] { out.swap(frame); });
 }
 
 // ---------------------------------------------------------------------------
@@ -314,11 +318,7 @@ bool LoginValid(const sUserLogin* login) {
 
 bool CEncoder::UserLogin(sUserLogin* login, std::vector<unsigned char>& out) {
     static constexpr Op op = Operation("CEncoder::UserLogin");
-    return Guarded(op, false, [&] {
-        if (!LoginValid(login) || !SetLoginParameterData(login) || !FinishFrame(1, out))
-            return op.Fail();
-        return op.Done();
-    });
+    return SendFrame(op, LoginValid(login), 1, [&] { return SetLoginParameterData(login); }, out);
 }
 
 bool CEncoder::SetLoginParameterData(sUserLogin* login) {

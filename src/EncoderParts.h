@@ -11,6 +11,8 @@
 #include <cstddef>
 #include <iterator>
 #include <string>
+#include <utility>
+#include <vector>
 
 // Marks the steps every frame runs through (a record, the body, the header):
 // what they call within the library is compiled into them, so that the
@@ -76,4 +78,13 @@ bool CEncoder::SetTunnelParameterData(const gpenc::detail::Op& op, Record* recor
                                       ParamSource::Text(2, record->*argument)};
         return AppendParameters(params, std::size(params));
     });
+}
+
+template <class Params>
+bool CEncoder::SendFrame(const gpenc::detail::Op& op, bool valid, int command, Params&& params,
+                         std::vector<unsigned char>& out, int line) {
+    std::vector<unsigned char> frame;
+    return gpenc::detail::Checked(
+        op, valid, [&] { return std::forward<Params>(params)() && FinishFrame(command, out, frame); },
+        [&] { out.swap(frame); }, line);
 }

@@ -14,7 +14,9 @@
 #include <string>
 
 using gpenc::detail::Bytes;
+using gpenc::detail::FaultWatch;
 using gpenc::detail::Guarded;
+using gpenc::detail::NoThrow;
 using gpenc::detail::Op;
 using gpenc::detail::PutBE;
 using gpenc::detail::StoreBE;
@@ -236,14 +238,17 @@ CEncoder_Standard::CEncoder_Standard() : m_byParmCount(0) {
 CEncoder_Standard::CEncoder_Standard(const CEncoder_Standard& other) = default;
 CEncoder_Standard& CEncoder_Standard::operator=(const CEncoder_Standard& other) = default;
 
-CEncoder_Standard::~CEncoder_Standard() {
+// Runs while another exception may unwind, as ~CEncoder does.
+CEncoder_Standard::~CEncoder_Standard() noexcept {
     static constexpr Op op = Plain("CEncoder_Standard::~CEncoder_Standard");
-    op.PreEnterNoThrow();
-    Guarded(op, false, [&] {
-        Bytes().swap(m_vecParmList);
-        Bytes().swap(m_stCurParm.vecParmValue);
-        Bytes().swap(m_stMsg.vecBody);
-        return op.Done();
+    NoThrow([&] { op.PreEnter(); });
+    NoThrow([&] {
+        Guarded(op, false, [&] {
+            Bytes().swap(m_vecParmList);
+            Bytes().swap(m_stCurParm.vecParmValue);
+            Bytes().swap(m_stMsg.vecBody);
+            return op.Done();
+        });
     });
 }
 
@@ -367,8 +372,7 @@ bool CEncoder_Standard::Xor(std::vector<unsigned char> data, int first, int last
         }
         unsigned char x = 0;
         for (int i = first; i <= last; ++i) x ^= data[static_cast<std::size_t>(i)];
-        check = x;
-        return op.Done();
+        return op.Commit([&] { check = x; });
     });
 }
 
@@ -393,8 +397,11 @@ bool CEncoder_Standard::BuildMessage(const Operation& op, bool ready, std::uint1
             // Built aside, so that a refused message leaves no partial bytes
             // in the caller's vector.
             Bytes built;
+            // A reset that a caught fault cut short could send an earlier
+            // build's entries along.
+            const FaultWatch reset;
             if (ready) InitStandardMsgHead();
-            if (!ready || !stage()) {
+            if (!ready || reset.Caught() || !stage()) {
                 LogFailure("设置信息失败", line);
                 return op.Return(false, line);
             }
@@ -403,9 +410,10 @@ bool CEncoder_Standard::BuildMessage(const Operation& op, bool ready, std::uint1
                 return op.Return(false, line);
             }
             if (!finish(built)) return op.Return(false, line);
-            msg.swap(built);
             op.Exit(line);
             InitStandardMsgHead();
+            // The last step, after every record that could fail the build.
+            msg.swap(built);
             return true;
         },
         line);
@@ -498,7 +506,14 @@ bool CEncoder_Standard::StageEntries(const Op& op, const std::vector<EquipParmSe
         return false;
     }
     ReserveEntries(m_vecParmList, list);
+    // An entry refused for its value is left out; one lost to a fault fails
+    // the list, which would otherwise go out with a hole.
+    const FaultWatch watch;
     for (const auto& record : list) SetOnceParameterData(EntryOf(record, stringAndDwordOnly));
+    if (watch.Caught()) {
+        op.Error({"）运行失败"});
+        return false;
+    }
     return true;
 }
 
@@ -606,17 +621,19 @@ bool CEncoder_Standard::AppendCardPages(const struct_EquipControl_SetIC& card, s
         fitted(card.strCardText4, 56),
         ByteValue(card.byCardCheck),
     };
-    // A page that fails is logged by the page step; the layout checks of the
-    // builders catch a body that came out short.
+    // A page that fails is logged by the page step. None is refused for its
+    // value (every text is fitted to its width), so a failed page is one lost
+    // to a fault, which would shift every byte after it.
+    const FaultWatch watch;
     for (auto& page : pages) SetOncePageData(page);
-    return true;
+    return !watch.Caught();
 }
 
 bool CEncoder_Standard::ParmSet_SetICInfoSetStandard(struct_EquipControl_SetIC card) {
     static constexpr Op op = Marked("CEncoder_Standard::ParmSet_SetICInfoSet");
     return Guarded(op, false, [&] {
-        if (!AppendCardPages(card, 0x0080)) return op.Fail();
-        if (!SetMsgData_StandardMsgHead(kPassThroughId, card.strPhoneNo)) return op.Fail();
+        if (!AppendCardPages(card, 0x0080) || !SetMsgData_StandardMsgHead(kPassThroughId, card.strPhoneNo))
+            return op.Fail();
         return op.Done();
     });
 }
@@ -643,7 +660,9 @@ bool CEncoder_Standard::ParmSet_SetICInfoSetExtension(struct_EquipControl_SetIC 
             ByteValue(static_cast<unsigned char>(card.strExtText3.size())),
             TextValue(card.strExtText3),
         };
-        // An empty text is refused by the page step and leaves its length byte 0 alone.
+        // An empty text is refused by the page step and leaves its length byte
+        // 0 alone; a page lost to a fault fails the card.
+        const FaultWatch watch;
         for (auto& page : pages) SetOncePageData(page);
         MsgData_EquipParmSet_ParmListConfig zero = ByteValue(0);
         while (m_stCurParm.vecParmValue.size() < kExtensionBody - 1) {
@@ -651,7 +670,7 @@ bool CEncoder_Standard::ParmSet_SetICInfoSetExtension(struct_EquipControl_SetIC 
         }
         MsgData_EquipParmSet_ParmListConfig tail = ByteValue(card.byExtCheckTail);
         SetOncePageData(tail);
-        if (!SetMsgData_StandardMsgHead(kPassThroughId, card.strPhoneNo)) return op.Fail();
+        if (watch.Caught() || !SetMsgData_StandardMsgHead(kPassThroughId, card.strPhoneNo)) return op.Fail();
         return op.Done();
     });
 }
@@ -681,8 +700,7 @@ bool CEncoder_Standard::ParmSet_ICInfoSetExtension(struct_EquipControl_SetIC car
 bool CEncoder_Standard::ParmSet_Get808AlarmSetData_Circular(MsgData_AlarmSet_Circular setting,
                                                             std::string& text) {
     static constexpr Op op = Marked("CEncoder_Standard::ParmSet_Get808AlarmSetData_Circular");
-    // The caller's text goes out as it stands even after a caught exception.
-    return Guarded(op, true, [&] {
+    return Guarded(op, false, [&] {
         // "nan" or "inf" in place of a coordinate is no position the receiver could read.
         const bool finite = std::all_of(setting.vecAreas.begin(), setting.vecAreas.end(), [](const auto& a) {
             return std::isfinite(a.dLatitude) && std::isfinite(a.dLongitude);
@@ -707,7 +725,9 @@ bool CEncoder_Standard::ParmSet_Get808AlarmSetData_Circular(MsgData_AlarmSet_Cir
             }
         }
         added.pop_back();  // the separator after the last item
-        text += added;
-        return op.Done();
+        // Room made first, so that the append after the exit record cannot
+        // fail (and only when short: reserve may give back spare room).
+        if (text.capacity() < text.size() + added.size()) text.reserve(text.size() + added.size());
+        return op.Commit([&] { text += added; });
     });
 }

@@ -121,15 +121,22 @@ void Op::Record(Level level, const char* a, const char* b, int line) const {
     ComposeAndLog(level, file, line, name, {a, b});
 }
 
-void Op::Caught(CException* e, std::string_view context, int line) const {
+namespace {
+thread_local unsigned t_caught = 0;
+}  // namespace
+
+unsigned CaughtCount() { return t_caught; }
+
+void Op::Caught(CaughtException& e, std::string_view context, int line) const {
+    ++t_caught;
     const char* n = guardName != nullptr ? guardName : name;
     if (Enabled(kError)) {
         wchar_t message[512] = {};
-        e->GetErrorMessage(message, 512);
+        e.get()->GetErrorMessage(message, 512);
         message[511] = L'\0';
         Record(kError, n, {guardClose, "运行失败,错误信息为: ", WideToUtf8(message), context}, line);
     }
-    e->Delete();
+    e.Release();
     if (Enabled(kDebug)) Record(kDebug, n, {close, exitMark}, line);
 }
 

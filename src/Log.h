@@ -14,6 +14,8 @@ namespace gpenc::detail {
 
 enum Level : int { kDebug = 10000, kError = 40000 };
 
+class CaughtException;
+
 inline bool Enabled(Level level) { return NSLog::CLog::_logger.isEnabledFor(level); }
 
 // Converts UTF-8 text (the library's own texts, the caller's narrow texts) to
@@ -44,16 +46,6 @@ struct Op {
     // DEBUG "(name） 开始>>>>>": the extra entry record some operations write
     // before their guarded region.
     void PreEnter(int line = __builtin_LINE()) const { Debug({"）", " 开始>>>>>"}, line); }
-    // PreEnter for a destructor, which must not throw and has no guarded
-    // region yet to report to: a framework exception from the log call is
-    // released and dropped.
-    void PreEnterNoThrow(int line = __builtin_LINE()) const {
-        try {
-            PreEnter(line);
-        } catch (CException* e) {
-            e->Delete();
-        }
-    }
     void Enter(int line = __builtin_LINE()) const {
         if (Enabled(kDebug)) Record(kDebug, close, " 开始>>>>>", line);
     }
@@ -65,6 +57,15 @@ struct Op {
     template <class R>
     R Return(R result, int line = __builtin_LINE()) const { Exit(line); return result; }
     bool Done(int line = __builtin_LINE()) const { Exit(line); return true; }
+    // The success path of an operation with an output: the exit record, then
+    // `commit`, which hands the result to the caller and cannot fail, then
+    // true. The output changes only once nothing that can fail is left.
+    template <class Hand>
+    bool Commit(Hand&& commit, int line = __builtin_LINE()) const {
+        Exit(line);
+        std::forward<Hand>(commit)();
+        return true;
+    }
 
     // ERROR "(name)运行失败", the exit record, then `failure`.
     template <class R>
@@ -86,8 +87,9 @@ struct Op {
 
     // The exception handler's two records: ERROR "(guard name)运行失败,错误信息为: "
     // + the exception's message + `context`, then the exit record under the
-    // guard name.
-    void Caught(CException* e, std::string_view context, int line) const;
+    // guard name. Releases `e` between the two; should a record throw, `e` is
+    // released all the same and the new exception leaves.
+    void Caught(CaughtException& e, std::string_view context, int line) const;
 
 private:
     // Composes "(" `n` `parts` and writes it at `level`. The caller has made
@@ -100,6 +102,51 @@ private:
     void Record(Level level, const char* a, const char* b, int line) const;
 };
 
+// A caught framework exception, released exactly once: by Release(), or when
+// the handler ends in whichever way (a record of the handler may throw anew).
+class CaughtException {
+public:
+    explicit CaughtException(CException* e) noexcept : e_(e) {}
+    CaughtException(const CaughtException&) = delete;
+    CaughtException& operator=(const CaughtException&) = delete;
+    ~CaughtException() { Release(); }
+    CException* get() const noexcept { return e_; }
+    void Release() noexcept {
+        if (e_ != nullptr) std::exchange(e_, nullptr)->Delete();
+    }
+
+private:
+    CException* e_;
+};
+
+// How many framework exceptions the guarded regions of this thread have
+// caught. A step that goes on after a part failed compares it before and
+// after, to tell a part lost to a fault from one refused for its own value.
+unsigned CaughtCount();
+
+// Whether a guarded region of this thread caught a framework exception since
+// the watch was made.
+class FaultWatch {
+public:
+    bool Caught() const { return CaughtCount() != start_; }
+
+private:
+    unsigned start_ = CaughtCount();
+};
+
+// Runs `work` for a destructor, which must neither throw nor end the process,
+// also while another exception unwinds: a framework exception from its records
+// is released and dropped, and so is any other (there is no caller to tell).
+template <class Work>
+void NoThrow(Work&& work) noexcept {
+    try {
+        std::forward<Work>(work)();
+    } catch (CException* e) {
+        CaughtException(e).Release();
+    } catch (...) {
+    }
+}
+
 // Runs `body` inside the guarded region of `op`: writes the entry record, runs
 // the work and returns its result. A CException* thrown inside is released,
 // logged with `context()` appended to its message, and turned into `failure`.
@@ -110,10 +157,11 @@ R Guarded(const Op& op, R failure, Body&& body, Context&& context, int line = __
         op.Enter(line);
         return std::forward<Body>(body)();
     } catch (CException* e) {
+        CaughtException caught(e);
         if (Enabled(kError)) {
-            op.Caught(e, context(), line);
+            op.Caught(caught, context(), line);
         } else {
-            op.Caught(e, {}, line);
+            op.Caught(caught, {}, line);
         }
         return failure;
     }
@@ -130,15 +178,21 @@ R Guarded(const Op& op, R failure, Body&& body, int line = __builtin_LINE()) {
 // operation's own check of its arguments; `work` runs only when it holds, and
 // the operations it calls log their own failures first. Every record carries
 // the line of the call.
-template <class Work>
-bool Checked(const Op& op, bool valid, Work&& work, int line = __builtin_LINE()) {
+// With `commit`, success ends as Op::Commit ends it.
+template <class Work, class Commit>
+bool Checked(const Op& op, bool valid, Work&& work, Commit&& commit, int line = __builtin_LINE()) {
     return Guarded(
         op, false,
         [&] {
             if (!valid || !std::forward<Work>(work)()) return op.Fail(line);
-            return op.Done(line);
+            return op.Commit(std::forward<Commit>(commit), line);
         },
         line);
+}
+
+template <class Work>
+bool Checked(const Op& op, bool valid, Work&& work, int line = __builtin_LINE()) {
+    return Checked(op, valid, std::forward<Work>(work), [] {}, line);
 }
 
 }  // namespace gpenc::detail

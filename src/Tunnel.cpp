@@ -100,11 +100,15 @@ bool TakeValue(const sEquipset& record, EquipParmSet_EquipConfig& entry) {
     }
 }
 
+// What a setting with nothing of the caller's record to hand back commits.
+void NothingToCommit() {}
+
 }  // namespace
 
-template <class Produce, class Send>
-bool CEncoder::SendSetting(const Op& op, bool valid, Produce&& produce, Send&& send,
+template <class Produce, class Send, class Commit>
+bool CEncoder::SendSetting(const Op& op, bool valid, Produce&& produce, Send&& send, Commit&& commit,
                            std::vector<unsigned char>& out) {
+    Bytes frame;
     return gpenc::detail::Guarded(op, false, [&] {
         if (!valid) return op.Fail();
         op.Debug({") 生成808数据开始<<<<<"});
@@ -122,8 +126,11 @@ bool CEncoder::SendSetting(const Op& op, bool valid, Produce&& produce, Send&& s
             return op.Return(false);
         }
         op.Debug({") 生成808数据结束<<<<<"});
-        if (!send() || !FinishFrame(0x33, out)) return op.Fail();
-        return op.Done();
+        if (!send() || !FinishFrame(0x33, out, frame)) return op.Fail();
+        return op.Commit([&] {
+            out.swap(frame);
+            commit();
+        });
     });
 }
 
@@ -134,16 +141,18 @@ bool CEncoder::SendSetting(const Op& op, bool valid, Produce&& produce, Send&& s
 bool CEncoder::EquipSet(sEquipset* equipSet, std::vector<unsigned char>& out) {
     static constexpr Op op = Operation("CEncoder::EquipSet");
     const bool valid = equipSet != nullptr && !equipSet->terminalNo.empty();
+    // The build writes into a copy, which the caller's record takes on success.
+    sEquipset work = valid ? *equipSet : sEquipset();
     auto produce = [&](CEncoder_Standard& standard) {
-        equipSet->strPhoneNo = PhoneNumber(equipSet->terminalNo);
-        const auto mark = static_cast<EequipParameterMark>(equipSet->nSetParm);
+        work.strPhoneNo = PhoneNumber(work.terminalNo);
+        const auto mark = static_cast<EequipParameterMark>(work.nSetParm);
         Bytes msg;
         if (mark == PARM_HEARTBEAT_INTERVAL || mark == PARM_MAIN_SERVER_ADDRESS) {
             EquipParmSet_EquipConfig entry;
-            entry.strPhoneNo = equipSet->strPhoneNo;
+            entry.strPhoneNo = work.strPhoneNo;
             entry.eParmMark = mark;
             entry.eDataType = mark == PARM_HEARTBEAT_INTERVAL ? DATATYPE_DWORD : DATATYPE_STRING;
-            if (!TakeValue(*equipSet, entry)) return Setting::kRefused;
+            if (!TakeValue(work, entry)) return Setting::kRefused;
             const bool encoded = mark == PARM_HEARTBEAT_INTERVAL
                                      ? standard.ParmSet_GetHeadInterval(entry, msg)
                                      : standard.ParmSet_GetMainSericeIP({entry}, msg);
@@ -151,10 +160,14 @@ bool CEncoder::EquipSet(sEquipset* equipSet, std::vector<unsigned char>& out) {
         }
         // Any other parameter builds nothing, and a text the caller put in
         // `strMsgHex` goes out unchanged.
-        VectorToHexChr(std::move(msg), equipSet->strMsgHex);
-        return ReadyUnlessEmpty(equipSet->strMsgHex);
+        VectorToHexChr(std::move(msg), work.strMsgHex);
+        return ReadyUnlessEmpty(work.strMsgHex);
     };
-    return SendSetting(op, valid, produce, [&] { return SetEquipSetParameterData(equipSet); }, out);
+    auto commit = [&] {
+        equipSet->strPhoneNo.swap(work.strPhoneNo);
+        equipSet->strMsgHex.swap(work.strMsgHex);
+    };
+    return SendSetting(op, valid, produce, [&] { return SetEquipSetParameterData(&work); }, commit, out);
 }
 
 bool CEncoder::EquipSet(std::vector<sEquipset> equipSets, std::vector<unsigned char>& out) {
@@ -184,7 +197,7 @@ bool CEncoder::EquipSet(std::vector<sEquipset> equipSets, std::vector<unsigned c
         sent.msgId = kParmSetId;
         return Setting::kReady;
     };
-    return SendSetting(op, valid, produce, [&] { return SetEquipSetParameterData(&sent); }, out);
+    return SendSetting(op, valid, produce, [&] { return SetEquipSetParameterData(&sent); }, NothingToCommit, out);
 }
 
 bool CEncoder::SetEquipSetParameterData(sEquipset* equipSet) {
@@ -212,7 +225,7 @@ bool CEncoder::EquipSet_ICInfoSet(sEquipControl_SetIC setIC, std::vector<unsigne
         return ReadyUnlessEmpty(sent.strMsgHex);
     };
     return SendSetting(op, !setIC.terminalNo.empty(), produce,
-                       [&] { return SetEquipSet_ICInfoSetParameterData(&sent); }, out);
+                       [&] { return SetEquipSet_ICInfoSetParameterData(&sent); }, NothingToCommit, out);
 }
 
 bool CEncoder::SetEquipSet_ICInfoSetParameterData(sEquipControl_SetIC* setIC) {
@@ -228,20 +241,26 @@ bool CEncoder::EquipAlarmSet(sEquip_AlarmSet* alarmSet, std::vector<unsigned cha
     // Logs under the equipment setting's tag, which its log readers know it by.
     static constexpr Op op = Operation("CEncoder::EquipSet");
     const bool valid = alarmSet != nullptr && !alarmSet->terminalNo.empty();
+    // The build writes into a copy, which the caller's record takes on success.
+    sEquip_AlarmSet work = valid ? *alarmSet : sEquip_AlarmSet();
     auto produce = [&](CEncoder_Standard& standard) {
-        alarmSet->strPhoneNo = PhoneNumber(alarmSet->terminalNo);
+        work.strPhoneNo = PhoneNumber(work.terminalNo);
         MsgData_AlarmSet_Circular setting;
-        setting.bySetAttr = alarmSet->bySetAttr;
-        setting.byAreaCount = alarmSet->byAreaCount;
-        setting.vecAreas = alarmSet->vecAreas;
-        // After a caught exception the text builder reports success: the text tells.
-        if (!standard.ParmSet_Get808AlarmSetData_Circular(std::move(setting), alarmSet->strMsgText))
+        setting.bySetAttr = work.bySetAttr;
+        setting.byAreaCount = work.byAreaCount;
+        setting.vecAreas = std::move(work.vecAreas);
+        if (!standard.ParmSet_Get808AlarmSetData_Circular(std::move(setting), work.strMsgText))
             return Setting::kNotEncoded;
-        if (alarmSet->strMsgText.empty()) return Setting::kEmpty;
-        alarmSet->msgId = kCircularAreaId;
+        if (work.strMsgText.empty()) return Setting::kEmpty;
+        work.msgId = kCircularAreaId;
         return Setting::kReady;
     };
-    return SendSetting(op, valid, produce, [&] { return SetEquipSetAlarmSetData(alarmSet); }, out);
+    auto commit = [&] {
+        alarmSet->strPhoneNo.swap(work.strPhoneNo);
+        alarmSet->strMsgText.swap(work.strMsgText);
+        alarmSet->msgId = work.msgId;
+    };
+    return SendSetting(op, valid, produce, [&] { return SetEquipSetAlarmSetData(&work); }, commit, out);
 }
 
 bool CEncoder::SetEquipSetAlarmSetData(sEquip_AlarmSet* alarmSet) {

@@ -11,8 +11,8 @@
 #include <limits>
 
 #include "Session.h"
-#include "gpenc/Inspect.h"
 
+using gpenc::test::kMark;
 using gpenc::test::LogCapture;
 using Bytes = std::vector<unsigned char>;
 
@@ -30,7 +30,6 @@ struct Case {
     std::string expect;
 };
 
-constexpr unsigned char kMark = 0x99;  // the caller's byte in `out`
 const std::string kTerm = "13800138000";
 
 std::string Digits(std::size_t n) {
@@ -170,21 +169,6 @@ Call CardText(unsigned char layout, Put put) {
         put(s, text);
         return CEncoder().EquipSet_ICInfoSet(s, out);
     };
-}
-// Whether `out` is what a successful call leaves: a whole GP frame whose header
-// went in front of the caller's byte.
-::testing::AssertionResult Whole(Bytes out) {
-    using gpenc::inspect::Tunnel;
-    if (out.size() < 5 || out[4] != kMark) return ::testing::AssertionFailure() << "the caller's byte moved";
-    out.erase(out.begin() + 4);
-    const auto dump = gpenc::inspect::DecodeFrames(out);
-    if (dump.error) return ::testing::AssertionFailure() << dump.error->Describe();
-    if (dump.frames.size() != 1 || dump.frames[0].size != out.size())
-        return ::testing::AssertionFailure() << dump.frames.size() << " frames";
-    const auto& tunnel = dump.frames[0].tunnel;
-    if (tunnel && tunnel->content == Tunnel::Content::kJt808 && (tunnel->hexError || !tunnel->jt808->ok()))
-        return ::testing::AssertionFailure() << "the tunnelled 808 message does not decode";
-    return ::testing::AssertionSuccess();
 }
 
 std::vector<Case> Cases() {
@@ -363,7 +347,7 @@ TEST_F(BadInputTest, EveryBuilder) {
             ++tried;
             EXPECT_EQ(ok, c.expect[k] == 'T') << where;
             if (ok) {
-                EXPECT_TRUE(Whole(out)) << where;
+                EXPECT_TRUE(gpenc::test::Whole(gpenc::test::kFrame, out)) << where;
             } else {
                 EXPECT_EQ(out, Bytes{kMark}) << where;
                 EXPECT_EQ(log.errors().empty(), c.expect[k] == 'Q') << where;

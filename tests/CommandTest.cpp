@@ -305,8 +305,8 @@ TEST_F(CommandTest, CaughtExceptionGivesTheFailureValue) {
         {"(CEncoder::SetBodyData) 开始>>>>>", 1, sowing, false},
         {"(CEncoder::Cmd_SoundSowing) 开始>>>>>", 1, sowing, false},
         {"(CEncoder_Standard::SetMsgData_StandardMsgHead） 开始>>>>>", 1, list, false},
-        // A lost entry is left out of a list.
-        {"(CEncoder_Standard::GetParaStr) 结束<<<<<", 1, list, true,
+        // A lost entry fails the list.
+        {"(CEncoder_Standard::GetParaStr) 结束<<<<<", 1, list, false,
          "(CEncoder_Standard::GetParaStr)运行失败,错误信息为: boom(要转换的字符串为paraStr= abc"},
         {"(CEncoder_Standard::ParmSet_Set808ParmInfo） 开始>>>>>", 1, list, false},
         {"(CEncoder_Standard::ParmSet_SetMainSericeIP） 开始>>>>>", 1, message(&S::ParmSet_GetMainSericeIP, plates),
@@ -327,13 +327,13 @@ TEST_F(CommandTest, CaughtExceptionGivesTheFailureValue) {
              return S().Xor({1, 2, 3}, 0, 2, check);
          },
          false, "", "(CEncoder_Standard::Xor） 结束>>>>>"},
-        // The setting text goes out as it stands.
+        // The caller's text is left as it was.
         {"(CEncoder_Standard::ParmSet_Get808AlarmSetData_Circular） 结束>>>>>", 1,
          [](CEncoder&, Bytes&) {
-             std::string text;
-             return S().ParmSet_Get808AlarmSetData_Circular({}, text) && text == "0;0";
+             std::string text = "x|";
+             return S().ParmSet_Get808AlarmSetData_Circular({}, text) || text != "x|";
          },
-         true, "(CEncoder_Standard::ParmSet_Get808AlarmSetData_Circular）运行失败,错误信息为: boom"},
+         false, "(CEncoder_Standard::ParmSet_Get808AlarmSetData_Circular）运行失败,错误信息为: boom"},
     };
     const std::string entry = " 开始>>>>>";
     for (const auto& c : cases) {

@@ -1,8 +1,10 @@
 // Test support shared by the builder tests: the session id a0..af set for each
-// test and cleared after it, a log capture, and the texts of ERROR records.
+// test and cleared after it, a log capture, the texts of ERROR records, and the
+// inspector's reading of what a successful build leaves.
 #pragma once
 
 #include "LogCapture.h"
+#include "gpenc/Inspect.h"
 
 #include <gtest/gtest.h>
 
@@ -25,6 +27,33 @@ inline std::vector<std::string> Errors(const LogCapture& log) {
     std::vector<std::string> texts;
     for (const auto& r : log.errors()) texts.push_back(r.text);
     return texts;
+}
+
+// What a successful call leaves in `out`.
+enum Output { kFrame, kMessage, kOther };
+
+constexpr unsigned char kMark = 0x99;  // the caller's byte in `out`
+
+// Whether `out` is what a successful call leaves: a whole GP frame whose header
+// went in front of the caller's byte, or a whole 808 message.
+inline ::testing::AssertionResult Whole(Output output, std::vector<unsigned char> out) {
+    using gpenc::inspect::Tunnel;
+    if (output == kMessage) {
+        const auto m = gpenc::inspect::DecodeJt808(out.data(), out.size());
+        if (!m.ok()) return ::testing::AssertionFailure() << m.error->Describe();
+        return ::testing::AssertionSuccess();
+    }
+    if (output == kOther) return ::testing::AssertionSuccess();
+    if (out.size() < 5 || out[4] != kMark) return ::testing::AssertionFailure() << "the caller's byte moved";
+    out.erase(out.begin() + 4);
+    const auto dump = gpenc::inspect::DecodeFrames(out);
+    if (dump.error) return ::testing::AssertionFailure() << dump.error->Describe();
+    if (dump.frames.size() != 1 || dump.frames[0].size != out.size())
+        return ::testing::AssertionFailure() << dump.frames.size() << " frames";
+    const auto& tunnel = dump.frames[0].tunnel;
+    if (tunnel && tunnel->content == Tunnel::Content::kJt808 && (tunnel->hexError || !tunnel->jt808->ok()))
+        return ::testing::AssertionFailure() << "the tunnelled 808 message does not decode";
+    return ::testing::AssertionSuccess();
 }
 
 }  // namespace gpenc::test

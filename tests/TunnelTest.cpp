@@ -201,8 +201,9 @@ TEST_F(TunnelTest, RefusalsAndTheirRecords) {
         {"a word below -2^31 in a list", List({Equip(T, "a", 0, 0x0013), Equip(T, "-2147483649", 0, 0x0031)}),
          "EquipSet", inside, {failed}, nullptr},
         {"no message and no text of the caller's own", Single(Equip(T, "60", 5)), "EquipSet", quiet, {}, nullptr},
-        {"no setting text: its builder was interrupted", Alarm(AlarmSetting(T, {kArea})), "EquipSet", quiet,
-         {"(CEncoder_Standard::ParmSet_Get808AlarmSetData_Circular）运行失败,错误信息为: boom"},
+        {"the setting text's builder interrupted", Alarm(AlarmSetting(T, {kArea})), "EquipSet", notEncoded,
+         {"(CEncoder_Standard::ParmSet_Get808AlarmSetData_Circular）运行失败,错误信息为: boom",
+          "(CEncoder::EquipSet)解释808失败"},
          "(CEncoder_Standard::ParmSet_Get808AlarmSetData_Circular） 开始>>>>>"},
         {"the parameter step interrupted", Alarm(AlarmSetting(T, {})), "EquipSet",
          {kBegin, kFrom808, kTo808, kFailed, kExit},
@@ -288,7 +289,7 @@ TEST_F(TunnelTest, PhoneNumbersOfShortTerminalNumbers) {
         {"8613800138000", "613800138000"}, {"013800138000", "013800138000"}, {"7", "7"}};
     for (const auto& [terminalNo, phoneNo] : cases) {
         // Without a message of its own the single form sends the caller's text
-        // unchanged; the phone number is written all the same.
+        // unchanged; a form that sends nothing leaves the record as it was.
         sEquipset s = Equip(terminalNo, "", 0), none = Equip(terminalNo, "", 5);
         s.strMsgHex = "7e01";
         sEquip_AlarmSet alarm = AlarmSetting(terminalNo, {});
@@ -298,7 +299,7 @@ TEST_F(TunnelTest, PhoneNumbersOfShortTerminalNumbers) {
         ASSERT_TRUE(e2.EquipAlarmSet(&alarm, out2)) << terminalNo;
         EXPECT_FALSE(e3.EquipSet(&none, out3)) << terminalNo;
         EXPECT_EQ(Tail(out1, 4), "7e01");
-        EXPECT_EQ(Texts({s.strPhoneNo, alarm.strPhoneNo, none.strPhoneNo}), Texts(3, phoneNo));
+        EXPECT_EQ(Texts({s.strPhoneNo, alarm.strPhoneNo, none.strPhoneNo}), Texts({phoneNo, phoneNo, ""}));
     }
 }
 

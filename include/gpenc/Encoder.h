@@ -400,6 +400,8 @@ struct Op;  // the texts one operation logs under; see the library's Log.h
 // emptied before the destructor, so a second builder on the same object
 // carries the first one's bytes along. A builder does not empty `out`: the
 // header goes in front of anything already there, body and parameters after it.
+// A builder that fails, at whatever step (a log record that throws included),
+// leaves `out` and the caller's record as they were.
 //
 // Not safe for use by two threads at once; distinct objects share only the
 // logger and the session store.
@@ -408,7 +410,7 @@ public:
     CEncoder();
     CEncoder(const CEncoder& other);
     CEncoder& operator=(const CEncoder& other);
-    ~CEncoder();
+    ~CEncoder() noexcept;  // never throws, also while another exception unwinds
 
     // The parameterless frames: `type` 2 or 4 is the command number.
     bool CommonData(int type, std::vector<unsigned char>& out);
@@ -458,15 +460,15 @@ public:
     // encoder leaves out); it gives false without a failure record when there
     // is no setting text to send.
 
-    // One heartbeat interval or main server address (`nSetParm`). Writes
-    // `strPhoneNo` and appends to `strMsgHex` in the caller's record.
+    // One heartbeat interval or main server address (`nSetParm`). On success
+    // writes `strPhoneNo` and appends to `strMsgHex` in the caller's record.
     bool EquipSet(sEquipset* equipSet, std::vector<unsigned char>& out);
     // Any terminal parameters in one message, one record each, for the first
     // record's terminal. An empty list fails; the caller's records are not changed.
     bool EquipSet(std::vector<sEquipset> equipSets, std::vector<unsigned char>& out);
     bool EquipSet_ICInfoSet(sEquipControl_SetIC setIC, std::vector<unsigned char>& out);
-    // Logs under "CEncoder::EquipSet", as its log readers know it. Writes
-    // `strPhoneNo`, `strMsgText` and `msgId` in the caller's record.
+    // Logs under "CEncoder::EquipSet", as its log readers know it. On success
+    // writes `strPhoneNo`, `strMsgText` and `msgId` in the caller's record.
     bool EquipAlarmSet(sEquip_AlarmSet* alarmSet, std::vector<unsigned char>& out);
 
     // The parameter step of EquipSet_ICInfoSet: appends the three parameters
@@ -532,10 +534,12 @@ private:
     // puts the setting text into the record to send and says how that went. A
     // text that came out empty ends the build with false and no further record,
     // not even the exit record. Otherwise " 生成808数据结束<<<<<", `send()` (the
-    // parameter step) and the command-0x33 frame.
-    template <class Produce, class Send>
+    // parameter step) and the command-0x33 frame; on success the exit record,
+    // the frame into `out` and `commit()`, which hands over what the build
+    // wrote into its copy of the caller's record and cannot fail.
+    template <class Produce, class Send, class Commit>
     bool SendSetting(const gpenc::detail::Op& op, bool valid, Produce&& produce, Send&& send,
-                     std::vector<unsigned char>& out);
+                     Commit&& commit, std::vector<unsigned char>& out);
 
     // The equipment requests: checks `request`, then sends its terminal number,
     // `msgId` and the argument text `compose(*request)` as command 0x33.
@@ -549,10 +553,20 @@ private:
     // first failure; what was appended before it stays.
     bool AppendParameters(const ParamSource* params, std::size_t count, bool continued = false);
 
-    // SetBodyData(command), SetHeaderData(), then the frame copy into `out`:
-    // header at the front, body and parameters at the end. `out` is written
-    // only when both succeed.
-    bool FinishFrame(int command, std::vector<unsigned char>& out);
+    // SetBodyData(command), SetHeaderData(), then the frame copy as it is to
+    // leave `out` (header at the front, body and, `withParameters`, the
+    // parameters at the end) into `frame`, which the builder swaps into `out`
+    // as its very last step, after its exit record.
+    bool FinishFrame(int command, const std::vector<unsigned char>& out, std::vector<unsigned char>& frame,
+                     bool withParameters = true);
+
+    // The usual builder, inside the guarded region of `op`: unless `valid`
+    // and `params()` (the parameter step) and the frame of `command` succeed,
+    // the failure record and false; otherwise the exit record, and then the
+    // frame into `out`. The records carry the caller's `line`.
+    template <class Params>
+    bool SendFrame(const gpenc::detail::Op& op, bool valid, int command, Params&& params,
+                   std::vector<unsigned char>& out, int line = __builtin_LINE());
 
     std::vector<unsigned char> m_vecParameter;
     std::vector<unsigned char> m_vecBody;
@@ -568,8 +582,10 @@ private:
 // escaping, no 808 check code. Every message carries serial number 1. Each
 // public builder resets the object before and after (on success), so one
 // object may build several messages; `msg` holds the message alone when the
-// builder returns true and is left as it was when it fails. Bodies of 1024
-// bytes or more are refused.
+// builder returns true and is left as it was when it fails, at whatever step
+// (a log record that throws included). An entry or a card page lost to a
+// caught framework exception fails the builder. Bodies of 1024 bytes or more
+// are refused.
 //
 // Not safe for use by two threads at once.
 class GPENC_API CEncoder_Standard {
@@ -577,7 +593,7 @@ public:
     CEncoder_Standard();
     CEncoder_Standard(const CEncoder_Standard& other);
     CEncoder_Standard& operator=(const CEncoder_Standard& other);
-    ~CEncoder_Standard();
+    ~CEncoder_Standard() noexcept;  // never throws, also while another exception unwinds
 
     // 0x8103 with the single DWORD parameter 0x0001 (heartbeat interval) =
     // `config.dwValue`. The record's type and mark are not read.
@@ -602,7 +618,8 @@ public:
     bool ParmSet_ICInfoSetExtension(struct_EquipControl_SetIC card, std::vector<unsigned char>& msg);
     // Stage the IC-card body and the head; the check bytes are left to the
     // builders above. Both fail on a card date whose local year is outside
-    // 2000 to 2099; the extension also when its texts do not fit.
+    // 2000 to 2099 and when a page was lost to a caught framework exception;
+    // the extension also when its texts do not fit.
     bool ParmSet_SetICInfoSetStandard(struct_EquipControl_SetIC card);
     bool ParmSet_SetICInfoSetExtension(struct_EquipControl_SetIC card);
     // Fits `text` to `width` bytes: a longer text keeps its last `width`
@@ -611,9 +628,8 @@ public:
 
     // Appends the setting as "attr;count;" and per area "id,attr,lat,lon,
     // radius," [time window] [speed,duration,], without the last separator.
-    // An area whose latitude or longitude is not finite is refused (false,
-    // `text` unchanged); a caught framework exception gives true with `text`
-    // unchanged.
+    // An area whose latitude or longitude is not finite is refused, and a
+    // caught framework exception fails it: false, `text` unchanged.
     bool ParmSet_Get808AlarmSetData_Circular(MsgData_AlarmSet_Circular setting, std::string& text);
 
     // Writes the low 2 * `count` decimal digits of `value` as packed BCD into
@@ -640,8 +656,9 @@ private:
     bool ParmSet_Set808ParmInfo(std::vector<EquipParmSet_EquipConfig> list);
     // The staging both operations above share: refuses an empty list under
     // `op`, then encodes every record into the parameter list (an entry that
-    // cannot be encoded is logged and left out). With `stringAndDwordOnly`
-    // other types keep an empty value. Writes no exit record.
+    // cannot be encoded is logged and left out; one lost to a caught framework
+    // exception fails the list with "运行失败" under `op`). With
+    // `stringAndDwordOnly` other types keep an empty value. Writes no exit record.
     bool StageEntries(const gpenc::detail::Op& op, const std::vector<EquipParmSet_EquipConfig>& list,
                       bool stringAndDwordOnly);
     bool SetOnceParameterData(MsgData_EquipParmSet_ParmListConfig value);
@@ -656,7 +673,8 @@ private:
     // Empties the body and appends the IC-card pages both layouts share, up to
     // the card check byte; `dataLength` is the inner packet's length word.
     // False, with the body as it was, for a card date whose year is outside
-    // 2000 to 2099 (its BCD byte holds only the years of that century).
+    // 2000 to 2099 (its BCD byte holds only the years of that century); false
+    // also when a page was lost to a caught framework exception.
     bool AppendCardPages(const struct_EquipControl_SetIC& card, std::uint16_t dataLength);
     // The frame of every message builder, logging under `op` at the caller's
     // `line`: unless `ready`, logs "设置信息失败" and stops; resets, runs
