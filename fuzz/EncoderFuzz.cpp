@@ -14,7 +14,6 @@
 #include <log4cplus/spi/loggingevent.h>
 
 #include <algorithm>
-#include <array>
 
 using gpenc::fuzz::Input;
 using gpenc::fuzz::Require;
@@ -105,56 +104,40 @@ auto Some(Input& in, Make make) {
 Outcome Frame(int op, Input& in, Bytes& out) {
     const bool null = in.Byte() == 0xff;
     constexpr Output f = Output::kFrame;
+    auto build = [&](auto method, auto record) { return Outcome{Build(method, record, null, out), f}; };
     switch (op) {
     case 0: return {CEncoder().CommonData(in.Int(), out), f};
-    case 1: {
-        sUserLogin r;
-        for (auto* t : {&r.loginText0, &r.loginText1, &r.loginText2, &r.loginText3, &r.loginText4, &r.loginText5,
-                        &r.loginText6, &r.loginText7})
-            *t = in.Text();
-        return {Build(&CEncoder::UserLogin, r, null, out), f};
-    }
-    case 2: {
-        sCommitInterval r;
-        r.byte0 = in.Byte();
-        for (auto* t : {&r.text1, &r.text2, &r.text3, &r.text4, &r.text5, &r.text6}) *t = in.Text();
-        return {Build(&CEncoder::Cmd_sCommitInterval, r, null, out), f};
-    }
-    case 3: return {Build(&CEncoder::Cmd_SoundSowing, sSoundSowing{in.Text(), in.Text()}, null, out), f};
-    case 4: return {Build(&CEncoder::Cmd_sListening, sListening{in.Text(), in.Text(), in.Byte()}, null, out), f};
-    case 5: return {Build(&CEncoder::Cmd_sSimSet, sSimSetInterval{in.Text(), in.Text()}, null, out), f};
-    case 6: return {Build(&CEncoder::Cmd_sBlackout, sBlackoutInterval{in.Text(), in.Text()}, null, out), f};
-    case 7: {
-        sVideo r{in.Text(), in.Text(), in.Byte(), in.Text(), in.Int()};
-        return {Build(&CEncoder::Cmd_sVideo, r, null, out), f};
-    }
-    case 8: {
-        sAlarmHandle r{in.Text(), in.Text(), in.Byte(), in.Text()};
-        return {Build(&CEncoder::Cmd_AlarmHandle, r, null, out), f};
-    }
-    case 9: return {Build(&CEncoder::Cmd_sTimeInterval, sTimeInterval{in.Text(), in.Int()}, null, out), f};
+    case 1:
+        return build(&CEncoder::UserLogin, sUserLogin{in.Text(), in.Text(), in.Text(), in.Text(), in.Text(),
+                                                      in.Text(), in.Text(), in.Text()});
+    case 2:
+        return build(&CEncoder::Cmd_sCommitInterval,
+                     sCommitInterval{in.Byte(), in.Text(), in.Text(), in.Text(), in.Text(), in.Text(), in.Text()});
+    case 3: return build(&CEncoder::Cmd_SoundSowing, sSoundSowing{in.Text(), in.Text()});
+    case 4: return build(&CEncoder::Cmd_sListening, sListening{in.Text(), in.Text(), in.Byte()});
+    case 5: return build(&CEncoder::Cmd_sSimSet, sSimSetInterval{in.Text(), in.Text()});
+    case 6: return build(&CEncoder::Cmd_sBlackout, sBlackoutInterval{in.Text(), in.Text()});
+    case 7: return build(&CEncoder::Cmd_sVideo, sVideo{in.Text(), in.Text(), in.Byte(), in.Text(), in.Int()});
+    case 8: return build(&CEncoder::Cmd_AlarmHandle, sAlarmHandle{in.Text(), in.Text(), in.Byte(), in.Text()});
+    case 9: return build(&CEncoder::Cmd_sTimeInterval, sTimeInterval{in.Text(), in.Int()});
     case 10: {
         sPreset r{in.Text(), in.Int(), std::vector<std::string>(in.Byte() % 16)};
         for (auto& n : r.names2) n = in.Text();
-        return {Build(&CEncoder::Cmd_sPreset, r, null, out), f};
+        return build(&CEncoder::Cmd_sPreset, r);
     }
-    case 11: {
-        sEquipsetQuery r{in.Text(), in.Text(), in.Int(), in.Text()};
-        return {Build(&CEncoder::Cmd_EquipSetQuery, r, null, out), f};
-    }
-    case 12: return {Build(&CEncoder::Cmd_EquipPositionInfoQuery, sEquipPositionInfoQuery{in.Text()}, null, out), f};
-    case 13: return {Build(&CEncoder::Cmd_AffirmAlarmInform, sAffirmAlarmInform{in.Text()}, null, out), f};
-    case 14: {
-        sEquipTempPositionTrack r{in.Text(), in.Text(), in.Int(), in.Int(), in.Int()};
-        return {Build(&CEncoder::Cmd_EquipTempPositionTrack, r, null, out), f};
-    }
+    case 11: return build(&CEncoder::Cmd_EquipSetQuery, sEquipsetQuery{in.Text(), in.Text(), in.Int(), in.Text()});
+    case 12: return build(&CEncoder::Cmd_EquipPositionInfoQuery, sEquipPositionInfoQuery{in.Text()});
+    case 13: return build(&CEncoder::Cmd_AffirmAlarmInform, sAffirmAlarmInform{in.Text()});
+    case 14:
+        return build(&CEncoder::Cmd_EquipTempPositionTrack,
+                     sEquipTempPositionTrack{in.Text(), in.Text(), in.Int(), in.Int(), in.Int()});
     case 15: {
         sEquipControl r;
         r.terminalNo = in.Text();
         r.nCommand = in.Int();
         for (auto& a : r.strUpgradeArgs) a = in.Text();
         for (auto& a : r.strConnectArgs) a = in.Text();
-        return {Build(&CEncoder::Cmd_EquipControl, r, null, out), f};
+        return build(&CEncoder::Cmd_EquipControl, r);
     }
     case 16: {
         const int number = in.Int();
@@ -167,11 +150,10 @@ Outcome Frame(int op, Input& in, Bytes& out) {
         return {CEncoder().Photograph(terminal, in.Byte(), out), f};
     }
     case 20: {
-        sTrackPlayback r;
-        r.terminalNo = in.Text();
+        sTrackPlayback r{in.Text()};
         for (auto& b : r.byStartTime) b = in.Byte();
         for (auto& b : r.byEndTime) b = in.Byte();
-        return {Build(&CEncoder::TrackPlayback, r, null, out), f};
+        return build(&CEncoder::TrackPlayback, r);
     }
     case 21: {
         const sEquipset r = Equipset(in);
@@ -181,31 +163,17 @@ Outcome Frame(int op, Input& in, Bytes& out) {
         const bool own = r.strMsgHex.empty() && r.msgId == 0x8103;
         return {Build(&CEncoder::EquipSet, r, null, out), f, quiet, own};
     }
-    case 22: {
-        return {CEncoder().EquipSet(Some(in, Equipset), out), f, false, true};
-    }
+    case 22: return {CEncoder().EquipSet(Some(in, Equipset), out), f, false, true};
     case 23: {
-        sEquipControl_SetIC r;
-        r.terminalNo = in.Text();
-        r.strMsgHex = in.Text();
-        r.msgId = in.Int();
-        r.stSetIC = Card(in);
+        sEquipControl_SetIC r{in.Text(), "", in.Text(), in.Int(), Card(in)};
         return {CEncoder().EquipSet_ICInfoSet(r, out), f, false, true};
     }
     case 24: {
-        sEquip_AlarmSet r;
-        r.terminalNo = in.Text();
-        r.strMsgText = in.Text();
-        r.bySetAttr = in.Byte();
-        r.byAreaCount = in.Byte();
-        r.vecAreas = Some(in, Area);
+        sEquip_AlarmSet r{in.Text(), "", in.Text(), {}, in.Byte(), in.Byte(), Some(in, Area)};
         return {Build(&CEncoder::EquipAlarmSet, r, null, out), f, false, r.strMsgText.empty()};
     }
     default: {
-        sEquipControl_SetIC r;
-        r.terminalNo = in.Text();
-        r.strMsgHex = in.Text();
-        r.msgId = in.Int();
+        sEquipControl_SetIC r{in.Text(), "", in.Text(), in.Int(), {}};
         return {CEncoder().SetEquipSet_ICInfoSetParameterData(null ? nullptr : &r), Output::kOther};
     }
     }
@@ -237,10 +205,10 @@ Outcome Standard(int op, Input& in, Bytes& out) {
     case 1: return {e.ParmSet_GetMainSericeIP(Some(in, Config), out), m};
     case 2: return {e.ParmSet_Get808ParmSetVector(Some(in, Config), out), m};
     case 3: {
-        const EequipParmDataType type = e.ParmSet_Get808ParmType(static_cast<EequipParameterMark>(in.U32()));
-        const std::array<int, 6> types = {DATATYPE_NONE, DATATYPE_STRING, DATATYPE_WORD,
-                                          DATATYPE_DWORD, DATATYPE_BYTES, DATATYPE_BYTE};
-        Require(std::find(types.begin(), types.end(), type) != types.end(), "a type that is none of the types");
+        const auto type = e.ParmSet_Get808ParmType(static_cast<EequipParameterMark>(in.U32()));
+        Require(type == DATATYPE_NONE || type == DATATYPE_STRING || type == DATATYPE_WORD || type == DATATYPE_DWORD ||
+                    type == DATATYPE_BYTES || type == DATATYPE_BYTE,
+                "a type that is none of the types");
         return {true, other};
     }
     case 4: return {e.ParmSet_ICInfoSetStandard(Card(in), out), m};

@@ -229,10 +229,6 @@ TEST_F(CommandTest, BuildWritesItsStepsInOrder) {
         Call call;
         Texts steps;
     } cases[] = {
-        {With(&CEncoder::Cmd_AlarmHandle, sAlarmHandle{"a", "b", 3, "d"}),
-         join({{"(CEncoder::Cmd_AlarmHandle) 开始>>>>>", "(CEncoder::SetaAlarmHandleParameterData) 开始>>>>>"}, once,
-               reset, once, reset, once, reset, once, {"(CEncoder::SetaAlarmHandleParameterData) 结束<<<<<"}, frame,
-               {"(CEncoder::Cmd_AlarmHandle) 结束<<<<<"}})},
         {With(&CEncoder::Cmd_EquipControl, control),
          join({{"(CEncoder::usEquipControlData) 开始>>>>>",
                 "(CEncoder::usEquipControlData) 生成808数据开始<<<<<",
@@ -250,37 +246,114 @@ TEST_F(CommandTest, BuildWritesItsStepsInOrder) {
     }
 }
 
-TEST_F(CommandTest, CaughtExceptions) {
+// Every guarded region a test can reach: a framework exception thrown from
+// the `occurrence`-th record `throwAt` is logged (`error`, by default the
+// operation's own "运行失败" record with the message, then the exit record
+// `exit` where given) and released, and the operation gives its failure
+// value, which its caller must see.
+TEST_F(CommandTest, CaughtExceptionGivesTheFailureValue) {
+    using S = CEncoder_Standard;
+    EquipParmSet_EquipConfig heartbeat;
+    heartbeat.strPhoneNo = "13800138000";
+    heartbeat.eParmMark = PARM_HEARTBEAT_INTERVAL;
+    heartbeat.eDataType = DATATYPE_DWORD;
+    EquipParmSet_EquipConfig plate = heartbeat;
+    plate.eParmMark = static_cast<EequipParameterMark>(0x0083);
+    plate.eDataType = DATATYPE_STRING;
+    plate.strValue = "abc";
+    const std::vector<EquipParmSet_EquipConfig> plates = {plate};
+    struct_EquipControl_SetIC card;
+    card.strPhoneNo = "13800138000";
+    card.tmCardDate = 1741305600;  // 2025-03-07
+    card.strExtText1 = card.strExtText2 = card.strExtText3 = "ab";
+    auto stage = [&](bool (S::*step)(struct_EquipControl_SetIC)) {
+        return [=](CEncoder&, Bytes&) { return (S().*step)(card); };
+    };
+    auto message = [](auto build, auto arg) {
+        return [=](CEncoder&, Bytes& out) { return (S().*build)(arg, out); };
+    };
+    const Call login = With(&CEncoder::UserLogin, sUserLogin{"a", "b", "c", "d", "e", "f", "g", "h"}),
+               sowing = With(&CEncoder::Cmd_SoundSowing, sSoundSowing{"a", "b"}),
+               list = message(&S::ParmSet_Get808ParmSetVector, plates),
+               extension = message(&S::ParmSet_ICInfoSetExtension, card);
+    const char* const staged = "(CEncoder_Standard::SetOnceParameterData) 开始>>>>>";
     const struct {
-        Call call;
         const char* throwAt;
-        const char* lastText;  // of the frame built; nullptr: none
-        Texts errors;
-        const char* exitAfterCatch;
+        int occurrence;
+        Call call;
+        bool result;
+        std::string error = "";
+        const char* exit = nullptr;
     } cases[] = {
+        {"(CEncoder::initParameterConfig) 开始>>>>>", 1,
+         [](CEncoder& e, Bytes&) {
+             ParameterConfig c;
+             return GpencTestAccess::initParameterConfig(e, c);
+         },
+         false, "", "(CEncoder::initParameterConfig) 结束<<<<<"},
         // Thrown before initParameterConfig's own region: the step catches it,
         // under its own name rather than its tag.
-        {With(&CEncoder::Cmd_AlarmHandle, sAlarmHandle{"a", "b", 3, "d"}), "(CEncoder::initParameterConfig） 开始>>>>>",
-         nullptr,
-         {"(CEncoder::SetAlarmHandleParameterData)运行失败,错误信息为: boom", "(CEncoder::Cmd_AlarmHandle)运行失败"},
+        {"(CEncoder::initParameterConfig） 开始>>>>>", 1, With(&CEncoder::Cmd_AlarmHandle, sAlarmHandle{"a", "b", 3, "d"}),
+         false, "(CEncoder::SetAlarmHandleParameterData)运行失败,错误信息为: boom",
          "(CEncoder::SetAlarmHandleParameterData) 结束<<<<<"},
         // A failed reset does not keep the subscription text from going out.
-        {[](CEncoder& e, Bytes& o) { return e.Subscription(5, "x", o); }, "(CEncoder::initParameterConfig) 开始>>>>>",
-         "x", {"(CEncoder::initParameterConfig)运行失败,错误信息为: boom"}, "(CEncoder::initParameterConfig) 结束<<<<<"},
+        {"(CEncoder::initParameterConfig) 开始>>>>>", 1,
+         [](CEncoder& e, Bytes& o) { return e.Subscription(5, "x", o); }, true},
+        {"(CEncoder::UserLogin) 开始>>>>>", 1, login, false},
+        {"(CEncoder::SetLoginParameterData) 开始>>>>>", 1, login, false},
+        {"(CEncoder::SetOnceParameterData) 开始>>>>>", 2, sowing, false},
+        {"(CEncoder::SetBodyData) 开始>>>>>", 1, sowing, false},
+        {"(CEncoder::Cmd_SoundSowing) 开始>>>>>", 1, sowing, false},
+        {"(CEncoder_Standard::SetMsgData_StandardMsgHead） 开始>>>>>", 1, list, false},
+        // A lost entry fails the list.
+        {"(CEncoder_Standard::GetParaStr) 结束<<<<<", 1, list, false,
+         "(CEncoder_Standard::GetParaStr)运行失败,错误信息为: boom(要转换的字符串为paraStr= abc"},
+        {"(CEncoder_Standard::ParmSet_Set808ParmInfo） 开始>>>>>", 1, list, false},
+        {"(CEncoder_Standard::ParmSet_SetMainSericeIP） 开始>>>>>", 1, message(&S::ParmSet_GetMainSericeIP, plates),
+         false},
+        {"(CEncoder_Standard::ParmSet_SetHeadInterval） 开始>>>>>", 1, message(&S::ParmSet_GetHeadInterval, heartbeat),
+         false},
+        {staged, 1, message(&S::ParmSet_GetHeadInterval, heartbeat), false},
+        {"(CEncoder_Standard::ParmSet_ICInfoSetStandard） 开始>>>>>", 1, message(&S::ParmSet_ICInfoSetStandard, card),
+         false},
+        // The card stages, whose failure the builders' layout checks would hide.
+        {"(CEncoder_Standard::ParmSet_SetICInfoSet） 开始>>>>>", 1, stage(&S::ParmSet_SetICInfoSetStandard), false},
+        {"(CEncoder_Standard::ParmSet_SetICInfoSet） 开始>>>>>", 1, stage(&S::ParmSet_SetICInfoSetExtension), false},
+        // The first zero filling the extension, after 11 card and 11 extension pages.
+        {staged, 23, extension, false},
+        {"(CEncoder_Standard::Xor） 开始>>>>>", 1,
+         [](CEncoder&, Bytes&) {
+             unsigned char check = 0;
+             return S().Xor({1, 2, 3}, 0, 2, check);
+         },
+         false, "", "(CEncoder_Standard::Xor） 结束>>>>>"},
+        // The caller's text is left as it was.
+        {"(CEncoder_Standard::ParmSet_Get808AlarmSetData_Circular） 结束>>>>>", 1,
+         [](CEncoder&, Bytes&) {
+             std::string text = "x|";
+             return S().ParmSet_Get808AlarmSetData_Circular({}, text) || text != "x|";
+         },
+         false, "(CEncoder_Standard::ParmSet_Get808AlarmSetData_Circular）运行失败,错误信息为: boom"},
     };
+    const std::string entry = " 开始>>>>>";
     for (const auto& c : cases) {
+        const std::string at = c.throwAt;
+        const std::string error =
+            c.error.empty() ? at.substr(0, at.size() - entry.size()) + "运行失败,错误信息为: boom" : c.error;
+        SCOPED_TRACE(error);
         CEncoder e;
         Bytes out;
         log.clear();
-        log.ThrowAt(c.throwAt);
-        EXPECT_EQ(c.call(e, out), c.lastText != nullptr);
+        log.ThrowAt(at, c.occurrence);
+        EXPECT_EQ(c.call(e, out), c.result);
         log.OnRecord(nullptr);
-        EXPECT_EQ(Errors(log), c.errors);
-        EXPECT_EQ(c.lastText ? LastText(out) : ToHex(out), c.lastText ? c.lastText : "");
+        ASSERT_FALSE(log.errors().empty());
+        EXPECT_EQ(log.errors()[0].text, error);
+        if (c.exit == nullptr) continue;
         const Texts texts = log.texts();
-        const auto caught = std::find(texts.begin(), texts.end(), c.errors[0]);
+        const auto caught = std::find(texts.begin(), texts.end(), error);
         ASSERT_LT(caught + 1, texts.end());
-        EXPECT_EQ(caught[1], c.exitAfterCatch);
+        EXPECT_EQ(caught[1], c.exit);
     }
     EXPECT_EQ(gpenc::test::TestException::alive, 0);
 }

@@ -67,9 +67,6 @@ struct GpencTestAccess {
     static int GetParaStr(CEncoder& e, const std::string& text, std::vector<unsigned char>& out) {
         return e.GetParaStr(text, out);
     }
-    static bool VectorToHexChr(CEncoder& e, const std::vector<unsigned char>& b, std::string& t) {
-        return e.VectorToHexChr(b, t);
-    }
     static bool ChangeOrder(CEncoder& e, int count, unsigned char* bytes) { return e.ChangeOrder(count, bytes); }
     static const std::vector<unsigned char>& Parameters(const CEncoder& e) { return e.m_vecParameter; }
     static const unsigned char* Session(const CEncoder& e) { return e.m_bySession; }

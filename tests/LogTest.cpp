@@ -59,38 +59,6 @@ TEST(LogTest, ConstructorAndDestructorRecords) {
     EXPECT_EQ(log.texts()[1], "(CEncoder::CEncoder) 结束<<<<<");
 }
 
-TEST(LogTest, OneParameterRecordWritesItsStepsInOrder) {
-    sUserLogin l = Login();
-    CEncoder e;
-    LogCapture log;
-    Bytes out;
-    ASSERT_TRUE(e.UserLogin(&l, out));
-    const std::vector<std::string> head = {
-        "(CEncoder::UserLogin) 开始>>>>>",
-        "(CEncoder::SetLoginParameterData) 开始>>>>>",
-        "(CEncoder::SetOnceParameterData) 开始>>>>>",
-        "(CEncoder::GetParaStr) 开始>>>>>",
-        "(CEncoder::GetParaStr) 结束<<<<<",
-        // key 0 writes nothing; the record length goes through ChangeOrder
-        "(CEncoder::UnsignedIntToUInt16) 开始>>>>>",
-        "(CEncoder::UnsignedIntToUInt16) 结束<<<<<",
-        "(CEncoder::UnsignedIntToUInt32) 开始>>>>>",
-        "(CEncoder::ChangeOrder) 开始>>>>>",
-        "(CEncoder::ChangeOrder) 结束<<<<<",
-        "(CEncoder::UnsignedIntToUInt32) 结束<<<<<",
-        "(CEncoder::SetOnceParameterData) 结束<<<<<",
-        "(CEncoder::initParameterConfig） 开始>>>>>",
-        "(CEncoder::initParameterConfig) 开始>>>>>",
-        "(CEncoder::initParameterConfig) 结束<<<<<",
-    };
-    const auto texts = log.texts();
-    ASSERT_GE(texts.size(), head.size());
-    EXPECT_EQ(std::vector<std::string>(texts.begin(), texts.begin() + head.size()), head);
-    EXPECT_EQ(texts.back(), "(CEncoder::UserLogin) 结束<<<<<");
-    EXPECT_TRUE(log.errors().empty());
-    for (const auto& r : log.records()) EXPECT_EQ(r.file, kFile) << r.text;
-}
-
 using Records = std::vector<Record>;
 
 Records Join(std::initializer_list<Records> parts) {

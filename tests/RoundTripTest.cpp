@@ -1,4 +1,4 @@
-// Round trips: seeded random records encoded by the library and decoded by the
+// Round trips: seeded random settings encoded by the library and decoded by the
 // frame inspector, which shares no code with it, compared field by field.
 #include "Hex.h"
 #include "Session.h"
@@ -26,10 +26,6 @@ public:
     explicit Gen(unsigned seed) : rng_(seed) {}
     long long Int(long long lo, long long hi) { return std::uniform_int_distribution<long long>(lo, hi)(rng_); }
     unsigned char Byte() { return static_cast<unsigned char>(Int(0, 255)); }
-    std::int32_t NonZero() {
-        const auto v = static_cast<std::int32_t>(Int(INT32_MIN, INT32_MAX));
-        return v ? v : 1;
-    }
     // Characters from `alphabet` (any byte, NUL included, without one).
     std::string Text(std::size_t min = 1, std::size_t max = 24, const std::string& alphabet = "") {
         std::string s(static_cast<std::size_t>(Int(static_cast<long long>(min), static_cast<long long>(max))), ' ');
@@ -200,55 +196,21 @@ std::pair<std::string, std::string> RandomTerminal(Gen& g) {
 
 // ------------------------------------------------------------- GP frames
 
-// What a frame must carry: its parameters in order, key and typed value (the
-// value kind follows from the type: text, Int32, byte, six bytes; a text whose
-// value is left empty is checked by `content`), and what the inspector must
-// read from the tunnelled content.
+// A tunnelled setting's frame: its terminal number and 808 message id text
+// (keys 0 and 1), and the check of what the inspector reads from key 2.
 struct Want {
-    std::vector<std::pair<std::uint16_t, in::Value>> params;
+    std::string terminal;
+    const char* id;
     std::function<void(const in::Tunnel&)> content;
 };
 
-// Random parameters under keys 0 up, one for each letter of `kinds`: t any
-// text, i a non-zero Int32, b any byte, n a non-zero byte, s six bytes not all zero.
-Want Random(Gen& g, const std::string& kinds) {
-    Want want;
-    for (char k : kinds) {
-        in::Value v;
-        switch (k) {
-        case 't': v = g.Text(); break;
-        case 'i': v = g.NonZero(); break;
-        case 'b': v = g.Byte(); break;
-        case 'n': v = static_cast<std::uint8_t>(g.Int(1, 255)); break;
-        default:
-            v = in::SixBytes{g.Byte(), g.Byte(), g.Byte(), g.Byte(), g.Byte(), g.Byte()};
-            std::get<in::SixBytes>(v)[static_cast<std::size_t>(g.Int(0, 5))] |= 1;
-        }
-        want.params.push_back({static_cast<std::uint16_t>(want.params.size()), v});
-    }
-    return want;
-}
-const std::string& S(const Want& w, std::size_t i) { return std::get<std::string>(w.params[i].second); }
-std::int32_t I(const Want& w, std::size_t i) { return std::get<std::int32_t>(w.params[i].second); }
-std::uint8_t B(const Want& w, std::size_t i) { return std::get<std::uint8_t>(w.params[i].second); }
-const in::SixBytes& Six(const Want& w, std::size_t i) { return std::get<in::SixBytes>(w.params[i].second); }
-
-// Builds a request on `e` into `out`: from the parameters drawn for the row's
-// kinds, or, with no kinds, from its own random record, adding what it must carry to `want`.
+// Builds one random setting on `e` into `out` and says what the frame must carry.
 using Run = std::function<bool(Gen&, CEncoder&, Bytes&, Want&)>;
 
 struct BuilderCase {
     const char* name;
-    std::uint16_t command;
-    const char* kinds;
     Run run;
 };
-
-// The 808 requests: terminal number, message id text, argument.
-std::vector<std::pair<std::uint16_t, in::Value>> Tunnel(const std::string& terminal, const char* id,
-                                                         in::Value argument) {
-    return {{0, terminal}, {1, std::string(id)}, {2, std::move(argument)}};
-}
 
 // The 808 content of a tunnelled setting, once the inspector has read it.
 const in::Jt808Message& Message(const in::Tunnel& t) {
@@ -257,111 +219,10 @@ const in::Jt808Message& Message(const in::Tunnel& t) {
     return t.jt808 ? t.jt808->value : kNone;
 }
 
-std::string Joined(std::string s, const std::string* args, std::size_t n) {
-    for (std::size_t i = 0; i < n; ++i) s += (i ? ";" : "") + args[i];
-    return s;
-}
-
-// The builders of two texts, keys 0 and 1.
-template <class R>
-Run TwoTexts(bool (CEncoder::*build)(R*, Bytes&)) {
-    return [build](Gen&, CEncoder& e, Bytes& out, Want& w) {
-        R r{S(w, 0), S(w, 1)};
-        return (e.*build)(&r, out);
-    };
-}
-
-// The 808 requests whose message id and argument are fixed: the caller's own
-// message id and text are not read.
-template <class R>
-Run Fixed(bool (CEncoder::*build)(R*, Bytes&), const char* id, const char* argument) {
-    return [=](Gen& g, CEncoder& e, Bytes& out, Want& want) {
-        R r;
-        r.terminalNo = g.Plain(1, 20);
-        if constexpr (std::is_same_v<R, sEquipsetQuery>) r = {r.terminalNo, g.Text(), int(g.Int(0, 0xffff)), g.Text()};
-        want.params = Tunnel(r.terminalNo, id, argument);
-        return (e.*build)(&r, out);
-    };
-}
-
+// The plain platform commands are checked byte for byte by the command tests;
+// the settings carry content whose every field is drawn here.
 const BuilderCase kBuilders[] = {
-    {"CommonData", 2, "", [](Gen&, CEncoder& e, Bytes& out, Want&) { return e.CommonData(2, out); }},
-    {"CommonData4", 4, "", [](Gen&, CEncoder& e, Bytes& out, Want&) { return e.CommonData(4, out); }},
-    {"UserLogin", 1, "tttttttt", [](Gen&, CEncoder& e, Bytes& out, Want& w) {
-         sUserLogin r{S(w, 0), S(w, 1), S(w, 2), S(w, 3), S(w, 4), S(w, 5), S(w, 6), S(w, 7)};
-         return e.UserLogin(&r, out);
-     }},
-    {"Subscription", 3, "it",
-     [](Gen&, CEncoder& e, Bytes& out, Want& w) { return e.Subscription(I(w, 0), S(w, 1), out); }},
-    {"SubscriptionNumber", 3, "i", [](Gen&, CEncoder& e, Bytes& out, Want& w) { return e.Subscription(I(w, 0), out); }},
-    {"Realtime", 0x50, "t", [](Gen&, CEncoder& e, Bytes& out, Want& w) { return e.Realtime(S(w, 0), out); }},
-    {"Photograph", 5, "tb",
-     [](Gen&, CEncoder& e, Bytes& out, Want& w) { return e.Photograph(S(w, 0), B(w, 1), out); }},
-    {"TrackPlayback", 0x11, "tss", [](Gen&, CEncoder& e, Bytes& out, Want& w) {
-         sTrackPlayback r{S(w, 0)};
-         std::copy(Six(w, 1).begin(), Six(w, 1).end(), r.byStartTime);
-         std::copy(Six(w, 2).begin(), Six(w, 2).end(), r.byEndTime);
-         return e.TrackPlayback(&r, out);
-     }},
-    {"Cmd_sCommitInterval", 0x22, "ntttttt", [](Gen&, CEncoder& e, Bytes& out, Want& w) {
-         sCommitInterval r{B(w, 0), S(w, 1), S(w, 2), S(w, 3), S(w, 4), S(w, 5), S(w, 6)};
-         return e.Cmd_sCommitInterval(&r, out);
-     }},
-    {"Cmd_SoundSowing", 6, "tt", TwoTexts(&CEncoder::Cmd_SoundSowing)},
-    {"Cmd_sSimSet", 0x23, "tt", TwoTexts(&CEncoder::Cmd_sSimSet)},
-    {"Cmd_sBlackout", 0x25, "tt", TwoTexts(&CEncoder::Cmd_sBlackout)},
-    {"Cmd_sListening", 0x20, "tbt", [](Gen&, CEncoder& e, Bytes& out, Want& w) {
-         sListening r{S(w, 2), S(w, 0), B(w, 1)};
-         return e.Cmd_sListening(&r, out);
-     }},
-    {"Cmd_sVideo", 0x19, "tbtit", [](Gen&, CEncoder& e, Bytes& out, Want& w) {
-         sVideo r{S(w, 4), S(w, 0), B(w, 1), S(w, 2), I(w, 3)};
-         return e.Cmd_sVideo(&r, out);
-     }},
-    {"Cmd_sTimeInterval", 0x18, "ti", [](Gen&, CEncoder& e, Bytes& out, Want& w) {
-         sTimeInterval r{S(w, 0), I(w, 1)};
-         return e.Cmd_sTimeInterval(&r, out);
-     }},
-    {"Cmd_AlarmHandle", 7, "", [](Gen& g, CEncoder& e, Bytes& out, Want& want) {
-         sAlarmHandle r{g.Text(), g.Text(), static_cast<unsigned char>(g.Int(0, 9)), g.Text()};
-         want.params = {{0, r.text0}, {1, r.text1}, {2, std::string(1, static_cast<char>(r.byte2))}, {3, r.text3}};
-         return e.Cmd_AlarmHandle(&r, out);
-     }},
-    {"Cmd_sPreset", 0x21, "", [](Gen& g, CEncoder& e, Bytes& out, Want& want) {
-         sPreset r;
-         r.text0 = g.Text();
-         for (auto n = g.Int(1, 5); n > 0; --n) r.names2.push_back(g.Text());
-         // A count below -1 sends no names.
-         r.count1 = static_cast<int>(g.Int(0, 3) == 0 ? g.Int(-100, -2) : g.Int(1, r.names2.size()));
-         want.params = {{0, r.text0}, {1, r.count1}};
-         for (int i = 0; i < r.count1; ++i) want.params.push_back({2, r.names2[static_cast<std::size_t>(i)]});
-         return e.Cmd_sPreset(&r, out);
-     }},
-    {"Cmd_EquipSetQuery", 0x33, "", Fixed(&CEncoder::Cmd_EquipSetQuery, "8104", "0")},
-    {"Cmd_EquipPositionInfoQuery", 0x33, "", Fixed(&CEncoder::Cmd_EquipPositionInfoQuery, "8201", "0")},
-    {"Cmd_AffirmAlarmInform", 0x33, "", Fixed(&CEncoder::Cmd_AffirmAlarmInform, "8203", "1")},
-    {"Cmd_EquipTempPositionTrack", 0x33, "", [](Gen& g, CEncoder& e, Bytes& out, Want& want) {
-         sEquipTempPositionTrack r;
-         r.terminalNo = g.Plain(1, 20);
-         r.nInterval = static_cast<int>(g.Int(0, 86400));
-         r.nValidity = static_cast<int>(g.Int(0, 0x7fffffff));
-         want.params = Tunnel(r.terminalNo, "8202", std::to_string(r.nInterval) + "," + std::to_string(r.nValidity));
-         return e.Cmd_EquipTempPositionTrack(&r, out);
-     }},
-    {"Cmd_EquipControl", 0x33, "", [](Gen& g, CEncoder& e, Bytes& out, Want& want) {
-         sEquipControl r;
-         r.terminalNo = g.Plain(1, 20);
-         r.nCommand = static_cast<int>(g.Int(1, 7));
-         for (auto& a : r.strUpgradeArgs) a = g.Plain(0, 12);
-         for (auto& a : r.strConnectArgs) a = g.Plain(0, 12);
-         r.strConnectArgs[0] = g.Int(0, 1) ? "1" : "0";
-         std::string argument = std::to_string(r.nCommand);
-         if (r.nCommand == 1) argument = Joined("1,", r.strUpgradeArgs.data(), 11);
-         if (r.nCommand == 2) argument = r.strConnectArgs[0] == "1" ? "2,1" : Joined("2,", r.strConnectArgs.data(), 9);
-         want.params = Tunnel(r.terminalNo, "8105", argument);
-         return e.Cmd_EquipControl(&r, out);
-     }},
-    {"EquipSet", 0x33, "", [](Gen& g, CEncoder& e, Bytes& out, Want& want) {
+    {"EquipSet", [](Gen& g, CEncoder& e, Bytes& out, Want& want) {
          sEquipset r;
          std::string phone;
          std::tie(r.terminalNo, phone) = RandomTerminal(g);
@@ -372,11 +233,10 @@ const BuilderCase kBuilders[] = {
          r.nSetParm = heartbeat ? 1 : 0x13;
          r.strValue = heartbeat ? std::to_string(number) : g.Text(1, 40);
          const std::vector<Entry> entries{{kParams[heartbeat ? 0 : 1], heartbeat ? EntryValue(number) : r.strValue}};
-         want.params = Tunnel(r.terminalNo, "8103", {});
-         want.content = [phone, entries](const in::Tunnel& t) { ExpectEntries(Message(t), phone, entries); };
+         want = {r.terminalNo, "8103", [phone, entries](const in::Tunnel& t) { ExpectEntries(Message(t), phone, entries); }};
          return e.EquipSet(&r, out);
      }},
-    {"EquipSetList", 0x33, "", [](Gen& g, CEncoder& e, Bytes& out, Want& want) {
+    {"EquipSetList", [](Gen& g, CEncoder& e, Bytes& out, Want& want) {
          const std::vector<Entry> entries = RandomEntries(g);
          std::vector<sEquipset> list(entries.size());
          std::vector<std::string> phones(entries.size());
@@ -388,52 +248,48 @@ const BuilderCase kBuilders[] = {
              if (auto* number = std::get_if<std::uint32_t>(&entries[i].value)) list[i].strValue = std::to_string(*number);
          }
          // The list addresses the first record's terminal.
-         want.params = Tunnel(list[0].terminalNo, "8103", {});
-         want.content = [phone = phones[0], entries](const in::Tunnel& t) { ExpectEntries(Message(t), phone, entries); };
+         want = {list[0].terminalNo, "8103",
+                 [phone = phones[0], entries](const in::Tunnel& t) { ExpectEntries(Message(t), phone, entries); }};
          return e.EquipSet(list, out);
      }},
-    {"EquipSet_ICInfoSet", 0x33, "", [](Gen& g, CEncoder& e, Bytes& out, Want& want) {
+    {"EquipSet_ICInfoSet", [](Gen& g, CEncoder& e, Bytes& out, Want& want) {
          sEquipControl_SetIC r;
          std::string phone;
          std::tie(r.terminalNo, phone) = RandomTerminal(g);
          r.stSetIC = RandomCard(g, phone);
-         want.params = Tunnel(r.terminalNo, "8900", {});
-         want.content = [card = r.stSetIC](const in::Tunnel& t) { ExpectCard(Message(t), card); };
+         want = {r.terminalNo, "8900", [card = r.stSetIC](const in::Tunnel& t) { ExpectCard(Message(t), card); }};
          return e.EquipSet_ICInfoSet(r, out);
      }},
-    {"EquipAlarmSet", 0x33, "", [](Gen& g, CEncoder& e, Bytes& out, Want& want) {
+    {"EquipAlarmSet", [](Gen& g, CEncoder& e, Bytes& out, Want& want) {
          sEquip_AlarmSet r;
          r.terminalNo = RandomTerminal(g).first;
          r.bySetAttr = static_cast<unsigned char>(g.Int(0, 2));
          r.vecAreas = RandomAreas(g);
          r.byAreaCount = static_cast<unsigned char>(r.vecAreas.size());
-         want.params = Tunnel(r.terminalNo, "8600", {});
-         want.content = [r](const in::Tunnel& t) {
-             ASSERT_TRUE(t.circular);
-             ExpectCircular(*t.circular, r);
-         };
+         want = {r.terminalNo, "8600", [r](const in::Tunnel& t) {
+                     ASSERT_TRUE(t.circular);
+                     ExpectCircular(*t.circular, r);
+                 }};
          return e.EquipAlarmSet(&r, out);
      }},
 };
 
 void PrintTo(const BuilderCase& c, std::ostream* os) { *os << c.name; }
 
-constexpr std::uint8_t kKinds[] = {0, 1, 6, 9, 10};  // by the index of in::Value
-
 class BuilderRoundTrip : public ::testing::TestWithParam<BuilderCase> {};
 
-// Seeds 1 to kCasesPerBuilder, varied by the command, up to the first that fails.
+// Seeds 1 to kCasesPerBuilder, up to the first that fails.
 TEST_P(BuilderRoundTrip, InspectorReadsWhatTheBuilderWrote) {
     const BuilderCase& c = GetParam();
     for (unsigned seed = 1; seed <= kCasesPerBuilder && !HasFailure(); ++seed) {
         SCOPED_TRACE("seed " + std::to_string(seed));
-        Gen g(seed * 2654435761u ^ c.command);
+        Gen g(seed * 2654435761u);
         unsigned char session[16];
         for (auto& x : session) x = g.Byte();
         CSessionData::SetSession(session);
         CEncoder encoder;
         Bytes out;
-        Want want = Random(g, c.kinds);
+        Want want;
         ASSERT_TRUE(c.run(g, encoder, out, want));
 
         const in::Dump dump = in::DecodeFrames(out.data(), out.size());
@@ -441,26 +297,14 @@ TEST_P(BuilderRoundTrip, InspectorReadsWhatTheBuilderWrote) {
         ASSERT_EQ(dump.frames.size(), 1u);
         const in::Frame& f = dump.frames[0];
         EXPECT_TRUE(f.warnings.empty()) << in::RenderText(f);
-        EXPECT_EQ(f.command.value, c.command);
-        // A login never fetches the session id.
-        for (std::size_t i = 0; i < 16; ++i) ASSERT_EQ(f.sessionId.value[i], c.command == 1 ? 0 : session[i]) << i;
-        ASSERT_EQ(f.parameters.size(), want.params.size()) << in::RenderText(f);
-        for (std::size_t i = 0; i < want.params.size(); ++i) {
-            const in::Parameter& p = f.parameters[i];
-            const auto& [key, value] = want.params[i];
-            EXPECT_EQ(p.key.value, key) << "parameter " << i;
-            EXPECT_EQ(p.kind.value, kKinds[value.index() ? value.index() : 1]) << "parameter " << i;
-            if (value.index() != 0) {
-                EXPECT_TRUE(p.value == value) << "parameter " << i << "\n" << in::RenderText(f);
-            }
-        }
-        if (c.command == 0x33) {
-            ASSERT_TRUE(f.tunnel);
-            if (want.content)
-                want.content(*f.tunnel);
-            else
-                EXPECT_TRUE(f.tunnel->request && f.tunnel->request->ok()) << in::RenderText(f);
-        }
+        EXPECT_EQ(f.command.value, 0x33);
+        EXPECT_TRUE(std::equal(session, session + 16, f.sessionId.value.begin()));
+        ASSERT_EQ(f.parameters.size(), 3u) << in::RenderText(f);
+        EXPECT_TRUE(f.parameters[0].value == in::Value(want.terminal));
+        EXPECT_TRUE(f.parameters[1].value == in::Value(std::string(want.id)));
+        for (unsigned key = 0; key < 3; ++key) EXPECT_EQ(f.parameters[key].key.value, key);
+        ASSERT_TRUE(f.tunnel);
+        want.content(*f.tunnel);
     }
 }
 

@@ -248,14 +248,4 @@ TEST_F(CircularTest, NumbersAreWholeWithADotInAnyLocale) {
     EXPECT_EQ(text.substr(300 + 8), "0.000000,114.250000,500");
 }
 
-TEST_F(CircularTest, CaughtExceptionFailsAndKeepsTheText) {
-    LogCapture log;
-    log.ThrowAt("(CEncoder_Standard::ParmSet_Get808AlarmSetData_Circular） 结束>>>>>", 1, L"已中断");
-    std::string text = "x|";
-    EXPECT_FALSE(CEncoder_Standard().ParmSet_Get808AlarmSetData_Circular(MsgData_AlarmSet_Circular(), text));
-    EXPECT_EQ(text, "x|");
-    EXPECT_EQ(log.errors().at(0).text, "(CEncoder_Standard::ParmSet_Get808AlarmSetData_Circular）运行失败,错误信息为: 已中断");
-    EXPECT_EQ(TestException::alive, 0);
-}
-
 }  // namespace

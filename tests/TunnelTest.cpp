@@ -137,9 +137,6 @@ TEST_F(TunnelTest, WholeFrames) {
         {"IC card, standard layout", Card(CardSetting(1)),
          Frame("00 00 01 46", kT + "'8900'  00 00 01 29 00 02 01 '89000085013800138000" "0001" "a000000080" +
                                   kCardPages + "1e'")},
-        {"IC card, extension layout", Card(CardSetting(2)),
-         Frame("00 00 02 46", kT + "'8900'  00 00 02 29 00 02 01 '89000105013800138000" "0001" "a000000100" +
-                                  kCardPages + "1e" "a55a0000ff" "0261620163026465" + Times("00", 114) + "60'")},
         {"circular area with time window and speed limit", Alarm(AlarmSetting("8613912345678", {kArea})),
          Frame("00 00 00 70", "00 00 00 14 00 00 01 '8613912345678'  00 00 00 0b 00 01 01 '8600'  00 00 00 51 00 02 01"
                               " '1;1;7,3,22.500000,114.250000,500,25-01-02-08-00-00,25-12-31-18-00-00,60,10'")},
