@@ -26,6 +26,12 @@ void Render(const inspect::Dump& dump) {
     inspect::RenderText(dump);
     const std::string json = inspect::RenderJson(dump);
     Require(nlohmann::json::accept(json), "RenderJson wrote text that is not JSON");
+    // Texts decoded from the client's code page keep the JSON valid UTF-8 too
+    // (GB18030 where the system has it: wine lacks it).
+    static const auto kPage = inspect::CodePage::Find("GB18030") ? inspect::CodePage::Find("GB18030")
+                                                                 : inspect::CodePage::Find("GBK");
+    Require(nlohmann::json::accept(inspect::RenderJson(dump, -1, kPage->Options())),
+            "texts from the code page made JSON invalid");
     Require(dump.Clean() == (!dump.error && std::all_of(dump.frames.begin(), dump.frames.end(),
                                                         [](const auto& f) { return f.warnings.empty(); })),
             "Clean() disagrees with the errors and warnings");

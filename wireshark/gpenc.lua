@@ -140,6 +140,12 @@ gpenc.experts = { ef_error, ef_warning, ef_tables }
 
 gpenc.prefs.port = Pref.uint("TCP port", 7808,
   "TCP port of the platform link (frames on other ports are found by content)")
+-- The client's texts are in its code page: GBK (936) on Chinese Windows, which
+-- GB18030 reads too.
+local kUtf8, kGb18030 = 1, 2
+gpenc.prefs.text_encoding = Pref.enum("Text encoding", kUtf8,
+  "Code page of the client's texts (GB18030 also reads GBK, code page 936)",
+  { { 1, "UTF-8", kUtf8 }, { 2, "GB18030", kGb18030 } }, false)
 
 -- ------------------------------------------------------------------ helpers
 
@@ -158,6 +164,93 @@ end
 -- Printable ASCII as it is, backslash doubled, every other byte as \xNN.
 local function printable(s)
   return (s:gsub("[\0-\31\\\127-\255]", function(c) return c == "\\" and "\\\\" or fmt("\\x%02x", c:byte()) end))
+end
+
+-- Whether `s` is whole UTF-8 text (RFC 3629: no overlong forms, no surrogates,
+-- nothing above U+10FFFF).
+local function utf8_text(s)
+  local i = 1
+  while i <= #s do
+    local c, len, lo, hi = s:byte(i), 0, 0x80, 0xbf
+    if c < 0x80 then len = 1
+    elseif c >= 0xc2 and c <= 0xdf then len = 2
+    elseif c >= 0xe0 and c <= 0xef then len = 3
+    elseif c >= 0xf0 and c <= 0xf4 then len = 4
+    end
+    if len == 0 then return false end
+    if c == 0xe0 then lo = 0xa0 elseif c == 0xed then hi = 0x9f elseif c == 0xf0 then lo = 0x90
+    elseif c == 0xf4 then hi = 0x8f end
+    for k = 1, len - 1 do
+      local b = s:byte(i + k)
+      if not b or b < (k == 1 and lo or 0x80) or b > (k == 1 and hi or 0xbf) then return false end
+    end
+    i = i + len
+  end
+  return true
+end
+
+-- Whether `s` is whole GB18030 text as the C library reads it: single bytes
+-- below 0x80, byte pairs 81-fe 40-7e/80-fe, and four-byte codes 81-fe 30-39
+-- 81-fe 30-39 in the ranges that stand for characters.
+local function gb18030_text(s)
+  local i = 1
+  while i <= #s do
+    local a, b = s:byte(i), s:byte(i + 1) or 0
+    if a < 0x80 then
+      i = i + 1
+    elseif a == 0x80 or a == 0xff then
+      return false
+    elseif (b >= 0x40 and b <= 0x7e) or (b >= 0x80 and b <= 0xfe) then
+      i = i + 2
+    else
+      local c, d = s:byte(i + 2) or 0, s:byte(i + 3) or 0
+      if b < 0x30 or b > 0x39 or c < 0x81 or c > 0xfe or d < 0x30 or d > 0x39 then return false end
+      local v = (((a - 0x81) * 10 + b - 0x30) * 126 + c - 0x81) * 10 + d - 0x30
+      if not (v <= 39419 or (v >= 189000 and v <= 1237575)) or (v >= 19057 and v <= 19064)
+          or (v >= 39076 and v <= 39085) then
+        return false
+      end
+      i = i + 4
+    end
+  end
+  return true
+end
+
+local function text_encoding()
+  if gpenc.prefs.text_encoding == kGb18030 then return ENC_GB18030, "GB18030", gb18030_text end
+  return ENC_UTF_8, "UTF-8", utf8_text
+end
+
+-- Adds the client's text `raw` at `range` as `field`. A text with bytes outside
+-- ASCII is shown as Wireshark decodes it in the chosen encoding when all of it
+-- decodes and it holds no control character, else escaped (as the inspector
+-- does). `text_range`: the text's own bytes when `range` spans filler too.
+-- Returns the item, the text shown, and a warning detail when it does not decode.
+local function add_text(tree, field, range, raw, text_range)
+  if not raw:find("[\128-\255]") then
+    local shown = printable(raw)
+    return tree:add(field, range, shown), shown
+  end
+  local enc, name, decodes = text_encoding()
+  if not decodes(raw) then
+    local shown = printable(raw)
+    return tree:add(field, range, shown), shown, fmt("%d bytes that are not %s text, shown as \\xNN", #raw, name)
+  end
+  if raw:find("[\0-\31\127]") then
+    local shown = printable(raw)
+    return tree:add(field, range, shown), shown
+  end
+  local item = tree:add_packet_field(field, text_range or range, enc)
+  if text_range then item:set_len(range:len()) end
+  return item, item.text:match("^.-: (.*)$") or ""
+end
+
+-- A shown text in quotes, cut after 64 bytes at a character's start.
+local function quoted(text)
+  if #text <= 64 then return "\"" .. text .. "\"" end
+  local cut = 64
+  while cut > 0 and text:byte(cut + 1) >= 0x80 and text:byte(cut + 1) < 0xc0 do cut = cut - 1 end
+  return "\"" .. text:sub(1, cut) .. "...\""
 end
 
 local function hex_bytes(s, first, last)
@@ -282,8 +375,9 @@ local function dissect_808(s, tvb, tree, warnings)
         warn(entry_at, "unknown parameter", fmt("0x%04x is not a terminal parameter id", pid))
       elseif ptype == 1 then
         if len == 0 then warn(entry_at + 4, "empty text", "a STRING parameter needs at least 1 byte") end
-        shown = printable(raw)
-        e:add(F.p_text, at(value_at, len), shown)
+        local _, bad
+        _, shown, bad = add_text(e, F.p_text, at(value_at, len), raw)
+        if bad then warn(value_at, "undecodable text", bad) end
       elseif ptype == 8 then
         e:add(F.p_bytes, at(value_at, len))
         shown = len > 0 and hex_bytes(raw, 1, math.min(len, 16)) or "(empty)"
@@ -350,7 +444,8 @@ local function dissect_808(s, tvb, tree, warnings)
       if filler then break end
       start = start + 1
     end
-    local t = bt:add(field, at(o, width), printable(raw:sub(1, start - 1)))
+    local t, _, bad = add_text(bt, field, at(o, width), raw:sub(1, start - 1), at(o, math.max(start - 1, 1)))
+    if bad then warn(o, "undecodable text", bad) end
     t:add(F.ic_fill, at(o, width), #raw - start + 1):set_generated()
     return true
   end
@@ -404,7 +499,8 @@ local function dissect_808(s, tvb, tree, warnings)
     local len, o = b:uint(1, "extension text length")
     local raw = len and b:raw(len, "extension text")
     if not raw then return b.err, head end
-    local t = parent:add(F.ic_ext_text, at(o + 1, len), printable(raw))
+    local t, _, bad = add_text(parent, F.ic_ext_text, at(o + 1, len), raw)
+    if bad then warn(o + 1, "undecodable text", bad) end
     t:add(F.ic_ext_text_length, at(o, 1), len)
   end
   local tail = 272
@@ -659,7 +755,7 @@ local function dissect_tunnel(tvb, params, tree, warnings)
   end
   local t = tree:add(F.tunnel, tvb:range(30))
   local terminal, id_text, arg = slots[0], slots[1], slots[2]
-  if terminal then t:add(F.terminal, tvb:range(terminal.value_at, #terminal.raw), printable(terminal.raw)) end
+  if terminal then add_text(t, F.terminal, tvb:range(terminal.value_at, #terminal.raw), terminal.raw) end
   local id
   if id_text then
     local s = id_text.raw
@@ -667,14 +763,14 @@ local function dissect_tunnel(tvb, params, tree, warnings)
       id = tonumber(s, 16)
       t:add(F.message_id, tvb:range(id_text.value_at, #s), id)
     else
-      t:add(F.message_id_text, tvb:range(id_text.value_at, #s), printable(s))
+      add_text(t, F.message_id_text, tvb:range(id_text.value_at, #s), s)
       warn(id_text.value_at, "bad message id",
         "expected lower-case hex without leading zeros, found \"" .. printable(s) .. "\"")
     end
   end
   if not arg then return end
   local text, arg_at = arg.raw, arg.value_at
-  local a = t:add(F.argument, tvb:range(arg_at, #text), printable(text))
+  local a = add_text(t, F.argument, tvb:range(arg_at, #text), text)
   if not id then return end
   local function lift(list, err, scale, where)
     if err then list[#list + 1] = err end
@@ -724,8 +820,8 @@ local function dissect_tunnel(tvb, params, tree, warnings)
     local meaning, items, err = explain_request(id, text)
     a:add(F.request_meaning, tvb:range(arg_at, #text), meaning):set_generated()
     for _, it in ipairs(items) do
-      local n = a:add(F.request_item, tvb:range(arg_at + it.offset, #it.value), printable(it.value))
-      n:set_text(it.name .. ": \"" .. printable(it.value) .. "\"")
+      local n, shown = add_text(a, F.request_item, tvb:range(arg_at + it.offset, #it.value), it.value)
+      n:set_text(it.name .. ": \"" .. shown .. "\"")
       n:add(F.request_name, tvb:range(arg_at + it.offset, #it.value), it.name):set_generated()
     end
     if meaning ~= "" then a:append_text(" (" .. meaning .. ")") end
@@ -801,9 +897,9 @@ local function dissect_frame(tvb, tree)
     local value = tvb:range(p.value_at, #p.raw)
     local shown
     if p.kind == 1 then
-      local text = printable(p.raw)
-      shown = "\"" .. (#text > 64 and text:sub(1, 64) .. "..." or text) .. "\""
-      pt:add(F.param_text, value, printable(p.raw))
+      local _, text, bad = add_text(pt, F.param_text, value, p.raw)
+      if bad then warnings[#warnings + 1] = problem(p.value_at, "undecodable text", bad) end
+      shown = quoted(text)
     elseif p.kind == 6 then
       pt:add(F.param_int32, value)
       shown = tostring(value:int())

@@ -2,14 +2,67 @@
 // with the labels and explanations a reader of a dump needs.
 #include "Tree.h"
 
+#include <algorithm>
+
 namespace gpenc::inspect {
 namespace {
 
-std::string Quoted(const std::string& s) {
-    constexpr std::size_t kShown = 64;
-    const std::string p = Printable(s);
-    return "\"" + (p.size() > kShown ? p.substr(0, kShown) + "..." : p) + "\"";
+// A shown text in quotes, cut after 64 bytes (at a character's start).
+std::string QuotedShown(const std::string& p) {
+    std::size_t cut = 64;
+    if (p.size() <= cut) return "\"" + p + "\"";
+    while (cut > 0 && (static_cast<unsigned char>(p[cut]) & 0xc0) == 0x80) --cut;
+    return "\"" + p.substr(0, cut) + "...\"";
 }
+
+std::string Quoted(const std::string& s) { return QuotedShown(Printable(s)); }
+
+// Shows the texts of one frame as the options decode them, and keeps a warning
+// for each text of the frame or its 808 message that does not decode.
+class Texts {
+public:
+    explicit Texts(const RenderOptions& options) : options_(options) {}
+
+    // Texts shown from here on stand inside tunnelled content: content offset N
+    // is at `origin + scale * N` in the frame (scale 2 for bytes carried as hex
+    // text), as the frame's other warnings on that content count it.
+    void Inside(std::size_t origin, std::size_t scale, const char* where) {
+        origin_ = origin;
+        scale_ = scale;
+        where_ = where;
+    }
+
+    // `bytes` as shown; `warn`: a text whose bytes no other text has shown.
+    std::string Show(std::string_view bytes, std::size_t offset, bool warn) {
+        const auto byte = [](char c) { return static_cast<unsigned char>(c); };
+        if (std::all_of(bytes.begin(), bytes.end(), [&](char c) { return byte(c) < 0x80; })) return Printable(bytes);
+        std::string utf8;
+        const bool decodes = options_.decode ? options_.decode(bytes, utf8) : Utf8(bytes, utf8);
+        const bool control =
+            std::any_of(bytes.begin(), bytes.end(), [&](char c) { return byte(c) < 0x20 || c == 0x7f; });
+        if (decodes && !control) return utf8;
+        if (!decodes && warn) {
+            Problem p{offset, "undecodable text",
+                      Format("%zu bytes that are not %s text, shown as \\xNN", bytes.size(),
+                             options_.codePage.c_str())};
+            if (where_) {
+                p.detail += Format(" (%s offset %zu)", where_, offset);
+                p.offset = origin_ + scale_ * offset;
+            }
+            warnings.push_back(std::move(p));
+        }
+        return Printable(bytes);
+    }
+
+    std::vector<Problem> warnings;
+
+private:
+    static bool Utf8(std::string_view bytes, std::string& out) { return CodePage().ToUtf8(bytes, out); }
+
+    const RenderOptions& options_;
+    std::size_t origin_ = 0, scale_ = 1;
+    const char* where_ = nullptr;
+};
 
 std::string Count(std::size_t n, const char* one, const char* many) { return Format("%zu %s", n, n == 1 ? one : many); }
 
@@ -70,6 +123,15 @@ Node Text(const char* key, std::string label, const Field<std::string>& f) {
     return n;
 }
 
+// A text of the client, shown as `texts` decodes it.
+Node ClientText(const char* key, std::string label, const Field<std::string>& f, Texts& texts, bool warn) {
+    Node n = Text(key, std::move(label), f);
+    const std::string shown = texts.Show(f.value, f.offset, warn);
+    n.shown = QuotedShown(shown);
+    n.value = shown;
+    return n;
+}
+
 Node Raw(const char* key, std::string label, const Field<Bytes>& f) {
     Node n = At(key, std::move(label), f);
     n.shown = f.value.empty() ? "(none)" : Format("%zu bytes", f.value.size());
@@ -103,12 +165,12 @@ void TextItems(Node& n) {
 
 // A record's or entry's value as its type shows it; raw bytes when it has none.
 template <class Variant>
-Node ValueNode(const Field<Bytes>& raw, const Variant& value) {
+Node ValueNode(const Field<Bytes>& raw, const Variant& value, Texts& texts) {
     return std::visit(
         [&](const auto& v) -> Node {
             using T = std::decay_t<decltype(v)>;
             if constexpr (std::is_same_v<T, std::string>) {
-                return Text("value", "Value", {raw.offset, raw.size, v});
+                return ClientText("value", "Value", {raw.offset, raw.size, v}, texts, true);
             } else if constexpr (std::is_arithmetic_v<T>) {
                 return Number("value", "Value", Field<T>{raw.offset, raw.size, v});
             } else {
@@ -120,8 +182,8 @@ Node ValueNode(const Field<Bytes>& raw, const Variant& value) {
         value);
 }
 
-Node ParameterTree(const Parameter& p, std::size_t number) {
-    Node value = ValueNode(p.raw, p.value);
+Node ParameterTree(const Parameter& p, std::size_t number, Texts& texts) {
+    Node value = ValueNode(p.raw, p.value, texts);
     Node g = Group(
         "", Format("Parameter %zu: key %u, %s %s", number, p.key.value, KindName(p.kind.value), value.shown.c_str()),
         p.offset, p.recordLength.value);
@@ -170,9 +232,9 @@ void HeadTree(Node& g, const Jt808Head& h) {
     head.Add(Number("serial", "Serial number", h.serial));
 }
 
-Node EntryTree(const ParamEntry& e) {
+Node EntryTree(const ParamEntry& e, Texts& texts) {
     const Field<Bytes>& raw = e.raw;
-    Node value = ValueNode(raw, e.value);
+    Node value = ValueNode(raw, e.value, texts);
     Node g = Group("",
                    Format("Parameter 0x%04x: %s, %s = %s", static_cast<unsigned>(e.id.value), e.info.name,
                           ParamTypeName(e.info.type), value.shown.c_str()),
@@ -184,8 +246,8 @@ Node EntryTree(const ParamEntry& e) {
     return g;
 }
 
-Node CardTextNode(const char* key, const char* label, const CardText& t) {
-    Node n = Text(key, label, {t.raw.offset, t.raw.size, t.text});
+Node CardTextNode(const char* key, const char* label, const CardText& t, Texts& texts) {
+    Node n = ClientText(key, label, {t.raw.offset, t.raw.size, t.text}, texts, true);
     n.bytes = t.raw.value;
     if (t.fill) n.meaning = Format("%zu filler bytes", t.fill);
     n.extra = {{"fill", t.fill}};
@@ -210,7 +272,7 @@ Node CheckNode(const char* key, const char* label, const CheckByte& c) {
     return n;
 }
 
-void ExtensionTree(Node& card, const CardExtension& x) {
+void ExtensionTree(Node& card, const CardExtension& x, Texts& texts) {
     const std::size_t end = x.check3.stored.size ? x.check3.stored.offset + 1 : x.mark1.offset;
     Node& g = card.Sub(Group("extension", "Extension", x.mark1.offset, end - x.mark1.offset));
     g.Add(HexNumber("mark_1", "Mark", x.mark1));
@@ -218,16 +280,16 @@ void ExtensionTree(Node& card, const CardExtension& x) {
     g.Add(HexNumber("ext_1", "Extension byte 1", x.ext1));
     g.Add(HexNumber("ext_2", "Extension byte 2", x.ext2));
     g.Add(CheckNode("check_2", "Check byte 2", x.check2));
-    Node& texts = g.Sub(List("texts", "Extension texts"));
+    Node& list = g.Sub(List("texts", "Extension texts"));
     for (std::size_t i = 0; i < x.texts.size(); ++i) {
         const LengthText& t = x.texts[i];
         if (t.length.size == 0) break;
-        Node text = Text("", Format("Extension text %zu", i + 1),
-                         {t.raw.offset, t.raw.size, {t.raw.value.begin(), t.raw.value.end()}});
+        Node text = ClientText("", Format("Extension text %zu", i + 1),
+                               {t.raw.offset, t.raw.size, {t.raw.value.begin(), t.raw.value.end()}}, texts, true);
         text.skip = false;
         text.meaning = Format("length byte %u at +%zu", t.length.value, t.length.offset);
         text.extra = {{"length", t.length.value}};
-        texts.Add(std::move(text));
+        list.Add(std::move(text));
     }
     Node fill = At("zero_fill", "Zero fill", x.zeroFill);
     fill.shown = Format("%zu bytes", x.zeroFill.size);
@@ -238,20 +300,20 @@ void ExtensionTree(Node& card, const CardExtension& x) {
     g.Add(CheckNode("check_3", "Check byte 3", x.check3));
 }
 
-void IcCardTree(Node& body, const IcCard& c) {
+void IcCardTree(Node& body, const IcCard& c, Texts& texts) {
     body.Add(HexNumber("type", "Data type", c.type, c.type.value == 0xA0 ? "IC-card information" : ""));
     body.Add(HexNumber("zero", "Zero word", c.zero));
     body.Add(Number("data_length", "Data length", c.dataLength));
-    body.Add(CardTextNode("text_1", "Card text 1", c.text1));
-    body.Add(CardTextNode("text_2", "Card text 2", c.text2));
+    body.Add(CardTextNode("text_1", "Card text 1", c.text1, texts));
+    body.Add(CardTextNode("text_2", "Card text 2", c.text2, texts));
     body.Add(DateNode(c.date));
-    body.Add(CardTextNode("text_3", "Card text 3", c.text3));
-    body.Add(CardTextNode("text_4", "Card text 4", c.text4));
+    body.Add(CardTextNode("text_3", "Card text 3", c.text3, texts));
+    body.Add(CardTextNode("text_4", "Card text 4", c.text4, texts));
     body.Add(CheckNode("check_1", "Check byte 1", c.check1));
-    if (c.extension) ExtensionTree(body, *c.extension);
+    if (c.extension) ExtensionTree(body, *c.extension, texts);
 }
 
-Node MessageTree(const Decoded<Jt808Message>& d) {
+Node MessageTree(const Decoded<Jt808Message>& d, Texts& texts) {
     const Jt808Message& m = d.value;
     Node g =
         Group("message", Format("JT/T 808 message, %zu bytes (offsets +N from its first byte)", m.size), 0, m.size);
@@ -263,12 +325,12 @@ Node MessageTree(const Decoded<Jt808Message>& d) {
             "body", "Body: terminal parameter setting, " + Count(ps.entries.size(), "entry", "entries"), 12, bodySize));
         body.Add(Number("count", "Parameter count", ps.count));
         Node& entries = body.Sub(List("entries", "Entries"));
-        for (const ParamEntry& e : ps.entries) entries.Add(EntryTree(e));
+        for (const ParamEntry& e : ps.entries) entries.Add(EntryTree(e, texts));
     } else if (m.icCard) {
         const bool ext = m.icCard->dataLength.value == 0x0100;
         Node& body = g.Sub(Group("body", Format("Body: IC-card information, %s layout", ext ? "extension" : "standard"),
                                  12, bodySize));
-        IcCardTree(body, *m.icCard);
+        IcCardTree(body, *m.icCard, texts);
     } else if (m.body.size) {
         Node body = Raw("body", "Body", m.body);
         body.shown = HexBytes(m.body.value, 16);
@@ -338,10 +400,10 @@ Node CircularTree(const Decoded<CircularSetting>& d, std::size_t textSize) {
     return g;
 }
 
-Node RequestTree(const Decoded<RequestArgument>& d) {
+Node RequestTree(const Decoded<RequestArgument>& d, Texts& texts) {
     Node g = List("items", "Items");
     for (const RequestItem& item : d.value.items) {
-        Node n = Text("", item.name, item.value);
+        Node n = ClientText("", item.name, item.value, texts, false);
         n.skip = false;
         n.extra = {{"name", item.name}};
         g.Add(std::move(n));
@@ -351,41 +413,43 @@ Node RequestTree(const Decoded<RequestArgument>& d) {
     return g;
 }
 
-void ArgumentTree(Node& tunnel, const Tunnel& t) {
+void ArgumentTree(Node& tunnel, const Tunnel& t, Texts& texts) {
     Node arg = At("argument", "Argument", *t.argument);
-    arg.value = Printable(t.argument->value);
+    const std::string shown = texts.Show(t.argument->value, t.argument->offset, false);
+    arg.value = shown;
     switch (t.content) {
         case Tunnel::Content::kJt808:
             arg.shown = Format("JT/T 808 message as hex text, %zu characters", t.argument->size);
             if (t.hexError) arg.Add(ProblemNode("Error", *t.hexError));
-            if (t.jt808) arg.Add(MessageTree(*t.jt808));
+            texts.Inside(t.argument->offset, 2, "808 message");
+            if (t.jt808) arg.Add(MessageTree(*t.jt808, texts));
             break;
         case Tunnel::Content::kSettingText:
-            arg.shown = Quoted(t.argument->value);
+            arg.shown = QuotedShown(shown);
             arg.Add(CircularTree(*t.circular, t.argument->size));
             break;
         case Tunnel::Content::kRequest:
-            arg.shown = Quoted(t.argument->value);
+            arg.shown = QuotedShown(shown);
             arg.meaning = t.request->value.meaning;
             arg.extra = {{"meaning", t.request->value.meaning}};
-            arg.Add(RequestTree(*t.request));
+            arg.Add(RequestTree(*t.request, texts));
             break;
         default:
-            arg.shown = Quoted(t.argument->value);
+            arg.shown = QuotedShown(shown);
     }
     tunnel.Add(std::move(arg));
 }
 
-Node TunnelTree(const Tunnel& t) {
+Node TunnelTree(const Tunnel& t, Texts& texts) {
     Node g = Group("tunnel", "JT/T 808 tunnel", 0, 0);
     g.hasOffset = false;
     if (t.terminalNumber) {
-        Node n = Text("terminal_number", "Terminal number", *t.terminalNumber);
+        Node n = ClientText("terminal_number", "Terminal number", *t.terminalNumber, texts, false);
         n.bytes.clear();
         g.Add(std::move(n));
     }
     if (t.messageIdText) {
-        Node n = Text("message_id", "808 message id", *t.messageIdText);
+        Node n = ClientText("message_id", "808 message id", *t.messageIdText, texts, false);
         n.bytes.clear();
         if (t.messageId) {
             n.shown = Format("0x%04x", *t.messageId);
@@ -394,7 +458,7 @@ Node TunnelTree(const Tunnel& t) {
         }
         g.Add(std::move(n));
     }
-    if (t.argument) ArgumentTree(g, t);
+    if (t.argument) ArgumentTree(g, t, texts);
     return g;
 }
 
@@ -410,7 +474,8 @@ Node ProblemNode(const char* label, const Problem& p) {
     return n;
 }
 
-Node FrameTree(const Frame& f, std::size_t number) {
+Node FrameTree(const Frame& f, std::size_t number, const RenderOptions& options) {
+    Texts texts(options);
     const std::uint16_t cmd = f.command.value;
     Node root = Group("", Format("Frame %zu: %zu bytes, command 0x%04x", number, f.size, cmd), f.offset, f.size);
     if (*CommandName(cmd)) root.label += Format(" (%s)", CommandName(cmd));
@@ -431,11 +496,13 @@ Node FrameTree(const Frame& f, std::size_t number) {
                                                    Format(", %d bytes", f.parameterLength.value)));
     params.hasOffset = true;
     params.offset = f.offset + 30;
-    for (std::size_t i = 0; i < f.parameters.size(); ++i) params.Add(ParameterTree(f.parameters[i], i + 1));
-    if (f.tunnel) root.Add(TunnelTree(*f.tunnel));
-    if (!f.warnings.empty()) {
-        Node& warnings = root.Sub(List("warnings", Format("Warnings: %zu", f.warnings.size())));
+    for (std::size_t i = 0; i < f.parameters.size(); ++i) params.Add(ParameterTree(f.parameters[i], i + 1, texts));
+    if (f.tunnel) root.Add(TunnelTree(*f.tunnel, texts));
+    if (!f.warnings.empty() || !texts.warnings.empty()) {
+        const std::size_t count = f.warnings.size() + texts.warnings.size();
+        Node& warnings = root.Sub(List("warnings", Format("Warnings: %zu", count)));
         for (const Problem& w : f.warnings) warnings.Add(ProblemNode("Warning", w));
+        for (const Problem& w : texts.warnings) warnings.Add(ProblemNode("Warning", w));
     }
     return root;
 }

@@ -2,6 +2,8 @@
 // and JSON for scripts.
 #include "Tree.h"
 
+#include <algorithm>
+
 namespace gpenc::inspect {
 namespace {
 
@@ -20,7 +22,7 @@ void TextLines(const Node& n, int depth, std::string& out) {
 }
 
 std::string Serialised(const Json& doc, int indent) {
-    // Texts are escaped to ASCII already; `replace` only keeps dump() from ever throwing.
+    // Texts are ASCII or decoded UTF-8 already; `replace` only keeps dump() from ever throwing.
     return doc.dump(indent, ' ', false, Json::error_handler_t::replace) + "\n";
 }
 
@@ -51,31 +53,43 @@ Json JsonOf(const Node& n) {
     return j;
 }
 
-std::string RenderText(const Frame& frame, std::size_t number) { return TextOf(FrameTree(frame, number)); }
+// Whether a frame's tree lists warnings: its own or its texts'.
+bool Warned(const Node& frameTree) {
+    return std::any_of(frameTree.children.begin(), frameTree.children.end(),
+                       [](const Node& c) { return c.key == "warnings"; });
+}
+
+std::string RenderText(const Frame& frame, std::size_t number, const RenderOptions& options) {
+    return TextOf(FrameTree(frame, number, options));
+}
 
 std::string RenderText(const Problem& error) { return TextOf(ProblemNode("Error", error)); }
 
-std::string RenderText(const Dump& dump) {
+std::string RenderText(const Dump& dump, const RenderOptions& options) {
     std::string out;
     for (std::size_t i = 0; i < dump.frames.size(); ++i) {
         if (i) out += '\n';
-        out += TextOf(FrameTree(dump.frames[i], i + 1));
+        out += TextOf(FrameTree(dump.frames[i], i + 1, options));
     }
     if (dump.error) out += (dump.frames.empty() ? "" : "\n") + TextOf(ProblemNode("Error", *dump.error));
     return out;
 }
 
-std::string RenderJson(const Dump& dump, int indent) {
-    Json doc = {{"clean", dump.Clean()}, {"frames", Json::array()}};
-    for (std::size_t i = 0; i < dump.frames.size(); ++i)
-        doc["frames"].push_back(JsonOf(FrameTree(dump.frames[i], i + 1)));
+std::string RenderJson(const Dump& dump, int indent, const RenderOptions& options) {
+    Json doc = {{"clean", !dump.error}, {"frames", Json::array()}};
+    for (std::size_t i = 0; i < dump.frames.size(); ++i) {
+        const Node tree = FrameTree(dump.frames[i], i + 1, options);
+        if (Warned(tree)) doc["clean"] = false;
+        doc["frames"].push_back(JsonOf(tree));
+    }
     doc["error"] = dump.error ? JsonOf(ProblemNode("Error", *dump.error)) : Json();
     return Serialised(doc, indent);
 }
 
-std::string RenderJsonLine(const Frame& frame, std::size_t number) {
-    Json line = {{"frame", number}, {"clean", frame.warnings.empty()}};
-    line.update(JsonOf(FrameTree(frame, number)));
+std::string RenderJsonLine(const Frame& frame, std::size_t number, const RenderOptions& options) {
+    const Node tree = FrameTree(frame, number, options);
+    Json line = {{"frame", number}, {"clean", !Warned(tree)}};
+    line.update(JsonOf(tree));
     return Serialised(line, -1);
 }
 

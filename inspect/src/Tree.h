@@ -37,7 +37,7 @@ struct Node {
     }
 };
 
-Node FrameTree(const Frame& frame, std::size_t number);
+Node FrameTree(const Frame& frame, std::size_t number, const RenderOptions& options);
 Node ProblemNode(const char* label, const Problem& problem);
 
 std::string TextOf(const Node& root);

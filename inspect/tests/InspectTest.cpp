@@ -543,4 +543,53 @@ TEST(RenderTest, IcCardAndSettingTextExplained) {
         EXPECT_NE(text.find(line), std::string::npos) << line << text;
 }
 
+// Texts in the client's code page: 粤 is d4 c1 in GBK. Each row renders one
+// frame with one set of options and names lines of the text view; the JSON of
+// the same frame must be UTF-8 and clean exactly when no line warns.
+TEST(RenderTest, TextsShownFromTheCodePage) {
+    const Bytes plate = Cat({Head("00 50", "00 00 00 0f"), TextRecord(0, "\xd4\xc1" "B99999")});
+    const Bytes control = Cat({Head("00 50", "00 00 00 0a"), TextRecord(0, "\xd4\xc1\x01")});
+    // An 808 STRING parameter (0x0083) holding ff fe, its value at +18 of the message.
+    const Bytes string808 = Tunnelled("8103", "8103000800123456789000010100000083" "02fffe");
+    RenderOptions caller;  // a caller's own decoder: d4 c1 and nothing else
+    caller.codePage = "d4c1-only";
+    caller.decode = [](std::string_view b, std::string& out) { return b == "\xd4\xc1" && (out = "粤", true); };
+    const RenderOptions gbk = CodePage::Find("gbk")->Options();
+    const struct {
+        const char* name;
+        const Bytes& frame;
+        const RenderOptions& options;
+        std::vector<std::string> lines;
+    } kRows[] = {
+        {"gbk", plate, gbk, {"    37              Value: \"粤B99999\"  [d4 c1 42 39 39 39 39 39]\n"}},
+        {"utf8", plate, RenderOptions{},
+         {"    37              Value: \"\\xd4\\xc1B99999\"  [d4 c1 42 39 39 39 39 39]\n",
+          "    37          Warning: undecodable text at offset 37: 8 bytes that are not UTF-8 text, shown as \\xNN\n"}},
+        {"control", control, gbk, {"Value: \"\\xd4\\xc1\\x01\"  [d4 c1 01]\n"}},
+        {"caller", string808, caller,
+         {"Value: \"\\xff\\xfe\"  [ff fe]\n",
+          "   103          Warning: undecodable text at offset 103: 2 bytes that are not d4c1-only text, shown as \\xNN "
+          "(808 message offset 18)\n"}},
+    };
+    for (const auto& row : kRows) {
+        const Dump d = DecodeFrames(row.frame);
+        ASSERT_TRUE(d.Clean()) << row.name << "\n" << RenderText(d);
+        const std::string text = RenderText(d, row.options);
+        for (const std::string& line : row.lines) EXPECT_NE(text.find(line), std::string::npos) << row.name << text;
+        const nlohmann::json j = nlohmann::json::parse(RenderJson(d, 2, row.options));  // throws if not UTF-8
+        EXPECT_EQ(j["clean"], text.find("Warning") == std::string::npos) << row.name;
+    }
+}
+
+TEST(CodePageTest, NamesAndCharactersItCannotCarry) {
+    std::string bytes;
+    std::size_t bad = 0;
+    ASSERT_TRUE(CodePage::Find("cp936") && !CodePage::Find("KOI9"));
+    EXPECT_EQ(CodePage::Find("utf8")->Name(), "UTF-8");
+    EXPECT_TRUE(CodePage::Find("GBK")->FromUtf8("粤B", bytes) && bytes == "\xd4\xc1" "B");
+    EXPECT_FALSE(CodePage::Find("GBK")->FromUtf8("粤한", bytes, &bad));
+    EXPECT_EQ(bad, 3u);
+    EXPECT_FALSE(CodePage::Find("UTF-8")->ToUtf8("\xed\xa0\x80", bytes));  // a surrogate
+}
+
 }  // namespace

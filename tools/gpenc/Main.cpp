@@ -2,6 +2,7 @@
 // field, and runs the example requests. Exit codes: 0 done, 1 the builder
 // returned false, 2 the input (request, hex text, frame, option) or the output
 // is at fault.
+#include "CodePage.h"
 #include "Logging.h"
 #include "Platform.h"
 #include "Pcap.h"
@@ -40,10 +41,12 @@ const char kFooter[] = R"(Requests: one JSON object; "builder" names a CEncoder 
 members are the fields of its input record, named as in gpenc/Encoder.h
 (`gpenc builders` lists them). Every field the builder reads is required and
 no other is accepted: a request states the whole record, so a typo or a left-out
-field is an error, never a silent zero. Texts are sent as their UTF-8 bytes,
-byte arrays and six-byte times are hex text ("250102080000"), integers may be
-written "0x..." and must fit their field. Subscription with "text" is its
-two-argument form; EquipSet with "list" (a list of records) its list form.
+field is an error, never a silent zero. Texts are sent in the code page of
+--code-page (UTF-8 unless it names another; GBK is the client's), and dumps
+show texts from it. Byte arrays and six-byte times are hex text
+("250102080000"), integers may be written "0x..." and must fit their field.
+Subscription with "text" is its two-argument form; EquipSet with "list" (a
+list of records) its list form.
 
 Exit codes: 0 done, 1 the builder returned false (its ERROR records are shown),
 2 bad input (malformed JSON, unknown builder or field, missing field, value out
@@ -98,10 +101,12 @@ void SetSession(const std::string& text) {
 // The frame of one request from `source`. Throws InputError, naming the
 // source, for a request that does not fit its builder; returns false (the
 // builder's ERROR records written to stderr) when the builder refuses it.
-bool Encode(const std::string& text, const std::string& source, Bytes& frame, gpenc::tool::ErrorLog& log) {
+bool Encode(const std::string& text, const std::string& source, Bytes& frame, gpenc::tool::ErrorLog& log,
+            const gpenc::inspect::CodePage& page) {
     std::vector<unsigned char> out;
     try {
-        const Json request = gpenc::tool::ParseRequest(text);
+        Json request = gpenc::tool::ParseRequest(text);
+        gpenc::tool::ToCodePage(request, page);
         const gpenc::tool::Builder& builder = gpenc::tool::FindBuilder(request);
         log.Clear();
         if (!builder.encode(request, out)) {
@@ -119,9 +124,9 @@ bool Encode(const std::string& text, const std::string& source, Bytes& frame, gp
 }
 
 // Prints the frames of an encoded request as `gpenc dump` does.
-void Dump(const Bytes& bytes, const std::string& source) {
+void Dump(const Bytes& bytes, const std::string& source, const gpenc::inspect::CodePage& page) {
     std::istringstream in(std::string(bytes.begin(), bytes.end()));
-    gpenc::tool::DumpFrames(*gpenc::tool::RawBytes(in, source), false, std::cout);
+    gpenc::tool::DumpFrames(*gpenc::tool::RawBytes(in, source), false, std::cout, page.Options());
 }
 
 // The example requests: installed beside the tool, else in the source tree.
@@ -137,7 +142,8 @@ fs::path RequestsDir() {
 
 // Encodes and dumps every request of `dir`, those after a failed one too;
 // `frames` collects the encoded frames for the capture file.
-int Demo(const fs::path& dir, gpenc::tool::ErrorLog& log, std::vector<Bytes>& frames) {
+int Demo(const fs::path& dir, gpenc::tool::ErrorLog& log, const gpenc::inspect::CodePage& page,
+         std::vector<Bytes>& frames) {
     std::vector<fs::path> files;
     std::error_code ec;
     for (const auto& entry : fs::directory_iterator(dir, ec))
@@ -151,10 +157,10 @@ int Demo(const fs::path& dir, gpenc::tool::ErrorLog& log, std::vector<Bytes>& fr
         int fileRc = 0;
         try {
             Bytes frame;
-            if (Encode(ReadAll(file.string()), file.string(), frame, log)) {
+            if (Encode(ReadAll(file.string()), file.string(), frame, log, page)) {
                 std::cout << HexOf(frame) << "\n\n";
                 frames.push_back(frame);
-                Dump(frame, file.string());
+                Dump(frame, file.string(), page);
             } else {
                 fileRc = kBuilderFailed;
             }
@@ -198,11 +204,15 @@ int Run(int argc, char** argv) {
     app.fallthrough();
 
     bool verbose = false;
-    std::string logConfig, session;
+    std::string logConfig, session, codePage = "UTF-8";
     auto* verboseFlag = app.add_flag("-v,--verbose", verbose, "the library's DEBUG records to stderr");
     app.add_option("--log-config", logConfig, "a log4cplus properties file configuring the \"gpenc\" logger")
         ->excludes(verboseFlag);
     app.add_option("--session", session, "session id of the frames, 32 hex digits (default: all zero)");
+    app.add_option("--code-page", codePage,
+                   "code page of the frames' texts: encode and demo send texts in it, dump shows them from it "
+                   "(UTF-8, GBK, CP936, GB18030, ...)")
+        ->capture_default_str();
 
     auto* encode = app.add_subcommand("encode", "encode one JSON request; prints the frame");
     std::string request = "-", format = "hex";
@@ -250,17 +260,18 @@ int Run(int argc, char** argv) {
     try {
         gpenc::tool::LoggingSession logging(verbose, logConfig);
         if (!session.empty()) SetSession(session);
+        const gpenc::inspect::CodePage page = gpenc::tool::FindCodePage(codePage);
         if (*builders) {
             ListBuilders();
         } else if (*encode) {
             Bytes frame;
-            if (!Encode(ReadAll(request), request == "-" ? "standard input" : request, frame, logging.errors()))
+            if (!Encode(ReadAll(request), request == "-" ? "standard input" : request, frame, logging.errors(), page))
                 return kBuilderFailed;
             SavePcap(pcap, {frame}, segment);
             if (format == "raw")
                 std::cout.write(reinterpret_cast<const char*>(frame.data()), static_cast<std::streamsize>(frame.size()));
             else if (format == "dump")
-                Dump(frame, request == "-" ? "standard input" : request);
+                Dump(frame, request == "-" ? "standard input" : request, page);
             else
                 std::cout << HexOf(frame) << '\n';
         } else if (*dump) {
@@ -276,10 +287,11 @@ int Run(int argc, char** argv) {
             } else {
                 source = gpenc::tool::HexBytes(text, "hex text");
             }
-            gpenc::tool::DumpFrames(*source, json, std::cout);
+            gpenc::tool::DumpFrames(*source, json, std::cout, page.Options());
         } else {
             std::vector<Bytes> frames;
-            const int rc = Demo(requestsDir.empty() ? RequestsDir() : fs::path(requestsDir), logging.errors(), frames);
+            const int rc =
+                Demo(requestsDir.empty() ? RequestsDir() : fs::path(requestsDir), logging.errors(), page, frames);
             SavePcap(pcap, frames, segment);
             return rc;
         }

@@ -92,7 +92,10 @@ void PrepareConsole() {
     _setmode(_fileno(stderr), _O_BINARY);
     SetConsoleOutputCP(CP_UTF8);
 #endif
-    static Utf8Out out(stdout), err(stderr);
+    // Never destroyed: the standard streams flush through them at exit, after
+    // function statics are gone.
+    static Utf8Out& out = *new Utf8Out(stdout);
+    static Utf8Out& err = *new Utf8Out(stderr);
     std::wcout.rdbuf(&out);
     std::wcerr.rdbuf(&err);
     std::wclog.rdbuf(&err);

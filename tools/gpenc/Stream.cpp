@@ -131,7 +131,7 @@ std::unique_ptr<ByteSource> HexBytes(std::istream& in, std::string name) {
     return std::make_unique<Hex>(in, std::move(name));
 }
 
-void DumpFrames(ByteSource& source, bool json, std::ostream& out) {
+void DumpFrames(ByteSource& source, bool json, std::ostream& out, const in::RenderOptions& options) {
     Window window(source);
     std::size_t number = 0;
     std::optional<in::Problem> problem;
@@ -152,9 +152,9 @@ void DumpFrames(ByteSource& source, bool json, std::ostream& out) {
         }
         ++number;
         if (json) {
-            out << in::RenderJsonLine(frame.value, number);
+            out << in::RenderJsonLine(frame.value, number, options);
         } else {
-            out << (number > 1 ? "\n" : "") << in::RenderText(frame.value, number);
+            out << (number > 1 ? "\n" : "") << in::RenderText(frame.value, number, options);
         }
         CheckOutput(out);
         window.Consume(frame.value.size);

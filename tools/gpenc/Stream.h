@@ -2,6 +2,8 @@
 // and printed as soon as it is whole, so memory holds one frame, not the input.
 #pragma once
 
+#include "gpenc/Inspect.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <istream>
@@ -35,7 +37,7 @@ std::unique_ptr<ByteSource> HexBytes(std::istream& in, std::string name);
 
 // Decodes the frames of `source` back to back and prints each to `out` as
 // text or as one JSON line, the problem that ends them too; then InputError
-// naming the source and that problem.
-void DumpFrames(ByteSource& source, bool json, std::ostream& out);
+// naming the source and that problem. `options`: how texts are shown.
+void DumpFrames(ByteSource& source, bool json, std::ostream& out, const inspect::RenderOptions& options = {});
 
 }  // namespace gpenc::tool

@@ -202,22 +202,28 @@ struct InspectorWalk {
     }
 };
 
-// Bytes outside ASCII as "?": the inspector's JSON replaces what is not UTF-8,
-// tshark writes it as it is.
-std::string Ascii(std::string s) {
-    for (std::size_t at; (at = s.find("\xef\xbf\xbd")) != std::string::npos;) s.replace(at, 3, "?");
-    for (char& c : s)
-        if (static_cast<unsigned char>(c) >= 0x80) c = '?';
-    return s;
+// Bytes that are not UTF-8 as "?": the inspector's JSON replaces them (in
+// problem texts that quote raw bytes), tshark writes them as they are.
+std::string Utf8(const std::string& s) {
+    static const inspect::CodePage kUtf8 = *inspect::CodePage::Find("UTF-8");
+    std::string out, one;
+    for (std::size_t i = 0; i < s.size();) {
+        std::size_t n = 1;
+        while (n <= 4 && !kUtf8.ToUtf8(std::string_view(s).substr(i, n), one)) ++n;
+        out += n > 4 || one == "\xef\xbf\xbd" ? "?" : s.substr(i, n);
+        i += n > 4 ? 1 : n;
+    }
+    return out;
 }
 
 std::string Problem(const std::string& what, long offset, const std::string& detail) {
-    return Ascii(what + " at offset " + std::to_string(offset) + ": " + detail);
+    return Utf8(what + " at offset " + std::to_string(offset) + ": " + detail);
 }
 
 // The inspector's frames of one byte stream, and the problem it stopped at.
-std::vector<View> InspectorViews(const Bytes& stream, std::vector<std::string>& unmapped) {
-    const Json doc = Json::parse(inspect::RenderJson(inspect::DecodeFrames(stream)));
+std::vector<View> InspectorViews(const Bytes& stream, const inspect::RenderOptions& texts,
+                                 std::vector<std::string>& unmapped) {
+    const Json doc = Json::parse(inspect::RenderJson(inspect::DecodeFrames(stream), 2, texts));
     std::vector<View> views;
     long end = 0;
     for (const Json& f : doc["frames"]) {
@@ -398,11 +404,16 @@ public:
     Checker(std::string tshark, std::string dissector, fs::path work)
         : tshark_(std::move(tshark)), dissector_(std::move(dissector)), work_(std::move(work)) {}
 
-    // Runs tshark over `pcap` and compares each conversation's frames.
-    void Check(const fs::path& pcap, const std::vector<Conversation>& conversations) {
+    // Runs tshark over `pcap` and compares each conversation's frames, the
+    // client's texts read in `codePage` on both sides (the dissector's
+    // preference, the inspector's render options).
+    void Check(const fs::path& pcap, const std::vector<Conversation>& conversations,
+               const std::string& codePage = "UTF-8") {
+        texts_ = inspect::CodePage::Find(codePage)->Options();
         const fs::path err = work_ / (pcap.stem().string() + ".stderr");
-        const std::string json = Ascii(Run(tshark_ + " -n -r " + pcap.string() + " -X lua_script:" + dissector_ +
-                                           " -T json -x --no-duplicate-keys -J 'tcp gpenc' 2>" + err.string()));
+        const std::string json = Utf8(Run(tshark_ + " -n -r " + pcap.string() + " -X lua_script:" + dissector_ +
+                                          " -o gpenc.text_encoding:" + codePage +
+                                          " -T json -x --no-duplicate-keys -J 'tcp gpenc' 2>" + err.string()));
         CheckStderr(pcap.filename().string(), ReadFile(err));
         if (json.find("Lua Error") != std::string::npos)
             tally.Fail(pcap.filename().string(), "a Lua error in the tree");
@@ -438,7 +449,7 @@ private:
         for (const Bytes& s : c.segments) stream.insert(stream.end(), s.begin(), s.end());
         stream.erase(stream.begin(), stream.begin() + static_cast<std::ptrdiff_t>(c.skip));
         std::vector<std::string> unmapped, unknown;
-        const std::vector<View> want = InspectorViews(stream, unmapped);
+        const std::vector<View> want = InspectorViews(stream, texts_, unmapped);
         for (const auto& p : unmapped) tally.Fail(where, "no dissector field for inspector field " + p);
 
         std::vector<View> got;
@@ -471,6 +482,7 @@ private:
 
     std::string tshark_, dissector_;
     fs::path work_;
+    inspect::RenderOptions texts_;
 };
 
 void Write(const fs::path& path, const Bytes& bytes) {
@@ -624,6 +636,28 @@ int main(int argc, char** argv) {
                                {Patched(frame, at, c)}});
         }
     checker.Check(WritePcap(work / "mutated.pcap", gpenc::tool::kGpPort, mutated), mutated);
+
+    // The client's texts in its code page: every example sent in GB18030 (GBK
+    // for Chinese texts) and read back with the preference, and one plate
+    // number whose first byte is no GB18030 lead byte.
+    {
+        const fs::path pcap = work / "demo-gb18030.pcap";
+        std::istringstream demo(Run(gpenc + " --code-page GB18030 demo --pcap " + pcap.string()));
+        std::vector<Bytes> gb;
+        for (std::string line; std::getline(demo, line);)
+            if (line.rfind("4750001a", 0) == 0) gb.push_back(inspect::ParseHex(line).value);
+        if (gb.size() != frames.size() || gb == frames)
+            tally.Fail("demo-gb18030", "not one frame per example, or the UTF-8 frames");
+        checker.Check(pcap, {{"examples", gb}}, "GB18030");
+        const std::vector<Conversation> bad = {
+            {"plate",
+             {inspect::ParseHex("4750001a 0001 00000000000000000000000000000000 0050 0000000f 0000 "
+                                "0000000f 0000 01 ffc1423939393939")
+                  .value},
+             0,
+             "undecodable text"}};
+        checker.Check(WritePcap(work / "gb18030-bad.pcap", gpenc::tool::kGpPort, bad), bad, "GB18030");
+    }
 
     // Fuzz-corpus inputs that the inspector reads as whole frames.
     std::vector<Conversation> fuzz;

@@ -9,6 +9,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -269,20 +270,56 @@ inline Dump DecodeFrames(const Bytes& bytes) { return DecodeFrames(bytes.data(),
 // character offset.
 Decoded<Bytes> ParseHex(std::string_view text);
 
+// ------------------------------------------------------------- texts
+
+// How the renderings show texts. The wire carries a text as the client stored
+// it, in its code page (936, GBK, on Chinese Windows). A text with bytes
+// outside ASCII is shown as characters when all of it decodes and it holds no
+// control character; otherwise every byte outside printable ASCII stays \xNN,
+// and a text of the frame or of its 808 message that does not decode adds a
+// warning "undecodable text" to the rendered frame. The decoded structs keep
+// the bytes; no decoder changes them.
+struct RenderOptions {
+    std::string codePage = "UTF-8";  // named in the warnings
+    // A text's bytes as UTF-8; false when they are not text of `codePage`.
+    // Empty: UTF-8 (the bytes as they are, when they are UTF-8).
+    std::function<bool(std::string_view bytes, std::string& utf8)> decode;
+};
+
+// A code page and its conversions to and from UTF-8: "UTF-8", or a name the
+// C library's iconv knows ("GBK", "CP936", "GB18030", ...; on Windows GBK,
+// CP936 and GB18030 through the system's code pages 936 and 54936).
+class CodePage {
+public:
+    CodePage() = default;  // UTF-8
+    // Names are not case-sensitive; nullopt when the name is not a code page here.
+    static std::optional<CodePage> Find(const std::string& name);
+    const std::string& Name() const { return name_; }  // upper case, "UTF-8" for UTF-8
+    // `bytes` of this code page as UTF-8; false when they are not text of it.
+    bool ToUtf8(std::string_view bytes, std::string& utf8) const;
+    // UTF-8 `text` in this code page; false when it holds a character the code
+    // page cannot carry, its byte offset in `text` in `*bad`.
+    bool FromUtf8(std::string_view text, std::string& bytes, std::size_t* bad = nullptr) const;
+    RenderOptions Options() const;  // renderings that decode texts from this code page
+
+private:
+    std::string name_ = "UTF-8";
+};
+
 // Renderings: one line per field with its offset, nested by indentation, raw
 // values in hex, tunnelled content explained (like `tshark -V`); and the same
-// tree as JSON.
-std::string RenderText(const Dump& dump);
-std::string RenderJson(const Dump& dump, int indent = 2);
+// tree as JSON. The JSON is valid UTF-8 whatever the frames hold.
+std::string RenderText(const Dump& dump, const RenderOptions& options = {});
+std::string RenderJson(const Dump& dump, int indent = 2, const RenderOptions& options = {});
 
 // The same one frame at a time, for input decoded as it arrives: frame
 // `number` (from 1) as RenderText(Dump) shows it, and the problem that ends the
 // frames. As JSON Lines, one line per frame: an object holding "frame" (its
 // number), "clean" (no warning) and the members of its entry in "frames"
 // above; and a last line {"error": {...}} when the frames end in a problem.
-std::string RenderText(const Frame& frame, std::size_t number = 1);
+std::string RenderText(const Frame& frame, std::size_t number = 1, const RenderOptions& options = {});
 std::string RenderText(const Problem& error);
-std::string RenderJsonLine(const Frame& frame, std::size_t number);
+std::string RenderJsonLine(const Frame& frame, std::size_t number, const RenderOptions& options = {});
 std::string RenderJsonLine(const Problem& error);
 
 }  // namespace gpenc::inspect
