@@ -17,6 +17,7 @@
 
 using gpenc::detail::Checked;
 using gpenc::detail::Op;
+using gpenc::detail::ParamSource;
 
 namespace {
 
@@ -118,7 +119,7 @@ std::string TrackingText(const sEquipTempPositionTrack& track) {
 
 bool CEncoder::Cmd_sCommitInterval(sCommitInterval* interval, std::vector<unsigned char>& out) {
     static constexpr Op op = Operation("CEncoder::Cmd_sCommitInterval");
-    return SendFrame(op, Valid(interval), 0x22, [&] { return SetCommitParameterData(interval); }, out);
+    return EncoderSteps::SendFrame(*this, op, Valid(interval), 0x22, [&] { return SetCommitParameterData(interval); }, out);
 }
 
 bool CEncoder::SetCommitParameterData(sCommitInterval* interval) {
@@ -130,13 +131,13 @@ bool CEncoder::SetCommitParameterData(sCommitInterval* interval) {
             ParamSource::Text(4, interval->text4), ParamSource::Text(5, interval->text5),
             ParamSource::Text(6, interval->text6),
         };
-        return AppendParameters(params, std::size(params));
+        return EncoderSteps::AppendParameters(*this, params, std::size(params));
     });
 }
 
 bool CEncoder::Cmd_SoundSowing(sSoundSowing* sowing, std::vector<unsigned char>& out) {
     static constexpr Op op = Operation("CEncoder::Cmd_SoundSowing");
-    return SendFrame(op, Valid(sowing), 0x06, [&] { return SetSoundSowingParameterData(sowing); }, out);
+    return EncoderSteps::SendFrame(*this, op, Valid(sowing), 0x06, [&] { return SetSoundSowingParameterData(sowing); }, out);
 }
 
 bool CEncoder::SetSoundSowingParameterData(sSoundSowing* sowing) {
@@ -144,13 +145,13 @@ bool CEncoder::SetSoundSowingParameterData(sSoundSowing* sowing) {
     return Checked(op, Valid(sowing), [&] {
         const ParamSource params[] = {ParamSource::Text(0, sowing->text0),
                                       ParamSource::Text(1, sowing->text1)};
-        return AppendParameters(params, std::size(params));
+        return EncoderSteps::AppendParameters(*this, params, std::size(params));
     });
 }
 
 bool CEncoder::Cmd_sListening(sListening* listening, std::vector<unsigned char>& out) {
     static constexpr Op op = Operation("CEncoder::Cmd_sListening");
-    return SendFrame(op, Valid(listening), 0x20, [&] { return SetListeningParameterData(listening); }, out);
+    return EncoderSteps::SendFrame(*this, op, Valid(listening), 0x20, [&] { return SetListeningParameterData(listening); }, out);
 }
 
 bool CEncoder::SetListeningParameterData(sListening* listening) {
@@ -159,13 +160,13 @@ bool CEncoder::SetListeningParameterData(sListening* listening) {
         const ParamSource params[] = {ParamSource::Text(0, listening->text0),
                                       ParamSource::Byte(1, listening->byte1),
                                       ParamSource::Text(2, listening->text2)};
-        return AppendParameters(params, std::size(params));
+        return EncoderSteps::AppendParameters(*this, params, std::size(params));
     });
 }
 
 bool CEncoder::Cmd_sSimSet(sSimSetInterval* simSet, std::vector<unsigned char>& out) {
     static constexpr Op op = Operation("CEncoder::Cmd_sSimSet");
-    return SendFrame(op, Valid(simSet), 0x23, [&] { return SetSimSetParameterData(simSet); }, out);
+    return EncoderSteps::SendFrame(*this, op, Valid(simSet), 0x23, [&] { return SetSimSetParameterData(simSet); }, out);
 }
 
 bool CEncoder::SetSimSetParameterData(sSimSetInterval* simSet) {
@@ -173,13 +174,13 @@ bool CEncoder::SetSimSetParameterData(sSimSetInterval* simSet) {
     return Checked(op, Valid(simSet), [&] {
         const ParamSource params[] = {ParamSource::Text(0, simSet->text0),
                                       ParamSource::Text(1, simSet->text1)};
-        return AppendParameters(params, std::size(params));
+        return EncoderSteps::AppendParameters(*this, params, std::size(params));
     });
 }
 
 bool CEncoder::Cmd_sBlackout(sBlackoutInterval* blackout, std::vector<unsigned char>& out) {
     static constexpr Op op = Operation("CEncoder::Cmd_sBlackout");
-    return SendFrame(op, Valid(blackout), 0x25, [&] { return SetBlackoutParameterData(blackout); }, out);
+    return EncoderSteps::SendFrame(*this, op, Valid(blackout), 0x25, [&] { return SetBlackoutParameterData(blackout); }, out);
 }
 
 bool CEncoder::SetBlackoutParameterData(sBlackoutInterval* blackout) {
@@ -187,13 +188,13 @@ bool CEncoder::SetBlackoutParameterData(sBlackoutInterval* blackout) {
     return Checked(op, Valid(blackout), [&] {
         const ParamSource params[] = {ParamSource::Text(0, blackout->text0),
                                       ParamSource::Text(1, blackout->text1)};
-        return AppendParameters(params, std::size(params));
+        return EncoderSteps::AppendParameters(*this, params, std::size(params));
     });
 }
 
 bool CEncoder::Cmd_sVideo(sVideo* video, std::vector<unsigned char>& out) {
     static constexpr Op op = Operation("CEncoder::Cmd_sVideo");
-    return SendFrame(op, Valid(video), 0x19, [&] { return SetVideoParameterData(video); }, out);
+    return EncoderSteps::SendFrame(*this, op, Valid(video), 0x19, [&] { return SetVideoParameterData(video); }, out);
 }
 
 bool CEncoder::SetVideoParameterData(sVideo* video) {
@@ -204,13 +205,13 @@ bool CEncoder::SetVideoParameterData(sVideo* video) {
             ParamSource::Text(2, video->text2), ParamSource::Int32(3, video->int3),
             ParamSource::Text(4, video->text4),
         };
-        return AppendParameters(params, std::size(params));
+        return EncoderSteps::AppendParameters(*this, params, std::size(params));
     });
 }
 
 bool CEncoder::Cmd_AlarmHandle(sAlarmHandle* alarm, std::vector<unsigned char>& out) {
     static constexpr Op op = Operation("CEncoder::Cmd_AlarmHandle");
-    return SendFrame(op, Valid(alarm), 0x07, [&] { return SetAlarmHandleParameterData(alarm); }, out);
+    return EncoderSteps::SendFrame(*this, op, Valid(alarm), 0x07, [&] { return SetAlarmHandleParameterData(alarm); }, out);
 }
 
 bool CEncoder::SetAlarmHandleParameterData(sAlarmHandle* alarm) {
@@ -223,13 +224,13 @@ bool CEncoder::SetAlarmHandleParameterData(sAlarmHandle* alarm) {
         const ParamSource params[] = {ParamSource::Text(0, alarm->text0),
                                       ParamSource::Text(1, alarm->text1), ParamSource::Text(2, code),
                                       ParamSource::Text(3, alarm->text3)};
-        return AppendParameters(params, std::size(params));
+        return EncoderSteps::AppendParameters(*this, params, std::size(params));
     });
 }
 
 bool CEncoder::Cmd_sTimeInterval(sTimeInterval* interval, std::vector<unsigned char>& out) {
     static constexpr Op op = Operation("CEncoder::Cmd_sTimeInterval");
-    return SendFrame(op, Valid(interval), 0x18, [&] { return SetTimeIntervalParameterData(interval); }, out);
+    return EncoderSteps::SendFrame(*this, op, Valid(interval), 0x18, [&] { return SetTimeIntervalParameterData(interval); }, out);
 }
 
 bool CEncoder::SetTimeIntervalParameterData(sTimeInterval* interval) {
@@ -237,13 +238,13 @@ bool CEncoder::SetTimeIntervalParameterData(sTimeInterval* interval) {
     return Checked(op, Valid(interval), [&] {
         const ParamSource params[] = {ParamSource::Text(0, interval->text0),
                                       ParamSource::Int32(1, interval->int1)};
-        return AppendParameters(params, std::size(params));
+        return EncoderSteps::AppendParameters(*this, params, std::size(params));
     });
 }
 
 bool CEncoder::Cmd_sPreset(sPreset* preset, std::vector<unsigned char>& out) {
     static constexpr Op op = Operation("CEncoder::Cmd_sPreset");
-    return SendFrame(op, Valid(preset), 0x21, [&] { return SetPresetParameterData(preset); }, out);
+    return EncoderSteps::SendFrame(*this, op, Valid(preset), 0x21, [&] { return SetPresetParameterData(preset); }, out);
 }
 
 bool CEncoder::SetPresetParameterData(sPreset* preset) {
@@ -260,10 +261,10 @@ bool CEncoder::SetPresetParameterData(sPreset* preset) {
         std::size_t size = m_vecParameter.size() + head[0].RecordSize() + head[1].RecordSize();
         for (int i = 0; i < names; ++i) size += name(i).RecordSize();
         m_vecParameter.reserve(size);
-        if (!AppendParameters(head, std::size(head))) return false;
+        if (!EncoderSteps::AppendParameters(*this, head, std::size(head))) return false;
         for (int i = 0; i < names; ++i) {
             const ParamSource param = name(i);
-            if (!AppendParameters(&param, 1, true)) return false;
+            if (!EncoderSteps::AppendParameters(*this, &param, 1, true)) return false;
         }
         return true;
     });
@@ -274,51 +275,51 @@ bool CEncoder::SetPresetParameterData(sPreset* preset) {
 // ---------------------------------------------------------------------------
 
 template <class Request, class Compose>
-bool CEncoder::SendEquipRequest(const Op& op, Request* request, int msgId, Compose compose,
-                                std::vector<unsigned char>& out) {
+bool EncoderSteps::SendEquipRequest(CEncoder& e, const Op& op, Request* request, int msgId, Compose compose,
+                                    Bytes& out) {
     sEquipsetQuery query;
-    return SendFrame(op, request != nullptr && !request->terminalNo.empty(), 0x33, [&] {
+    return SendFrame(e, op, request != nullptr && !request->terminalNo.empty(), 0x33, [&] {
         op.Debug({") 生成808数据开始<<<<<"});
         query.terminalNo = request->terminalNo;
         query.msgId = msgId;
         op.Debug({") 生成808数据结束<<<<<"});
         query.strMsgText = compose(*request);
-        return SetEquipSetQueryParameterData(&query);
+        return e.SetEquipSetQueryParameterData(&query);
     }, out);
 }
 
 bool CEncoder::Cmd_EquipSetQuery(sEquipsetQuery* query, std::vector<unsigned char>& out) {
     static constexpr Op op = Operation("CEncoder::Cmd_EquipSetQuery");
     // Only the terminal number is taken from the caller's record.
-    return SendEquipRequest(op, query, 0x8104, Fixed("0"), out);
+    return EncoderSteps::SendEquipRequest(*this, op, query, 0x8104, Fixed("0"), out);
 }
 
 bool CEncoder::Cmd_EquipPositionInfoQuery(sEquipPositionInfoQuery* query,
                                           std::vector<unsigned char>& out) {
     static constexpr Op op = Operation("CEncoder::Cmd_EquipPositionInfoQuery");
-    return SendEquipRequest(op, query, 0x8201, Fixed("0"), out);
+    return EncoderSteps::SendEquipRequest(*this, op, query, 0x8201, Fixed("0"), out);
 }
 
 bool CEncoder::Cmd_AffirmAlarmInform(sAffirmAlarmInform* inform, std::vector<unsigned char>& out) {
     static constexpr Op op = Operation("CEncoder::Cmd_AffirmAlarmInform");
-    return SendEquipRequest(op, inform, 0x8203, Fixed("1"), out);
+    return EncoderSteps::SendEquipRequest(*this, op, inform, 0x8203, Fixed("1"), out);
 }
 
 bool CEncoder::Cmd_EquipTempPositionTrack(sEquipTempPositionTrack* track,
                                           std::vector<unsigned char>& out) {
     static constexpr Op op = Operation("CEncoder::Cmd_EquipTempPositionTrack");
-    return SendEquipRequest(op, track, 0x8202, TrackingText, out);
+    return EncoderSteps::SendEquipRequest(*this, op, track, 0x8202, TrackingText, out);
 }
 
 bool CEncoder::Cmd_EquipControl(sEquipControl* control, std::vector<unsigned char>& out) {
     // Terminal control logs under the tag its log readers know it by.
     static constexpr Op op = Operation("CEncoder::usEquipControlData");
-    return SendEquipRequest(op, control, 0x8105, ControlText, out);
+    return EncoderSteps::SendEquipRequest(*this, op, control, 0x8105, ControlText, out);
 }
 
 bool CEncoder::SetEquipSetQueryParameterData(sEquipsetQuery* query) {
     static constexpr Op op = Operation("CEncoder::SetEquipSetQueryParameterData");
-    return SetTunnelParameterData(op, query, &sEquipsetQuery::strMsgText);
+    return EncoderSteps::SetTunnelParameterData(*this, op, query, &sEquipsetQuery::strMsgText);
 }
 
 // ---------------------------------------------------------------------------
@@ -328,13 +329,13 @@ bool CEncoder::SetEquipSetQueryParameterData(sEquipsetQuery* query) {
 bool CEncoder::Subscription(int number, std::string text, std::vector<unsigned char>& out) {
     static constexpr Op op = Operation("CEncoder::Subscription");
     // The text is left to the parameter step to check.
-    return SendFrame(
-        op, number != 0, 0x03, [&] { return SetSubscriptionParameterData(number, std::move(text)); }, out);
+    return EncoderSteps::SendFrame(
+        *this,         op, number != 0, 0x03, [&] { return SetSubscriptionParameterData(number, std::move(text)); }, out);
 }
 
 bool CEncoder::Subscription(int number, std::vector<unsigned char>& out) {
     static constexpr Op op = Operation("CEncoder::Subscription");
-    return SendFrame(op, number != 0, 0x03, [&] { return SetSubscriptionParameterData(number); }, out);
+    return EncoderSteps::SendFrame(*this, op, number != 0, 0x03, [&] { return SetSubscriptionParameterData(number); }, out);
 }
 
 bool CEncoder::SetSubscriptionParameterData(int number, std::string text) {
@@ -344,12 +345,12 @@ bool CEncoder::SetSubscriptionParameterData(int number, std::string text) {
         const ParamSource first = ParamSource::Int32(0, number);
         const ParamSource second = ParamSource::Text(1, text);
         m_vecParameter.reserve(m_vecParameter.size() + first.RecordSize() + second.RecordSize());
-        if (!AppendParameters(&first, 1)) return false;
+        if (!EncoderSteps::AppendParameters(*this, &first, 1)) return false;
         // The reset between the two goes through initParameterConfig as
         // everywhere, but the text goes out even when the reset reports failure.
         ParameterConfig reset;
         initParameterConfig(reset);
-        return AppendParameters(&second, 1);
+        return EncoderSteps::AppendParameters(*this, &second, 1);
     });
 }
 
@@ -357,29 +358,29 @@ bool CEncoder::SetSubscriptionParameterData(int number) {
     static constexpr Op op = Operation("CEncoder::SetSubscriptionParameterData");
     return Checked(op, number != 0, [&] {
         const ParamSource param = ParamSource::Int32(0, number);
-        return AppendParameters(&param, 1);
+        return EncoderSteps::AppendParameters(*this, &param, 1);
     });
 }
 
 bool CEncoder::Realtime(std::string terminalNo, std::vector<unsigned char>& out) {
     static constexpr Op op = Operation("CEncoder::Realtime");
-    return SendFrame(
-        op, !terminalNo.empty(), 0x50, [&] { return SetRealtimeParameterData(std::move(terminalNo)); }, out);
+    return EncoderSteps::SendFrame(
+        *this,         op, !terminalNo.empty(), 0x50, [&] { return SetRealtimeParameterData(std::move(terminalNo)); }, out);
 }
 
 bool CEncoder::SetRealtimeParameterData(std::string terminalNo) {
     static constexpr Op op = Operation("CEncoder::SetRealtimeParameterData");
     return Checked(op, !terminalNo.empty(), [&] {
         const ParamSource param = ParamSource::Text(0, terminalNo);
-        return AppendParameters(&param, 1);
+        return EncoderSteps::AppendParameters(*this, &param, 1);
     });
 }
 
 bool CEncoder::Photograph(std::string terminalNo, unsigned char byPhotoParam,
                           std::vector<unsigned char>& out) {
     static constexpr Op op = Operation("CEncoder::Photograph");
-    return SendFrame(
-        op, !terminalNo.empty(), 0x05,
+    return EncoderSteps::SendFrame(
+        *this,         op, !terminalNo.empty(), 0x05,
         [&] { return SetPhotographParameterData(std::move(terminalNo), byPhotoParam); }, out);
 }
 
@@ -388,7 +389,7 @@ bool CEncoder::SetPhotographParameterData(std::string terminalNo, unsigned char 
     return Checked(op, !terminalNo.empty(), [&] {
         const ParamSource params[] = {ParamSource::Text(0, terminalNo),
                                       ParamSource::Byte(1, byPhotoParam)};
-        return AppendParameters(params, std::size(params));
+        return EncoderSteps::AppendParameters(*this, params, std::size(params));
     });
 }
 
@@ -398,7 +399,7 @@ bool CEncoder::SetPhotographParameterData(std::string terminalNo, unsigned char 
 
 bool CEncoder::TrackPlayback(sTrackPlayback* playback, std::vector<unsigned char>& out) {
     static constexpr Op op = Operation("CEncoder::TrackPlayback");
-    return SendFrame(op, Valid(playback), 0x11, [&] { return SetTrackPlaybackParameterData(playback); }, out);
+    return EncoderSteps::SendFrame(*this, op, Valid(playback), 0x11, [&] { return SetTrackPlaybackParameterData(playback); }, out);
 }
 
 bool CEncoder::SetTrackPlaybackParameterData(sTrackPlayback* playback) {
@@ -407,6 +408,6 @@ bool CEncoder::SetTrackPlaybackParameterData(sTrackPlayback* playback) {
         const ParamSource params[] = {ParamSource::Text(0, playback->terminalNo),
                                       ParamSource::SixBytes(1, playback->byStartTime),
                                       ParamSource::SixBytes(2, playback->byEndTime)};
-        return AppendParameters(params, std::size(params));
+        return EncoderSteps::AppendParameters(*this, params, std::size(params));
     });
 }

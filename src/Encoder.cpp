@@ -16,6 +16,7 @@ using gpenc::detail::Bytes;
 using gpenc::detail::Guarded;
 using gpenc::detail::NoThrow;
 using gpenc::detail::Op;
+using gpenc::detail::ParamSource;
 using gpenc::detail::PrependField;
 
 namespace {
@@ -77,11 +78,11 @@ bool CEncoder::initParameterConfig(ParameterConfig& config) {
 }
 
 bool CEncoder::SetOnceParameterData(ParameterConfig config) {
-    return AppendRecord({config.paraType, config.paraKey, &config.paraText, config.paraInt32, config.paraByte,
+    return EncoderSteps::AppendRecord(*this, {config.paraType, config.paraKey, &config.paraText, config.paraInt32, config.paraByte,
                          config.paraSixBytes});
 }
 
-GPENC_FLATTEN bool CEncoder::AppendRecord(const ParamSource& p) {
+GPENC_FLATTEN bool EncoderSteps::AppendRecord(CEncoder& e, const ParamSource& p) {
     static constexpr Op op = Operation("CEncoder::SetOnceParameterData");
     return Guarded(op, false, [&] {
         // Every conversion runs before the first append, so a failure leaves
@@ -99,7 +100,7 @@ GPENC_FLATTEN bool CEncoder::AppendRecord(const ParamSource& p) {
             value = reinterpret_cast<const unsigned char*>(p.text->data());
             break;
         case 6:
-            if (!UnsignedIntToInt32(p.int32, scratch)) return op.Fail();
+            if (!e.UnsignedIntToInt32(p.int32, scratch)) return op.Fail();
             break;
         case 9:
             scratch[0] = p.byte;
@@ -111,15 +112,15 @@ GPENC_FLATTEN bool CEncoder::AppendRecord(const ParamSource& p) {
             return op.Fail();
         }
         unsigned char head[7] = {};  // record length, key, kind
-        if (!UnsignedIntToUInt16(p.key, head + 4)) return op.Fail();
-        if (!UnsignedIntToInt32(static_cast<int>(size + 7), head)) return op.Fail();
+        if (!e.UnsignedIntToUInt16(p.key, head + 4)) return op.Fail();
+        if (!e.UnsignedIntToInt32(static_cast<int>(size + 7), head)) return op.Fail();
         head[6] = static_cast<unsigned char>(p.kind);
 
-        AppendField(m_vecParameter, head, 7);
+        AppendField(e.m_vecParameter, head, 7);
         if (p.kind == 1) {
-            m_vecParameter.insert(m_vecParameter.end(), value, value + size);
+            e.m_vecParameter.insert(e.m_vecParameter.end(), value, value + size);
         } else {
-            AppendField(m_vecParameter, value, size);
+            AppendField(e.m_vecParameter, value, size);
         }
         return op.Done();
     });
@@ -173,16 +174,16 @@ bool CEncoder::ChangeOrder(int count, unsigned char* bytes) {
     });
 }
 
-GPENC_FLATTEN bool CEncoder::AppendParameters(const ParamSource* params, std::size_t count, bool continued) {
-    std::size_t size = m_vecParameter.size();
+GPENC_FLATTEN bool EncoderSteps::AppendParameters(CEncoder& e, const ParamSource* params, std::size_t count, bool continued) {
+    std::size_t size = e.m_vecParameter.size();
     for (std::size_t i = 0; i < count; ++i) size += params[i].RecordSize();
-    m_vecParameter.reserve(size);
+    e.m_vecParameter.reserve(size);
     // The records are encoded from the builder's fields; the record that the
     // convention resets between two of them carries nothing.
     ParameterConfig config;
     for (std::size_t i = 0; i < count; ++i) {
-        if ((i > 0 || continued) && !initParameterConfig(config)) return false;
-        if (!AppendRecord(params[i])) return false;
+        if ((i > 0 || continued) && !e.initParameterConfig(config)) return false;
+        if (!AppendRecord(e, params[i])) return false;
     }
     return true;
 }
@@ -268,15 +269,14 @@ GPENC_FLATTEN bool CEncoder::SetHeaderData() {
     });
 }
 
-GPENC_FLATTEN bool CEncoder::FinishFrame(int command, const std::vector<unsigned char>& out,
-                                        std::vector<unsigned char>& frame, bool withParameters) {
-    if (!SetBodyData(command) || !SetHeaderData()) return false;
+GPENC_FLATTEN bool EncoderSteps::FinishFrame(CEncoder& e, int command, const Bytes& out, Bytes& frame, bool withParameters) {
+    if (!e.SetBodyData(command) || !e.SetHeaderData()) return false;
     const Bytes none;
-    const Bytes& parameters = withParameters ? m_vecParameter : none;
-    frame.reserve(m_vecHeader.size() + out.size() + m_vecBody.size() + parameters.size());
-    gpenc::detail::Append(frame, m_vecHeader);
+    const Bytes& parameters = withParameters ? e.m_vecParameter : none;
+    frame.reserve(e.m_vecHeader.size() + out.size() + e.m_vecBody.size() + parameters.size());
+    gpenc::detail::Append(frame, e.m_vecHeader);
     gpenc::detail::Append(frame, out);
-    gpenc::detail::Append(frame, m_vecBody);
+    gpenc::detail::Append(frame, e.m_vecBody);
     gpenc::detail::Append(frame, parameters);
     return true;
 }
@@ -298,7 +298,7 @@ bool CEncoder::CommonData(int type, std::vector<unsigned char>& out) {
     // A parameterless frame: the parameter buffer is not copied.
     Bytes frame;
     return gpenc::detail::Checked(
-        op, type == 2 || type == 4, [&] { return FinishFrame(type, out, frame, false); }, [&] { out.swap(frame); });
+        op, type == 2 || type == 4, [&] { return EncoderSteps::FinishFrame(*this, type, out, frame, false); }, [&] { out.swap(frame); });
 }
 
 // ---------------------------------------------------------------------------
@@ -318,7 +318,7 @@ bool LoginValid(const sUserLogin* login) {
 
 bool CEncoder::UserLogin(sUserLogin* login, std::vector<unsigned char>& out) {
     static constexpr Op op = Operation("CEncoder::UserLogin");
-    return SendFrame(op, LoginValid(login), 1, [&] { return SetLoginParameterData(login); }, out);
+    return EncoderSteps::SendFrame(*this, op, LoginValid(login), 1, [&] { return SetLoginParameterData(login); }, out);
 }
 
 bool CEncoder::SetLoginParameterData(sUserLogin* login) {
@@ -331,7 +331,7 @@ bool CEncoder::SetLoginParameterData(sUserLogin* login) {
             ParamSource::Text(4, login->loginText4), ParamSource::Text(5, login->loginText5),
             ParamSource::Text(6, login->loginText6), ParamSource::Text(7, login->loginText7),
         };
-        if (!AppendParameters(params, std::size(params))) return op.Fail();
+        if (!EncoderSteps::AppendParameters(*this, params, std::size(params))) return op.Fail();
         return op.Done();
     });
 }

@@ -34,9 +34,11 @@ constexpr Op EncoderOp(const char* name) { return Op(kEncoderFile, name); }
 
 }  // namespace gpenc::detail
 
+namespace gpenc::detail {
+
 // One parameter as a builder emits it: key, value kind and a view of the value.
 // It refers to the builder's texts and bytes, which must outlive the append.
-struct CEncoder::ParamSource {
+struct ParamSource {
     int kind;
     unsigned int key;
     const std::string* text;
@@ -65,26 +67,83 @@ struct CEncoder::ParamSource {
     std::size_t RecordSize() const { return 7 + ValueSize(); }
 };
 
-template <class Record>
-bool CEncoder::SetTunnelParameterData(const gpenc::detail::Op& op, Record* record,
-                                      const std::string Record::*argument) {
-    // A message id beyond 16 bits would go out as a text no JT/T 808 message has.
-    const bool valid = record != nullptr && !record->terminalNo.empty() && !(record->*argument).empty() &&
-                       record->msgId >= 0 && record->msgId <= 0xFFFF;
-    return gpenc::detail::Checked(op, valid, [&] {
-        char id[8];
-        const std::string msgId(id, std::to_chars(id, id + sizeof id, static_cast<unsigned int>(record->msgId), 16).ptr);
-        const ParamSource params[] = {ParamSource::Text(0, record->terminalNo), ParamSource::Text(1, msgId),
-                                      ParamSource::Text(2, record->*argument)};
-        return AppendParameters(params, std::size(params));
-    });
-}
+}  // namespace gpenc::detail
 
-template <class Params>
-bool CEncoder::SendFrame(const gpenc::detail::Op& op, bool valid, int command, Params&& params,
-                         std::vector<unsigned char>& out, int line) {
-    std::vector<unsigned char> frame;
-    return gpenc::detail::Checked(
-        op, valid, [&] { return std::forward<Params>(params)() && FinishFrame(command, out, frame); },
-        [&] { out.swap(frame); }, line);
-}
+// The steps of CEncoder that are the library's own rather than part of the
+// exported class: every builder runs through them.
+struct EncoderSteps {
+    using Op = gpenc::detail::Op;
+    using ParamSource = gpenc::detail::ParamSource;
+    using Bytes = std::vector<unsigned char>;
+
+    // SetOnceParameterData, reading the value from where the builder keeps it.
+    [[nodiscard]] static bool AppendRecord(CEncoder& e, const ParamSource& param);
+
+    // Appends `count` parameters in order through one ParameterConfig, resetting
+    // it with initParameterConfig between two of them (and before the first when
+    // `continued`, for a setter that has already emitted some). Stops at the
+    // first failure; what was appended before it stays.
+    [[nodiscard]] static bool AppendParameters(CEncoder& e, const ParamSource* params, std::size_t count,
+                                               bool continued = false);
+
+    // SetBodyData(command), SetHeaderData(), then the frame copy as it is to
+    // leave `out` (header at the front, body and, `withParameters`, the
+    // parameters at the end) into `frame`, which the builder swaps into `out`
+    // as its very last step, after its exit record.
+    [[nodiscard]] static bool FinishFrame(CEncoder& e, int command, const Bytes& out, Bytes& frame,
+                                          bool withParameters = true);
+
+    // The usual builder, inside the guarded region of `op`: unless `valid`
+    // and `params()` (the parameter step) and the frame of `command` succeed,
+    // the failure record and false; otherwise the exit record, and then the
+    // frame into `out`. The records carry the caller's `line`.
+    template <class Params>
+    [[nodiscard]] static bool SendFrame(CEncoder& e, const Op& op, bool valid, int command, Params&& params,
+                                        Bytes& out, int line = __builtin_LINE()) {
+        Bytes frame;
+        return gpenc::detail::Checked(
+            op, valid, [&] { return std::forward<Params>(params)() && FinishFrame(e, command, out, frame); },
+            [&] { out.swap(frame); }, line);
+    }
+
+    // The parameter step of every command-0x33 frame, logging under `op`:
+    // key 0 `terminalNo`, key 1 `msgId` in lower-case hexadecimal, key 2
+    // `record->*argument`. Fails, appending nothing, when `record` is null,
+    // either text is empty or `msgId` is no 16-bit message id; parameters
+    // appended before a later failure stay.
+    template <class Record>
+    [[nodiscard]] static bool SetTunnelParameterData(CEncoder& e, const Op& op, Record* record,
+                                                     const std::string Record::*argument) {
+        // A message id beyond 16 bits would go out as a text no JT/T 808 message has.
+        const bool valid = record != nullptr && !record->terminalNo.empty() && !(record->*argument).empty() &&
+                           record->msgId >= 0 && record->msgId <= 0xFFFF;
+        return gpenc::detail::Checked(op, valid, [&] {
+            char id[8];
+            const std::string msgId(
+                id, std::to_chars(id, id + sizeof id, static_cast<unsigned int>(record->msgId), 16).ptr);
+            const ParamSource params[] = {ParamSource::Text(0, record->terminalNo), ParamSource::Text(1, msgId),
+                                          ParamSource::Text(2, record->*argument)};
+            return AppendParameters(e, params, std::size(params));
+        });
+    }
+
+    // The path of the 808-tunnelled settings, inside the guarded region of
+    // `op`: unless `valid`, the failure record. Otherwise " 生成808数据开始<<<<<",
+    // then `produce(standard)` with the one CEncoder_Standard of the build, which
+    // puts the setting text into the record to send and says how that went. A
+    // text that came out empty ends the build with false and no further record,
+    // not even the exit record. Otherwise " 生成808数据结束<<<<<", `send()` (the
+    // parameter step) and the command-0x33 frame; on success the exit record,
+    // the frame into `out` and `commit()`, which hands over what the build
+    // wrote into its copy of the caller's record and cannot fail. In Tunnel.cpp.
+    template <class Produce, class Send, class Commit>
+    [[nodiscard]] static bool SendSetting(CEncoder& e, const Op& op, bool valid, Produce&& produce, Send&& send,
+                                          Commit&& commit, Bytes& out);
+
+    // The equipment requests: checks `request`, then sends its terminal number,
+    // `msgId` and the argument text `compose(*request)` as command 0x33. In
+    // Commands.cpp.
+    template <class Request, class Compose>
+    [[nodiscard]] static bool SendEquipRequest(CEncoder& e, const Op& op, Request* request, int msgId,
+                                               Compose compose, Bytes& out);
+};

@@ -5,6 +5,7 @@
 #include "Bytes.h"
 #include "Log.h"
 #include "ParaStr.h"
+#include "StandardParts.h"
 
 #include <algorithm>
 #include <cmath>
@@ -20,27 +21,9 @@ using gpenc::detail::NoThrow;
 using gpenc::detail::Op;
 using gpenc::detail::PutBE;
 using gpenc::detail::StoreBE;
+using namespace gpenc::detail::standard;
 
 namespace {
-
-// Records of CEncoder_Standard name the source file as the original Windows build did.
-constexpr const char kFile[] = ".\\Encoder_Standard.cpp";
-
-// Operations logging in the common form: "(name) 开始>>>>>" ... "(name) 结束<<<<<".
-constexpr Op Plain(const char* name) { return Op(kFile, name); }
-
-// GetParaStr's records, also written by the value step that places a text's
-// bytes itself.
-constexpr Op kGetParaStr = Plain("CEncoder_Standard::GetParaStr");
-
-// Operations logging under the full-width prefix "(name）": " 开始>>>>>" on
-// entry, " 结束>>>>>" on exit, and "(name）运行失败,错误信息为: " for an exception.
-constexpr Op Marked(const char* name) {
-    return Op(kFile, name).WithClose("）").WithExitMark(" 结束>>>>>").WithGuardClose("）");
-}
-
-constexpr std::uint16_t kParmSetId = 0x8103;     // terminal parameter setting
-constexpr std::uint16_t kPassThroughId = 0x8900; // transparent data (IC card)
 
 // A longer body would run into the encryption and sub-package bits of the
 // body-properties word.
@@ -52,11 +35,6 @@ constexpr std::size_t kExtensionSize = 273;
 constexpr std::size_t kExtensionBody = kExtensionSize - 12;
 // Offsets 150 to 271 hold the three length-prefixed extension texts.
 constexpr std::size_t kExtensionTextRoom = 122;
-
-// The builders' own failure texts stand alone, without an operation name.
-void LogFailure(const char* text, int line) {
-    gpenc::detail::Write(gpenc::detail::kError, kFile, line, {text});
-}
 
 bool Finished(const Bytes&) { return true; }
 
@@ -100,27 +78,6 @@ constexpr TypeRange kParmTypes[] = {
     {0x0103, 0x0103, DATATYPE_WORD},    // CAN channel 2 upload interval
     {0x0110, 0x01FF, DATATYPE_BYTES},   // CAN bus id collection settings
 };
-
-MsgData_EquipParmSet_ParmListConfig Page(EequipParmDataType type) {
-    MsgData_EquipParmSet_ParmListConfig page;
-    page.eDataType = type;
-    return page;
-}
-MsgData_EquipParmSet_ParmListConfig ByteValue(unsigned char b) {
-    MsgData_EquipParmSet_ParmListConfig page = Page(DATATYPE_BYTE);
-    page.byValue = b;
-    return page;
-}
-MsgData_EquipParmSet_ParmListConfig WordValue(std::uint16_t w) {
-    MsgData_EquipParmSet_ParmListConfig page = Page(DATATYPE_WORD);
-    page.dwValue = w;
-    return page;
-}
-MsgData_EquipParmSet_ParmListConfig TextValue(std::string text) {
-    MsgData_EquipParmSet_ParmListConfig page = Page(DATATYPE_STRING);
-    page.strValue = std::move(text);
-    return page;
-}
 
 // The value of one list record, as a parameter entry to encode. With
 // `stringAndDwordOnly` the other types keep an empty value.
@@ -280,14 +237,6 @@ void CEncoder_Standard::InitStandardMsgHead() {
 // Message head and layout
 // ---------------------------------------------------------------------------
 
-std::size_t CEncoder_Standard::BodyLength(std::uint32_t msgId) const {
-    switch (msgId) {
-    case kParmSetId: return 1 + m_vecParmList.size();
-    case kPassThroughId: return m_stCurParm.vecParmValue.size();
-    default: return 0;
-    }
-}
-
 bool CEncoder_Standard::SetMsgData_StandardMsgHead(std::uint16_t msgId, std::string phoneNo) {
     static constexpr Op op = Marked("CEncoder_Standard::SetMsgData_StandardMsgHead");
     return Guarded(op, false, [&] {
@@ -295,15 +244,15 @@ bool CEncoder_Standard::SetMsgData_StandardMsgHead(std::uint16_t msgId, std::str
         m_stMsgHead.wMsgId = msgId;
         m_stMsgHead.strPhoneNo = std::move(phoneNo);
         // GetMsgData refuses what does not fit the ten length bits.
-        m_stMsgHead.wBodyProperty = static_cast<std::uint16_t>(BodyLength(msgId));
+        m_stMsgHead.wBodyProperty = static_cast<std::uint16_t>(StandardSteps::BodyLength(*this, msgId));
         return op.Done();
     });
 }
 
 bool CEncoder_Standard::GetMsgData(std::uint32_t msgId, std::vector<unsigned char>& msg) {
     Bytes().swap(msg);
-    if (BodyLength(msgId) > kMaxBodyLength) return false;
-    msg.reserve(12 + BodyLength(msgId));  // head and body: one allocation
+    if (StandardSteps::BodyLength(*this, msgId) > kMaxBodyLength) return false;
+    msg.reserve(12 + StandardSteps::BodyLength(*this, msgId));  // head and body: one allocation
     PutBE<2>(msg, m_stMsgHead.wMsgId);
     PutBE<2>(msg, m_stMsgHead.wBodyProperty);
 
@@ -389,38 +338,6 @@ bool CEncoder_Standard::GetMsgbody() { return true; }
 
 bool CEncoder_Standard::GetMsgEscape() { return true; }
 
-template <class Operation, class Stage, class Finish>
-bool CEncoder_Standard::BuildMessage(const Operation& op, bool ready, std::uint16_t msgId,
-                                     std::vector<unsigned char>& msg, Stage&& stage, Finish&& finish,
-                                     int line) {
-    return Guarded(
-        op, false,
-        [&] {
-            // Built aside, so that a refused message leaves no partial bytes
-            // in the caller's vector.
-            Bytes built;
-            // A reset that a caught fault cut short could send an earlier
-            // build's entries along.
-            const FaultWatch reset;
-            if (ready) InitStandardMsgHead();
-            if (!ready || reset.Caught() || !stage()) {
-                LogFailure("设置信息失败", line);
-                return op.Return(false, line);
-            }
-            if (!GetMsgData(msgId, built)) {
-                LogFailure("得到信息失败", line);
-                return op.Return(false, line);
-            }
-            if (!finish(built)) return op.Return(false, line);
-            op.Exit(line);
-            InitStandardMsgHead();
-            // The last step, after every record that could fail the build.
-            msg.swap(built);
-            return true;
-        },
-        line);
-}
-
 // ---------------------------------------------------------------------------
 // Terminal parameters (0x8103)
 // ---------------------------------------------------------------------------
@@ -432,8 +349,8 @@ EequipParmDataType CEncoder_Standard::ParmSet_Get808ParmType(EequipParameterMark
     return it != std::end(kParmTypes) ? it->type : DATATYPE_NONE;
 }
 
-bool CEncoder_Standard::EncodeValue(const MsgData_EquipParmSet_ParmListConfig& value,
-                                    unsigned char byteValue, std::vector<unsigned char>& out) {
+bool StandardSteps::EncodeValue(const MsgData_EquipParmSet_ParmListConfig& value, unsigned char byteValue,
+                                Bytes& out) {
     const std::size_t start = out.size();
     const std::string& text = value.strValue;
     // Range inserts, which size a fresh vector once where a byte at a time
@@ -467,7 +384,7 @@ bool CEncoder_Standard::SetOnceParameterData(MsgData_EquipParmSet_ParmListConfig
     static constexpr Op op = Plain("CEncoder_Standard::SetOnceParameterData");
     return Guarded(op, false, [&] {
         Bytes encoded;
-        if (!EncodeValue(value, static_cast<unsigned char>(value.dwValue), encoded)) return op.Fail();
+        if (!StandardSteps::EncodeValue(value, static_cast<unsigned char>(value.dwValue), encoded)) return op.Fail();
         m_stCurParm.dwParmId = value.dwParmId;
         m_stCurParm.byParmLen = static_cast<unsigned char>(encoded.size());
         m_stCurParm.vecParmValue = std::move(encoded);
@@ -495,23 +412,23 @@ bool CEncoder_Standard::SetOncePageData(MsgData_EquipParmSet_ParmListConfig& val
         // Encoded straight onto the end of the body, which a refusal leaves as it was.
         Bytes& body = m_stCurParm.vecParmValue;
         const std::size_t before = body.size();
-        if (!EncodeValue(value, value.byValue, body)) return op.Fail();
+        if (!StandardSteps::EncodeValue(value, value.byValue, body)) return op.Fail();
         m_stCurParm.byParmLen = static_cast<unsigned char>(m_stCurParm.byParmLen + (body.size() - before));
         return op.Done();
     });
 }
 
-bool CEncoder_Standard::StageEntries(const Op& op, const std::vector<EquipParmSet_EquipConfig>& list,
-                                     bool stringAndDwordOnly) {
+bool StandardSteps::StageEntries(CEncoder_Standard& e, const Op& op, const std::vector<EquipParmSet_EquipConfig>& list,
+                                 bool stringAndDwordOnly) {
     if (list.empty()) {
         op.Error({"）", " 传入参数数据错误>>>>>"});
         return false;
     }
-    ReserveEntries(m_vecParmList, list);
+    ReserveEntries(e.m_vecParmList, list);
     // An entry refused for its value is left out; one lost to a fault fails
     // the list, which would otherwise go out with a hole.
     const FaultWatch watch;
-    for (const auto& record : list) SetOnceParameterData(EntryOf(record, stringAndDwordOnly));
+    for (const auto& record : list) e.SetOnceParameterData(EntryOf(record, stringAndDwordOnly));
     if (watch.Caught()) {
         op.Error({"）运行失败"});
         return false;
@@ -522,7 +439,7 @@ bool CEncoder_Standard::StageEntries(const Op& op, const std::vector<EquipParmSe
 bool CEncoder_Standard::ParmSet_Set808ParmInfo(std::vector<EquipParmSet_EquipConfig> list) {
     static constexpr Op op = Marked("CEncoder_Standard::ParmSet_Set808ParmInfo");
     return Guarded(op, false, [&] {
-        if (!StageEntries(op, list, false)) return op.Return(false);
+        if (!StandardSteps::StageEntries(*this, op, list, false)) return op.Return(false);
         return op.Done();
     });
 }
@@ -530,7 +447,7 @@ bool CEncoder_Standard::ParmSet_Set808ParmInfo(std::vector<EquipParmSet_EquipCon
 bool CEncoder_Standard::ParmSet_SetMainSericeIP(std::vector<EquipParmSet_EquipConfig> list) {
     static constexpr Op op = Marked("CEncoder_Standard::ParmSet_SetMainSericeIP");
     return Guarded(op, false, [&] {
-        if (!StageEntries(op, list, true)) return op.Return(false);
+        if (!StandardSteps::StageEntries(*this, op, list, true)) return op.Return(false);
         if (!SetMsgData_StandardMsgHead(kParmSetId, list.front().strPhoneNo)) return op.Fail();
         return op.Done();
     });
@@ -554,15 +471,15 @@ bool CEncoder_Standard::ParmSet_GetHeadInterval(EquipParmSet_EquipConfig config,
                                                 std::vector<unsigned char>& msg) {
     // This builder logs under the reset's name.
     static constexpr Op op = Marked("CEncoder_Standard::InitStandardMsgHead");
-    return BuildMessage(
-        op, true, kParmSetId, msg, [&] { return ParmSet_SetHeadInterval(std::move(config)); }, Finished);
+    return StandardSteps::BuildMessage(
+        *this, op, true, kParmSetId, msg, [&] { return ParmSet_SetHeadInterval(std::move(config)); }, Finished);
 }
 
 bool CEncoder_Standard::ParmSet_GetMainSericeIP(std::vector<EquipParmSet_EquipConfig> list,
                                                 std::vector<unsigned char>& msg) {
     static constexpr Op op = Marked("CEncoder_Standard::ParmSet_GetMainSericeIP");
-    return BuildMessage(
-        op, true, kParmSetId, msg, [&] { return ParmSet_SetMainSericeIP(std::move(list)); }, Finished);
+    return StandardSteps::BuildMessage(
+        *this, op, true, kParmSetId, msg, [&] { return ParmSet_SetMainSericeIP(std::move(list)); }, Finished);
 }
 
 bool CEncoder_Standard::ParmSet_Get808ParmSetVector(std::vector<EquipParmSet_EquipConfig> list,
@@ -570,8 +487,8 @@ bool CEncoder_Standard::ParmSet_Get808ParmSetVector(std::vector<EquipParmSet_Equ
     // This builder shares the main-server builder's name in its records.
     static constexpr Op op = Marked("CEncoder_Standard::ParmSet_GetMainSericeIP");
     const bool ready = !list.empty() && !list.front().strPhoneNo.empty();
-    return BuildMessage(
-        op, ready, kParmSetId, msg,
+    return StandardSteps::BuildMessage(
+        *this, op, ready, kParmSetId, msg,
         [&] {
             const std::string phone = list.front().strPhoneNo;
             return ParmSet_Set808ParmInfo(std::move(list)) && SetMsgData_StandardMsgHead(kParmSetId, phone);
@@ -594,21 +511,22 @@ bool CEncoder_Standard::ParmSet_SetICInfoSet_stringAdd0(std::string& text, int w
     return true;
 }
 
-bool CEncoder_Standard::AppendCardPages(const struct_EquipControl_SetIC& card, std::uint16_t dataLength) {
+bool StandardSteps::AppendCardPages(CEncoder_Standard& e, const struct_EquipControl_SetIC& card,
+                                    std::uint16_t dataLength) {
     const CardDate date = LocalDate(card.tmCardDate);
     if (date.year < 2000 || date.year > 2099) return false;
-    auto fitted = [this](std::string text, int width) {
-        ParmSet_SetICInfoSet_stringAdd0(text, width);
+    auto fitted = [&e](std::string text, int width) {
+        e.ParmSet_SetICInfoSet_stringAdd0(text, width);
         return TextValue(std::move(text));
     };
     // Room for the whole body at once: the packet's head of 5 bytes and the
     // data its length word counts.
-    Bytes().swap(m_stCurParm.vecParmValue);
-    m_stCurParm.vecParmValue.reserve(5 + dataLength);
+    Bytes().swap(e.m_stCurParm.vecParmValue);
+    e.m_stCurParm.vecParmValue.reserve(5 + dataLength);
     unsigned char year = 0, month = 0, day = 0;
-    DecToBCD(date.year - 2000, &year, 1);
-    DecToBCD(date.month, &month, 1);
-    DecToBCD(date.day, &day, 1);
+    e.DecToBCD(date.year - 2000, &year, 1);
+    e.DecToBCD(date.month, &month, 1);
+    e.DecToBCD(date.day, &day, 1);
 
     MsgData_EquipParmSet_ParmListConfig pages[] = {
         ByteValue(0xA0),
@@ -627,14 +545,14 @@ bool CEncoder_Standard::AppendCardPages(const struct_EquipControl_SetIC& card, s
     // value (every text is fitted to its width), so a failed page is one lost
     // to a fault, which would shift every byte after it.
     const FaultWatch watch;
-    for (auto& page : pages) SetOncePageData(page);
+    for (auto& page : pages) e.SetOncePageData(page);
     return !watch.Caught();
 }
 
 bool CEncoder_Standard::ParmSet_SetICInfoSetStandard(struct_EquipControl_SetIC card) {
     static constexpr Op op = Marked("CEncoder_Standard::ParmSet_SetICInfoSet");
     return Guarded(op, false, [&] {
-        if (!AppendCardPages(card, 0x0080) || !SetMsgData_StandardMsgHead(kPassThroughId, card.strPhoneNo))
+        if (!StandardSteps::AppendCardPages(*this, card, 0x0080) || !SetMsgData_StandardMsgHead(kPassThroughId, card.strPhoneNo))
             return op.Fail();
         return op.Done();
     });
@@ -648,7 +566,7 @@ bool CEncoder_Standard::ParmSet_SetICInfoSetExtension(struct_EquipControl_SetIC 
             3 + card.strExtText1.size() + card.strExtText2.size() + card.strExtText3.size();
         if (textBytes > kExtensionTextRoom) return op.Fail();
 
-        if (!AppendCardPages(card, 0x0100)) return op.Fail();
+        if (!StandardSteps::AppendCardPages(*this, card, 0x0100)) return op.Fail();
         MsgData_EquipParmSet_ParmListConfig pages[] = {
             ByteValue(0xA5),
             ByteValue(0x5A),
@@ -680,16 +598,16 @@ bool CEncoder_Standard::ParmSet_SetICInfoSetExtension(struct_EquipControl_SetIC 
 bool CEncoder_Standard::ParmSet_ICInfoSetStandard(struct_EquipControl_SetIC card,
                                                   std::vector<unsigned char>& msg) {
     static constexpr Op op = Marked("CEncoder_Standard::ParmSet_ICInfoSetStandard");
-    return BuildMessage(
-        op, true, kPassThroughId, msg, [&] { return ParmSet_SetICInfoSetStandard(std::move(card)); },
+    return StandardSteps::BuildMessage(
+        *this, op, true, kPassThroughId, msg, [&] { return ParmSet_SetICInfoSetStandard(std::move(card)); },
         [&](Bytes& m) { return m.size() >= kStandardSize && WriteChecks(*this, m, {{17, 143}}); });
 }
 
 bool CEncoder_Standard::ParmSet_ICInfoSetExtension(struct_EquipControl_SetIC card,
                                                    std::vector<unsigned char>& msg) {
     static constexpr Op op = Marked("CEncoder_Standard::ParmSet_ICInfoSetExtension");
-    return BuildMessage(
-        op, true, kPassThroughId, msg, [&] { return ParmSet_SetICInfoSetExtension(std::move(card)); },
+    return StandardSteps::BuildMessage(
+        *this, op, true, kPassThroughId, msg, [&] { return ParmSet_SetICInfoSetExtension(std::move(card)); },
         [&](Bytes& m) {
             return m.size() >= kExtensionSize && WriteChecks(*this, m, {{17, 143}, {145, 148}, {150, 271}});
         });

@@ -106,8 +106,8 @@ void NothingToCommit() {}
 }  // namespace
 
 template <class Produce, class Send, class Commit>
-bool CEncoder::SendSetting(const Op& op, bool valid, Produce&& produce, Send&& send, Commit&& commit,
-                           std::vector<unsigned char>& out) {
+bool EncoderSteps::SendSetting(CEncoder& e, const Op& op, bool valid, Produce&& produce, Send&& send,
+                               Commit&& commit, Bytes& out) {
     Bytes frame;
     return gpenc::detail::Guarded(op, false, [&] {
         if (!valid) return op.Fail();
@@ -126,7 +126,7 @@ bool CEncoder::SendSetting(const Op& op, bool valid, Produce&& produce, Send&& s
             return op.Return(false);
         }
         op.Debug({") 生成808数据结束<<<<<"});
-        if (!send() || !FinishFrame(0x33, out, frame)) return op.Fail();
+        if (!send() || !FinishFrame(e, 0x33, out, frame)) return op.Fail();
         return op.Commit([&] {
             out.swap(frame);
             commit();
@@ -167,7 +167,7 @@ bool CEncoder::EquipSet(sEquipset* equipSet, std::vector<unsigned char>& out) {
         equipSet->strPhoneNo.swap(work.strPhoneNo);
         equipSet->strMsgHex.swap(work.strMsgHex);
     };
-    return SendSetting(op, valid, produce, [&] { return SetEquipSetParameterData(&work); }, commit, out);
+    return EncoderSteps::SendSetting(*this, op, valid, produce, [&] { return SetEquipSetParameterData(&work); }, commit, out);
 }
 
 bool CEncoder::EquipSet(std::vector<sEquipset> equipSets, std::vector<unsigned char>& out) {
@@ -197,12 +197,12 @@ bool CEncoder::EquipSet(std::vector<sEquipset> equipSets, std::vector<unsigned c
         sent.msgId = kParmSetId;
         return Setting::kReady;
     };
-    return SendSetting(op, valid, produce, [&] { return SetEquipSetParameterData(&sent); }, NothingToCommit, out);
+    return EncoderSteps::SendSetting(*this, op, valid, produce, [&] { return SetEquipSetParameterData(&sent); }, NothingToCommit, out);
 }
 
 bool CEncoder::SetEquipSetParameterData(sEquipset* equipSet) {
     static constexpr Op op = Operation("CEncoder::SetEquipSetParameterData");
-    return SetTunnelParameterData(op, equipSet, &sEquipset::strMsgHex);
+    return EncoderSteps::SetTunnelParameterData(*this, op, equipSet, &sEquipset::strMsgHex);
 }
 
 // ---------------------------------------------------------------------------
@@ -224,13 +224,13 @@ bool CEncoder::EquipSet_ICInfoSet(sEquipControl_SetIC setIC, std::vector<unsigne
         VectorToHexChr(std::move(msg), sent.strMsgHex);
         return ReadyUnlessEmpty(sent.strMsgHex);
     };
-    return SendSetting(op, !setIC.terminalNo.empty(), produce,
+    return EncoderSteps::SendSetting(*this, op, !setIC.terminalNo.empty(), produce,
                        [&] { return SetEquipSet_ICInfoSetParameterData(&sent); }, NothingToCommit, out);
 }
 
 bool CEncoder::SetEquipSet_ICInfoSetParameterData(sEquipControl_SetIC* setIC) {
     static constexpr Op op = Operation("CEncoder::SetEquipSet_ICInfoSetParameterData");
-    return SetTunnelParameterData(op, setIC, &sEquipControl_SetIC::strMsgHex);
+    return EncoderSteps::SetTunnelParameterData(*this, op, setIC, &sEquipControl_SetIC::strMsgHex);
 }
 
 // ---------------------------------------------------------------------------
@@ -260,10 +260,10 @@ bool CEncoder::EquipAlarmSet(sEquip_AlarmSet* alarmSet, std::vector<unsigned cha
         alarmSet->strMsgText.swap(work.strMsgText);
         alarmSet->msgId = work.msgId;
     };
-    return SendSetting(op, valid, produce, [&] { return SetEquipSetAlarmSetData(&work); }, commit, out);
+    return EncoderSteps::SendSetting(*this, op, valid, produce, [&] { return SetEquipSetAlarmSetData(&work); }, commit, out);
 }
 
 bool CEncoder::SetEquipSetAlarmSetData(sEquip_AlarmSet* alarmSet) {
     static constexpr Op op = Operation("CEncoder::SetEquipSetAlarmSetData");
-    return SetTunnelParameterData(op, alarmSet, &sEquip_AlarmSet::strMsgText);
+    return EncoderSteps::SetTunnelParameterData(*this, op, alarmSet, &sEquip_AlarmSet::strMsgText);
 }
