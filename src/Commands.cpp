@@ -8,6 +8,7 @@
 
 #include "EncoderParts.h"
 #include "Log.h"
+#include "Wire.h"
 
 #include <algorithm>
 #include <iterator>
@@ -119,7 +120,7 @@ std::string TrackingText(const sEquipTempPositionTrack& track) {
 
 bool CEncoder::Cmd_sCommitInterval(sCommitInterval* interval, std::vector<unsigned char>& out) {
     static constexpr Op op = Operation("CEncoder::Cmd_sCommitInterval");
-    return EncoderSteps::SendFrame(*this, op, Valid(interval), 0x22, [&] { return SetCommitParameterData(interval); }, out);
+    return EncoderSteps::SendFrame(*this, op, Valid(interval), wire::kCommitInterval, [&] { return SetCommitParameterData(interval); }, out);
 }
 
 bool CEncoder::SetCommitParameterData(sCommitInterval* interval) {
@@ -137,7 +138,7 @@ bool CEncoder::SetCommitParameterData(sCommitInterval* interval) {
 
 bool CEncoder::Cmd_SoundSowing(sSoundSowing* sowing, std::vector<unsigned char>& out) {
     static constexpr Op op = Operation("CEncoder::Cmd_SoundSowing");
-    return EncoderSteps::SendFrame(*this, op, Valid(sowing), 0x06, [&] { return SetSoundSowingParameterData(sowing); }, out);
+    return EncoderSteps::SendFrame(*this, op, Valid(sowing), wire::kSoundSowing, [&] { return SetSoundSowingParameterData(sowing); }, out);
 }
 
 bool CEncoder::SetSoundSowingParameterData(sSoundSowing* sowing) {
@@ -151,7 +152,7 @@ bool CEncoder::SetSoundSowingParameterData(sSoundSowing* sowing) {
 
 bool CEncoder::Cmd_sListening(sListening* listening, std::vector<unsigned char>& out) {
     static constexpr Op op = Operation("CEncoder::Cmd_sListening");
-    return EncoderSteps::SendFrame(*this, op, Valid(listening), 0x20, [&] { return SetListeningParameterData(listening); }, out);
+    return EncoderSteps::SendFrame(*this, op, Valid(listening), wire::kListening, [&] { return SetListeningParameterData(listening); }, out);
 }
 
 bool CEncoder::SetListeningParameterData(sListening* listening) {
@@ -166,7 +167,7 @@ bool CEncoder::SetListeningParameterData(sListening* listening) {
 
 bool CEncoder::Cmd_sSimSet(sSimSetInterval* simSet, std::vector<unsigned char>& out) {
     static constexpr Op op = Operation("CEncoder::Cmd_sSimSet");
-    return EncoderSteps::SendFrame(*this, op, Valid(simSet), 0x23, [&] { return SetSimSetParameterData(simSet); }, out);
+    return EncoderSteps::SendFrame(*this, op, Valid(simSet), wire::kSimSet, [&] { return SetSimSetParameterData(simSet); }, out);
 }
 
 bool CEncoder::SetSimSetParameterData(sSimSetInterval* simSet) {
@@ -180,7 +181,7 @@ bool CEncoder::SetSimSetParameterData(sSimSetInterval* simSet) {
 
 bool CEncoder::Cmd_sBlackout(sBlackoutInterval* blackout, std::vector<unsigned char>& out) {
     static constexpr Op op = Operation("CEncoder::Cmd_sBlackout");
-    return EncoderSteps::SendFrame(*this, op, Valid(blackout), 0x25, [&] { return SetBlackoutParameterData(blackout); }, out);
+    return EncoderSteps::SendFrame(*this, op, Valid(blackout), wire::kBlackout, [&] { return SetBlackoutParameterData(blackout); }, out);
 }
 
 bool CEncoder::SetBlackoutParameterData(sBlackoutInterval* blackout) {
@@ -194,7 +195,7 @@ bool CEncoder::SetBlackoutParameterData(sBlackoutInterval* blackout) {
 
 bool CEncoder::Cmd_sVideo(sVideo* video, std::vector<unsigned char>& out) {
     static constexpr Op op = Operation("CEncoder::Cmd_sVideo");
-    return EncoderSteps::SendFrame(*this, op, Valid(video), 0x19, [&] { return SetVideoParameterData(video); }, out);
+    return EncoderSteps::SendFrame(*this, op, Valid(video), wire::kVideo, [&] { return SetVideoParameterData(video); }, out);
 }
 
 bool CEncoder::SetVideoParameterData(sVideo* video) {
@@ -211,7 +212,7 @@ bool CEncoder::SetVideoParameterData(sVideo* video) {
 
 bool CEncoder::Cmd_AlarmHandle(sAlarmHandle* alarm, std::vector<unsigned char>& out) {
     static constexpr Op op = Operation("CEncoder::Cmd_AlarmHandle");
-    return EncoderSteps::SendFrame(*this, op, Valid(alarm), 0x07, [&] { return SetAlarmHandleParameterData(alarm); }, out);
+    return EncoderSteps::SendFrame(*this, op, Valid(alarm), wire::kAlarmHandle, [&] { return SetAlarmHandleParameterData(alarm); }, out);
 }
 
 bool CEncoder::SetAlarmHandleParameterData(sAlarmHandle* alarm) {
@@ -230,7 +231,7 @@ bool CEncoder::SetAlarmHandleParameterData(sAlarmHandle* alarm) {
 
 bool CEncoder::Cmd_sTimeInterval(sTimeInterval* interval, std::vector<unsigned char>& out) {
     static constexpr Op op = Operation("CEncoder::Cmd_sTimeInterval");
-    return EncoderSteps::SendFrame(*this, op, Valid(interval), 0x18, [&] { return SetTimeIntervalParameterData(interval); }, out);
+    return EncoderSteps::SendFrame(*this, op, Valid(interval), wire::kTimeInterval, [&] { return SetTimeIntervalParameterData(interval); }, out);
 }
 
 bool CEncoder::SetTimeIntervalParameterData(sTimeInterval* interval) {
@@ -244,7 +245,7 @@ bool CEncoder::SetTimeIntervalParameterData(sTimeInterval* interval) {
 
 bool CEncoder::Cmd_sPreset(sPreset* preset, std::vector<unsigned char>& out) {
     static constexpr Op op = Operation("CEncoder::Cmd_sPreset");
-    return EncoderSteps::SendFrame(*this, op, Valid(preset), 0x21, [&] { return SetPresetParameterData(preset); }, out);
+    return EncoderSteps::SendFrame(*this, op, Valid(preset), wire::kPreset, [&] { return SetPresetParameterData(preset); }, out);
 }
 
 bool CEncoder::SetPresetParameterData(sPreset* preset) {
@@ -278,7 +279,7 @@ template <class Request, class Compose>
 bool EncoderSteps::SendEquipRequest(CEncoder& e, const Op& op, Request* request, int msgId, Compose compose,
                                     Bytes& out) {
     sEquipsetQuery query;
-    return SendFrame(e, op, request != nullptr && !request->terminalNo.empty(), 0x33, [&] {
+    return SendFrame(e, op, request != nullptr && !request->terminalNo.empty(), wire::kTunnel, [&] {
         op.Debug({") 生成808数据开始<<<<<"});
         query.terminalNo = request->terminalNo;
         query.msgId = msgId;
@@ -291,30 +292,30 @@ bool EncoderSteps::SendEquipRequest(CEncoder& e, const Op& op, Request* request,
 bool CEncoder::Cmd_EquipSetQuery(sEquipsetQuery* query, std::vector<unsigned char>& out) {
     static constexpr Op op = Operation("CEncoder::Cmd_EquipSetQuery");
     // Only the terminal number is taken from the caller's record.
-    return EncoderSteps::SendEquipRequest(*this, op, query, 0x8104, Fixed("0"), out);
+    return EncoderSteps::SendEquipRequest(*this, op, query, wire::jt808::kParmQuery, Fixed("0"), out);
 }
 
 bool CEncoder::Cmd_EquipPositionInfoQuery(sEquipPositionInfoQuery* query,
                                           std::vector<unsigned char>& out) {
     static constexpr Op op = Operation("CEncoder::Cmd_EquipPositionInfoQuery");
-    return EncoderSteps::SendEquipRequest(*this, op, query, 0x8201, Fixed("0"), out);
+    return EncoderSteps::SendEquipRequest(*this, op, query, wire::jt808::kPositionQuery, Fixed("0"), out);
 }
 
 bool CEncoder::Cmd_AffirmAlarmInform(sAffirmAlarmInform* inform, std::vector<unsigned char>& out) {
     static constexpr Op op = Operation("CEncoder::Cmd_AffirmAlarmInform");
-    return EncoderSteps::SendEquipRequest(*this, op, inform, 0x8203, Fixed("1"), out);
+    return EncoderSteps::SendEquipRequest(*this, op, inform, wire::jt808::kAffirmAlarm, Fixed("1"), out);
 }
 
 bool CEncoder::Cmd_EquipTempPositionTrack(sEquipTempPositionTrack* track,
                                           std::vector<unsigned char>& out) {
     static constexpr Op op = Operation("CEncoder::Cmd_EquipTempPositionTrack");
-    return EncoderSteps::SendEquipRequest(*this, op, track, 0x8202, TrackingText, out);
+    return EncoderSteps::SendEquipRequest(*this, op, track, wire::jt808::kTempTrack, TrackingText, out);
 }
 
 bool CEncoder::Cmd_EquipControl(sEquipControl* control, std::vector<unsigned char>& out) {
     // Terminal control logs under the tag its log readers know it by.
     static constexpr Op op = Operation("CEncoder::usEquipControlData");
-    return EncoderSteps::SendEquipRequest(*this, op, control, 0x8105, ControlText, out);
+    return EncoderSteps::SendEquipRequest(*this, op, control, wire::jt808::kTerminalControl, ControlText, out);
 }
 
 bool CEncoder::SetEquipSetQueryParameterData(sEquipsetQuery* query) {
@@ -330,12 +331,12 @@ bool CEncoder::Subscription(int number, std::string text, std::vector<unsigned c
     static constexpr Op op = Operation("CEncoder::Subscription");
     // The text is left to the parameter step to check.
     return EncoderSteps::SendFrame(
-        *this,         op, number != 0, 0x03, [&] { return SetSubscriptionParameterData(number, std::move(text)); }, out);
+        *this,         op, number != 0, wire::kSubscription, [&] { return SetSubscriptionParameterData(number, std::move(text)); }, out);
 }
 
 bool CEncoder::Subscription(int number, std::vector<unsigned char>& out) {
     static constexpr Op op = Operation("CEncoder::Subscription");
-    return EncoderSteps::SendFrame(*this, op, number != 0, 0x03, [&] { return SetSubscriptionParameterData(number); }, out);
+    return EncoderSteps::SendFrame(*this, op, number != 0, wire::kSubscription, [&] { return SetSubscriptionParameterData(number); }, out);
 }
 
 bool CEncoder::SetSubscriptionParameterData(int number, std::string text) {
@@ -365,7 +366,7 @@ bool CEncoder::SetSubscriptionParameterData(int number) {
 bool CEncoder::Realtime(std::string terminalNo, std::vector<unsigned char>& out) {
     static constexpr Op op = Operation("CEncoder::Realtime");
     return EncoderSteps::SendFrame(
-        *this,         op, !terminalNo.empty(), 0x50, [&] { return SetRealtimeParameterData(std::move(terminalNo)); }, out);
+        *this,         op, !terminalNo.empty(), wire::kRealtime, [&] { return SetRealtimeParameterData(std::move(terminalNo)); }, out);
 }
 
 bool CEncoder::SetRealtimeParameterData(std::string terminalNo) {
@@ -380,7 +381,7 @@ bool CEncoder::Photograph(std::string terminalNo, unsigned char byPhotoParam,
                           std::vector<unsigned char>& out) {
     static constexpr Op op = Operation("CEncoder::Photograph");
     return EncoderSteps::SendFrame(
-        *this,         op, !terminalNo.empty(), 0x05,
+        *this,         op, !terminalNo.empty(), wire::kPhotograph,
         [&] { return SetPhotographParameterData(std::move(terminalNo), byPhotoParam); }, out);
 }
 
@@ -399,7 +400,7 @@ bool CEncoder::SetPhotographParameterData(std::string terminalNo, unsigned char 
 
 bool CEncoder::TrackPlayback(sTrackPlayback* playback, std::vector<unsigned char>& out) {
     static constexpr Op op = Operation("CEncoder::TrackPlayback");
-    return EncoderSteps::SendFrame(*this, op, Valid(playback), 0x11, [&] { return SetTrackPlaybackParameterData(playback); }, out);
+    return EncoderSteps::SendFrame(*this, op, Valid(playback), wire::kTrackPlayback, [&] { return SetTrackPlaybackParameterData(playback); }, out);
 }
 
 bool CEncoder::SetTrackPlaybackParameterData(sTrackPlayback* playback) {

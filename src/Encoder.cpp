@@ -5,6 +5,7 @@
 #include "EncoderParts.h"
 #include "Log.h"
 #include "ParaStr.h"
+#include "Wire.h"
 
 #include <algorithm>
 #include <charconv>
@@ -92,32 +93,32 @@ GPENC_FLATTEN bool EncoderSteps::AppendRecord(CEncoder& e, const ParamSource& p)
         const unsigned char* value = scratch;
         const std::size_t size = p.ValueSize();
         switch (p.kind) {
-        case 1:
+        case wire::kText:
             // The text step writes the records a copy of the text would; the
             // bytes themselves are copied once, below.
             if (p.text->empty() || gpenc::detail::ParaStrStep(kGetParaStr, *p.text, [&] { return static_cast<int>(size); }) == 0)
                 return op.Fail();
             value = reinterpret_cast<const unsigned char*>(p.text->data());
             break;
-        case 6:
+        case wire::kInt32:
             if (!e.UnsignedIntToInt32(p.int32, scratch)) return op.Fail();
             break;
-        case 9:
+        case wire::kByte:
             scratch[0] = p.byte;
             break;
-        case 10:
+        case wire::kSixBytes:
             std::copy(p.six, p.six + 6, scratch);
             break;
         default:
             return op.Fail();
         }
-        unsigned char head[7] = {};  // record length, key, kind
-        if (!e.UnsignedIntToUInt16(p.key, head + 4)) return op.Fail();
-        if (!e.UnsignedIntToInt32(static_cast<int>(size + 7), head)) return op.Fail();
-        head[6] = static_cast<unsigned char>(p.kind);
+        unsigned char head[wire::kRecordHead] = {};  // record length, key, kind
+        if (!e.UnsignedIntToUInt16(p.key, head + wire::kKeyAt)) return op.Fail();
+        if (!e.UnsignedIntToInt32(static_cast<int>(size + wire::kRecordHead), head)) return op.Fail();
+        head[wire::kKindAt] = static_cast<unsigned char>(p.kind);
 
-        AppendField(e.m_vecParameter, head, 7);
-        if (p.kind == 1) {
+        AppendField(e.m_vecParameter, head, wire::kRecordHead);
+        if (p.kind == wire::kText) {
             e.m_vecParameter.insert(e.m_vecParameter.end(), value, value + size);
         } else {
             AppendField(e.m_vecParameter, value, size);
@@ -224,19 +225,19 @@ GPENC_FLATTEN bool CEncoder::SetBodyData(int command) {
     return Guarded(op, false, [&] {
         unsigned char word[2] = {};
         unsigned char dword[4] = {};
-        static const unsigned char kNoSession[16] = {};
+        static const unsigned char kNoSession[wire::kSessionSize] = {};
 
-        const int version = Change16To10("1");
+        const int version = Change16To10(wire::kVersionHex);
         if (version < 0 || !UnsignedIntToUInt16(static_cast<unsigned int>(version), word))
             return op.Fail();
-        m_vecBody.reserve(m_vecBody.size() + 26);
+        m_vecBody.reserve(m_vecBody.size() + wire::kBodySize);
         PrependField(m_vecBody, word, 2);
 
         // The login (command 1) goes out before there is a session; every other
         // command fetches the id once, when the object's is still all zero.
-        if (command != 1 && std::memcmp(m_bySession, kNoSession, sizeof kNoSession) == 0)
+        if (command != wire::kLogin && std::memcmp(m_bySession, kNoSession, sizeof kNoSession) == 0)
             CSessionData::GetSession(m_bySession);
-        m_vecBody.insert(m_vecBody.end(), m_bySession, m_bySession + 16);
+        m_vecBody.insert(m_vecBody.end(), m_bySession, m_bySession + wire::kSessionSize);
 
         // The command goes through its hexadecimal text, so a negative number
         // (eight digits from 8 up) comes back negative and is refused.
@@ -259,9 +260,8 @@ GPENC_FLATTEN bool CEncoder::SetBodyData(int command) {
 GPENC_FLATTEN bool CEncoder::SetHeaderData() {
     static constexpr Op op = Operation("CEncoder::SetHeaderData");
     return Guarded(op, false, [&] {
-        static const unsigned char kMagic[2] = {'G', 'P'};
-        m_vecHeader.reserve(m_vecHeader.size() + 4);
-        PrependField(m_vecHeader, kMagic, 2);
+        m_vecHeader.reserve(m_vecHeader.size() + wire::kHeaderSize);
+        PrependField(m_vecHeader, wire::kMagic, sizeof wire::kMagic);
         unsigned char word[2] = {};
         if (!UnsignedIntToUInt16(static_cast<unsigned int>(m_vecBody.size()), word)) return op.Fail();
         AppendField(m_vecHeader, word, 2);
@@ -298,7 +298,7 @@ bool CEncoder::CommonData(int type, std::vector<unsigned char>& out) {
     // A parameterless frame: the parameter buffer is not copied.
     Bytes frame;
     return gpenc::detail::Checked(
-        op, type == 2 || type == 4, [&] { return EncoderSteps::FinishFrame(*this, type, out, frame, false); }, [&] { out.swap(frame); });
+        op, type == wire::kCommonData2 || type == wire::kCommonData4, [&] { return EncoderSteps::FinishFrame(*this, type, out, frame, false); }, [&] { out.swap(frame); });
 }
 
 // ---------------------------------------------------------------------------
@@ -318,7 +318,7 @@ bool LoginValid(const sUserLogin* login) {
 
 bool CEncoder::UserLogin(sUserLogin* login, std::vector<unsigned char>& out) {
     static constexpr Op op = Operation("CEncoder::UserLogin");
-    return EncoderSteps::SendFrame(*this, op, LoginValid(login), 1, [&] { return SetLoginParameterData(login); }, out);
+    return EncoderSteps::SendFrame(*this, op, LoginValid(login), wire::kLogin, [&] { return SetLoginParameterData(login); }, out);
 }
 
 bool CEncoder::SetLoginParameterData(sUserLogin* login) {

@@ -6,6 +6,7 @@
 #include "gpenc/Encoder.h"
 
 #include "Log.h"
+#include "Wire.h"
 
 #include <charconv>
 #include <cstddef>
@@ -46,25 +47,25 @@ struct ParamSource {
     unsigned char byte;
     const unsigned char* six;
 
-    static ParamSource Text(unsigned int key, const std::string& t) { return {1, key, &t, 0, 0, nullptr}; }
-    static ParamSource Int32(unsigned int key, int v) { return {6, key, nullptr, v, 0, nullptr}; }
-    static ParamSource Byte(unsigned int key, unsigned char b) { return {9, key, nullptr, 0, b, nullptr}; }
+    static ParamSource Text(unsigned int key, const std::string& t) { return {wire::kText, key, &t, 0, 0, nullptr}; }
+    static ParamSource Int32(unsigned int key, int v) { return {wire::kInt32, key, nullptr, v, 0, nullptr}; }
+    static ParamSource Byte(unsigned int key, unsigned char b) { return {wire::kByte, key, nullptr, 0, b, nullptr}; }
     static ParamSource SixBytes(unsigned int key, const unsigned char (&b)[6]) {
-        return {10, key, nullptr, 0, 0, b};
+        return {wire::kSixBytes, key, nullptr, 0, 0, b};
     }
 
     // Bytes of the value, and of the whole record, that the kind encodes (a
     // kind that is refused encodes none).
     std::size_t ValueSize() const {
         switch (kind) {
-        case 1: return text->size();
-        case 6: return 4;
-        case 9: return 1;
-        case 10: return 6;
+        case wire::kText: return text->size();
+        case wire::kInt32: return 4;
+        case wire::kByte: return 1;
+        case wire::kSixBytes: return 6;
         default: return 0;
         }
     }
-    std::size_t RecordSize() const { return 7 + ValueSize(); }
+    std::size_t RecordSize() const { return wire::kRecordHead + ValueSize(); }
 };
 
 }  // namespace gpenc::detail
@@ -121,8 +122,9 @@ struct EncoderSteps {
             char id[8];
             const std::string msgId(
                 id, std::to_chars(id, id + sizeof id, static_cast<unsigned int>(record->msgId), 16).ptr);
-            const ParamSource params[] = {ParamSource::Text(0, record->terminalNo), ParamSource::Text(1, msgId),
-                                          ParamSource::Text(2, record->*argument)};
+            const ParamSource params[] = {ParamSource::Text(wire::kTerminalKey, record->terminalNo),
+                                          ParamSource::Text(wire::kMsgIdKey, msgId),
+                                          ParamSource::Text(wire::kArgumentKey, record->*argument)};
             return AppendParameters(e, params, std::size(params));
         });
     }

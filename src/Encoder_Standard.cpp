@@ -25,16 +25,7 @@ using namespace gpenc::detail::standard;
 
 namespace {
 
-// A longer body would run into the encryption and sub-package bits of the
-// body-properties word.
-constexpr std::size_t kMaxBodyLength = 1023;
 
-// IC-card layouts, as offsets into the serialised message.
-constexpr std::size_t kStandardSize = 145;
-constexpr std::size_t kExtensionSize = 273;
-constexpr std::size_t kExtensionBody = kExtensionSize - 12;
-// Offsets 150 to 271 hold the three length-prefixed extension texts.
-constexpr std::size_t kExtensionTextRoom = 122;
 
 bool Finished(const Bytes&) { return true; }
 
@@ -163,11 +154,7 @@ void AppendUnsigned(std::string& text, unsigned long value, char separator) {
     text += separator;
 }
 
-// One check byte of the IC-card packet: the XOR of msg[first..last], written at last + 1.
-struct CheckRange {
-    int first;
-    int last;
-};
+using wire::card::CheckRange;
 
 // Computes and writes the check bytes in order, each after the one before has
 // been written (a later range may cover an earlier check byte).
@@ -251,28 +238,29 @@ bool CEncoder_Standard::SetMsgData_StandardMsgHead(std::uint16_t msgId, std::str
 
 bool CEncoder_Standard::GetMsgData(std::uint32_t msgId, std::vector<unsigned char>& msg) {
     Bytes().swap(msg);
-    if (StandardSteps::BodyLength(*this, msgId) > kMaxBodyLength) return false;
-    msg.reserve(12 + StandardSteps::BodyLength(*this, msgId));  // head and body: one allocation
+    if (StandardSteps::BodyLength(*this, msgId) > wire::jt808::kMaxBodyLength) return false;
+    msg.reserve(wire::jt808::kHeadSize + StandardSteps::BodyLength(*this, msgId));  // head and body: one allocation
     PutBE<2>(msg, m_stMsgHead.wMsgId);
     PutBE<2>(msg, m_stMsgHead.wBodyProperty);
 
     // The phone number is right-aligned in 12 digits, filled with '0' on the left.
+    constexpr std::size_t kDigits = wire::jt808::kPhoneDigits;
     const std::string& phone = m_stMsgHead.strPhoneNo;
-    if (phone.size() > 12) return false;
-    char digits[12];
-    std::fill(digits, digits + 12 - phone.size(), '0');
-    std::copy(phone.begin(), phone.end(), digits + 12 - phone.size());
-    for (std::size_t i = 0; i < 12; i += 2) {
+    if (phone.size() > kDigits) return false;
+    char digits[kDigits];
+    std::fill(digits, digits + kDigits - phone.size(), '0');
+    std::copy(phone.begin(), phone.end(), digits + kDigits - phone.size());
+    for (std::size_t i = 0; i < kDigits; i += 2) {
         int pair = 0;
         if (!charTohex(std::string(digits + i, 2), pair)) return false;
         msg.push_back(static_cast<unsigned char>(pair));
     }
     PutBE<2>(msg, m_stMsgHead.wSerialNo);
 
-    if (msgId == kParmSetId) {
+    if (msgId == wire::jt808::kParmSet) {
         msg.push_back(m_byParmCount);
         gpenc::detail::Append(msg, m_vecParmList);
-    } else if (msgId == kPassThroughId) {
+    } else if (msgId == wire::jt808::kPassThrough) {
         gpenc::detail::Append(msg, m_stCurParm.vecParmValue);
     }
     return true;
@@ -448,7 +436,7 @@ bool CEncoder_Standard::ParmSet_SetMainSericeIP(std::vector<EquipParmSet_EquipCo
     static constexpr Op op = Marked("CEncoder_Standard::ParmSet_SetMainSericeIP");
     return Guarded(op, false, [&] {
         if (!StandardSteps::StageEntries(*this, op, list, true)) return op.Return(false);
-        if (!SetMsgData_StandardMsgHead(kParmSetId, list.front().strPhoneNo)) return op.Fail();
+        if (!SetMsgData_StandardMsgHead(wire::jt808::kParmSet, list.front().strPhoneNo)) return op.Fail();
         return op.Done();
     });
 }
@@ -461,7 +449,7 @@ bool CEncoder_Standard::ParmSet_SetHeadInterval(EquipParmSet_EquipConfig config)
         value.dwValue = config.dwValue;
         // A heartbeat message without its heartbeat would be sent as a success.
         if (!SetOnceParameterData(std::move(value)) ||
-            !SetMsgData_StandardMsgHead(kParmSetId, config.strPhoneNo))
+            !SetMsgData_StandardMsgHead(wire::jt808::kParmSet, config.strPhoneNo))
             return op.Fail();
         return op.Done();
     });
@@ -472,14 +460,14 @@ bool CEncoder_Standard::ParmSet_GetHeadInterval(EquipParmSet_EquipConfig config,
     // This builder logs under the reset's name.
     static constexpr Op op = Marked("CEncoder_Standard::InitStandardMsgHead");
     return StandardSteps::BuildMessage(
-        *this, op, true, kParmSetId, msg, [&] { return ParmSet_SetHeadInterval(std::move(config)); }, Finished);
+        *this, op, true, wire::jt808::kParmSet, msg, [&] { return ParmSet_SetHeadInterval(std::move(config)); }, Finished);
 }
 
 bool CEncoder_Standard::ParmSet_GetMainSericeIP(std::vector<EquipParmSet_EquipConfig> list,
                                                 std::vector<unsigned char>& msg) {
     static constexpr Op op = Marked("CEncoder_Standard::ParmSet_GetMainSericeIP");
     return StandardSteps::BuildMessage(
-        *this, op, true, kParmSetId, msg, [&] { return ParmSet_SetMainSericeIP(std::move(list)); }, Finished);
+        *this, op, true, wire::jt808::kParmSet, msg, [&] { return ParmSet_SetMainSericeIP(std::move(list)); }, Finished);
 }
 
 bool CEncoder_Standard::ParmSet_Get808ParmSetVector(std::vector<EquipParmSet_EquipConfig> list,
@@ -488,10 +476,10 @@ bool CEncoder_Standard::ParmSet_Get808ParmSetVector(std::vector<EquipParmSet_Equ
     static constexpr Op op = Marked("CEncoder_Standard::ParmSet_GetMainSericeIP");
     const bool ready = !list.empty() && !list.front().strPhoneNo.empty();
     return StandardSteps::BuildMessage(
-        *this, op, ready, kParmSetId, msg,
+        *this, op, ready, wire::jt808::kParmSet, msg,
         [&] {
             const std::string phone = list.front().strPhoneNo;
-            return ParmSet_Set808ParmInfo(std::move(list)) && SetMsgData_StandardMsgHead(kParmSetId, phone);
+            return ParmSet_Set808ParmInfo(std::move(list)) && SetMsgData_StandardMsgHead(wire::jt808::kParmSet, phone);
         },
         Finished);
 }
@@ -514,7 +502,7 @@ bool CEncoder_Standard::ParmSet_SetICInfoSet_stringAdd0(std::string& text, int w
 bool StandardSteps::AppendCardPages(CEncoder_Standard& e, const struct_EquipControl_SetIC& card,
                                     std::uint16_t dataLength) {
     const CardDate date = LocalDate(card.tmCardDate);
-    if (date.year < 2000 || date.year > 2099) return false;
+    if (date.year < wire::card::kFirstYear || date.year > wire::card::kLastYear) return false;
     auto fitted = [&e](std::string text, int width) {
         e.ParmSet_SetICInfoSet_stringAdd0(text, width);
         return TextValue(std::move(text));
@@ -524,21 +512,21 @@ bool StandardSteps::AppendCardPages(CEncoder_Standard& e, const struct_EquipCont
     Bytes().swap(e.m_stCurParm.vecParmValue);
     e.m_stCurParm.vecParmValue.reserve(5 + dataLength);
     unsigned char year = 0, month = 0, day = 0;
-    e.DecToBCD(date.year - 2000, &year, 1);
+    e.DecToBCD(date.year - wire::card::kFirstYear, &year, 1);
     e.DecToBCD(date.month, &month, 1);
     e.DecToBCD(date.day, &day, 1);
 
     MsgData_EquipParmSet_ParmListConfig pages[] = {
-        ByteValue(0xA0),
+        ByteValue(wire::card::kTag),
         WordValue(0),
         WordValue(dataLength),
-        fitted(card.strCardText1, 32),
-        fitted(card.strCardText2, 18),
+        fitted(card.strCardText1, wire::card::kText1Width),
+        fitted(card.strCardText2, wire::card::kText2Width),
         ByteValue(year),
         ByteValue(month),
         ByteValue(day),
-        fitted(card.strCardText3, 18),
-        fitted(card.strCardText4, 56),
+        fitted(card.strCardText3, wire::card::kText3Width),
+        fitted(card.strCardText4, wire::card::kText4Width),
         ByteValue(card.byCardCheck),
     };
     // A page that fails is logged by the page step. None is refused for its
@@ -552,7 +540,7 @@ bool StandardSteps::AppendCardPages(CEncoder_Standard& e, const struct_EquipCont
 bool CEncoder_Standard::ParmSet_SetICInfoSetStandard(struct_EquipControl_SetIC card) {
     static constexpr Op op = Marked("CEncoder_Standard::ParmSet_SetICInfoSet");
     return Guarded(op, false, [&] {
-        if (!StandardSteps::AppendCardPages(*this, card, 0x0080) || !SetMsgData_StandardMsgHead(kPassThroughId, card.strPhoneNo))
+        if (!StandardSteps::AppendCardPages(*this, card, wire::card::kStandardLength) || !SetMsgData_StandardMsgHead(wire::jt808::kPassThrough, card.strPhoneNo))
             return op.Fail();
         return op.Done();
     });
@@ -564,12 +552,12 @@ bool CEncoder_Standard::ParmSet_SetICInfoSetExtension(struct_EquipControl_SetIC 
         // Texts that do not fit would push the tail check byte out of its place.
         const std::size_t textBytes =
             3 + card.strExtText1.size() + card.strExtText2.size() + card.strExtText3.size();
-        if (textBytes > kExtensionTextRoom) return op.Fail();
+        if (textBytes > wire::card::kExtensionTextRoom) return op.Fail();
 
-        if (!StandardSteps::AppendCardPages(*this, card, 0x0100)) return op.Fail();
+        if (!StandardSteps::AppendCardPages(*this, card, wire::card::kExtensionLength)) return op.Fail();
         MsgData_EquipParmSet_ParmListConfig pages[] = {
-            ByteValue(0xA5),
-            ByteValue(0x5A),
+            ByteValue(wire::card::kExtensionMark[0]),
+            ByteValue(wire::card::kExtensionMark[1]),
             ByteValue(card.byExt1),
             ByteValue(card.byExt2),
             ByteValue(card.byExtCheck),
@@ -585,12 +573,12 @@ bool CEncoder_Standard::ParmSet_SetICInfoSetExtension(struct_EquipControl_SetIC 
         const FaultWatch watch;
         for (auto& page : pages) SetOncePageData(page);
         MsgData_EquipParmSet_ParmListConfig zero = ByteValue(0);
-        while (m_stCurParm.vecParmValue.size() < kExtensionBody - 1) {
+        while (m_stCurParm.vecParmValue.size() < wire::card::kExtensionBody - 1) {
             if (!SetOncePageData(zero)) return op.Fail();
         }
         MsgData_EquipParmSet_ParmListConfig tail = ByteValue(card.byExtCheckTail);
         SetOncePageData(tail);
-        if (watch.Caught() || !SetMsgData_StandardMsgHead(kPassThroughId, card.strPhoneNo)) return op.Fail();
+        if (watch.Caught() || !SetMsgData_StandardMsgHead(wire::jt808::kPassThrough, card.strPhoneNo)) return op.Fail();
         return op.Done();
     });
 }
@@ -599,17 +587,19 @@ bool CEncoder_Standard::ParmSet_ICInfoSetStandard(struct_EquipControl_SetIC card
                                                   std::vector<unsigned char>& msg) {
     static constexpr Op op = Marked("CEncoder_Standard::ParmSet_ICInfoSetStandard");
     return StandardSteps::BuildMessage(
-        *this, op, true, kPassThroughId, msg, [&] { return ParmSet_SetICInfoSetStandard(std::move(card)); },
-        [&](Bytes& m) { return m.size() >= kStandardSize && WriteChecks(*this, m, {{17, 143}}); });
+        *this, op, true, wire::jt808::kPassThrough, msg, [&] { return ParmSet_SetICInfoSetStandard(std::move(card)); },
+        [&](Bytes& m) { return m.size() >= wire::card::kStandardSize && WriteChecks(*this, m, {wire::card::kCardCheck}); });
 }
 
 bool CEncoder_Standard::ParmSet_ICInfoSetExtension(struct_EquipControl_SetIC card,
                                                    std::vector<unsigned char>& msg) {
     static constexpr Op op = Marked("CEncoder_Standard::ParmSet_ICInfoSetExtension");
     return StandardSteps::BuildMessage(
-        *this, op, true, kPassThroughId, msg, [&] { return ParmSet_SetICInfoSetExtension(std::move(card)); },
+        *this, op, true, wire::jt808::kPassThrough, msg, [&] { return ParmSet_SetICInfoSetExtension(std::move(card)); },
         [&](Bytes& m) {
-            return m.size() >= kExtensionSize && WriteChecks(*this, m, {{17, 143}, {145, 148}, {150, 271}});
+            return m.size() >= wire::card::kExtensionSize &&
+                   WriteChecks(*this, m,
+                               {wire::card::kCardCheck, wire::card::kExtensionHeadCheck, wire::card::kExtensionCheck});
         });
 }
 
@@ -635,11 +625,11 @@ bool CEncoder_Standard::ParmSet_Get808AlarmSetData_Circular(MsgData_AlarmSet_Cir
             added += Fixed6(area.dLatitude) + ',';
             added += Fixed6(area.dLongitude) + ',';
             AppendUnsigned(added, area.dwRadius, ',');
-            if (area.wAreaAttr & 0x0001) {
+            if (area.wAreaAttr & wire::jt808::kAreaTimeWindow) {
                 AppendBcdTime(added, area.byStartTime);
                 AppendBcdTime(added, area.byEndTime);
             }
-            if (area.wAreaAttr & 0x0002) {
+            if (area.wAreaAttr & wire::jt808::kAreaSpeedLimit) {
                 AppendUnsigned(added, area.wMaxSpeed, ',');
                 AppendUnsigned(added, area.byOverSpeedDuration, ',');
             }

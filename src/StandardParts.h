@@ -6,6 +6,7 @@
 
 #include "Bytes.h"
 #include "Log.h"
+#include "Wire.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -32,8 +33,6 @@ constexpr Op Marked(const char* name) {
 // bytes itself.
 inline constexpr Op kGetParaStr = Plain("CEncoder_Standard::GetParaStr");
 
-inline constexpr std::uint16_t kParmSetId = 0x8103;      // terminal parameter setting
-inline constexpr std::uint16_t kPassThroughId = 0x8900;  // transparent data (IC card)
 
 // The builders' own failure texts stand alone, without an operation name.
 inline void LogFailure(const char* text, int line) { Write(kError, kFile, line, {text}); }
@@ -94,8 +93,8 @@ struct StandardSteps {
     // The number of body bytes GetMsgData appends for `msgId`.
     static std::size_t BodyLength(const CEncoder_Standard& e, std::uint32_t msgId) {
         switch (msgId) {
-        case gpenc::detail::standard::kParmSetId: return 1 + e.m_vecParmList.size();
-        case gpenc::detail::standard::kPassThroughId: return e.m_stCurParm.vecParmValue.size();
+        case wire::jt808::kParmSet: return 1 + e.m_vecParmList.size();
+        case wire::jt808::kPassThrough: return e.m_stCurParm.vecParmValue.size();
         default: return 0;
         }
     }

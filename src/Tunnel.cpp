@@ -6,6 +6,7 @@
 #include "Bytes.h"
 #include "EncoderParts.h"
 #include "Log.h"
+#include "Wire.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -18,10 +19,6 @@ using gpenc::detail::Op;
 namespace {
 
 constexpr Op Operation(const char* name) { return gpenc::detail::EncoderOp(name); }
-
-constexpr int kParmSetId = 0x8103;       // terminal parameter setting
-constexpr int kPassThroughId = 0x8900;   // downlink pass-through (IC card)
-constexpr int kCircularAreaId = 0x8600;  // set circular area
 
 // How producing a setting ended.
 enum class Setting {
@@ -38,14 +35,15 @@ Setting ReadyUnlessEmpty(const std::string& text) { return text.empty() ? Settin
 // setting made only of such entries would reach the terminal as one that sets
 // nothing, and be reported as sent.
 bool SetsAnyParameter(const Bytes& msg) {
-    constexpr std::size_t kCountByte = 12;  // the count follows the 12-byte head
+    constexpr std::size_t kCountByte = wire::jt808::kHeadSize;  // the count follows the head
     return msg.size() > kCountByte && msg[kCountByte] != 0;
 }
 
 // The terminal's JT/T 808 phone number: the last 12 characters of its number,
 // or all of a shorter one (the message head fills it with '0' on the left).
 std::string PhoneNumber(const std::string& terminalNo) {
-    return terminalNo.size() > 12 ? terminalNo.substr(terminalNo.size() - 12) : terminalNo;
+    constexpr std::size_t kDigits = wire::jt808::kPhoneDigits;
+    return terminalNo.size() > kDigits ? terminalNo.substr(terminalNo.size() - kDigits) : terminalNo;
 }
 
 // Reads `text` as atoi does: leading white space, an optional sign, then the
@@ -126,7 +124,7 @@ bool EncoderSteps::SendSetting(CEncoder& e, const Op& op, bool valid, Produce&& 
             return op.Return(false);
         }
         op.Debug({") 生成808数据结束<<<<<"});
-        if (!send() || !FinishFrame(e, 0x33, out, frame)) return op.Fail();
+        if (!send() || !FinishFrame(e, wire::kTunnel, out, frame)) return op.Fail();
         return op.Commit([&] {
             out.swap(frame);
             commit();
@@ -194,7 +192,7 @@ bool CEncoder::EquipSet(std::vector<sEquipset> equipSets, std::vector<unsigned c
         sent.terminalNo = equipSets.front().terminalNo;
         VectorToHexChr(std::move(msg), sent.strMsgHex);
         if (sent.strMsgHex.empty()) return Setting::kEmpty;
-        sent.msgId = kParmSetId;
+        sent.msgId = wire::jt808::kParmSet;
         return Setting::kReady;
     };
     return EncoderSteps::SendSetting(*this, op, valid, produce, [&] { return SetEquipSetParameterData(&sent); }, NothingToCommit, out);
@@ -220,7 +218,7 @@ bool CEncoder::EquipSet_ICInfoSet(sEquipControl_SetIC setIC, std::vector<unsigne
                                  : standard.ParmSet_ICInfoSetExtension(std::move(setIC.stSetIC), msg);
         if (!encoded) return Setting::kRefused;
         sent.terminalNo = setIC.terminalNo;
-        sent.msgId = kPassThroughId;
+        sent.msgId = wire::jt808::kPassThrough;
         VectorToHexChr(std::move(msg), sent.strMsgHex);
         return ReadyUnlessEmpty(sent.strMsgHex);
     };
@@ -252,7 +250,7 @@ bool CEncoder::EquipAlarmSet(sEquip_AlarmSet* alarmSet, std::vector<unsigned cha
         if (!standard.ParmSet_Get808AlarmSetData_Circular(std::move(setting), work.strMsgText))
             return Setting::kNotEncoded;
         if (work.strMsgText.empty()) return Setting::kEmpty;
-        work.msgId = kCircularAreaId;
+        work.msgId = wire::jt808::kCircularArea;
         return Setting::kReady;
     };
     auto commit = [&] {
