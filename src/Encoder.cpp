@@ -1,4 +1,6 @@
-// CEncoder: parameter records, the GP frame and the platform command builders.
+// CEncoder: the object, parameter records, the GP frame and the login; the
+// other builders are in Commands.cpp (platform commands) and Tunnel.cpp
+// (808-tunnelled settings).
 #include "gpenc/Encoder.h"
 
 #include "Bytes.h"
