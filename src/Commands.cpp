@@ -149,7 +149,7 @@ bool Valid(const Record* r) {
 // The one builder path of the commands above: the check, the parameter step
 // `step`, the frame of the command's number.
 template <class Record>
-bool Send(CEncoder& e, const Op& op, Record* record, bool (CEncoder::*step)(Record*),
+[[nodiscard]] bool Send(CEncoder& e, const Op& op, Record* record, bool (CEncoder::*step)(Record*),
           std::vector<unsigned char>& out, int line = __builtin_LINE()) {
     return EncoderSteps::SendFrame(
         e, op, Valid(record), Command<Record>::number, [&] { return (e.*step)(record); }, out, line);
@@ -158,7 +158,7 @@ bool Send(CEncoder& e, const Op& op, Record* record, bool (CEncoder::*step)(Reco
 // The one parameter step of the commands above: the check again, then the
 // command's parameters.
 template <class Record>
-bool Append(CEncoder& e, const Op& op, Record* record, int line = __builtin_LINE()) {
+[[nodiscard]] bool Append(CEncoder& e, const Op& op, Record* record, int line = __builtin_LINE()) {
     return Checked(
         op, Valid(record),
         [&] {
@@ -169,7 +169,7 @@ bool Append(CEncoder& e, const Op& op, Record* record, int line = __builtin_LINE
 }
 
 // Parameters from the builder's arguments rather than a record.
-bool Append(CEncoder& e, const Op& op, bool valid, ParamList params, int line = __builtin_LINE()) {
+[[nodiscard]] bool Append(CEncoder& e, const Op& op, bool valid, ParamList params, int line = __builtin_LINE()) {
     return Checked(
         op, valid, [&] { return EncoderSteps::AppendParameters(e, params.begin(), params.size()); }, line);
 }

@@ -185,7 +185,7 @@ R Guarded(const Op& op, R failure, Body&& body, int line = __builtin_LINE()) {
 // the line of the call.
 // With `commit`, success ends as Op::Commit ends it.
 template <class Work, class Commit>
-bool Checked(const Op& op, bool valid, Work&& work, Commit&& commit, int line = __builtin_LINE()) {
+[[nodiscard]] bool Checked(const Op& op, bool valid, Work&& work, Commit&& commit, int line = __builtin_LINE()) {
     return Guarded(
         op, false,
         [&] {
@@ -196,7 +196,7 @@ bool Checked(const Op& op, bool valid, Work&& work, Commit&& commit, int line = 
 }
 
 template <class Work>
-bool Checked(const Op& op, bool valid, Work&& work, int line = __builtin_LINE()) {
+[[nodiscard]] bool Checked(const Op& op, bool valid, Work&& work, int line = __builtin_LINE()) {
     return Checked(op, valid, std::forward<Work>(work), [] {}, line);
 }
 

@@ -51,7 +51,7 @@ using wire::card::CheckRange;
 
 // Computes and writes the check bytes in order, each after the one before has
 // been written (a later range may cover an earlier check byte).
-bool WriteChecks(CEncoder_Standard& encoder, Bytes& msg, std::initializer_list<CheckRange> ranges) {
+[[nodiscard]] bool WriteChecks(CEncoder_Standard& encoder, Bytes& msg, std::initializer_list<CheckRange> ranges) {
     for (const CheckRange& r : ranges) {
         unsigned char check = 0;
         if (!encoder.Xor(msg, r.first, r.last, check)) return false;

@@ -50,7 +50,7 @@ std::string PhoneNumber(const std::string& terminalNo) {
 // digits up to the first other character; 0 when there are none. Unlike atoi
 // it is defined for every text: a number outside -2147483648 to 4294967295
 // gives false, and a negative one its 32-bit two's complement.
-bool ReadNumber(const std::string& text, std::uint32_t& value) {
+[[nodiscard]] bool ReadNumber(const std::string& text, std::uint32_t& value) {
     std::size_t i = text.find_first_not_of(" \t\n\v\f\r");
     if (i == std::string::npos) i = text.size();
     bool negative = false;
@@ -79,7 +79,7 @@ bool FitsField(std::uint32_t value, int bytes) {
 // type selects; the other members keep what they hold. False for a number out
 // of the range of its type. A type that is none takes no value (the encoder
 // leaves such an entry out).
-bool TakeValue(const sEquipset& record, EquipParmSet_EquipConfig& entry) {
+[[nodiscard]] bool TakeValue(const sEquipset& record, EquipParmSet_EquipConfig& entry) {
     switch (entry.eDataType) {
     case DATATYPE_STRING:
         entry.strValue = record.strValue;
