@@ -85,8 +85,8 @@ struct Command<sVideo> {
     }
     template <class Emit>
     static bool Params(const sVideo& r, Emit emit) {
-        return emit({P::Text(0, r.text0), P::Byte(1, r.byte1), P::Text(2, r.text2), P::Int32(3, r.int3),
-                     P::Text(4, r.text4)});
+        return emit(
+            {P::Text(0, r.text0), P::Byte(1, r.byte1), P::Text(2, r.text2), P::Int32(3, r.int3), P::Text(4, r.text4)});
     }
 };
 
@@ -150,7 +150,7 @@ bool Valid(const Record* r) {
 // `step`, the frame of the command's number.
 template <class Record>
 [[nodiscard]] bool Send(CEncoder& e, const Op& op, Record* record, bool (CEncoder::*step)(Record*),
-          std::vector<unsigned char>& out, int line = __builtin_LINE()) {
+                        std::vector<unsigned char>& out, int line = __builtin_LINE()) {
     return EncoderSteps::SendFrame(
         e, op, Valid(record), Command<Record>::number, [&] { return (e.*step)(record); }, out, line);
 }
@@ -162,8 +162,9 @@ template <class Record>
     return Checked(
         op, Valid(record),
         [&] {
-            return Command<Record>::Params(
-                *record, [&](ParamList params) { return EncoderSteps::AppendParameters(e, params.begin(), params.size()); });
+            return Command<Record>::Params(*record, [&](ParamList params) {
+                return EncoderSteps::AppendParameters(e, params.begin(), params.size());
+            });
         },
         line);
 }
@@ -194,8 +195,7 @@ std::string JoinArgs(std::string_view word, const std::array<std::string, N>& ar
 // parameter step) for a command word outside 1 to 7.
 std::string ControlText(const sEquipControl& control) {
     switch (control.nCommand) {
-    case 1:
-        return JoinArgs("1,", control.strUpgradeArgs);
+    case 1: return JoinArgs("1,", control.strUpgradeArgs);
     case 2:
         // Connection control 1 switches back to the default server; in JT/T 808
         // no further fields follow it.
@@ -272,8 +272,8 @@ bool CEncoder::Cmd_AlarmHandle(sAlarmHandle* alarm, std::vector<unsigned char>& 
 bool CEncoder::SetAlarmHandleParameterData(sAlarmHandle* alarm) {
     // The platform's log readers know this step by the misspelt tag; only the
     // exception record and the exit after it use the method's own name.
-    static constexpr Op op = Operation("CEncoder::SetaAlarmHandleParameterData")
-                                 .WithGuardName("CEncoder::SetAlarmHandleParameterData");
+    static constexpr Op op =
+        Operation("CEncoder::SetaAlarmHandleParameterData").WithGuardName("CEncoder::SetAlarmHandleParameterData");
     return Append(*this, op, alarm);
 }
 
@@ -327,14 +327,17 @@ template <class Request, class Compose>
 bool EncoderSteps::SendEquipRequest(CEncoder& e, const Op& op, Request* request, int msgId, Compose compose,
                                     Bytes& out) {
     sEquipsetQuery query;
-    return SendFrame(e, op, request != nullptr && !request->terminalNo.empty(), wire::kTunnel, [&] {
-        op.Debug({") 生成808数据开始<<<<<"});
-        query.terminalNo = request->terminalNo;
-        query.msgId = msgId;
-        op.Debug({") 生成808数据结束<<<<<"});
-        query.strMsgText = compose(*request);
-        return e.SetEquipSetQueryParameterData(&query);
-    }, out);
+    return SendFrame(
+        e, op, request != nullptr && !request->terminalNo.empty(), wire::kTunnel,
+        [&] {
+            op.Debug({") 生成808数据开始<<<<<"});
+            query.terminalNo = request->terminalNo;
+            query.msgId = msgId;
+            op.Debug({") 生成808数据结束<<<<<"});
+            query.strMsgText = compose(*request);
+            return e.SetEquipSetQueryParameterData(&query);
+        },
+        out);
 }
 
 bool CEncoder::Cmd_EquipSetQuery(sEquipsetQuery* query, std::vector<unsigned char>& out) {
@@ -343,8 +346,7 @@ bool CEncoder::Cmd_EquipSetQuery(sEquipsetQuery* query, std::vector<unsigned cha
     return EncoderSteps::SendEquipRequest(*this, op, query, wire::jt808::kParmQuery, Fixed("0"), out);
 }
 
-bool CEncoder::Cmd_EquipPositionInfoQuery(sEquipPositionInfoQuery* query,
-                                          std::vector<unsigned char>& out) {
+bool CEncoder::Cmd_EquipPositionInfoQuery(sEquipPositionInfoQuery* query, std::vector<unsigned char>& out) {
     static constexpr Op op = Operation("CEncoder::Cmd_EquipPositionInfoQuery");
     return EncoderSteps::SendEquipRequest(*this, op, query, wire::jt808::kPositionQuery, Fixed("0"), out);
 }
@@ -354,8 +356,7 @@ bool CEncoder::Cmd_AffirmAlarmInform(sAffirmAlarmInform* inform, std::vector<uns
     return EncoderSteps::SendEquipRequest(*this, op, inform, wire::jt808::kAffirmAlarm, Fixed("1"), out);
 }
 
-bool CEncoder::Cmd_EquipTempPositionTrack(sEquipTempPositionTrack* track,
-                                          std::vector<unsigned char>& out) {
+bool CEncoder::Cmd_EquipTempPositionTrack(sEquipTempPositionTrack* track, std::vector<unsigned char>& out) {
     static constexpr Op op = Operation("CEncoder::Cmd_EquipTempPositionTrack");
     return EncoderSteps::SendEquipRequest(*this, op, track, wire::jt808::kTempTrack, TrackingText, out);
 }
@@ -379,12 +380,14 @@ bool CEncoder::Subscription(int number, std::string text, std::vector<unsigned c
     static constexpr Op op = Operation("CEncoder::Subscription");
     // The text is left to the parameter step to check.
     return EncoderSteps::SendFrame(
-        *this,         op, number != 0, wire::kSubscription, [&] { return SetSubscriptionParameterData(number, std::move(text)); }, out);
+        *this, op, number != 0, wire::kSubscription,
+        [&] { return SetSubscriptionParameterData(number, std::move(text)); }, out);
 }
 
 bool CEncoder::Subscription(int number, std::vector<unsigned char>& out) {
     static constexpr Op op = Operation("CEncoder::Subscription");
-    return EncoderSteps::SendFrame(*this, op, number != 0, wire::kSubscription, [&] { return SetSubscriptionParameterData(number); }, out);
+    return EncoderSteps::SendFrame(
+        *this, op, number != 0, wire::kSubscription, [&] { return SetSubscriptionParameterData(number); }, out);
 }
 
 bool CEncoder::SetSubscriptionParameterData(int number, std::string text) {
@@ -410,7 +413,8 @@ bool CEncoder::SetSubscriptionParameterData(int number) {
 bool CEncoder::Realtime(std::string terminalNo, std::vector<unsigned char>& out) {
     static constexpr Op op = Operation("CEncoder::Realtime");
     return EncoderSteps::SendFrame(
-        *this,         op, !terminalNo.empty(), wire::kRealtime, [&] { return SetRealtimeParameterData(std::move(terminalNo)); }, out);
+        *this, op, !terminalNo.empty(), wire::kRealtime,
+        [&] { return SetRealtimeParameterData(std::move(terminalNo)); }, out);
 }
 
 bool CEncoder::SetRealtimeParameterData(std::string terminalNo) {
@@ -418,11 +422,10 @@ bool CEncoder::SetRealtimeParameterData(std::string terminalNo) {
                   {P::Text(0, terminalNo)});
 }
 
-bool CEncoder::Photograph(std::string terminalNo, unsigned char byPhotoParam,
-                          std::vector<unsigned char>& out) {
+bool CEncoder::Photograph(std::string terminalNo, unsigned char byPhotoParam, std::vector<unsigned char>& out) {
     static constexpr Op op = Operation("CEncoder::Photograph");
     return EncoderSteps::SendFrame(
-        *this,         op, !terminalNo.empty(), wire::kPhotograph,
+        *this, op, !terminalNo.empty(), wire::kPhotograph,
         [&] { return SetPhotographParameterData(std::move(terminalNo), byPhotoParam); }, out);
 }
 

@@ -81,8 +81,8 @@ bool CEncoder::initParameterConfig(ParameterConfig& config) {
 }
 
 bool CEncoder::SetOnceParameterData(ParameterConfig config) {
-    return EncoderSteps::AppendRecord(*this, {config.paraType, config.paraKey, &config.paraText, config.paraInt32, config.paraByte,
-                         config.paraSixBytes});
+    return EncoderSteps::AppendRecord(*this, {config.paraType, config.paraKey, &config.paraText, config.paraInt32,
+                                              config.paraByte, config.paraSixBytes});
 }
 
 GPENC_FLATTEN bool EncoderSteps::AppendRecord(CEncoder& e, const ParamSource& p) {
@@ -98,21 +98,17 @@ GPENC_FLATTEN bool EncoderSteps::AppendRecord(CEncoder& e, const ParamSource& p)
         case wire::kText:
             // The text step writes the records a copy of the text would; the
             // bytes themselves are copied once, below.
-            if (p.text->empty() || gpenc::detail::ParaStrStep(kGetParaStr, *p.text, [&] { return static_cast<int>(size); }) == 0)
+            if (p.text->empty() ||
+                gpenc::detail::ParaStrStep(kGetParaStr, *p.text, [&] { return static_cast<int>(size); }) == 0)
                 return op.Fail();
             value = reinterpret_cast<const unsigned char*>(p.text->data());
             break;
         case wire::kInt32:
             if (!e.UnsignedIntToInt32(p.int32, scratch)) return op.Fail();
             break;
-        case wire::kByte:
-            scratch[0] = p.byte;
-            break;
-        case wire::kSixBytes:
-            std::copy(p.six, p.six + 6, scratch);
-            break;
-        default:
-            return op.Fail();
+        case wire::kByte: scratch[0] = p.byte; break;
+        case wire::kSixBytes: std::copy(p.six, p.six + 6, scratch); break;
+        default: return op.Fail();
         }
         unsigned char head[wire::kRecordHead] = {};  // record length, key, kind
         if (!e.UnsignedIntToUInt16(p.key, head + wire::kKeyAt)) return op.Fail();
@@ -177,7 +173,8 @@ bool CEncoder::ChangeOrder(int count, unsigned char* bytes) {
     });
 }
 
-GPENC_FLATTEN bool EncoderSteps::AppendParameters(CEncoder& e, const ParamSource* params, std::size_t count, bool continued) {
+GPENC_FLATTEN bool EncoderSteps::AppendParameters(CEncoder& e, const ParamSource* params, std::size_t count,
+                                                  bool continued) {
     std::size_t size = e.m_vecParameter.size();
     for (std::size_t i = 0; i < count; ++i) size += params[i].RecordSize();
     e.m_vecParameter.reserve(size);
@@ -230,8 +227,7 @@ GPENC_FLATTEN bool CEncoder::SetBodyData(int command) {
         static const unsigned char kNoSession[wire::kSessionSize] = {};
 
         const int version = Change16To10(wire::kVersionHex);
-        if (version < 0 || !UnsignedIntToUInt16(static_cast<unsigned int>(version), word))
-            return op.Fail();
+        if (version < 0 || !UnsignedIntToUInt16(static_cast<unsigned int>(version), word)) return op.Fail();
         m_vecBody.reserve(m_vecBody.size() + wire::kBodySize);
         PrependField(m_vecBody, word, 2);
 
@@ -271,7 +267,8 @@ GPENC_FLATTEN bool CEncoder::SetHeaderData() {
     });
 }
 
-GPENC_FLATTEN bool EncoderSteps::FinishFrame(CEncoder& e, int command, const Bytes& out, Bytes& frame, bool withParameters) {
+GPENC_FLATTEN bool EncoderSteps::FinishFrame(CEncoder& e, int command, const Bytes& out, Bytes& frame,
+                                             bool withParameters) {
     if (!e.SetBodyData(command) || !e.SetHeaderData()) return false;
     const Bytes none;
     const Bytes& parameters = withParameters ? e.m_vecParameter : none;
@@ -300,7 +297,8 @@ bool CEncoder::CommonData(int type, std::vector<unsigned char>& out) {
     // A parameterless frame: the parameter buffer is not copied.
     Bytes frame;
     return gpenc::detail::Checked(
-        op, type == wire::kCommonData2 || type == wire::kCommonData4, [&] { return EncoderSteps::FinishFrame(*this, type, out, frame, false); }, [&] { out.swap(frame); });
+        op, type == wire::kCommonData2 || type == wire::kCommonData4,
+        [&] { return EncoderSteps::FinishFrame(*this, type, out, frame, false); }, [&] { out.swap(frame); });
 }
 
 // ---------------------------------------------------------------------------
@@ -312,15 +310,16 @@ namespace {
 // Texts 2, 4 and 6 are not checked up front; the parameter step refuses them
 // when empty, after the parameters before them went out.
 bool LoginValid(const sUserLogin* login) {
-    return login != nullptr && !login->loginText0.empty() && !login->loginText1.empty() &&
-           !login->loginText3.empty() && !login->loginText5.empty() && !login->loginText7.empty();
+    return login != nullptr && !login->loginText0.empty() && !login->loginText1.empty() && !login->loginText3.empty() &&
+           !login->loginText5.empty() && !login->loginText7.empty();
 }
 
 }  // namespace
 
 bool CEncoder::UserLogin(sUserLogin* login, std::vector<unsigned char>& out) {
     static constexpr Op op = Operation("CEncoder::UserLogin");
-    return EncoderSteps::SendFrame(*this, op, LoginValid(login), wire::kLogin, [&] { return SetLoginParameterData(login); }, out);
+    return EncoderSteps::SendFrame(
+        *this, op, LoginValid(login), wire::kLogin, [&] { return SetLoginParameterData(login); }, out);
 }
 
 bool CEncoder::SetLoginParameterData(sUserLogin* login) {

@@ -20,9 +20,9 @@
 // operations inside a record cost no calls of their own. Records and level
 // tests stay as they are.
 #if defined(__GNUC__)
-#define GPENC_FLATTEN __attribute__((flatten))
+#  define GPENC_FLATTEN __attribute__((flatten))
 #else
-#define GPENC_FLATTEN
+#  define GPENC_FLATTEN
 #endif
 
 namespace gpenc::detail {
@@ -99,8 +99,8 @@ struct EncoderSteps {
     // the failure record and false; otherwise the exit record, and then the
     // frame into `out`. The records carry the caller's `line`.
     template <class Params>
-    [[nodiscard]] static bool SendFrame(CEncoder& e, const Op& op, bool valid, int command, Params&& params,
-                                        Bytes& out, int line = __builtin_LINE()) {
+    [[nodiscard]] static bool SendFrame(CEncoder& e, const Op& op, bool valid, int command, Params&& params, Bytes& out,
+                                        int line = __builtin_LINE()) {
         Bytes frame;
         return gpenc::detail::Checked(
             op, valid, [&] { return std::forward<Params>(params)() && FinishFrame(e, command, out, frame); },
@@ -146,6 +146,6 @@ struct EncoderSteps {
     // `msgId` and the argument text `compose(*request)` as command 0x33. In
     // Commands.cpp.
     template <class Request, class Compose>
-    [[nodiscard]] static bool SendEquipRequest(CEncoder& e, const Op& op, Request* request, int msgId,
-                                               Compose compose, Bytes& out);
+    [[nodiscard]] static bool SendEquipRequest(CEncoder& e, const Op& op, Request* request, int msgId, Compose compose,
+                                               Bytes& out);
 };

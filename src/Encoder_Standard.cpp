@@ -5,9 +5,9 @@
 
 #include "Bytes.h"
 #include "Log.h"
+#include "ParaStr.h"
 #include "StandardParts.h"
 #include "Wire.h"
-#include "ParaStr.h"
 
 #include <algorithm>
 #include <string>
@@ -121,10 +121,10 @@ bool CEncoder_Standard::charTohex(std::string text, int& value) {
     // Exactly two digits: a sign or a blank would otherwise be read as part of
     // a number and put garbage into the BCD head.
     auto digit = [](char c) {
-        return c >= '0' && c <= '9' ? c - '0'
-             : c >= 'a' && c <= 'f' ? c - 'a' + 10
-             : c >= 'A' && c <= 'F' ? c - 'A' + 10
-                                    : -1;
+        return c >= '0' && c <= '9'   ? c - '0'
+               : c >= 'a' && c <= 'f' ? c - 'a' + 10
+               : c >= 'A' && c <= 'F' ? c - 'A' + 10
+                                      : -1;
     };
     if (text.size() != 2) return false;
     const int high = digit(text[0]);
@@ -178,8 +178,7 @@ bool CEncoder_Standard::GetMsgbody() { return true; }
 bool CEncoder_Standard::GetMsgEscape() { return true; }
 
 // The value step of the parameter entries and the card pages.
-bool StandardSteps::EncodeValue(const MsgData_EquipParmSet_ParmListConfig& value, unsigned char byteValue,
-                                Bytes& out) {
+bool StandardSteps::EncodeValue(const MsgData_EquipParmSet_ParmListConfig& value, unsigned char byteValue, Bytes& out) {
     const std::size_t start = out.size();
     const std::string& text = value.strValue;
     // Range inserts, which size a fresh vector once where a byte at a time
@@ -192,9 +191,9 @@ bool StandardSteps::EncodeValue(const MsgData_EquipParmSet_ParmListConfig& value
         // GetParaStr's step, with the bytes appended where they go instead of
         // through a copy of the text.
         encoded = !text.empty() && gpenc::detail::ParaStrStep(kGetParaStr, text, [&] {
-            out.insert(out.end(), text.begin(), text.end());
-            return static_cast<int>(text.size());
-        }) != 0;
+                                       out.insert(out.end(), text.begin(), text.end());
+                                       return static_cast<int>(text.size());
+                                   }) != 0;
         break;
     case DATATYPE_WORD: out.insert(out.end(), number + 2, number + 4); break;
     case DATATYPE_DWORD: out.insert(out.end(), number, number + 4); break;
@@ -208,4 +207,3 @@ bool StandardSteps::EncodeValue(const MsgData_EquipParmSet_ParmListConfig& value
     out.resize(start);
     return false;
 }
-

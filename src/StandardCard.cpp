@@ -127,7 +127,8 @@ bool StandardSteps::AppendCardPages(CEncoder_Standard& e, const struct_EquipCont
 bool CEncoder_Standard::ParmSet_SetICInfoSetStandard(struct_EquipControl_SetIC card) {
     static constexpr Op op = Marked("CEncoder_Standard::ParmSet_SetICInfoSet");
     return Guarded(op, false, [&] {
-        if (!StandardSteps::AppendCardPages(*this, card, wire::card::kStandardLength) || !SetMsgData_StandardMsgHead(wire::jt808::kPassThrough, card.strPhoneNo))
+        if (!StandardSteps::AppendCardPages(*this, card, wire::card::kStandardLength) ||
+            !SetMsgData_StandardMsgHead(wire::jt808::kPassThrough, card.strPhoneNo))
             return op.Fail();
         return op.Done();
     });
@@ -137,8 +138,7 @@ bool CEncoder_Standard::ParmSet_SetICInfoSetExtension(struct_EquipControl_SetIC 
     static constexpr Op op = Marked("CEncoder_Standard::ParmSet_SetICInfoSet");
     return Guarded(op, false, [&] {
         // Texts that do not fit would push the tail check byte out of its place.
-        const std::size_t textBytes =
-            3 + card.strExtText1.size() + card.strExtText2.size() + card.strExtText3.size();
+        const std::size_t textBytes = 3 + card.strExtText1.size() + card.strExtText2.size() + card.strExtText3.size();
         if (textBytes > wire::card::kExtensionTextRoom) return op.Fail();
 
         if (!StandardSteps::AppendCardPages(*this, card, wire::card::kExtensionLength)) return op.Fail();
@@ -170,16 +170,16 @@ bool CEncoder_Standard::ParmSet_SetICInfoSetExtension(struct_EquipControl_SetIC 
     });
 }
 
-bool CEncoder_Standard::ParmSet_ICInfoSetStandard(struct_EquipControl_SetIC card,
-                                                  std::vector<unsigned char>& msg) {
+bool CEncoder_Standard::ParmSet_ICInfoSetStandard(struct_EquipControl_SetIC card, std::vector<unsigned char>& msg) {
     static constexpr Op op = Marked("CEncoder_Standard::ParmSet_ICInfoSetStandard");
     return StandardSteps::BuildMessage(
         *this, op, true, wire::jt808::kPassThrough, msg, [&] { return ParmSet_SetICInfoSetStandard(std::move(card)); },
-        [&](Bytes& m) { return m.size() >= wire::card::kStandardSize && WriteChecks(*this, m, {wire::card::kCardCheck}); });
+        [&](Bytes& m) {
+            return m.size() >= wire::card::kStandardSize && WriteChecks(*this, m, {wire::card::kCardCheck});
+        });
 }
 
-bool CEncoder_Standard::ParmSet_ICInfoSetExtension(struct_EquipControl_SetIC card,
-                                                   std::vector<unsigned char>& msg) {
+bool CEncoder_Standard::ParmSet_ICInfoSetExtension(struct_EquipControl_SetIC card, std::vector<unsigned char>& msg) {
     static constexpr Op op = Marked("CEncoder_Standard::ParmSet_ICInfoSetExtension");
     return StandardSteps::BuildMessage(
         *this, op, true, wire::jt808::kPassThrough, msg, [&] { return ParmSet_SetICInfoSetExtension(std::move(card)); },

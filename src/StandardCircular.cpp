@@ -47,8 +47,7 @@ void AppendUnsigned(std::string& text, unsigned long value, char separator) {
 
 }  // namespace
 
-bool CEncoder_Standard::ParmSet_Get808AlarmSetData_Circular(MsgData_AlarmSet_Circular setting,
-                                                            std::string& text) {
+bool CEncoder_Standard::ParmSet_Get808AlarmSetData_Circular(MsgData_AlarmSet_Circular setting, std::string& text) {
     static constexpr Op op = Marked("CEncoder_Standard::ParmSet_Get808AlarmSetData_Circular");
     return Guarded(op, false, [&] {
         // "nan" or "inf" in place of a coordinate is no position the receiver could read.

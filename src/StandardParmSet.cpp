@@ -65,8 +65,7 @@ constexpr TypeRange kParmTypes[] = {
 
 // The value of one list record, as a parameter entry to encode. With
 // `stringAndDwordOnly` the other types keep an empty value.
-MsgData_EquipParmSet_ParmListConfig EntryOf(const EquipParmSet_EquipConfig& record,
-                                            bool stringAndDwordOnly) {
+MsgData_EquipParmSet_ParmListConfig EntryOf(const EquipParmSet_EquipConfig& record, bool stringAndDwordOnly) {
     MsgData_EquipParmSet_ParmListConfig value = Page(record.eDataType);
     value.dwParmId = record.eParmMark;
     switch (record.eDataType) {
@@ -175,19 +174,20 @@ bool CEncoder_Standard::ParmSet_SetHeadInterval(EquipParmSet_EquipConfig config)
     });
 }
 
-bool CEncoder_Standard::ParmSet_GetHeadInterval(EquipParmSet_EquipConfig config,
-                                                std::vector<unsigned char>& msg) {
+bool CEncoder_Standard::ParmSet_GetHeadInterval(EquipParmSet_EquipConfig config, std::vector<unsigned char>& msg) {
     // This builder logs under the reset's name.
     static constexpr Op op = Marked("CEncoder_Standard::InitStandardMsgHead");
     return StandardSteps::BuildMessage(
-        *this, op, true, wire::jt808::kParmSet, msg, [&] { return ParmSet_SetHeadInterval(std::move(config)); }, Finished);
+        *this, op, true, wire::jt808::kParmSet, msg, [&] { return ParmSet_SetHeadInterval(std::move(config)); },
+        Finished);
 }
 
 bool CEncoder_Standard::ParmSet_GetMainSericeIP(std::vector<EquipParmSet_EquipConfig> list,
                                                 std::vector<unsigned char>& msg) {
     static constexpr Op op = Marked("CEncoder_Standard::ParmSet_GetMainSericeIP");
     return StandardSteps::BuildMessage(
-        *this, op, true, wire::jt808::kParmSet, msg, [&] { return ParmSet_SetMainSericeIP(std::move(list)); }, Finished);
+        *this, op, true, wire::jt808::kParmSet, msg, [&] { return ParmSet_SetMainSericeIP(std::move(list)); },
+        Finished);
 }
 
 bool CEncoder_Standard::ParmSet_Get808ParmSetVector(std::vector<EquipParmSet_EquipConfig> list,

@@ -33,7 +33,6 @@ constexpr Op Marked(const char* name) {
 // bytes itself.
 inline constexpr Op kGetParaStr = Plain("CEncoder_Standard::GetParaStr");
 
-
 // The builders' own failure texts stand alone, without an operation name.
 inline void LogFailure(const char* text, int line) { Write(kError, kFile, line, {text}); }
 
@@ -79,8 +78,7 @@ struct StandardSteps {
     // exception fails the list with "运行失败" under `op`). With
     // `stringAndDwordOnly` other types keep an empty value. Writes no exit record.
     [[nodiscard]] static bool StageEntries(CEncoder_Standard& e, const Op& op,
-                                           const std::vector<EquipParmSet_EquipConfig>& list,
-                                           bool stringAndDwordOnly);
+                                           const std::vector<EquipParmSet_EquipConfig>& list, bool stringAndDwordOnly);
 
     // Empties the body and appends the IC-card pages both layouts share, up to
     // the card check byte; `dataLength` is the inner packet's length word.

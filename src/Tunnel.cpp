@@ -70,8 +70,8 @@ std::string PhoneNumber(const std::string& terminalNo) {
 // negative one as its two's complement there: the encoder keeps only the low
 // bytes, so 70000 in a WORD would reach the terminal as 4464.
 bool FitsField(std::uint32_t value, int bytes) {
-    const std::uint32_t top = 0xFFFFFFFFu >> (8 * (4 - bytes));    // 0xFFFF for a WORD
-    const std::uint32_t lowest = ~(top >> 1);                      // -32768 for a WORD
+    const std::uint32_t top = 0xFFFFFFFFu >> (8 * (4 - bytes));  // 0xFFFF for a WORD
+    const std::uint32_t lowest = ~(top >> 1);                    // -32768 for a WORD
     return value <= top || value >= lowest;
 }
 
@@ -81,20 +81,12 @@ bool FitsField(std::uint32_t value, int bytes) {
 // leaves such an entry out).
 [[nodiscard]] bool TakeValue(const sEquipset& record, EquipParmSet_EquipConfig& entry) {
     switch (entry.eDataType) {
-    case DATATYPE_STRING:
-        entry.strValue = record.strValue;
-        return true;
-    case DATATYPE_WORD:
-        return ReadNumber(record.strValue, entry.dwValue) && FitsField(entry.dwValue, 2);
-    case DATATYPE_BYTE:
-        return ReadNumber(record.strValue, entry.dwValue) && FitsField(entry.dwValue, 1);
-    case DATATYPE_DWORD:
-        return ReadNumber(record.strValue, entry.dwValue);
-    case DATATYPE_BYTES:
-        entry.vecValueBytes = record.vecValueBytes;
-        return true;
-    default:
-        return true;
+    case DATATYPE_STRING: entry.strValue = record.strValue; return true;
+    case DATATYPE_WORD: return ReadNumber(record.strValue, entry.dwValue) && FitsField(entry.dwValue, 2);
+    case DATATYPE_BYTE: return ReadNumber(record.strValue, entry.dwValue) && FitsField(entry.dwValue, 1);
+    case DATATYPE_DWORD: return ReadNumber(record.strValue, entry.dwValue);
+    case DATATYPE_BYTES: entry.vecValueBytes = record.vecValueBytes; return true;
+    default: return true;
     }
 }
 
@@ -104,8 +96,8 @@ void NothingToCommit() {}
 }  // namespace
 
 template <class Produce, class Send, class Commit>
-bool EncoderSteps::SendSetting(CEncoder& e, const Op& op, bool valid, Produce&& produce, Send&& send,
-                               Commit&& commit, Bytes& out) {
+bool EncoderSteps::SendSetting(CEncoder& e, const Op& op, bool valid, Produce&& produce, Send&& send, Commit&& commit,
+                               Bytes& out) {
     Bytes frame;
     return gpenc::detail::Guarded(op, false, [&] {
         if (!valid) return op.Fail();
@@ -113,15 +105,10 @@ bool EncoderSteps::SendSetting(CEncoder& e, const Op& op, bool valid, Produce&& 
         // Lives to the end of the build, so its records close the build's.
         CEncoder_Standard standard;
         switch (produce(standard)) {
-        case Setting::kReady:
-            break;
-        case Setting::kEmpty:
-            return false;
-        case Setting::kRefused:
-            return op.Fail();
-        case Setting::kNotEncoded:
-            op.Error({")解释808失败"});
-            return op.Return(false);
+        case Setting::kReady: break;
+        case Setting::kEmpty: return false;
+        case Setting::kRefused: return op.Fail();
+        case Setting::kNotEncoded: op.Error({")解释808失败"}); return op.Return(false);
         }
         op.Debug({") 生成808数据结束<<<<<"});
         if (!send() || !FinishFrame(e, wire::kTunnel, out, frame)) return op.Fail();
@@ -151,9 +138,8 @@ bool CEncoder::EquipSet(sEquipset* equipSet, std::vector<unsigned char>& out) {
             entry.eParmMark = mark;
             entry.eDataType = mark == PARM_HEARTBEAT_INTERVAL ? DATATYPE_DWORD : DATATYPE_STRING;
             if (!TakeValue(work, entry)) return Setting::kRefused;
-            const bool encoded = mark == PARM_HEARTBEAT_INTERVAL
-                                     ? standard.ParmSet_GetHeadInterval(entry, msg)
-                                     : standard.ParmSet_GetMainSericeIP({entry}, msg);
+            const bool encoded = mark == PARM_HEARTBEAT_INTERVAL ? standard.ParmSet_GetHeadInterval(entry, msg)
+                                                                 : standard.ParmSet_GetMainSericeIP({entry}, msg);
             if (!encoded || !SetsAnyParameter(msg)) return Setting::kNotEncoded;
         }
         // Any other parameter builds nothing, and a text the caller put in
@@ -165,7 +151,8 @@ bool CEncoder::EquipSet(sEquipset* equipSet, std::vector<unsigned char>& out) {
         equipSet->strPhoneNo.swap(work.strPhoneNo);
         equipSet->strMsgHex.swap(work.strMsgHex);
     };
-    return EncoderSteps::SendSetting(*this, op, valid, produce, [&] { return SetEquipSetParameterData(&work); }, commit, out);
+    return EncoderSteps::SendSetting(
+        *this, op, valid, produce, [&] { return SetEquipSetParameterData(&work); }, commit, out);
 }
 
 bool CEncoder::EquipSet(std::vector<sEquipset> equipSets, std::vector<unsigned char>& out) {
@@ -195,7 +182,8 @@ bool CEncoder::EquipSet(std::vector<sEquipset> equipSets, std::vector<unsigned c
         sent.msgId = wire::jt808::kParmSet;
         return Setting::kReady;
     };
-    return EncoderSteps::SendSetting(*this, op, valid, produce, [&] { return SetEquipSetParameterData(&sent); }, NothingToCommit, out);
+    return EncoderSteps::SendSetting(
+        *this, op, valid, produce, [&] { return SetEquipSetParameterData(&sent); }, NothingToCommit, out);
 }
 
 bool CEncoder::SetEquipSetParameterData(sEquipset* equipSet) {
@@ -222,8 +210,9 @@ bool CEncoder::EquipSet_ICInfoSet(sEquipControl_SetIC setIC, std::vector<unsigne
         VectorToHexChr(std::move(msg), sent.strMsgHex);
         return ReadyUnlessEmpty(sent.strMsgHex);
     };
-    return EncoderSteps::SendSetting(*this, op, !setIC.terminalNo.empty(), produce,
-                       [&] { return SetEquipSet_ICInfoSetParameterData(&sent); }, NothingToCommit, out);
+    return EncoderSteps::SendSetting(
+        *this, op, !setIC.terminalNo.empty(), produce, [&] { return SetEquipSet_ICInfoSetParameterData(&sent); },
+        NothingToCommit, out);
 }
 
 bool CEncoder::SetEquipSet_ICInfoSetParameterData(sEquipControl_SetIC* setIC) {
@@ -258,7 +247,8 @@ bool CEncoder::EquipAlarmSet(sEquip_AlarmSet* alarmSet, std::vector<unsigned cha
         alarmSet->strMsgText.swap(work.strMsgText);
         alarmSet->msgId = work.msgId;
     };
-    return EncoderSteps::SendSetting(*this, op, valid, produce, [&] { return SetEquipSetAlarmSetData(&work); }, commit, out);
+    return EncoderSteps::SendSetting(
+        *this, op, valid, produce, [&] { return SetEquipSetAlarmSetData(&work); }, commit, out);
 }
 
 bool CEncoder::SetEquipSetAlarmSetData(sEquip_AlarmSet* alarmSet) {

@@ -9,10 +9,10 @@ namespace gpenc::wire {
 
 // ---- GP frame: header "GP" + body length, then the body, then the records.
 inline constexpr unsigned char kMagic[2] = {'G', 'P'};
-inline constexpr std::size_t kHeaderSize = 4;   // magic, body length
-inline constexpr std::size_t kBodySize = 26;    // version, session, command, parameter length, reserved
+inline constexpr std::size_t kHeaderSize = 4;  // magic, body length
+inline constexpr std::size_t kBodySize = 26;   // version, session, command, parameter length, reserved
 inline constexpr std::size_t kSessionSize = 16;
-inline constexpr char kVersionHex[] = "1";      // protocol version, as the hexadecimal text it is read from
+inline constexpr char kVersionHex[] = "1";  // protocol version, as the hexadecimal text it is read from
 
 // Value kinds of a parameter record.
 enum Kind : int { kText = 1, kInt32 = 6, kByte = 9, kSixBytes = 10 };
@@ -49,14 +49,14 @@ enum TunnelKey : unsigned int { kTerminalKey = 0, kMsgIdKey = 1, kArgumentKey = 
 namespace jt808 {
 
 // Message ids.
-inline constexpr std::uint16_t kParmSet = 0x8103;          // set terminal parameters
-inline constexpr std::uint16_t kParmQuery = 0x8104;        // query terminal parameters
+inline constexpr std::uint16_t kParmSet = 0x8103;    // set terminal parameters
+inline constexpr std::uint16_t kParmQuery = 0x8104;  // query terminal parameters
 inline constexpr std::uint16_t kTerminalControl = 0x8105;
 inline constexpr std::uint16_t kPositionQuery = 0x8201;
-inline constexpr std::uint16_t kTempTrack = 0x8202;        // temporary position tracking
-inline constexpr std::uint16_t kAffirmAlarm = 0x8203;      // manual alarm confirmation
-inline constexpr std::uint16_t kCircularArea = 0x8600;     // set circular area
-inline constexpr std::uint16_t kPassThrough = 0x8900;      // downlink pass-through (IC card)
+inline constexpr std::uint16_t kTempTrack = 0x8202;     // temporary position tracking
+inline constexpr std::uint16_t kAffirmAlarm = 0x8203;   // manual alarm confirmation
+inline constexpr std::uint16_t kCircularArea = 0x8600;  // set circular area
+inline constexpr std::uint16_t kPassThrough = 0x8900;   // downlink pass-through (IC card)
 
 // Head: id (2), body properties (2), phone number as 12 BCD digits (6), serial number (2).
 inline constexpr std::size_t kHeadSize = 12;
@@ -75,7 +75,7 @@ inline constexpr std::uint16_t kAreaSpeedLimit = 0x0002;
 namespace card {
 
 inline constexpr unsigned char kTag = 0xA0;
-inline constexpr std::uint16_t kStandardLength = 0x0080;   // the packet's length word
+inline constexpr std::uint16_t kStandardLength = 0x0080;  // the packet's length word
 inline constexpr std::uint16_t kExtensionLength = 0x0100;
 inline constexpr unsigned char kExtensionMark[2] = {0xA5, 0x5A};
 // Fixed widths of texts 1 to 4.

@@ -19,7 +19,7 @@
 // 10 `paraSixBytes`. `paraBytes` travels with the record but no kind encodes it.
 struct ParameterConfig {
     int paraType = 0;
-    unsigned int paraKey = 0;          // only the low 16 bits go on the wire
+    unsigned int paraKey = 0;  // only the low 16 bits go on the wire
     std::string paraText;
     int paraInt32 = 0;
     unsigned char paraByte = 0;

@@ -26,8 +26,8 @@
 // number as 12 BCD digits, serial number.
 struct StandardMsgHead {
     std::uint16_t wMsgId = 0;
-    std::uint16_t wBodyProperty = 0;   // the body length; no other bit is set
-    std::string strPhoneNo;            // decimal digits, at most 12
+    std::uint16_t wBodyProperty = 0;  // the body length; no other bit is set
+    std::string strPhoneNo;           // decimal digits, at most 12
     std::uint16_t wSerialNo = 0;
 };
 
@@ -45,11 +45,11 @@ struct StandardMsg {
 // DATATYPE_NONE is what the parameter table answers for an unknown id.
 enum EequipParmDataType : std::uint32_t {
     DATATYPE_NONE = 0,
-    DATATYPE_STRING = 1,   // the text's bytes, no terminator, at least one byte
-    DATATYPE_WORD = 2,     // 2 bytes, big-endian
-    DATATYPE_DWORD = 3,    // 4 bytes, big-endian
-    DATATYPE_BYTES = 8,    // a byte array, as given
-    DATATYPE_BYTE = 9,     // 1 byte
+    DATATYPE_STRING = 1,  // the text's bytes, no terminator, at least one byte
+    DATATYPE_WORD = 2,    // 2 bytes, big-endian
+    DATATYPE_DWORD = 3,   // 4 bytes, big-endian
+    DATATYPE_BYTES = 8,   // a byte array, as given
+    DATATYPE_BYTE = 9,    // 1 byte
 };
 
 // A terminal parameter; its value is the 808 parameter id that goes on the
@@ -101,7 +101,7 @@ struct struct_EquipControl_SetIC {
     unsigned char byStandard = 0;
     std::string strCardText1;
     std::string strCardText2;
-    std::int64_t tmCardDate = 0;       // seconds since 1970-01-01 UTC; sent as local date, in 2000-2099
+    std::int64_t tmCardDate = 0;  // seconds since 1970-01-01 UTC; sent as local date, in 2000-2099
     std::string strCardText3;
     std::string strCardText4;
     unsigned char byCardCheck = 0;
@@ -126,10 +126,10 @@ struct struct_EquipControl_SetIC {
 struct MsgData_AlarmSet_CircularArea {
     std::uint32_t dwAreaId = 0;
     std::uint16_t wAreaAttr = 0;
-    double dLatitude = 0;   // must be finite, as the longitude
+    double dLatitude = 0;  // must be finite, as the longitude
     double dLongitude = 0;
     std::uint32_t dwRadius = 0;
-    unsigned char byStartTime[6] = {};   // BCD year, month, day, hour, minute, second
+    unsigned char byStartTime[6] = {};  // BCD year, month, day, hour, minute, second
     unsigned char byEndTime[6] = {};
     std::uint16_t wMaxSpeed = 0;
     unsigned char byOverSpeedDuration = 0;  // seconds above `wMaxSpeed` before the alarm
@@ -167,13 +167,11 @@ public:
     bool ParmSet_GetHeadInterval(EquipParmSet_EquipConfig config, std::vector<unsigned char>& msg);
     // 0x8103 with one entry per record; only STRING and DWORD values are
     // carried (other types go out zero or empty). Fails on an empty list.
-    bool ParmSet_GetMainSericeIP(std::vector<EquipParmSet_EquipConfig> list,
-                                 std::vector<unsigned char>& msg);
+    bool ParmSet_GetMainSericeIP(std::vector<EquipParmSet_EquipConfig> list, std::vector<unsigned char>& msg);
     // 0x8103 with one entry per record, of every type. Fails on an empty list
     // or an empty first phone number. A record whose value cannot be encoded
     // is left out, and the count byte counts only the entries sent.
-    bool ParmSet_Get808ParmSetVector(std::vector<EquipParmSet_EquipConfig> list,
-                                     std::vector<unsigned char>& msg);
+    bool ParmSet_Get808ParmSetVector(std::vector<EquipParmSet_EquipConfig> list, std::vector<unsigned char>& msg);
     // The value type of a terminal parameter; DATATYPE_NONE for an id the
     // terminal parameter table does not list.
     EequipParmDataType ParmSet_Get808ParmType(EequipParameterMark mark);

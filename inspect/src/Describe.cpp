@@ -355,23 +355,22 @@ void ArgumentTree(Node& tunnel, const Tunnel& t) {
     Node arg = At("argument", "Argument", *t.argument);
     arg.value = Printable(t.argument->value);
     switch (t.content) {
-        case Tunnel::Content::kJt808:
-            arg.shown = Format("JT/T 808 message as hex text, %zu characters", t.argument->size);
-            if (t.hexError) arg.Add(ProblemNode("Error", *t.hexError));
-            if (t.jt808) arg.Add(MessageTree(*t.jt808));
-            break;
-        case Tunnel::Content::kSettingText:
-            arg.shown = Quoted(t.argument->value);
-            arg.Add(CircularTree(*t.circular, t.argument->size));
-            break;
-        case Tunnel::Content::kRequest:
-            arg.shown = Quoted(t.argument->value);
-            arg.meaning = t.request->value.meaning;
-            arg.extra = {{"meaning", t.request->value.meaning}};
-            arg.Add(RequestTree(*t.request));
-            break;
-        default:
-            arg.shown = Quoted(t.argument->value);
+    case Tunnel::Content::kJt808:
+        arg.shown = Format("JT/T 808 message as hex text, %zu characters", t.argument->size);
+        if (t.hexError) arg.Add(ProblemNode("Error", *t.hexError));
+        if (t.jt808) arg.Add(MessageTree(*t.jt808));
+        break;
+    case Tunnel::Content::kSettingText:
+        arg.shown = Quoted(t.argument->value);
+        arg.Add(CircularTree(*t.circular, t.argument->size));
+        break;
+    case Tunnel::Content::kRequest:
+        arg.shown = Quoted(t.argument->value);
+        arg.meaning = t.request->value.meaning;
+        arg.extra = {{"meaning", t.request->value.meaning}};
+        arg.Add(RequestTree(*t.request));
+        break;
+    default: arg.shown = Quoted(t.argument->value);
     }
     tunnel.Add(std::move(arg));
 }
