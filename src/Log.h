@@ -43,26 +43,10 @@ struct Op {
     const char* guardClose = ")";     // bracket after it in the exception record
 
     constexpr Op(const char* f, const char* n) : file(f), name(n) {}
-    constexpr Op WithClose(const char* c) const {
-        Op o = *this;
-        o.close = c;
-        return o;
-    }
-    constexpr Op WithExitMark(const char* m) const {
-        Op o = *this;
-        o.exitMark = m;
-        return o;
-    }
-    constexpr Op WithGuardName(const char* n) const {
-        Op o = *this;
-        o.guardName = n;
-        return o;
-    }
-    constexpr Op WithGuardClose(const char* c) const {
-        Op o = *this;
-        o.guardClose = c;
-        return o;
-    }
+    constexpr Op WithClose(const char* c) const { return With(&Op::close, c); }
+    constexpr Op WithExitMark(const char* m) const { return With(&Op::exitMark, m); }
+    constexpr Op WithGuardName(const char* n) const { return With(&Op::guardName, n); }
+    constexpr Op WithGuardClose(const char* c) const { return With(&Op::guardClose, c); }
 
     // DEBUG "(name） 开始>>>>>": the extra entry record some operations write
     // before their guarded region.
@@ -119,6 +103,12 @@ struct Op {
     void Caught(CaughtException& e, std::string_view context, int line) const;
 
 private:
+    // A copy of this Op with one of its texts changed.
+    constexpr Op With(const char* Op::*text, const char* value) const {
+        Op o = *this;
+        o.*text = value;
+        return o;
+    }
     // Composes "(" `n` `parts` and writes it at `level`. The caller has made
     // the level test: with the level off not even the views of the parts are
     // made, since a record's one level test is all a disabled level may cost.
