@@ -19,8 +19,8 @@
 
 #include <algorithm>
 #include <charconv>
-#include <ctime>
 #include <cstdio>
+#include <ctime>
 #include <functional>
 #include <map>
 #include <string>
@@ -144,8 +144,13 @@ struct Inputs {
     }();
     gpenc::reference::IcCard icCard(bool extension) const {
         const struct_EquipControl_SetIC& c = card.stSetIC;
-        return {c.strPhoneNo, {c.strCardText1, c.strCardText2, c.strCardText3, c.strCardText4}, c.tmCardDate,
-                extension, c.byExt1, c.byExt2, {c.strExtText1, c.strExtText2, c.strExtText3}};
+        return {c.strPhoneNo,
+                {c.strCardText1, c.strCardText2, c.strCardText3, c.strCardText4},
+                c.tmCardDate,
+                extension,
+                c.byExt1,
+                c.byExt2,
+                {c.strExtText1, c.strExtText2, c.strExtText3}};
     }
 
     // Two circular areas: the worked example with its time window and speed
@@ -241,8 +246,8 @@ std::vector<Row> MakeRows() {
     return {
         {"CommonData", Family::kPlatform, [](Bytes& out) { return CEncoder().CommonData(2, out); }, Gp(2, {})},
         {"UserLogin", Family::kPlatform, On(&CEncoder::UserLogin, &in.login),
-         Gp(1, {Param::Text(0, "a"), Param::Text(1, "b"), Param::Text(2, "c"), Param::Text(3, "d"),
-                Param::Text(4, "e"), Param::Text(5, "f"), Param::Text(6, "g"), Param::Text(7, "h")})},
+         Gp(1, {Param::Text(0, "a"), Param::Text(1, "b"), Param::Text(2, "c"), Param::Text(3, "d"), Param::Text(4, "e"),
+                Param::Text(5, "f"), Param::Text(6, "g"), Param::Text(7, "h")})},
         {"Cmd_sCommitInterval", Family::kPlatform, On(&CEncoder::Cmd_sCommitInterval, &in.commit),
          Gp(0x22, {Param::Byte(0, in.commit.byte0), Param::Text(1, in.commit.text1), Param::Text(2, in.commit.text2),
                    Param::Text(3, in.commit.text3), Param::Text(4, in.commit.text4), Param::Text(5, in.commit.text5),
@@ -293,8 +298,7 @@ std::vector<Row> MakeRows() {
              }
              EquipRequest("8105", std::string_view(text, size), out);
          }},
-        {"Subscription/text", Family::kPlatform,
-         [](Bytes& out) { return CEncoder().Subscription(7, kTerminal, out); },
+        {"Subscription/text", Family::kPlatform, [](Bytes& out) { return CEncoder().Subscription(7, kTerminal, out); },
          Gp(0x03, {Param::Int32(0, 7), Param::Text(1, kTerminal)})},
         {"Subscription/number", Family::kPlatform, [](Bytes& out) { return CEncoder().Subscription(7, out); },
          Gp(0x03, {Param::Int32(0, 7)})},
@@ -345,18 +349,15 @@ std::vector<Row> MakeRows() {
         {"ParmSet_Get808ParmSetVector", Family::kStandard,
          Standard([&in](CEncoder_Standard& s, Bytes& out) { return s.ParmSet_Get808ParmSetVector(in.entries, out); }),
          [&in](Bytes& out) { ParameterSetting(in.settings, 3, out); }},
-        {"ParmSet_ICInfoSetStandard", Family::kStandard,
-         Standard([&in](CEncoder_Standard& s, Bytes& out) {
+        {"ParmSet_ICInfoSetStandard", Family::kStandard, Standard([&in](CEncoder_Standard& s, Bytes& out) {
              return s.ParmSet_ICInfoSetStandard(in.card.stSetIC, out);
          }),
          IcCardMessage(false)},
-        {"ParmSet_ICInfoSetExtension", Family::kStandard,
-         Standard([&in](CEncoder_Standard& s, Bytes& out) {
+        {"ParmSet_ICInfoSetExtension", Family::kStandard, Standard([&in](CEncoder_Standard& s, Bytes& out) {
              return s.ParmSet_ICInfoSetExtension(in.card.stSetIC, out);
          }),
          IcCardMessage(true)},
-        {"ParmSet_Get808AlarmSetData_Circular", Family::kStandard,
-         Standard([&in](CEncoder_Standard& s, Bytes& out) {
+        {"ParmSet_Get808AlarmSetData_Circular", Family::kStandard, Standard([&in](CEncoder_Standard& s, Bytes& out) {
              std::string text;
              const bool ok = s.ParmSet_Get808AlarmSetData_Circular(in.circular, text);
              out.assign(text.begin(), text.end());
@@ -364,9 +365,9 @@ std::vector<Row> MakeRows() {
          }),
          [&in](Bytes& out) {
              char composed[4096];
-             const std::string text(composed, gpenc::reference::CircularText(in.circular.bySetAttr,
-                                                                              in.circular.byAreaCount, in.areas, 2,
-                                                                              composed, sizeof composed));
+             const std::string text(
+                 composed, gpenc::reference::CircularText(in.circular.bySetAttr, in.circular.byAreaCount, in.areas, 2,
+                                                          composed, sizeof composed));
              out.assign(text.begin(), text.end());
          }},
     };
@@ -411,8 +412,8 @@ public:
 
 protected:
     void append(const log4cplus::spi::InternalLoggingEvent& event) override {
-        ++records.of[event.getFile() == LOG4CPLUS_C_STR_TO_TSTRING(kFiles[kStandardFile]) ? kStandardFile
-                                                                                          : kEncoderFile];
+        ++records
+              .of[event.getFile() == LOG4CPLUS_C_STR_TO_TSTRING(kFiles[kStandardFile]) ? kStandardFile : kEncoderFile];
     }
 };
 
@@ -467,9 +468,8 @@ void LevelTest() { benchmark::DoNotOptimize(Logger().isEnabledFor(log4cplus::DEB
 
 // A typical record of each source file.
 const log4cplus::tstring& TypicalRecord(Source source) {
-    static const log4cplus::tstring texts[2] = {
-        LOG4CPLUS_TEXT("(CEncoder::SetOnceParameterData) 开始>>>>>"),
-        LOG4CPLUS_TEXT("(CEncoder_Standard::SetOnceParameterData) 开始>>>>>")};
+    static const log4cplus::tstring texts[2] = {LOG4CPLUS_TEXT("(CEncoder::SetOnceParameterData) 开始>>>>>"),
+                                                LOG4CPLUS_TEXT("(CEncoder_Standard::SetOnceParameterData) 开始>>>>>")};
     return texts[source];
 }
 
@@ -619,9 +619,8 @@ void RegisterAll() {
     for (const Row& row : Rows()) {
         for (Logging logging : {Logging::kOff, Logging::kDebug}) {
             const std::string name = row.name + (logging == Logging::kOff ? "/off" : "/debug");
-            benchmark::RegisterBenchmark(name.c_str(), [&row, logging](benchmark::State& state) {
-                RunRow(state, row, logging);
-            });
+            benchmark::RegisterBenchmark(name.c_str(),
+                                         [&row, logging](benchmark::State& state) { RunRow(state, row, logging); });
         }
     }
     benchmark::RegisterBenchmark("log4cplus/isEnabledFor(off)", [](benchmark::State& state) {
@@ -656,8 +655,9 @@ std::string Cell(double value, const char* format, bool measured = true, bool me
 // The figures of every row that ran, as a Markdown table, ratios first: of
 // each row and logging set-up the run in the middle of the repetitions.
 void PrintSummary() {
-    std::printf("\n| builder | off: ratio | off: vs bound | debug: ratio | allocs off | allocs debug | params "
-                "| level tests | own ns/record | off ns | debug ns | reference ns | isEnabledFor ns |\n");
+    std::printf(
+        "\n| builder | off: ratio | off: vs bound | debug: ratio | allocs off | allocs debug | params "
+        "| level tests | own ns/record | off ns | debug ns | reference ns | isEnabledFor ns |\n");
     std::printf("|---|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|\n");
     for (const Row& row : Rows()) {
         const auto it = AllFigures().find(row.name);
@@ -671,18 +671,17 @@ void PrintSummary() {
         const bool platform = row.family == Family::kPlatform;
         const bool frame = row.family != Family::kStandard;
         const double bound = row.family == Family::kTunnelled ? 2.0 : 1.5;
-        std::printf("| %s | %s | %s | %s | %s | %s | %s | %zu | %s | %s | %s | %s | %s |\n", row.name.c_str(),
-                    Cell(off.Ratio(), "%.1f", offRun).c_str(),
-                    Cell(off.VsBound(), "%.2f", offRun, off.VsBound() <= bound).c_str(),
-                    Cell(debug.Ratio(), "%.0f", debugRun).c_str(),
-                    Cell(off.allocs, "%.0f", offRun, !platform || off.allocs <= static_cast<double>(f.params + 3))
-                        .c_str(),
-                    Cell(debug.allocs, "%.0f", debugRun).c_str(),
-                    Cell(static_cast<double>(f.params), "%.0f", frame).c_str(), f.levelTests,
-                    Cell(debug.ownNs, "%.0f", debugRun, debug.ownNs < 50).c_str(),
-                    Cell(off.ns, "%.0f", offRun).c_str(), Cell(debug.ns, "%.0f", debugRun).c_str(),
-                    Cell(offRun ? off.referenceNs : debug.referenceNs, "%.0f").c_str(),
-                    Cell(off.levelTestNs, "%.2f", offRun).c_str());
+        std::printf(
+            "| %s | %s | %s | %s | %s | %s | %s | %zu | %s | %s | %s | %s | %s |\n", row.name.c_str(),
+            Cell(off.Ratio(), "%.1f", offRun).c_str(),
+            Cell(off.VsBound(), "%.2f", offRun, off.VsBound() <= bound).c_str(),
+            Cell(debug.Ratio(), "%.0f", debugRun).c_str(),
+            Cell(off.allocs, "%.0f", offRun, !platform || off.allocs <= static_cast<double>(f.params + 3)).c_str(),
+            Cell(debug.allocs, "%.0f", debugRun).c_str(), Cell(static_cast<double>(f.params), "%.0f", frame).c_str(),
+            f.levelTests, Cell(debug.ownNs, "%.0f", debugRun, debug.ownNs < 50).c_str(),
+            Cell(off.ns, "%.0f", offRun).c_str(), Cell(debug.ns, "%.0f", debugRun).c_str(),
+            Cell(offRun ? off.referenceNs : debug.referenceNs, "%.0f").c_str(),
+            Cell(off.levelTestNs, "%.2f", offRun).c_str());
     }
 }
 

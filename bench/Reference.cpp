@@ -85,16 +85,14 @@ struct IdRange {
 };
 
 constexpr IdRange kTypes[] = {
-    {0x0001, 0x0007, kDword}, {0x0010, 0x0017, kString}, {0x0018, 0x0019, kDword},
-    {0x001A, 0x001A, kString}, {0x001B, 0x001C, kDword}, {0x001D, 0x001D, kString},
-    {0x0020, 0x0022, kDword}, {0x0027, 0x0029, kDword}, {0x002C, 0x0030, kDword},
-    {0x0031, 0x0031, kWord}, {0x0040, 0x0044, kString}, {0x0045, 0x0047, kDword},
-    {0x0048, 0x0049, kString}, {0x0050, 0x005A, kDword}, {0x005B, 0x005E, kWord},
-    {0x0064, 0x0065, kDword}, {0x0070, 0x0074, kDword}, {0x0080, 0x0080, kDword},
-    {0x0081, 0x0082, kWord}, {0x0083, 0x0083, kString}, {0x0084, 0x0084, kByte},
-    {0x0090, 0x0092, kByte}, {0x0093, 0x0093, kDword}, {0x0094, 0x0094, kByte},
-    {0x0095, 0x0095, kDword}, {0x0100, 0x0100, kDword}, {0x0101, 0x0101, kWord},
-    {0x0102, 0x0102, kDword}, {0x0103, 0x0103, kWord}, {0x0110, 0x01FF, kByteArray},
+    {0x0001, 0x0007, kDword},  {0x0010, 0x0017, kString},    {0x0018, 0x0019, kDword},  {0x001A, 0x001A, kString},
+    {0x001B, 0x001C, kDword},  {0x001D, 0x001D, kString},    {0x0020, 0x0022, kDword},  {0x0027, 0x0029, kDword},
+    {0x002C, 0x0030, kDword},  {0x0031, 0x0031, kWord},      {0x0040, 0x0044, kString}, {0x0045, 0x0047, kDword},
+    {0x0048, 0x0049, kString}, {0x0050, 0x005A, kDword},     {0x005B, 0x005E, kWord},   {0x0064, 0x0065, kDword},
+    {0x0070, 0x0074, kDword},  {0x0080, 0x0080, kDword},     {0x0081, 0x0082, kWord},   {0x0083, 0x0083, kString},
+    {0x0084, 0x0084, kByte},   {0x0090, 0x0092, kByte},      {0x0093, 0x0093, kDword},  {0x0094, 0x0094, kByte},
+    {0x0095, 0x0095, kDword},  {0x0100, 0x0100, kDword},     {0x0101, 0x0101, kWord},   {0x0102, 0x0102, kDword},
+    {0x0103, 0x0103, kWord},   {0x0110, 0x01FF, kByteArray},
 };
 
 Type TypeOf(std::uint32_t id) {
@@ -136,7 +134,6 @@ unsigned Nibble(char c) {
     if (c >= 'a' && c <= 'f') return static_cast<unsigned>(c - 'a' + 10);
     return static_cast<unsigned>(c - 'A' + 10);
 }
-
 
 // A command-0x33 frame whose key 0 is `terminalNo`, key 1 `msgId` and key 2 a
 // message of `message` bytes as lower-case hexadecimal text. `write(dest)`
@@ -239,8 +236,8 @@ struct TextWriter {
 
 }  // namespace
 
-void GpFrame(std::uint16_t command, const unsigned char (&session)[16], const Param* params,
-             std::size_t count, Bytes& out) {
+void GpFrame(std::uint16_t command, const unsigned char (&session)[16], const Param* params, std::size_t count,
+             Bytes& out) {
     const std::size_t paramsSize = RecordsSize(params, count);
     out.resize(30 + paramsSize);
     unsigned char* d = PutFrameHead(out.data(), command, session, paramsSize);
@@ -257,8 +254,7 @@ std::size_t ParameterSettingSize(const Setting* settings, std::size_t count) {
     return size;
 }
 
-std::size_t ParameterSetting(std::string_view phone, const Setting* settings, std::size_t count,
-                             unsigned char* dest) {
+std::size_t ParameterSetting(std::string_view phone, const Setting* settings, std::size_t count, unsigned char* dest) {
     const std::size_t size = ParameterSettingSize(settings, count);
     unsigned char* d = PutPhoneHead(dest, 0x8103, size - 12, phone);
     unsigned char* countByte = d++;
@@ -274,11 +270,12 @@ std::size_t ParameterSetting(std::string_view phone, const Setting* settings, st
     return size;
 }
 
-void EquipSetList(const unsigned char (&session)[16], const std::string& terminalNo,
-                  const Setting* settings, std::size_t count, Bytes& out) {
+void EquipSetList(const unsigned char (&session)[16], const std::string& terminalNo, const Setting* settings,
+                  std::size_t count, Bytes& out) {
     const std::string_view phone = std::string_view(terminalNo).substr(terminalNo.size() - 12);
-    HexFrame(session, terminalNo, "8103", ParameterSettingSize(settings, count),
-             [&](unsigned char* d) { ParameterSetting(phone, settings, count, d); }, out);
+    HexFrame(
+        session, terminalNo, "8103", ParameterSettingSize(settings, count),
+        [&](unsigned char* d) { ParameterSetting(phone, settings, count, d); }, out);
 }
 
 std::size_t IcCardSize(const IcCard& card) { return card.extension ? 273 : 145; }
@@ -311,14 +308,13 @@ void IcCardMessage(const IcCard& card, unsigned char* dest) {
     dest[272] = Xor(dest + 150, dest + 271);
 }
 
-void EquipSetIcCard(const unsigned char (&session)[16], const std::string& terminalNo, const IcCard& card,
-                    Bytes& out) {
-    HexFrame(session, terminalNo, "8900", IcCardSize(card), [&](unsigned char* d) { IcCardMessage(card, d); },
-             out);
+void EquipSetIcCard(const unsigned char (&session)[16], const std::string& terminalNo, const IcCard& card, Bytes& out) {
+    HexFrame(
+        session, terminalNo, "8900", IcCardSize(card), [&](unsigned char* d) { IcCardMessage(card, d); }, out);
 }
 
-std::size_t CircularText(unsigned char setAttr, unsigned char count, const Area* areas, std::size_t n,
-                         char* dest, std::size_t room) {
+std::size_t CircularText(unsigned char setAttr, unsigned char count, const Area* areas, std::size_t n, char* dest,
+                         std::size_t room) {
     TextWriter w{dest, dest + room};
     w.Number(setAttr, ';');
     w.Number(count, ';');
@@ -347,8 +343,7 @@ void EquipAlarmSet(const unsigned char (&session)[16], const std::string& termin
     char text[4096];
     const std::size_t size = CircularText(setAttr, count, areas, n, text, sizeof text);
     GpFrame(0x33, session,
-            {Param::Text(0, terminalNo), Param::Text(1, "8600"), Param::Text(2, std::string_view(text, size))},
-            out);
+            {Param::Text(0, terminalNo), Param::Text(1, "8600"), Param::Text(2, std::string_view(text, size))}, out);
 }
 
 }  // namespace gpenc::reference

@@ -32,10 +32,10 @@ struct Param {
 
 // Appends the GP frame of `command` (header, body with `session`, the records
 // of `params` in order) to `out`, growing it once.
-void GpFrame(std::uint16_t command, const unsigned char (&session)[16], const Param* params,
-             std::size_t count, Bytes& out);
-inline void GpFrame(std::uint16_t command, const unsigned char (&session)[16],
-                    std::initializer_list<Param> params, Bytes& out) {
+void GpFrame(std::uint16_t command, const unsigned char (&session)[16], const Param* params, std::size_t count,
+             Bytes& out);
+inline void GpFrame(std::uint16_t command, const unsigned char (&session)[16], std::initializer_list<Param> params,
+                    Bytes& out) {
     GpFrame(command, session, params.begin(), params.size(), out);
 }
 
@@ -52,25 +52,24 @@ struct Setting {
 // phone number `phone` (at most 12 digits): writes head and body to `dest`,
 // which has room for ParameterSettingSize() bytes, and returns their count.
 std::size_t ParameterSettingSize(const Setting* settings, std::size_t count);
-std::size_t ParameterSetting(std::string_view phone, const Setting* settings, std::size_t count,
-                             unsigned char* dest);
+std::size_t ParameterSetting(std::string_view phone, const Setting* settings, std::size_t count, unsigned char* dest);
 
 // The list form of the 808-tunnelled equipment setting: the 0x8103 message for
 // the last 12 characters of `terminalNo`, as lower-case hexadecimal text in key
 // 2 of a command-0x33 frame whose key 0 is `terminalNo` and key 1 "8103". With
 // one heartbeat or main server setting it is also the single-record form's
 // frame.
-void EquipSetList(const unsigned char (&session)[16], const std::string& terminalNo,
-                  const Setting* settings, std::size_t count, Bytes& out);
+void EquipSetList(const unsigned char (&session)[16], const std::string& terminalNo, const Setting* settings,
+                  std::size_t count, Bytes& out);
 
 // The IC-card information of a 0x8900 pass-through message.
 struct IcCard {
-    std::string_view phone;         // at most 12 digits
-    std::string_view texts[4];      // fitted to 32, 18, 18 and 56 bytes
-    std::int64_t date;              // seconds since 1970-01-01 UTC, sent as the local date
-    bool extension;                 // the 273-byte layout, else the 145-byte one
+    std::string_view phone;     // at most 12 digits
+    std::string_view texts[4];  // fitted to 32, 18, 18 and 56 bytes
+    std::int64_t date;          // seconds since 1970-01-01 UTC, sent as the local date
+    bool extension;             // the 273-byte layout, else the 145-byte one
     unsigned char ext1, ext2;
-    std::string_view extTexts[3];   // with their three length bytes at most 122 bytes
+    std::string_view extTexts[3];  // with their three length bytes at most 122 bytes
 };
 
 // The IC-card message (serial number 1) with its check bytes: writes its
@@ -81,8 +80,7 @@ void IcCardMessage(const IcCard& card, unsigned char* dest);
 // The IC-card setting as the 808-tunnelled builder sends it: the message as
 // lower-case hexadecimal text in key 2 of a command-0x33 frame whose key 0 is
 // `terminalNo` and key 1 "8900".
-void EquipSetIcCard(const unsigned char (&session)[16], const std::string& terminalNo, const IcCard& card,
-                    Bytes& out);
+void EquipSetIcCard(const unsigned char (&session)[16], const std::string& terminalNo, const IcCard& card, Bytes& out);
 
 // One circular area; bit 0 of `attr` adds the time window, bit 1 the speed
 // limit and its over-speed duration.
@@ -100,8 +98,8 @@ struct Area {
 // radius," [time window] [speed,duration,] without the last separator, written
 // to `dest`, which has room for `room` characters; returns its length, or 0
 // when it does not fit.
-std::size_t CircularText(unsigned char setAttr, unsigned char count, const Area* areas, std::size_t n,
-                         char* dest, std::size_t room);
+std::size_t CircularText(unsigned char setAttr, unsigned char count, const Area* areas, std::size_t n, char* dest,
+                         std::size_t room);
 
 // The circular-area setting as the 808-tunnelled builder sends it: the text in
 // key 2 of a command-0x33 frame whose key 0 is `terminalNo` and key 1 "8600".

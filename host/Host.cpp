@@ -7,8 +7,7 @@
 
 CException::~CException() = default;
 
-bool CException::GetErrorMessage(wchar_t* buffer, unsigned int maxChars,
-                                 unsigned int* helpContext) const {
+bool CException::GetErrorMessage(wchar_t* buffer, unsigned int maxChars, unsigned int* helpContext) const {
     if (helpContext != nullptr) *helpContext = 0;
     if (buffer == nullptr || maxChars == 0) return false;
     const std::size_t n = std::min<std::size_t>(m_message.size(), maxChars - 1);
@@ -38,5 +37,4 @@ void CSessionData::SetSession(const unsigned char* id) {
 
 // A default-constructed Logger has no implementation behind it and crashes on
 // first use, so the shared logger is looked up by name at load time.
-log4cplus::Logger NSLog::CLog::_logger =
-    log4cplus::Logger::getInstance(LOG4CPLUS_TEXT("gpenc"));
+log4cplus::Logger NSLog::CLog::_logger = log4cplus::Logger::getInstance(LOG4CPLUS_TEXT("gpenc"));

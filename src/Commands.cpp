@@ -3,13 +3,17 @@
 // Every builder takes one path: its check of the input, its parameter step
 // (the same check again, then one parameter per field in ascending key order),
 // body, header and the frame copy into `out`. What differs per command is the
-// check, the parameter list and the command number, a few lines each below.
+// check, the parameter list and the command number: one entry each in the
+// table of `Command` below.
 #include "gpenc/Encoder.h"
 
 #include "EncoderParts.h"
 #include "Log.h"
+#include "Wire.h"
 
 #include <algorithm>
+#include <array>
+#include <initializer_list>
 #include <iterator>
 #include <string>
 #include <string_view>
@@ -17,54 +21,158 @@
 
 using gpenc::detail::Checked;
 using gpenc::detail::Op;
+using gpenc::detail::ParamSource;
 
 namespace {
 
 constexpr Op Operation(const char* name) { return gpenc::detail::EncoderOp(name); }
 
-// The checks of the input records. A builder and its parameter step run the
-// same one, so a record that reaches the step passes it there too.
+using P = ParamSource;
+using ParamList = std::initializer_list<ParamSource>;
 
-template <class TextPair>
-bool ValidPair(const TextPair* r) {
-    return r != nullptr && !r->text0.empty() && !r->text1.empty();
-}
+// The platform commands as data: per input record its check, its parameters in
+// ascending key order (handed to `emit` as one list) and its command number.
+// A builder and its parameter step run the same check, so a record that
+// reaches the step passes it there too.
+template <class Record>
+struct Command;
 
-bool Valid(const sSoundSowing* r) { return ValidPair(r); }
-bool Valid(const sSimSetInterval* r) { return ValidPair(r); }
-bool Valid(const sBlackoutInterval* r) { return ValidPair(r); }
+template <class Record, int kNumber>
+struct TextPair {
+    static constexpr int number = kNumber;
+    static bool Valid(const Record& r) { return !r.text0.empty() && !r.text1.empty(); }
+    template <class Emit>
+    static bool Params(const Record& r, Emit emit) {
+        return emit({P::Text(0, r.text0), P::Text(1, r.text1)});
+    }
+};
+template <>
+struct Command<sSoundSowing> : TextPair<sSoundSowing, wire::kSoundSowing> {};
+template <>
+struct Command<sSimSetInterval> : TextPair<sSimSetInterval, wire::kSimSet> {};
+template <>
+struct Command<sBlackoutInterval> : TextPair<sBlackoutInterval, wire::kBlackout> {};
 
-bool Valid(const sCommitInterval* r) {
-    return r != nullptr && r->byte0 != 0 && !r->text1.empty() && !r->text2.empty() &&
-           !r->text3.empty() && !r->text4.empty() && !r->text5.empty() && !r->text6.empty();
-}
+template <>
+struct Command<sCommitInterval> {
+    static constexpr int number = wire::kCommitInterval;
+    static bool Valid(const sCommitInterval& r) {
+        return r.byte0 != 0 && !r.text1.empty() && !r.text2.empty() && !r.text3.empty() && !r.text4.empty() &&
+               !r.text5.empty() && !r.text6.empty();
+    }
+    template <class Emit>
+    static bool Params(const sCommitInterval& r, Emit emit) {
+        return emit({P::Byte(0, r.byte0), P::Text(1, r.text1), P::Text(2, r.text2), P::Text(3, r.text3),
+                     P::Text(4, r.text4), P::Text(5, r.text5), P::Text(6, r.text6)});
+    }
+};
 
-bool Valid(const sListening* r) { return r != nullptr && !r->text2.empty() && !r->text0.empty(); }
+template <>
+struct Command<sListening> {
+    static constexpr int number = wire::kListening;
+    static bool Valid(const sListening& r) { return !r.text2.empty() && !r.text0.empty(); }
+    template <class Emit>
+    static bool Params(const sListening& r, Emit emit) {
+        return emit({P::Text(0, r.text0), P::Byte(1, r.byte1), P::Text(2, r.text2)});
+    }
+};
 
-bool Valid(const sVideo* r) {
-    return r != nullptr && !r->text4.empty() && !r->text0.empty() && !r->text2.empty() && r->int3 != 0;
-}
+template <>
+struct Command<sVideo> {
+    static constexpr int number = wire::kVideo;
+    static bool Valid(const sVideo& r) {
+        return !r.text4.empty() && !r.text0.empty() && !r.text2.empty() && r.int3 != 0;
+    }
+    template <class Emit>
+    static bool Params(const sVideo& r, Emit emit) {
+        return emit(
+            {P::Text(0, r.text0), P::Byte(1, r.byte1), P::Text(2, r.text2), P::Int32(3, r.int3), P::Text(4, r.text4)});
+    }
+};
 
-bool Valid(const sAlarmHandle* r) {
-    return r != nullptr && !r->text0.empty() && !r->text1.empty() && r->byte2 <= 9 && !r->text3.empty();
-}
+template <>
+struct Command<sAlarmHandle> {
+    static constexpr int number = wire::kAlarmHandle;
+    static bool Valid(const sAlarmHandle& r) {
+        return !r.text0.empty() && !r.text1.empty() && r.byte2 <= 9 && !r.text3.empty();
+    }
+    template <class Emit>
+    static bool Params(const sAlarmHandle& r, Emit emit) {
+        const std::string code(1, static_cast<char>(r.byte2));  // the raw byte, 0 included
+        return emit({P::Text(0, r.text0), P::Text(1, r.text1), P::Text(2, code), P::Text(3, r.text3)});
+    }
+};
 
-bool Valid(const sTimeInterval* r) { return r != nullptr && !r->text0.empty() && r->int1 != 0; }
-
-// A count of 0 passes here and is refused by the parameter encoding, after
-// keys 0 and 1 went out. A count beyond the names is refused before anything.
-bool Valid(const sPreset* r) {
-    return r != nullptr && !r->text0.empty() && r->count1 != -1 &&
-           (r->count1 <= 0 || static_cast<std::size_t>(r->count1) <= r->names2.size());
-}
+template <>
+struct Command<sTimeInterval> {
+    static constexpr int number = wire::kTimeInterval;
+    static bool Valid(const sTimeInterval& r) { return !r.text0.empty() && r.int1 != 0; }
+    template <class Emit>
+    static bool Params(const sTimeInterval& r, Emit emit) {
+        return emit({P::Text(0, r.text0), P::Int32(1, r.int1)});
+    }
+};
 
 bool NotAllZero(const unsigned char (&time)[6]) {
     return std::any_of(std::begin(time), std::end(time), [](unsigned char b) { return b != 0; });
 }
 
-bool Valid(const sTrackPlayback* r) {
-    return r != nullptr && !r->terminalNo.empty() && NotAllZero(r->byStartTime) &&
-           NotAllZero(r->byEndTime);
+template <>
+struct Command<sTrackPlayback> {
+    static constexpr int number = wire::kTrackPlayback;
+    static bool Valid(const sTrackPlayback& r) {
+        return !r.terminalNo.empty() && NotAllZero(r.byStartTime) && NotAllZero(r.byEndTime);
+    }
+    template <class Emit>
+    static bool Params(const sTrackPlayback& r, Emit emit) {
+        return emit({P::Text(0, r.terminalNo), P::SixBytes(1, r.byStartTime), P::SixBytes(2, r.byEndTime)});
+    }
+};
+
+// The preset's names are a list of their own; its parameter step is below.
+// A count of 0 passes here and is refused by the parameter encoding, after
+// keys 0 and 1 went out. A count beyond the names is refused before anything.
+template <>
+struct Command<sPreset> {
+    static constexpr int number = wire::kPreset;
+    static bool Valid(const sPreset& r) {
+        return !r.text0.empty() && r.count1 != -1 &&
+               (r.count1 <= 0 || static_cast<std::size_t>(r.count1) <= r.names2.size());
+    }
+};
+
+template <class Record>
+bool Valid(const Record* r) {
+    return r != nullptr && Command<Record>::Valid(*r);
+}
+
+// The one builder path of the commands above: the check, the parameter step
+// `step`, the frame of the command's number.
+template <class Record>
+[[nodiscard]] bool Send(CEncoder& e, const Op& op, Record* record, bool (CEncoder::*step)(Record*),
+                        std::vector<unsigned char>& out, int line = __builtin_LINE()) {
+    return EncoderSteps::SendFrame(
+        e, op, Valid(record), Command<Record>::number, [&] { return (e.*step)(record); }, out, line);
+}
+
+// The one parameter step of the commands above: the check again, then the
+// command's parameters.
+template <class Record>
+[[nodiscard]] bool Append(CEncoder& e, const Op& op, Record* record, int line = __builtin_LINE()) {
+    return Checked(
+        op, Valid(record),
+        [&] {
+            return Command<Record>::Params(*record, [&](ParamList params) {
+                return EncoderSteps::AppendParameters(e, params.begin(), params.size());
+            });
+        },
+        line);
+}
+
+// Parameters from the builder's arguments rather than a record.
+[[nodiscard]] bool Append(CEncoder& e, const Op& op, bool valid, ParamList params, int line = __builtin_LINE()) {
+    return Checked(
+        op, valid, [&] { return EncoderSteps::AppendParameters(e, params.begin(), params.size()); }, line);
 }
 
 // `word` followed by `args` joined by ";", empty texts included: the argument
@@ -87,8 +195,7 @@ std::string JoinArgs(std::string_view word, const std::array<std::string, N>& ar
 // parameter step) for a command word outside 1 to 7.
 std::string ControlText(const sEquipControl& control) {
     switch (control.nCommand) {
-    case 1:
-        return JoinArgs("1,", control.strUpgradeArgs);
+    case 1: return JoinArgs("1,", control.strUpgradeArgs);
     case 2:
         // Connection control 1 switches back to the default server; in JT/T 808
         // no further fields follow it.
@@ -113,137 +220,80 @@ std::string TrackingText(const sEquipTempPositionTrack& track) {
 }  // namespace
 
 // ---------------------------------------------------------------------------
-// Interval and setting commands
+// Interval and setting commands: each builder and each parameter step logs
+// under its own name and forwards to the path above.
 // ---------------------------------------------------------------------------
 
 bool CEncoder::Cmd_sCommitInterval(sCommitInterval* interval, std::vector<unsigned char>& out) {
-    static constexpr Op op = Operation("CEncoder::Cmd_sCommitInterval");
-    return SendFrame(op, Valid(interval), 0x22, [&] { return SetCommitParameterData(interval); }, out);
+    return Send(*this, Operation("CEncoder::Cmd_sCommitInterval"), interval, &CEncoder::SetCommitParameterData, out);
 }
-
 bool CEncoder::SetCommitParameterData(sCommitInterval* interval) {
-    static constexpr Op op = Operation("CEncoder::SetCommitParameterData");
-    return Checked(op, Valid(interval), [&] {
-        const ParamSource params[] = {
-            ParamSource::Byte(0, interval->byte0), ParamSource::Text(1, interval->text1),
-            ParamSource::Text(2, interval->text2), ParamSource::Text(3, interval->text3),
-            ParamSource::Text(4, interval->text4), ParamSource::Text(5, interval->text5),
-            ParamSource::Text(6, interval->text6),
-        };
-        return AppendParameters(params, std::size(params));
-    });
+    return Append(*this, Operation("CEncoder::SetCommitParameterData"), interval);
 }
 
 bool CEncoder::Cmd_SoundSowing(sSoundSowing* sowing, std::vector<unsigned char>& out) {
-    static constexpr Op op = Operation("CEncoder::Cmd_SoundSowing");
-    return SendFrame(op, Valid(sowing), 0x06, [&] { return SetSoundSowingParameterData(sowing); }, out);
+    return Send(*this, Operation("CEncoder::Cmd_SoundSowing"), sowing, &CEncoder::SetSoundSowingParameterData, out);
 }
-
 bool CEncoder::SetSoundSowingParameterData(sSoundSowing* sowing) {
-    static constexpr Op op = Operation("CEncoder::SetSoundSowingParameterData");
-    return Checked(op, Valid(sowing), [&] {
-        const ParamSource params[] = {ParamSource::Text(0, sowing->text0),
-                                      ParamSource::Text(1, sowing->text1)};
-        return AppendParameters(params, std::size(params));
-    });
+    return Append(*this, Operation("CEncoder::SetSoundSowingParameterData"), sowing);
 }
 
 bool CEncoder::Cmd_sListening(sListening* listening, std::vector<unsigned char>& out) {
-    static constexpr Op op = Operation("CEncoder::Cmd_sListening");
-    return SendFrame(op, Valid(listening), 0x20, [&] { return SetListeningParameterData(listening); }, out);
+    return Send(*this, Operation("CEncoder::Cmd_sListening"), listening, &CEncoder::SetListeningParameterData, out);
 }
-
 bool CEncoder::SetListeningParameterData(sListening* listening) {
-    static constexpr Op op = Operation("CEncoder::SetListeningParameterData");
-    return Checked(op, Valid(listening), [&] {
-        const ParamSource params[] = {ParamSource::Text(0, listening->text0),
-                                      ParamSource::Byte(1, listening->byte1),
-                                      ParamSource::Text(2, listening->text2)};
-        return AppendParameters(params, std::size(params));
-    });
+    return Append(*this, Operation("CEncoder::SetListeningParameterData"), listening);
 }
 
 bool CEncoder::Cmd_sSimSet(sSimSetInterval* simSet, std::vector<unsigned char>& out) {
-    static constexpr Op op = Operation("CEncoder::Cmd_sSimSet");
-    return SendFrame(op, Valid(simSet), 0x23, [&] { return SetSimSetParameterData(simSet); }, out);
+    return Send(*this, Operation("CEncoder::Cmd_sSimSet"), simSet, &CEncoder::SetSimSetParameterData, out);
 }
-
 bool CEncoder::SetSimSetParameterData(sSimSetInterval* simSet) {
-    static constexpr Op op = Operation("CEncoder::SetSimSetParameterData");
-    return Checked(op, Valid(simSet), [&] {
-        const ParamSource params[] = {ParamSource::Text(0, simSet->text0),
-                                      ParamSource::Text(1, simSet->text1)};
-        return AppendParameters(params, std::size(params));
-    });
+    return Append(*this, Operation("CEncoder::SetSimSetParameterData"), simSet);
 }
 
 bool CEncoder::Cmd_sBlackout(sBlackoutInterval* blackout, std::vector<unsigned char>& out) {
-    static constexpr Op op = Operation("CEncoder::Cmd_sBlackout");
-    return SendFrame(op, Valid(blackout), 0x25, [&] { return SetBlackoutParameterData(blackout); }, out);
+    return Send(*this, Operation("CEncoder::Cmd_sBlackout"), blackout, &CEncoder::SetBlackoutParameterData, out);
 }
-
 bool CEncoder::SetBlackoutParameterData(sBlackoutInterval* blackout) {
-    static constexpr Op op = Operation("CEncoder::SetBlackoutParameterData");
-    return Checked(op, Valid(blackout), [&] {
-        const ParamSource params[] = {ParamSource::Text(0, blackout->text0),
-                                      ParamSource::Text(1, blackout->text1)};
-        return AppendParameters(params, std::size(params));
-    });
+    return Append(*this, Operation("CEncoder::SetBlackoutParameterData"), blackout);
 }
 
 bool CEncoder::Cmd_sVideo(sVideo* video, std::vector<unsigned char>& out) {
-    static constexpr Op op = Operation("CEncoder::Cmd_sVideo");
-    return SendFrame(op, Valid(video), 0x19, [&] { return SetVideoParameterData(video); }, out);
+    return Send(*this, Operation("CEncoder::Cmd_sVideo"), video, &CEncoder::SetVideoParameterData, out);
 }
-
 bool CEncoder::SetVideoParameterData(sVideo* video) {
-    static constexpr Op op = Operation("CEncoder::SetVideoParameterData");
-    return Checked(op, Valid(video), [&] {
-        const ParamSource params[] = {
-            ParamSource::Text(0, video->text0), ParamSource::Byte(1, video->byte1),
-            ParamSource::Text(2, video->text2), ParamSource::Int32(3, video->int3),
-            ParamSource::Text(4, video->text4),
-        };
-        return AppendParameters(params, std::size(params));
-    });
+    return Append(*this, Operation("CEncoder::SetVideoParameterData"), video);
 }
 
 bool CEncoder::Cmd_AlarmHandle(sAlarmHandle* alarm, std::vector<unsigned char>& out) {
-    static constexpr Op op = Operation("CEncoder::Cmd_AlarmHandle");
-    return SendFrame(op, Valid(alarm), 0x07, [&] { return SetAlarmHandleParameterData(alarm); }, out);
+    return Send(*this, Operation("CEncoder::Cmd_AlarmHandle"), alarm, &CEncoder::SetAlarmHandleParameterData, out);
 }
-
 bool CEncoder::SetAlarmHandleParameterData(sAlarmHandle* alarm) {
     // The platform's log readers know this step by the misspelt tag; only the
     // exception record and the exit after it use the method's own name.
-    static constexpr Op op = Operation("CEncoder::SetaAlarmHandleParameterData")
-                                 .WithGuardName("CEncoder::SetAlarmHandleParameterData");
-    return Checked(op, Valid(alarm), [&] {
-        const std::string code(1, static_cast<char>(alarm->byte2));  // the raw byte, 0 included
-        const ParamSource params[] = {ParamSource::Text(0, alarm->text0),
-                                      ParamSource::Text(1, alarm->text1), ParamSource::Text(2, code),
-                                      ParamSource::Text(3, alarm->text3)};
-        return AppendParameters(params, std::size(params));
-    });
+    static constexpr Op op =
+        Operation("CEncoder::SetaAlarmHandleParameterData").WithGuardName("CEncoder::SetAlarmHandleParameterData");
+    return Append(*this, op, alarm);
 }
 
 bool CEncoder::Cmd_sTimeInterval(sTimeInterval* interval, std::vector<unsigned char>& out) {
-    static constexpr Op op = Operation("CEncoder::Cmd_sTimeInterval");
-    return SendFrame(op, Valid(interval), 0x18, [&] { return SetTimeIntervalParameterData(interval); }, out);
+    return Send(*this, Operation("CEncoder::Cmd_sTimeInterval"), interval, &CEncoder::SetTimeIntervalParameterData,
+                out);
+}
+bool CEncoder::SetTimeIntervalParameterData(sTimeInterval* interval) {
+    return Append(*this, Operation("CEncoder::SetTimeIntervalParameterData"), interval);
 }
 
-bool CEncoder::SetTimeIntervalParameterData(sTimeInterval* interval) {
-    static constexpr Op op = Operation("CEncoder::SetTimeIntervalParameterData");
-    return Checked(op, Valid(interval), [&] {
-        const ParamSource params[] = {ParamSource::Text(0, interval->text0),
-                                      ParamSource::Int32(1, interval->int1)};
-        return AppendParameters(params, std::size(params));
-    });
+bool CEncoder::TrackPlayback(sTrackPlayback* playback, std::vector<unsigned char>& out) {
+    return Send(*this, Operation("CEncoder::TrackPlayback"), playback, &CEncoder::SetTrackPlaybackParameterData, out);
+}
+bool CEncoder::SetTrackPlaybackParameterData(sTrackPlayback* playback) {
+    return Append(*this, Operation("CEncoder::SetTrackPlaybackParameterData"), playback);
 }
 
 bool CEncoder::Cmd_sPreset(sPreset* preset, std::vector<unsigned char>& out) {
-    static constexpr Op op = Operation("CEncoder::Cmd_sPreset");
-    return SendFrame(op, Valid(preset), 0x21, [&] { return SetPresetParameterData(preset); }, out);
+    return Send(*this, Operation("CEncoder::Cmd_sPreset"), preset, &CEncoder::SetPresetParameterData, out);
 }
 
 bool CEncoder::SetPresetParameterData(sPreset* preset) {
@@ -260,10 +310,10 @@ bool CEncoder::SetPresetParameterData(sPreset* preset) {
         std::size_t size = m_vecParameter.size() + head[0].RecordSize() + head[1].RecordSize();
         for (int i = 0; i < names; ++i) size += name(i).RecordSize();
         m_vecParameter.reserve(size);
-        if (!AppendParameters(head, std::size(head))) return false;
+        if (!EncoderSteps::AppendParameters(*this, head, std::size(head))) return false;
         for (int i = 0; i < names; ++i) {
             const ParamSource param = name(i);
-            if (!AppendParameters(&param, 1, true)) return false;
+            if (!EncoderSteps::AppendParameters(*this, &param, 1, true)) return false;
         }
         return true;
     });
@@ -274,51 +324,52 @@ bool CEncoder::SetPresetParameterData(sPreset* preset) {
 // ---------------------------------------------------------------------------
 
 template <class Request, class Compose>
-bool CEncoder::SendEquipRequest(const Op& op, Request* request, int msgId, Compose compose,
-                                std::vector<unsigned char>& out) {
+bool EncoderSteps::SendEquipRequest(CEncoder& e, const Op& op, Request* request, int msgId, Compose compose,
+                                    Bytes& out) {
     sEquipsetQuery query;
-    return SendFrame(op, request != nullptr && !request->terminalNo.empty(), 0x33, [&] {
-        op.Debug({") 生成808数据开始<<<<<"});
-        query.terminalNo = request->terminalNo;
-        query.msgId = msgId;
-        op.Debug({") 生成808数据结束<<<<<"});
-        query.strMsgText = compose(*request);
-        return SetEquipSetQueryParameterData(&query);
-    }, out);
+    return SendFrame(
+        e, op, request != nullptr && !request->terminalNo.empty(), wire::kTunnel,
+        [&] {
+            op.Debug({") 生成808数据开始<<<<<"});
+            query.terminalNo = request->terminalNo;
+            query.msgId = msgId;
+            op.Debug({") 生成808数据结束<<<<<"});
+            query.strMsgText = compose(*request);
+            return e.SetEquipSetQueryParameterData(&query);
+        },
+        out);
 }
 
 bool CEncoder::Cmd_EquipSetQuery(sEquipsetQuery* query, std::vector<unsigned char>& out) {
     static constexpr Op op = Operation("CEncoder::Cmd_EquipSetQuery");
     // Only the terminal number is taken from the caller's record.
-    return SendEquipRequest(op, query, 0x8104, Fixed("0"), out);
+    return EncoderSteps::SendEquipRequest(*this, op, query, wire::jt808::kParmQuery, Fixed("0"), out);
 }
 
-bool CEncoder::Cmd_EquipPositionInfoQuery(sEquipPositionInfoQuery* query,
-                                          std::vector<unsigned char>& out) {
+bool CEncoder::Cmd_EquipPositionInfoQuery(sEquipPositionInfoQuery* query, std::vector<unsigned char>& out) {
     static constexpr Op op = Operation("CEncoder::Cmd_EquipPositionInfoQuery");
-    return SendEquipRequest(op, query, 0x8201, Fixed("0"), out);
+    return EncoderSteps::SendEquipRequest(*this, op, query, wire::jt808::kPositionQuery, Fixed("0"), out);
 }
 
 bool CEncoder::Cmd_AffirmAlarmInform(sAffirmAlarmInform* inform, std::vector<unsigned char>& out) {
     static constexpr Op op = Operation("CEncoder::Cmd_AffirmAlarmInform");
-    return SendEquipRequest(op, inform, 0x8203, Fixed("1"), out);
+    return EncoderSteps::SendEquipRequest(*this, op, inform, wire::jt808::kAffirmAlarm, Fixed("1"), out);
 }
 
-bool CEncoder::Cmd_EquipTempPositionTrack(sEquipTempPositionTrack* track,
-                                          std::vector<unsigned char>& out) {
+bool CEncoder::Cmd_EquipTempPositionTrack(sEquipTempPositionTrack* track, std::vector<unsigned char>& out) {
     static constexpr Op op = Operation("CEncoder::Cmd_EquipTempPositionTrack");
-    return SendEquipRequest(op, track, 0x8202, TrackingText, out);
+    return EncoderSteps::SendEquipRequest(*this, op, track, wire::jt808::kTempTrack, TrackingText, out);
 }
 
 bool CEncoder::Cmd_EquipControl(sEquipControl* control, std::vector<unsigned char>& out) {
     // Terminal control logs under the tag its log readers know it by.
     static constexpr Op op = Operation("CEncoder::usEquipControlData");
-    return SendEquipRequest(op, control, 0x8105, ControlText, out);
+    return EncoderSteps::SendEquipRequest(*this, op, control, wire::jt808::kTerminalControl, ControlText, out);
 }
 
 bool CEncoder::SetEquipSetQueryParameterData(sEquipsetQuery* query) {
     static constexpr Op op = Operation("CEncoder::SetEquipSetQueryParameterData");
-    return SetTunnelParameterData(op, query, &sEquipsetQuery::strMsgText);
+    return EncoderSteps::SetTunnelParameterData(*this, op, query, &sEquipsetQuery::strMsgText);
 }
 
 // ---------------------------------------------------------------------------
@@ -328,13 +379,15 @@ bool CEncoder::SetEquipSetQueryParameterData(sEquipsetQuery* query) {
 bool CEncoder::Subscription(int number, std::string text, std::vector<unsigned char>& out) {
     static constexpr Op op = Operation("CEncoder::Subscription");
     // The text is left to the parameter step to check.
-    return SendFrame(
-        op, number != 0, 0x03, [&] { return SetSubscriptionParameterData(number, std::move(text)); }, out);
+    return EncoderSteps::SendFrame(
+        *this, op, number != 0, wire::kSubscription,
+        [&] { return SetSubscriptionParameterData(number, std::move(text)); }, out);
 }
 
 bool CEncoder::Subscription(int number, std::vector<unsigned char>& out) {
     static constexpr Op op = Operation("CEncoder::Subscription");
-    return SendFrame(op, number != 0, 0x03, [&] { return SetSubscriptionParameterData(number); }, out);
+    return EncoderSteps::SendFrame(
+        *this, op, number != 0, wire::kSubscription, [&] { return SetSubscriptionParameterData(number); }, out);
 }
 
 bool CEncoder::SetSubscriptionParameterData(int number, std::string text) {
@@ -344,69 +397,39 @@ bool CEncoder::SetSubscriptionParameterData(int number, std::string text) {
         const ParamSource first = ParamSource::Int32(0, number);
         const ParamSource second = ParamSource::Text(1, text);
         m_vecParameter.reserve(m_vecParameter.size() + first.RecordSize() + second.RecordSize());
-        if (!AppendParameters(&first, 1)) return false;
+        if (!EncoderSteps::AppendParameters(*this, &first, 1)) return false;
         // The reset between the two goes through initParameterConfig as
         // everywhere, but the text goes out even when the reset reports failure.
         ParameterConfig reset;
         initParameterConfig(reset);
-        return AppendParameters(&second, 1);
+        return EncoderSteps::AppendParameters(*this, &second, 1);
     });
 }
 
 bool CEncoder::SetSubscriptionParameterData(int number) {
-    static constexpr Op op = Operation("CEncoder::SetSubscriptionParameterData");
-    return Checked(op, number != 0, [&] {
-        const ParamSource param = ParamSource::Int32(0, number);
-        return AppendParameters(&param, 1);
-    });
+    return Append(*this, Operation("CEncoder::SetSubscriptionParameterData"), number != 0, {P::Int32(0, number)});
 }
 
 bool CEncoder::Realtime(std::string terminalNo, std::vector<unsigned char>& out) {
     static constexpr Op op = Operation("CEncoder::Realtime");
-    return SendFrame(
-        op, !terminalNo.empty(), 0x50, [&] { return SetRealtimeParameterData(std::move(terminalNo)); }, out);
+    return EncoderSteps::SendFrame(
+        *this, op, !terminalNo.empty(), wire::kRealtime,
+        [&] { return SetRealtimeParameterData(std::move(terminalNo)); }, out);
 }
 
 bool CEncoder::SetRealtimeParameterData(std::string terminalNo) {
-    static constexpr Op op = Operation("CEncoder::SetRealtimeParameterData");
-    return Checked(op, !terminalNo.empty(), [&] {
-        const ParamSource param = ParamSource::Text(0, terminalNo);
-        return AppendParameters(&param, 1);
-    });
+    return Append(*this, Operation("CEncoder::SetRealtimeParameterData"), !terminalNo.empty(),
+                  {P::Text(0, terminalNo)});
 }
 
-bool CEncoder::Photograph(std::string terminalNo, unsigned char byPhotoParam,
-                          std::vector<unsigned char>& out) {
+bool CEncoder::Photograph(std::string terminalNo, unsigned char byPhotoParam, std::vector<unsigned char>& out) {
     static constexpr Op op = Operation("CEncoder::Photograph");
-    return SendFrame(
-        op, !terminalNo.empty(), 0x05,
+    return EncoderSteps::SendFrame(
+        *this, op, !terminalNo.empty(), wire::kPhotograph,
         [&] { return SetPhotographParameterData(std::move(terminalNo), byPhotoParam); }, out);
 }
 
 bool CEncoder::SetPhotographParameterData(std::string terminalNo, unsigned char byPhotoParam) {
-    static constexpr Op op = Operation("CEncoder::SetPhotographParameterData");
-    return Checked(op, !terminalNo.empty(), [&] {
-        const ParamSource params[] = {ParamSource::Text(0, terminalNo),
-                                      ParamSource::Byte(1, byPhotoParam)};
-        return AppendParameters(params, std::size(params));
-    });
-}
-
-// ---------------------------------------------------------------------------
-// Track playback
-// ---------------------------------------------------------------------------
-
-bool CEncoder::TrackPlayback(sTrackPlayback* playback, std::vector<unsigned char>& out) {
-    static constexpr Op op = Operation("CEncoder::TrackPlayback");
-    return SendFrame(op, Valid(playback), 0x11, [&] { return SetTrackPlaybackParameterData(playback); }, out);
-}
-
-bool CEncoder::SetTrackPlaybackParameterData(sTrackPlayback* playback) {
-    static constexpr Op op = Operation("CEncoder::SetTrackPlaybackParameterData");
-    return Checked(op, Valid(playback), [&] {
-        const ParamSource params[] = {ParamSource::Text(0, playback->terminalNo),
-                                      ParamSource::SixBytes(1, playback->byStartTime),
-                                      ParamSource::SixBytes(2, playback->byEndTime)};
-        return AppendParameters(params, std::size(params));
-    });
+    return Append(*this, Operation("CEncoder::SetPhotographParameterData"), !terminalNo.empty(),
+                  {P::Text(0, terminalNo), P::Byte(1, byPhotoParam)});
 }

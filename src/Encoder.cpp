@@ -1,10 +1,13 @@
-// CEncoder: parameter records, the GP frame and the platform command builders.
+// CEncoder: the object, parameter records, the GP frame and the login; the
+// other builders are in Commands.cpp (platform commands) and Tunnel.cpp
+// (808-tunnelled settings).
 #include "gpenc/Encoder.h"
 
 #include "Bytes.h"
 #include "EncoderParts.h"
 #include "Log.h"
 #include "ParaStr.h"
+#include "Wire.h"
 
 #include <algorithm>
 #include <charconv>
@@ -16,6 +19,7 @@ using gpenc::detail::Bytes;
 using gpenc::detail::Guarded;
 using gpenc::detail::NoThrow;
 using gpenc::detail::Op;
+using gpenc::detail::ParamSource;
 using gpenc::detail::PrependField;
 
 namespace {
@@ -77,11 +81,11 @@ bool CEncoder::initParameterConfig(ParameterConfig& config) {
 }
 
 bool CEncoder::SetOnceParameterData(ParameterConfig config) {
-    return AppendRecord({config.paraType, config.paraKey, &config.paraText, config.paraInt32, config.paraByte,
-                         config.paraSixBytes});
+    return EncoderSteps::AppendRecord(*this, {config.paraType, config.paraKey, &config.paraText, config.paraInt32,
+                                              config.paraByte, config.paraSixBytes});
 }
 
-GPENC_FLATTEN bool CEncoder::AppendRecord(const ParamSource& p) {
+GPENC_FLATTEN bool EncoderSteps::AppendRecord(CEncoder& e, const ParamSource& p) {
     static constexpr Op op = Operation("CEncoder::SetOnceParameterData");
     return Guarded(op, false, [&] {
         // Every conversion runs before the first append, so a failure leaves
@@ -91,35 +95,31 @@ GPENC_FLATTEN bool CEncoder::AppendRecord(const ParamSource& p) {
         const unsigned char* value = scratch;
         const std::size_t size = p.ValueSize();
         switch (p.kind) {
-        case 1:
+        case wire::kText:
             // The text step writes the records a copy of the text would; the
             // bytes themselves are copied once, below.
-            if (p.text->empty() || gpenc::detail::ParaStrStep(kGetParaStr, *p.text, [&] { return static_cast<int>(size); }) == 0)
+            if (p.text->empty() ||
+                gpenc::detail::ParaStrStep(kGetParaStr, *p.text, [&] { return static_cast<int>(size); }) == 0)
                 return op.Fail();
             value = reinterpret_cast<const unsigned char*>(p.text->data());
             break;
-        case 6:
-            if (!UnsignedIntToInt32(p.int32, scratch)) return op.Fail();
+        case wire::kInt32:
+            if (!e.UnsignedIntToInt32(p.int32, scratch)) return op.Fail();
             break;
-        case 9:
-            scratch[0] = p.byte;
-            break;
-        case 10:
-            std::copy(p.six, p.six + 6, scratch);
-            break;
-        default:
-            return op.Fail();
+        case wire::kByte: scratch[0] = p.byte; break;
+        case wire::kSixBytes: std::copy(p.six, p.six + 6, scratch); break;
+        default: return op.Fail();
         }
-        unsigned char head[7] = {};  // record length, key, kind
-        if (!UnsignedIntToUInt16(p.key, head + 4)) return op.Fail();
-        if (!UnsignedIntToInt32(static_cast<int>(size + 7), head)) return op.Fail();
-        head[6] = static_cast<unsigned char>(p.kind);
+        unsigned char head[wire::kRecordHead] = {};  // record length, key, kind
+        if (!e.UnsignedIntToUInt16(p.key, head + wire::kKeyAt)) return op.Fail();
+        if (!e.UnsignedIntToInt32(static_cast<int>(size + wire::kRecordHead), head)) return op.Fail();
+        head[wire::kKindAt] = static_cast<unsigned char>(p.kind);
 
-        AppendField(m_vecParameter, head, 7);
-        if (p.kind == 1) {
-            m_vecParameter.insert(m_vecParameter.end(), value, value + size);
+        AppendField(e.m_vecParameter, head, wire::kRecordHead);
+        if (p.kind == wire::kText) {
+            e.m_vecParameter.insert(e.m_vecParameter.end(), value, value + size);
         } else {
-            AppendField(m_vecParameter, value, size);
+            AppendField(e.m_vecParameter, value, size);
         }
         return op.Done();
     });
@@ -173,16 +173,17 @@ bool CEncoder::ChangeOrder(int count, unsigned char* bytes) {
     });
 }
 
-GPENC_FLATTEN bool CEncoder::AppendParameters(const ParamSource* params, std::size_t count, bool continued) {
-    std::size_t size = m_vecParameter.size();
+GPENC_FLATTEN bool EncoderSteps::AppendParameters(CEncoder& e, const ParamSource* params, std::size_t count,
+                                                  bool continued) {
+    std::size_t size = e.m_vecParameter.size();
     for (std::size_t i = 0; i < count; ++i) size += params[i].RecordSize();
-    m_vecParameter.reserve(size);
+    e.m_vecParameter.reserve(size);
     // The records are encoded from the builder's fields; the record that the
     // convention resets between two of them carries nothing.
     ParameterConfig config;
     for (std::size_t i = 0; i < count; ++i) {
-        if ((i > 0 || continued) && !initParameterConfig(config)) return false;
-        if (!AppendRecord(params[i])) return false;
+        if ((i > 0 || continued) && !e.initParameterConfig(config)) return false;
+        if (!AppendRecord(e, params[i])) return false;
     }
     return true;
 }
@@ -223,19 +224,18 @@ GPENC_FLATTEN bool CEncoder::SetBodyData(int command) {
     return Guarded(op, false, [&] {
         unsigned char word[2] = {};
         unsigned char dword[4] = {};
-        static const unsigned char kNoSession[16] = {};
+        static const unsigned char kNoSession[wire::kSessionSize] = {};
 
-        const int version = Change16To10("1");
-        if (version < 0 || !UnsignedIntToUInt16(static_cast<unsigned int>(version), word))
-            return op.Fail();
-        m_vecBody.reserve(m_vecBody.size() + 26);
+        const int version = Change16To10(wire::kVersionHex);
+        if (version < 0 || !UnsignedIntToUInt16(static_cast<unsigned int>(version), word)) return op.Fail();
+        m_vecBody.reserve(m_vecBody.size() + wire::kBodySize);
         PrependField(m_vecBody, word, 2);
 
         // The login (command 1) goes out before there is a session; every other
         // command fetches the id once, when the object's is still all zero.
-        if (command != 1 && std::memcmp(m_bySession, kNoSession, sizeof kNoSession) == 0)
+        if (command != wire::kLogin && std::memcmp(m_bySession, kNoSession, sizeof kNoSession) == 0)
             CSessionData::GetSession(m_bySession);
-        m_vecBody.insert(m_vecBody.end(), m_bySession, m_bySession + 16);
+        m_vecBody.insert(m_vecBody.end(), m_bySession, m_bySession + wire::kSessionSize);
 
         // The command goes through its hexadecimal text, so a negative number
         // (eight digits from 8 up) comes back negative and is refused.
@@ -258,9 +258,8 @@ GPENC_FLATTEN bool CEncoder::SetBodyData(int command) {
 GPENC_FLATTEN bool CEncoder::SetHeaderData() {
     static constexpr Op op = Operation("CEncoder::SetHeaderData");
     return Guarded(op, false, [&] {
-        static const unsigned char kMagic[2] = {'G', 'P'};
-        m_vecHeader.reserve(m_vecHeader.size() + 4);
-        PrependField(m_vecHeader, kMagic, 2);
+        m_vecHeader.reserve(m_vecHeader.size() + wire::kHeaderSize);
+        PrependField(m_vecHeader, wire::kMagic, sizeof wire::kMagic);
         unsigned char word[2] = {};
         if (!UnsignedIntToUInt16(static_cast<unsigned int>(m_vecBody.size()), word)) return op.Fail();
         AppendField(m_vecHeader, word, 2);
@@ -268,15 +267,15 @@ GPENC_FLATTEN bool CEncoder::SetHeaderData() {
     });
 }
 
-GPENC_FLATTEN bool CEncoder::FinishFrame(int command, const std::vector<unsigned char>& out,
-                                        std::vector<unsigned char>& frame, bool withParameters) {
-    if (!SetBodyData(command) || !SetHeaderData()) return false;
+GPENC_FLATTEN bool EncoderSteps::FinishFrame(CEncoder& e, int command, const Bytes& out, Bytes& frame,
+                                             bool withParameters) {
+    if (!e.SetBodyData(command) || !e.SetHeaderData()) return false;
     const Bytes none;
-    const Bytes& parameters = withParameters ? m_vecParameter : none;
-    frame.reserve(m_vecHeader.size() + out.size() + m_vecBody.size() + parameters.size());
-    gpenc::detail::Append(frame, m_vecHeader);
+    const Bytes& parameters = withParameters ? e.m_vecParameter : none;
+    frame.reserve(e.m_vecHeader.size() + out.size() + e.m_vecBody.size() + parameters.size());
+    gpenc::detail::Append(frame, e.m_vecHeader);
     gpenc::detail::Append(frame, out);
-    gpenc::detail::Append(frame, m_vecBody);
+    gpenc::detail::Append(frame, e.m_vecBody);
     gpenc::detail::Append(frame, parameters);
     return true;
 }
@@ -298,7 +297,8 @@ bool CEncoder::CommonData(int type, std::vector<unsigned char>& out) {
     // A parameterless frame: the parameter buffer is not copied.
     Bytes frame;
     return gpenc::detail::Checked(
-        op, type == 2 || type == 4, [&] { return FinishFrame(type, out, frame, false); }, [&] { out.swap(frame); });
+        op, type == wire::kCommonData2 || type == wire::kCommonData4,
+        [&] { return EncoderSteps::FinishFrame(*this, type, out, frame, false); }, [&] { out.swap(frame); });
 }
 
 // ---------------------------------------------------------------------------
@@ -310,15 +310,16 @@ namespace {
 // Texts 2, 4 and 6 are not checked up front; the parameter step refuses them
 // when empty, after the parameters before them went out.
 bool LoginValid(const sUserLogin* login) {
-    return login != nullptr && !login->loginText0.empty() && !login->loginText1.empty() &&
-           !login->loginText3.empty() && !login->loginText5.empty() && !login->loginText7.empty();
+    return login != nullptr && !login->loginText0.empty() && !login->loginText1.empty() && !login->loginText3.empty() &&
+           !login->loginText5.empty() && !login->loginText7.empty();
 }
 
 }  // namespace
 
 bool CEncoder::UserLogin(sUserLogin* login, std::vector<unsigned char>& out) {
     static constexpr Op op = Operation("CEncoder::UserLogin");
-    return SendFrame(op, LoginValid(login), 1, [&] { return SetLoginParameterData(login); }, out);
+    return EncoderSteps::SendFrame(
+        *this, op, LoginValid(login), wire::kLogin, [&] { return SetLoginParameterData(login); }, out);
 }
 
 bool CEncoder::SetLoginParameterData(sUserLogin* login) {
@@ -331,7 +332,7 @@ bool CEncoder::SetLoginParameterData(sUserLogin* login) {
             ParamSource::Text(4, login->loginText4), ParamSource::Text(5, login->loginText5),
             ParamSource::Text(6, login->loginText6), ParamSource::Text(7, login->loginText7),
         };
-        if (!AppendParameters(params, std::size(params))) return op.Fail();
+        if (!EncoderSteps::AppendParameters(*this, params, std::size(params))) return op.Fail();
         return op.Done();
     });
 }

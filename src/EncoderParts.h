@@ -6,6 +6,7 @@
 #include "gpenc/Encoder.h"
 
 #include "Log.h"
+#include "Wire.h"
 
 #include <charconv>
 #include <cstddef>
@@ -19,9 +20,9 @@
 // operations inside a record cost no calls of their own. Records and level
 // tests stay as they are.
 #if defined(__GNUC__)
-#define GPENC_FLATTEN __attribute__((flatten))
+#  define GPENC_FLATTEN __attribute__((flatten))
 #else
-#define GPENC_FLATTEN
+#  define GPENC_FLATTEN
 #endif
 
 namespace gpenc::detail {
@@ -34,9 +35,11 @@ constexpr Op EncoderOp(const char* name) { return Op(kEncoderFile, name); }
 
 }  // namespace gpenc::detail
 
+namespace gpenc::detail {
+
 // One parameter as a builder emits it: key, value kind and a view of the value.
 // It refers to the builder's texts and bytes, which must outlive the append.
-struct CEncoder::ParamSource {
+struct ParamSource {
     int kind;
     unsigned int key;
     const std::string* text;
@@ -44,47 +47,105 @@ struct CEncoder::ParamSource {
     unsigned char byte;
     const unsigned char* six;
 
-    static ParamSource Text(unsigned int key, const std::string& t) { return {1, key, &t, 0, 0, nullptr}; }
-    static ParamSource Int32(unsigned int key, int v) { return {6, key, nullptr, v, 0, nullptr}; }
-    static ParamSource Byte(unsigned int key, unsigned char b) { return {9, key, nullptr, 0, b, nullptr}; }
+    static ParamSource Text(unsigned int key, const std::string& t) { return {wire::kText, key, &t, 0, 0, nullptr}; }
+    static ParamSource Int32(unsigned int key, int v) { return {wire::kInt32, key, nullptr, v, 0, nullptr}; }
+    static ParamSource Byte(unsigned int key, unsigned char b) { return {wire::kByte, key, nullptr, 0, b, nullptr}; }
     static ParamSource SixBytes(unsigned int key, const unsigned char (&b)[6]) {
-        return {10, key, nullptr, 0, 0, b};
+        return {wire::kSixBytes, key, nullptr, 0, 0, b};
     }
 
     // Bytes of the value, and of the whole record, that the kind encodes (a
     // kind that is refused encodes none).
     std::size_t ValueSize() const {
         switch (kind) {
-        case 1: return text->size();
-        case 6: return 4;
-        case 9: return 1;
-        case 10: return 6;
+        case wire::kText: return text->size();
+        case wire::kInt32: return 4;
+        case wire::kByte: return 1;
+        case wire::kSixBytes: return 6;
         default: return 0;
         }
     }
-    std::size_t RecordSize() const { return 7 + ValueSize(); }
+    std::size_t RecordSize() const { return wire::kRecordHead + ValueSize(); }
 };
 
-template <class Record>
-bool CEncoder::SetTunnelParameterData(const gpenc::detail::Op& op, Record* record,
-                                      const std::string Record::*argument) {
-    // A message id beyond 16 bits would go out as a text no JT/T 808 message has.
-    const bool valid = record != nullptr && !record->terminalNo.empty() && !(record->*argument).empty() &&
-                       record->msgId >= 0 && record->msgId <= 0xFFFF;
-    return gpenc::detail::Checked(op, valid, [&] {
-        char id[8];
-        const std::string msgId(id, std::to_chars(id, id + sizeof id, static_cast<unsigned int>(record->msgId), 16).ptr);
-        const ParamSource params[] = {ParamSource::Text(0, record->terminalNo), ParamSource::Text(1, msgId),
-                                      ParamSource::Text(2, record->*argument)};
-        return AppendParameters(params, std::size(params));
-    });
-}
+}  // namespace gpenc::detail
 
-template <class Params>
-bool CEncoder::SendFrame(const gpenc::detail::Op& op, bool valid, int command, Params&& params,
-                         std::vector<unsigned char>& out, int line) {
-    std::vector<unsigned char> frame;
-    return gpenc::detail::Checked(
-        op, valid, [&] { return std::forward<Params>(params)() && FinishFrame(command, out, frame); },
-        [&] { out.swap(frame); }, line);
-}
+// The steps of CEncoder that are the library's own rather than part of the
+// exported class: every builder runs through them.
+struct EncoderSteps {
+    using Op = gpenc::detail::Op;
+    using ParamSource = gpenc::detail::ParamSource;
+    using Bytes = std::vector<unsigned char>;
+
+    // SetOnceParameterData, reading the value from where the builder keeps it.
+    [[nodiscard]] static bool AppendRecord(CEncoder& e, const ParamSource& param);
+
+    // Appends `count` parameters in order through one ParameterConfig, resetting
+    // it with initParameterConfig between two of them (and before the first when
+    // `continued`, for a setter that has already emitted some). Stops at the
+    // first failure; what was appended before it stays.
+    [[nodiscard]] static bool AppendParameters(CEncoder& e, const ParamSource* params, std::size_t count,
+                                               bool continued = false);
+
+    // SetBodyData(command), SetHeaderData(), then the frame copy as it is to
+    // leave `out` (header at the front, body and, `withParameters`, the
+    // parameters at the end) into `frame`, which the builder swaps into `out`
+    // as its very last step, after its exit record.
+    [[nodiscard]] static bool FinishFrame(CEncoder& e, int command, const Bytes& out, Bytes& frame,
+                                          bool withParameters = true);
+
+    // The usual builder, inside the guarded region of `op`: unless `valid`
+    // and `params()` (the parameter step) and the frame of `command` succeed,
+    // the failure record and false; otherwise the exit record, and then the
+    // frame into `out`. The records carry the caller's `line`.
+    template <class Params>
+    [[nodiscard]] static bool SendFrame(CEncoder& e, const Op& op, bool valid, int command, Params&& params, Bytes& out,
+                                        int line = __builtin_LINE()) {
+        Bytes frame;
+        return gpenc::detail::Checked(
+            op, valid, [&] { return std::forward<Params>(params)() && FinishFrame(e, command, out, frame); },
+            [&] { out.swap(frame); }, line);
+    }
+
+    // The parameter step of every command-0x33 frame, logging under `op`:
+    // key 0 `terminalNo`, key 1 `msgId` in lower-case hexadecimal, key 2
+    // `record->*argument`. Fails, appending nothing, when `record` is null,
+    // either text is empty or `msgId` is no 16-bit message id; parameters
+    // appended before a later failure stay.
+    template <class Record>
+    [[nodiscard]] static bool SetTunnelParameterData(CEncoder& e, const Op& op, Record* record,
+                                                     const std::string Record::*argument) {
+        // A message id beyond 16 bits would go out as a text no JT/T 808 message has.
+        const bool valid = record != nullptr && !record->terminalNo.empty() && !(record->*argument).empty() &&
+                           record->msgId >= 0 && record->msgId <= 0xFFFF;
+        return gpenc::detail::Checked(op, valid, [&] {
+            char id[8];
+            const std::string msgId(
+                id, std::to_chars(id, id + sizeof id, static_cast<unsigned int>(record->msgId), 16).ptr);
+            const ParamSource params[] = {ParamSource::Text(wire::kTerminalKey, record->terminalNo),
+                                          ParamSource::Text(wire::kMsgIdKey, msgId),
+                                          ParamSource::Text(wire::kArgumentKey, record->*argument)};
+            return AppendParameters(e, params, std::size(params));
+        });
+    }
+
+    // The path of the 808-tunnelled settings, inside the guarded region of
+    // `op`: unless `valid`, the failure record. Otherwise " 生成808数据开始<<<<<",
+    // then `produce(standard)` with the one CEncoder_Standard of the build, which
+    // puts the setting text into the record to send and says how that went. A
+    // text that came out empty ends the build with false and no further record,
+    // not even the exit record. Otherwise " 生成808数据结束<<<<<", `send()` (the
+    // parameter step) and the command-0x33 frame; on success the exit record,
+    // the frame into `out` and `commit()`, which hands over what the build
+    // wrote into its copy of the caller's record and cannot fail. In Tunnel.cpp.
+    template <class Produce, class Send, class Commit>
+    [[nodiscard]] static bool SendSetting(CEncoder& e, const Op& op, bool valid, Produce&& produce, Send&& send,
+                                          Commit&& commit, Bytes& out);
+
+    // The equipment requests: checks `request`, then sends its terminal number,
+    // `msgId` and the argument text `compose(*request)` as command 0x33. In
+    // Commands.cpp.
+    template <class Request, class Compose>
+    [[nodiscard]] static bool SendEquipRequest(CEncoder& e, const Op& op, Request* request, int msgId, Compose compose,
+                                               Bytes& out);
+};

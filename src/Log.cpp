@@ -149,8 +149,7 @@ void Write(Level level, const char* file, int line, std::initializer_list<std::s
     if (Enabled(level)) ComposeAndLog(level, file, line, {}, parts);
 }
 
-void Op::Record(Level level, const char* n, std::initializer_list<std::string_view> parts,
-                int line) const {
+void Op::Record(Level level, const char* n, std::initializer_list<std::string_view> parts, int line) const {
     ComposeAndLog(level, file, line, n, parts);
 }
 

@@ -39,14 +39,14 @@ struct Op {
     const char* name;
     const char* close = ")";
     const char* exitMark = " 结束<<<<<";
-    const char* guardName = nullptr;   // name in the exception record and the exit after it
-    const char* guardClose = ")";      // bracket after it in the exception record
+    const char* guardName = nullptr;  // name in the exception record and the exit after it
+    const char* guardClose = ")";     // bracket after it in the exception record
 
     constexpr Op(const char* f, const char* n) : file(f), name(n) {}
-    constexpr Op WithClose(const char* c) const { Op o = *this; o.close = c; return o; }
-    constexpr Op WithExitMark(const char* m) const { Op o = *this; o.exitMark = m; return o; }
-    constexpr Op WithGuardName(const char* n) const { Op o = *this; o.guardName = n; return o; }
-    constexpr Op WithGuardClose(const char* c) const { Op o = *this; o.guardClose = c; return o; }
+    constexpr Op WithClose(const char* c) const { return With(&Op::close, c); }
+    constexpr Op WithExitMark(const char* m) const { return With(&Op::exitMark, m); }
+    constexpr Op WithGuardName(const char* n) const { return With(&Op::guardName, n); }
+    constexpr Op WithGuardClose(const char* c) const { return With(&Op::guardClose, c); }
 
     // DEBUG "(name） 开始>>>>>": the extra entry record some operations write
     // before their guarded region.
@@ -60,8 +60,14 @@ struct Op {
 
     // Exit record, then `result` (Return) or true (Done): the success path's last step.
     template <class R>
-    R Return(R result, int line = __builtin_LINE()) const { Exit(line); return result; }
-    bool Done(int line = __builtin_LINE()) const { Exit(line); return true; }
+    R Return(R result, int line = __builtin_LINE()) const {
+        Exit(line);
+        return result;
+    }
+    bool Done(int line = __builtin_LINE()) const {
+        Exit(line);
+        return true;
+    }
     // The success path of an operation with an output: the exit record, then
     // `commit`, which hands the result to the caller and cannot fail, then
     // true. The output changes only once nothing that can fail is left.
@@ -97,11 +103,16 @@ struct Op {
     void Caught(CaughtException& e, std::string_view context, int line) const;
 
 private:
+    // A copy of this Op with one of its texts changed.
+    constexpr Op With(const char* Op::*text, const char* value) const {
+        Op o = *this;
+        o.*text = value;
+        return o;
+    }
     // Composes "(" `n` `parts` and writes it at `level`. The caller has made
     // the level test: with the level off not even the views of the parts are
     // made, since a record's one level test is all a disabled level may cost.
-    void Record(Level level, const char* n, std::initializer_list<std::string_view> parts,
-                int line) const;
+    void Record(Level level, const char* n, std::initializer_list<std::string_view> parts, int line) const;
     // "(" name `a` `b`: the entry, exit and failure records. Out of line, so
     // that an operation with its level off does not make room for a record.
     void Record(Level level, const char* a, const char* b, int line) const;
@@ -146,9 +157,7 @@ template <class Work>
 void NoThrow(Work&& work) noexcept {
     try {
         std::forward<Work>(work)();
-    } catch (CException* e) {
-        CaughtException(e).Release();
-    } catch (...) {
+    } catch (CException* e) { CaughtException(e).Release(); } catch (...) {
     }
 }
 
@@ -174,7 +183,8 @@ R Guarded(const Op& op, R failure, Body&& body, Context&& context, int line = __
 
 template <class R, class Body>
 R Guarded(const Op& op, R failure, Body&& body, int line = __builtin_LINE()) {
-    return Guarded(op, failure, std::forward<Body>(body), [] { return std::string_view{}; }, line);
+    return Guarded(
+        op, failure, std::forward<Body>(body), [] { return std::string_view{}; }, line);
 }
 
 // The usual shape of a boolean operation: inside the guarded region of `op`,
@@ -185,7 +195,7 @@ R Guarded(const Op& op, R failure, Body&& body, int line = __builtin_LINE()) {
 // the line of the call.
 // With `commit`, success ends as Op::Commit ends it.
 template <class Work, class Commit>
-bool Checked(const Op& op, bool valid, Work&& work, Commit&& commit, int line = __builtin_LINE()) {
+[[nodiscard]] bool Checked(const Op& op, bool valid, Work&& work, Commit&& commit, int line = __builtin_LINE()) {
     return Guarded(
         op, false,
         [&] {
@@ -196,8 +206,9 @@ bool Checked(const Op& op, bool valid, Work&& work, Commit&& commit, int line = 
 }
 
 template <class Work>
-bool Checked(const Op& op, bool valid, Work&& work, int line = __builtin_LINE()) {
-    return Checked(op, valid, std::forward<Work>(work), [] {}, line);
+[[nodiscard]] bool Checked(const Op& op, bool valid, Work&& work, int line = __builtin_LINE()) {
+    return Checked(
+        op, valid, std::forward<Work>(work), [] {}, line);
 }
 
 }  // namespace gpenc::detail

@@ -6,6 +6,7 @@
 #include "Bytes.h"
 #include "EncoderParts.h"
 #include "Log.h"
+#include "Wire.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -18,10 +19,6 @@ using gpenc::detail::Op;
 namespace {
 
 constexpr Op Operation(const char* name) { return gpenc::detail::EncoderOp(name); }
-
-constexpr int kParmSetId = 0x8103;       // terminal parameter setting
-constexpr int kPassThroughId = 0x8900;   // downlink pass-through (IC card)
-constexpr int kCircularAreaId = 0x8600;  // set circular area
 
 // How producing a setting ended.
 enum class Setting {
@@ -38,21 +35,22 @@ Setting ReadyUnlessEmpty(const std::string& text) { return text.empty() ? Settin
 // setting made only of such entries would reach the terminal as one that sets
 // nothing, and be reported as sent.
 bool SetsAnyParameter(const Bytes& msg) {
-    constexpr std::size_t kCountByte = 12;  // the count follows the 12-byte head
+    constexpr std::size_t kCountByte = wire::jt808::kHeadSize;  // the count follows the head
     return msg.size() > kCountByte && msg[kCountByte] != 0;
 }
 
 // The terminal's JT/T 808 phone number: the last 12 characters of its number,
 // or all of a shorter one (the message head fills it with '0' on the left).
 std::string PhoneNumber(const std::string& terminalNo) {
-    return terminalNo.size() > 12 ? terminalNo.substr(terminalNo.size() - 12) : terminalNo;
+    constexpr std::size_t kDigits = wire::jt808::kPhoneDigits;
+    return terminalNo.size() > kDigits ? terminalNo.substr(terminalNo.size() - kDigits) : terminalNo;
 }
 
 // Reads `text` as atoi does: leading white space, an optional sign, then the
 // digits up to the first other character; 0 when there are none. Unlike atoi
 // it is defined for every text: a number outside -2147483648 to 4294967295
 // gives false, and a negative one its 32-bit two's complement.
-bool ReadNumber(const std::string& text, std::uint32_t& value) {
+[[nodiscard]] bool ReadNumber(const std::string& text, std::uint32_t& value) {
     std::size_t i = text.find_first_not_of(" \t\n\v\f\r");
     if (i == std::string::npos) i = text.size();
     bool negative = false;
@@ -72,8 +70,8 @@ bool ReadNumber(const std::string& text, std::uint32_t& value) {
 // negative one as its two's complement there: the encoder keeps only the low
 // bytes, so 70000 in a WORD would reach the terminal as 4464.
 bool FitsField(std::uint32_t value, int bytes) {
-    const std::uint32_t top = 0xFFFFFFFFu >> (8 * (4 - bytes));    // 0xFFFF for a WORD
-    const std::uint32_t lowest = ~(top >> 1);                      // -32768 for a WORD
+    const std::uint32_t top = 0xFFFFFFFFu >> (8 * (4 - bytes));  // 0xFFFF for a WORD
+    const std::uint32_t lowest = ~(top >> 1);                    // -32768 for a WORD
     return value <= top || value >= lowest;
 }
 
@@ -81,22 +79,14 @@ bool FitsField(std::uint32_t value, int bytes) {
 // type selects; the other members keep what they hold. False for a number out
 // of the range of its type. A type that is none takes no value (the encoder
 // leaves such an entry out).
-bool TakeValue(const sEquipset& record, EquipParmSet_EquipConfig& entry) {
+[[nodiscard]] bool TakeValue(const sEquipset& record, EquipParmSet_EquipConfig& entry) {
     switch (entry.eDataType) {
-    case DATATYPE_STRING:
-        entry.strValue = record.strValue;
-        return true;
-    case DATATYPE_WORD:
-        return ReadNumber(record.strValue, entry.dwValue) && FitsField(entry.dwValue, 2);
-    case DATATYPE_BYTE:
-        return ReadNumber(record.strValue, entry.dwValue) && FitsField(entry.dwValue, 1);
-    case DATATYPE_DWORD:
-        return ReadNumber(record.strValue, entry.dwValue);
-    case DATATYPE_BYTES:
-        entry.vecValueBytes = record.vecValueBytes;
-        return true;
-    default:
-        return true;
+    case DATATYPE_STRING: entry.strValue = record.strValue; return true;
+    case DATATYPE_WORD: return ReadNumber(record.strValue, entry.dwValue) && FitsField(entry.dwValue, 2);
+    case DATATYPE_BYTE: return ReadNumber(record.strValue, entry.dwValue) && FitsField(entry.dwValue, 1);
+    case DATATYPE_DWORD: return ReadNumber(record.strValue, entry.dwValue);
+    case DATATYPE_BYTES: entry.vecValueBytes = record.vecValueBytes; return true;
+    default: return true;
     }
 }
 
@@ -106,8 +96,8 @@ void NothingToCommit() {}
 }  // namespace
 
 template <class Produce, class Send, class Commit>
-bool CEncoder::SendSetting(const Op& op, bool valid, Produce&& produce, Send&& send, Commit&& commit,
-                           std::vector<unsigned char>& out) {
+bool EncoderSteps::SendSetting(CEncoder& e, const Op& op, bool valid, Produce&& produce, Send&& send, Commit&& commit,
+                               Bytes& out) {
     Bytes frame;
     return gpenc::detail::Guarded(op, false, [&] {
         if (!valid) return op.Fail();
@@ -115,18 +105,13 @@ bool CEncoder::SendSetting(const Op& op, bool valid, Produce&& produce, Send&& s
         // Lives to the end of the build, so its records close the build's.
         CEncoder_Standard standard;
         switch (produce(standard)) {
-        case Setting::kReady:
-            break;
-        case Setting::kEmpty:
-            return false;
-        case Setting::kRefused:
-            return op.Fail();
-        case Setting::kNotEncoded:
-            op.Error({")解释808失败"});
-            return op.Return(false);
+        case Setting::kReady: break;
+        case Setting::kEmpty: return false;
+        case Setting::kRefused: return op.Fail();
+        case Setting::kNotEncoded: op.Error({")解释808失败"}); return op.Return(false);
         }
         op.Debug({") 生成808数据结束<<<<<"});
-        if (!send() || !FinishFrame(0x33, out, frame)) return op.Fail();
+        if (!send() || !FinishFrame(e, wire::kTunnel, out, frame)) return op.Fail();
         return op.Commit([&] {
             out.swap(frame);
             commit();
@@ -153,9 +138,8 @@ bool CEncoder::EquipSet(sEquipset* equipSet, std::vector<unsigned char>& out) {
             entry.eParmMark = mark;
             entry.eDataType = mark == PARM_HEARTBEAT_INTERVAL ? DATATYPE_DWORD : DATATYPE_STRING;
             if (!TakeValue(work, entry)) return Setting::kRefused;
-            const bool encoded = mark == PARM_HEARTBEAT_INTERVAL
-                                     ? standard.ParmSet_GetHeadInterval(entry, msg)
-                                     : standard.ParmSet_GetMainSericeIP({entry}, msg);
+            const bool encoded = mark == PARM_HEARTBEAT_INTERVAL ? standard.ParmSet_GetHeadInterval(entry, msg)
+                                                                 : standard.ParmSet_GetMainSericeIP({entry}, msg);
             if (!encoded || !SetsAnyParameter(msg)) return Setting::kNotEncoded;
         }
         // Any other parameter builds nothing, and a text the caller put in
@@ -167,7 +151,8 @@ bool CEncoder::EquipSet(sEquipset* equipSet, std::vector<unsigned char>& out) {
         equipSet->strPhoneNo.swap(work.strPhoneNo);
         equipSet->strMsgHex.swap(work.strMsgHex);
     };
-    return SendSetting(op, valid, produce, [&] { return SetEquipSetParameterData(&work); }, commit, out);
+    return EncoderSteps::SendSetting(
+        *this, op, valid, produce, [&] { return SetEquipSetParameterData(&work); }, commit, out);
 }
 
 bool CEncoder::EquipSet(std::vector<sEquipset> equipSets, std::vector<unsigned char>& out) {
@@ -194,15 +179,16 @@ bool CEncoder::EquipSet(std::vector<sEquipset> equipSets, std::vector<unsigned c
         sent.terminalNo = equipSets.front().terminalNo;
         VectorToHexChr(std::move(msg), sent.strMsgHex);
         if (sent.strMsgHex.empty()) return Setting::kEmpty;
-        sent.msgId = kParmSetId;
+        sent.msgId = wire::jt808::kParmSet;
         return Setting::kReady;
     };
-    return SendSetting(op, valid, produce, [&] { return SetEquipSetParameterData(&sent); }, NothingToCommit, out);
+    return EncoderSteps::SendSetting(
+        *this, op, valid, produce, [&] { return SetEquipSetParameterData(&sent); }, NothingToCommit, out);
 }
 
 bool CEncoder::SetEquipSetParameterData(sEquipset* equipSet) {
     static constexpr Op op = Operation("CEncoder::SetEquipSetParameterData");
-    return SetTunnelParameterData(op, equipSet, &sEquipset::strMsgHex);
+    return EncoderSteps::SetTunnelParameterData(*this, op, equipSet, &sEquipset::strMsgHex);
 }
 
 // ---------------------------------------------------------------------------
@@ -220,17 +206,18 @@ bool CEncoder::EquipSet_ICInfoSet(sEquipControl_SetIC setIC, std::vector<unsigne
                                  : standard.ParmSet_ICInfoSetExtension(std::move(setIC.stSetIC), msg);
         if (!encoded) return Setting::kRefused;
         sent.terminalNo = setIC.terminalNo;
-        sent.msgId = kPassThroughId;
+        sent.msgId = wire::jt808::kPassThrough;
         VectorToHexChr(std::move(msg), sent.strMsgHex);
         return ReadyUnlessEmpty(sent.strMsgHex);
     };
-    return SendSetting(op, !setIC.terminalNo.empty(), produce,
-                       [&] { return SetEquipSet_ICInfoSetParameterData(&sent); }, NothingToCommit, out);
+    return EncoderSteps::SendSetting(
+        *this, op, !setIC.terminalNo.empty(), produce, [&] { return SetEquipSet_ICInfoSetParameterData(&sent); },
+        NothingToCommit, out);
 }
 
 bool CEncoder::SetEquipSet_ICInfoSetParameterData(sEquipControl_SetIC* setIC) {
     static constexpr Op op = Operation("CEncoder::SetEquipSet_ICInfoSetParameterData");
-    return SetTunnelParameterData(op, setIC, &sEquipControl_SetIC::strMsgHex);
+    return EncoderSteps::SetTunnelParameterData(*this, op, setIC, &sEquipControl_SetIC::strMsgHex);
 }
 
 // ---------------------------------------------------------------------------
@@ -252,7 +239,7 @@ bool CEncoder::EquipAlarmSet(sEquip_AlarmSet* alarmSet, std::vector<unsigned cha
         if (!standard.ParmSet_Get808AlarmSetData_Circular(std::move(setting), work.strMsgText))
             return Setting::kNotEncoded;
         if (work.strMsgText.empty()) return Setting::kEmpty;
-        work.msgId = kCircularAreaId;
+        work.msgId = wire::jt808::kCircularArea;
         return Setting::kReady;
     };
     auto commit = [&] {
@@ -260,10 +247,11 @@ bool CEncoder::EquipAlarmSet(sEquip_AlarmSet* alarmSet, std::vector<unsigned cha
         alarmSet->strMsgText.swap(work.strMsgText);
         alarmSet->msgId = work.msgId;
     };
-    return SendSetting(op, valid, produce, [&] { return SetEquipSetAlarmSetData(&work); }, commit, out);
+    return EncoderSteps::SendSetting(
+        *this, op, valid, produce, [&] { return SetEquipSetAlarmSetData(&work); }, commit, out);
 }
 
 bool CEncoder::SetEquipSetAlarmSetData(sEquip_AlarmSet* alarmSet) {
     static constexpr Op op = Operation("CEncoder::SetEquipSetAlarmSetData");
-    return SetTunnelParameterData(op, alarmSet, &sEquip_AlarmSet::strMsgText);
+    return EncoderSteps::SetTunnelParameterData(*this, op, alarmSet, &sEquip_AlarmSet::strMsgText);
 }

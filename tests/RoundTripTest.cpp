@@ -11,6 +11,7 @@
 #include <ctime>
 #include <functional>
 #include <random>
+#include <set>
 #include <tuple>
 
 namespace gpenc::test {
@@ -310,6 +311,25 @@ TEST_P(BuilderRoundTrip, InspectorReadsWhatTheBuilderWrote) {
 
 INSTANTIATE_TEST_SUITE_P(EveryBuilder, BuilderRoundTrip, ::testing::ValuesIn(kBuilders),
                          [](const auto& info) { return std::string(info.param.name); });
+
+// The encoder's and the inspector's tables are kept apart on purpose; these
+// rows keep them in step. Every 16-bit parameter id has the same type in both,
+// and the inspector names exactly the command numbers the builders above send.
+TEST(TablesAgree, ParameterTypesOfEveryId) {
+    CEncoder_Standard standard;
+    for (std::uint32_t id = 0; id <= 0xFFFF; ++id)
+        ASSERT_EQ(static_cast<int>(standard.ParmSet_Get808ParmType(static_cast<EequipParameterMark>(id))),
+                  static_cast<int>(in::LookupParameter(id).type))
+            << std::hex << id;
+}
+
+TEST(TablesAgree, CommandNumbers) {
+    std::set<std::uint16_t> sent;
+    for (const BuilderCase& c : kBuilders) sent.insert(c.command);
+    for (std::uint32_t command = 0; command <= 0xFFFF; ++command)
+        EXPECT_EQ(*in::CommandName(static_cast<std::uint16_t>(command)) != '\0', sent.count(command) == 1)
+            << std::hex << command;
+}
 
 }  // namespace
 }  // namespace gpenc::test

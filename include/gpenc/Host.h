@@ -27,8 +27,7 @@ public:
     // Writes the message, cut to at most `maxChars` characters including the
     // terminating zero, into `buffer`. Returns false (writing nothing) when the
     // buffer is absent or `maxChars` is 0. `helpContext`, if given, is set to 0.
-    virtual bool GetErrorMessage(wchar_t* buffer, unsigned int maxChars,
-                                 unsigned int* helpContext = nullptr) const;
+    virtual bool GetErrorMessage(wchar_t* buffer, unsigned int maxChars, unsigned int* helpContext = nullptr) const;
 
     // Releases an exception that was thrown as `new`.
     void Delete();

@@ -7,10 +7,10 @@
 #include <cctype>
 
 #if defined(_WIN32)
-#include <windows.h>
+#  include <windows.h>
 #else
-#include <cerrno>
-#include <iconv.h>
+#  include <iconv.h>
+#  include <cerrno>
 #endif
 
 namespace gpenc::inspect {

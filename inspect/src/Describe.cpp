@@ -42,9 +42,9 @@ public:
             std::any_of(bytes.begin(), bytes.end(), [&](char c) { return byte(c) < 0x20 || c == 0x7f; });
         if (decodes && !control) return utf8;
         if (!decodes && warn) {
-            Problem p{offset, "undecodable text",
-                      Format("%zu bytes that are not %s text, shown as \\xNN", bytes.size(),
-                             options_.codePage.c_str())};
+            Problem p{
+                offset, "undecodable text",
+                Format("%zu bytes that are not %s text, shown as \\xNN", bytes.size(), options_.codePage.c_str())};
             if (where_) {
                 p.detail += Format(" (%s offset %zu)", where_, offset);
                 p.offset = origin_ + scale_ * offset;
@@ -418,24 +418,23 @@ void ArgumentTree(Node& tunnel, const Tunnel& t, Texts& texts) {
     const std::string shown = texts.Show(t.argument->value, t.argument->offset, false);
     arg.value = shown;
     switch (t.content) {
-        case Tunnel::Content::kJt808:
-            arg.shown = Format("JT/T 808 message as hex text, %zu characters", t.argument->size);
-            if (t.hexError) arg.Add(ProblemNode("Error", *t.hexError));
-            texts.Inside(t.argument->offset, 2, "808 message");
-            if (t.jt808) arg.Add(MessageTree(*t.jt808, texts));
-            break;
-        case Tunnel::Content::kSettingText:
-            arg.shown = QuotedShown(shown);
-            arg.Add(CircularTree(*t.circular, t.argument->size));
-            break;
-        case Tunnel::Content::kRequest:
-            arg.shown = QuotedShown(shown);
-            arg.meaning = t.request->value.meaning;
-            arg.extra = {{"meaning", t.request->value.meaning}};
-            arg.Add(RequestTree(*t.request, texts));
-            break;
-        default:
-            arg.shown = QuotedShown(shown);
+    case Tunnel::Content::kJt808:
+        arg.shown = Format("JT/T 808 message as hex text, %zu characters", t.argument->size);
+        if (t.hexError) arg.Add(ProblemNode("Error", *t.hexError));
+        texts.Inside(t.argument->offset, 2, "808 message");
+        if (t.jt808) arg.Add(MessageTree(*t.jt808, texts));
+        break;
+    case Tunnel::Content::kSettingText:
+        arg.shown = QuotedShown(shown);
+        arg.Add(CircularTree(*t.circular, t.argument->size));
+        break;
+    case Tunnel::Content::kRequest:
+        arg.shown = QuotedShown(shown);
+        arg.meaning = t.request->value.meaning;
+        arg.extra = {{"meaning", t.request->value.meaning}};
+        arg.Add(RequestTree(*t.request, texts));
+        break;
+    default: arg.shown = QuotedShown(shown);
     }
     tunnel.Add(std::move(arg));
 }

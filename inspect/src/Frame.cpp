@@ -17,23 +17,17 @@ bool TypeValue(Reader& area, Parameter& p, std::vector<Problem>& warnings) {
     const Bytes& raw = p.raw.value;
     std::size_t width = 0;
     switch (p.kind.value) {
-        case 1:
-            if (raw.empty()) warnings.push_back({p.offset, "empty text", "a text record carries at least 1 byte"});
-            p.value = std::string(raw.begin(), raw.end());
-            return true;
-        case 6:
-            width = 4;
-            break;
-        case 9:
-            width = 1;
-            break;
-        case 10:
-            width = 6;
-            break;
-        default:
-            area.Fail({p.kind.offset, "unknown value kind",
-                       Format("expected 1, 6, 9 or 10, found %u", static_cast<unsigned>(p.kind.value))});
-            return false;
+    case 1:
+        if (raw.empty()) warnings.push_back({p.offset, "empty text", "a text record carries at least 1 byte"});
+        p.value = std::string(raw.begin(), raw.end());
+        return true;
+    case 6: width = 4; break;
+    case 9: width = 1; break;
+    case 10: width = 6; break;
+    default:
+        area.Fail({p.kind.offset, "unknown value kind",
+                   Format("expected 1, 6, 9 or 10, found %u", static_cast<unsigned>(p.kind.value))});
+        return false;
     }
     if (raw.size() != width) {
         area.Fail({p.offset, "bad record length",

@@ -49,26 +49,18 @@ void TypeValue(ParamEntry& e, std::vector<Problem>& warnings) {
     const Bytes& raw = e.raw.value;
     std::size_t width = 0;
     switch (e.info.type) {
-        case ParamType::kNone:
-            Warn(warnings, e.id.offset, "unknown parameter",
-                 Format("0x%04x is not a terminal parameter id", static_cast<unsigned>(e.id.value)));
-            return;
-        case ParamType::kString:
-            if (raw.empty()) Warn(warnings, e.length.offset, "empty text", "a STRING parameter needs at least 1 byte");
-            e.value = std::string(raw.begin(), raw.end());
-            return;
-        case ParamType::kBytes:
-            e.value = raw;
-            return;
-        case ParamType::kWord:
-            width = 2;
-            break;
-        case ParamType::kDword:
-            width = 4;
-            break;
-        case ParamType::kByte:
-            width = 1;
-            break;
+    case ParamType::kNone:
+        Warn(warnings, e.id.offset, "unknown parameter",
+             Format("0x%04x is not a terminal parameter id", static_cast<unsigned>(e.id.value)));
+        return;
+    case ParamType::kString:
+        if (raw.empty()) Warn(warnings, e.length.offset, "empty text", "a STRING parameter needs at least 1 byte");
+        e.value = std::string(raw.begin(), raw.end());
+        return;
+    case ParamType::kBytes: e.value = raw; return;
+    case ParamType::kWord: width = 2; break;
+    case ParamType::kDword: width = 4; break;
+    case ParamType::kByte: width = 1; break;
     }
     if (raw.size() != width) {
         Warn(warnings, e.length.offset, "bad parameter length",

@@ -120,22 +120,10 @@ constexpr Named kMessages[] = {
 };
 
 constexpr Named kCommands[] = {
-    {0x01, "login"},
-    {0x02, "common data"},
-    {0x03, "subscription"},
-    {0x04, "common data"},
-    {0x05, "photograph"},
-    {0x06, "sound sowing"},
-    {0x07, "alarm handling"},
-    {0x11, "track playback"},
-    {0x18, "time interval"},
-    {0x19, "video"},
-    {0x20, "listening"},
-    {0x21, "preset"},
-    {0x22, "commit interval"},
-    {0x23, "SIM setting"},
-    {0x25, "blackout"},
-    {0x33, "JT/T 808 equipment request"},
+    {0x01, "login"},           {0x02, "common data"},  {0x03, "subscription"},   {0x04, "common data"},
+    {0x05, "photograph"},      {0x06, "sound sowing"}, {0x07, "alarm handling"}, {0x11, "track playback"},
+    {0x18, "time interval"},   {0x19, "video"},        {0x20, "listening"},      {0x21, "preset"},
+    {0x22, "commit interval"}, {0x23, "SIM setting"},  {0x25, "blackout"},       {0x33, "JT/T 808 equipment request"},
     {0x50, "realtime data"},
 };
 

@@ -275,23 +275,12 @@ Decoded<RequestArgument> ExplainRequest(std::uint16_t messageId, std::string_vie
             r.items.push_back({"argument", {0, argument.size(), std::string(argument)}});
     };
     switch (messageId) {
-        case 0x8104:
-            fixed("0", "query all terminal parameters");
-            break;
-        case 0x8201:
-            fixed("0", "query the current position");
-            break;
-        case 0x8203:
-            fixed("1", "confirm the manual alarm");
-            break;
-        case 0x8202:
-            ExplainTracking(argument, out);
-            break;
-        case 0x8105:
-            ExplainControl(argument, out);
-            break;
-        default:
-            out.error = Problem{0, kBadArgument, Format("message %04x has no request argument", messageId)};
+    case 0x8104: fixed("0", "query all terminal parameters"); break;
+    case 0x8201: fixed("0", "query the current position"); break;
+    case 0x8203: fixed("1", "confirm the manual alarm"); break;
+    case 0x8202: ExplainTracking(argument, out); break;
+    case 0x8105: ExplainControl(argument, out); break;
+    default: out.error = Problem{0, kBadArgument, Format("message %04x has no request argument", messageId)};
     }
     return out;
 }

@@ -63,38 +63,38 @@ void CheckMessage(Frame& f, const Tunnel& t, const Jt808Message& m, std::size_t 
 void DecodeArgument(Frame& f, Tunnel& t) {
     const Field<std::string>& arg = *t.argument;
     switch (*t.messageId) {
-        case 0x8103:
-        case 0x8900: {
-            t.content = Tunnel::Content::kJt808;
-            Bytes bytes;
-            t.hexError = MessageBytes(arg, bytes, f.warnings);
-            if (t.hexError) {
-                f.warnings.push_back(*t.hexError);
-                return;
-            }
-            t.jt808 = DecodeJt808(bytes.data(), bytes.size());
-            LiftAll(f, *t.jt808, t.jt808->value.warnings, arg.offset, 2, "808 message");
-            CheckMessage(f, t, t.jt808->value, arg.offset);
+    case 0x8103:
+    case 0x8900: {
+        t.content = Tunnel::Content::kJt808;
+        Bytes bytes;
+        t.hexError = MessageBytes(arg, bytes, f.warnings);
+        if (t.hexError) {
+            f.warnings.push_back(*t.hexError);
             return;
         }
-        case 0x8600:
-            t.content = Tunnel::Content::kSettingText;
-            t.circular = DecodeCircularText(arg.value);
-            LiftAll(f, *t.circular, t.circular->value.warnings, arg.offset, 1, "key-2 text");
-            return;
-        case 0x8104:
-        case 0x8105:
-        case 0x8201:
-        case 0x8202:
-        case 0x8203:
-            t.content = Tunnel::Content::kRequest;
-            t.request = ExplainRequest(*t.messageId, arg.value);
-            LiftAll(f, *t.request, {}, arg.offset, 1, "key-2 text");
-            return;
-        default:
-            t.content = Tunnel::Content::kOther;
-            f.warnings.push_back({t.messageIdText->offset, "unknown 808 message id",
-                                  Format("%04x is no message this system tunnels", *t.messageId)});
+        t.jt808 = DecodeJt808(bytes.data(), bytes.size());
+        LiftAll(f, *t.jt808, t.jt808->value.warnings, arg.offset, 2, "808 message");
+        CheckMessage(f, t, t.jt808->value, arg.offset);
+        return;
+    }
+    case 0x8600:
+        t.content = Tunnel::Content::kSettingText;
+        t.circular = DecodeCircularText(arg.value);
+        LiftAll(f, *t.circular, t.circular->value.warnings, arg.offset, 1, "key-2 text");
+        return;
+    case 0x8104:
+    case 0x8105:
+    case 0x8201:
+    case 0x8202:
+    case 0x8203:
+        t.content = Tunnel::Content::kRequest;
+        t.request = ExplainRequest(*t.messageId, arg.value);
+        LiftAll(f, *t.request, {}, arg.offset, 1, "key-2 text");
+        return;
+    default:
+        t.content = Tunnel::Content::kOther;
+        f.warnings.push_back({t.messageIdText->offset, "unknown 808 message id",
+                              Format("%04x is no message this system tunnels", *t.messageId)});
     }
 }
 

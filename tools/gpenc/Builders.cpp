@@ -29,10 +29,14 @@ struct NestedRecord<MsgData_AlarmSet_CircularArea> {
     static const Fields<MsgData_AlarmSet_CircularArea>& fields() {
         using A = MsgData_AlarmSet_CircularArea;
         static const Fields<A> f = {
-            Bind("dwAreaId", &A::dwAreaId),       Bind("wAreaAttr", &A::wAreaAttr),
-            Bind("dLatitude", &A::dLatitude),     Bind("dLongitude", &A::dLongitude),
-            Bind("dwRadius", &A::dwRadius),       Bind("byStartTime", &A::byStartTime),
-            Bind("byEndTime", &A::byEndTime),     Bind("wMaxSpeed", &A::wMaxSpeed),
+            Bind("dwAreaId", &A::dwAreaId),
+            Bind("wAreaAttr", &A::wAreaAttr),
+            Bind("dLatitude", &A::dLatitude),
+            Bind("dLongitude", &A::dLongitude),
+            Bind("dwRadius", &A::dwRadius),
+            Bind("byStartTime", &A::byStartTime),
+            Bind("byEndTime", &A::byEndTime),
+            Bind("wMaxSpeed", &A::wMaxSpeed),
             Bind("byOverSpeedDuration", &A::byOverSpeedDuration),
         };
         return f;
@@ -46,12 +50,18 @@ struct NestedRecord<struct_EquipControl_SetIC> {
     static const Fields<struct_EquipControl_SetIC>& fields() {
         using C = struct_EquipControl_SetIC;
         static const Fields<C> f = {
-            Bind("strPhoneNo", &C::strPhoneNo),     Bind("byStandard", &C::byStandard),
-            Bind("strCardText1", &C::strCardText1), Bind("strCardText2", &C::strCardText2),
-            Bind("tmCardDate", &C::tmCardDate),     Bind("strCardText3", &C::strCardText3),
-            Bind("strCardText4", &C::strCardText4), Bind("byExt1", &C::byExt1),
-            Bind("byExt2", &C::byExt2),             Bind("strExtText1", &C::strExtText1),
-            Bind("strExtText2", &C::strExtText2),   Bind("strExtText3", &C::strExtText3),
+            Bind("strPhoneNo", &C::strPhoneNo),
+            Bind("byStandard", &C::byStandard),
+            Bind("strCardText1", &C::strCardText1),
+            Bind("strCardText2", &C::strCardText2),
+            Bind("tmCardDate", &C::tmCardDate),
+            Bind("strCardText3", &C::strCardText3),
+            Bind("strCardText4", &C::strCardText4),
+            Bind("byExt1", &C::byExt1),
+            Bind("byExt2", &C::byExt2),
+            Bind("strExtText1", &C::strExtText1),
+            Bind("strExtText2", &C::strExtText2),
+            Bind("strExtText3", &C::strExtText3),
         };
         return f;
     }
@@ -102,57 +112,58 @@ std::vector<Builder> MakeBuilders() {
     std::vector<Builder> b;
     b.push_back(Make("CommonData", Fields<CommonDataArgs>{Bind("type", &CommonDataArgs::type)},
                      [](E& e, CommonDataArgs& a, Out& out) { return e.CommonData(a.type, out); }));
-    b.push_back(Make<sUserLogin>(
-        "UserLogin", &E::UserLogin,
-        {Bind("loginText0", &sUserLogin::loginText0), Bind("loginText1", &sUserLogin::loginText1),
-         Bind("loginText2", &sUserLogin::loginText2), Bind("loginText3", &sUserLogin::loginText3),
-         Bind("loginText4", &sUserLogin::loginText4), Bind("loginText5", &sUserLogin::loginText5),
-         Bind("loginText6", &sUserLogin::loginText6), Bind("loginText7", &sUserLogin::loginText7)}));
+    b.push_back(
+        Make<sUserLogin>("UserLogin", &E::UserLogin,
+                         {Bind("loginText0", &sUserLogin::loginText0), Bind("loginText1", &sUserLogin::loginText1),
+                          Bind("loginText2", &sUserLogin::loginText2), Bind("loginText3", &sUserLogin::loginText3),
+                          Bind("loginText4", &sUserLogin::loginText4), Bind("loginText5", &sUserLogin::loginText5),
+                          Bind("loginText6", &sUserLogin::loginText6), Bind("loginText7", &sUserLogin::loginText7)}));
     b.push_back(Make(
-        "Subscription", Fields<SubscriptionArgs>{Bind("number", &SubscriptionArgs::number),
-                                                 Bind("text", &SubscriptionArgs::text)},
+        "Subscription",
+        Fields<SubscriptionArgs>{Bind("number", &SubscriptionArgs::number), Bind("text", &SubscriptionArgs::text)},
         [](E& e, SubscriptionArgs& a, Out& out) { return e.Subscription(a.number, a.text, out); }, "text"));
     b.push_back(Make("Subscription", Fields<SubscriptionArgs>{Bind("number", &SubscriptionArgs::number)},
                      [](E& e, SubscriptionArgs& a, Out& out) { return e.Subscription(a.number, out); }));
     b.push_back(Make("Realtime", Fields<RealtimeArgs>{Bind("terminalNo", &RealtimeArgs::terminalNo)},
                      [](E& e, RealtimeArgs& a, Out& out) { return e.Realtime(a.terminalNo, out); }));
-    b.push_back(Make("Photograph",
-                     Fields<PhotographArgs>{Bind("terminalNo", &PhotographArgs::terminalNo),
-                                            Bind("byPhotoParam", &PhotographArgs::byPhotoParam)},
-                     [](E& e, PhotographArgs& a, Out& out) { return e.Photograph(a.terminalNo, a.byPhotoParam, out); }));
-    b.push_back(Make<sTrackPlayback>("TrackPlayback", &E::TrackPlayback,
-                                     {Bind("terminalNo", &sTrackPlayback::terminalNo),
-                                      Bind("byStartTime", &sTrackPlayback::byStartTime),
-                                      Bind("byEndTime", &sTrackPlayback::byEndTime)}));
+    b.push_back(
+        Make("Photograph",
+             Fields<PhotographArgs>{Bind("terminalNo", &PhotographArgs::terminalNo),
+                                    Bind("byPhotoParam", &PhotographArgs::byPhotoParam)},
+             [](E& e, PhotographArgs& a, Out& out) { return e.Photograph(a.terminalNo, a.byPhotoParam, out); }));
+    b.push_back(Make<sTrackPlayback>(
+        "TrackPlayback", &E::TrackPlayback,
+        {Bind("terminalNo", &sTrackPlayback::terminalNo), Bind("byStartTime", &sTrackPlayback::byStartTime),
+         Bind("byEndTime", &sTrackPlayback::byEndTime)}));
 
     using CI = sCommitInterval;
-    b.push_back(Make<CI>("Cmd_sCommitInterval", &E::Cmd_sCommitInterval,
-                         {Bind("byte0", &CI::byte0), Bind("text1", &CI::text1), Bind("text2", &CI::text2),
-                          Bind("text3", &CI::text3), Bind("text4", &CI::text4), Bind("text5", &CI::text5),
-                          Bind("text6", &CI::text6)}));
+    b.push_back(Make<CI>(
+        "Cmd_sCommitInterval", &E::Cmd_sCommitInterval,
+        {Bind("byte0", &CI::byte0), Bind("text1", &CI::text1), Bind("text2", &CI::text2), Bind("text3", &CI::text3),
+         Bind("text4", &CI::text4), Bind("text5", &CI::text5), Bind("text6", &CI::text6)}));
     b.push_back(Make<sSoundSowing>("Cmd_SoundSowing", &E::Cmd_SoundSowing,
                                    {Bind("text0", &sSoundSowing::text0), Bind("text1", &sSoundSowing::text1)}));
-    b.push_back(Make<sListening>("Cmd_sListening", &E::Cmd_sListening,
-                                 {Bind("text2", &sListening::text2), Bind("text0", &sListening::text0),
-                                  Bind("byte1", &sListening::byte1)}));
-    b.push_back(Make<sSimSetInterval>(
-        "Cmd_sSimSet", &E::Cmd_sSimSet,
-        {Bind("text0", &sSimSetInterval::text0), Bind("text1", &sSimSetInterval::text1)}));
-    b.push_back(Make<sBlackoutInterval>(
-        "Cmd_sBlackout", &E::Cmd_sBlackout,
-        {Bind("text0", &sBlackoutInterval::text0), Bind("text1", &sBlackoutInterval::text1)}));
-    b.push_back(Make<sVideo>("Cmd_sVideo", &E::Cmd_sVideo,
-                             {Bind("text4", &sVideo::text4), Bind("text0", &sVideo::text0),
-                              Bind("byte1", &sVideo::byte1), Bind("text2", &sVideo::text2),
-                              Bind("int3", &sVideo::int3)}));
+    b.push_back(Make<sListening>(
+        "Cmd_sListening", &E::Cmd_sListening,
+        {Bind("text2", &sListening::text2), Bind("text0", &sListening::text0), Bind("byte1", &sListening::byte1)}));
+    b.push_back(
+        Make<sSimSetInterval>("Cmd_sSimSet", &E::Cmd_sSimSet,
+                              {Bind("text0", &sSimSetInterval::text0), Bind("text1", &sSimSetInterval::text1)}));
+    b.push_back(
+        Make<sBlackoutInterval>("Cmd_sBlackout", &E::Cmd_sBlackout,
+                                {Bind("text0", &sBlackoutInterval::text0), Bind("text1", &sBlackoutInterval::text1)}));
+    b.push_back(
+        Make<sVideo>("Cmd_sVideo", &E::Cmd_sVideo,
+                     {Bind("text4", &sVideo::text4), Bind("text0", &sVideo::text0), Bind("byte1", &sVideo::byte1),
+                      Bind("text2", &sVideo::text2), Bind("int3", &sVideo::int3)}));
     b.push_back(Make<sAlarmHandle>("Cmd_AlarmHandle", &E::Cmd_AlarmHandle,
                                    {Bind("text0", &sAlarmHandle::text0), Bind("text1", &sAlarmHandle::text1),
                                     Bind("byte2", &sAlarmHandle::byte2), Bind("text3", &sAlarmHandle::text3)}));
     b.push_back(Make<sTimeInterval>("Cmd_sTimeInterval", &E::Cmd_sTimeInterval,
                                     {Bind("text0", &sTimeInterval::text0), Bind("int1", &sTimeInterval::int1)}));
-    b.push_back(Make<sPreset>("Cmd_sPreset", &E::Cmd_sPreset,
-                              {Bind("text0", &sPreset::text0), Bind("count1", &sPreset::count1),
-                               Bind("names2", &sPreset::names2)}));
+    b.push_back(Make<sPreset>(
+        "Cmd_sPreset", &E::Cmd_sPreset,
+        {Bind("text0", &sPreset::text0), Bind("count1", &sPreset::count1), Bind("names2", &sPreset::names2)}));
 
     b.push_back(Make<sEquipsetQuery>("Cmd_EquipSetQuery", &E::Cmd_EquipSetQuery,
                                      {Bind("terminalNo", &sEquipsetQuery::terminalNo)}));
@@ -161,45 +172,41 @@ std::vector<Builder> MakeBuilders() {
     b.push_back(Make<sAffirmAlarmInform>("Cmd_AffirmAlarmInform", &E::Cmd_AffirmAlarmInform,
                                          {Bind("terminalNo", &sAffirmAlarmInform::terminalNo)}));
     using TT = sEquipTempPositionTrack;
-    b.push_back(Make<TT>("Cmd_EquipTempPositionTrack", &E::Cmd_EquipTempPositionTrack,
-                         {Bind("terminalNo", &TT::terminalNo), Bind("nInterval", &TT::nInterval),
-                          Bind("nValidity", &TT::nValidity)}));
-    b.push_back(Make<sEquipControl>("Cmd_EquipControl", &E::Cmd_EquipControl,
-                                    {Bind("terminalNo", &sEquipControl::terminalNo),
-                                     Bind("nCommand", &sEquipControl::nCommand),
-                                     Bind("strUpgradeArgs", &sEquipControl::strUpgradeArgs),
-                                     Bind("strConnectArgs", &sEquipControl::strConnectArgs)}));
-
+    b.push_back(Make<TT>(
+        "Cmd_EquipTempPositionTrack", &E::Cmd_EquipTempPositionTrack,
+        {Bind("terminalNo", &TT::terminalNo), Bind("nInterval", &TT::nInterval), Bind("nValidity", &TT::nValidity)}));
+    b.push_back(
+        Make<sEquipControl>("Cmd_EquipControl", &E::Cmd_EquipControl,
+                            {Bind("terminalNo", &sEquipControl::terminalNo), Bind("nCommand", &sEquipControl::nCommand),
+                             Bind("strUpgradeArgs", &sEquipControl::strUpgradeArgs),
+                             Bind("strConnectArgs", &sEquipControl::strConnectArgs)}));
 
     // A numeric setting's text must be a number: the library would send "abc" as 0.
-    b.push_back(Make(
-        "EquipSet",
-        Fields<sEquipset>{Bind("terminalNo", &sEquipset::terminalNo), Bind("strValue", &sEquipset::strValue),
-                          Bind("strMsgHex", &sEquipset::strMsgHex), Bind("nSetParm", &sEquipset::nSetParm),
-                          Bind("msgId", &sEquipset::msgId)},
-        [](E& e, sEquipset& r, Out& out) {
-            CheckSettingText(r.strValue, static_cast<std::uint32_t>(r.nSetParm), "strValue");
-            return e.EquipSet(&r, out);
-        }));
+    b.push_back(Make("EquipSet",
+                     Fields<sEquipset>{Bind("terminalNo", &sEquipset::terminalNo),
+                                       Bind("strValue", &sEquipset::strValue), Bind("strMsgHex", &sEquipset::strMsgHex),
+                                       Bind("nSetParm", &sEquipset::nSetParm), Bind("msgId", &sEquipset::msgId)},
+                     [](E& e, sEquipset& r, Out& out) {
+                         CheckSettingText(r.strValue, static_cast<std::uint32_t>(r.nSetParm), "strValue");
+                         return e.EquipSet(&r, out);
+                     }));
     b.push_back(Make(
         "EquipSet", Fields<EquipSetList>{Bind("list", &EquipSetList::list)},
         [](E& e, EquipSetList& a, Out& out) {
             for (std::size_t i = 0; i < a.list.size(); ++i)
-                CheckSettingText(a.list[i].strValue, a.list[i].eParmMark,
-                                 "list[" + std::to_string(i) + "].strValue");
+                CheckSettingText(a.list[i].strValue, a.list[i].eParmMark, "list[" + std::to_string(i) + "].strValue");
             return e.EquipSet(a.list, out);
         },
         "list"));
-    b.push_back(Make(
-        "EquipSet_ICInfoSet",
-        Fields<sEquipControl_SetIC>{Bind("terminalNo", &sEquipControl_SetIC::terminalNo),
-                                    Bind("stSetIC", &sEquipControl_SetIC::stSetIC)},
-        [](E& e, sEquipControl_SetIC& r, Out& out) { return e.EquipSet_ICInfoSet(r, out); }));
+    b.push_back(Make("EquipSet_ICInfoSet",
+                     Fields<sEquipControl_SetIC>{Bind("terminalNo", &sEquipControl_SetIC::terminalNo),
+                                                 Bind("stSetIC", &sEquipControl_SetIC::stSetIC)},
+                     [](E& e, sEquipControl_SetIC& r, Out& out) { return e.EquipSet_ICInfoSet(r, out); }));
     using AS = sEquip_AlarmSet;
-    b.push_back(Make<AS>("EquipAlarmSet", &E::EquipAlarmSet,
-                         {Bind("terminalNo", &AS::terminalNo), Bind("strMsgText", &AS::strMsgText),
-                          Bind("bySetAttr", &AS::bySetAttr), Bind("byAreaCount", &AS::byAreaCount),
-                          Bind("vecAreas", &AS::vecAreas)}));
+    b.push_back(Make<AS>(
+        "EquipAlarmSet", &E::EquipAlarmSet,
+        {Bind("terminalNo", &AS::terminalNo), Bind("strMsgText", &AS::strMsgText), Bind("bySetAttr", &AS::bySetAttr),
+         Bind("byAreaCount", &AS::byAreaCount), Bind("vecAreas", &AS::vecAreas)}));
     return b;
 }
 
@@ -224,8 +231,7 @@ const Builder& FindBuilder(const Json& request) {
             return b;
     }
     if (!plain)
-        throw InputError("request: unknown builder \"" + name->get<std::string>() +
-                         "\" (`gpenc builders` lists them)");
+        throw InputError("request: unknown builder \"" + name->get<std::string>() + "\" (`gpenc builders` lists them)");
     return *plain;
 }
 

@@ -4,8 +4,8 @@
 // is at fault.
 #include "CodePage.h"
 #include "Logging.h"
-#include "Platform.h"
 #include "Pcap.h"
+#include "Platform.h"
 #include "Request.h"
 #include "Stream.h"
 
@@ -24,7 +24,7 @@
 #include <iterator>
 #include <sstream>
 #if !defined(_WIN32)
-#include <fcntl.h>
+#  include <fcntl.h>
 #endif
 
 namespace fs = std::filesystem;
@@ -116,9 +116,7 @@ bool Encode(const std::string& text, const std::string& source, Bytes& frame, gp
             for (const auto& e : errors) std::cerr << "  ERROR " << e << '\n';
             return false;
         }
-    } catch (const InputError& e) {
-        throw InputError(source + ": " + e.what());
-    }
+    } catch (const InputError& e) { throw InputError(source + ": " + e.what()); }
     frame.assign(out.begin(), out.end());
     return true;
 }
@@ -243,9 +241,7 @@ int Run(int argc, char** argv) {
 
     try {
         app.parse(argc, argv);
-    } catch (const CLI::CallForHelp& e) {
-        return app.exit(e);
-    } catch (const CLI::CallForAllHelp& e) {
+    } catch (const CLI::CallForHelp& e) { return app.exit(e); } catch (const CLI::CallForAllHelp& e) {
         return app.exit(e);
     } catch (const CLI::ParseError& e) {
         // CLI11 takes an unknown subcommand for a missing one.
@@ -269,7 +265,8 @@ int Run(int argc, char** argv) {
                 return kBuilderFailed;
             SavePcap(pcap, {frame}, segment);
             if (format == "raw")
-                std::cout.write(reinterpret_cast<const char*>(frame.data()), static_cast<std::streamsize>(frame.size()));
+                std::cout.write(reinterpret_cast<const char*>(frame.data()),
+                                static_cast<std::streamsize>(frame.size()));
             else if (format == "dump")
                 Dump(frame, request == "-" ? "standard input" : request, page);
             else

@@ -6,10 +6,10 @@
 #include <streambuf>
 
 #if defined(_WIN32)
-#include <fcntl.h>
-#include <io.h>
-#define WIN32_LEAN_AND_MEAN
-#include <windows.h>
+#  include <fcntl.h>
+#  include <io.h>
+#  define WIN32_LEAN_AND_MEAN
+#  include <windows.h>
 #endif
 
 namespace gpenc::tool {

@@ -110,9 +110,9 @@ void CheckSettingText(const std::string& value, std::uint32_t id, const std::str
     if (type != inspect::ParamType::kWord && type != inspect::ParamType::kDword && type != inspect::ParamType::kByte)
         return;
     const std::size_t sign = !value.empty() && value[0] == '-' ? 1 : 0;
-    const bool number = value.size() > sign &&
-                        std::all_of(value.begin() + static_cast<std::ptrdiff_t>(sign), value.end(),
-                                    [](unsigned char c) { return std::isdigit(c); });
+    const bool number =
+        value.size() > sign && std::all_of(value.begin() + static_cast<std::ptrdiff_t>(sign), value.end(),
+                                           [](unsigned char c) { return std::isdigit(c); });
     if (!number) {
         char hexId[16];
         std::snprintf(hexId, sizeof hexId, "0x%04x", id);
@@ -140,8 +140,7 @@ void Read(const Json& v, double& out, const std::string& where) {
 void Read(const Json& v, std::vector<std::string>& out, const std::string& where) {
     if (!v.is_array()) Expected(where, "a list of texts", v);
     out.clear();
-    for (std::size_t i = 0; i < v.size(); ++i)
-        out.push_back(Text(v[i], where + "[" + std::to_string(i) + "]", "text"));
+    for (std::size_t i = 0; i < v.size(); ++i) out.push_back(Text(v[i], where + "[" + std::to_string(i) + "]", "text"));
 }
 
 long long ReadInteger(const Json& v, long long min, long long max, const std::string& where) {

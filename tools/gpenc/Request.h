@@ -63,8 +63,8 @@ template <class T>
 std::enable_if_t<std::is_integral_v<T> || std::is_enum_v<T>> Read(const Json& v, T& out, const std::string& where) {
     using N = std::conditional_t<std::is_enum_v<T>, std::underlying_type<T>, std::common_type<T>>;
     using Limits = std::numeric_limits<typename N::type>;
-    out = static_cast<T>(ReadInteger(v, static_cast<long long>(Limits::min()),
-                                     static_cast<long long>(Limits::max()), where));
+    out = static_cast<T>(
+        ReadInteger(v, static_cast<long long>(Limits::min()), static_cast<long long>(Limits::max()), where));
 }
 
 template <std::size_t N>
@@ -142,8 +142,7 @@ auto Read(const Json& v, R& out, const std::string& where) -> decltype(NestedRec
 }
 
 template <class R>
-auto Read(const Json& v, std::vector<R>& out, const std::string& where)
-    -> decltype(NestedRecord<R>::fields(), void()) {
+auto Read(const Json& v, std::vector<R>& out, const std::string& where) -> decltype(NestedRecord<R>::fields(), void()) {
     if (!v.is_array()) throw InputError(where + ": expected a list of records");
     out.assign(v.size(), R{});
     for (std::size_t i = 0; i < v.size(); ++i) Read(v[i], out[i], where + "[" + std::to_string(i) + "]");

@@ -1,0 +1,191 @@
+// CEncoder_Standard: the IC-card information setting (0x8900, downlink
+// pass-through) in its standard and extension layouts.
+#include "gpenc/Encoder_Standard.h"
+
+#include "Bytes.h"
+#include "Log.h"
+#include "StandardParts.h"
+#include "Wire.h"
+
+#include <ctime>
+#include <initializer_list>
+#include <string>
+
+using gpenc::detail::Bytes;
+using gpenc::detail::FaultWatch;
+using gpenc::detail::Guarded;
+using gpenc::detail::Op;
+using namespace gpenc::detail::standard;
+
+namespace {
+
+// The card date in the process's local time zone; all zero when it cannot be
+// converted.
+struct CardDate {
+    int year = 0;
+    int month = 0;
+    int day = 0;
+};
+
+CardDate LocalDate(std::int64_t seconds) {
+    CardDate date;
+    const std::time_t t = static_cast<std::time_t>(seconds);
+    std::tm local{};
+    // Pick up the zone as it stands now, not as it stood at the first conversion.
+#if defined(_WIN32)
+    _tzset();
+    const bool converted = localtime_s(&local, &t) == 0;
+#else
+    tzset();
+    const bool converted = localtime_r(&t, &local) != nullptr;
+#endif
+    if (converted) {
+        date.year = local.tm_year + 1900;
+        date.month = local.tm_mon + 1;
+        date.day = local.tm_mday;
+    }
+    return date;
+}
+
+using wire::card::CheckRange;
+
+// Computes and writes the check bytes in order, each after the one before has
+// been written (a later range may cover an earlier check byte).
+[[nodiscard]] bool WriteChecks(CEncoder_Standard& encoder, Bytes& msg, std::initializer_list<CheckRange> ranges) {
+    for (const CheckRange& r : ranges) {
+        unsigned char check = 0;
+        if (!encoder.Xor(msg, r.first, r.last, check)) return false;
+        msg[static_cast<std::size_t>(r.last) + 1] = check;
+    }
+    return true;
+}
+
+}  // namespace
+
+bool CEncoder_Standard::SetOncePageData(MsgData_EquipParmSet_ParmListConfig& value) {
+    // Pages log under the parameter step's name: they are its twin.
+    static constexpr Op op = Plain("CEncoder_Standard::SetOnceParameterData");
+    return Guarded(op, false, [&] {
+        // Encoded straight onto the end of the body, which a refusal leaves as it was.
+        Bytes& body = m_stCurParm.vecParmValue;
+        const std::size_t before = body.size();
+        if (!StandardSteps::EncodeValue(value, value.byValue, body)) return op.Fail();
+        m_stCurParm.byParmLen = static_cast<unsigned char>(m_stCurParm.byParmLen + (body.size() - before));
+        return op.Done();
+    });
+}
+
+bool CEncoder_Standard::ParmSet_SetICInfoSet_stringAdd0(std::string& text, int width) {
+    const std::size_t w = width > 0 ? static_cast<std::size_t>(width) : 0;
+    if (text.size() > w) {
+        text.erase(0, text.size() - w);
+    } else {
+        // The terminal reads "H" followed by two NULs as the fill pattern.
+        for (std::size_t i = 0; text.size() < w; ++i) text += i % 3 == 0 ? 'H' : '\0';
+    }
+    return true;
+}
+
+bool StandardSteps::AppendCardPages(CEncoder_Standard& e, const struct_EquipControl_SetIC& card,
+                                    std::uint16_t dataLength) {
+    const CardDate date = LocalDate(card.tmCardDate);
+    if (date.year < wire::card::kFirstYear || date.year > wire::card::kLastYear) return false;
+    auto fitted = [&e](std::string text, int width) {
+        e.ParmSet_SetICInfoSet_stringAdd0(text, width);
+        return TextValue(std::move(text));
+    };
+    // Room for the whole body at once: the packet's head of 5 bytes and the
+    // data its length word counts.
+    Bytes().swap(e.m_stCurParm.vecParmValue);
+    e.m_stCurParm.vecParmValue.reserve(5 + dataLength);
+    unsigned char year = 0, month = 0, day = 0;
+    e.DecToBCD(date.year - wire::card::kFirstYear, &year, 1);
+    e.DecToBCD(date.month, &month, 1);
+    e.DecToBCD(date.day, &day, 1);
+
+    MsgData_EquipParmSet_ParmListConfig pages[] = {
+        ByteValue(wire::card::kTag),
+        WordValue(0),
+        WordValue(dataLength),
+        fitted(card.strCardText1, wire::card::kText1Width),
+        fitted(card.strCardText2, wire::card::kText2Width),
+        ByteValue(year),
+        ByteValue(month),
+        ByteValue(day),
+        fitted(card.strCardText3, wire::card::kText3Width),
+        fitted(card.strCardText4, wire::card::kText4Width),
+        ByteValue(card.byCardCheck),
+    };
+    // A page that fails is logged by the page step. None is refused for its
+    // value (every text is fitted to its width), so a failed page is one lost
+    // to a fault, which would shift every byte after it.
+    const FaultWatch watch;
+    for (auto& page : pages) e.SetOncePageData(page);
+    return !watch.Caught();
+}
+
+bool CEncoder_Standard::ParmSet_SetICInfoSetStandard(struct_EquipControl_SetIC card) {
+    static constexpr Op op = Marked("CEncoder_Standard::ParmSet_SetICInfoSet");
+    return Guarded(op, false, [&] {
+        if (!StandardSteps::AppendCardPages(*this, card, wire::card::kStandardLength) ||
+            !SetMsgData_StandardMsgHead(wire::jt808::kPassThrough, card.strPhoneNo))
+            return op.Fail();
+        return op.Done();
+    });
+}
+
+bool CEncoder_Standard::ParmSet_SetICInfoSetExtension(struct_EquipControl_SetIC card) {
+    static constexpr Op op = Marked("CEncoder_Standard::ParmSet_SetICInfoSet");
+    return Guarded(op, false, [&] {
+        // Texts that do not fit would push the tail check byte out of its place.
+        const std::size_t textBytes = 3 + card.strExtText1.size() + card.strExtText2.size() + card.strExtText3.size();
+        if (textBytes > wire::card::kExtensionTextRoom) return op.Fail();
+
+        if (!StandardSteps::AppendCardPages(*this, card, wire::card::kExtensionLength)) return op.Fail();
+        MsgData_EquipParmSet_ParmListConfig pages[] = {
+            ByteValue(wire::card::kExtensionMark[0]),
+            ByteValue(wire::card::kExtensionMark[1]),
+            ByteValue(card.byExt1),
+            ByteValue(card.byExt2),
+            ByteValue(card.byExtCheck),
+            ByteValue(static_cast<unsigned char>(card.strExtText1.size())),
+            TextValue(card.strExtText1),
+            ByteValue(static_cast<unsigned char>(card.strExtText2.size())),
+            TextValue(card.strExtText2),
+            ByteValue(static_cast<unsigned char>(card.strExtText3.size())),
+            TextValue(card.strExtText3),
+        };
+        // An empty text is refused by the page step and leaves its length byte
+        // 0 alone; a page lost to a fault fails the card.
+        const FaultWatch watch;
+        for (auto& page : pages) SetOncePageData(page);
+        MsgData_EquipParmSet_ParmListConfig zero = ByteValue(0);
+        while (m_stCurParm.vecParmValue.size() < wire::card::kExtensionBody - 1) {
+            if (!SetOncePageData(zero)) return op.Fail();
+        }
+        MsgData_EquipParmSet_ParmListConfig tail = ByteValue(card.byExtCheckTail);
+        SetOncePageData(tail);
+        if (watch.Caught() || !SetMsgData_StandardMsgHead(wire::jt808::kPassThrough, card.strPhoneNo)) return op.Fail();
+        return op.Done();
+    });
+}
+
+bool CEncoder_Standard::ParmSet_ICInfoSetStandard(struct_EquipControl_SetIC card, std::vector<unsigned char>& msg) {
+    static constexpr Op op = Marked("CEncoder_Standard::ParmSet_ICInfoSetStandard");
+    return StandardSteps::BuildMessage(
+        *this, op, true, wire::jt808::kPassThrough, msg, [&] { return ParmSet_SetICInfoSetStandard(std::move(card)); },
+        [&](Bytes& m) {
+            return m.size() >= wire::card::kStandardSize && WriteChecks(*this, m, {wire::card::kCardCheck});
+        });
+}
+
+bool CEncoder_Standard::ParmSet_ICInfoSetExtension(struct_EquipControl_SetIC card, std::vector<unsigned char>& msg) {
+    static constexpr Op op = Marked("CEncoder_Standard::ParmSet_ICInfoSetExtension");
+    return StandardSteps::BuildMessage(
+        *this, op, true, wire::jt808::kPassThrough, msg, [&] { return ParmSet_SetICInfoSetExtension(std::move(card)); },
+        [&](Bytes& m) {
+            return m.size() >= wire::card::kExtensionSize &&
+                   WriteChecks(*this, m,
+                               {wire::card::kCardCheck, wire::card::kExtensionHeadCheck, wire::card::kExtensionCheck});
+        });
+}

@@ -1,0 +1,82 @@
+// CEncoder_Standard: the circular-area alarm setting (0x8600), carried as a
+// delimited setting text.
+#include "gpenc/Encoder_Standard.h"
+
+#include "Bytes.h"
+#include "Log.h"
+#include "StandardParts.h"
+#include "Wire.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <string>
+
+using gpenc::detail::Guarded;
+using gpenc::detail::Op;
+using namespace gpenc::detail::standard;
+
+namespace {
+
+// The separators of the setting text are "," and ";", so a number must never
+// take a comma for its decimal point: to_chars writes what "%f" writes in the
+// classic locale, whatever the locale, and without a stream to set up.
+std::string Fixed6(double value) {
+    char digits[320];  // the largest double: 309 digits, sign, point and six decimals
+    return std::string(digits, std::to_chars(digits, digits + sizeof digits, value, std::chars_format::fixed, 6).ptr);
+}
+
+void AppendHex2(std::string& text, unsigned char b) {
+    static const char kDigits[] = "0123456789abcdef";
+    text += kDigits[b >> 4];
+    text += kDigits[b & 0x0F];
+}
+
+// "yy-mm-dd-hh-mi-ss," from six BCD bytes.
+void AppendBcdTime(std::string& text, const unsigned char (&time)[6]) {
+    for (int i = 0; i < 6; ++i) {
+        AppendHex2(text, time[i]);
+        text += i < 5 ? '-' : ',';
+    }
+}
+
+void AppendUnsigned(std::string& text, unsigned long value, char separator) {
+    text += std::to_string(value);
+    text += separator;
+}
+
+}  // namespace
+
+bool CEncoder_Standard::ParmSet_Get808AlarmSetData_Circular(MsgData_AlarmSet_Circular setting, std::string& text) {
+    static constexpr Op op = Marked("CEncoder_Standard::ParmSet_Get808AlarmSetData_Circular");
+    return Guarded(op, false, [&] {
+        // "nan" or "inf" in place of a coordinate is no position the receiver could read.
+        const bool finite = std::all_of(setting.vecAreas.begin(), setting.vecAreas.end(), [](const auto& a) {
+            return std::isfinite(a.dLatitude) && std::isfinite(a.dLongitude);
+        });
+        if (!finite) return op.Fail();
+        std::string added;
+        AppendUnsigned(added, setting.bySetAttr, ';');
+        AppendUnsigned(added, setting.byAreaCount, ';');
+        for (const auto& area : setting.vecAreas) {
+            AppendUnsigned(added, area.dwAreaId, ',');
+            AppendUnsigned(added, area.wAreaAttr, ',');
+            added += Fixed6(area.dLatitude) + ',';
+            added += Fixed6(area.dLongitude) + ',';
+            AppendUnsigned(added, area.dwRadius, ',');
+            if (area.wAreaAttr & wire::jt808::kAreaTimeWindow) {
+                AppendBcdTime(added, area.byStartTime);
+                AppendBcdTime(added, area.byEndTime);
+            }
+            if (area.wAreaAttr & wire::jt808::kAreaSpeedLimit) {
+                AppendUnsigned(added, area.wMaxSpeed, ',');
+                AppendUnsigned(added, area.byOverSpeedDuration, ',');
+            }
+        }
+        added.pop_back();  // the separator after the last item
+        // Room made first, so that the append after the exit record cannot
+        // fail (and only when short: reserve may give back spare room).
+        if (text.capacity() < text.size() + added.size()) text.reserve(text.size() + added.size());
+        return op.Commit([&] { text += added; });
+    });
+}

@@ -1,0 +1,205 @@
+// CEncoder_Standard: the terminal parameter setting (0x8103) with its
+// parameter-type table.
+#include "gpenc/Encoder_Standard.h"
+
+#include "Bytes.h"
+#include "Log.h"
+#include "StandardParts.h"
+#include "Wire.h"
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+using gpenc::detail::Bytes;
+using gpenc::detail::FaultWatch;
+using gpenc::detail::Guarded;
+using gpenc::detail::Op;
+using namespace gpenc::detail::standard;
+using gpenc::detail::PutBE;
+
+namespace {
+
+bool Finished(const Bytes&) { return true; }
+
+// The terminal parameter table of JT/T 808: each id range and its value type.
+// Ids outside every range have no type.
+struct TypeRange {
+    std::uint32_t first;
+    std::uint32_t last;
+    EequipParmDataType type;
+};
+
+constexpr TypeRange kParmTypes[] = {
+    {0x0001, 0x0007, DATATYPE_DWORD},   // heartbeat, TCP/UDP/SMS time-outs and retries
+    {0x0010, 0x0017, DATATYPE_STRING},  // main and backup server APN, user, password, address
+    {0x0018, 0x0019, DATATYPE_DWORD},   // server TCP and UDP port
+    {0x001A, 0x001A, DATATYPE_STRING},  // IC-card authentication main server
+    {0x001B, 0x001C, DATATYPE_DWORD},   // its TCP and UDP port
+    {0x001D, 0x001D, DATATYPE_STRING},  // IC-card authentication backup server
+    {0x0020, 0x0022, DATATYPE_DWORD},   // report strategy, scheme, interval without driver
+    {0x0027, 0x0029, DATATYPE_DWORD},   // report intervals: sleeping, emergency, default
+    {0x002C, 0x0030, DATATYPE_DWORD},   // report distances, turn angle
+    {0x0031, 0x0031, DATATYPE_WORD},    // electronic fence radius
+    {0x0040, 0x0044, DATATYPE_STRING},  // platform phone numbers
+    {0x0045, 0x0047, DATATYPE_DWORD},   // call answering strategy and limits
+    {0x0048, 0x0049, DATATYPE_STRING},  // monitoring and privileged SMS numbers
+    {0x0050, 0x005A, DATATYPE_DWORD},   // alarm masks and switches, speed and driving limits
+    {0x005B, 0x005E, DATATYPE_WORD},    // warning differences, collision and roll-over
+    {0x0064, 0x0065, DATATYPE_DWORD},   // timed and distance photograph control
+    {0x0070, 0x0074, DATATYPE_DWORD},   // image quality, brightness, contrast, saturation, chroma
+    {0x0080, 0x0080, DATATYPE_DWORD},   // odometer
+    {0x0081, 0x0082, DATATYPE_WORD},    // province and city id
+    {0x0083, 0x0083, DATATYPE_STRING},  // licence plate
+    {0x0084, 0x0084, DATATYPE_BYTE},    // plate colour
+    {0x0090, 0x0092, DATATYPE_BYTE},    // GNSS mode, baud rate, output frequency
+    {0x0093, 0x0093, DATATYPE_DWORD},   // GNSS sampling frequency
+    {0x0094, 0x0094, DATATYPE_BYTE},    // GNSS upload mode
+    {0x0095, 0x0095, DATATYPE_DWORD},   // GNSS upload setting
+    {0x0100, 0x0100, DATATYPE_DWORD},   // CAN channel 1 collection interval
+    {0x0101, 0x0101, DATATYPE_WORD},    // CAN channel 1 upload interval
+    {0x0102, 0x0102, DATATYPE_DWORD},   // CAN channel 2 collection interval
+    {0x0103, 0x0103, DATATYPE_WORD},    // CAN channel 2 upload interval
+    {0x0110, 0x01FF, DATATYPE_BYTES},   // CAN bus id collection settings
+};
+
+// The value of one list record, as a parameter entry to encode. With
+// `stringAndDwordOnly` the other types keep an empty value.
+MsgData_EquipParmSet_ParmListConfig EntryOf(const EquipParmSet_EquipConfig& record, bool stringAndDwordOnly) {
+    MsgData_EquipParmSet_ParmListConfig value = Page(record.eDataType);
+    value.dwParmId = record.eParmMark;
+    switch (record.eDataType) {
+    case DATATYPE_STRING: value.strValue = record.strValue; break;
+    case DATATYPE_DWORD: value.dwValue = record.dwValue; break;
+    case DATATYPE_WORD:
+    case DATATYPE_BYTE:
+        if (!stringAndDwordOnly) value.dwValue = record.dwValue;
+        break;
+    case DATATYPE_BYTES:
+        if (!stringAndDwordOnly) value.vecValueBytes = record.vecValueBytes;
+        break;
+    default: break;
+    }
+    return value;
+}
+
+// Room in `entries` for those of `list` at once: each takes its id and length
+// and at most four bytes, its text or its byte array.
+void ReserveEntries(Bytes& entries, const std::vector<EquipParmSet_EquipConfig>& list) {
+    std::size_t size = entries.size();
+    for (const auto& r : list) size += 5 + std::max<std::size_t>({4, r.strValue.size(), r.vecValueBytes.size()});
+    entries.reserve(size);
+}
+
+}  // namespace
+
+EequipParmDataType CEncoder_Standard::ParmSet_Get808ParmType(EequipParameterMark mark) {
+    const std::uint32_t id = mark;
+    const auto* it = std::find_if(std::begin(kParmTypes), std::end(kParmTypes),
+                                  [id](const TypeRange& r) { return r.first <= id && id <= r.last; });
+    return it != std::end(kParmTypes) ? it->type : DATATYPE_NONE;
+}
+
+bool CEncoder_Standard::SetOnceParameterData(MsgData_EquipParmSet_ParmListConfig value) {
+    static constexpr Op op = Plain("CEncoder_Standard::SetOnceParameterData");
+    return Guarded(op, false, [&] {
+        Bytes encoded;
+        if (!StandardSteps::EncodeValue(value, static_cast<unsigned char>(value.dwValue), encoded)) return op.Fail();
+        m_stCurParm.dwParmId = value.dwParmId;
+        m_stCurParm.byParmLen = static_cast<unsigned char>(encoded.size());
+        m_stCurParm.vecParmValue = std::move(encoded);
+        SetMsgData_EquipParmSet(m_stCurParm);
+        return op.Done();
+    });
+}
+
+bool CEncoder_Standard::SetMsgData_EquipParmSet(MsgData_EquipParmSet_ParmList entry) {
+    ++m_byParmCount;
+    // Room for the entry at once; doubling keeps a long list from growing
+    // entry by entry.
+    const std::size_t needed = m_vecParmList.size() + 5 + entry.vecParmValue.size();
+    if (needed > m_vecParmList.capacity()) m_vecParmList.reserve(std::max(needed, 2 * m_vecParmList.capacity()));
+    PutBE<4>(m_vecParmList, entry.dwParmId);
+    m_vecParmList.push_back(entry.byParmLen);
+    gpenc::detail::Append(m_vecParmList, entry.vecParmValue);
+    return true;
+}
+
+bool StandardSteps::StageEntries(CEncoder_Standard& e, const Op& op, const std::vector<EquipParmSet_EquipConfig>& list,
+                                 bool stringAndDwordOnly) {
+    if (list.empty()) {
+        op.Error({"）", " 传入参数数据错误>>>>>"});
+        return false;
+    }
+    ReserveEntries(e.m_vecParmList, list);
+    // An entry refused for its value is left out; one lost to a fault fails
+    // the list, which would otherwise go out with a hole.
+    const FaultWatch watch;
+    for (const auto& record : list) e.SetOnceParameterData(EntryOf(record, stringAndDwordOnly));
+    if (watch.Caught()) {
+        op.Error({"）运行失败"});
+        return false;
+    }
+    return true;
+}
+
+bool CEncoder_Standard::ParmSet_Set808ParmInfo(std::vector<EquipParmSet_EquipConfig> list) {
+    static constexpr Op op = Marked("CEncoder_Standard::ParmSet_Set808ParmInfo");
+    return Guarded(op, false, [&] {
+        if (!StandardSteps::StageEntries(*this, op, list, false)) return op.Return(false);
+        return op.Done();
+    });
+}
+
+bool CEncoder_Standard::ParmSet_SetMainSericeIP(std::vector<EquipParmSet_EquipConfig> list) {
+    static constexpr Op op = Marked("CEncoder_Standard::ParmSet_SetMainSericeIP");
+    return Guarded(op, false, [&] {
+        if (!StandardSteps::StageEntries(*this, op, list, true)) return op.Return(false);
+        if (!SetMsgData_StandardMsgHead(wire::jt808::kParmSet, list.front().strPhoneNo)) return op.Fail();
+        return op.Done();
+    });
+}
+
+bool CEncoder_Standard::ParmSet_SetHeadInterval(EquipParmSet_EquipConfig config) {
+    static constexpr Op op = Marked("CEncoder_Standard::ParmSet_SetHeadInterval");
+    return Guarded(op, false, [&] {
+        MsgData_EquipParmSet_ParmListConfig value = Page(DATATYPE_DWORD);
+        value.dwParmId = PARM_HEARTBEAT_INTERVAL;
+        value.dwValue = config.dwValue;
+        // A heartbeat message without its heartbeat would be sent as a success.
+        if (!SetOnceParameterData(std::move(value)) ||
+            !SetMsgData_StandardMsgHead(wire::jt808::kParmSet, config.strPhoneNo))
+            return op.Fail();
+        return op.Done();
+    });
+}
+
+bool CEncoder_Standard::ParmSet_GetHeadInterval(EquipParmSet_EquipConfig config, std::vector<unsigned char>& msg) {
+    // This builder logs under the reset's name.
+    static constexpr Op op = Marked("CEncoder_Standard::InitStandardMsgHead");
+    return StandardSteps::BuildMessage(
+        *this, op, true, wire::jt808::kParmSet, msg, [&] { return ParmSet_SetHeadInterval(std::move(config)); },
+        Finished);
+}
+
+bool CEncoder_Standard::ParmSet_GetMainSericeIP(std::vector<EquipParmSet_EquipConfig> list,
+                                                std::vector<unsigned char>& msg) {
+    static constexpr Op op = Marked("CEncoder_Standard::ParmSet_GetMainSericeIP");
+    return StandardSteps::BuildMessage(
+        *this, op, true, wire::jt808::kParmSet, msg, [&] { return ParmSet_SetMainSericeIP(std::move(list)); },
+        Finished);
+}
+
+bool CEncoder_Standard::ParmSet_Get808ParmSetVector(std::vector<EquipParmSet_EquipConfig> list,
+                                                    std::vector<unsigned char>& msg) {
+    // This builder shares the main-server builder's name in its records.
+    static constexpr Op op = Marked("CEncoder_Standard::ParmSet_GetMainSericeIP");
+    const bool ready = !list.empty() && !list.front().strPhoneNo.empty();
+    return StandardSteps::BuildMessage(
+        *this, op, ready, wire::jt808::kParmSet, msg,
+        [&] {
+            const std::string phone = list.front().strPhoneNo;
+            return ParmSet_Set808ParmInfo(std::move(list)) && SetMsgData_StandardMsgHead(wire::jt808::kParmSet, phone);
+        },
+        Finished);
+}

@@ -1,0 +1,136 @@
+// What the sources of CEncoder_Standard share: the file and texts their records
+// carry, the value pages, and the steps every message runs through.
+#pragma once
+
+#include "gpenc/Encoder_Standard.h"
+
+#include "Bytes.h"
+#include "Log.h"
+#include "Wire.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace gpenc::detail::standard {
+
+// Records of CEncoder_Standard name the source file as the original Windows
+// build did, whichever source of the class writes them.
+inline constexpr char kFile[] = ".\\Encoder_Standard.cpp";
+
+// Operations logging in the common form: "(name) 开始>>>>>" ... "(name) 结束<<<<<".
+constexpr Op Plain(const char* name) { return Op(kFile, name); }
+
+// Operations logging under the full-width prefix "(name）": " 开始>>>>>" on
+// entry, " 结束>>>>>" on exit, and "(name）运行失败,错误信息为: " for an exception.
+constexpr Op Marked(const char* name) {
+    return Op(kFile, name).WithClose("）").WithExitMark(" 结束>>>>>").WithGuardClose("）");
+}
+
+// GetParaStr's records, also written by the value step that places a text's
+// bytes itself.
+inline constexpr Op kGetParaStr = Plain("CEncoder_Standard::GetParaStr");
+
+// The builders' own failure texts stand alone, without an operation name.
+inline void LogFailure(const char* text, int line) { Write(kError, kFile, line, {text}); }
+
+// One value page of a given type.
+inline MsgData_EquipParmSet_ParmListConfig Page(EequipParmDataType type) {
+    MsgData_EquipParmSet_ParmListConfig page;
+    page.eDataType = type;
+    return page;
+}
+inline MsgData_EquipParmSet_ParmListConfig ByteValue(unsigned char b) {
+    MsgData_EquipParmSet_ParmListConfig page = Page(DATATYPE_BYTE);
+    page.byValue = b;
+    return page;
+}
+inline MsgData_EquipParmSet_ParmListConfig WordValue(std::uint16_t w) {
+    MsgData_EquipParmSet_ParmListConfig page = Page(DATATYPE_WORD);
+    page.dwValue = w;
+    return page;
+}
+inline MsgData_EquipParmSet_ParmListConfig TextValue(std::string text) {
+    MsgData_EquipParmSet_ParmListConfig page = Page(DATATYPE_STRING);
+    page.strValue = std::move(text);
+    return page;
+}
+
+}  // namespace gpenc::detail::standard
+
+// The steps of CEncoder_Standard that are the library's own rather than part
+// of the exported class.
+struct StandardSteps {
+    using Op = gpenc::detail::Op;
+    using Bytes = gpenc::detail::Bytes;
+
+    // Appends the value bytes of `value` by its type to `out`, BYTE taking
+    // `byteValue`. False, with `out` as it was, for a type that is none, an
+    // empty text or more than 255 bytes.
+    [[nodiscard]] static bool EncodeValue(const MsgData_EquipParmSet_ParmListConfig& value, unsigned char byteValue,
+                                          Bytes& out);
+
+    // The staging of the 0x8103 builders: refuses an empty list under `op`,
+    // then encodes every record into the parameter list (an entry that cannot
+    // be encoded is logged and left out; one lost to a caught framework
+    // exception fails the list with "运行失败" under `op`). With
+    // `stringAndDwordOnly` other types keep an empty value. Writes no exit record.
+    [[nodiscard]] static bool StageEntries(CEncoder_Standard& e, const Op& op,
+                                           const std::vector<EquipParmSet_EquipConfig>& list, bool stringAndDwordOnly);
+
+    // Empties the body and appends the IC-card pages both layouts share, up to
+    // the card check byte; `dataLength` is the inner packet's length word.
+    // False, with the body as it was, for a card date whose year is outside
+    // 2000 to 2099 (its BCD byte holds only the years of that century); false
+    // also when a page was lost to a caught framework exception.
+    [[nodiscard]] static bool AppendCardPages(CEncoder_Standard& e, const struct_EquipControl_SetIC& card,
+                                              std::uint16_t dataLength);
+
+    // The number of body bytes GetMsgData appends for `msgId`.
+    static std::size_t BodyLength(const CEncoder_Standard& e, std::uint32_t msgId) {
+        switch (msgId) {
+        case wire::jt808::kParmSet: return 1 + e.m_vecParmList.size();
+        case wire::jt808::kPassThrough: return e.m_stCurParm.vecParmValue.size();
+        default: return 0;
+        }
+    }
+
+    // The frame of every message builder, logging under `op` at the caller's
+    // `line`: unless `ready`, logs "设置信息失败" and stops; resets, runs
+    // `stage`, serialises message `msgId` aside and runs `finish` on it,
+    // logging "设置信息失败" or "得到信息失败" for the first two steps when they
+    // fail; on success puts the message in `msg` and resets again.
+    template <class Stage, class Finish>
+    [[nodiscard]] static bool BuildMessage(CEncoder_Standard& e, const Op& op, bool ready, std::uint16_t msgId,
+                                           Bytes& msg, Stage&& stage, Finish&& finish, int line = __builtin_LINE()) {
+        using gpenc::detail::standard::LogFailure;
+        return gpenc::detail::Guarded(
+            op, false,
+            [&] {
+                // Built aside, so that a refused message leaves no partial bytes
+                // in the caller's vector.
+                Bytes built;
+                // A reset that a caught fault cut short could send an earlier
+                // build's entries along.
+                const gpenc::detail::FaultWatch reset;
+                if (ready) e.InitStandardMsgHead();
+                if (!ready || reset.Caught() || !stage()) {
+                    LogFailure("设置信息失败", line);
+                    return op.Return(false, line);
+                }
+                if (!e.GetMsgData(msgId, built)) {
+                    LogFailure("得到信息失败", line);
+                    return op.Return(false, line);
+                }
+                if (!finish(built)) return op.Return(false, line);
+                op.Exit(line);
+                e.InitStandardMsgHead();
+                // The last step, after every record that could fail the build.
+                msg.swap(built);
+                return true;
+            },
+            line);
+    }
+};
