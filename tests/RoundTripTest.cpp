@@ -314,7 +314,8 @@ INSTANTIATE_TEST_SUITE_P(EveryBuilder, BuilderRoundTrip, ::testing::ValuesIn(kBu
 
 // The encoder's and the inspector's tables are kept apart on purpose; these
 // rows keep them in step. Every 16-bit parameter id has the same type in both,
-// and the inspector names exactly the command numbers the builders above send.
+// and the inspector names exactly the command numbers the golden frames of the
+// command tests carry.
 TEST(TablesAgree, ParameterTypesOfEveryId) {
     CEncoder_Standard standard;
     for (std::uint32_t id = 0; id <= 0xFFFF; ++id)
@@ -324,8 +325,8 @@ TEST(TablesAgree, ParameterTypesOfEveryId) {
 }
 
 TEST(TablesAgree, CommandNumbers) {
-    std::set<std::uint16_t> sent;
-    for (const BuilderCase& c : kBuilders) sent.insert(c.command);
+    const std::set<std::uint16_t> sent = {0x01, 0x02, 0x03, 0x04, 0x05, 0x06, 0x07, 0x11, 0x18,
+                                          0x19, 0x20, 0x21, 0x22, 0x23, 0x25, 0x33, 0x50};
     for (std::uint32_t command = 0; command <= 0xFFFF; ++command)
         EXPECT_EQ(*in::CommandName(static_cast<std::uint16_t>(command)) != '\0', sent.count(command) == 1)
             << std::hex << command;
