@@ -13,6 +13,7 @@
 using gpenc::test::Hex;
 using gpenc::test::Errors;
 using gpenc::test::LogCapture;
+using gpenc::test::Times;
 using gpenc::test::ToHex;
 using Bytes = std::vector<unsigned char>;
 using Call = std::function<bool(CEncoder&, Bytes&)>;
@@ -55,12 +56,6 @@ Bytes Wire(const std::string& text) {
 // A command-0x33 frame of kSession whose parameters take `length` bytes.
 std::string Frame(const std::string& length, const std::string& params) {
     return "47 50 00 1a 00 01 a0 a1 a2 a3 a4 a5 a6 a7 a8 a9 aa ab ac ad ae af 00 33 " + length + " 00 00 " + params;
-}
-
-std::string Times(const std::string& text, int n) {
-    std::string out;
-    for (int i = 0; i < n; ++i) out += text;
-    return out;
 }
 
 sEquipset Equip(const std::string& terminalNo, const std::string& value, int nSetParm, std::uint32_t mark = 0,
