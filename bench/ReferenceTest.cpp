@@ -15,17 +15,12 @@ namespace {
 namespace ref = gpenc::reference;
 using ref::Bytes;
 using gpenc::test::Hex;
+using gpenc::test::Times;
 using gpenc::test::ToHex;
 
 const unsigned char kSession[16] = {0xa0, 0xa1, 0xa2, 0xa3, 0xa4, 0xa5, 0xa6, 0xa7,
                                     0xa8, 0xa9, 0xaa, 0xab, 0xac, 0xad, 0xae, 0xaf};
 const std::string kTerminal = "013912345678";
-
-std::string Times(const std::string& text, int n) {
-    std::string out;
-    for (int i = 0; i < n; ++i) out += text;
-    return out;
-}
 
 Bytes Text(const std::string& text) { return Bytes(text.begin(), text.end()); }
 

@@ -107,12 +107,9 @@ sEquipControl_SetIC Card(unsigned char layout) {
 }
 
 MsgData_AlarmSet_CircularArea Area(double latitude, double longitude) {
-    MsgData_AlarmSet_CircularArea a;
-    a.dwAreaId = 7;
-    a.wAreaAttr = 3;
+    MsgData_AlarmSet_CircularArea a = gpenc::test::Area();
     a.dLatitude = latitude;
     a.dLongitude = longitude;
-    a.dwRadius = 500;
     return a;
 }
 sEquip_AlarmSet Alarm(std::vector<MsgData_AlarmSet_CircularArea> areas, unsigned char count) {

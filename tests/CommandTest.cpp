@@ -225,25 +225,16 @@ TEST_F(CommandTest, BuildWritesItsStepsInOrder) {
     sEquipControl control;
     control.terminalNo = "T";
     control.nCommand = 4;
-    const struct {
-        Call call;
-        Texts steps;
-    } cases[] = {
-        {With(&CEncoder::Cmd_EquipControl, control),
-         join({{"(CEncoder::usEquipControlData) 开始>>>>>",
-                "(CEncoder::usEquipControlData) 生成808数据开始<<<<<",
-                "(CEncoder::usEquipControlData) 生成808数据结束<<<<<",
-                "(CEncoder::SetEquipSetQueryParameterData) 开始>>>>>"},
-               once, reset, once, reset, once, {"(CEncoder::SetEquipSetQueryParameterData) 结束<<<<<"}, frame,
-               {"(CEncoder::usEquipControlData) 结束<<<<<"}})},
-    };
-    for (const auto& c : cases) {
-        CEncoder e;
-        Bytes out;
-        log.clear();
-        ASSERT_TRUE(c.call(e, out));
-        EXPECT_EQ(Steps(log), c.steps);
-    }
+    CEncoder e;
+    Bytes out;
+    log.clear();
+    ASSERT_TRUE(e.Cmd_EquipControl(&control, out));
+    EXPECT_EQ(Steps(log), join({{"(CEncoder::usEquipControlData) 开始>>>>>",
+                                 "(CEncoder::usEquipControlData) 生成808数据开始<<<<<",
+                                 "(CEncoder::usEquipControlData) 生成808数据结束<<<<<",
+                                 "(CEncoder::SetEquipSetQueryParameterData) 开始>>>>>"},
+                                once, reset, once, reset, once, {"(CEncoder::SetEquipSetQueryParameterData) 结束<<<<<"},
+                                frame, {"(CEncoder::usEquipControlData) 结束<<<<<"}}));
 }
 
 // Every guarded region a test can reach: a framework exception thrown from

@@ -11,6 +11,7 @@
 
 #include "Session.h"
 
+using gpenc::test::Area;
 using gpenc::test::kFrame;
 using gpenc::test::kMark;
 using gpenc::test::kMessage;
@@ -106,11 +107,6 @@ sEquipControl_SetIC CardSetting(unsigned char layout) {
     s.msgId = 0x8900;
     s.stSetIC = Card(layout);
     return s;
-}
-
-// Area 7 at 22.5, 114.25 with a radius of 500 m; attribute 3 adds a time window and a speed limit.
-MsgData_AlarmSet_CircularArea Area(std::uint16_t attr) {
-    return {7, attr, 22.5, 114.25, 500, {0x25, 1, 2}, {0x25, 1, 3}, 60, 10};
 }
 
 std::vector<Form> Forms() {

@@ -7,24 +7,14 @@
 #include <cstring>
 
 using gpenc::test::Hex;
-using gpenc::test::LogCapture;
 using gpenc::test::ToHex;
 using Bytes = std::vector<unsigned char>;
 
 namespace {
 
-const unsigned char kSessionA[16] = {0xa0, 0xa1, 0xa2, 0xa3, 0xa4, 0xa5, 0xa6, 0xa7,
-                                     0xa8, 0xa9, 0xaa, 0xab, 0xac, 0xad, 0xae, 0xaf};
-const unsigned char kSessionB[16] = {0xb0, 0xb1, 0xb2, 0xb3, 0xb4, 0xb5, 0xb6, 0xb7,
-                                     0xb8, 0xb9, 0xba, 0xbb, 0xbc, 0xbd, 0xbe, 0xbf};
 const unsigned char kNoSession[16] = {};
 
-class FrameTest : public ::testing::Test {
-protected:
-    void SetUp() override { CSessionData::SetSession(kSessionA); }
-    void TearDown() override { CSessionData::SetSession(kNoSession); }
-    LogCapture log{60000};  // quiet unless a test asks for records
-};
+using FrameTest = gpenc::test::SessionTest;
 
 ParameterConfig Param(int type, unsigned int key) {
     ParameterConfig c;
@@ -143,10 +133,10 @@ TEST_F(FrameTest, GetParaStrInsertsAtTheFront) {
     for (const auto& c : cases) {
         CEncoder e;
         Bytes out = Hex(c.before);
-        LogCapture records;
+        log.clear();
         EXPECT_EQ(GpencTestAccess::GetParaStr(e, c.text, out), c.result) << c.after;
         EXPECT_EQ(ToHex(out), c.after);
-        EXPECT_EQ(gpenc::test::Errors(records),
+        EXPECT_EQ(gpenc::test::Errors(log),
                   std::vector<std::string>(c.result == 0, "(CEncoder::GetParaStr)目标字符串为空。"));
     }
 }
@@ -201,7 +191,7 @@ TEST_F(FrameTest, FetchedSessionIsNeverFetchedAgain) {
         CEncoder e;
         Bytes frame1, frame2;
         ASSERT_TRUE(e.CommonData(2, frame1));
-        CSessionData::SetSession(kSessionB);
+        CSessionData::SetSession(Hex("b0 b1 b2 b3 b4 b5 b6 b7 b8 b9 ba bb bc bd be bf").data());
         ASSERT_TRUE(e.CommonData(4, frame2));
         EXPECT_EQ(ToHex(Bytes(frame1.begin() + 6, frame1.begin() + 22)), first);
         // The object keeps its first body in front: the second id is the one

@@ -34,10 +34,12 @@ std::string ToHex(const std::vector<unsigned char>& bytes) {
     return s;
 }
 
-std::vector<unsigned char> Repeat(const std::string& hex, int n) {
-    std::vector<unsigned char> one = Hex(hex), out;
-    for (int i = 0; i < n; ++i) out.insert(out.end(), one.begin(), one.end());
+std::string Times(const std::string& text, int n) {
+    std::string out;
+    for (int i = 0; i < n; ++i) out += text;
     return out;
 }
+
+std::vector<unsigned char> Repeat(const std::string& hex, int n) { return Hex(Times(hex, n)); }
 
 }  // namespace gpenc::test

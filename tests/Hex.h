@@ -10,6 +10,8 @@ namespace gpenc::test {
 std::vector<unsigned char> Hex(const std::string& text);
 // Renders bytes as "47 50 00 1a", for readable failure messages.
 std::string ToHex(const std::vector<unsigned char>& bytes);
+// `text` written `n` times.
+std::string Times(const std::string& text, int n);
 // The same bytes repeated `n` times.
 std::vector<unsigned char> Repeat(const std::string& hex, int n);
 

@@ -23,12 +23,7 @@ constexpr int D = 10000;
 constexpr int E = 40000;
 const std::string kFile = ".\\Encoder.cpp";
 
-sUserLogin Login() {
-    sUserLogin l;
-    l.loginText0 = l.loginText1 = l.loginText2 = l.loginText3 = "t";
-    l.loginText4 = l.loginText5 = l.loginText6 = l.loginText7 = "t";
-    return l;
-}
+sUserLogin Login() { return {"t", "t", "t", "t", "t", "t", "t", "t"}; }
 
 std::vector<Record> Tail(const std::vector<Record>& all, std::size_t n) {
     return std::vector<Record>(all.end() - static_cast<std::ptrdiff_t>(std::min(n, all.size())), all.end());

@@ -59,6 +59,13 @@ inline ::testing::AssertionResult Whole(Output output, std::vector<unsigned char
     return ::testing::AssertionSuccess();
 }
 
+// The worked example of a circular area: area 7 at 22.5, 114.25 with a radius
+// of 500 m, 2025-01-02 08:00 to 2025-12-31 18:00, 60 km/h for 10 s; attribute
+// bit 0 sends the time window, bit 1 the speed limit.
+inline MsgData_AlarmSet_CircularArea Area(std::uint16_t attr = 3) {
+    return {7, attr, 22.5, 114.25, 500, {0x25, 0x01, 0x02, 0x08, 0, 0}, {0x25, 0x12, 0x31, 0x18, 0, 0}, 60, 10};
+}
+
 // Sets the process's time zone (TZ; null unsets it) without telling the C
 // library: the card date must notice a change on its own.
 inline void SetZone(const char* tz) {

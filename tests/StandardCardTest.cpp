@@ -11,6 +11,8 @@
 #include <locale>
 #include <tuple>
 
+using gpenc::test::Area;
+using gpenc::test::Errors;
 using gpenc::test::Hex;
 using gpenc::test::LogCapture;
 using gpenc::test::TestException;
@@ -131,9 +133,7 @@ TEST_F(CardTest, InterruptedTextPageLeavesTheBodyAsItWas) {
         "(CEncoder_Standard::GetParaStr)运行失败,错误信息为: boom(要转换的字符串为paraStr= ab",
         "(CEncoder_Standard::SetOnceParameterData)运行失败", "(CEncoder_Standard::ParmSet_SetICInfoSet）运行失败",
         "设置信息失败"};
-    Texts seen;
-    for (const auto& r : log.errors()) seen.push_back(r.text);
-    EXPECT_EQ(seen, errors);
+    EXPECT_EQ(Errors(log), errors);
     EXPECT_EQ(TestException::alive, 0);
 }
 
@@ -168,9 +168,7 @@ TEST_F(CardTest, CardDateInLocalTime) {
                 continue;
             }
             EXPECT_EQ(out, Bytes{0x7e}) << time;
-            Texts errors;
-            for (const auto& r : log.errors()) errors.push_back(r.text);
-            EXPECT_EQ(errors, (Texts{"(CEncoder_Standard::ParmSet_SetICInfoSet）运行失败", "设置信息失败"})) << time;
+            EXPECT_EQ(Errors(log), (Texts{"(CEncoder_Standard::ParmSet_SetICInfoSet）运行失败", "设置信息失败"})) << time;
         }
     }
 }
@@ -178,21 +176,6 @@ TEST_F(CardTest, CardDateInLocalTime) {
 // ---------------------------------------------------------------------------
 // Circular-area alarm setting text
 // ---------------------------------------------------------------------------
-
-MsgData_AlarmSet_CircularArea Area(std::uint16_t attr) {
-    MsgData_AlarmSet_CircularArea a;
-    a.dwAreaId = 7;
-    a.wAreaAttr = attr;
-    a.dLatitude = 22.5;
-    a.dLongitude = 114.25;
-    a.dwRadius = 500;
-    const Bytes start = Hex("25 01 02 08 00 00"), end = Hex("25 12 31 18 00 00");
-    std::copy(start.begin(), start.end(), a.byStartTime);
-    std::copy(end.begin(), end.end(), a.byEndTime);
-    a.wMaxSpeed = 60;
-    a.byOverSpeedDuration = 10;
-    return a;
-}
 
 std::string Text(unsigned char attr, unsigned char count, std::vector<MsgData_AlarmSet_CircularArea> areas,
                  std::string text = "") {

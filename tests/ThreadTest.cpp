@@ -45,11 +45,7 @@ const std::function<bool(CEncoder&, Bytes&)> kBuilds[] = {
     [](CEncoder& e, Bytes& out) { return e.CommonData(2, out); },
     [](CEncoder& e, Bytes& out) { return e.Subscription(7, "abc", out); },
     [](CEncoder& e, Bytes& out) {
-        sEquipset s;
-        s.terminalNo = "13800138000";
-        s.strValue = "60";
-        s.nSetParm = 1;
-        s.msgId = 0x8103;
+        sEquipset s{"13800138000", "", 0, "60", "", {}, 1, {}, 0x8103};  // a heartbeat of 60 s
         return e.EquipSet(&s, out);
     },
     [](CEncoder& e, Bytes& out) {

@@ -10,9 +10,11 @@
 #include <ctime>
 #include <functional>
 
+using gpenc::test::Area;
 using gpenc::test::Hex;
 using gpenc::test::Errors;
 using gpenc::test::LogCapture;
+using gpenc::test::Times;
 using gpenc::test::ToHex;
 using Bytes = std::vector<unsigned char>;
 using Call = std::function<bool(CEncoder&, Bytes&)>;
@@ -57,12 +59,6 @@ std::string Frame(const std::string& length, const std::string& params) {
     return "47 50 00 1a 00 01 a0 a1 a2 a3 a4 a5 a6 a7 a8 a9 aa ab ac ad ae af 00 33 " + length + " 00 00 " + params;
 }
 
-std::string Times(const std::string& text, int n) {
-    std::string out;
-    for (int i = 0; i < n; ++i) out += text;
-    return out;
-}
-
 sEquipset Equip(const std::string& terminalNo, const std::string& value, int nSetParm, std::uint32_t mark = 0,
                 const Bytes& bytes = {}) {
     sEquipset s;
@@ -89,10 +85,6 @@ sEquipControl_SetIC CardSetting(unsigned char byStandard) {
     s.stSetIC.strExtText3 = "de";
     return s;
 }
-
-// The worked example of the setting text, with an over-speed duration of 10 s.
-const MsgData_AlarmSet_CircularArea kArea = {
-    7, 3, 22.5, 114.25, 500, {0x25, 0x01, 0x02, 0x08, 0, 0}, {0x25, 0x12, 0x31, 0x18, 0, 0}, 60, 10};
 
 sEquip_AlarmSet AlarmSetting(const std::string& terminalNo, std::vector<MsgData_AlarmSet_CircularArea> areas) {
     sEquip_AlarmSet s;
@@ -137,7 +129,7 @@ TEST_F(TunnelTest, WholeFrames) {
         {"IC card, standard layout", Card(CardSetting(1)),
          Frame("00 00 01 46", kT + "'8900'  00 00 01 29 00 02 01 '89000085013800138000" "0001" "a000000080" +
                                   kCardPages + "1e'")},
-        {"circular area with time window and speed limit", Alarm(AlarmSetting("8613912345678", {kArea})),
+        {"circular area with time window and speed limit", Alarm(AlarmSetting("8613912345678", {Area()})),
          Frame("00 00 00 70", "00 00 00 14 00 00 01 '8613912345678'  00 00 00 0b 00 01 01 '8600'  00 00 00 51 00 02 01"
                               " '1;1;7,3,22.500000,114.250000,500,25-01-02-08-00-00,25-12-31-18-00-00,60,10'")},
         {"circular area setting without areas", Alarm(AlarmSetting(T, {})),
@@ -199,7 +191,7 @@ TEST_F(TunnelTest, RefusalsAndTheirRecords) {
         {"a word below -2^31 in a list", List({Equip(T, "a", 0, 0x0013), Equip(T, "-2147483649", 0, 0x0031)}),
          "EquipSet", inside, {failed}, nullptr},
         {"no message and no text of the caller's own", Single(Equip(T, "60", 5)), "EquipSet", quiet, {}, nullptr},
-        {"the setting text's builder interrupted", Alarm(AlarmSetting(T, {kArea})), "EquipSet", notEncoded,
+        {"the setting text's builder interrupted", Alarm(AlarmSetting(T, {Area()})), "EquipSet", notEncoded,
          {"(CEncoder_Standard::ParmSet_Get808AlarmSetData_Circular）运行失败,错误信息为: boom",
           "(CEncoder::EquipSet)解释808失败"},
          "(CEncoder_Standard::ParmSet_Get808AlarmSetData_Circular） 开始>>>>>"},
