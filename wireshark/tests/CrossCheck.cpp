@@ -95,13 +95,9 @@ const Row* Find(std::string Row::*member, const std::string& name) {
 
 // Dissector fields that carry the same inspector value in another type.
 const std::map<std::string, std::string> kAliases = {
-    {"gpenc.param.int32", "gpenc.param.text"},
-    {"gpenc.param.byte", "gpenc.param.text"},
-    {"gpenc.param.six", "gpenc.param.text"},
-    {"gpenc.tunnel.message_id_text", "gpenc.tunnel.message_id"},
-    {"gpenc.808.param.number", "gpenc.808.param.text"},
-    {"gpenc.808.param.bytes", "gpenc.808.param.text"},
-};
+    {"gpenc.param.int32", "gpenc.param.text"},          {"gpenc.param.byte", "gpenc.param.text"},
+    {"gpenc.param.six", "gpenc.param.text"},            {"gpenc.tunnel.message_id_text", "gpenc.tunnel.message_id"},
+    {"gpenc.808.param.number", "gpenc.808.param.text"}, {"gpenc.808.param.bytes", "gpenc.808.param.text"}};
 // Dissector subtrees without a value of their own.
 const char* const kGroups[] = {"gpenc.header", "gpenc.body",      "gpenc.param", "gpenc.tunnel",
                                "gpenc.808",    "gpenc.808.param", "gpenc.area"};
@@ -362,6 +358,9 @@ struct Conversation {
     std::vector<Bytes> segments;
     std::size_t skip = 0;       // leading bytes that are the tail of an earlier frame
     std::string expectProblem;  // a problem both decoders must report ("what" alone)
+
+    Conversation(std::string n, std::vector<Bytes> s, std::size_t k = 0, std::string p = {})
+        : name(std::move(n)), segments(std::move(s)), skip(k), expectProblem(std::move(p)) {}
 };
 
 class Checker {
@@ -550,15 +549,14 @@ int main(int argc, char** argv) {
 
     // Malformed frames: a character of an example frame replaced; both decoders
     // must report the problem named.
-    struct Mutation {
+    // Key 2's text starts at offset 67 in these frames (terminal number
+    // "013912345678", message id text of 4 characters).
+    const struct {
         const char *name, *example;
         std::size_t offset;
         char replacement;
         const char* problem;
-    };
-    // Key 2's text starts at offset 67 in these frames (terminal number
-    // "013912345678", message id text of 4 characters).
-    const Mutation kMutations[] = {
+    } kMutations[] = {
         {"check byte", "EquipSet_ICInfoSet.json", 67 + 2 * 144 + 1, 'f', "check byte mismatch"},
         {"extension check byte", "EquipSet_ICInfoSet-extension.json", 67 + 2 * 272, 'e', "check byte mismatch"},
         {"hex text", "EquipSet.json", 72, 'g', "bad key-2 hex text"},
@@ -572,7 +570,7 @@ int main(int argc, char** argv) {
         {"version", "CommonData-2.json", 5, '\x02', "unexpected protocol version"},
     };
     std::vector<Conversation> malformed;
-    for (const Mutation& m : kMutations)
+    for (const auto& m : kMutations)
         malformed.push_back({m.name, {Patched(examples.at(m.example), m.offset, m.replacement)}, 0, m.problem});
     // An 808 message that ends inside its head and whose id is not key 1's:
     // key 2 is "8900000a013912".
