@@ -19,6 +19,7 @@
 #include <iterator>
 #include <map>
 #include <sstream>
+#include <utility>
 
 namespace fs = std::filesystem;
 namespace inspect = gpenc::inspect;
@@ -32,90 +33,71 @@ namespace {
 enum Base { kFrame, kMessage, kText, kDerived };
 
 struct Row {
-    const char* path;   // inspector JSON path, list indices left out
-    const char* field;  // dissector field
+    std::string path;   // inspector JSON path, list indices left out
+    std::string field;  // dissector field
     Base base;
 };
 
-constexpr Row kRows[] = {
-    {"header.magic", "gpenc.magic", kFrame},
-    {"header.body_length", "gpenc.body_length", kFrame},
-    {"body.version", "gpenc.version", kFrame},
-    {"body.session_id", "gpenc.session_id", kFrame},
-    {"body.command", "gpenc.command", kFrame},
-    {"body.parameter_length", "gpenc.parameter_length", kFrame},
-    {"body.reserved", "gpenc.reserved", kFrame},
-    {"parameters.record_length", "gpenc.param.length", kFrame},
-    {"parameters.key", "gpenc.param.key", kFrame},
-    {"parameters.kind", "gpenc.param.kind", kFrame},
-    {"parameters.value", "gpenc.param.text", kFrame},
-    {"tunnel.terminal_number", "gpenc.tunnel.terminal", kFrame},
-    {"tunnel.message_id", "gpenc.tunnel.message_id", kFrame},
-    {"tunnel.argument", "gpenc.tunnel.argument", kFrame},
-    {"tunnel.argument.meaning", "gpenc.request.meaning", kDerived},
-    {"tunnel.argument.items", "gpenc.request.item", kText},
-    {"tunnel.argument.items.name", "gpenc.request.name", kDerived},
-    {"tunnel.argument.setting.set_attribute", "gpenc.area.set_attribute", kText},
-    {"tunnel.argument.setting.area_count", "gpenc.area.count", kText},
-    {"tunnel.argument.setting.areas.id", "gpenc.area.id", kText},
-    {"tunnel.argument.setting.areas.attributes", "gpenc.area.attributes", kText},
-    {"tunnel.argument.setting.areas.latitude", "gpenc.area.latitude", kText},
-    {"tunnel.argument.setting.areas.longitude", "gpenc.area.longitude", kText},
-    {"tunnel.argument.setting.areas.radius", "gpenc.area.radius", kText},
-    {"tunnel.argument.setting.areas.start", "gpenc.area.start", kText},
-    {"tunnel.argument.setting.areas.end", "gpenc.area.end", kText},
-    {"tunnel.argument.setting.areas.top_speed", "gpenc.area.top_speed", kText},
-    {"tunnel.argument.setting.areas.over_speed_duration", "gpenc.area.over_speed_duration", kText},
-    {"tunnel.argument.message.head.message_id", "gpenc.808.message_id", kMessage},
-    {"tunnel.argument.message.head.body_properties", "gpenc.808.body_properties", kMessage},
-    {"tunnel.argument.message.head.body_properties.body_length", "gpenc.808.body_length", kDerived},
-    {"tunnel.argument.message.head.body_properties.encryption", "gpenc.808.encryption", kDerived},
-    {"tunnel.argument.message.head.body_properties.subpackage", "gpenc.808.subpackage", kDerived},
-    {"tunnel.argument.message.head.body_properties.reserved", "gpenc.808.reserved", kDerived},
-    {"tunnel.argument.message.head.phone", "gpenc.808.phone", kMessage},
-    {"tunnel.argument.message.head.serial", "gpenc.808.serial", kMessage},
-    {"tunnel.argument.message.body", "gpenc.808.body", kMessage},
-    {"tunnel.argument.message.body.count", "gpenc.808.param.count", kMessage},
-    {"tunnel.argument.message.body.entries.name", "gpenc.808.param.name", kDerived},
-    {"tunnel.argument.message.body.entries.type", "gpenc.808.param.type", kDerived},
-    {"tunnel.argument.message.body.entries.id", "gpenc.808.param.id", kMessage},
-    {"tunnel.argument.message.body.entries.length", "gpenc.808.param.length", kMessage},
-    {"tunnel.argument.message.body.entries.value", "gpenc.808.param.text", kMessage},
-    {"tunnel.argument.message.body.type", "gpenc.808.ic.type", kMessage},
-    {"tunnel.argument.message.body.zero", "gpenc.808.ic.zero", kMessage},
-    {"tunnel.argument.message.body.data_length", "gpenc.808.ic.data_length", kMessage},
-    {"tunnel.argument.message.body.text_1", "gpenc.808.ic.text_1", kMessage},
-    {"tunnel.argument.message.body.text_2", "gpenc.808.ic.text_2", kMessage},
-    {"tunnel.argument.message.body.text_3", "gpenc.808.ic.text_3", kMessage},
-    {"tunnel.argument.message.body.text_4", "gpenc.808.ic.text_4", kMessage},
-    {"tunnel.argument.message.body.text_1.fill", "gpenc.808.ic.fill", kDerived},
-    {"tunnel.argument.message.body.text_2.fill", "gpenc.808.ic.fill", kDerived},
-    {"tunnel.argument.message.body.text_3.fill", "gpenc.808.ic.fill", kDerived},
-    {"tunnel.argument.message.body.text_4.fill", "gpenc.808.ic.fill", kDerived},
-    {"tunnel.argument.message.body.date", "gpenc.808.ic.date", kMessage},
-    {"tunnel.argument.message.body.date.valid", "gpenc.808.ic.date_valid", kDerived},
-    {"tunnel.argument.message.body.check_1", "gpenc.808.ic.check_1", kMessage},
-    {"tunnel.argument.message.body.extension.check_2", "gpenc.808.ic.check_2", kMessage},
-    {"tunnel.argument.message.body.extension.check_3", "gpenc.808.ic.check_3", kMessage},
-    {"tunnel.argument.message.body.extension.mark_1", "gpenc.808.ic.mark_1", kMessage},
-    {"tunnel.argument.message.body.extension.mark_2", "gpenc.808.ic.mark_2", kMessage},
-    {"tunnel.argument.message.body.extension.ext_1", "gpenc.808.ic.ext_1", kMessage},
-    {"tunnel.argument.message.body.extension.ext_2", "gpenc.808.ic.ext_2", kMessage},
-    {"tunnel.argument.message.body.extension.texts", "gpenc.808.ic.ext_text", kMessage},
-    {"tunnel.argument.message.body.extension.texts.length", "gpenc.808.ic.ext_text_length", kDerived},
-    {"tunnel.argument.message.body.extension.zero_fill", "gpenc.808.ic.zero_fill", kMessage},
-    {"tunnel.argument.message.body.extension.zero_fill.not_zero", "gpenc.808.ic.zero_fill.not_zero", kDerived},
+// The fields by group: inspector path prefix, dissector field prefix, base, and
+// the names, "path=field" where the two differ.
+const struct {
+    const char *path, *field;
+    Base base;
+    const char* names;
+} kFieldGroups[] = {
+    {"header.", "gpenc.", kFrame, "magic body_length"},
+    {"body.", "gpenc.", kFrame, "version session_id command parameter_length reserved"},
+    {"parameters.", "gpenc.param.", kFrame, "record_length=length key kind value=text"},
+    {"tunnel.", "gpenc.tunnel.", kFrame, "terminal_number=terminal message_id argument"},
+    {"tunnel.argument.", "gpenc.request.", kDerived, "meaning items.name=name"},
+    {"tunnel.argument.", "gpenc.request.", kText, "items=item"},
+    {"tunnel.argument.setting.", "gpenc.area.", kText, "set_attribute area_count=count"},
+    {"tunnel.argument.setting.areas.", "gpenc.area.", kText,
+     "id attributes latitude longitude radius start end top_speed over_speed_duration"},
+    {"tunnel.argument.message.head.", "gpenc.808.", kMessage, "message_id body_properties phone serial"},
+    {"tunnel.argument.message.head.body_properties.", "gpenc.808.", kDerived,
+     "body_length encryption subpackage reserved"},
+    {"tunnel.argument.message.", "gpenc.808.", kMessage, "body body.count=param.count"},
+    {"tunnel.argument.message.body.entries.", "gpenc.808.param.", kDerived, "name type"},
+    {"tunnel.argument.message.body.entries.", "gpenc.808.param.", kMessage, "id length value=text"},
+    {"tunnel.argument.message.body.", "gpenc.808.ic.", kMessage,
+     "type zero data_length text_1 text_2 text_3 text_4 date check_1"},
+    {"tunnel.argument.message.body.", "gpenc.808.ic.", kDerived,
+     "text_1.fill=fill text_2.fill=fill text_3.fill=fill text_4.fill=fill date.valid=date_valid"},
+    {"tunnel.argument.message.body.extension.", "gpenc.808.ic.", kMessage,
+     "check_2 check_3 mark_1 mark_2 ext_1 ext_2 texts=ext_text zero_fill"},
+    {"tunnel.argument.message.body.extension.", "gpenc.808.ic.", kDerived,
+     "texts.length=ext_text_length zero_fill.not_zero=zero_fill.not_zero"},
 };
+
+const std::vector<Row>& Rows() {
+    static const std::vector<Row> rows = [] {
+        std::vector<Row> out;
+        for (const auto& g : kFieldGroups) {
+            std::istringstream names(g.names);
+            for (std::string n, to; names >> n;) {
+                const std::size_t eq = n.find('=');
+                to = eq == std::string::npos ? n : n.substr(eq + 1);
+                out.push_back({g.path + n.substr(0, eq), g.field + to, g.base});
+            }
+        }
+        return out;
+    }();
+    return rows;
+}
+
+// The row whose `member` is `name`, the first of several.
+const Row* Find(std::string Row::*member, const std::string& name) {
+    for (const Row& r : Rows())
+        if (r.*member == name) return &r;
+    return nullptr;
+}
 
 // Dissector fields that carry the same inspector value in another type.
 const std::map<std::string, std::string> kAliases = {
-    {"gpenc.param.int32", "gpenc.param.text"},
-    {"gpenc.param.byte", "gpenc.param.text"},
-    {"gpenc.param.six", "gpenc.param.text"},
-    {"gpenc.tunnel.message_id_text", "gpenc.tunnel.message_id"},
-    {"gpenc.808.param.number", "gpenc.808.param.text"},
-    {"gpenc.808.param.bytes", "gpenc.808.param.text"},
-};
+    {"gpenc.param.int32", "gpenc.param.text"},          {"gpenc.param.byte", "gpenc.param.text"},
+    {"gpenc.param.six", "gpenc.param.text"},            {"gpenc.tunnel.message_id_text", "gpenc.tunnel.message_id"},
+    {"gpenc.808.param.number", "gpenc.808.param.text"}, {"gpenc.808.param.bytes", "gpenc.808.param.text"}};
 // Dissector subtrees without a value of their own.
 const char* const kGroups[] = {"gpenc.header", "gpenc.body",      "gpenc.param", "gpenc.tunnel",
                                "gpenc.808",    "gpenc.808.param", "gpenc.area"};
@@ -141,18 +123,6 @@ struct Tally {
     }
 } tally;
 
-const Row* RowOfPath(const std::string& path) {
-    for (const Row& r : kRows)
-        if (path == r.path) return &r;
-    return nullptr;
-}
-
-const Row* RowOfField(const std::string& field) {
-    for (const Row& r : kRows)
-        if (field == r.field) return &r;
-    return nullptr;
-}
-
 std::string Join(const std::string& path, const std::string& key) { return path.empty() ? key : path + "." + key; }
 
 // ------------------------------------------------------------ inspector side
@@ -163,7 +133,7 @@ struct InspectorWalk {
     std::vector<std::string>& unmapped;
 
     void Add(const std::string& path, const Json& value, const Json& node, Base base) {
-        const Row* row = RowOfPath(path);
+        const Row* row = Find(&Row::path, path);
         const bool check = path.find(".check_") != std::string::npos;
         if (check && base == kDerived) {
             const std::string member = path.substr(path.rfind('.') + 1);
@@ -299,7 +269,7 @@ struct DissectorWalk {
                 if (std::find(std::begin(kGroups), std::end(kGroups), key) != std::end(kGroups)) continue;
                 const auto alias = kAliases.find(key);
                 const std::string field = alias == kAliases.end() ? key : alias->second;
-                const Row* row = RowOfField(field);
+                const Row* row = Find(&Row::field, field);
                 if (!row && field.rfind("gpenc.808.ic.check.", 0) != 0) {
                     unknown.push_back(key);
                     continue;
@@ -393,12 +363,6 @@ struct Conversation {
         : name(std::move(n)), segments(std::move(s)), skip(k), expectProblem(std::move(p)) {}
 };
 
-struct Capture {
-    std::string name;
-    std::uint16_t port;
-    std::vector<Conversation> conversations;
-};
-
 class Checker {
 public:
     Checker(std::string tshark, std::string dissector, fs::path work)
@@ -485,16 +449,28 @@ private:
     inspect::RenderOptions texts_;
 };
 
-void Write(const fs::path& path, const Bytes& bytes) {
-    std::ofstream(path, std::ios::binary)
-        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-}
-
 fs::path WritePcap(const fs::path& path, std::uint16_t port, const std::vector<Conversation>& conversations) {
     gpenc::tool::PcapWriter w(port);
     for (const Conversation& c : conversations) w.Conversation(c.segments);
-    Write(path, w.File());
+    const Bytes file = w.File();
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(file.data()), std::streamsize(file.size()));
     return path;
+}
+
+Bytes Hex(const std::string& text) { return inspect::ParseHex(text).value; }
+
+// The frames a `gpenc demo` run prints, each under its request's name.
+std::vector<std::pair<std::string, Bytes>> DemoFrames(const std::string& command) {
+    std::istringstream demo(Run(command));
+    std::vector<std::pair<std::string, Bytes>> out;
+    std::string name;
+    for (std::string line; std::getline(demo, line);)
+        if (line.rfind("==== ", 0) == 0)
+            name = line.substr(5);
+        else if (!name.empty())
+            out.emplace_back(std::exchange(name, {}), Hex(line));
+    return out;
 }
 
 Bytes Concat(std::initializer_list<Bytes> parts) {
@@ -526,33 +502,23 @@ int main(int argc, char** argv) {
     // and the next beginning in one segment).
     std::map<std::string, Bytes> examples;
     std::vector<Bytes> frames;
-    {
-        std::istringstream demo(Run(gpenc + " demo --pcap " + (work / "demo.pcap").string()));
-        Run(gpenc + " demo --segment 7 --pcap " + (work / "demo-7.pcap").string() + " >/dev/null");
-        std::string name;
-        for (std::string line; std::getline(demo, line);) {
-            if (line.rfind("==== ", 0) == 0) {
-                name = line.substr(5);
-            } else if (!name.empty()) {
-                frames.push_back(inspect::ParseHex(line).value);
-                examples[name] = frames.back();
-                name.clear();
-            }
-        }
+    for (const auto& [name, frame] : DemoFrames(gpenc + " demo --pcap " + (work / "demo.pcap").string())) {
+        frames.push_back(frame);
+        examples[name] = frame;
     }
+    Run(gpenc + " demo --segment 7 --pcap " + (work / "demo-7.pcap").string() + " >/dev/null");
     // The capture itself, byte for byte: the file header and the data segment of
     // `encode --pcap` (packet 4, after the handshake), checksums worked out by hand.
     {
         const fs::path one = work / "encode.pcap";
         Run(gpenc + " encode --pcap " + one.string() + " " + examples_dir + "/CommonData-2.json >/dev/null");
         const std::string file = ReadFile(one);
-        const Bytes header = inspect::ParseHex("d4c3b2a1 0200 0400 00000000 00000000 00000400 01000000").value;
-        const Bytes data = inspect::ParseHex(
-                               "020000000002 020000000001 0800 "                    // Ethernet
-                               "4500 0046 0004 4000 40 06 3cab 7f000001 7f000002 "  // IPv4, checksum 3cab
-                               "c350 1e80 10000001 20000001 50 18 ffff 586b 0000 "  // TCP, checksum 586b
-                               "4750001a 0001 00000000000000000000000000000000 0002 00000000 0000")  // the frame
-                               .value;
+        const Bytes header = Hex("d4c3b2a1 0200 0400 00000000 00000000 00000400 01000000");
+        const Bytes data =
+            Hex("020000000002 020000000001 0800 "                                      // Ethernet
+                "4500 0046 0004 4000 40 06 3cab 7f000001 7f000002 "                    // IPv4, checksum 3cab
+                "c350 1e80 10000001 20000001 50 18 ffff 586b 0000 "                    // TCP, checksum 586b
+                "4750001a 0001 00000000000000000000000000000000 0002 00000000 0000");  // the frame
         const std::size_t at = 24 + 3 * (16 + 54) + 16;
         if (file.size() != 614 || file.compare(0, header.size(), std::string(header.begin(), header.end())) != 0 ||
             file.compare(at, data.size(), std::string(data.begin(), data.end())) != 0)
@@ -583,16 +549,14 @@ int main(int argc, char** argv) {
 
     // Malformed frames: a character of an example frame replaced; both decoders
     // must report the problem named.
-    struct Mutation {
-        const char* name;
-        const char* example;
+    // Key 2's text starts at offset 67 in these frames (terminal number
+    // "013912345678", message id text of 4 characters).
+    const struct {
+        const char *name, *example;
         std::size_t offset;
         char replacement;
         const char* problem;
-    };
-    // Key 2's text starts at offset 67 in these frames (terminal number
-    // "013912345678", message id text of 4 characters).
-    const Mutation kMutations[] = {
+    } kMutations[] = {
         {"check byte", "EquipSet_ICInfoSet.json", 67 + 2 * 144 + 1, 'f', "check byte mismatch"},
         {"extension check byte", "EquipSet_ICInfoSet-extension.json", 67 + 2 * 272, 'e', "check byte mismatch"},
         {"hex text", "EquipSet.json", 72, 'g', "bad key-2 hex text"},
@@ -606,16 +570,14 @@ int main(int argc, char** argv) {
         {"version", "CommonData-2.json", 5, '\x02', "unexpected protocol version"},
     };
     std::vector<Conversation> malformed;
-    for (const Mutation& m : kMutations)
+    for (const auto& m : kMutations)
         malformed.push_back({m.name, {Patched(examples.at(m.example), m.offset, m.replacement)}, 0, m.problem});
     // An 808 message that ends inside its head and whose id is not key 1's:
     // key 2 is "8900000a013912".
     malformed.push_back({"808 head truncated",
-                         {inspect::ParseHex("4750001a 0001 00000000000000000000000000000000 0033 00000033 0000 "
-                                            "00000013 0000 01 303133393132333435363738 "
-                                            "0000000b 0001 01 38313033 "
-                                            "00000015 0002 01 3839303030303061303133393132")
-                              .value},
+                         {Hex("4750001a 0001 00000000000000000000000000000000 0033 00000033 0000 00000013 0000 01 "
+                              "303133393132333435363738 0000000b 0001 01 38313033 00000015 0002 01 "
+                              "3839303030303061303133393132")},
                          0,
                          "message id disagrees"});
     checker.Check(WritePcap(work / "malformed.pcap", gpenc::tool::kGpPort, malformed), malformed);
@@ -642,18 +604,15 @@ int main(int argc, char** argv) {
     // number whose first byte is no GB18030 lead byte.
     {
         const fs::path pcap = work / "demo-gb18030.pcap";
-        std::istringstream demo(Run(gpenc + " --code-page GB18030 demo --pcap " + pcap.string()));
         std::vector<Bytes> gb;
-        for (std::string line; std::getline(demo, line);)
-            if (line.rfind("4750001a", 0) == 0) gb.push_back(inspect::ParseHex(line).value);
+        for (const auto& named : DemoFrames(gpenc + " --code-page GB18030 demo --pcap " + pcap.string()))
+            gb.push_back(named.second);
         if (gb.size() != frames.size() || gb == frames)
             tally.Fail("demo-gb18030", "not one frame per example, or the UTF-8 frames");
         checker.Check(pcap, {{"examples", gb}}, "GB18030");
         const std::vector<Conversation> bad = {
             {"plate",
-             {inspect::ParseHex("4750001a 0001 00000000000000000000000000000000 0050 0000000f 0000 "
-                                "0000000f 0000 01 ffc1423939393939")
-                  .value},
+             {Hex("4750001a 0001 " + std::string(32, '0') + " 0050 0000000f 0000 0000000f 0000 01 ffc1423939393939")},
              0,
              "undecodable text"}};
         checker.Check(WritePcap(work / "gb18030-bad.pcap", gpenc::tool::kGpPort, bad), bad, "GB18030");
