@@ -15,7 +15,6 @@ using gpenc::test::Area;
 using gpenc::test::Errors;
 using gpenc::test::Hex;
 using gpenc::test::LogCapture;
-using gpenc::test::TestException;
 using gpenc::test::ToHex;
 using Bytes = std::vector<unsigned char>;
 using Texts = std::vector<std::string>;
@@ -110,33 +109,6 @@ TEST_F(CardTest, ExtensionTextsFillOrAreRefused) {
 // The pages are encoded straight into the body: a text whose step is
 // interrupted after its bytes went in must take them back out, and the card,
 // which would go out with a hole, fails.
-TEST_F(CardTest, InterruptedTextPageLeavesTheBodyAsItWas) {
-    CEncoder_Standard e;
-    LogCapture log;
-    log.ThrowAt("(CEncoder_Standard::GetParaStr) 结束<<<<<", 1);
-    MsgData_EquipParmSet_ParmListConfig page;
-    page.eDataType = DATATYPE_STRING;
-    page.strValue = "ab";
-    EXPECT_FALSE(GpencTestAccess::SetOncePageData(e, page));
-    EXPECT_TRUE(GpencTestAccess::CurrentParm(e).vecParmValue.empty());
-
-    struct_EquipControl_SetIC card = Card();
-    card.strExtText1 = "ab";
-    card.strExtText2 = "c";
-    card.strExtText3 = "de";
-    log.clear();
-    log.ThrowAt("(CEncoder_Standard::GetParaStr) 结束<<<<<", 5);  // the first extension text, after texts 1 to 4
-    Bytes out = {0x99};
-    EXPECT_FALSE(e.ParmSet_ICInfoSetExtension(card, out));
-    EXPECT_EQ(out, Bytes{0x99});
-    const Texts errors = {
-        "(CEncoder_Standard::GetParaStr)运行失败,错误信息为: boom(要转换的字符串为paraStr= ab",
-        "(CEncoder_Standard::SetOnceParameterData)运行失败", "(CEncoder_Standard::ParmSet_SetICInfoSet）运行失败",
-        "设置信息失败"};
-    EXPECT_EQ(Errors(log), errors);
-    EXPECT_EQ(TestException::alive, 0);
-}
-
 // The year byte holds 2000 to 2099; a date outside them (or none at all) is
 // refused with the staging step's failure records, both layouts alike.
 TEST_F(CardTest, CardDateInLocalTime) {

@@ -194,21 +194,6 @@ TEST_F(StandardTest, ListBuilders) {
     }
 }
 
-TEST_F(StandardTest, ValuesOfMoreThan255BytesAreRefused) {
-    CEncoder_Standard e;
-    MsgData_EquipParmSet_ParmListConfig value;
-    value.eDataType = DATATYPE_BYTES;
-    value.vecValueBytes.assign(255, 0x5a);
-    ASSERT_TRUE(Access::SetOnceParameterData(e, value));
-    EXPECT_EQ(ToHex(Bytes(Access::ParmList(e).begin(), Access::ParmList(e).begin() + 6)), "00 00 00 00 ff 5a");
-    value.vecValueBytes.push_back(0x5a);
-    EXPECT_FALSE(Access::SetOnceParameterData(e, value));
-    EXPECT_FALSE(Access::SetOncePageData(e, value));
-    EXPECT_EQ(Access::ParmList(e).size(), 260u);
-    EXPECT_EQ(Access::ParmCount(e), 1);
-    EXPECT_EQ(Access::CurrentParm(e).vecParmValue.size(), 255u);
-}
-
 TEST_F(StandardTest, TypeTableAtItsBoundaries) {
     const std::map<std::uint32_t, int> cases = {
         {0x0000, 0}, {0x0001, 3}, {0x0007, 3}, {0x0008, 0}, {0x000F, 0}, {0x0010, 1}, {0x0017, 1}, {0x0018, 3},
