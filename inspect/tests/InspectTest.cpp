@@ -1,5 +1,5 @@
 // The inspector on frames, 808 messages and texts written out by hand: decoded
-// fields, errors with their offsets, and the renderings.
+// fields, errors with their offsets, and lines of the renderings.
 #include "Hex.h"
 
 #include <gpenc/Inspect.h>
@@ -48,7 +48,7 @@ Bytes Tunnelled(std::string_view id, std::string_view arg) { return TunnelFrame(
 // The 808 parameter-setting example: heartbeat interval 30 for 1234567890.
 const std::string kSetting808 = "8103000a00123456789000010100000001040000001e";
 
-// The same message tunnelled; the golden rendering below shows its bytes.
+// The same message tunnelled: 111 bytes, its records at 30, 49 and 60.
 const Bytes kTunnelFrame = Tunnelled("8103", kSetting808);
 
 // What a decoder reported: "error: " and its error first, then its warnings,
