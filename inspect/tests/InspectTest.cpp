@@ -1,12 +1,11 @@
 // The inspector on frames, 808 messages and texts written out by hand: decoded
-// fields, errors with their offsets, and the renderings.
+// fields, errors with their offsets, and lines of the renderings.
 #include "Hex.h"
 
 #include <gpenc/Inspect.h>
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
-#include <algorithm>
 #include <cstdio>
 
 namespace {
@@ -25,16 +24,11 @@ Bytes Cat(std::initializer_list<Bytes> parts) {
 
 Bytes Ascii(std::string_view s) { return Bytes(s.begin(), s.end()); }
 
-// Bytes as the lower-case hex text that tunnels them.
-std::string HexText(const Bytes& bytes) {
-    std::string s = gpenc::test::ToHex(bytes);
-    s.erase(std::remove(s.begin(), s.end(), ' '), s.end());
-    return s;
-}
-
-// Header and body of a frame with session a0..af; command and parameter length as hex.
-Bytes Head(const std::string& command, const std::string& paramLength) {
-    return Hex("47 50 00 1a 00 01 " + kSession + command + " " + paramLength + " 00 00");
+// Header and body of a frame with session a0..af.
+Bytes Head(unsigned command, unsigned paramLength) {
+    char fields[32];
+    std::snprintf(fields, sizeof fields, "%04x %08x 00 00", command, paramLength);
+    return Hex("47 50 00 1a 00 01 " + kSession + fields);
 }
 
 // A text record under `key`; the test's own encoding of the record layout.
@@ -45,9 +39,7 @@ Bytes TextRecord(std::uint8_t key, std::string_view text) {
 
 Bytes TunnelFrame(std::string_view terminal, std::string_view id, std::string_view arg) {
     const Bytes params = Cat({TextRecord(0, terminal), TextRecord(1, id), TextRecord(2, arg)});
-    const std::size_t p = params.size();
-    return Cat({Hex("47 50 00 1a 00 01 " + kSession + "00 33 00 00"),
-                Bytes{static_cast<std::uint8_t>(p >> 8), static_cast<std::uint8_t>(p), 0, 0}, params});
+    return Cat({Head(0x33, static_cast<unsigned>(params.size())), params});
 }
 
 // A tunnel frame for terminal 001234567890, whose 808 phone number is 001234567890.
@@ -56,12 +48,8 @@ Bytes Tunnelled(std::string_view id, std::string_view arg) { return TunnelFrame(
 // The 808 parameter-setting example: heartbeat interval 30 for 1234567890.
 const std::string kSetting808 = "8103000a00123456789000010100000001040000001e";
 
-// The same message tunnelled for terminal 001234567890, written out whole.
-const Bytes kTunnelFrame = Cat({Head("00 33", "00 00 00 51"),
-                                Hex("00 00 00 13 00 00 01 30 30 31 32 33 34 35 36 37 38 39 30"
-                                    "00 00 00 0b 00 01 01 38 31 30 33"
-                                    "00 00 00 33 00 02 01"),
-                                Ascii(kSetting808)});
+// The same message tunnelled: 111 bytes, its records at 30, 49 and 60.
+const Bytes kTunnelFrame = Tunnelled("8103", kSetting808);
 
 // What a decoder reported: "error: " and its error first, then its warnings,
 // joined by " | "; "" when it reported nothing.
@@ -87,9 +75,7 @@ TEST(ParseHexTest, BlanksBetweenBytesOnly) {
         {"4750001A", "47 50 00 1a"},
         {" 47\t50\r\n", "47 50"},
         {"", ""},
-        {"475", "error: bad hex text at offset 2: odd number of hex digits: this byte lacks its second digit"},
         {"4 750", "error: bad hex text at offset 1: expected the second digit of the byte at offset 0"},
-        {"47 5g", "error: bad hex text at offset 4: expected a hex digit, found \"g\""},
     };
     for (const auto& [text, want] : cases) {
         const Decoded<Bytes> d = ParseHex(text);
@@ -97,31 +83,24 @@ TEST(ParseHexTest, BlanksBetweenBytesOnly) {
     }
 }
 
-// Login: eight one-letter text records "a" to "h" under keys 0 to 7; 94 bytes.
-const Bytes kLogin =
-    Hex("47 50 00 1a 00 01 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 01 00 00 00 40 00 00"
-        "00 00 00 08 00 00 01 61  00 00 00 08 00 01 01 62  00 00 00 08 00 02 01 63  00 00 00 08 00 03 01 64"
-        "00 00 00 08 00 04 01 65  00 00 00 08 00 05 01 66  00 00 00 08 00 06 01 67  00 00 00 08 00 07 01 68");
-
 TEST(FrameTest, FramesBackToBackWithRecordsOfEveryKind) {
-    const Bytes kinds = Cat({Head("00 22", "00 00 00 37"), Hex("00 00 00 0b 00 00 06 00 00 00 05"
-                                                               "00 00 00 0b 00 01 06 ff ff ff fe"
-                                                               "00 00 00 08 00 01 09 2a"
-                                                               "00 00 00 0d 00 02 0a b0 b1 b2 b3 b4 b5"
-                                                               "00 00 00 0c ff ff 01 00 0a 22 5c 80")});
-    const Dump d = DecodeFrames(Cat({kLogin, kinds}));
+    const Bytes kinds = Cat({Head(0x22, 55), Hex("00 00 00 0b 00 00 06 00 00 00 05"
+                                                 "00 00 00 0b 00 01 06 ff ff ff fe"
+                                                 "00 00 00 08 00 01 09 2a"
+                                                 "00 00 00 0d 00 02 0a b0 b1 b2 b3 b4 b5"
+                                                 "00 00 00 0c ff ff 01 00 0a 22 5c 80")});
+    const Dump d = DecodeFrames(Cat({kTunnelFrame, kinds}));
     ASSERT_EQ(Said(d), "");
     ASSERT_EQ(d.frames.size(), 2u);
-    const Parameter& h = d.frames[0].parameters.at(7);
-    EXPECT_EQ(std::tuple(h.offset, h.key.value, h.value), std::tuple(86u, 7u, Value(std::string("h"))));
     const Frame& f = d.frames[1];
-    EXPECT_EQ(std::tuple(f.offset, f.command.offset), std::tuple(94u, 116u));
-    const std::tuple<std::size_t, std::size_t, unsigned, unsigned, Value> want[] = {  // raw at, width, key, kind
-        {131, 4, 0, 6, std::int32_t{5}},
-        {142, 4, 1, 6, std::int32_t{-2}},
-        {153, 1, 1, 9, std::uint8_t{0x2a}},
-        {161, 6, 2, 10, SixBytes{0xb0, 0xb1, 0xb2, 0xb3, 0xb4, 0xb5}},
-        {174, 5, 0xffff, 1, std::string("\0\n\"\\\x80", 5)},
+    EXPECT_EQ(std::tuple(f.offset, f.command.offset), std::tuple(111u, 133u));
+    const std::tuple<std::size_t, std::size_t, unsigned, unsigned, Value> want[] = {
+        // raw at, width, key, kind
+        {148, 4, 0, 6, std::int32_t{5}},
+        {159, 4, 1, 6, std::int32_t{-2}},
+        {170, 1, 1, 9, std::uint8_t{0x2a}},
+        {178, 6, 2, 10, SixBytes{0xb0, 0xb1, 0xb2, 0xb3, 0xb4, 0xb5}},
+        {191, 5, 0xffff, 1, std::string("\0\n\"\\\x80", 5)},
     };
     ASSERT_EQ(f.parameters.size(), 5u);
     for (std::size_t i = 0; i < 5; ++i) {
@@ -144,27 +123,25 @@ TEST(FrameTest, ProblemsNameTheOffset) {
         {{}, 0, "error: no frame at offset 0: expected a GP frame, the input is empty"},
         {Hex("47 51 00 1a 00 01"), 0, "error: bad magic at offset 0: expected \"GP\" (47 50), found 47 51"},
         {Hex("47 50 00 1b 00 01"), 0, "error: bad body length at offset 2: expected 26, found 27"},
-        {Head("00 03", "ff ff ff ff"), 0, "error: bad parameter length at offset 24: expected a byte count, found -1"},
-        {Cat({Head("00 03", "00 00 00 0b"), Hex("00 00 00 06 00 00 06 00 00 00 05")}), 0,
+        {Head(3, 0xffffffff), 0, "error: bad parameter length at offset 24: expected a byte count, found -1"},
+        {Cat({Head(3, 11), Hex("00 00 00 06 00 00 06 00 00 00 05")}), 0,
          "error: bad record length at offset 30: a parameter record is at least 7 bytes, found 6"},
-        {Cat({Head("00 03", "00 00 00 0c"), Hex("00 00 00 0c 00 00 06 00 00 00 00 05")}), 0,
+        {Cat({Head(3, 12), Hex("00 00 00 0c 00 00 06 00 00 00 00 05")}), 0,
          "error: bad record length at offset 30: a record of kind 6 (Int32) is 11 bytes, found 12"},
-        {Cat({Head("00 03", "00 00 00 0b"), Hex("00 00 00 0b 00 00 02 00 00 00 05")}), 0,
+        {Cat({Head(3, 11), Hex("00 00 00 0b 00 00 02 00 00 00 05")}), 0,
          "error: unknown value kind at offset 36: expected 1, 6, 9 or 10, found 2"},
-        {Cat({Head("00 03", "00 00 00 0f"), Hex(intRecord), Hex("00 00 00 09 00 01")}), 0,
+        {Cat({Head(3, 15), Hex(intRecord), Hex("00 00 00 09 00 01")}), 0,
          "error: parameter length disagrees at offset 41: parameter record needs 9 bytes, 4 left"},
-        {Cat({Head("00 03", "00 00 00 0b"), Hex(intRecord), Hex("47")}), 1,
+        {Cat({Head(3, 11), Hex(intRecord), Hex("47")}), 1,
          "error: frame truncated at offset 41: magic needs 2 bytes, 1 left"},
         {Hex("47 50 00 1a 00 02 " + kSession + "00 02 00 00 00 00 00 00"), 1,
          "unexpected protocol version at offset 4: expected 1, found 2"},
         {Hex("47 50 00 1a 00 01 " + kSession + "00 02 00 00 00 00 00 01"), 1,
          "reserved word not zero at offset 28: found 0001"},
-        {Head("00 99", "00 00 00 00"), 1, "unknown command at offset 22: 0099 is no command of this system"},
-        {Cat({Head("00 03", "00 00 00 07"), Hex("00 00 00 07 00 00 01")}), 1,
+        {Head(0x99, 0), 1, "unknown command at offset 22: 0099 is no command of this system"},
+        {Cat({Head(3, 7), Hex("00 00 00 07 00 00 01")}), 1,
          "empty text at offset 30: a text record carries at least 1 byte"},
-        // Tunnelled content: a short terminal number and a request are fine.
-        {TunnelFrame("13912345678", "8103", "8103000a01391234567800010100000001040000001e"), 1, ""},
-        {Tunnelled("8202", "30,3600"), 1, ""},
+        // Tunnelled content.
         {Tunnelled("8103", kSetting808.substr(0, 43)), 1,
          "bad key-2 hex text at offset 109: odd length 43: expected two hex digits per byte"},
         {Tunnelled("8103", upper), 1, "upper-case hex digit at offset 74: 808 messages travel as lower-case hex"},
@@ -184,45 +161,27 @@ TEST(FrameTest, ProblemsNameTheOffset) {
         const Dump d = DecodeFrames(c.bytes);
         EXPECT_EQ(Said(d), c.said);
         EXPECT_EQ(d.frames.size(), c.frames) << c.said;
-        EXPECT_EQ(d.Clean(), *c.said == '\0') << c.said;
     }
 }
 
-TEST(Jt808Test, OneEntryOfEveryType) {
+// DWORD, STRING and BYTES entries with their offsets are the tool's golden dump
+// of a setting list (tools/gpenc/tests/golden/EquipSet-list.dump).
+TEST(Jt808Test, EntriesOfTheOtherTypes) {
     const Bytes msg =
-        Hex("81 03 00 2c 01 39 12 34 56 78 00 01 05"
-            "00 00 00 13 07 31 2e 32 2e 33 2e 34"
-            "00 00 00 31 02 23 45"
-            "00 00 00 84 01 02"
-            "00 00 01 10 08 01 02 03 04 05 06 07 08"
+        Hex("81 03 00 13 01 39 12 34 56 78 00 01 03  00 00 00 31 02 23 45  00 00 00 84 01 02"
             "00 00 01 ff 00");
     const Decoded<Jt808Message> d = DecodeJt808(msg.data(), msg.size());
     ASSERT_EQ(Said(d), "");
-    EXPECT_EQ(d.value.head.phone.value, "013912345678");
     const auto& entries = d.value.paramSetting->entries;
     using Entry = std::tuple<std::size_t, ParamType, std::string, decltype(ParamEntry::value)>;
     const Entry want[] = {
-        {13, ParamType::kString, "main server address", std::string("1.2.3.4")},
-        {25, ParamType::kWord, "electronic fence radius (m)", std::uint32_t{0x2345}},
-        {32, ParamType::kByte, "licence plate colour", std::uint32_t{2}},
-        {38, ParamType::kBytes, "CAN bus id collection setting", Hex("01 02 03 04 05 06 07 08")},
-        {51, ParamType::kBytes, "CAN bus id collection setting", Bytes{}},
+        {13, ParamType::kWord, "electronic fence radius (m)", std::uint32_t{0x2345}},
+        {20, ParamType::kByte, "licence plate colour", std::uint32_t{2}},
+        {26, ParamType::kBytes, "CAN bus id collection setting", Bytes{}},
     };
-    ASSERT_EQ(entries.size(), 5u);
-    for (std::size_t i = 0; i < 5; ++i)
+    ASSERT_EQ(entries.size(), 3u);
+    for (std::size_t i = 0; i < 3; ++i)
         EXPECT_EQ(Entry(entries[i].offset, entries[i].info.type, entries[i].info.name, entries[i].value), want[i]);
-}
-
-TEST(Jt808Test, ParameterTableAtItsBoundaries) {
-    const std::pair<std::uint32_t, ParamType> cases[] = {
-        {0x0000, ParamType::kNone},   {0x0007, ParamType::kDword}, {0x0008, ParamType::kNone},
-        {0x001d, ParamType::kString}, {0x001e, ParamType::kNone},  {0x0031, ParamType::kWord},
-        {0x005e, ParamType::kWord},   {0x005f, ParamType::kNone},  {0x0080, ParamType::kDword},
-        {0x0084, ParamType::kByte},   {0x0095, ParamType::kDword}, {0x0096, ParamType::kNone},
-        {0x0103, ParamType::kWord},   {0x010f, ParamType::kNone},  {0x0110, ParamType::kBytes},
-        {0x01ff, ParamType::kBytes},  {0x0200, ParamType::kNone},
-    };
-    for (const auto& [id, type] : cases) EXPECT_EQ(LookupParameter(id).type, type) << std::hex << id;
 }
 
 // IC-card texts "ZHANG SAN", "ID123", "ORG", "PLATE12" with their filler, date
@@ -234,10 +193,14 @@ const std::string kCardData =
     "250307"
     "4f5247480000480000480000480000480000"
     "504c415445313248000048000048000048000048000048000048000048000048000048000048000048000048000048000048000048000048";
-const Bytes kStandardCard = Hex("89 00 00 85 01 39 12 34 56 78 00 01 a0 00 00 00 80" + kCardData + "67");
+// An IC-card message of terminal 013912345678: body length and data length
+// as hex, the card data above and what follows it.
+Bytes Card(const std::string& bodyLength, const std::string& dataLength, const std::string& rest) {
+    return Hex("89 00 " + bodyLength + " 01 39 12 34 56 78 00 01 a0 00 00 " + dataLength + kCardData + rest);
+}
 // Extension: 11 22 with check cc; texts "abc", "", "xy" (check 60), zero filled.
-const Bytes kExtensionCard = Cat({Hex("89 00 01 05 01 39 12 34 56 78 00 01 a0 00 00 01 00" + kCardData + "67"),
-                                  Hex("a5 5a 11 22 cc 03 61 62 63 00 02 78 79"), Repeat("00", 114), Hex("60")});
+const Bytes kExtensionCard =
+    Cat({Card("01 05", "01 00", "67 a5 5a 11 22 cc 03 61 62 63 00 02 78 79"), Repeat("00", 114), Hex("60")});
 
 // A card text as "offset+width text fill n"; a check byte as "at: first-last computed matches|differs".
 std::string Text(const CardText& t) {
@@ -252,27 +215,21 @@ std::string Check(const CheckByte& c) {
     return b;
 }
 
-TEST(Jt808Test, IcCardStandardAndExtensionLayouts) {
-    ASSERT_EQ(kStandardCard.size(), 145u);
-    const Decoded<Jt808Message> d = DecodeJt808(kStandardCard.data(), kStandardCard.size());
+// The standard layout alone is the check-byte row of the problems below.
+TEST(Jt808Test, IcCardWithItsExtension) {
+    ASSERT_EQ(kExtensionCard.size(), 273u);
+    const Decoded<Jt808Message> d = DecodeJt808(kExtensionCard.data(), kExtensionCard.size());
     ASSERT_EQ(Said(d), "");
-    EXPECT_EQ(d.value.head.properties.value.bodyLength, 133);
+    EXPECT_EQ(d.value.head.properties.value.bodyLength, 261);
     const IcCard& c = *d.value.icCard;
-    EXPECT_EQ(c.type.value, 0xa0);
-    EXPECT_EQ(c.dataLength.value, 0x80);
+    EXPECT_EQ(std::tuple(c.type.value, c.dataLength.value), std::tuple(0xa0, 0x100));
     EXPECT_EQ((std::vector<std::string>{Text(c.text1), Text(c.text2), Text(c.text3), Text(c.text4), Check(c.check1)}),
               (std::vector<std::string>{"17+32 ZHANG SAN fill 23", "49+18 ID123 fill 13", "70+18 ORG fill 15",
                                         "88+56 PLATE12 fill 49", "144: 17-143 67 matches"}));
     EXPECT_EQ(c.date.bcd.offset, 67u);
     EXPECT_EQ(std::tuple(c.date.year, c.date.month, c.date.day, c.date.valid), std::tuple(2025, 3, 7, true));
-    EXPECT_FALSE(c.extension);
-
-    ASSERT_EQ(kExtensionCard.size(), 273u);
-    const Decoded<Jt808Message> e = DecodeJt808(kExtensionCard.data(), kExtensionCard.size());
-    ASSERT_EQ(Said(e), "");
-    EXPECT_EQ(Text(e.value.icCard->text4), "88+56 PLATE12 fill 49");
-    ASSERT_TRUE(e.value.icCard->extension);
-    const CardExtension& x = *e.value.icCard->extension;
+    ASSERT_TRUE(c.extension);
+    const CardExtension& x = *c.extension;
     EXPECT_EQ(std::tuple(x.mark1.value, x.mark2.value, x.ext1.value, x.ext2.offset),
               std::tuple(0xa5, 0x5a, 0x11, 148u));
     EXPECT_EQ(Check(x.check2), "149: 145-148 cc matches");
@@ -285,13 +242,12 @@ TEST(Jt808Test, IcCardStandardAndExtensionLayouts) {
 
 TEST(Jt808Test, ProblemsNameTheOffset) {
     const std::string head = "81 03 00 0a 00 12 34 56 78 90 00 01 ";
-    const Bytes overrun =
-        Cat({Hex("89 00 01 10 01 39 12 34 56 78 00 01 a0 00 00 01 00" + kCardData + "67 a5 5a 11 22 cc 64"),
-             Repeat("61", 100), Hex("1e"), Repeat("62", 30), Hex("00 00")});
-    Bytes orCheck = kStandardCard;
-    orCheck[144] = 0x6f;  // the last byte ORed in instead of XORed
+    const Bytes overrun = Cat(
+        {Card("01 10", "01 00", "67 a5 5a 11 22 cc 64"), Repeat("61", 100), Hex("1e"), Repeat("62", 30), Hex("00 00")});
     const std::pair<Bytes, const char*> cases[] = {
-        {orCheck, "check byte mismatch at offset 144: the XOR of offsets 17 to 143 is 67, found 6f"},
+        // The standard layout, its check byte computed with the last byte ORed in instead of XORed.
+        {Card("00 85", "00 80", "6f"),
+         "check byte mismatch at offset 144: the XOR of offsets 17 to 143 is 67, found 6f"},
         {Hex(head + "01 00 00 00 01 05 00 00 00 1e"),
          "error: 808 body too short at offset 18: entry 1 of 1: value needs 5 bytes, 4 left"},
         {overrun,
@@ -315,53 +271,23 @@ TEST(Jt808Test, ProblemsNameTheOffset) {
     for (const auto& [bytes, said] : cases) EXPECT_EQ(Said(DecodeJt808(bytes.data(), bytes.size())), said);
 }
 
-// Copies each prefix to a buffer of exactly its size, so that the sanitizer
-// catches a read past it.
-template <class Check>
-void EveryPrefix(const Bytes& whole, Check check) {
-    for (std::size_t n = 0; n < whole.size(); ++n) {
-        const Bytes prefix(whole.begin(), whole.begin() + static_cast<std::ptrdiff_t>(n));
-        check(prefix, n);
-    }
-}
-
+// A prefix stops a frame at one of its fields or records and a message at its
+// head or body length: one of each reaches every truncation. Each prefix is
+// copied to a buffer of exactly its size, so that the sanitizer catches a read past it.
 TEST(RobustnessTest, EveryPrefixIsAnError) {
-    for (const Bytes& whole : {kLogin, kTunnelFrame, Head("00 02", "00 00 00 00")}) {
-        EveryPrefix(whole, [](const Bytes& prefix, std::size_t n) {
-            const Dump d = DecodeFrames(prefix);
-            ASSERT_TRUE(d.error) << n;
-            EXPECT_TRUE(d.frames.empty()) << n;
-            EXPECT_LE(d.error->offset, n) << n;
-            EXPECT_FALSE(RenderText(d).empty());
-            EXPECT_FALSE(RenderJson(d).empty());
-        });
+    const Bytes message = Hex(kSetting808);
+    for (std::size_t n = 0; n < kTunnelFrame.size(); ++n) {
+        const Bytes frame(kTunnelFrame.begin(), kTunnelFrame.begin() + static_cast<std::ptrdiff_t>(n));
+        const Dump d = DecodeFrames(frame);
+        ASSERT_TRUE(d.error && d.frames.empty()) << n;
+        EXPECT_LE(d.error->offset, n) << n;
+        EXPECT_FALSE(RenderText(d).empty() || RenderJson(d).empty()) << n;
+        if (n >= message.size()) continue;
+        const Bytes m(message.begin(), message.begin() + static_cast<std::ptrdiff_t>(n));
+        const Decoded<Jt808Message> e = DecodeJt808(m.data(), m.size());
+        ASSERT_TRUE(e.error) << n;
+        EXPECT_LE(e.error->offset, n) << n;
     }
-    for (const Bytes& whole : {Hex(kSetting808), kStandardCard, kExtensionCard}) {
-        EveryPrefix(whole, [](const Bytes& prefix, std::size_t n) {
-            const Decoded<Jt808Message> d = DecodeJt808(prefix.data(), prefix.size());
-            ASSERT_TRUE(d.error) << n;
-            EXPECT_LE(d.error->offset, n) << n;
-        });
-    }
-}
-
-TEST(SettingTextTest, CircularWorkedExample) {
-    const Decoded<CircularSetting> d =
-        DecodeCircularText("1;1;7,3,22.500000,114.250000,500,25-01-02-08-00-00,25-12-31-18-00-00,60,10");
-    ASSERT_EQ(Said(d), "");
-    EXPECT_EQ(d.value.setAttribute.value, 1);
-    ASSERT_EQ(d.value.areas.size(), 1u);
-    const CircularArea& a = d.value.areas[0];
-    ASSERT_TRUE(a.start && a.end && a.maxSpeed && a.overSpeedDuration);
-    EXPECT_EQ(std::tuple(a.id.value, a.attributes.value, a.latitude.value, a.longitude.value, a.radius.value),
-              std::tuple(7u, 3, 22.5, 114.25, 500u));
-    EXPECT_EQ(a.start->value.bcd, (SixBytes{0x25, 0x01, 0x02, 0x08, 0x00, 0x00}));
-    EXPECT_EQ(a.end->value.bcd, (SixBytes{0x25, 0x12, 0x31, 0x18, 0x00, 0x00}));
-    EXPECT_EQ(std::tuple(a.maxSpeed->value, a.overSpeedDuration->value), std::tuple(60, 10));
-    EXPECT_EQ((std::vector<std::size_t>{d.value.areaCount.offset, a.id.offset, a.attributes.offset, a.latitude.offset,
-                                        a.longitude.offset, a.radius.offset, a.start->offset, a.end->offset,
-                                        a.maxSpeed->offset, a.overSpeedDuration->offset}),
-              (std::vector<std::size_t>{2, 4, 6, 8, 18, 29, 33, 51, 69, 72}));
 }
 
 // The areas read as their radius plus "+start", "+end", "+speed", "+duration"
@@ -373,9 +299,6 @@ TEST(SettingTextTest, AttributesProblemsAndOffsets) {
         {"2;2;1,0,1.000000,-2.500000,10,2,2,3.000000,4.000000,4294967295,80,5", "10 4294967295+speed+duration"},
         {"1;2;7,0,1.000000,2.000000,3", "area count disagrees at offset 2: the count is 2, the text holds 1 areas"},
         {"1", "error: bad setting text at offset 1: expected two or three parts separated by \";\", found 1"},
-        {"256;0",
-         "error: bad setting text at offset 0: expected the setting attribute as an unsigned decimal up to 255, "
-         "found \"256\""},
         {"1;1;7,0,22.5,114.250000,500",
          "error: bad setting text at offset 8: expected area 1's latitude as a decimal with six places, found "
          "\"22.5\""},
@@ -408,9 +331,7 @@ TEST(RequestTest, ArgumentsExplainedOrRefused) {
         const char* want;
     } cases[] = {
         {0x8104, "0", "query all terminal parameters; 1; argument@0=0"},
-        {0x8202, "30,3600", "report every 30 s for 3600 s; 2; validity (s)@3=3600"},
         {0x8202, "0,-1", "stop temporary tracking; 2; validity (s)@2=-1"},
-        {0x8105, "7", "turn off all wireless communication; 1; control word@0=7"},
         {0x8105, "1,http://u;apn;user;pw;10.0.0.1;9000;9001;M1;HW1;FW2;30",
          "wireless upgrade; 12; connect time limit@53=30"},
         {0x8105, "2,0;auth;apn;user;pw;10.0.0.1;9000;9001;5",
@@ -420,7 +341,6 @@ TEST(RequestTest, ArgumentsExplainedOrRefused) {
         {0x8105, "4,x", "error: bad request argument at offset 1: control word 4 takes no arguments"},
         {0x8105, "1", "error: bad request argument at offset 1: control word 1 needs its arguments after \",\""},
         {0x8105, "1,a;b", "error: bad request argument at offset 2: expected 11 items joined by \";\", found 2"},
-        {0x8202, "30", "error: bad request argument at offset 2: the text ends where the validity should follow"},
         {0x8202, "30,x",
          "error: bad request argument at offset 3: expected the validity as a 32-bit decimal, found \"x\""},
         {0x8202, "30,60,90", "error: bad request argument at offset 5: expected two items, found more"},
@@ -438,131 +358,62 @@ TEST(RequestTest, ArgumentsExplainedOrRefused) {
     }
 }
 
-TEST(RenderTest, GoldenTextOfATunnelledParameterSetting) {
-    const char* golden = R"(     0  Frame 1: 111 bytes, command 0x0033 (JT/T 808 equipment request)
-     0      GP header
-     0          Magic: "GP"  [47 50]
-     2          Body length: 26  [00 1a]
-     4      GP body
-     4          Protocol version: 1  [00 01]
-     6          Session id: a0a1a2a3a4a5a6a7a8a9aaabacadaeaf
-    22          Command: 0x0033 (JT/T 808 equipment request)  [00 33]
-    24          Parameter length: 81  [00 00 00 51]
-    28          Reserved word: 0  [00 00]
-    30      Parameters: 3 records, 81 bytes
-    30          Parameter 1: key 0, text "001234567890"
-    30              Record length: 19  [00 00 00 13]
-    34              Key: 0  [00 00]
-    36              Value kind: 1 (text)  [01]
-    37              Value: "001234567890"  [30 30 31 32 33 34 35 36 37 38 39 30]
-    49          Parameter 2: key 1, text "8103"
-    49              Record length: 11  [00 00 00 0b]
-    53              Key: 1  [00 01]
-    55              Value kind: 1 (text)  [01]
-    56              Value: "8103"  [38 31 30 33]
-    60          Parameter 3: key 2, text "8103000a00123456789000010100000001040000001e"
-    60              Record length: 51  [00 00 00 33]
-    64              Key: 2  [00 02]
-    66              Value kind: 1 (text)  [01]
-    67              Value: "8103000a00123456789000010100000001040000001e"  [38 31 30 33 30 30 30 61 30 30 31 32 33 34 35 36 ...]
-            JT/T 808 tunnel
-    37          Terminal number: "001234567890"
-    56          808 message id: 0x8103 (terminal parameter setting)
-    67          Argument: JT/T 808 message as hex text, 44 characters
-    +0              JT/T 808 message, 22 bytes (offsets +N from its first byte)
-    +0                  Message head
-    +0                      Message id: 0x8103 (terminal parameter setting)  [81 03]
-    +2                      Body properties: 0x000a  [00 0a]
-                                .... ..00 0000 1010 = Body length: 10
-                                ...0 00.. .... .... = Encryption: 0 (none)
-                                ..0. .... .... .... = Sub-package: 0 (no)
-                                00.. .... .... .... = Reserved: 0
-    +4                      Phone number: 001234567890  [00 12 34 56 78 90]
-   +10                      Serial number: 1  [00 01]
-   +12                  Body: terminal parameter setting, 1 entry
-   +12                      Parameter count: 1  [01]
-                            Entries
-   +13                          Parameter 0x0001: heartbeat interval (s), DWORD = 30
-   +13                              Id: 0x00000001  [00 00 00 01]
-   +17                              Length: 4  [04]
-   +18                              Value: 30  [00 00 00 1e]
-)";
-    EXPECT_EQ(RenderText(DecodeFrames(kTunnelFrame)), golden);
-}
-// Problems with their offsets, IC-card texts and check bytes, setting texts explained.
-TEST(RenderTest, ProblemsCardsAndSettingTexts) {
-    const Dump d = DecodeFrames(Cat({Head("00 33", "00 00 00 0b"), Hex("00 00 00 0b")}));
-    EXPECT_EQ(RenderText(d), "    30  Error: frame truncated at offset 30: parameter record needs 11 bytes, 4 left\n");
-    const nlohmann::json j = nlohmann::json::parse(RenderJson(d));
-    EXPECT_EQ(j["clean"], false);
-    EXPECT_EQ(j["error"]["offset"], 30);
-    EXPECT_EQ(j["error"]["what"], "frame truncated");
-
-    const Dump card = DecodeFrames(TunnelFrame("013912345678", "8900", HexText(kExtensionCard)));
-    EXPECT_TRUE(card.Clean()) << RenderText(card);
-    const std::string text = RenderText(DecodeFrames(Tunnelled("8105", "9"))) + RenderText(card) +
-                             RenderText(DecodeFrames(Tunnelled("8600",
-                                                               "1;1;7,3,22.500000,114.250000,500,"
-                                                               "25-01-02-08-00-00,25-12-31-18-00-00,60,10")));
-    for (const char* line : {
-             "    67          Argument: \"9\"\n",
-             "    +0                  Error: bad request argument at offset 0: expected a control word from 1 to 7, "
-             "found \"9\"\n",
-             "    67          Warning: bad request argument at offset 67:",
-             "   +17                      Card text 1: \"ZHANG SAN\" (23 filler bytes)  [5a 48 41 4e 47 20 53 41 4e 48 "
-             "00 00 48 00 00 48 ...]\n",
-             "  +272                          Check byte 3: 0x60 (XOR of offsets 150 to 271 is 0x60, matches)  [60]\n",
-             "   +51                          End time: 2025-12-31 18:00:00\n",
-         })
-        EXPECT_NE(text.find(line), std::string::npos) << line << text;
-}
-
-// Texts in the client's code page: 粤 is d4 c1 in GBK. Each row renders one
-// frame with one set of options and names lines of the text view; the JSON of
-// the same frame must be UTF-8 and clean exactly when no line warns.
-TEST(RenderTest, TextsShownFromTheCodePage) {
-    const Bytes plate = Cat({Head("00 50", "00 00 00 0f"), TextRecord(0, "\xd4\xc1" "B99999")});
-    const Bytes control = Cat({Head("00 50", "00 00 00 0a"), TextRecord(0, "\xd4\xc1\x01")});
-    // An 808 STRING parameter (0x0083) holding ff fe, its value at +18 of the message.
-    const Bytes string808 = Tunnelled("8103", "8103000800123456789000010100000083" "02fffe");
+// Each row renders one frame, with a code page's options where it names one,
+// and names lines of its text and JSON views; the JSON must be UTF-8 and clean
+// as the row says. 粤 is d4 c1 in GBK. Whole texts are the tool's golden dumps.
+TEST(RenderTest, LinesOfTheTextAndJsonViews) {
     RenderOptions caller;  // a caller's own decoder: d4 c1 and nothing else
     caller.codePage = "d4c1-only";
     caller.decode = [](std::string_view b, std::string& out) { return b == "\xd4\xc1" && (out = "粤", true); };
-    const RenderOptions gbk = CodePage::Find("gbk")->Options();
     const struct {
         const char* name;
-        const Bytes& frame;
-        const RenderOptions& options;
+        Bytes frame;
+        RenderOptions options;
+        bool clean;
         std::vector<std::string> lines;
     } kRows[] = {
-        {"gbk", plate, gbk, {"    37              Value: \"粤B99999\"  [d4 c1 42 39 39 39 39 39]\n"}},
-        {"utf8", plate, RenderOptions{},
-         {"    37              Value: \"\\xd4\\xc1B99999\"  [d4 c1 42 39 39 39 39 39]\n",
-          "    37          Warning: undecodable text at offset 37: 8 bytes that are not UTF-8 text, shown as \\xNN\n"}},
-        {"control", control, gbk, {"Value: \"\\xd4\\xc1\\x01\"  [d4 c1 01]\n"}},
-        {"caller", string808, caller,
+        {"truncated",
+         Cat({Head(0x33, 11), Hex("00 00 00 0b")}),
+         {},
+         false,
+         {"    30  Error: frame truncated at offset 30: parameter record needs 11 bytes, 4 left\n",
+          "\"error\":{\"offset\":30,\"what\":\"frame truncated\","}},
+        {"control_word",
+         Tunnelled("8105", "9"),
+         {},
+         false,
+         {"    67          Argument: \"9\"\n",
+          "    +0                  Error: bad request argument at offset 0: expected a control word from 1 to 7, "
+          "found \"9\"\n",
+          "    67          Warning: bad request argument at offset 67:"}},
+        {"control_char",
+         Cat({Head(0x50, 10), TextRecord(0, "\xd4\xc1\x01")}),
+         CodePage::Find("gbk")->Options(),
+         true,
+         {"Value: \"\\xd4\\xc1\\x01\"  [d4 c1 01]\n"}},
+        // An 808 STRING parameter (0x0083) holding ff fe, its value at +18 of the message.
+        {"caller",
+         Tunnelled("8103", "810300080012345678900001010000008302fffe"),
+         caller,
+         false,
          {"Value: \"\\xff\\xfe\"  [ff fe]\n",
-          "   103          Warning: undecodable text at offset 103: 2 bytes that are not d4c1-only text, shown as \\xNN "
+          "   103          Warning: undecodable text at offset 103: 2 bytes that are not d4c1-only text, shown as "
+          "\\xNN "
           "(808 message offset 18)\n"}},
     };
     for (const auto& row : kRows) {
         const Dump d = DecodeFrames(row.frame);
-        ASSERT_TRUE(d.Clean()) << row.name << "\n" << RenderText(d);
-        const std::string text = RenderText(d, row.options);
+        const std::string text = RenderText(d, row.options) + RenderJson(d, -1, row.options);
         for (const std::string& line : row.lines) EXPECT_NE(text.find(line), std::string::npos) << row.name << text;
         const nlohmann::json j = nlohmann::json::parse(RenderJson(d, 2, row.options));  // throws if not UTF-8
-        EXPECT_EQ(j["clean"], text.find("Warning") == std::string::npos) << row.name;
+        EXPECT_EQ(j["clean"], row.clean) << row.name;
     }
 }
 
+// Names found, GBK out and its refusals are the tool's code-page rows.
 TEST(CodePageTest, NamesAndCharactersItCannotCarry) {
     std::string bytes;
-    std::size_t bad = 0;
-    ASSERT_TRUE(CodePage::Find("cp936") && !CodePage::Find("KOI9"));
-    EXPECT_EQ(CodePage::Find("utf8")->Name(), "UTF-8");
-    EXPECT_TRUE(CodePage::Find("GBK")->FromUtf8("粤B", bytes) && bytes == "\xd4\xc1" "B");
-    EXPECT_FALSE(CodePage::Find("GBK")->FromUtf8("粤한", bytes, &bad));
-    EXPECT_EQ(bad, 3u);
+    ASSERT_EQ(CodePage::Find("utf8")->Name(), "UTF-8");
     EXPECT_FALSE(CodePage::Find("UTF-8")->ToUtf8("\xed\xa0\x80", bytes));  // a surrogate
 }
 

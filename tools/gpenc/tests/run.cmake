@@ -1,20 +1,7 @@
-# Runs the gpenc tool once and checks what it did: exit code, standard output
-# (a golden file or a pattern) and standard error (a pattern; a single line
-# whenever the input is refused).
-#   TOOL, WORK_DIR, RC: the tool, a scratch directory, the exit code wanted
-#   EMULATOR: what runs the tool in a cross build (wine), empty otherwise
-#   ARGS: the arguments, separated by "|"; @WORK@ stands for WORK_DIR
-#   STDIN: text for standard input (none by default)
-#   PRE: arguments of a run before, its standard output kept in @WORK@/pre.out
-#   STDOUT_FILE: standard output must equal this file
-#   STDOUT / STDERR: patterns the outputs must match
-#   STDOUT_TO: "full" (standard output on /dev/full) or "closed"
-#   STDERR_LINES: lines on stderr when the input is refused (1 by default)
-foreach(var TOOL WORK_DIR RC ARGS)
-  if(NOT DEFINED ${var})
-    message(FATAL_ERROR "${var} not set")
-  endif()
-endforeach()
+# Runs the gpenc tool once, as gpenc_case() in CMakeLists.txt describes, and
+# checks what it did. EMULATOR runs the tool in a cross build (wine); @WORK@ in
+# ARGS and PRE stands for WORK_DIR, a scratch directory; a refusal (exit code 2)
+# writes STDERR_LINES lines (1 by default) "gpenc: ...".
 file(REMOVE_RECURSE ${WORK_DIR})
 file(MAKE_DIRECTORY ${WORK_DIR})
 
@@ -35,16 +22,14 @@ endif()
 set(stdin ${WORK_DIR}/stdin)
 file(WRITE ${stdin} "${STDIN}")
 arguments("${ARGS}" args)
+set(command ${EMULATOR} ${TOOL} ${args})
+set(output OUTPUT_VARIABLE out)
 if(STDOUT_TO STREQUAL "full")
-  execute_process(COMMAND ${EMULATOR} ${TOOL} ${args} INPUT_FILE ${stdin} RESULT_VARIABLE rc
-                  OUTPUT_FILE /dev/full ERROR_VARIABLE err)
+  set(output OUTPUT_FILE /dev/full)
 elseif(STDOUT_TO STREQUAL "closed")
-  execute_process(COMMAND sh -c "exec \"$0\" \"$@\" >&-" ${EMULATOR} ${TOOL} ${args} INPUT_FILE ${stdin}
-                  RESULT_VARIABLE rc ERROR_VARIABLE err)
-else()
-  execute_process(COMMAND ${EMULATOR} ${TOOL} ${args} INPUT_FILE ${stdin} RESULT_VARIABLE rc
-                  OUTPUT_VARIABLE out ERROR_VARIABLE err)
+  set(command sh -c "exec \"$0\" \"$@\" >&-" ${command})
 endif()
+execute_process(COMMAND ${command} INPUT_FILE ${stdin} RESULT_VARIABLE rc ${output} ERROR_VARIABLE err)
 
 set(report "gpenc ${args}\nexit code ${rc}\n--- stdout\n${out}\n--- stderr\n${err}")
 if(NOT rc EQUAL RC)
