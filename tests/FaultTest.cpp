@@ -134,20 +134,14 @@ std::vector<Form> Forms() {
     auto single = [](sEquipset& r, Seen& s) { return C().EquipSet(&r, s.out); };
     auto singleFields = [](const sEquipset& r) { return r.strPhoneNo + "|" + r.strMsgHex; };
     return {
+        // One form for each shape of a path: the platform commands share one
+        // builder, and the tunnelled requests another.
         {"CommonData", kFrame, [](Seen& s) { return C().CommonData(4, s.out); }},
         Frame("UserLogin", &C::UserLogin, sUserLogin{"u0", "u1", "u2", "u3", "u4", "u5", "u6", "u7"}),
         Frame("Cmd_sCommitInterval", &C::Cmd_sCommitInterval, sCommitInterval{1, "a", "b", "c", "d", "e", "f"}),
-        Frame("Cmd_SoundSowing", &C::Cmd_SoundSowing, sSoundSowing{"a", "b"}),
-        Frame("Cmd_sListening", &C::Cmd_sListening, sListening{"a", "b", 1}),
-        Frame("Cmd_sSimSet", &C::Cmd_sSimSet, sSimSetInterval{"a", "b"}),
-        Frame("Cmd_sBlackout", &C::Cmd_sBlackout, sBlackoutInterval{"a", "b"}),
         Frame("Cmd_sVideo", &C::Cmd_sVideo, sVideo{"a", "b", 1, "c", 5}),
-        Frame("Cmd_AlarmHandle", &C::Cmd_AlarmHandle, sAlarmHandle{"a", "b", 3, "c"}),
-        Frame("Cmd_sTimeInterval", &C::Cmd_sTimeInterval, sTimeInterval{"a", 30}),
         Frame("Cmd_sPreset", &C::Cmd_sPreset, sPreset{"a", 2, {"n1", "n2"}}),
         Frame("Cmd_EquipSetQuery", &C::Cmd_EquipSetQuery, sEquipsetQuery{kTerm, "", 0, ""}),
-        Frame("Cmd_EquipPositionInfoQuery", &C::Cmd_EquipPositionInfoQuery, sEquipPositionInfoQuery{kTerm}),
-        Frame("Cmd_AffirmAlarmInform", &C::Cmd_AffirmAlarmInform, sAffirmAlarmInform{kTerm}),
         Frame("Cmd_EquipTempPositionTrack", &C::Cmd_EquipTempPositionTrack,
               sEquipTempPositionTrack{kTerm, "", 0, 30, 3600}),
         Frame("Cmd_EquipControl", &C::Cmd_EquipControl, control),
