@@ -18,6 +18,8 @@
 #include <iostream>
 #include <iterator>
 #include <map>
+#include <regex>
+#include <set>
 #include <sstream>
 #include <utility>
 
@@ -28,58 +30,47 @@ using Json = nlohmann::ordered_json;
 
 namespace {
 
-// The inspector's JSON paths (list indices left out) and the dissector fields
-// that show them, by group: path prefix, field prefix, and the names,
-// "path=field" where the two differ.
-const char* const kFieldGroups[][3] = {
-    {"header.", "gpenc.", "magic body_length"},
-    {"body.", "gpenc.", "version session_id command parameter_length reserved"},
-    {"parameters.", "gpenc.param.", "record_length=length key kind value=text"},
-    {"tunnel.", "gpenc.tunnel.", "terminal_number=terminal message_id argument"},
-    {"tunnel.argument.", "gpenc.request.", "meaning items=item items.name=name"},
-    {"tunnel.argument.setting.", "gpenc.area.", "set_attribute area_count=count"},
-    {"tunnel.argument.setting.areas.", "gpenc.area.",
-     "id attributes latitude longitude radius start end top_speed over_speed_duration"},
-    {"tunnel.argument.message.head.", "gpenc.808.", "message_id body_properties phone serial"},
-    {"tunnel.argument.message.head.body_properties.", "gpenc.808.", "body_length encryption subpackage reserved"},
-    {"tunnel.argument.message.", "gpenc.808.", "body body.count=param.count"},
-    {"tunnel.argument.message.body.entries.", "gpenc.808.param.", "name type id length value=text"},
-    {"tunnel.argument.message.body.", "gpenc.808.ic.",
-     "type zero data_length text_1 text_2 text_3 text_4 date check_1 text_1.fill=fill text_2.fill=fill "
-     "text_3.fill=fill text_4.fill=fill date.valid=date_valid"},
-    {"tunnel.argument.message.body.extension.", "gpenc.808.ic.",
-     "check_2 check_3 mark_1 mark_2 ext_1 ext_2 texts=ext_text zero_fill texts.length=ext_text_length "
-     "zero_fill.not_zero=zero_fill.not_zero"},
-};
+// How the dissector names the inspector's fields (JSON paths, list indices left
+// out, "_N." of numbered items as "."): listed where the names differ, else the
+// field prefix of the longest path prefix that matches and the rest of the path.
+const std::map<std::string, std::string> kRenamed = {
+    {"parameters.record_length", "gpenc.param.length"},
+    {"parameters.value", "gpenc.param.text"},
+    {"tunnel.terminal_number", "gpenc.tunnel.terminal"},
+    {"tunnel.argument.items", "gpenc.request.item"},
+    {"tunnel.argument.items.name", "gpenc.request.name"},
+    {"tunnel.argument.setting.area_count", "gpenc.area.count"},
+    {"tunnel.argument.message.body.count", "gpenc.808.param.count"},
+    {"tunnel.argument.message.body.entries.value", "gpenc.808.param.text"},
+    {"tunnel.argument.message.body.text.fill", "gpenc.808.ic.fill"},
+    {"tunnel.argument.message.body.date.valid", "gpenc.808.ic.date_valid"},
+    {"tunnel.argument.message.body.extension.texts", "gpenc.808.ic.ext_text"},
+    {"tunnel.argument.message.body.extension.texts.length", "gpenc.808.ic.ext_text_length"}};
+const std::pair<std::string, std::string> kPrefixes[] = {
+    {"header.", "gpenc."},
+    {"body.", "gpenc."},
+    {"parameters.", "gpenc.param."},
+    {"tunnel.", "gpenc.tunnel."},
+    {"tunnel.argument.", "gpenc.request."},
+    {"tunnel.argument.setting.", "gpenc.area."},
+    {"tunnel.argument.setting.areas.", "gpenc.area."},
+    {"tunnel.argument.message.", "gpenc.808."},
+    {"tunnel.argument.message.head.", "gpenc.808."},
+    {"tunnel.argument.message.head.body_properties.", "gpenc.808."},
+    {"tunnel.argument.message.body.", "gpenc.808.ic."},
+    {"tunnel.argument.message.body.entries.", "gpenc.808.param."},
+    {"tunnel.argument.message.body.extension.", "gpenc.808.ic."}};
 
-struct Row {
-    std::string path;   // inspector JSON path
-    std::string field;  // dissector field
-};
-
-const std::vector<Row>& Rows() {
-    static const std::vector<Row> rows = [] {
-        std::vector<Row> out;
-        for (const auto& g : kFieldGroups) {
-            std::istringstream names(g[2]);
-            for (std::string n; names >> n;) {
-                const std::size_t eq = n.find('=');
-                out.push_back({g[0] + n.substr(0, eq), g[1] + (eq == std::string::npos ? n : n.substr(eq + 1))});
-            }
-        }
-        return out;
-    }();
-    return rows;
+std::string FieldOf(const std::string& jsonPath) {
+    static const std::regex kNumbered("_[0-9]\\.");
+    const std::string path = std::regex_replace(jsonPath, kNumbered, ".");
+    if (const auto r = kRenamed.find(path); r != kRenamed.end()) return r->second;
+    std::size_t longest = 0;
+    std::string field = "(none) " + path;
+    for (const auto& [from, to] : kPrefixes)
+        if (path.rfind(from, 0) == 0 && from.size() > longest) longest = from.size(), field = to + path.substr(longest);
+    return field;
 }
-
-// The row whose `member` is `name`, the first of several.
-const Row* Find(std::string Row::*member, const std::string& name) {
-    for (const Row& r : Rows())
-        if (r.*member == name) return &r;
-    return nullptr;
-}
-
-bool StartsWith(const std::string& s, const char* prefix) { return s.rfind(prefix, 0) == 0; }
 
 // Dissector fields that carry the same inspector value in another type.
 const std::map<std::string, std::string> kAliases = {{"gpenc.param.int32", "gpenc.param.text"},
@@ -89,12 +80,16 @@ const std::map<std::string, std::string> kAliases = {{"gpenc.param.int32", "gpen
                                                      {"gpenc.808.param.number", "gpenc.808.param.text"},
                                                      {"gpenc.808.param.bytes", "gpenc.808.param.text"}};
 // Dissector subtrees without a value of their own.
-const char* const kGroups[] = {"gpenc.header", "gpenc.body",      "gpenc.param", "gpenc.tunnel",
-                               "gpenc.808",    "gpenc.808.param", "gpenc.area"};
+const std::set<std::string> kGroups = {"gpenc.header", "gpenc.body",      "gpenc.param", "gpenc.tunnel",
+                                       "gpenc.808",    "gpenc.808.param", "gpenc.area"};
+
+bool StartsWith(const std::string& s, const std::string& prefix) { return s.rfind(prefix, 0) == 0; }
 
 struct Leaf {
     Json value;
     long offset = -1, size = -1;  // -1: no position compared
+
+    std::string Text() const { return value.dump() + " at " + std::to_string(offset) + "+" + std::to_string(size); }
 };
 
 // One frame as one decoder sees it: its fields by dissector name, in order, and
@@ -108,61 +103,11 @@ struct View {
 struct Tally {
     std::size_t frames = 0, fields = 0, failures = 0;
     void Fail(const std::string& where, const std::string& what) {
-        ++failures;
-        if (failures <= 40) std::cerr << "FAIL " << where << ": " << what << '\n';
+        if (++failures <= 40) std::cerr << "FAIL " << where << ": " << what << '\n';
     }
 } tally;
 
-std::string Join(const std::string& path, const std::string& key) { return path.empty() ? key : path + "." + key; }
-
 // ------------------------------------------------------------ inspector side
-
-struct InspectorWalk {
-    View& view;
-    long frame, argument;
-    std::vector<std::string>& unmapped;
-
-    // `node`: the value's own node, null for a value derived from its parent.
-    // Positions count from the frame, in the tunnelled 808 message from its
-    // first byte, in the key-2 text from the text's first character.
-    void Add(const std::string& path, const Json& value, const Json* node) {
-        if (!node && path.find(".check_") != std::string::npos) {
-            view.fields["gpenc.808.ic.check." + path.substr(path.rfind('.') + 1)].push_back({value});
-            return;
-        }
-        const Row* row = Find(&Row::path, path);
-        if (!row) return unmapped.push_back(path);
-        Leaf leaf{value};
-        if (node && node->contains("offset")) {
-            const bool message = StartsWith(path, "tunnel.argument.message.");
-            const bool text = !message && StartsWith(path, "tunnel.argument.");
-            leaf.offset = (*node)["offset"].get<long>() - (message || text ? 0 : frame) + (text ? argument : 0);
-            leaf.size = (*node)["size"].get<long>();
-        }
-        view.fields[row->field].push_back(leaf);
-    }
-
-    void Walk(const Json& n, const std::string& path) {
-        if (n.is_array()) {
-            for (const Json& e : n) Walk(e, path);
-            return;
-        }
-        // Problems inside the tree are the frame's warnings as well.
-        if (!n.is_object() || n.contains("what")) return;
-        const bool leaf = n.contains("value") && !n["value"].is_structured();
-        if (leaf && !path.empty()) Add(path, n["value"], &n);
-        for (const auto& [key, child] : n.items()) {
-            if (key == "offset" || key == "size" || (key == "value" && leaf) || key == "hex" || key == "error" ||
-                key == "warnings")
-                continue;
-            if (key == "meaning" && path != "tunnel.argument") continue;
-            if (child.is_structured())
-                Walk(child, Join(path, key));
-            else
-                Add(Join(path, key), child, nullptr);
-        }
-    }
-};
 
 // Bytes that are not UTF-8 as "?": the inspector's JSON replaces them (in
 // problem texts that quote raw bytes), tshark writes them as they are.
@@ -178,13 +123,53 @@ std::string Utf8(const std::string& s) {
     return out;
 }
 
-std::string Problem(const std::string& what, long offset, const std::string& detail) {
-    return Utf8(what + " at offset " + std::to_string(offset) + ": " + detail);
+std::string Problem(const Json& p, long base) {
+    return Utf8(p["what"].get<std::string>() + " at offset " + std::to_string(p["offset"].get<long>() - base) + ": " +
+                p["detail"].get<std::string>());
 }
 
+struct InspectorWalk {
+    View& view;
+    long frame, argument;
+
+    // `node`: the value's own node, null for a value derived from its parent.
+    // Positions count from the frame, in the tunnelled 808 message from its
+    // first byte, in the key-2 text from the text's first character.
+    void Add(const std::string& path, const Json& value, const Json* node) {
+        Leaf leaf{value};
+        if (node && node->contains("offset")) {
+            const bool message = StartsWith(path, "tunnel.argument.message."),
+                       text = StartsWith(path, "tunnel.argument.");
+            leaf.offset = (*node)["offset"].get<long>() - (text ? 0 : frame) + (text && !message ? argument : 0);
+            leaf.size = (*node)["size"].get<long>();
+        }
+        view.fields[FieldOf(path)].push_back(leaf);
+    }
+
+    void Walk(const Json& n, const std::string& path) {
+        if (n.is_array()) {
+            for (const Json& e : n) Walk(e, path);
+            return;
+        }
+        // Problems inside the tree are the frame's warnings as well.
+        if (!n.is_object() || n.contains("what")) return;
+        const bool leaf = n.contains("value") && !n["value"].is_structured();
+        if (leaf && !path.empty()) Add(path, n["value"], &n);
+        for (const auto& [key, child] : n.items()) {
+            const std::string at = path.empty() ? key : path + "." + key;
+            if (key == "offset" || key == "size" || (key == "value" && leaf) || key == "hex" || key == "error" ||
+                key == "warnings" || (key == "meaning" && path != "tunnel.argument"))
+                continue;
+            if (child.is_structured())
+                Walk(child, at);
+            else
+                Add(at, child, nullptr);
+        }
+    }
+};
+
 // The inspector's frames of one byte stream, and the problem it stopped at.
-std::vector<View> InspectorViews(const Bytes& stream, const inspect::RenderOptions& texts,
-                                 std::vector<std::string>& unmapped) {
+std::vector<View> InspectorViews(const Bytes& stream, const inspect::RenderOptions& texts) {
     const Json doc = Json::parse(inspect::RenderJson(inspect::DecodeFrames(stream), 2, texts));
     std::vector<View> views;
     long end = 0;
@@ -194,20 +179,12 @@ std::vector<View> InspectorViews(const Bytes& stream, const inspect::RenderOptio
         long argument = 0;
         if (f.contains("tunnel") && f["tunnel"].contains("argument"))
             argument = f["tunnel"]["argument"]["offset"].get<long>() - frame;
-        InspectorWalk{v, frame, argument, unmapped}.Walk(f, "");
-        if (f.contains("warnings"))
-            for (const Json& w : f["warnings"])
-                v.problems.push_back(Problem(w["what"], w["offset"].get<long>() - frame, w["detail"]));
+        InspectorWalk{v, frame, argument}.Walk(f, "");
+        for (const Json& w : f.value("warnings", Json::array())) v.problems.push_back(Problem(w, frame));
         views.push_back(std::move(v));
         end = frame + f["size"].get<long>();
     }
-    if (!doc["error"].is_null()) {
-        const Json& e = doc["error"];
-        View v;
-        v.error = true;
-        v.problems.push_back(Problem(e["what"], e["offset"].get<long>() - end, e["detail"]));
-        views.push_back(std::move(v));
-    }
+    if (!doc["error"].is_null()) views.push_back({{}, {Problem(doc["error"], end)}, true});
     return views;
 }
 
@@ -218,52 +195,35 @@ struct DissectorWalk {
     long base;
     std::vector<std::string>& unknown;
 
-    void Expert(const Json& e) {
-        if (e.is_array()) {
-            for (const Json& x : e) Expert(x);
-            return;
-        }
-        if (e.contains("gpenc.error") || e.contains("gpenc.warning"))
-            view.problems.push_back(e.value("_ws.expert.message", ""));
-        else
-            unknown.push_back("expert info " + e.dump());
-    }
-
     void Walk(const Json& obj) {
         for (const auto& [key, val] : obj.items()) {
-            if (key.size() > 4 && key.compare(key.size() - 4, 4, "_raw") == 0) continue;
-            if (key == "_ws.malformed") continue;  // the group of gpenc.error
-            if (key == "_ws.expert") {
-                Expert(val);
-                continue;
-            }
+            // _ws.malformed: the group of gpenc.error.
+            if (key == "_ws.malformed" || (key.size() > 4 && key.compare(key.size() - 4, 4, "_raw") == 0)) continue;
             const Json items = val.is_array() ? val : Json::array({val});
             const Json* raw = obj.contains(key + "_raw") ? &obj[key + "_raw"] : nullptr;
             for (std::size_t i = 0; i < items.size(); ++i) {
                 const Json& item = items[i];
-                if (item.is_object()) {
+                if (key == "_ws.expert" && (item.contains("gpenc.error") || item.contains("gpenc.warning"))) {
+                    view.problems.push_back(item.value("_ws.expert.message", ""));
+                } else if (key == "_ws.expert") {
+                    unknown.push_back("expert info " + item.dump());
+                } else if (item.is_object()) {
                     Walk(item);
-                    continue;
-                }
-                if (key == "_ws.lua.text") continue;  // a label with nothing under it
-                if (key.rfind("gpenc.", 0) != 0) {
+                } else if (key == "_ws.lua.text" || kGroups.count(key)) {
+                    continue;  // a label, or a subtree without a value of its own
+                } else if (!StartsWith(key, "gpenc.")) {
                     unknown.push_back(key + " = " + item.dump());
-                    continue;
+                } else {
+                    const auto alias = kAliases.find(key);
+                    const std::string field = alias == kAliases.end() ? key : alias->second;
+                    Leaf leaf{item};
+                    if (raw) {
+                        const Json& r = (*raw)[0].is_array() ? (*raw)[i] : *raw;
+                        leaf.offset = r[1].get<long>() - (StartsWith(field, "gpenc.808.") ? 0 : base);
+                        leaf.size = r[2].get<long>();
+                    }
+                    view.fields[field].push_back(leaf);
                 }
-                if (std::find(std::begin(kGroups), std::end(kGroups), key) != std::end(kGroups)) continue;
-                const auto alias = kAliases.find(key);
-                const std::string field = alias == kAliases.end() ? key : alias->second;
-                if (!Find(&Row::field, field) && !StartsWith(field, "gpenc.808.ic.check.")) {
-                    unknown.push_back(key);
-                    continue;
-                }
-                Leaf leaf{item};
-                if (raw) {
-                    const Json& r = (*raw)[0].is_array() ? (*raw)[i] : *raw;
-                    leaf.offset = r[1].get<long>() - (StartsWith(field, "gpenc.808.") ? 0 : base);
-                    leaf.size = r[2].get<long>();
-                }
-                view.fields[field].push_back(leaf);
             }
         }
     }
@@ -300,29 +260,22 @@ bool SameValue(const Json& want, const Json& got) {
 void Compare(const std::string& where, View want, View got) {
     ++tally.frames;
     if (want.error) got.fields.clear();
+    for (const auto& [field, leaves] : got.fields) want.fields[field];  // none on the inspector's side
     for (const auto& [field, leaves] : want.fields) {
         const auto& other = got.fields[field];
-        if (other.size() != leaves.size()) {
+        if (other.size() != leaves.size())
             tally.Fail(where, field + ": inspector has " + std::to_string(leaves.size()) + ", dissector " +
                                   std::to_string(other.size()));
-            continue;
-        }
-        for (std::size_t i = 0; i < leaves.size(); ++i) {
+        for (std::size_t i = 0; i < leaves.size() && other.size() == leaves.size(); ++i) {
             ++tally.fields;
-            const Leaf& w = leaves[i];
-            const Leaf& g = other[i];
-            if (!SameValue(w.value, g.value))
-                tally.Fail(where, field + " #" + std::to_string(i + 1) + ": inspector " + w.value.dump() +
-                                      ", dissector " + g.value.dump());
+            const Leaf &w = leaves[i], &g = other[i];
             // tshark gives no position for an empty field.
-            else if (w.offset >= 0 && (w.offset != g.offset || w.size != g.size) && (g.size >= 0 || w.size != 0))
-                tally.Fail(where, field + " #" + std::to_string(i + 1) + ": inspector at " + std::to_string(w.offset) +
-                                      "+" + std::to_string(w.size) + ", dissector at " + std::to_string(g.offset) +
-                                      "+" + std::to_string(g.size));
+            if (!SameValue(w.value, g.value) ||
+                (w.offset >= 0 && (w.offset != g.offset || w.size != g.size) && (g.size >= 0 || w.size != 0)))
+                tally.Fail(where, field + " #" + std::to_string(i + 1) + ": inspector " + w.Text() + ", dissector " +
+                                      g.Text());
         }
     }
-    for (const auto& [field, leaves] : got.fields)
-        if (!want.fields.count(field) && !leaves.empty()) tally.Fail(where, field + ": only the dissector shows it");
     std::sort(want.problems.begin(), want.problems.end());
     std::sort(got.problems.begin(), got.problems.end());
     std::string text = "problems differ";
@@ -351,19 +304,47 @@ struct Conversation {
         : name(std::move(n)), segments(std::move(s)), skip(k), expectProblem(std::move(p)) {}
 };
 
-class Checker {
-public:
-    Checker(std::string tshark, std::string dissector, fs::path work)
-        : tshark_(std::move(tshark)), dissector_(std::move(dissector)), work_(std::move(work)) {}
+void CheckConversation(const std::string& where, const Conversation& c, const inspect::RenderOptions& texts,
+                       const std::vector<Json>& trees, const std::vector<Json>& raws) {
+    Bytes stream = Concat(c.segments);
+    stream.erase(stream.begin(), stream.begin() + static_cast<std::ptrdiff_t>(c.skip));
+    const std::vector<View> want = InspectorViews(stream, texts);
+    std::vector<View> got;
+    std::vector<std::string> unknown;
+    long skipped = 0;
+    for (std::size_t i = 0; i < trees.size(); ++i) {
+        if (trees[i].contains("gpenc.skipped")) {
+            skipped += raws[i][2].get<long>();
+            continue;
+        }
+        got.emplace_back();
+        DissectorWalk{got.back(), raws[i][1].get<long>(), unknown}.Walk(trees[i]);
+    }
+    for (const auto& u : unknown) tally.Fail(where, "dissector field unknown to the comparison: " + u);
+    if (skipped != static_cast<long>(c.skip))
+        tally.Fail(where, "skipped " + std::to_string(skipped) + " bytes, expected " + std::to_string(c.skip));
+    if (got.size() != want.size())
+        return tally.Fail(where, "inspector decodes " + std::to_string(want.size()) + " frames, dissector " +
+                                     std::to_string(got.size()));
+    bool expected = c.expectProblem.empty();
+    for (std::size_t i = 0; i < want.size(); ++i) {
+        for (const auto& p : want[i].problems) expected = expected || StartsWith(p, c.expectProblem + " at");
+        Compare(where + " frame " + std::to_string(i + 1), want[i], got[i]);
+    }
+    if (!expected) tally.Fail(where, "the inspector does not report \"" + c.expectProblem + "\"");
+}
+
+struct Checker {
+    std::string tshark, dissector;
+    fs::path work;
 
     // Runs tshark over `pcap` and compares each conversation's frames, the
     // client's texts read in `codePage` on both sides (the dissector's
     // preference, the inspector's render options).
     void Check(const fs::path& pcap, const std::vector<Conversation>& conversations,
                const std::string& codePage = "UTF-8") {
-        texts_ = inspect::CodePage::Find(codePage)->Options();
-        const fs::path err = work_ / (pcap.stem().string() + ".stderr");
-        const std::string json = Utf8(Run(tshark_ + " -n -r " + pcap.string() + " -X lua_script:" + dissector_ +
+        const fs::path err = work / (pcap.stem().string() + ".stderr");
+        const std::string json = Utf8(Run(tshark + " -n -r " + pcap.string() + " -X lua_script:" + dissector +
                                           " -o gpenc.text_encoding:" + codePage +
                                           " -T json -x --no-duplicate-keys -J 'tcp gpenc' 2>" + err.string()));
         std::istringstream errors(ReadFile(err));
@@ -372,8 +353,7 @@ public:
                 tally.Fail(pcap.filename().string(), "tshark wrote to stderr: " + line);
         if (json.find("Lua Error") != std::string::npos)
             tally.Fail(pcap.filename().string(), "a Lua error in the tree");
-        std::map<long, std::vector<Json>> trees;
-        std::map<long, std::vector<Json>> raws;
+        std::map<long, std::vector<Json>> trees, raws;
         for (const Json& packet : Json::parse(json)) {
             const Json& layers = packet["_source"]["layers"];
             if (!layers.contains("gpenc")) continue;
@@ -387,59 +367,19 @@ public:
         }
         for (std::size_t c = 0; c < conversations.size(); ++c)
             CheckConversation(pcap.stem().string() + "/" + conversations[c].name, conversations[c],
-                              trees[static_cast<long>(c)], raws[static_cast<long>(c)]);
+                              inspect::CodePage::Find(codePage)->Options(), trees[long(c)], raws[long(c)]);
     }
 
-private:
-    void CheckConversation(const std::string& where, const Conversation& c, const std::vector<Json>& trees,
-                           const std::vector<Json>& raws) {
-        Bytes stream = Concat(c.segments);
-        stream.erase(stream.begin(), stream.begin() + static_cast<std::ptrdiff_t>(c.skip));
-        std::vector<std::string> unmapped, unknown;
-        const std::vector<View> want = InspectorViews(stream, texts_, unmapped);
-        for (const auto& p : unmapped) tally.Fail(where, "no dissector field for inspector field " + p);
-
-        std::vector<View> got;
-        long skipped = 0;
-        for (std::size_t i = 0; i < trees.size(); ++i) {
-            if (trees[i].contains("gpenc.skipped")) {
-                skipped += raws[i][2].get<long>();
-                continue;
-            }
-            View v;
-            DissectorWalk{v, raws[i][1].get<long>(), unknown}.Walk(trees[i]);
-            got.push_back(std::move(v));
-        }
-        for (const auto& u : unknown) tally.Fail(where, "dissector field unknown to the comparison: " + u);
-        if (skipped != static_cast<long>(c.skip))
-            tally.Fail(where, "skipped " + std::to_string(skipped) + " bytes, expected " + std::to_string(c.skip));
-        if (got.size() != want.size()) {
-            tally.Fail(where, "inspector decodes " + std::to_string(want.size()) + " frames, dissector " +
-                                  std::to_string(got.size()));
-            return;
-        }
-        bool expected = c.expectProblem.empty();
-        for (std::size_t i = 0; i < want.size(); ++i) {
-            for (const auto& p : want[i].problems)
-                expected = expected || StartsWith(p, (c.expectProblem + " at").c_str());
-            Compare(where + " frame " + std::to_string(i + 1), want[i], got[i]);
-        }
-        if (!expected) tally.Fail(where, "the inspector does not report \"" + c.expectProblem + "\"");
+    // Writes `conversations` to the capture `name` (to `port`) and checks them.
+    void CheckWritten(const char* name, const std::vector<Conversation>& conversations,
+                      std::uint16_t port = gpenc::tool::kGpPort, const char* codePage = "UTF-8") {
+        gpenc::tool::PcapWriter w(port);
+        for (const Conversation& c : conversations) w.Conversation(c.segments);
+        std::ofstream(work / name, std::ios::binary)
+            .write(reinterpret_cast<const char*>(w.File().data()), std::streamsize(w.File().size()));
+        Check(work / name, conversations, codePage);
     }
-
-    std::string tshark_, dissector_;
-    fs::path work_;
-    inspect::RenderOptions texts_;
 };
-
-fs::path WritePcap(const fs::path& path, std::uint16_t port, const std::vector<Conversation>& conversations) {
-    gpenc::tool::PcapWriter w(port);
-    for (const Conversation& c : conversations) w.Conversation(c.segments);
-    const Bytes file = w.File();
-    std::ofstream(path, std::ios::binary)
-        .write(reinterpret_cast<const char*>(file.data()), std::streamsize(file.size()));
-    return path;
-}
 
 Bytes Hex(const std::string& text) { return inspect::ParseHex(text).value; }
 
@@ -472,11 +412,7 @@ int main(int argc, char** argv) {
     const std::string tshark = argv[1], dissector = argv[2], gpenc = argv[3], examples_dir = argv[4];
     const fs::path corpus = argv[5], work = argv[6];
     fs::create_directories(work);
-    Checker checker(tshark, dissector, work);
-    const auto check = [&checker, &work](const char* name, const std::vector<Conversation>& conversations,
-                                         std::uint16_t port = gpenc::tool::kGpPort, const char* codePage = "UTF-8") {
-        checker.Check(WritePcap(work / name, port, conversations), conversations, codePage);
-    };
+    Checker checker{tshark, dissector, work};
 
     // Every example request, through the tool's own pcap output in segments of
     // 7 bytes: frames across segments, a frame ending and the next beginning in
@@ -510,7 +446,7 @@ int main(int argc, char** argv) {
     // The same frames, one a segment on another port: found by content.
     std::vector<Conversation> heuristic;
     for (const auto& [name, frame] : examples) heuristic.push_back({name, {frame}});
-    check("heuristic.pcap", heuristic, 9000);
+    checker.CheckWritten("heuristic.pcap", heuristic, 9000);
 
     // Reassembly: one frame in segments of 1 byte (the magic incomplete, every
     // cut), of 27 and 28 bytes (the parameter length not yet and just whole), of
@@ -524,7 +460,7 @@ int main(int argc, char** argv) {
         segments.push_back({"segments of " + std::to_string(size), gpenc::tool::Segments({list}, size)});
     segments.push_back({"three in one segment", {Concat({interval, list, alarm})}});
     segments.push_back({"starts inside a frame", {Concat({Bytes(list.end() - 20, list.end()), interval}), alarm}, 20});
-    check("segments.pcap", segments);
+    checker.CheckWritten("segments.pcap", segments);
 
     // Malformed frames: a character of an example frame replaced, one row for
     // each way of failing and each problem; both decoders must report the
@@ -575,7 +511,7 @@ int main(int argc, char** argv) {
                               "3839303030303061303133393132")},
                          0,
                          "message id disagrees"});
-    check("malformed.pcap", malformed);
+    checker.CheckWritten("malformed.pcap", malformed);
 
     // The client's texts in its code page: every example sent in GB18030 (GBK
     // for Chinese texts) and read back with the preference, and one plate
@@ -588,7 +524,7 @@ int main(int argc, char** argv) {
         if (gb.size() != frames.size() || gb == frames)
             tally.Fail("demo-gb18030", "not one frame per example, or the UTF-8 frames");
         checker.Check(pcap, {{"examples", gb}}, "GB18030");
-        check(
+        checker.CheckWritten(
             "gb18030-bad.pcap",
             {{"plate",
               {Hex("4750001a 0001 " + std::string(32, '0') + " 0050 0000000f 0000 0000000f 0000 01 ffc1423939393939")},
@@ -608,7 +544,7 @@ int main(int argc, char** argv) {
         const inspect::Dump d = inspect::DecodeFrames(bytes);
         if (!d.error && !d.frames.empty()) fuzz.push_back({f.filename().string(), {bytes}});
     }
-    check("corpus.pcap", fuzz);
+    checker.CheckWritten("corpus.pcap", fuzz);
 
     std::cout << tally.frames << " frames compared, " << tally.fields << " fields compared, " << tally.failures
               << " disagreements (" << examples.size() << " examples, " << fuzz.size() << " corpus inputs, "
