@@ -429,6 +429,7 @@ int main(int argc, char** argv) {
         {"record length", "Cmd_sTimeInterval.json", 33, '\x05', "bad record length"},
         {"record length of its kind", "Cmd_sCommitInterval.json", 33, 'A', "bad record length"},
         {"value kind", "Cmd_sTimeInterval.json", 36, '\x02', "unknown value kind"},
+        {"DEL in a UTF-8 text", "Realtime-plate.json", 40, '\x7f', ""},
         {"808 message id", "Cmd_AffirmAlarmInform.json", 56, '1', "unknown 808 message id"},
         {"upper-case hex", "EquipSet.json", 67 + 2 * 12, 'A', "upper-case hex digit"},
         {"phone number", "EquipSet.json", 67 + 2 * 4, 'F', "phone number not BCD"},
