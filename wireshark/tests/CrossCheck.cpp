@@ -419,7 +419,7 @@ int main(int argc, char** argv) {
     checker.CheckWritten("segments.pcap", segments);
 
     // Malformed frames: a character of an example frame replaced, one row for
-    // each way of failing and each problem; both decoders must report the
+    // each way of failing and each kind of text; both decoders must report the
     // problem named. Key 2's text starts at offset 67 in the tunnelled requests
     // (terminal number "013912345678", message id text of 4 characters), so
     // 67 + 2 * n is the 808 message's byte n.
