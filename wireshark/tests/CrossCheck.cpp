@@ -133,10 +133,6 @@ struct InspectorWalk {
     }
 
     void Walk(const Json& n, const std::string& path) {
-        if (n.is_array()) {
-            for (const Json& e : n) Walk(e, path);
-            return;
-        }
         // Problems inside the tree are the frame's warnings as well.
         if (!n.is_object() || n.contains("what")) return;
         const bool leaf = n.contains("value") && !n["value"].is_structured();
@@ -146,7 +142,9 @@ struct InspectorWalk {
             if (key == "offset" || key == "size" || (key == "value" && leaf) || key == "hex" || key == "error" ||
                 key == "warnings" || (key == "meaning" && path != "tunnel.argument"))
                 continue;
-            if (child.is_structured())
+            if (child.is_array())
+                for (const Json& e : child) Walk(e, at);
+            else if (child.is_object())
                 Walk(child, at);
             else
                 Add(at, child, nullptr);
@@ -369,10 +367,10 @@ int main(int argc, char** argv) {
         std::cerr << "usage: " << argv[0] << " TSHARK DISSECTOR GPENC REQUESTS_DIR CORPUS_DIR WORK_DIR\n";
         return 2;
     }
-    const std::string tshark = argv[1], dissector = argv[2], gpenc = argv[3], examples_dir = argv[4];
+    const std::string gpenc = argv[3], examples_dir = argv[4];
     const fs::path corpus = argv[5], work = argv[6];
     fs::create_directories(work);
-    Checker checker{tshark, dissector, work};
+    Checker checker{argv[1], argv[2], work};
 
     // Every example request, through the tool's own pcap output in segments of
     // 7 bytes: frames across segments, a frame ending and the next beginning in
