@@ -242,16 +242,4 @@ TEST(LogTest, OtherExceptionsReachTheCaller) {
     log.OnRecord(nullptr);
 }
 
-TEST(HostTest, ErrorMessageIsTerminatedWithinTheLimit) {
-    TestException ex(L"abcdef");
-    wchar_t buf[8];
-    unsigned int help = 7;
-    ASSERT_TRUE(ex.GetErrorMessage(buf, 4, &help));
-    EXPECT_EQ(std::wstring(buf), L"abc");
-    EXPECT_EQ(help, 0u);
-    EXPECT_FALSE(ex.GetErrorMessage(buf, 0));
-    ASSERT_TRUE(ex.GetErrorMessage(buf, 8));
-    EXPECT_EQ(std::wstring(buf), L"abcdef");
-}
-
 }  // namespace
