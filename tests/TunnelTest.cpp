@@ -242,6 +242,7 @@ TEST_F(TunnelTest, WritesIntoTheCallersRecord) {
     Bytes out;
     ASSERT_TRUE(e1.EquipAlarmSet(&alarm, out));
     EXPECT_EQ(alarm.strMsgText, "x|0;0");
+    EXPECT_EQ(alarm.strPhoneNo, T);  // the last 12 characters, none added
     EXPECT_EQ(alarm.msgId, 0x8600);
     EXPECT_EQ(Tail(out, 5), "x|0;0");
     // Without a text the message id is not set.
