@@ -44,10 +44,10 @@ struct Input {
     template <class T, std::size_t N = 32>
     T Draw() {
         if constexpr (std::is_same_v<T, std::string> || std::is_same_v<T, std::vector<unsigned char>>) {
-            // A length byte and that many bytes, a length byte of 255 adding a word to it and digits filling
-            // what the input lacks: texts beyond the frame's 16-bit fields stay cheap to reach.
+            // A length byte and that many bytes; after a length byte of 255, a 32-bit length (below 2^17) as it
+            // is compared, and digits fill what the input lacks: long texts stay cheap to reach.
             std::size_t length = Byte();
-            if (length == 255) length += Draw<std::uint16_t>();
+            if (length == 255) length = Draw<std::uint32_t>() % 0x20000;
             const std::size_t have = std::min(length, size - pos);
             T text(data + pos, data + pos + have);
             pos += have;

@@ -25,8 +25,7 @@ void Render(const inspect::Dump& dump) {
     }
     inspect::RenderText(dump);
     Require(nlohmann::json::accept(inspect::RenderJson(dump)), "RenderJson wrote text that is not JSON");
-    // Texts decoded from the client's code page keep the JSON valid UTF-8 too
-    // (GB18030 where the system has it: wine lacks it).
+    // Texts decoded from the client's code page keep the JSON valid UTF-8 too (GB18030, or GBK where wine lacks it).
     static const auto kPage = inspect::CodePage::Find("GB18030").value_or(*inspect::CodePage::Find("GBK"));
     Require(nlohmann::json::accept(inspect::RenderJson(dump, -1, kPage.Options())),
             "texts from the code page made JSON invalid");
