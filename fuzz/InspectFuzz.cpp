@@ -24,13 +24,10 @@ void Render(const inspect::Dump& dump) {
                 "RenderJsonLine wrote other than one line of JSON");
     }
     inspect::RenderText(dump);
-    const std::string json = inspect::RenderJson(dump);
-    Require(nlohmann::json::accept(json), "RenderJson wrote text that is not JSON");
-    // Texts decoded from the client's code page keep the JSON valid UTF-8 too
-    // (GB18030 where the system has it: wine lacks it).
-    static const auto kPage = inspect::CodePage::Find("GB18030") ? inspect::CodePage::Find("GB18030")
-                                                                 : inspect::CodePage::Find("GBK");
-    Require(nlohmann::json::accept(inspect::RenderJson(dump, -1, kPage->Options())),
+    Require(nlohmann::json::accept(inspect::RenderJson(dump)), "RenderJson wrote text that is not JSON");
+    // Texts decoded from the client's code page keep the JSON valid UTF-8 too (GB18030, or GBK where wine lacks it).
+    static const auto kPage = inspect::CodePage::Find("GB18030").value_or(*inspect::CodePage::Find("GBK"));
+    Require(nlohmann::json::accept(inspect::RenderJson(dump, -1, kPage.Options())),
             "texts from the code page made JSON invalid");
     Require(dump.Clean() == (!dump.error && std::all_of(dump.frames.begin(), dump.frames.end(),
                                                         [](const auto& f) { return f.warnings.empty(); })),
@@ -42,10 +39,8 @@ void Render(const inspect::Dump& dump) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     Render(inspect::DecodeFrames(data, size));
     const std::string_view text(reinterpret_cast<const char*>(data), size);
-    const auto hex = inspect::ParseHex(text);
-    if (hex.ok()) Render(inspect::DecodeFrames(hex.value));
-    const auto message = inspect::DecodeJt808(data, size);
-    Require(message.value.size == size, "an 808 message of another size than its input");
+    if (const auto hex = inspect::ParseHex(text); hex.ok()) Render(inspect::DecodeFrames(hex.value));
+    Require(inspect::DecodeJt808(data, size).value.size == size, "an 808 message of another size than its input");
     inspect::DecodeCircularText(text);
     if (size >= 2) inspect::ExplainRequest(static_cast<std::uint16_t>(data[0] << 8 | data[1]), text.substr(2));
     return 0;
