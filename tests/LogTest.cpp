@@ -216,6 +216,9 @@ const CallerTextRow kCallerTexts[] = {
     {"RecordUtf8", "0é\U0001F600", nullptr, LOG4CPLUS_TEXT("(CEncoder::Change16To10)16进制遇到非法字符:0é\U0001F600"), 0},
     {"ExceptionUtf8", "é\U0001F600", L"é\U0001F600",
      LOG4CPLUS_TEXT("(CEncoder::Change16To10)运行失败,错误信息为: é\U0001F600é\U0001F600"), 0},
+    // The first and last character of each UTF-8 length.
+    {"ExceptionUtf8Boundaries", "1", L"\x7f\x80\u07ff\u0800\uffff\U00010000\U0010ffff",
+     LOG4CPLUS_TEXT("(CEncoder::Change16To10)运行失败,错误信息为: \x7f\u0080\u07ff\u0800\uffff\U00010000\U0010ffff1"), 0},
 #endif
 };
 INSTANTIATE_TEST_SUITE_P(Rows, CallerTextTest, ::testing::ValuesIn(kCallerTexts),
