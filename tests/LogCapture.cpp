@@ -5,8 +5,6 @@
 
 namespace gpenc::test {
 
-int TestException::alive = 0;
-
 namespace {
 
 #if defined(UNICODE)
@@ -89,10 +87,10 @@ void LogCapture::clear() {
     Recorder(appender_).messages.clear();
 }
 
-void LogCapture::ThrowAt(const std::string& text, int occurrence, std::wstring message) {
+void LogCapture::ThrowAt(const std::string& text, int occurrence, std::wstring message, bool answers) {
     auto seen = std::make_shared<int>(0);
     OnRecord([=](const Record& r) {
-        if (r.text == text && ++*seen == occurrence) throw static_cast<CException*>(new TestException(message));
+        if (r.text == text && ++*seen == occurrence) throw host::MakeException(message, answers);
     });
 }
 

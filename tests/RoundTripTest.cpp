@@ -3,7 +3,6 @@
 #include "Hex.h"
 #include "Session.h"
 #include "gpenc/Encoder.h"
-#include "gpenc/Host.h"
 #include "gpenc/Inspect.h"
 
 #include <gtest/gtest.h>
@@ -111,7 +110,7 @@ TEST(BuilderRoundTrip, InspectorReadsWhatTheListBuilderWrote) {
         Gen g(seed * 2654435761u);
         unsigned char session[16];
         for (auto& x : session) x = g.Byte();
-        CSessionData::SetSession(session);
+        gpenc::test::host::SetSession(session);
         Bytes out;
         Want want;
         ASSERT_TRUE(RandomList(g, out, want));
