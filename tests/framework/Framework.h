@@ -6,9 +6,12 @@
 // they are given.
 #pragma once
 
+#include <cstddef>
+#include <log4cplus/logger.h>
+
 #if defined(_WIN32)
-// As the framework's own headers do: <windows.h> without NOMINMAX, so its min
-// and max macros are about.
+// As the framework's own headers do: the C and C++ library's headers first,
+// then <windows.h> without NOMINMAX, so its min and max macros are about.
 #  include <windows.h>
 #  if defined(FRAMEWORK_BUILDING)
 #    define FRAMEWORK_API __declspec(dllexport)
@@ -16,7 +19,6 @@
 #    define FRAMEWORK_API __declspec(dllimport)
 #  endif
 #else
-#  include <cstddef>
 #  define FRAMEWORK_API __attribute__((visibility("default")))
 typedef int BOOL;
 typedef unsigned int UINT;
@@ -32,8 +34,6 @@ typedef HMODULE HINSTANCE;
 #  define TRUE 1
 #  define FALSE 0
 #endif
-
-#include <log4cplus/logger.h>
 
 class FRAMEWORK_API CObject {
 public:
