@@ -45,9 +45,7 @@ protected:
     }
 };
 
-RecordingAppender& Recorder(const log4cplus::SharedAppenderPtr& p) {
-    return static_cast<RecordingAppender&>(*p);
-}
+RecordingAppender& Recorder(const log4cplus::SharedAppenderPtr& p) { return static_cast<RecordingAppender&>(*p); }
 
 }  // namespace
 
@@ -94,8 +92,6 @@ void LogCapture::ThrowAt(const std::string& text, int occurrence, std::wstring m
     });
 }
 
-void LogCapture::OnRecord(std::function<void(const Record&)> action) {
-    Recorder(appender_).action = std::move(action);
-}
+void LogCapture::OnRecord(std::function<void(const Record&)> action) { Recorder(appender_).action = std::move(action); }
 
 }  // namespace gpenc::test

@@ -19,9 +19,7 @@ struct Record {
     std::string file;
     int line;
 
-    bool operator==(const Record& o) const {
-        return level == o.level && text == o.text && file == o.file;
-    }
+    bool operator==(const Record& o) const { return level == o.level && text == o.text && file == o.file; }
 };
 
 // Attaches a recording appender to the shared logger for its lifetime and

@@ -6,8 +6,8 @@
 // they are given.
 #pragma once
 
-#include <cstddef>
 #include <log4cplus/logger.h>
+#include <cstddef>
 
 #if defined(_WIN32)
 // As the framework's own headers do: the C and C++ library's headers first,
