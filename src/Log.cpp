@@ -2,6 +2,7 @@
 #include "Log.h"
 
 #include <cwchar>
+#include <type_traits>
 
 #if defined(_WIN32)
 #  define WIN32_LEAN_AND_MEAN
@@ -163,15 +164,34 @@ thread_local unsigned t_caught = 0;
 
 unsigned CaughtCount() { return t_caught; }
 
+namespace {
+
+// The character type of the buffer that GetErrorMessage fills: the framework
+// takes TCHAR text (wide under UNICODE) and answers BOOL, the bundled stand-in
+// takes wchar_t and answers bool. Read off the member, so one source serves both.
+template <class R, class C, class Char, class Size, class Help>
+Char BufferCharOf(R (C::*)(Char*, Size, Help) const);
+
+// The exception's message as UTF-8; empty when the exception gives none.
+template <class Exception>
+std::string MessageOf(const Exception& e) {
+    using Char = decltype(BufferCharOf(&Exception::GetErrorMessage));
+    Char message[512] = {};
+    if (!e.GetErrorMessage(message, 512)) return {};
+    message[511] = 0;
+    if constexpr (std::is_same_v<Char, wchar_t>) {
+        return WideToUtf8(message);
+    } else {
+        return CallerText(message);  // TCHAR without UNICODE: the host's narrow text
+    }
+}
+
+}  // namespace
+
 void Op::Caught(CaughtException& e, std::string_view context, int line) const {
     ++t_caught;
     const char* n = guardName != nullptr ? guardName : name;
-    if (Enabled(kError)) {
-        wchar_t message[512] = {};
-        e.get()->GetErrorMessage(message, 512);
-        message[511] = L'\0';
-        Record(kError, n, {guardClose, "运行失败,错误信息为: ", WideToUtf8(message), context}, line);
-    }
+    if (Enabled(kError)) Record(kError, n, {guardClose, "运行失败,错误信息为: ", MessageOf(*e.get()), context}, line);
     e.Release();
     if (Enabled(kDebug)) Record(kDebug, n, {close, exitMark}, line);
 }

@@ -3,7 +3,7 @@
 // turns a caught framework exception into a logged failure value.
 #pragma once
 
-#include "gpenc/Host.h"
+#include "HostSeam.h"
 
 #include <initializer_list>
 #include <string>

@@ -118,7 +118,7 @@ bool CEncoder_Standard::SetMsgData_EquipParmSet(MsgData_EquipParmSet_ParmList en
     // Room for the entry at once; doubling keeps a long list from growing
     // entry by entry.
     const std::size_t needed = m_vecParmList.size() + 5 + entry.vecParmValue.size();
-    if (needed > m_vecParmList.capacity()) m_vecParmList.reserve(std::max(needed, 2 * m_vecParmList.capacity()));
+    if (needed > m_vecParmList.capacity()) m_vecParmList.reserve((std::max)(needed, 2 * m_vecParmList.capacity()));
     PutBE<4>(m_vecParmList, entry.dwParmId);
     m_vecParmList.push_back(entry.byParmLen);
     gpenc::detail::Append(m_vecParmList, entry.vecParmValue);

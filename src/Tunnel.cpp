@@ -60,7 +60,7 @@ std::string PhoneNumber(const std::string& terminalNo) {
     constexpr std::uint64_t kTooLarge = 0x100000000;
     std::uint64_t magnitude = 0;
     for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i)
-        magnitude = std::min(kTooLarge, magnitude * 10 + static_cast<std::uint64_t>(text[i] - '0'));
+        magnitude = (std::min)(kTooLarge, magnitude * 10 + static_cast<std::uint64_t>(text[i] - '0'));
     if (magnitude > (negative ? 0x80000000u : 0xFFFFFFFFu)) return false;
     value = static_cast<std::uint32_t>(negative ? 0 - magnitude : magnitude);
     return true;

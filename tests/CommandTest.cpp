@@ -346,7 +346,7 @@ TEST_F(CommandTest, CaughtExceptionGivesTheFailureValue) {
         ASSERT_LT(caught + 1, texts.end());
         EXPECT_EQ(caught[1], c.exit);
     }
-    EXPECT_EQ(gpenc::test::TestException::alive, 0);
+    EXPECT_EQ(gpenc::test::host::LiveExceptions(), 0);
 }
 
 }  // namespace

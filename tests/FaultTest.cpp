@@ -17,7 +17,6 @@ using gpenc::test::kMark;
 using gpenc::test::kMessage;
 using gpenc::test::kOther;
 using gpenc::test::Output;
-using gpenc::test::TestException;
 using Bytes = std::vector<unsigned char>;
 
 namespace {
@@ -202,7 +201,7 @@ TEST_F(FaultTest, EveryBuilderAtEveryRecord) {
                 int seen = 0;
                 log.OnRecord([&](const gpenc::test::Record&) {
                     if (++seen == k || (persists && seen > k))
-                        throw static_cast<CException*>(new TestException(L"fault"));
+                        throw gpenc::test::host::MakeException(L"fault");
                 });
                 Seen s;
                 bool ok = false;
@@ -225,7 +224,7 @@ TEST_F(FaultTest, EveryBuilderAtEveryRecord) {
                     EXPECT_EQ(s.out, Bytes{kMark}) << "failure at record " << k << (persists ? " on" : "");
                     EXPECT_EQ(s.after(), s.before) << "failure at record " << k << (persists ? " on" : "");
                 }
-                ASSERT_EQ(TestException::alive, 0) << "record " << k << (persists ? " on" : "");
+                ASSERT_EQ(gpenc::test::host::LiveExceptions(), 0) << "record " << k << (persists ? " on" : "");
             }
         }
     }
@@ -233,6 +232,32 @@ TEST_F(FaultTest, EveryBuilderAtEveryRecord) {
         std::printf("%s: %d runs, %d failed with the output untouched (%d by a fault leaving the builder), "
                     "%d succeeded with the output of the run without faults\n",
                     p ? "fault from K on" : "single fault", runs[p], failures[p], escaped[p], runs[p] - failures[p]);
+}
+
+// The host's own exception, thrown by its appender in the first step of a
+// frame: caught there, logged with its message (empty when the exception gives
+// none), released once, and the builder fails with the output untouched.
+TEST_F(FaultTest, HostExceptionIsCaughtLoggedAndReleased) {
+    const struct {
+        bool answers;
+        const char* error;
+    } rows[] = {
+        {true, "(CEncoder::ChangeOrder)运行失败,错误信息为: 磁盘已满"},
+        {false, "(CEncoder::ChangeOrder)运行失败,错误信息为: "},
+    };
+    for (const auto& row : rows) {
+        log.clear();
+        log.ThrowAt("(CEncoder::ChangeOrder) 开始>>>>>", 1, L"磁盘已满", row.answers);
+        CEncoder e;
+        Bytes out{kMark};
+        EXPECT_FALSE(e.CommonData(2, out));
+        EXPECT_EQ(out, Bytes{kMark});
+        EXPECT_EQ(gpenc::test::host::LiveExceptions(), 0);
+        const auto errors = gpenc::test::Errors(log);
+        ASSERT_EQ(errors.size(), 4u);
+        EXPECT_EQ(errors[0], row.error);
+        EXPECT_EQ(errors[3], "(CEncoder::CommonData)运行失败");
+    }
 }
 
 }  // namespace

@@ -187,11 +187,11 @@ TEST_F(FrameTest, FetchedSessionIsNeverFetchedAgain) {
         {"00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00", "b0 b1 b2 b3 b4 b5 b6 b7 b8 b9 ba bb bc bd be bf"},
     };
     for (const auto& [first, second] : cases) {
-        CSessionData::SetSession(Hex(first).data());
+        gpenc::test::host::SetSession(Hex(first).data());
         CEncoder e;
         Bytes frame1, frame2;
         ASSERT_TRUE(e.CommonData(2, frame1));
-        CSessionData::SetSession(Hex("b0 b1 b2 b3 b4 b5 b6 b7 b8 b9 ba bb bc bd be bf").data());
+        gpenc::test::host::SetSession(Hex("b0 b1 b2 b3 b4 b5 b6 b7 b8 b9 ba bb bc bd be bf").data());
         ASSERT_TRUE(e.CommonData(4, frame2));
         EXPECT_EQ(ToHex(Bytes(frame1.begin() + 6, frame1.begin() + 22)), first);
         // The object keeps its first body in front: the second id is the one

@@ -5,8 +5,6 @@
 
 namespace gpenc::test {
 
-int TestException::alive = 0;
-
 namespace {
 
 #if defined(UNICODE)
@@ -47,9 +45,7 @@ protected:
     }
 };
 
-RecordingAppender& Recorder(const log4cplus::SharedAppenderPtr& p) {
-    return static_cast<RecordingAppender&>(*p);
-}
+RecordingAppender& Recorder(const log4cplus::SharedAppenderPtr& p) { return static_cast<RecordingAppender&>(*p); }
 
 }  // namespace
 
@@ -89,15 +85,13 @@ void LogCapture::clear() {
     Recorder(appender_).messages.clear();
 }
 
-void LogCapture::ThrowAt(const std::string& text, int occurrence, std::wstring message) {
+void LogCapture::ThrowAt(const std::string& text, int occurrence, std::wstring message, bool answers) {
     auto seen = std::make_shared<int>(0);
     OnRecord([=](const Record& r) {
-        if (r.text == text && ++*seen == occurrence) throw static_cast<CException*>(new TestException(message));
+        if (r.text == text && ++*seen == occurrence) throw host::MakeException(message, answers);
     });
 }
 
-void LogCapture::OnRecord(std::function<void(const Record&)> action) {
-    Recorder(appender_).action = std::move(action);
-}
+void LogCapture::OnRecord(std::function<void(const Record&)> action) { Recorder(appender_).action = std::move(action); }
 
 }  // namespace gpenc::test

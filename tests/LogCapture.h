@@ -2,8 +2,8 @@
 // exceptions from inside a log call to reach the guarded regions.
 #pragma once
 
+#include "TestHost.h"
 #include "gpenc/Encoder.h"
-#include "gpenc/Host.h"
 
 #include <log4cplus/appender.h>
 
@@ -19,17 +19,7 @@ struct Record {
     std::string file;
     int line;
 
-    bool operator==(const Record& o) const {
-        return level == o.level && text == o.text && file == o.file;
-    }
-};
-
-// The exception a host would throw: a framework exception with a message.
-class TestException : public CException {
-public:
-    explicit TestException(std::wstring message) : CException(std::move(message)) { ++alive; }
-    ~TestException() override { --alive; }
-    static int alive;  // exceptions not yet released with Delete()
+    bool operator==(const Record& o) const { return level == o.level && text == o.text && file == o.file; }
 };
 
 // Attaches a recording appender to the shared logger for its lifetime and
@@ -46,9 +36,10 @@ public:
     const std::vector<log4cplus::tstring>& messages() const;
     void clear();
 
-    // The `occurrence`-th record whose text equals `text` throws `new
-    // TestException(message)` out of the log call instead of being recorded.
-    void ThrowAt(const std::string& text, int occurrence = 1, std::wstring message = L"boom");
+    // The `occurrence`-th record whose text equals `text` throws the host's
+    // exception with `message` out of the log call instead of being recorded
+    // (with `answers` false, an exception that gives no message).
+    void ThrowAt(const std::string& text, int occurrence = 1, std::wstring message = L"boom", bool answers = true);
     // The same with an arbitrary action in place of the throw.
     void OnRecord(std::function<void(const Record&)> action);
 

@@ -14,7 +14,6 @@
 
 using gpenc::test::LogCapture;
 using gpenc::test::Record;
-using gpenc::test::TestException;
 using Bytes = std::vector<unsigned char>;
 
 namespace {
@@ -133,7 +132,7 @@ TEST(LogTest, CaughtExceptionIsLoggedReleasedAndFails) {
     log.ThrowAt("(CEncoder::ChangeOrder) 开始>>>>>", 1, L"磁盘已满");
     EXPECT_FALSE(e.CommonData(2, out));
     EXPECT_TRUE(out.empty());
-    EXPECT_EQ(TestException::alive, 0);
+    EXPECT_EQ(gpenc::test::host::LiveExceptions(), 0);
     const std::vector<Record> errors = {
         {E, "(CEncoder::ChangeOrder)运行失败,错误信息为: 磁盘已满", kFile, 0},
         {E, "(CEncoder::UnsignedIntToUInt16)运行失败", kFile, 0},
@@ -172,7 +171,7 @@ TEST(LogTest, ExceptionTextsCarryTheirContext) {
         EXPECT_EQ(log.errors().back().text, "(CEncoder::UserLogin)运行失败");
         EXPECT_TRUE(out.empty());
     }
-    EXPECT_EQ(TestException::alive, 0);
+    EXPECT_EQ(gpenc::test::host::LiveExceptions(), 0);
 }
 
 // A caller's text and an exception message with characters of two-byte and

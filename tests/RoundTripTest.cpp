@@ -1,13 +1,15 @@
 // Round trips: seeded random settings encoded by the library and decoded by the
 // frame inspector, which shares no code with it, compared field by field.
 #include "Hex.h"
+#include "Layout.h"
 #include "Session.h"
+#include "Wire.h"
 #include "gpenc/Encoder.h"
-#include "gpenc/Host.h"
 #include "gpenc/Inspect.h"
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <random>
 #include <set>
 #include <tuple>
@@ -111,7 +113,7 @@ TEST(BuilderRoundTrip, InspectorReadsWhatTheListBuilderWrote) {
         Gen g(seed * 2654435761u);
         unsigned char session[16];
         for (auto& x : session) x = g.Byte();
-        CSessionData::SetSession(session);
+        gpenc::test::host::SetSession(session);
         Bytes out;
         Want want;
         ASSERT_TRUE(RandomList(g, out, want));
@@ -147,8 +149,8 @@ TEST(BuilderRoundTrip, InspectorReadsWhatTheListBuilderWrote) {
 
 // The encoder's and the inspector's tables are kept apart on purpose; these
 // rows keep them in step. Every 16-bit parameter id has the same type in both,
-// and the inspector names exactly the command numbers the golden frames of the
-// command tests carry.
+// the inspector names exactly the command numbers the golden frames of the
+// command tests carry, and each layout constant both name has one value.
 TEST(TablesAgree, ParameterTypesOfEveryId) {
     CEncoder_Standard standard;
     for (std::uint32_t id = 0; id <= 0xFFFF; ++id)
@@ -164,6 +166,34 @@ TEST(TablesAgree, CommandNumbers) {
         EXPECT_EQ(*in::CommandName(static_cast<std::uint16_t>(command)) != '\0', sent.count(command) == 1)
             << std::hex << command;
 }
+
+// Row: the inspector's name of a constant, then the library's.
+#define SAME(a, b) {#a, static_cast<long long>(in::a), static_cast<long long>(wire::b)}
+
+TEST(TablesAgree, LayoutConstants) {
+    const struct Row { const char* name; long long inspector, library; } rows[] = {
+        SAME(gp::kHeaderSize, kHeaderSize), SAME(gp::kBodySize, kBodySize), SAME(gp::kSession.size, kSessionSize),
+        SAME(gp::kMagicText[0], kMagic[0]), SAME(gp::kMagicText[1], kMagic[1]), SAME(gp::kRecordHead, kRecordHead),
+        {"gp::kProtocolVersion", in::gp::kProtocolVersion, std::strtol(wire::kVersionHex, nullptr, 16)},
+        SAME(gp::kKey.at, kKeyAt), SAME(gp::kKind.at, kKindAt), SAME(Kind::kText, kText), SAME(Kind::kInt32, kInt32),
+        SAME(Kind::kByte, kByte), SAME(Kind::kSixBytes, kSixBytes), SAME(gp::kTunnelCommand, kTunnel),
+        SAME(gp::kTerminalKey, kTerminalKey), SAME(gp::kMessageIdKey, kMsgIdKey), SAME(gp::kArgumentKey, kArgumentKey),
+        SAME(jt808::kParmSet, jt808::kParmSet), SAME(jt808::kParmQuery, jt808::kParmQuery),
+        SAME(jt808::kTerminalControl, jt808::kTerminalControl), SAME(jt808::kPositionQuery, jt808::kPositionQuery),
+        SAME(jt808::kTempTrack, jt808::kTempTrack), SAME(jt808::kAffirmAlarm, jt808::kAffirmAlarm),
+        SAME(jt808::kCircularArea, jt808::kCircularArea), SAME(jt808::kPassThrough, jt808::kPassThrough),
+        SAME(jt808::kHeadSize, jt808::kHeadSize), SAME(jt808::kPhoneDigits, jt808::kPhoneDigits),
+        SAME(jt808::kBodyLengthBits, jt808::kMaxBodyLength), SAME(jt808::kAreaTimeWindow, jt808::kAreaTimeWindow),
+        SAME(jt808::kAreaSpeedLimit, jt808::kAreaSpeedLimit), SAME(card::kTag, card::kTag),
+        SAME(card::kStandardData, card::kStandardLength), SAME(card::kExtensionData, card::kExtensionLength),
+        SAME(card::kExtensionMark[0], card::kExtensionMark[0]), SAME(card::kExtensionMark[1], card::kExtensionMark[1]),
+        SAME(card::kText1Width, card::kText1Width), SAME(card::kText2Width, card::kText2Width),
+        SAME(card::kText3Width, card::kText3Width), SAME(card::kText4Width, card::kText4Width),
+        SAME(card::kFirstYear, card::kFirstYear), SAME(card::kTailCheck, card::kExtensionCheck.last + 1),
+    };
+    for (const Row& row : rows) EXPECT_EQ(row.inspector, row.library) << row.name;
+}
+#undef SAME
 
 }  // namespace
 }  // namespace gpenc::test

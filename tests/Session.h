@@ -21,8 +21,8 @@ inline const unsigned char kSession[16] = {0xa0, 0xa1, 0xa2, 0xa3, 0xa4, 0xa5, 0
 
 class SessionTest : public ::testing::Test {
 protected:
-    void SetUp() override { CSessionData::SetSession(kSession); }
-    void TearDown() override { CSessionData::SetSession(std::vector<unsigned char>(16).data()); }
+    void SetUp() override { host::SetSession(kSession); }
+    void TearDown() override { host::SetSession(std::vector<unsigned char>(16).data()); }
     LogCapture log;
 };
 

@@ -18,7 +18,7 @@ using Bytes = std::vector<unsigned char>;
 void SetId(unsigned char k) {
     unsigned char id[16];
     std::fill(std::begin(id), std::end(id), k);
-    CSessionData::SetSession(id);
+    gpenc::test::host::SetSession(id);
 }
 
 // Every record is composed, as for a host that logs everything, and dropped.
@@ -95,7 +95,7 @@ TEST(ThreadTest, EveryFrameCarriesOneWholeSessionId) {
     changer.join();
     EXPECT_EQ(bad.load(), 0);
     const unsigned char zero[16] = {};
-    CSessionData::SetSession(zero);
+    gpenc::test::host::SetSession(zero);
 }
 
 }  // namespace

@@ -215,7 +215,7 @@ TEST_F(TunnelTest, RefusalsAndTheirRecords) {
         EXPECT_EQ(Errors(log), c.errors) << c.what;
     }
     log.OnRecord(nullptr);
-    EXPECT_EQ(gpenc::test::TestException::alive, 0);
+    EXPECT_EQ(gpenc::test::host::LiveExceptions(), 0);
 }
 
 // The last `length` bytes of a frame: the end of the text sent as key 2.

@@ -4,7 +4,7 @@
 #include <log4cplus/initializer.h>
 #include <log4cplus/loglevel.h>
 
-#include "gpenc/Host.h"
+#include "TestHost.h"
 
 int main(int argc, char** argv) {
     log4cplus::Initializer logging;

@@ -1,5 +1,6 @@
 // Turns decoded frames, 808 messages and setting texts into the display tree,
 // with the labels and explanations a reader of a dump needs.
+#include "Layout.h"
 #include "Tree.h"
 
 #include <algorithm>
@@ -213,15 +214,17 @@ Node Bits(const char* key, const char* label, std::uint16_t word, std::uint16_t 
 }
 
 void HeadTree(Node& g, const Jt808Head& h) {
-    Node& head = g.Sub(Group("head", "Message head", 0, 12));
+    Node& head = g.Sub(Group("head", "Message head", 0, jt808::kHeadSize));
     head.Add(HexNumber("message_id", "Message id", h.messageId, MessageName(h.messageId.value)));
     const BodyProperties& p = h.properties.value;
     Node props = HexNumber("body_properties", "Body properties",
                            Field<std::uint16_t>{h.properties.offset, h.properties.size, p.word});
-    props.Add(Bits("body_length", "Body length", p.word, 0x03ff, p.bodyLength));
-    props.Add(Bits("encryption", "Encryption", p.word, 0x1c00, p.encryption, p.encryption ? "" : "none"));
-    props.Add(Bits("subpackage", "Sub-package", p.word, 0x2000, p.subpackage, p.subpackage ? "yes" : "no"));
-    props.Add(Bits("reserved", "Reserved", p.word, 0xc000, p.reserved));
+    props.Add(Bits("body_length", "Body length", p.word, jt808::kBodyLengthBits, p.bodyLength));
+    props.Add(
+        Bits("encryption", "Encryption", p.word, jt808::kEncryptionBits, p.encryption, p.encryption ? "" : "none"));
+    props.Add(
+        Bits("subpackage", "Sub-package", p.word, jt808::kSubpackageBit, p.subpackage, p.subpackage ? "yes" : "no"));
+    props.Add(Bits("reserved", "Reserved", p.word, jt808::kReservedBits, p.reserved));
     head.Add(std::move(props));
     Node phone = Text("phone", "Phone number", h.phone);
     phone.shown = h.phone.value;
@@ -238,7 +241,7 @@ Node EntryTree(const ParamEntry& e, Texts& texts) {
     Node g = Group("",
                    Format("Parameter 0x%04x: %s, %s = %s", static_cast<unsigned>(e.id.value), e.info.name,
                           ParamTypeName(e.info.type), value.shown.c_str()),
-                   e.offset, 5 + raw.size);
+                   e.offset, jt808::kEntryHead + raw.size);
     g.extra = {{"name", e.info.name}, {"type", ParamTypeName(e.info.type)}};
     g.Add(HexNumber("id", "Id", e.id));
     g.Add(Number("length", "Length", e.length));
@@ -301,7 +304,7 @@ void ExtensionTree(Node& card, const CardExtension& x, Texts& texts) {
 }
 
 void IcCardTree(Node& body, const IcCard& c, Texts& texts) {
-    body.Add(HexNumber("type", "Data type", c.type, c.type.value == 0xA0 ? "IC-card information" : ""));
+    body.Add(HexNumber("type", "Data type", c.type, c.type.value == card::kTag ? "IC-card information" : ""));
     body.Add(HexNumber("zero", "Zero word", c.zero));
     body.Add(Number("data_length", "Data length", c.dataLength));
     body.Add(CardTextNode("text_1", "Card text 1", c.text1, texts));
@@ -321,15 +324,16 @@ Node MessageTree(const Decoded<Jt808Message>& d, Texts& texts) {
     const std::size_t bodySize = m.body.value.size();
     if (m.paramSetting) {
         const ParamSetting& ps = *m.paramSetting;
-        Node& body = g.Sub(Group(
-            "body", "Body: terminal parameter setting, " + Count(ps.entries.size(), "entry", "entries"), 12, bodySize));
+        Node& body =
+            g.Sub(Group("body", "Body: terminal parameter setting, " + Count(ps.entries.size(), "entry", "entries"),
+                        jt808::kHeadSize, bodySize));
         body.Add(Number("count", "Parameter count", ps.count));
         Node& entries = body.Sub(List("entries", "Entries"));
         for (const ParamEntry& e : ps.entries) entries.Add(EntryTree(e, texts));
     } else if (m.icCard) {
-        const bool ext = m.icCard->dataLength.value == 0x0100;
+        const bool ext = m.icCard->dataLength.value == card::kExtensionData;
         Node& body = g.Sub(Group("body", Format("Body: IC-card information, %s layout", ext ? "extension" : "standard"),
-                                 12, bodySize));
+                                 jt808::kHeadSize, bodySize));
         IcCardTree(body, *m.icCard, texts);
     } else if (m.body.size) {
         Node body = Raw("body", "Body", m.body);
@@ -363,9 +367,10 @@ Node DegreesNode(const char* key, const char* label, const Field<double>& f) {
 }
 
 std::string AreaAttributes(std::uint16_t a) {
-    std::string s = a & 1 ? "time window" : "";
-    if (a & 2) s += s.empty() ? "speed limit" : ", speed limit";
-    if (a & ~3u) s += Format("%sother bits %04x", s.empty() ? "" : ", ", a & ~3u);
+    const unsigned other = a & ~unsigned{jt808::kAreaTimeWindow | jt808::kAreaSpeedLimit};
+    std::string s = a & jt808::kAreaTimeWindow ? "time window" : "";
+    if (a & jt808::kAreaSpeedLimit) s += s.empty() ? "speed limit" : ", speed limit";
+    if (other) s += Format("%sother bits %04x", s.empty() ? "" : ", ", other);
     return s;
 }
 
@@ -421,7 +426,7 @@ void ArgumentTree(Node& tunnel, const Tunnel& t, Texts& texts) {
     case Tunnel::Content::kJt808:
         arg.shown = Format("JT/T 808 message as hex text, %zu characters", t.argument->size);
         if (t.hexError) arg.Add(ProblemNode("Error", *t.hexError));
-        texts.Inside(t.argument->offset, 2, "808 message");
+        texts.Inside(t.argument->offset, gp::kHexPerByte, "808 message");
         if (t.jt808) arg.Add(MessageTree(*t.jt808, texts));
         break;
     case Tunnel::Content::kSettingText:
@@ -478,11 +483,11 @@ Node FrameTree(const Frame& f, std::size_t number, const RenderOptions& options)
     const std::uint16_t cmd = f.command.value;
     Node root = Group("", Format("Frame %zu: %zu bytes, command 0x%04x", number, f.size, cmd), f.offset, f.size);
     if (*CommandName(cmd)) root.label += Format(" (%s)", CommandName(cmd));
-    Node& header = root.Sub(Group("header", "GP header", f.offset, 4));
+    Node& header = root.Sub(Group("header", "GP header", f.offset, gp::kHeaderSize));
     Node magic = Text("magic", "Magic", f.magic);
     header.Add(std::move(magic));
     header.Add(Number("body_length", "Body length", f.bodyLength));
-    Node& body = root.Sub(Group("body", "GP body", f.offset + 4, 26));
+    Node& body = root.Sub(Group("body", "GP body", f.offset + gp::kHeaderSize, gp::kBodySize));
     body.Add(Number("version", "Protocol version", f.version));
     Node session = At("session_id", "Session id", f.sessionId);
     session.shown = HexRun(Bytes(f.sessionId.value.begin(), f.sessionId.value.end()));
@@ -494,7 +499,7 @@ Node FrameTree(const Frame& f, std::size_t number, const RenderOptions& options)
     Node& params = root.Sub(List("parameters", "Parameters: " + Count(f.parameters.size(), "record", "records") +
                                                    Format(", %d bytes", f.parameterLength.value)));
     params.hasOffset = true;
-    params.offset = f.offset + 30;
+    params.offset = f.offset + gp::kParametersAt;
     for (std::size_t i = 0; i < f.parameters.size(); ++i) params.Add(ParameterTree(f.parameters[i], i + 1, texts));
     if (f.tunnel) root.Add(TunnelTree(*f.tunnel, texts));
     if (!f.warnings.empty() || !texts.warnings.empty()) {

@@ -1,14 +1,13 @@
 // Decoding of GP frames: header, body, parameter records; frames back to back;
 // hexadecimal input text.
+#include "Layout.h"
 #include "Tunnel.h"
 
 namespace gpenc::inspect {
 namespace {
 
 constexpr const char* kTruncated = "frame truncated";
-constexpr std::size_t kHeadAndBody = 30;
-constexpr std::uint16_t kBodyLength = 26;
-constexpr std::uint16_t kTunnelCommand = 0x33;
+static_assert(std::tuple_size_v<decltype(Frame::sessionId.value)> == gp::kSession.size);
 
 bool Blank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
 
@@ -16,29 +15,30 @@ bool Blank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
 bool TypeValue(Reader& area, Parameter& p, std::vector<Problem>& warnings) {
     const Bytes& raw = p.raw.value;
     std::size_t width = 0;
-    switch (p.kind.value) {
-    case 1:
+    switch (static_cast<Kind>(p.kind.value)) {
+    case Kind::kText:
         if (raw.empty()) warnings.push_back({p.offset, "empty text", "a text record carries at least 1 byte"});
         p.value = std::string(raw.begin(), raw.end());
         return true;
-    case 6: width = 4; break;
-    case 9: width = 1; break;
-    case 10: width = 6; break;
+    case Kind::kInt32: width = gp::kInt32Size; break;
+    case Kind::kByte: width = gp::kByteSize; break;
+    case Kind::kSixBytes: width = gp::kSixBytesSize; break;
     default:
         area.Fail({p.kind.offset, "unknown value kind",
                    Format("expected 1, 6, 9 or 10, found %u", static_cast<unsigned>(p.kind.value))});
         return false;
     }
     if (raw.size() != width) {
-        area.Fail({p.offset, "bad record length",
-                   Format("a record of kind %u (%s) is %zu bytes, found %u", static_cast<unsigned>(p.kind.value),
-                          KindName(p.kind.value), width + 7, static_cast<unsigned>(p.recordLength.value))});
+        area.Fail(
+            {p.offset, "bad record length",
+             Format("a record of kind %u (%s) is %zu bytes, found %u", static_cast<unsigned>(p.kind.value),
+                    KindName(p.kind.value), width + gp::kRecordHead, static_cast<unsigned>(p.recordLength.value))});
         return false;
     }
-    if (width == 4) {
+    if (width == gp::kInt32Size) {
         p.value = static_cast<std::int32_t>(std::uint32_t{raw[0]} << 24 | std::uint32_t{raw[1]} << 16 |
                                             std::uint32_t{raw[2]} << 8 | raw[3]);
-    } else if (width == 1) {
+    } else if (width == gp::kByteSize) {
         p.value = raw[0];
     } else {
         SixBytes six;
@@ -51,18 +51,20 @@ bool TypeValue(Reader& area, Parameter& p, std::vector<Problem>& warnings) {
 bool DecodeParameter(Reader& area, Frame& f) {
     Parameter p;
     p.offset = area.Offset();
-    if (!area.Uint(p.recordLength, 4, "parameter record length")) return false;
+    if (!area.Uint(p.recordLength, gp::kRecordLength.size, "parameter record length")) return false;
     const std::uint32_t length = p.recordLength.value;
-    if (length < 7) {
-        area.Fail({p.offset, "bad record length", Format("a parameter record is at least 7 bytes, found %u", length)});
+    if (length < gp::kRecordHead) {
+        area.Fail({p.offset, "bad record length",
+                   Format("a parameter record is at least %zu bytes, found %u", gp::kRecordHead, length)});
         return false;
     }
-    if (length - 4 > area.Left()) {
-        area.FailShort(p.offset, Format("parameter record needs %u bytes, %zu left", length, area.Left() + 4));
+    if (length - gp::kRecordLength.size > area.Left()) {
+        area.FailShort(p.offset, Format("parameter record needs %u bytes, %zu left", length,
+                                        area.Left() + gp::kRecordLength.size));
         return false;
     }
-    if (!area.Uint(p.key, 2, "parameter key") || !area.Uint(p.kind, 1, "value kind") ||
-        !area.Raw(p.raw, length - 7, "parameter value") || !TypeValue(area, p, f.warnings))
+    if (!area.Uint(p.key, gp::kKey.size, "parameter key") || !area.Uint(p.kind, gp::kKind.size, "value kind") ||
+        !area.Raw(p.raw, length - gp::kRecordHead, "parameter value") || !TypeValue(area, p, f.warnings))
         return false;
     f.parameters.push_back(std::move(p));
     return true;
@@ -87,9 +89,9 @@ bool DecodeParameters(Reader& r, Frame& f) {
 }
 
 void CheckBody(Frame& f) {
-    if (f.version.value != 1)
-        f.warnings.push_back(
-            {f.version.offset, "unexpected protocol version", Format("expected 1, found %u", f.version.value)});
+    if (f.version.value != gp::kProtocolVersion)
+        f.warnings.push_back({f.version.offset, "unexpected protocol version",
+                              Format("expected %u, found %u", gp::kProtocolVersion, f.version.value)});
     if (f.reserved.value != 0)
         f.warnings.push_back({f.reserved.offset, "reserved word not zero", Format("found %04x", f.reserved.value)});
     if (!*CommandName(f.command.value))
@@ -104,28 +106,32 @@ Decoded<Frame> DecodeFrame(const std::uint8_t* data, std::size_t size, std::size
     Frame& f = out.value;
     f.offset = origin;
     Reader r(data, size, origin, kTruncated);
-    Field<std::array<std::uint8_t, 2>> magic;
+    Field<std::array<std::uint8_t, gp::kMagic.size>> magic;
     if (r.Array(magic, "magic")) {
-        f.magic = {magic.offset, 2, std::string(magic.value.begin(), magic.value.end())};
-        if (f.magic.value != "GP")
+        f.magic = {magic.offset, magic.size, std::string(magic.value.begin(), magic.value.end())};
+        if (f.magic.value != gp::kMagicText)
             r.Fail({magic.offset, "bad magic",
-                    Format("expected \"GP\" (47 50), found %s", HexBytes(magic.value.data(), 2).c_str())});
+                    Format("expected \"%s\" (%s), found %s", gp::kMagicText,
+                           HexBytes(Bytes(gp::kMagicText, gp::kMagicText + gp::kMagic.size)).c_str(),
+                           HexBytes(magic.value.data(), magic.size).c_str())});
     }
-    if (r.Uint(f.bodyLength, 2, "body length") && f.bodyLength.value != kBodyLength)
-        r.Fail({f.bodyLength.offset, "bad body length", Format("expected 26, found %u", f.bodyLength.value)});
+    if (r.Uint(f.bodyLength, gp::kBodyLength.size, "body length") && f.bodyLength.value != gp::kBodySize)
+        r.Fail({f.bodyLength.offset, "bad body length",
+                Format("expected %zu, found %u", gp::kBodySize, f.bodyLength.value)});
     // Each read does nothing once the reader has failed.
-    if (r.Uint(f.version, 2, "protocol version") && r.Array(f.sessionId, "session id") &&
-        r.Uint(f.command, 2, "command number") && r.Uint(f.parameterLength, 4, "parameter length") &&
-        r.Uint(f.reserved, 2, "reserved word") && f.parameterLength.value < 0)
+    if (r.Uint(f.version, gp::kVersion.size, "protocol version") && r.Array(f.sessionId, "session id") &&
+        r.Uint(f.command, gp::kCommand.size, "command number") &&
+        r.Uint(f.parameterLength, gp::kParameterLength.size, "parameter length") &&
+        r.Uint(f.reserved, gp::kReserved.size, "reserved word") && f.parameterLength.value < 0)
         r.Fail({f.parameterLength.offset, "bad parameter length",
                 Format("expected a byte count, found %d", f.parameterLength.value)});
     if (r.Error() || !DecodeParameters(r, f)) {
         out.error = r.Error();
         return out;
     }
-    f.size = kHeadAndBody + static_cast<std::size_t>(f.parameterLength.value);
+    f.size = gp::kParametersAt + static_cast<std::size_t>(f.parameterLength.value);
     CheckBody(f);
-    if (f.command.value == kTunnelCommand) DecodeTunnel(f);
+    if (f.command.value == gp::kTunnelCommand) DecodeTunnel(f);
     return out;
 }
 

@@ -1,5 +1,6 @@
 // Decoding of JT/T 808 messages as this system emits them: head, 0x8103
 // parameter entries and the 0x8900 IC-card layouts.
+#include "Layout.h"
 #include "Reader.h"
 
 namespace gpenc::inspect {
@@ -7,12 +8,8 @@ namespace {
 
 constexpr const char* kTruncated = "808 message truncated";
 constexpr const char* kShortBody = "808 body too short";
-constexpr std::size_t kHeadSize = 12;
-constexpr std::uint16_t kStandardData = 0x0080;
-constexpr std::uint16_t kExtensionData = 0x0100;
-// The extension's tail check byte stands at a fixed offset, whatever the
-// lengths of the texts before it.
-constexpr std::size_t kTailCheck = 272;
+
+using PhoneBcd = Field<std::array<std::uint8_t, jt808::kPhone.size>>;
 
 void Warn(std::vector<Problem>& warnings, std::size_t offset, const char* what, std::string detail) {
     warnings.push_back({offset, what, std::move(detail)});
@@ -24,7 +21,7 @@ bool Bcd(std::uint8_t b, int& value) {
     return true;
 }
 
-std::string PhoneDigits(const Field<std::array<std::uint8_t, 6>>& bcd, std::vector<Problem>& warnings) {
+std::string PhoneDigits(const PhoneBcd& bcd, std::vector<Problem>& warnings) {
     static const char kDigits[] = "0123456789abcdef";
     std::string digits;
     for (std::size_t i = 0; i < bcd.value.size(); ++i) {
@@ -58,9 +55,9 @@ void TypeValue(ParamEntry& e, std::vector<Problem>& warnings) {
         e.value = std::string(raw.begin(), raw.end());
         return;
     case ParamType::kBytes: e.value = raw; return;
-    case ParamType::kWord: width = 2; break;
-    case ParamType::kDword: width = 4; break;
-    case ParamType::kByte: width = 1; break;
+    case ParamType::kWord: width = jt808::kWordSize; break;
+    case ParamType::kDword: width = jt808::kDwordSize; break;
+    case ParamType::kByte: width = jt808::kByteSize; break;
     }
     if (raw.size() != width) {
         Warn(warnings, e.length.offset, "bad parameter length",
@@ -80,8 +77,8 @@ bool DecodeParamSetting(Reader& b, Jt808Message& m) {
         const std::string id = Format("entry %u of %u: parameter id", i, count);
         const std::string length = Format("entry %u of %u: value length", i, count);
         const std::string value = Format("entry %u of %u: value", i, count);
-        if (!b.Uint(e.id, 4, id.c_str()) || !b.Uint(e.length, 1, length.c_str()) ||
-            !b.Raw(e.raw, e.length.value, value.c_str()))
+        if (!b.Uint(e.id, jt808::kParamIdSize, id.c_str()) ||
+            !b.Uint(e.length, jt808::kParamLengthSize, length.c_str()) || !b.Raw(e.raw, e.length.value, value.c_str()))
             return false;
         e.info = LookupParameter(e.id.value);
         TypeValue(e, m.warnings);
@@ -116,12 +113,13 @@ bool ReadDate(Reader& b, CardDate& d, std::vector<Problem>& warnings) {
     int y = 0, m = 0, day = 0;
     d.valid = Bcd(d.bcd.value[0], y) && Bcd(d.bcd.value[1], m) && Bcd(d.bcd.value[2], day) && m >= 1 && m <= 12 &&
               day >= 1 && day <= kDays[m - 1] && (m != 2 || day < 29 || y % 4 == 0);
-    d.year = 2000 + y;
+    d.year = card::kFirstYear + y;
     d.month = m;
     d.day = day;
     if (!d.valid)
         Warn(warnings, d.bcd.offset, "bad card date",
-             Format("expected BCD year, month and day, found %s", HexBytes(d.bcd.value.data(), 3).c_str()));
+             Format("expected BCD year, month and day, found %s",
+                    HexBytes(d.bcd.value.data(), d.bcd.value.size()).c_str()));
     return true;
 }
 
@@ -147,21 +145,21 @@ bool DecodeExtension(Reader& b, CardExtension& x, const std::uint8_t* message, s
     if (!b.Uint(x.mark1, 1, "extension mark") || !b.Uint(x.mark2, 1, "extension mark") ||
         !b.Uint(x.ext1, 1, "extension byte 1") || !b.Uint(x.ext2, 1, "extension byte 2"))
         return false;
-    ExpectByte(x.mark1, 0xA5, "bad extension mark", warnings);
-    ExpectByte(x.mark2, 0x5A, "bad extension mark", warnings);
+    ExpectByte(x.mark1, card::kExtensionMark[0], "bad extension mark", warnings);
+    ExpectByte(x.mark2, card::kExtensionMark[1], "bad extension mark", warnings);
     if (!ReadCheck(b, x.check2, message, x.mark1.offset, "check byte 2", warnings)) return false;
     const std::size_t textsStart = b.Offset();
     for (LengthText& t : x.texts)
         if (!b.Uint(t.length, 1, "extension text length") || !b.Raw(t.raw, t.length.value, "extension text"))
             return false;
-    if (b.Offset() > kTailCheck) {
+    if (b.Offset() > card::kTailCheck) {
         b.Fail({textsStart, "IC-card extension texts overrun",
                 Format("the three texts with their lengths take %zu bytes, %zu fit before the check byte at %zu",
-                       b.Offset() - textsStart, kTailCheck - textsStart, kTailCheck)});
+                       b.Offset() - textsStart, card::kTailCheck - textsStart, card::kTailCheck)});
         return false;
     }
     Field<Bytes> fill;
-    if (!b.Raw(fill, kTailCheck - b.Offset(), "zero fill")) return false;
+    if (!b.Raw(fill, card::kTailCheck - b.Offset(), "zero fill")) return false;
     x.zeroFill = {fill.offset, fill.size, 0};
     for (std::uint8_t v : fill.value) x.zeroFill.value += v != 0;
     if (x.zeroFill.value)
@@ -173,27 +171,29 @@ bool DecodeExtension(Reader& b, CardExtension& x, const std::uint8_t* message, s
 bool DecodeIcCard(Reader& b, Jt808Message& m, const std::uint8_t* message) {
     IcCard& c = m.icCard.emplace();
     auto& w = m.warnings;
-    if (!b.Uint(c.type, 1, "data type") || !b.Uint(c.zero, 2, "IC-card zero word") ||
-        !b.Uint(c.dataLength, 2, "IC-card data length"))
+    if (!b.Uint(c.type, 1, "data type") || !b.Uint(c.zero, card::kZeroSize, "IC-card zero word") ||
+        !b.Uint(c.dataLength, card::kDataLengthSize, "IC-card data length"))
         return false;
     if (c.zero.value != 0)
         Warn(w, c.zero.offset, "bad IC-card word", Format("expected 0000, found %04x", c.zero.value));
     const std::uint16_t length = c.dataLength.value;
-    if (length != kStandardData && length != kExtensionData) {
-        Warn(w, c.dataLength.offset, "unknown IC-card layout",
-             Format("expected data length 0080 or 0100, found %04x", length));
+    if (length != card::kStandardData && length != card::kExtensionData) {
+        Warn(
+            w, c.dataLength.offset, "unknown IC-card layout",
+            Format("expected data length %04x or %04x, found %04x", card::kStandardData, card::kExtensionData, length));
         return true;
     }
     if (length != b.Left())
         Warn(w, c.dataLength.offset, "IC-card data length disagrees",
              Format("it gives %u bytes, the body holds %zu after it", length, b.Left()));
     const std::size_t dataStart = b.Offset();
-    const bool read = ReadCardText(b, c.text1, 32, "card text 1") && ReadCardText(b, c.text2, 18, "card text 2") &&
-                      ReadDate(b, c.date, w) && ReadCardText(b, c.text3, 18, "card text 3") &&
-                      ReadCardText(b, c.text4, 56, "card text 4") &&
+    const bool read = ReadCardText(b, c.text1, card::kText1Width, "card text 1") &&
+                      ReadCardText(b, c.text2, card::kText2Width, "card text 2") && ReadDate(b, c.date, w) &&
+                      ReadCardText(b, c.text3, card::kText3Width, "card text 3") &&
+                      ReadCardText(b, c.text4, card::kText4Width, "card text 4") &&
                       ReadCheck(b, c.check1, message, dataStart, "check byte 1", w);
     if (!read) return false;
-    if (length == kExtensionData) return DecodeExtension(b, c.extension.emplace(), message, w);
+    if (length == card::kExtensionData) return DecodeExtension(b, c.extension.emplace(), message, w);
     return true;
 }
 
@@ -205,21 +205,25 @@ Decoded<Jt808Message> DecodeJt808(const std::uint8_t* data, std::size_t size) {
     m.size = size;
     Reader r(data, size, 0, kTruncated);
     Field<std::uint16_t> word;
-    Field<std::array<std::uint8_t, 6>> phone;
-    if (!r.Uint(m.head.messageId, 2, "message id") || !r.Uint(word, 2, "body properties") ||
-        !r.Array(phone, "phone number") || !r.Uint(m.head.serial, 2, "serial number")) {
+    PhoneBcd phone;
+    if (!r.Uint(m.head.messageId, jt808::kMessageId.size, "message id") ||
+        !r.Uint(word, jt808::kProperties.size, "body properties") || !r.Array(phone, "phone number") ||
+        !r.Uint(m.head.serial, jt808::kSerial.size, "serial number")) {
         out.error = r.Error();
         return out;
     }
     const std::uint16_t w = word.value;
     m.head.properties = {
         word.offset, word.size,
-        BodyProperties{w, static_cast<std::uint16_t>(w & 0x3ff), static_cast<std::uint8_t>(w >> 10 & 7),
-                       (w >> 13 & 1) != 0, static_cast<std::uint8_t>(w >> 14)}};
+        BodyProperties{w, static_cast<std::uint16_t>(w & jt808::kBodyLengthBits),
+                       static_cast<std::uint8_t>((w & jt808::kEncryptionBits) >> jt808::kEncryptionShift),
+                       (w & jt808::kSubpackageBit) != 0,
+                       static_cast<std::uint8_t>((w & jt808::kReservedBits) >> jt808::kReservedShift)}};
     const BodyProperties& p = m.head.properties.value;
     if (p.encryption || p.subpackage || p.reserved)
         Warn(m.warnings, word.offset, "unexpected body property bits",
-             Format("expected encryption, sub-package and reserved bits 0, found %04x", w & 0xfc00));
+             Format("expected encryption, sub-package and reserved bits 0, found %04x",
+                    w & (jt808::kEncryptionBits | jt808::kSubpackageBit | jt808::kReservedBits)));
     m.head.phone = {phone.offset, phone.size, PhoneDigits(phone, m.warnings)};
 
     if (!r.Raw(m.body, p.bodyLength, "body")) {
@@ -230,11 +234,12 @@ Decoded<Jt808Message> DecodeJt808(const std::uint8_t* data, std::size_t size) {
         Warn(m.warnings, r.Offset(), "bytes after the body",
              Format("the body length is %u, %zu bytes follow the body", p.bodyLength, r.Left()));
 
-    Reader body(m.body.value.data(), m.body.value.size(), kHeadSize, kShortBody);
+    Reader body(m.body.value.data(), m.body.value.size(), jt808::kHeadSize, kShortBody);
     bool sound = true;
-    if (m.head.messageId.value == 0x8103) {
+    if (m.head.messageId.value == jt808::kParmSet) {
         sound = DecodeParamSetting(body, m);
-    } else if (m.head.messageId.value == 0x8900 && !m.body.value.empty() && m.body.value[0] == 0xA0) {
+    } else if (m.head.messageId.value == jt808::kPassThrough && !m.body.value.empty() &&
+               m.body.value[0] == card::kTag) {
         sound = DecodeIcCard(body, m, data);
     }
     if (!sound) out.error = body.Error();

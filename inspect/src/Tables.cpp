@@ -1,5 +1,6 @@
 // Names and types the inspector shows: JT/T 808 terminal parameters, message
 // ids, GP command numbers and value kinds.
+#include "Layout.h"
 #include "gpenc/Inspect.h"
 
 namespace gpenc::inspect {
@@ -109,21 +110,21 @@ struct Named {
 };
 
 constexpr Named kMessages[] = {
-    {0x8103, "terminal parameter setting"},
-    {0x8104, "terminal parameter query"},
-    {0x8105, "terminal control"},
-    {0x8201, "position information query"},
-    {0x8202, "temporary position tracking"},
-    {0x8203, "manual alarm confirmation"},
-    {0x8600, "set circular area"},
-    {0x8900, "downlink transparent data"},
+    {jt808::kParmSet, "terminal parameter setting"},    {jt808::kParmQuery, "terminal parameter query"},
+    {jt808::kTerminalControl, "terminal control"},      {jt808::kPositionQuery, "position information query"},
+    {jt808::kTempTrack, "temporary position tracking"}, {jt808::kAffirmAlarm, "manual alarm confirmation"},
+    {jt808::kCircularArea, "set circular area"},        {jt808::kPassThrough, "downlink transparent data"},
 };
 
 constexpr Named kCommands[] = {
-    {0x01, "login"},           {0x02, "common data"},  {0x03, "subscription"},   {0x04, "common data"},
-    {0x05, "photograph"},      {0x06, "sound sowing"}, {0x07, "alarm handling"}, {0x11, "track playback"},
-    {0x18, "time interval"},   {0x19, "video"},        {0x20, "listening"},      {0x21, "preset"},
-    {0x22, "commit interval"}, {0x23, "SIM setting"},  {0x25, "blackout"},       {0x33, "JT/T 808 equipment request"},
+    {0x01, "login"},           {0x02, "common data"},
+    {0x03, "subscription"},    {0x04, "common data"},
+    {0x05, "photograph"},      {0x06, "sound sowing"},
+    {0x07, "alarm handling"},  {0x11, "track playback"},
+    {0x18, "time interval"},   {0x19, "video"},
+    {0x20, "listening"},       {0x21, "preset"},
+    {0x22, "commit interval"}, {0x23, "SIM setting"},
+    {0x25, "blackout"},        {gp::kTunnelCommand, "JT/T 808 equipment request"},
     {0x50, "realtime data"},
 };
 
@@ -158,11 +159,11 @@ const char* MessageName(std::uint32_t id) { return Find(kMessages, id); }
 const char* CommandName(std::uint16_t command) { return Find(kCommands, command); }
 
 const char* KindName(std::uint8_t kind) {
-    switch (kind) {
-    case 1: return "text";
-    case 6: return "Int32";
-    case 9: return "byte";
-    case 10: return "six bytes";
+    switch (static_cast<Kind>(kind)) {
+    case Kind::kText: return "text";
+    case Kind::kInt32: return "Int32";
+    case Kind::kByte: return "byte";
+    case Kind::kSixBytes: return "six bytes";
     default: return "unknown";
     }
 }

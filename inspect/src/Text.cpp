@@ -1,5 +1,6 @@
 // Decoding of the texts a command-0x33 frame carries instead of 808 bytes: the
 // circular-area setting text and the argument texts of the simple requests.
+#include "Layout.h"
 #include "Reader.h"
 
 #include <algorithm>
@@ -145,10 +146,10 @@ bool DecodeArea(ItemReader& in, std::size_t n, CircularArea& a, std::vector<Prob
         !in.Decimal(a.latitude, area + "latitude") || !in.Decimal(a.longitude, area + "longitude") ||
         !in.Unsigned(a.radius, area + "radius", 0xffffffff))
         return false;
-    if ((a.attributes.value & 1) &&
+    if ((a.attributes.value & jt808::kAreaTimeWindow) &&
         (!in.Time(a.start, area + "start time", warnings) || !in.Time(a.end, area + "end time", warnings)))
         return false;
-    if (a.attributes.value & 2) {
+    if (a.attributes.value & jt808::kAreaSpeedLimit) {
         if (!in.Unsigned(a.maxSpeed.emplace(), area + "top speed", 0xffff) ||
             !in.Unsigned(a.overSpeedDuration.emplace(), area + "over-speed duration", 0xff))
             return false;
@@ -275,11 +276,11 @@ Decoded<RequestArgument> ExplainRequest(std::uint16_t messageId, std::string_vie
             r.items.push_back({"argument", {0, argument.size(), std::string(argument)}});
     };
     switch (messageId) {
-    case 0x8104: fixed("0", "query all terminal parameters"); break;
-    case 0x8201: fixed("0", "query the current position"); break;
-    case 0x8203: fixed("1", "confirm the manual alarm"); break;
-    case 0x8202: ExplainTracking(argument, out); break;
-    case 0x8105: ExplainControl(argument, out); break;
+    case jt808::kParmQuery: fixed("0", "query all terminal parameters"); break;
+    case jt808::kPositionQuery: fixed("0", "query the current position"); break;
+    case jt808::kAffirmAlarm: fixed("1", "confirm the manual alarm"); break;
+    case jt808::kTempTrack: ExplainTracking(argument, out); break;
+    case jt808::kTerminalControl: ExplainControl(argument, out); break;
     default: out.error = Problem{0, kBadArgument, Format("message %04x has no request argument", messageId)};
     }
     return out;

@@ -3,6 +3,8 @@
 // request argument.
 #include "Tunnel.h"
 
+#include "Layout.h"
+
 namespace gpenc::inspect {
 namespace {
 
@@ -46,8 +48,8 @@ std::optional<Problem> MessageBytes(const Field<std::string>& text, Bytes& out, 
 // The 808 phone number a terminal number stands for: its last 12 characters,
 // filled with '0' on the left when it is shorter.
 std::string PhoneOf(const std::string& terminal) {
-    if (terminal.size() >= 12) return terminal.substr(terminal.size() - 12);
-    return std::string(12 - terminal.size(), '0') + terminal;
+    if (terminal.size() >= jt808::kPhoneDigits) return terminal.substr(terminal.size() - jt808::kPhoneDigits);
+    return std::string(jt808::kPhoneDigits - terminal.size(), '0') + terminal;
 }
 
 void CheckMessage(Frame& f, const Tunnel& t, const Jt808Message& m, std::size_t origin) {
@@ -55,7 +57,7 @@ void CheckMessage(Frame& f, const Tunnel& t, const Jt808Message& m, std::size_t 
         f.warnings.push_back({origin, "message id disagrees",
                               Format("key 1 gives %04x, the 808 head %04x", *t.messageId, m.head.messageId.value)});
     if (m.head.phone.size && t.terminalNumber && m.head.phone.value != PhoneOf(t.terminalNumber->value))
-        f.warnings.push_back({origin + 2 * m.head.phone.offset, "phone number disagrees",
+        f.warnings.push_back({origin + gp::kHexPerByte * m.head.phone.offset, "phone number disagrees",
                               Format("the terminal number gives %s, the 808 head %s",
                                      PhoneOf(t.terminalNumber->value).c_str(), m.head.phone.value.c_str())});
 }
@@ -63,8 +65,8 @@ void CheckMessage(Frame& f, const Tunnel& t, const Jt808Message& m, std::size_t 
 void DecodeArgument(Frame& f, Tunnel& t) {
     const Field<std::string>& arg = *t.argument;
     switch (*t.messageId) {
-    case 0x8103:
-    case 0x8900: {
+    case jt808::kParmSet:
+    case jt808::kPassThrough: {
         t.content = Tunnel::Content::kJt808;
         Bytes bytes;
         t.hexError = MessageBytes(arg, bytes, f.warnings);
@@ -73,20 +75,20 @@ void DecodeArgument(Frame& f, Tunnel& t) {
             return;
         }
         t.jt808 = DecodeJt808(bytes.data(), bytes.size());
-        LiftAll(f, *t.jt808, t.jt808->value.warnings, arg.offset, 2, "808 message");
+        LiftAll(f, *t.jt808, t.jt808->value.warnings, arg.offset, gp::kHexPerByte, "808 message");
         CheckMessage(f, t, t.jt808->value, arg.offset);
         return;
     }
-    case 0x8600:
+    case jt808::kCircularArea:
         t.content = Tunnel::Content::kSettingText;
         t.circular = DecodeCircularText(arg.value);
         LiftAll(f, *t.circular, t.circular->value.warnings, arg.offset, 1, "key-2 text");
         return;
-    case 0x8104:
-    case 0x8105:
-    case 0x8201:
-    case 0x8202:
-    case 0x8203:
+    case jt808::kParmQuery:
+    case jt808::kTerminalControl:
+    case jt808::kPositionQuery:
+    case jt808::kTempTrack:
+    case jt808::kAffirmAlarm:
         t.content = Tunnel::Content::kRequest;
         t.request = ExplainRequest(*t.messageId, arg.value);
         LiftAll(f, *t.request, {}, arg.offset, 1, "key-2 text");
@@ -109,10 +111,11 @@ int HexDigit(char c) {
 
 void DecodeTunnel(Frame& f) {
     Tunnel& t = f.tunnel.emplace();
+    // Indexed by key.
     std::optional<Field<std::string>>* slots[] = {&t.terminalNumber, &t.messageIdText, &t.argument};
     static const char* const kNames[] = {"terminal number", "808 message id", "argument"};
     for (const Parameter& p : f.parameters) {
-        if (p.key.value > 2 || p.kind.value != 1) {
+        if (p.key.value > gp::kArgumentKey || p.kind.value != static_cast<std::uint8_t>(Kind::kText)) {
             f.warnings.push_back({p.offset, "unexpected record",
                                   Format("an 808 request carries texts under keys 0, 1 and 2, found key %u of kind %u",
                                          p.key.value, static_cast<unsigned>(p.kind.value))});
@@ -123,13 +126,13 @@ void DecodeTunnel(Frame& f) {
             f.warnings.push_back({p.offset, "repeated key", Format("key %u appears more than once", p.key.value)});
         slot = Field<std::string>{p.raw.offset, p.raw.size, std::get<std::string>(p.value)};
     }
-    const std::size_t params = f.offset + 30;
-    for (std::size_t k = 0; k < 3; ++k)
+    const std::size_t params = f.offset + gp::kParametersAt;
+    for (std::size_t k = gp::kTerminalKey; k <= gp::kArgumentKey; ++k)
         if (!*slots[k]) f.warnings.push_back({params, "missing key", Format("key %zu (%s) is missing", k, kNames[k])});
     if (t.messageIdText) {
         const std::string& text = t.messageIdText->value;
         unsigned id = 0;
-        bool hex = !text.empty() && text.size() <= 4 && text[0] != '0';
+        bool hex = !text.empty() && text.size() <= gp::kMessageIdDigits && text[0] != '0';
         for (char c : text) {
             hex = hex && HexDigit(c) >= 0 && !(c >= 'A' && c <= 'F');
             id = id << 4 | static_cast<unsigned>(HexDigit(c) & 0xf);

@@ -1,0 +1,58 @@
+# The host the library is built for. By default the bundled stand-ins
+# (gpenc_host); with GPENC_HOST_HEADER the host's own declarations of the
+# framework's exception base, the session store and the shared logger, checked
+# here so that a header lacking one fails at configure time, naming it.
+set(GPENC_HOST_HEADER "" CACHE FILEPATH
+    "The host's header declaring CException, CSessionData and NSLog::CLog (empty: the bundled stand-ins)")
+set(GPENC_HOST_LIBRARIES "" CACHE STRING "What the library links for the host's declarations (with GPENC_HOST_HEADER)")
+option(GPENC_EXTENSION_MODULE
+       "Register the DLL as an extension module of the host's framework at load (Windows, with GPENC_HOST_HEADER)" OFF)
+
+if(NOT GPENC_HOST_HEADER)
+  if(GPENC_EXTENSION_MODULE)
+    message(FATAL_ERROR "GPENC_EXTENSION_MODULE needs the framework's declarations: set GPENC_HOST_HEADER")
+  endif()
+  set(GPENC_HOST "stand-ins")
+  return()
+endif()
+
+get_filename_component(GPENC_HOST_HEADER "${GPENC_HOST_HEADER}" ABSOLUTE)
+if(NOT EXISTS "${GPENC_HOST_HEADER}")
+  message(FATAL_ERROR "GPENC_HOST_HEADER: ${GPENC_HOST_HEADER} does not exist")
+endif()
+set(GPENC_HOST "${GPENC_HOST_HEADER}")
+
+# One small program per declaration the library uses, in the shape it uses it.
+include(CheckCXXSourceCompiles)
+set(CMAKE_REQUIRED_QUIET ON)
+set(CMAKE_REQUIRED_LIBRARIES ${GPENC_LOG4CPLUS})
+set(CMAKE_REQUIRED_DEFINITIONS "-DGPENC_HOST_HEADER=\"${GPENC_HOST_HEADER}\"")
+set(CMAKE_REQUIRED_INCLUDES ${PROJECT_SOURCE_DIR}/src)
+set(CMAKE_TRY_COMPILE_TARGET_TYPE STATIC_LIBRARY)  # the host's libraries are not linked here
+set(missing "")
+function(host_check name what body)
+  unset(${name} CACHE)  # the header may have changed since the last run
+  check_cxx_source_compiles("#include \"HostSeam.h\"\n${body}\nint main() { return 0; }" ${name})
+  if(NOT ${name})
+    set(missing "${missing}\n  ${what}" PARENT_SCOPE)
+  endif()
+endfunction()
+host_check(GPENC_HOST_HAS_EXCEPTION "CException, thrown and caught by pointer, with Delete()"
+  "void f() { try { throw (CException*)0; } catch (CException* e) { e->Delete(); } }")
+host_check(GPENC_HOST_HAS_MESSAGE "virtual CException::GetErrorMessage(buffer, size, help context = none) const"
+  "template <class R, class C, class Ch, class N, class P> Ch* B(R (C::*)(Ch*, N, P) const);
+   bool f(const CException& e, decltype(B(&CException::GetErrorMessage)) b) { return e.GetErrorMessage(b, 512) ? true : false; }")
+host_check(GPENC_HOST_HAS_SESSION "static CSessionData::GetSession(unsigned char*)"
+  "void f(unsigned char* id) { CSessionData::GetSession(id); }")
+host_check(GPENC_HOST_HAS_LOGGER "the log4cplus logger NSLog::CLog::_logger"
+  "bool f() { log4cplus::Logger& l = NSLog::CLog::_logger; return l.isEnabledFor(10000); }")
+if(GPENC_EXTENSION_MODULE)
+  host_check(GPENC_HOST_HAS_MODULE
+    "AFX_EXTENSION_MODULE, AfxInitExtensionModule, CDynLinkLibrary and AfxTermExtensionModule"
+    "#include <windows.h>
+     void f(AFX_EXTENSION_MODULE& m, HINSTANCE h) { if (AfxInitExtensionModule(m, h)) new CDynLinkLibrary(m); AfxTermExtensionModule(m); }")
+endif()
+if(missing)
+  message(FATAL_ERROR "GPENC_HOST_HEADER ${GPENC_HOST_HEADER} does not declare what the library uses:${missing}")
+endif()
+message(STATUS "gpenc: built for the host of ${GPENC_HOST_HEADER}")

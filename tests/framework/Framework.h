@@ -1,0 +1,106 @@
+// A host shaped like the application framework the client is built on, for the
+// tests of the library's host seam: a CObject root with a virtual destructor and
+// state, CException in the framework's shapes (BOOL, LPTSTR, UINT, PUINT; no
+// constructor that takes a message), the base library's session store, the
+// shared logger object, and the module-registration calls, which count what
+// they are given.
+#pragma once
+
+#include <log4cplus/logger.h>
+#include <cstddef>
+
+#if defined(_WIN32)
+// As the framework's own headers do: the C and C++ library's headers first,
+// then <windows.h> without NOMINMAX, so its min and max macros are about.
+#  include <windows.h>
+#  if defined(FRAMEWORK_BUILDING)
+#    define FRAMEWORK_API __declspec(dllexport)
+#  else
+#    define FRAMEWORK_API __declspec(dllimport)
+#  endif
+#else
+#  define FRAMEWORK_API __attribute__((visibility("default")))
+typedef int BOOL;
+typedef unsigned int UINT;
+typedef UINT* PUINT;
+#  if defined(UNICODE)
+typedef wchar_t TCHAR;
+#  else
+typedef char TCHAR;
+#  endif
+typedef TCHAR* LPTSTR;
+typedef void* HMODULE;
+typedef HMODULE HINSTANCE;
+#  define TRUE 1
+#  define FALSE 0
+#endif
+
+class FRAMEWORK_API CObject {
+public:
+    virtual ~CObject();
+
+protected:
+    CObject();
+
+private:
+    void* m_pReserved;  // so that a derived object's bases do not start at its vtable
+};
+
+// Thrown and caught by pointer; whoever catches one releases it with Delete().
+class FRAMEWORK_API CException : public CObject {
+public:
+    explicit CException(BOOL bAutoDelete = TRUE);
+    ~CException() override;
+
+    // The base class has no message: it writes an empty text and answers FALSE.
+    virtual BOOL GetErrorMessage(LPTSTR lpszError, UINT nMaxError, PUINT pnHelpContext = NULL) const;
+    void Delete();
+
+protected:
+    BOOL m_bAutoDelete;
+};
+
+// The base library's session store.
+class FRAMEWORK_API CSessionData {
+public:
+    static void GetSession(unsigned char* pSession);
+    static void StoreSession(const unsigned char* pSession);  // the client's login does this
+};
+
+namespace NSLog {
+class FRAMEWORK_API CLog {
+public:
+    static log4cplus::Logger _logger;
+};
+}  // namespace NSLog
+
+// Module registration of an extension DLL.
+struct AFX_EXTENSION_MODULE {
+    BOOL bInitialized;
+    HMODULE hModule;
+    HMODULE hResource;
+};
+FRAMEWORK_API BOOL AfxInitExtensionModule(AFX_EXTENSION_MODULE& state, HMODULE hModule);
+FRAMEWORK_API void AfxTermExtensionModule(AFX_EXTENSION_MODULE& state, BOOL bAll = FALSE);
+
+// A module's entry in the framework's chain; the framework deletes it when the
+// module is terminated.
+class FRAMEWORK_API CDynLinkLibrary : public CObject {
+public:
+    explicit CDynLinkLibrary(AFX_EXTENSION_MODULE& state, BOOL bSystem = FALSE);
+    ~CDynLinkLibrary() override;
+
+    AFX_EXTENSION_MODULE* m_pState;
+};
+
+// What the registration calls were given, for the tests.
+struct FrameworkRegistrations {
+    int initialized;  // AfxInitExtensionModule calls
+    int linked;       // CDynLinkLibrary objects made
+    int live;         // of those, not yet deleted
+    int terminated;   // AfxTermExtensionModule calls
+    HMODULE module;   // the module last initialised
+};
+FRAMEWORK_API FrameworkRegistrations& Registrations();
+// Makes AfxInitExtensionModule refuse (answer FALSE) while set.
+FRAMEWORK_API void RefuseRegistration(bool refuse);
