@@ -7,6 +7,7 @@
 #include "EncoderParts.h"
 #include "Log.h"
 #include "ParaStr.h"
+#include "Text.h"
 #include "Wire.h"
 
 #include <algorithm>
@@ -200,19 +201,12 @@ int CEncoder::Change16To10(const char* text) {
             if (text == nullptr || *text == '\0') return op.Return(0);
             std::uint32_t value = 0;  // 32-bit and wrapping, read back as signed
             for (const char* p = text; *p != '\0'; ++p) {
-                const char c = *p;
-                std::uint32_t digit;
-                if (c >= '0' && c <= '9') {
-                    digit = static_cast<std::uint32_t>(c - '0');
-                } else if (c >= 'a' && c <= 'f') {
-                    digit = static_cast<std::uint32_t>(c - 'a' + 10);
-                } else if (c >= 'A' && c <= 'F') {
-                    digit = static_cast<std::uint32_t>(c - 'A' + 10);
-                } else {
+                const int digit = gpenc::detail::HexDigit(*p);
+                if (digit < 0) {
                     op.Error({")16进制遇到非法字符:", gpenc::detail::CallerText(text)});
                     return op.Return(-1);
                 }
-                value = value * 16 + digit;
+                value = value * 16 + static_cast<std::uint32_t>(digit);
             }
             return op.Return(static_cast<int>(value));
         },
@@ -281,14 +275,7 @@ GPENC_FLATTEN bool EncoderSteps::FinishFrame(CEncoder& e, int command, const Byt
 }
 
 bool CEncoder::VectorToHexChr(std::vector<unsigned char> bytes, std::string& text) {
-    static const char kDigits[] = "0123456789abcdef";
-    // Sized once and written in place, rather than a capacity check per digit.
-    std::size_t at = text.size();
-    text.resize(at + 2 * bytes.size());
-    for (unsigned char b : bytes) {
-        text[at++] = kDigits[b >> 4];
-        text[at++] = kDigits[b & 0x0F];
-    }
+    gpenc::detail::AppendHex(text, bytes.data(), bytes.size());
     return true;
 }
 

@@ -7,6 +7,7 @@
 #include "Log.h"
 #include "ParaStr.h"
 #include "StandardParts.h"
+#include "Text.h"
 #include "Wire.h"
 
 #include <algorithm>
@@ -120,15 +121,9 @@ bool CEncoder_Standard::GetMsgData(std::uint32_t msgId, std::vector<unsigned cha
 bool CEncoder_Standard::charTohex(std::string text, int& value) {
     // Exactly two digits: a sign or a blank would otherwise be read as part of
     // a number and put garbage into the BCD head.
-    auto digit = [](char c) {
-        return c >= '0' && c <= '9'   ? c - '0'
-               : c >= 'a' && c <= 'f' ? c - 'a' + 10
-               : c >= 'A' && c <= 'F' ? c - 'A' + 10
-                                      : -1;
-    };
     if (text.size() != 2) return false;
-    const int high = digit(text[0]);
-    const int low = digit(text[1]);
+    const int high = gpenc::detail::HexDigit(text[0]);
+    const int low = gpenc::detail::HexDigit(text[1]);
     if (high < 0 || low < 0) return false;
     value = high * 16 + low;
     return true;

@@ -1,5 +1,6 @@
 // Record composition for the logging frame declared in Log.h.
 #include "Log.h"
+#include "Text.h"
 
 #include <cwchar>
 #include <type_traits>
@@ -13,70 +14,10 @@
 namespace gpenc::detail {
 namespace {
 
-void AppendUtf8(std::string& out, char32_t c) {
-    if (c < 0x80) {
-        out += static_cast<char>(c);
-    } else if (c < 0x800) {
-        out += static_cast<char>(0xC0 | (c >> 6));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-        out += static_cast<char>(0xE0 | (c >> 12));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x110000) {
-        out += static_cast<char>(0xF0 | (c >> 18));
-        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-        out += "\xEF\xBF\xBD";  // U+FFFD
-    }
-}
-
-constexpr bool kWide16 = sizeof(wchar_t) == 2;  // UTF-16, as on Windows
-
-// The framework hands out its messages as wide text; records are UTF-8.
-// Where wchar_t is 16 bits, a surrogate pair is one character.
-std::string WideToUtf8(const wchar_t* text) {
-    std::string out;
-    for (; *text != L'\0'; ++text) {
-        auto c = static_cast<char32_t>(*text);
-        const auto next = static_cast<char32_t>(text[1]);
-        if (kWide16 && c >= 0xD800 && c < 0xDC00 && next >= 0xDC00 && next < 0xE000) {
-            c = 0x10000 + ((c - 0xD800) << 10) + (next - 0xDC00);
-            ++text;
-        }
-        AppendUtf8(out, c);
-    }
-    return out;
-}
-
 // Appends UTF-8 text to what log4cplus takes. This is the one place that knows
 // whether log4cplus was built narrow or wide.
 #if defined(UNICODE) || defined(LOG4CPLUS_UNICODE)
-void AppendLogText(log4cplus::tstring& out, std::string_view utf8) {
-    // Decodes UTF-8; a byte that does not start a valid sequence stands for itself.
-    for (std::size_t i = 0; i < utf8.size();) {
-        const auto b = static_cast<unsigned char>(utf8[i]);
-        const int len = b < 0x80 ? 1 : (b >> 5) == 6 ? 2 : (b >> 4) == 14 ? 3 : (b >> 3) == 30 ? 4 : 0;
-        char32_t c = len == 1 ? b : len == 2 ? (b & 0x1F) : len == 3 ? (b & 0x0F) : (b & 0x07);
-        bool ok = len > 0 && i + len <= utf8.size();
-        for (int k = 1; ok && k < len; ++k) {
-            const auto cb = static_cast<unsigned char>(utf8[i + k]);
-            ok = (cb & 0xC0) == 0x80;
-            c = (c << 6) | (cb & 0x3F);
-        }
-        if (!ok) {
-            out += static_cast<wchar_t>(b);
-        } else if (kWide16 && c >= 0x10000) {
-            out += static_cast<wchar_t>(0xD800 + ((c - 0x10000) >> 10));
-            out += static_cast<wchar_t>(0xDC00 + ((c - 0x10000) & 0x3FF));
-        } else {
-            out += static_cast<wchar_t>(c);
-        }
-        i += ok ? len : 1;
-    }
-}
+void AppendLogText(log4cplus::tstring& out, std::string_view utf8) { AppendWide(out, utf8); }
 #else
 void AppendLogText(log4cplus::tstring& out, std::string_view utf8) { out.append(utf8); }
 #endif

@@ -5,6 +5,7 @@
 #include "Bytes.h"
 #include "Log.h"
 #include "StandardParts.h"
+#include "Text.h"
 #include "Wire.h"
 
 #include <algorithm>
@@ -26,16 +27,10 @@ std::string Fixed6(double value) {
     return std::string(digits, std::to_chars(digits, digits + sizeof digits, value, std::chars_format::fixed, 6).ptr);
 }
 
-void AppendHex2(std::string& text, unsigned char b) {
-    static const char kDigits[] = "0123456789abcdef";
-    text += kDigits[b >> 4];
-    text += kDigits[b & 0x0F];
-}
-
 // "yy-mm-dd-hh-mi-ss," from six BCD bytes.
 void AppendBcdTime(std::string& text, const unsigned char (&time)[6]) {
     for (int i = 0; i < 6; ++i) {
-        AppendHex2(text, time[i]);
+        gpenc::detail::AppendHex(text, &time[i], 1);
         text += i < 5 ? '-' : ',';
     }
 }
