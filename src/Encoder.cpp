@@ -137,10 +137,9 @@ bool CEncoder::UnsignedIntToUInt16(unsigned int value, unsigned char* dest) {
         [&] {
             // Callers zero the destination, so a zero needs no bytes written.
             if (value == 0) return op.Done();
-            // Least significant byte first, then turned around: the wire order
-            // comes out most significant first on any host.
+            // The value as the host stores it, turned into the wire's order.
             unsigned char scratch[2];
-            gpenc::detail::StoreLE<2>(scratch, value);
+            gpenc::detail::StoreHost(scratch, static_cast<std::uint16_t>(value));
             if (!ChangeOrder(2, scratch)) return op.Fail();
             std::memcpy(dest, scratch, 2);
             return op.Done();
@@ -155,7 +154,7 @@ bool CEncoder::UnsignedIntToInt32(int value, unsigned char* dest) {
         [&] {
             if (value == 0) return op.Done();
             unsigned char scratch[4];
-            gpenc::detail::StoreLE<4>(scratch, static_cast<std::uint32_t>(value));
+            gpenc::detail::StoreHost(scratch, static_cast<std::uint32_t>(value));
             if (!ChangeOrder(4, scratch)) return op.Fail();
             std::memcpy(dest, scratch, 4);
             return op.Done();
@@ -166,10 +165,9 @@ bool CEncoder::UnsignedIntToInt32(int value, unsigned char* dest) {
 bool CEncoder::ChangeOrder(int count, unsigned char* bytes) {
     static constexpr Op op = Operation("CEncoder::ChangeOrder");
     return Guarded(op, false, [&] {
-        // The bytes are turned around where they stand; a count outside 1..8
-        // (the scratch the order was once turned in) is refused like 0.
+        // A count outside 1..8 (the scratch of the turn) is refused like 0.
         if (count <= 0 || count > 8) return op.Fail();
-        std::reverse(bytes, bytes + count);
+        gpenc::detail::HostToWire(bytes, static_cast<std::size_t>(count));
         return op.Done();
     });
 }

@@ -56,15 +56,7 @@ struct ParamSource {
 
     // Bytes of the value, and of the whole record, that the kind encodes (a
     // kind that is refused encodes none).
-    std::size_t ValueSize() const {
-        switch (kind) {
-        case wire::kText: return text->size();
-        case wire::kInt32: return 4;
-        case wire::kByte: return 1;
-        case wire::kSixBytes: return 6;
-        default: return 0;
-        }
-    }
+    std::size_t ValueSize() const { return kind == wire::kText ? text->size() : wire::FixedWidth(kind); }
     std::size_t RecordSize() const { return wire::kRecordHead + ValueSize(); }
 };
 

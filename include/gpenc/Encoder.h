@@ -338,8 +338,12 @@ private:
     bool initParameterConfig(ParameterConfig& config);
     bool SetOnceParameterData(ParameterConfig config);
     int GetParaStr(std::string paraStr, std::vector<unsigned char>& out);
+    // Write the low 16 (all 32) bits of `value` most significant first into
+    // the 2 (4) bytes at `dest`. A zero writes nothing: `dest` must be zeroed.
     bool UnsignedIntToUInt16(unsigned int value, unsigned char* dest);
     bool UnsignedIntToInt32(int value, unsigned char* dest);
+    // Turns the `count` bytes of a field from the host's order into the
+    // wire's, most significant first; `count` 1 to 8.
     bool ChangeOrder(int count, unsigned char* bytes);
 
     bool SetBodyData(int command);
