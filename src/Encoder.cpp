@@ -99,9 +99,7 @@ GPENC_FLATTEN bool EncoderSteps::AppendRecord(CEncoder& e, const ParamSource& p)
         case wire::kText:
             // The text step writes the records a copy of the text would; the
             // bytes themselves are copied once, below.
-            if (p.text->empty() ||
-                gpenc::detail::ParaStrStep(kGetParaStr, *p.text, [&] { return static_cast<int>(size); }) == 0)
-                return op.Fail();
+            if (p.text->empty() || !gpenc::detail::ParaStrStep(kGetParaStr, *p.text, [] {}).done()) return op.Fail();
             value = reinterpret_cast<const unsigned char*>(p.text->data());
             break;
         case wire::kInt32:

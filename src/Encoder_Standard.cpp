@@ -15,8 +15,10 @@
 
 using gpenc::detail::Bytes;
 using gpenc::detail::Guarded;
+using gpenc::detail::GuardedStep;
 using gpenc::detail::NoThrow;
 using gpenc::detail::Op;
+using gpenc::detail::Outcome;
 using gpenc::detail::PutBE;
 using gpenc::detail::StoreBE;
 using namespace gpenc::detail::standard;
@@ -50,25 +52,27 @@ CEncoder_Standard::~CEncoder_Standard() noexcept {
     });
 }
 
-void CEncoder_Standard::InitStandardMsgHead() {
+void CEncoder_Standard::InitStandardMsgHead() { StandardSteps::Reset(*this); }
+
+Outcome StandardSteps::Reset(CEncoder_Standard& e) {
     static constexpr Op op = Plain("CEncoder_Standard::InitStandardMsgHead");
     op.PreEnter();
-    Guarded(op, false, [&] {
-        m_stMsg.byStartFlag = 0;
-        m_stMsg.byCheckCode = 0;
-        m_stMsg.byEndFlag = 0;
-        m_stMsg.stHead = StandardMsgHead();
-        Bytes().swap(m_stMsg.vecBody);
+    return GuardedStep(op, [&] {
+        e.m_stMsg.byStartFlag = 0;
+        e.m_stMsg.byCheckCode = 0;
+        e.m_stMsg.byEndFlag = 0;
+        e.m_stMsg.stHead = StandardMsgHead();
+        Bytes().swap(e.m_stMsg.vecBody);
         // wMsgId stays: it is the last message id until the next head is set.
-        m_stMsgHead.wBodyProperty = 0;
-        m_stMsgHead.wSerialNo = 0;
-        std::string().swap(m_stMsgHead.strPhoneNo);
-        m_byParmCount = 0;
-        m_stCurParm.dwParmId = 0;
-        m_stCurParm.byParmLen = 0;
-        Bytes().swap(m_vecParmList);
-        Bytes().swap(m_stCurParm.vecParmValue);
-        return op.Done();
+        e.m_stMsgHead.wBodyProperty = 0;
+        e.m_stMsgHead.wSerialNo = 0;
+        std::string().swap(e.m_stMsgHead.strPhoneNo);
+        e.m_byParmCount = 0;
+        e.m_stCurParm.dwParmId = 0;
+        e.m_stCurParm.byParmLen = 0;
+        Bytes().swap(e.m_vecParmList);
+        Bytes().swap(e.m_stCurParm.vecParmValue);
+        return op.Return(Outcome::Done());
     });
 }
 
@@ -173,32 +177,33 @@ bool CEncoder_Standard::GetMsgbody() { return true; }
 bool CEncoder_Standard::GetMsgEscape() { return true; }
 
 // The value step of the parameter entries and the card pages.
-bool StandardSteps::EncodeValue(const MsgData_EquipParmSet_ParmListConfig& value, unsigned char byteValue, Bytes& out) {
+Outcome StandardSteps::EncodeValue(const MsgData_EquipParmSet_ParmListConfig& value, unsigned char byteValue,
+                                   Bytes& out) {
     const std::size_t start = out.size();
     const std::string& text = value.strValue;
     // Range inserts, which size a fresh vector once where a byte at a time
     // would grow it again and again.
     unsigned char number[4];
     StoreBE<4>(number, value.dwValue);
-    bool encoded = true;
+    Outcome encoded = Outcome::Done();
     switch (value.eDataType) {
     case DATATYPE_STRING:
         // GetParaStr's step, with the bytes appended where they go instead of
         // through a copy of the text.
-        encoded = !text.empty() && gpenc::detail::ParaStrStep(kGetParaStr, text, [&] {
-                                       out.insert(out.end(), text.begin(), text.end());
-                                       return static_cast<int>(text.size());
-                                   }) != 0;
+        encoded = text.empty() ? Outcome::Refused("an empty text") : gpenc::detail::ParaStrStep(kGetParaStr, text, [&] {
+            out.insert(out.end(), text.begin(), text.end());
+        });
         break;
     case DATATYPE_WORD: out.insert(out.end(), number + 2, number + 4); break;
     case DATATYPE_DWORD: out.insert(out.end(), number, number + 4); break;
     case DATATYPE_BYTES: gpenc::detail::Append(out, value.vecValueBytes); break;
     case DATATYPE_BYTE: out.push_back(byteValue); break;
-    default: encoded = false; break;
+    default: encoded = Outcome::Refused("no value type"); break;
     }
-    // The length travels in one byte. A refused value takes back what it
-    // appended, the bytes of a text step interrupted after the insert too.
-    if (encoded && out.size() - start <= 255) return true;
-    out.resize(start);
-    return false;
+    // The length travels in one byte.
+    if (encoded.done() && out.size() - start > 255) encoded = Outcome::Refused("more than 255 bytes");
+    // A value not encoded takes back what it appended, the bytes of a text
+    // step interrupted after the insert too.
+    if (!encoded.done()) out.resize(start);
+    return encoded;
 }

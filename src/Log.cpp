@@ -100,12 +100,6 @@ void Op::Record(Level level, const char* a, const char* b, int line) const {
 }
 
 namespace {
-thread_local unsigned t_caught = 0;
-}  // namespace
-
-unsigned CaughtCount() { return t_caught; }
-
-namespace {
 
 // The character type of the buffer that GetErrorMessage fills: the framework
 // takes TCHAR text (wide under UNICODE) and answers BOOL, the bundled stand-in
@@ -129,12 +123,13 @@ std::string MessageOf(const Exception& e) {
 
 }  // namespace
 
-void Op::Caught(CaughtException& e, std::string_view context, int line) const {
-    ++t_caught;
+std::string Op::Caught(CaughtException& e, std::string_view context, int line) const {
     const char* n = guardName != nullptr ? guardName : name;
-    if (Enabled(kError)) Record(kError, n, {guardClose, "运行失败,错误信息为: ", MessageOf(*e.get()), context}, line);
+    std::string message = MessageOf(*e.get());
+    if (Enabled(kError)) Record(kError, n, {guardClose, "运行失败,错误信息为: ", message, context}, line);
     e.Release();
     if (Enabled(kDebug)) Record(kDebug, n, {close, exitMark}, line);
+    return message;
 }
 
 }  // namespace gpenc::detail

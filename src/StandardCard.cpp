@@ -12,9 +12,9 @@
 #include <string>
 
 using gpenc::detail::Bytes;
-using gpenc::detail::FaultWatch;
 using gpenc::detail::Guarded;
 using gpenc::detail::Op;
+using gpenc::detail::Outcome;
 using namespace gpenc::detail::standard;
 
 namespace {
@@ -63,15 +63,20 @@ using wire::card::CheckRange;
 }  // namespace
 
 bool CEncoder_Standard::SetOncePageData(MsgData_EquipParmSet_ParmListConfig& value) {
+    return StandardSteps::AppendPage(*this, value).done();
+}
+
+Outcome StandardSteps::AppendPage(CEncoder_Standard& e, const MsgData_EquipParmSet_ParmListConfig& value) {
     // Pages log under the parameter step's name: they are its twin.
     static constexpr Op op = Plain("CEncoder_Standard::SetOnceParameterData");
-    return Guarded(op, false, [&] {
+    return GuardedStep(op, [&] {
         // Encoded straight onto the end of the body, which a refusal leaves as it was.
-        Bytes& body = m_stCurParm.vecParmValue;
+        Bytes& body = e.m_stCurParm.vecParmValue;
         const std::size_t before = body.size();
-        if (!StandardSteps::EncodeValue(value, value.byValue, body)) return op.Fail();
-        m_stCurParm.byParmLen = static_cast<unsigned char>(m_stCurParm.byParmLen + (body.size() - before));
-        return op.Done();
+        Outcome o = EncodeValue(value, value.byValue, body);
+        if (!o.done()) return op.FailWith(std::move(o));
+        e.m_stCurParm.byParmLen = static_cast<unsigned char>(e.m_stCurParm.byParmLen + (body.size() - before));
+        return op.Return(Outcome::Done());
     });
 }
 
@@ -119,9 +124,9 @@ bool StandardSteps::AppendCardPages(CEncoder_Standard& e, const struct_EquipCont
     // A page that fails is logged by the page step. None is refused for its
     // value (every text is fitted to its width), so a failed page is one lost
     // to a fault, which would shift every byte after it.
-    const FaultWatch watch;
-    for (auto& page : pages) e.SetOncePageData(page);
-    return !watch.Caught();
+    bool faulted = false;
+    for (const auto& page : pages) faulted |= AppendPage(e, page).faulted();
+    return !faulted;
 }
 
 bool CEncoder_Standard::ParmSet_SetICInfoSetStandard(struct_EquipControl_SetIC card) {
@@ -157,15 +162,14 @@ bool CEncoder_Standard::ParmSet_SetICInfoSetExtension(struct_EquipControl_SetIC 
         };
         // An empty text is refused by the page step and leaves its length byte
         // 0 alone; a page lost to a fault fails the card.
-        const FaultWatch watch;
-        for (auto& page : pages) SetOncePageData(page);
+        bool faulted = false;
+        for (const auto& page : pages) faulted |= StandardSteps::AppendPage(*this, page).faulted();
         MsgData_EquipParmSet_ParmListConfig zero = ByteValue(0);
         while (m_stCurParm.vecParmValue.size() < wire::card::kExtensionBody - 1) {
             if (!SetOncePageData(zero)) return op.Fail();
         }
-        MsgData_EquipParmSet_ParmListConfig tail = ByteValue(card.byExtCheckTail);
-        SetOncePageData(tail);
-        if (watch.Caught() || !SetMsgData_StandardMsgHead(wire::jt808::kPassThrough, card.strPhoneNo)) return op.Fail();
+        faulted |= StandardSteps::AppendPage(*this, ByteValue(card.byExtCheckTail)).faulted();
+        if (faulted || !SetMsgData_StandardMsgHead(wire::jt808::kPassThrough, card.strPhoneNo)) return op.Fail();
         return op.Done();
     });
 }

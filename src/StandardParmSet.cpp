@@ -12,9 +12,9 @@
 #include <vector>
 
 using gpenc::detail::Bytes;
-using gpenc::detail::FaultWatch;
 using gpenc::detail::Guarded;
 using gpenc::detail::Op;
+using gpenc::detail::Outcome;
 using namespace gpenc::detail::standard;
 using gpenc::detail::PutBE;
 
@@ -101,15 +101,20 @@ EequipParmDataType CEncoder_Standard::ParmSet_Get808ParmType(EequipParameterMark
 }
 
 bool CEncoder_Standard::SetOnceParameterData(MsgData_EquipParmSet_ParmListConfig value) {
+    return StandardSteps::AppendEntry(*this, value).done();
+}
+
+Outcome StandardSteps::AppendEntry(CEncoder_Standard& e, const MsgData_EquipParmSet_ParmListConfig& value) {
     static constexpr Op op = Plain("CEncoder_Standard::SetOnceParameterData");
-    return Guarded(op, false, [&] {
+    return GuardedStep(op, [&] {
         Bytes encoded;
-        if (!StandardSteps::EncodeValue(value, static_cast<unsigned char>(value.dwValue), encoded)) return op.Fail();
-        m_stCurParm.dwParmId = value.dwParmId;
-        m_stCurParm.byParmLen = static_cast<unsigned char>(encoded.size());
-        m_stCurParm.vecParmValue = std::move(encoded);
-        SetMsgData_EquipParmSet(m_stCurParm);
-        return op.Done();
+        Outcome o = EncodeValue(value, static_cast<unsigned char>(value.dwValue), encoded);
+        if (!o.done()) return op.FailWith(std::move(o));
+        e.m_stCurParm.dwParmId = value.dwParmId;
+        e.m_stCurParm.byParmLen = static_cast<unsigned char>(encoded.size());
+        e.m_stCurParm.vecParmValue = std::move(encoded);
+        e.SetMsgData_EquipParmSet(e.m_stCurParm);
+        return op.Return(Outcome::Done());
     });
 }
 
@@ -134,9 +139,9 @@ bool StandardSteps::StageEntries(CEncoder_Standard& e, const Op& op, const std::
     ReserveEntries(e.m_vecParmList, list);
     // An entry refused for its value is left out; one lost to a fault fails
     // the list, which would otherwise go out with a hole.
-    const FaultWatch watch;
-    for (const auto& record : list) e.SetOnceParameterData(EntryOf(record, stringAndDwordOnly));
-    if (watch.Caught()) {
+    bool faulted = false;
+    for (const auto& record : list) faulted |= AppendEntry(e, EntryOf(record, stringAndDwordOnly)).faulted();
+    if (faulted) {
         op.Error({"）运行失败"});
         return false;
     }

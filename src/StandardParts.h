@@ -64,13 +64,22 @@ inline MsgData_EquipParmSet_ParmListConfig TextValue(std::string text) {
 // of the exported class.
 struct StandardSteps {
     using Op = gpenc::detail::Op;
+    using Outcome = gpenc::detail::Outcome;
     using Bytes = gpenc::detail::Bytes;
 
     // Appends the value bytes of `value` by its type to `out`, BYTE taking
-    // `byteValue`. False, with `out` as it was, for a type that is none, an
-    // empty text or more than 255 bytes.
-    [[nodiscard]] static bool EncodeValue(const MsgData_EquipParmSet_ParmListConfig& value, unsigned char byteValue,
-                                          Bytes& out);
+    // `byteValue`. Refused, with `out` as it was, for a type that is none, an
+    // empty text or more than 255 bytes; faulted, with `out` as it was, when
+    // the text step caught a framework exception.
+    [[nodiscard]] static Outcome EncodeValue(const MsgData_EquipParmSet_ParmListConfig& value, unsigned char byteValue,
+                                             Bytes& out);
+
+    // InitStandardMsgHead, SetOnceParameterData and SetOncePageData, saying
+    // whether a step that did not succeed refused its value or lost it to a
+    // caught framework exception.
+    static Outcome Reset(CEncoder_Standard& e);
+    [[nodiscard]] static Outcome AppendEntry(CEncoder_Standard& e, const MsgData_EquipParmSet_ParmListConfig& value);
+    [[nodiscard]] static Outcome AppendPage(CEncoder_Standard& e, const MsgData_EquipParmSet_ParmListConfig& value);
 
     // The staging of the 0x8103 builders: refuses an empty list under `op`,
     // then encodes every record into the parameter list (an entry that cannot
@@ -114,9 +123,7 @@ struct StandardSteps {
                 Bytes built;
                 // A reset that a caught fault cut short could send an earlier
                 // build's entries along.
-                const gpenc::detail::FaultWatch reset;
-                if (ready) e.InitStandardMsgHead();
-                if (!ready || reset.Caught() || !stage()) {
+                if (!ready || Reset(e).faulted() || !stage()) {
                     LogFailure("设置信息失败", line);
                     return op.Return(false, line);
                 }
