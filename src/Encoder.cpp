@@ -257,14 +257,23 @@ GPENC_FLATTEN bool CEncoder::SetHeaderData() {
     });
 }
 
+void EncoderSteps::Begin(CEncoder& e) {
+    // D: every builder starts from empty buffers, so one object builds any
+    // number of messages; the capacity stays for the next one.
+    e.m_vecParameter.clear();
+    e.m_vecBody.clear();
+    e.m_vecHeader.clear();
+}
+
 GPENC_FLATTEN bool EncoderSteps::FinishFrame(CEncoder& e, int command, const Bytes& out, Bytes& frame,
                                              bool withParameters) {
     if (!e.SetBodyData(command) || !e.SetHeaderData()) return false;
     const Bytes none;
     const Bytes& parameters = withParameters ? e.m_vecParameter : none;
-    frame.reserve(e.m_vecHeader.size() + out.size() + e.m_vecBody.size() + parameters.size());
-    gpenc::detail::Append(frame, e.m_vecHeader);
+    // D: the frame goes after what `out` holds, which stays as it is.
+    frame.reserve(out.size() + e.m_vecHeader.size() + e.m_vecBody.size() + parameters.size());
     gpenc::detail::Append(frame, out);
+    gpenc::detail::Append(frame, e.m_vecHeader);
     gpenc::detail::Append(frame, e.m_vecBody);
     gpenc::detail::Append(frame, parameters);
     return true;
@@ -279,6 +288,7 @@ bool CEncoder::CommonData(int type, std::vector<unsigned char>& out) {
     static constexpr Op op = Operation("CEncoder::CommonData");
     // A parameterless frame: the parameter buffer is not copied.
     Bytes frame;
+    EncoderSteps::Begin(*this);
     return gpenc::detail::Checked(
         op, type == wire::kCommonData2 || type == wire::kCommonData4,
         [&] { return EncoderSteps::FinishFrame(*this, type, out, frame, false); }, [&] { out.swap(frame); });

@@ -79,10 +79,14 @@ struct EncoderSteps {
     [[nodiscard]] static bool AppendParameters(CEncoder& e, const ParamSource* params, std::size_t count,
                                                bool continued = false);
 
-    // SetBodyData(command), SetHeaderData(), then the frame copy as it is to
-    // leave `out` (header at the front, body and, `withParameters`, the
-    // parameters at the end) into `frame`, which the builder swaps into `out`
-    // as its very last step, after its exit record.
+    // The start of every builder: empties the object's three buffers (what an
+    // earlier build or a direct parameter step left there); the session id stays.
+    static void Begin(CEncoder& e);
+
+    // SetBodyData(command), SetHeaderData(), then `out` as it is to be left
+    // (what it held, then header, body and, `withParameters`, the parameters)
+    // into `frame`, which the builder swaps into `out` as its very last step,
+    // after its exit record.
     [[nodiscard]] static bool FinishFrame(CEncoder& e, int command, const Bytes& out, Bytes& frame,
                                           bool withParameters = true);
 
@@ -94,6 +98,7 @@ struct EncoderSteps {
     [[nodiscard]] static bool SendFrame(CEncoder& e, const Op& op, bool valid, int command, Params&& params, Bytes& out,
                                         int line = __builtin_LINE()) {
         Bytes frame;
+        Begin(e);
         return gpenc::detail::Checked(
             op, valid, [&] { return std::forward<Params>(params)() && FinishFrame(e, command, out, frame); },
             [&] { out.swap(frame); }, line);

@@ -99,6 +99,7 @@ template <class Produce, class Send, class Commit>
 bool EncoderSteps::SendSetting(CEncoder& e, const Op& op, bool valid, Produce&& produce, Send&& send, Commit&& commit,
                                Bytes& out) {
     Bytes frame;
+    Begin(e);
     return gpenc::detail::Guarded(op, false, [&] {
         if (!valid) return op.Fail();
         op.Debug({") 生成808数据开始<<<<<"});

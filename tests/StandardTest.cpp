@@ -118,13 +118,16 @@ TEST_F(StandardTest, XorCombinesEveryByteOfTheRange) {
 
 TEST_F(StandardTest, HeartbeatWorkedExampleBothWays) {
     const Bytes expected = Hex("81 03 00 0a 00 12 34 56 78 90 00 01 01 00 00 00 01 04 00 00 00 1e");
-    CEncoder_Standard e;  // one object, four messages: the serial number stays 1
+    CEncoder_Standard e;  // one object, six messages: the serial number stays 1
     for (int round = 0; round < 2; ++round) {
         Bytes out = {0xee};
         ASSERT_TRUE(e.ParmSet_Get808ParmSetVector({Heartbeat30()}, out));
         EXPECT_EQ(ToHex(out), ToHex(expected));
         ASSERT_TRUE(e.ParmSet_GetHeadInterval(Heartbeat30(), out));
         EXPECT_EQ(ToHex(out), ToHex(expected));
+        // Another message in between, none of whose bytes stays for the next.
+        ASSERT_TRUE(e.ParmSet_GetMainSericeIP({Entry(0x0013, DATATYPE_STRING, 0, "a")}, out));
+        EXPECT_EQ(ToHex(out), "81 03 00 07 01 38 00 13 80 00 00 01 01 00 00 00 13 01 61");
     }
 }
 

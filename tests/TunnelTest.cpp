@@ -283,6 +283,11 @@ TEST_F(TunnelTest, CardParameterStepOnItsOwn) {
     ASSERT_TRUE(e.SetEquipSet_ICInfoSetParameterData(&setIC));
     EXPECT_EQ(ToHex(GpencTestAccess::Parameters(e)),
               ToHex(Wire(kT + "'1234'  00 00 00 09 00 02 01 '0a'")));
+    // The next builder starts from empty buffers: the step's parameters are dropped.
+    Bytes out;
+    ASSERT_TRUE(e.Realtime("13800138000", out));
+    EXPECT_EQ(ToHex(out), ToHex(Wire("47 50 00 1a 00 01 a0 a1 a2 a3 a4 a5 a6 a7 a8 a9 aa ab ac ad ae af 00 50 00 00 00 12 "
+                                     "00 00  00 00 00 12 00 00 01 '13800138000'")));
 }
 
 }  // namespace
