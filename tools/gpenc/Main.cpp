@@ -8,6 +8,7 @@
 #include "Platform.h"
 #include "Request.h"
 #include "Stream.h"
+#include "Text.h"
 
 #include "gpenc/Host.h"
 #include "gpenc/Inspect.h"
@@ -16,7 +17,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -82,13 +82,9 @@ Bytes HexOrFail(const std::string& text, const std::string& what) {
 }
 
 std::string HexOf(const Bytes& bytes) {
-    std::string s;
-    char b[3];
-    for (auto c : bytes) {
-        std::snprintf(b, sizeof b, "%02x", c);
-        s += b;
-    }
-    return s;
+    std::string hex;
+    gpenc::detail::AppendHex(hex, bytes.data(), bytes.size());
+    return hex;
 }
 
 void SetSession(const std::string& text) {
