@@ -250,12 +250,14 @@ struct sEquip_AlarmSet {
 
 // Builds one GP frame: header ("GP", body length), 26-byte body (version,
 // session id, command number, parameter length, reserved word) and the
-// parameter records. One object builds one message: its buffers are never
-// emptied before the destructor, so a second builder on the same object
-// carries the first one's bytes along. A builder does not empty `out`: the
-// header goes in front of anything already there, body and parameters after it.
-// A builder that fails, at whatever step (a log record that throws included),
-// leaves `out` and the caller's record as they were.
+// parameter records. Every builder starts from the object's empty buffers, so
+// one object builds any number of messages one after another (parameters left
+// by a direct call of SetEquipSet_ICInfoSetParameterData are dropped by the
+// next builder); the session id, once fetched, stays with the object. A
+// builder appends its whole frame at the end of `out` and leaves what was
+// there alone, so `out` may collect several frames. A builder that fails, at
+// whatever step (a log record that throws included), leaves `out` and the
+// caller's record as they were.
 //
 // Not safe for use by two threads at once; distinct objects share only the
 // logger and the session store.
