@@ -8,6 +8,7 @@
 #include "gpenc/Encoder.h"
 
 #include "EncoderParts.h"
+#include "Failure.h"
 #include "Log.h"
 #include "Wire.h"
 
@@ -225,49 +226,61 @@ std::string TrackingText(const sEquipTempPositionTrack& track) {
 // ---------------------------------------------------------------------------
 
 bool CEncoder::Cmd_sCommitInterval(sCommitInterval* interval, std::vector<unsigned char>& out) {
-    return Send(*this, Operation("CEncoder::Cmd_sCommitInterval"), interval, &CEncoder::SetCommitParameterData, out);
+    const gpenc::detail::PublicCall call("CEncoder::Cmd_sCommitInterval");
+    return call.Result(
+        Send(*this, Operation("CEncoder::Cmd_sCommitInterval"), interval, &CEncoder::SetCommitParameterData, out));
 }
 bool CEncoder::SetCommitParameterData(sCommitInterval* interval) {
     return Append(*this, Operation("CEncoder::SetCommitParameterData"), interval);
 }
 
 bool CEncoder::Cmd_SoundSowing(sSoundSowing* sowing, std::vector<unsigned char>& out) {
-    return Send(*this, Operation("CEncoder::Cmd_SoundSowing"), sowing, &CEncoder::SetSoundSowingParameterData, out);
+    const gpenc::detail::PublicCall call("CEncoder::Cmd_SoundSowing");
+    return call.Result(
+        Send(*this, Operation("CEncoder::Cmd_SoundSowing"), sowing, &CEncoder::SetSoundSowingParameterData, out));
 }
 bool CEncoder::SetSoundSowingParameterData(sSoundSowing* sowing) {
     return Append(*this, Operation("CEncoder::SetSoundSowingParameterData"), sowing);
 }
 
 bool CEncoder::Cmd_sListening(sListening* listening, std::vector<unsigned char>& out) {
-    return Send(*this, Operation("CEncoder::Cmd_sListening"), listening, &CEncoder::SetListeningParameterData, out);
+    const gpenc::detail::PublicCall call("CEncoder::Cmd_sListening");
+    return call.Result(
+        Send(*this, Operation("CEncoder::Cmd_sListening"), listening, &CEncoder::SetListeningParameterData, out));
 }
 bool CEncoder::SetListeningParameterData(sListening* listening) {
     return Append(*this, Operation("CEncoder::SetListeningParameterData"), listening);
 }
 
 bool CEncoder::Cmd_sSimSet(sSimSetInterval* simSet, std::vector<unsigned char>& out) {
-    return Send(*this, Operation("CEncoder::Cmd_sSimSet"), simSet, &CEncoder::SetSimSetParameterData, out);
+    const gpenc::detail::PublicCall call("CEncoder::Cmd_sSimSet");
+    return call.Result(Send(*this, Operation("CEncoder::Cmd_sSimSet"), simSet, &CEncoder::SetSimSetParameterData, out));
 }
 bool CEncoder::SetSimSetParameterData(sSimSetInterval* simSet) {
     return Append(*this, Operation("CEncoder::SetSimSetParameterData"), simSet);
 }
 
 bool CEncoder::Cmd_sBlackout(sBlackoutInterval* blackout, std::vector<unsigned char>& out) {
-    return Send(*this, Operation("CEncoder::Cmd_sBlackout"), blackout, &CEncoder::SetBlackoutParameterData, out);
+    const gpenc::detail::PublicCall call("CEncoder::Cmd_sBlackout");
+    return call.Result(
+        Send(*this, Operation("CEncoder::Cmd_sBlackout"), blackout, &CEncoder::SetBlackoutParameterData, out));
 }
 bool CEncoder::SetBlackoutParameterData(sBlackoutInterval* blackout) {
     return Append(*this, Operation("CEncoder::SetBlackoutParameterData"), blackout);
 }
 
 bool CEncoder::Cmd_sVideo(sVideo* video, std::vector<unsigned char>& out) {
-    return Send(*this, Operation("CEncoder::Cmd_sVideo"), video, &CEncoder::SetVideoParameterData, out);
+    const gpenc::detail::PublicCall call("CEncoder::Cmd_sVideo");
+    return call.Result(Send(*this, Operation("CEncoder::Cmd_sVideo"), video, &CEncoder::SetVideoParameterData, out));
 }
 bool CEncoder::SetVideoParameterData(sVideo* video) {
     return Append(*this, Operation("CEncoder::SetVideoParameterData"), video);
 }
 
 bool CEncoder::Cmd_AlarmHandle(sAlarmHandle* alarm, std::vector<unsigned char>& out) {
-    return Send(*this, Operation("CEncoder::Cmd_AlarmHandle"), alarm, &CEncoder::SetAlarmHandleParameterData, out);
+    const gpenc::detail::PublicCall call("CEncoder::Cmd_AlarmHandle");
+    return call.Result(
+        Send(*this, Operation("CEncoder::Cmd_AlarmHandle"), alarm, &CEncoder::SetAlarmHandleParameterData, out));
 }
 bool CEncoder::SetAlarmHandleParameterData(sAlarmHandle* alarm) {
     // The platform's log readers know this step by the misspelt tag; only the
@@ -278,22 +291,26 @@ bool CEncoder::SetAlarmHandleParameterData(sAlarmHandle* alarm) {
 }
 
 bool CEncoder::Cmd_sTimeInterval(sTimeInterval* interval, std::vector<unsigned char>& out) {
-    return Send(*this, Operation("CEncoder::Cmd_sTimeInterval"), interval, &CEncoder::SetTimeIntervalParameterData,
-                out);
+    const gpenc::detail::PublicCall call("CEncoder::Cmd_sTimeInterval");
+    return call.Result(
+        Send(*this, Operation("CEncoder::Cmd_sTimeInterval"), interval, &CEncoder::SetTimeIntervalParameterData, out));
 }
 bool CEncoder::SetTimeIntervalParameterData(sTimeInterval* interval) {
     return Append(*this, Operation("CEncoder::SetTimeIntervalParameterData"), interval);
 }
 
 bool CEncoder::TrackPlayback(sTrackPlayback* playback, std::vector<unsigned char>& out) {
-    return Send(*this, Operation("CEncoder::TrackPlayback"), playback, &CEncoder::SetTrackPlaybackParameterData, out);
+    const gpenc::detail::PublicCall call("CEncoder::TrackPlayback");
+    return call.Result(
+        Send(*this, Operation("CEncoder::TrackPlayback"), playback, &CEncoder::SetTrackPlaybackParameterData, out));
 }
 bool CEncoder::SetTrackPlaybackParameterData(sTrackPlayback* playback) {
     return Append(*this, Operation("CEncoder::SetTrackPlaybackParameterData"), playback);
 }
 
 bool CEncoder::Cmd_sPreset(sPreset* preset, std::vector<unsigned char>& out) {
-    return Send(*this, Operation("CEncoder::Cmd_sPreset"), preset, &CEncoder::SetPresetParameterData, out);
+    const gpenc::detail::PublicCall call("CEncoder::Cmd_sPreset");
+    return call.Result(Send(*this, Operation("CEncoder::Cmd_sPreset"), preset, &CEncoder::SetPresetParameterData, out));
 }
 
 bool CEncoder::SetPresetParameterData(sPreset* preset) {
@@ -341,30 +358,36 @@ bool EncoderSteps::SendEquipRequest(CEncoder& e, const Op& op, Request* request,
 }
 
 bool CEncoder::Cmd_EquipSetQuery(sEquipsetQuery* query, std::vector<unsigned char>& out) {
+    const gpenc::detail::PublicCall call("CEncoder::Cmd_EquipSetQuery");
     static constexpr Op op = Operation("CEncoder::Cmd_EquipSetQuery");
     // Only the terminal number is taken from the caller's record.
-    return EncoderSteps::SendEquipRequest(*this, op, query, wire::jt808::kParmQuery, Fixed("0"), out);
+    return call.Result(EncoderSteps::SendEquipRequest(*this, op, query, wire::jt808::kParmQuery, Fixed("0"), out));
 }
 
 bool CEncoder::Cmd_EquipPositionInfoQuery(sEquipPositionInfoQuery* query, std::vector<unsigned char>& out) {
+    const gpenc::detail::PublicCall call("CEncoder::Cmd_EquipPositionInfoQuery");
     static constexpr Op op = Operation("CEncoder::Cmd_EquipPositionInfoQuery");
-    return EncoderSteps::SendEquipRequest(*this, op, query, wire::jt808::kPositionQuery, Fixed("0"), out);
+    return call.Result(EncoderSteps::SendEquipRequest(*this, op, query, wire::jt808::kPositionQuery, Fixed("0"), out));
 }
 
 bool CEncoder::Cmd_AffirmAlarmInform(sAffirmAlarmInform* inform, std::vector<unsigned char>& out) {
+    const gpenc::detail::PublicCall call("CEncoder::Cmd_AffirmAlarmInform");
     static constexpr Op op = Operation("CEncoder::Cmd_AffirmAlarmInform");
-    return EncoderSteps::SendEquipRequest(*this, op, inform, wire::jt808::kAffirmAlarm, Fixed("1"), out);
+    return call.Result(EncoderSteps::SendEquipRequest(*this, op, inform, wire::jt808::kAffirmAlarm, Fixed("1"), out));
 }
 
 bool CEncoder::Cmd_EquipTempPositionTrack(sEquipTempPositionTrack* track, std::vector<unsigned char>& out) {
+    const gpenc::detail::PublicCall call("CEncoder::Cmd_EquipTempPositionTrack");
     static constexpr Op op = Operation("CEncoder::Cmd_EquipTempPositionTrack");
-    return EncoderSteps::SendEquipRequest(*this, op, track, wire::jt808::kTempTrack, TrackingText, out);
+    return call.Result(EncoderSteps::SendEquipRequest(*this, op, track, wire::jt808::kTempTrack, TrackingText, out));
 }
 
 bool CEncoder::Cmd_EquipControl(sEquipControl* control, std::vector<unsigned char>& out) {
+    const gpenc::detail::PublicCall call("CEncoder::Cmd_EquipControl");
     // Terminal control logs under the tag its log readers know it by.
     static constexpr Op op = Operation("CEncoder::usEquipControlData");
-    return EncoderSteps::SendEquipRequest(*this, op, control, wire::jt808::kTerminalControl, ControlText, out);
+    return call.Result(
+        EncoderSteps::SendEquipRequest(*this, op, control, wire::jt808::kTerminalControl, ControlText, out));
 }
 
 bool CEncoder::SetEquipSetQueryParameterData(sEquipsetQuery* query) {
@@ -377,17 +400,19 @@ bool CEncoder::SetEquipSetQueryParameterData(sEquipsetQuery* query) {
 // ---------------------------------------------------------------------------
 
 bool CEncoder::Subscription(int number, std::string text, std::vector<unsigned char>& out) {
+    const gpenc::detail::PublicCall call("CEncoder::Subscription");
     static constexpr Op op = Operation("CEncoder::Subscription");
     // The text is left to the parameter step to check.
-    return EncoderSteps::SendFrame(
+    return call.Result(EncoderSteps::SendFrame(
         *this, op, number != 0, wire::kSubscription,
-        [&] { return SetSubscriptionParameterData(number, std::move(text)); }, out);
+        [&] { return SetSubscriptionParameterData(number, std::move(text)); }, out));
 }
 
 bool CEncoder::Subscription(int number, std::vector<unsigned char>& out) {
+    const gpenc::detail::PublicCall call("CEncoder::Subscription");
     static constexpr Op op = Operation("CEncoder::Subscription");
-    return EncoderSteps::SendFrame(
-        *this, op, number != 0, wire::kSubscription, [&] { return SetSubscriptionParameterData(number); }, out);
+    return call.Result(EncoderSteps::SendFrame(
+        *this, op, number != 0, wire::kSubscription, [&] { return SetSubscriptionParameterData(number); }, out));
 }
 
 bool CEncoder::SetSubscriptionParameterData(int number, std::string text) {
@@ -411,10 +436,11 @@ bool CEncoder::SetSubscriptionParameterData(int number) {
 }
 
 bool CEncoder::Realtime(std::string terminalNo, std::vector<unsigned char>& out) {
+    const gpenc::detail::PublicCall call("CEncoder::Realtime");
     static constexpr Op op = Operation("CEncoder::Realtime");
-    return EncoderSteps::SendFrame(
+    return call.Result(EncoderSteps::SendFrame(
         *this, op, !terminalNo.empty(), wire::kRealtime,
-        [&] { return SetRealtimeParameterData(std::move(terminalNo)); }, out);
+        [&] { return SetRealtimeParameterData(std::move(terminalNo)); }, out));
 }
 
 bool CEncoder::SetRealtimeParameterData(std::string terminalNo) {
@@ -423,10 +449,11 @@ bool CEncoder::SetRealtimeParameterData(std::string terminalNo) {
 }
 
 bool CEncoder::Photograph(std::string terminalNo, unsigned char byPhotoParam, std::vector<unsigned char>& out) {
+    const gpenc::detail::PublicCall call("CEncoder::Photograph");
     static constexpr Op op = Operation("CEncoder::Photograph");
-    return EncoderSteps::SendFrame(
+    return call.Result(EncoderSteps::SendFrame(
         *this, op, !terminalNo.empty(), wire::kPhotograph,
-        [&] { return SetPhotographParameterData(std::move(terminalNo), byPhotoParam); }, out);
+        [&] { return SetPhotographParameterData(std::move(terminalNo), byPhotoParam); }, out));
 }
 
 bool CEncoder::SetPhotographParameterData(std::string terminalNo, unsigned char byPhotoParam) {

@@ -5,6 +5,7 @@
 
 #include "Bytes.h"
 #include "EncoderParts.h"
+#include "Failure.h"
 #include "Log.h"
 #include "ParaStr.h"
 #include "Text.h"
@@ -285,13 +286,14 @@ bool CEncoder::VectorToHexChr(std::vector<unsigned char> bytes, std::string& tex
 }
 
 bool CEncoder::CommonData(int type, std::vector<unsigned char>& out) {
+    const gpenc::detail::PublicCall call("CEncoder::CommonData");
     static constexpr Op op = Operation("CEncoder::CommonData");
     // A parameterless frame: the parameter buffer is not copied.
     Bytes frame;
     EncoderSteps::Begin(*this);
-    return gpenc::detail::Checked(
+    return call.Result(gpenc::detail::Checked(
         op, type == wire::kCommonData2 || type == wire::kCommonData4,
-        [&] { return EncoderSteps::FinishFrame(*this, type, out, frame, false); }, [&] { out.swap(frame); });
+        [&] { return EncoderSteps::FinishFrame(*this, type, out, frame, false); }, [&] { out.swap(frame); }));
 }
 
 // ---------------------------------------------------------------------------
@@ -310,9 +312,10 @@ bool LoginValid(const sUserLogin* login) {
 }  // namespace
 
 bool CEncoder::UserLogin(sUserLogin* login, std::vector<unsigned char>& out) {
+    const gpenc::detail::PublicCall call("CEncoder::UserLogin");
     static constexpr Op op = Operation("CEncoder::UserLogin");
-    return EncoderSteps::SendFrame(
-        *this, op, LoginValid(login), wire::kLogin, [&] { return SetLoginParameterData(login); }, out);
+    return call.Result(EncoderSteps::SendFrame(
+        *this, op, LoginValid(login), wire::kLogin, [&] { return SetLoginParameterData(login); }, out));
 }
 
 bool CEncoder::SetLoginParameterData(sUserLogin* login) {

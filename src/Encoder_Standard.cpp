@@ -4,6 +4,7 @@
 #include "gpenc/Encoder_Standard.h"
 
 #include "Bytes.h"
+#include "Failure.h"
 #include "Log.h"
 #include "ParaStr.h"
 #include "StandardParts.h"
@@ -153,8 +154,9 @@ int CEncoder_Standard::DecToBCD(int value, unsigned char* out, int count) {
 }
 
 bool CEncoder_Standard::Xor(std::vector<unsigned char> data, int first, int last, unsigned char& check) {
+    const gpenc::detail::PublicCall call("CEncoder_Standard::Xor");
     static constexpr Op op = Marked("CEncoder_Standard::Xor");
-    return Guarded(op, false, [&] {
+    return call.Result(Guarded(op, false, [&] {
         if (first < 0 || first >= last || static_cast<std::size_t>(last) >= data.size()) {
             op.Debug({"）", " 校验失败>>>>>"});
             return op.Return(false);
@@ -162,7 +164,7 @@ bool CEncoder_Standard::Xor(std::vector<unsigned char> data, int first, int last
         unsigned char x = 0;
         for (int i = first; i <= last; ++i) x ^= data[static_cast<std::size_t>(i)];
         return op.Commit([&] { check = x; });
-    });
+    }));
 }
 
 bool CEncoder_Standard::GetMsgHead() {

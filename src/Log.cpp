@@ -1,5 +1,6 @@
 // Record composition for the logging frame declared in Log.h.
 #include "Log.h"
+#include "Failure.h"
 #include "Text.h"
 
 #include <cwchar>
@@ -34,6 +35,8 @@ void Compose(log4cplus::tstring& text, std::string_view name, std::initializer_l
     for (auto p : parts) AppendLogText(text, p);
 }
 
+thread_local int t_level = 0;  // records being written on this thread
+
 // Composes the record and writes it. log4cplus copies the text into its own
 // event before any appender runs, so each thread composes into one text that
 // it keeps from record to record: a record costs no allocation of ours once
@@ -46,17 +49,18 @@ void ComposeAndLog(Level level, const char* file, int line, std::string_view nam
     // records carry the caller's texts, which may be long.
     constexpr std::size_t kKeep = 1024;
     thread_local log4cplus::tstring t_text;
-    thread_local bool t_busy = false;
-    if (t_busy) {
+    struct Level {
+        Level() { ++t_level; }
+        ~Level() { --t_level; }
+    } level_;
+    if (t_level > 1) {
         log4cplus::tstring text;
         Compose(text, name, parts);
         NSLog::CLog::_logger.forcedLog(level, text, file, line);
         return;
     }
     struct Busy {
-        Busy() { t_busy = true; }
         ~Busy() {
-            t_busy = false;
             t_text.clear();
             if (t_text.capacity() > kKeep) t_text.shrink_to_fit();
         }
@@ -66,6 +70,8 @@ void ComposeAndLog(Level level, const char* file, int line, std::string_view nam
 }
 
 }  // namespace
+
+int RecordLevel() { return t_level; }
 
 log4cplus::tstring ToLogText(std::string_view utf8) {
     log4cplus::tstring out;
@@ -126,6 +132,7 @@ std::string MessageOf(const Exception& e) {
 std::string Op::Caught(CaughtException& e, std::string_view context, int line) const {
     const char* n = guardName != nullptr ? guardName : name;
     std::string message = MessageOf(*e.get());
+    Faulted(n, message);
     if (Enabled(kError)) Record(kError, n, {guardClose, "运行失败,错误信息为: ", message, context}, line);
     e.Release();
     if (Enabled(kDebug)) Record(kDebug, n, {close, exitMark}, line);

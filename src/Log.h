@@ -28,6 +28,10 @@ log4cplus::tstring ToLogText(std::string_view utf8);
 // its ANSI code page.
 std::string CallerText(const char* text);
 
+// How many records this thread is writing at the moment: more than 0 while an
+// appender runs (and calls back into the library).
+int RecordLevel();
+
 // Writes one record made of `parts` if the logger is enabled for `level`.
 // Nothing is composed when the level is off.
 void Write(Level level, const char* file, int line, std::initializer_list<std::string_view> parts);

@@ -3,6 +3,7 @@
 #include "gpenc/Encoder_Standard.h"
 
 #include "Bytes.h"
+#include "Failure.h"
 #include "Log.h"
 #include "StandardParts.h"
 #include "Wire.h"
@@ -81,6 +82,7 @@ Outcome StandardSteps::AppendPage(CEncoder_Standard& e, const MsgData_EquipParmS
 }
 
 bool CEncoder_Standard::ParmSet_SetICInfoSet_stringAdd0(std::string& text, int width) {
+    const gpenc::detail::PublicCall call("CEncoder_Standard::ParmSet_SetICInfoSet_stringAdd0");
     const std::size_t w = width > 0 ? static_cast<std::size_t>(width) : 0;
     if (text.size() > w) {
         text.erase(0, text.size() - w);
@@ -88,7 +90,7 @@ bool CEncoder_Standard::ParmSet_SetICInfoSet_stringAdd0(std::string& text, int w
         // The terminal reads "H" followed by two NULs as the fill pattern.
         for (std::size_t i = 0; text.size() < w; ++i) text += i % 3 == 0 ? 'H' : '\0';
     }
-    return true;
+    return call.Result(true);
 }
 
 bool StandardSteps::AppendCardPages(CEncoder_Standard& e, const struct_EquipControl_SetIC& card,
@@ -130,18 +132,20 @@ bool StandardSteps::AppendCardPages(CEncoder_Standard& e, const struct_EquipCont
 }
 
 bool CEncoder_Standard::ParmSet_SetICInfoSetStandard(struct_EquipControl_SetIC card) {
+    const gpenc::detail::PublicCall call("CEncoder_Standard::ParmSet_SetICInfoSetStandard");
     static constexpr Op op = Marked("CEncoder_Standard::ParmSet_SetICInfoSet");
-    return Guarded(op, false, [&] {
+    return call.Result(Guarded(op, false, [&] {
         if (!StandardSteps::AppendCardPages(*this, card, wire::card::kStandardLength) ||
             !SetMsgData_StandardMsgHead(wire::jt808::kPassThrough, card.strPhoneNo))
             return op.Fail();
         return op.Done();
-    });
+    }));
 }
 
 bool CEncoder_Standard::ParmSet_SetICInfoSetExtension(struct_EquipControl_SetIC card) {
+    const gpenc::detail::PublicCall call("CEncoder_Standard::ParmSet_SetICInfoSetExtension");
     static constexpr Op op = Marked("CEncoder_Standard::ParmSet_SetICInfoSet");
-    return Guarded(op, false, [&] {
+    return call.Result(Guarded(op, false, [&] {
         // Texts that do not fit would push the tail check byte out of its place.
         const std::size_t textBytes = 3 + card.strExtText1.size() + card.strExtText2.size() + card.strExtText3.size();
         if (textBytes > wire::card::kExtensionTextRoom) return op.Fail();
@@ -171,25 +175,27 @@ bool CEncoder_Standard::ParmSet_SetICInfoSetExtension(struct_EquipControl_SetIC 
         faulted |= StandardSteps::AppendPage(*this, ByteValue(card.byExtCheckTail)).faulted();
         if (faulted || !SetMsgData_StandardMsgHead(wire::jt808::kPassThrough, card.strPhoneNo)) return op.Fail();
         return op.Done();
-    });
+    }));
 }
 
 bool CEncoder_Standard::ParmSet_ICInfoSetStandard(struct_EquipControl_SetIC card, std::vector<unsigned char>& msg) {
+    const gpenc::detail::PublicCall call("CEncoder_Standard::ParmSet_ICInfoSetStandard");
     static constexpr Op op = Marked("CEncoder_Standard::ParmSet_ICInfoSetStandard");
-    return StandardSteps::BuildMessage(
+    return call.Result(StandardSteps::BuildMessage(
         *this, op, true, wire::jt808::kPassThrough, msg, [&] { return ParmSet_SetICInfoSetStandard(std::move(card)); },
         [&](Bytes& m) {
             return m.size() >= wire::card::kStandardSize && WriteChecks(*this, m, {wire::card::kCardCheck});
-        });
+        }));
 }
 
 bool CEncoder_Standard::ParmSet_ICInfoSetExtension(struct_EquipControl_SetIC card, std::vector<unsigned char>& msg) {
+    const gpenc::detail::PublicCall call("CEncoder_Standard::ParmSet_ICInfoSetExtension");
     static constexpr Op op = Marked("CEncoder_Standard::ParmSet_ICInfoSetExtension");
-    return StandardSteps::BuildMessage(
+    return call.Result(StandardSteps::BuildMessage(
         *this, op, true, wire::jt808::kPassThrough, msg, [&] { return ParmSet_SetICInfoSetExtension(std::move(card)); },
         [&](Bytes& m) {
             return m.size() >= wire::card::kExtensionSize &&
                    WriteChecks(*this, m,
                                {wire::card::kCardCheck, wire::card::kExtensionHeadCheck, wire::card::kExtensionCheck});
-        });
+        }));
 }

@@ -3,6 +3,7 @@
 #include "gpenc/Encoder_Standard.h"
 
 #include "Bytes.h"
+#include "Failure.h"
 #include "Log.h"
 #include "StandardParts.h"
 #include "Text.h"
@@ -43,8 +44,9 @@ void AppendUnsigned(std::string& text, unsigned long value, char separator) {
 }  // namespace
 
 bool CEncoder_Standard::ParmSet_Get808AlarmSetData_Circular(MsgData_AlarmSet_Circular setting, std::string& text) {
+    const gpenc::detail::PublicCall call("CEncoder_Standard::ParmSet_Get808AlarmSetData_Circular");
     static constexpr Op op = Marked("CEncoder_Standard::ParmSet_Get808AlarmSetData_Circular");
-    return Guarded(op, false, [&] {
+    return call.Result(Guarded(op, false, [&] {
         // "nan" or "inf" in place of a coordinate is no position the receiver could read.
         const bool finite = std::all_of(setting.vecAreas.begin(), setting.vecAreas.end(), [](const auto& a) {
             return std::isfinite(a.dLatitude) && std::isfinite(a.dLongitude);
@@ -73,5 +75,5 @@ bool CEncoder_Standard::ParmSet_Get808AlarmSetData_Circular(MsgData_AlarmSet_Cir
         // fail (and only when short: reserve may give back spare room).
         if (text.capacity() < text.size() + added.size()) text.reserve(text.size() + added.size());
         return op.Commit([&] { text += added; });
-    });
+    }));
 }

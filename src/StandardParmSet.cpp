@@ -3,6 +3,7 @@
 #include "gpenc/Encoder_Standard.h"
 
 #include "Bytes.h"
+#include "Failure.h"
 #include "Log.h"
 #include "StandardParts.h"
 #include "Wire.h"
@@ -180,31 +181,34 @@ bool CEncoder_Standard::ParmSet_SetHeadInterval(EquipParmSet_EquipConfig config)
 }
 
 bool CEncoder_Standard::ParmSet_GetHeadInterval(EquipParmSet_EquipConfig config, std::vector<unsigned char>& msg) {
+    const gpenc::detail::PublicCall call("CEncoder_Standard::ParmSet_GetHeadInterval");
     // This builder logs under the reset's name.
     static constexpr Op op = Marked("CEncoder_Standard::InitStandardMsgHead");
-    return StandardSteps::BuildMessage(
+    return call.Result(StandardSteps::BuildMessage(
         *this, op, true, wire::jt808::kParmSet, msg, [&] { return ParmSet_SetHeadInterval(std::move(config)); },
-        Finished);
+        Finished));
 }
 
 bool CEncoder_Standard::ParmSet_GetMainSericeIP(std::vector<EquipParmSet_EquipConfig> list,
                                                 std::vector<unsigned char>& msg) {
+    const gpenc::detail::PublicCall call("CEncoder_Standard::ParmSet_GetMainSericeIP");
     static constexpr Op op = Marked("CEncoder_Standard::ParmSet_GetMainSericeIP");
-    return StandardSteps::BuildMessage(
+    return call.Result(StandardSteps::BuildMessage(
         *this, op, true, wire::jt808::kParmSet, msg, [&] { return ParmSet_SetMainSericeIP(std::move(list)); },
-        Finished);
+        Finished));
 }
 
 bool CEncoder_Standard::ParmSet_Get808ParmSetVector(std::vector<EquipParmSet_EquipConfig> list,
                                                     std::vector<unsigned char>& msg) {
+    const gpenc::detail::PublicCall call("CEncoder_Standard::ParmSet_Get808ParmSetVector");
     // This builder shares the main-server builder's name in its records.
     static constexpr Op op = Marked("CEncoder_Standard::ParmSet_GetMainSericeIP");
     const bool ready = !list.empty() && !list.front().strPhoneNo.empty();
-    return StandardSteps::BuildMessage(
+    return call.Result(StandardSteps::BuildMessage(
         *this, op, ready, wire::jt808::kParmSet, msg,
         [&] {
             const std::string phone = list.front().strPhoneNo;
             return ParmSet_Set808ParmInfo(std::move(list)) && SetMsgData_StandardMsgHead(wire::jt808::kParmSet, phone);
         },
-        Finished);
+        Finished));
 }

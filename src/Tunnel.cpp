@@ -5,6 +5,7 @@
 
 #include "Bytes.h"
 #include "EncoderParts.h"
+#include "Failure.h"
 #include "Log.h"
 #include "Wire.h"
 
@@ -125,6 +126,7 @@ bool EncoderSteps::SendSetting(CEncoder& e, const Op& op, bool valid, Produce&& 
 // ---------------------------------------------------------------------------
 
 bool CEncoder::EquipSet(sEquipset* equipSet, std::vector<unsigned char>& out) {
+    const gpenc::detail::PublicCall call("CEncoder::EquipSet");
     static constexpr Op op = Operation("CEncoder::EquipSet");
     const bool valid = equipSet != nullptr && !equipSet->terminalNo.empty();
     // The build writes into a copy, which the caller's record takes on success.
@@ -152,11 +154,12 @@ bool CEncoder::EquipSet(sEquipset* equipSet, std::vector<unsigned char>& out) {
         equipSet->strPhoneNo.swap(work.strPhoneNo);
         equipSet->strMsgHex.swap(work.strMsgHex);
     };
-    return EncoderSteps::SendSetting(
-        *this, op, valid, produce, [&] { return SetEquipSetParameterData(&work); }, commit, out);
+    return call.Result(EncoderSteps::SendSetting(
+        *this, op, valid, produce, [&] { return SetEquipSetParameterData(&work); }, commit, out));
 }
 
 bool CEncoder::EquipSet(std::vector<sEquipset> equipSets, std::vector<unsigned char>& out) {
+    const gpenc::detail::PublicCall call("CEncoder::EquipSet");
     static constexpr Op op = Operation("CEncoder::EquipSet");
     const bool valid = !equipSets.empty() && !equipSets.front().terminalNo.empty();
     sEquipset sent;
@@ -183,8 +186,8 @@ bool CEncoder::EquipSet(std::vector<sEquipset> equipSets, std::vector<unsigned c
         sent.msgId = wire::jt808::kParmSet;
         return Setting::kReady;
     };
-    return EncoderSteps::SendSetting(
-        *this, op, valid, produce, [&] { return SetEquipSetParameterData(&sent); }, NothingToCommit, out);
+    return call.Result(EncoderSteps::SendSetting(
+        *this, op, valid, produce, [&] { return SetEquipSetParameterData(&sent); }, NothingToCommit, out));
 }
 
 bool CEncoder::SetEquipSetParameterData(sEquipset* equipSet) {
@@ -197,6 +200,7 @@ bool CEncoder::SetEquipSetParameterData(sEquipset* equipSet) {
 // ---------------------------------------------------------------------------
 
 bool CEncoder::EquipSet_ICInfoSet(sEquipControl_SetIC setIC, std::vector<unsigned char>& out) {
+    const gpenc::detail::PublicCall call("CEncoder::EquipSet_ICInfoSet");
     static constexpr Op op = Operation("CEncoder::EquipSet_ICInfoSet");
     sEquipControl_SetIC sent;
     auto produce = [&](CEncoder_Standard& standard) {
@@ -211,14 +215,15 @@ bool CEncoder::EquipSet_ICInfoSet(sEquipControl_SetIC setIC, std::vector<unsigne
         VectorToHexChr(std::move(msg), sent.strMsgHex);
         return ReadyUnlessEmpty(sent.strMsgHex);
     };
-    return EncoderSteps::SendSetting(
+    return call.Result(EncoderSteps::SendSetting(
         *this, op, !setIC.terminalNo.empty(), produce, [&] { return SetEquipSet_ICInfoSetParameterData(&sent); },
-        NothingToCommit, out);
+        NothingToCommit, out));
 }
 
 bool CEncoder::SetEquipSet_ICInfoSetParameterData(sEquipControl_SetIC* setIC) {
+    const gpenc::detail::PublicCall call("CEncoder::SetEquipSet_ICInfoSetParameterData");
     static constexpr Op op = Operation("CEncoder::SetEquipSet_ICInfoSetParameterData");
-    return EncoderSteps::SetTunnelParameterData(*this, op, setIC, &sEquipControl_SetIC::strMsgHex);
+    return call.Result(EncoderSteps::SetTunnelParameterData(*this, op, setIC, &sEquipControl_SetIC::strMsgHex));
 }
 
 // ---------------------------------------------------------------------------
@@ -226,6 +231,7 @@ bool CEncoder::SetEquipSet_ICInfoSetParameterData(sEquipControl_SetIC* setIC) {
 // ---------------------------------------------------------------------------
 
 bool CEncoder::EquipAlarmSet(sEquip_AlarmSet* alarmSet, std::vector<unsigned char>& out) {
+    const gpenc::detail::PublicCall call("CEncoder::EquipAlarmSet");
     // Logs under the equipment setting's tag, which its log readers know it by.
     static constexpr Op op = Operation("CEncoder::EquipSet");
     const bool valid = alarmSet != nullptr && !alarmSet->terminalNo.empty();
@@ -248,8 +254,8 @@ bool CEncoder::EquipAlarmSet(sEquip_AlarmSet* alarmSet, std::vector<unsigned cha
         alarmSet->strMsgText.swap(work.strMsgText);
         alarmSet->msgId = work.msgId;
     };
-    return EncoderSteps::SendSetting(
-        *this, op, valid, produce, [&] { return SetEquipSetAlarmSetData(&work); }, commit, out);
+    return call.Result(EncoderSteps::SendSetting(
+        *this, op, valid, produce, [&] { return SetEquipSetAlarmSetData(&work); }, commit, out));
 }
 
 bool CEncoder::SetEquipSetAlarmSetData(sEquip_AlarmSet* alarmSet) {

@@ -379,3 +379,23 @@ private:
     std::vector<unsigned char> m_vecHeader;
     unsigned char m_bySession[16];
 };
+
+namespace gpenc {
+
+// Why the last public operation of CEncoder or CEncoder_Standard that this
+// thread called returned false, as errno and GetLastError keep theirs: the
+// operation, the field as a path into the caller's input, the rule it broke
+// and the value it had, or the message of a caught framework exception and
+// the step that caught it. UTF-8, English; caller texts cut to 40 characters,
+// the login texts never shown. Empty after an operation that returned true.
+// An operation called from inside a log record (an appender that encodes)
+// has its own; the call it interrupted sets the thread's when it ends.
+//
+//     CEncoder encoder;
+//     if (!encoder.Cmd_sTimeInterval(&interval, frame))
+//         std::fprintf(stderr, "%s\n", gpenc::LastFailure().c_str());
+//         // "CEncoder::Cmd_sTimeInterval: interval.int1: must not be 0"
+GPENC_API std::string LastFailure();
+
+}  // namespace gpenc
+
