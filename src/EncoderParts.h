@@ -27,8 +27,8 @@
 
 namespace gpenc::detail {
 
-// Records of CEncoder name the source file as the original Windows build did,
-// whichever source of the class writes them.
+// Records of CEncoder name their file `.\Encoder.cpp`, whichever source of the
+// class writes them: the form the host's log tools expect and filter on.
 inline constexpr char kEncoderFile[] = ".\\Encoder.cpp";
 
 constexpr Op EncoderOp(const char* name) { return Op(kEncoderFile, name); }

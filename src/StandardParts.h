@@ -16,8 +16,9 @@
 
 namespace gpenc::detail::standard {
 
-// Records of CEncoder_Standard name the source file as the original Windows
-// build did, whichever source of the class writes them.
+// Records of CEncoder_Standard name their file `.\Encoder_Standard.cpp`,
+// whichever source of the class writes them: the form the host's log tools
+// expect and filter on.
 inline constexpr char kFile[] = ".\\Encoder_Standard.cpp";
 
 // Operations logging in the common form: "(name) 开始>>>>>" ... "(name) 结束<<<<<".
@@ -122,7 +123,7 @@ struct StandardSteps {
                 // in the caller's vector.
                 Bytes built;
                 // A reset that a caught fault cut short could send an earlier
-                // build's entries along.
+                // message's entries along.
                 if (!ready || Reset(e).faulted() || !stage()) {
                     LogFailure("设置信息失败", line);
                     return op.Return(false, line);
