@@ -1,6 +1,21 @@
 // gpenc: encodes the vehicle-monitoring client's requests as GP frames, the
 // platform's own framed protocol, and as JT/T 808 downlink messages.
 //
+// The usual call (a whole program: examples/login_demo.cpp, which the build
+// compiles):
+//
+//     CEncoder encoder;                          // one object builds one message
+//     std::vector<unsigned char> frame;          // empty: the frame is appended
+//     if (!encoder.UserLogin(&login, frame))     // false: the ERROR records say why
+//         return false;
+//     SendToPlatform(frame.data(), frame.size());
+//
+// An operation catches only the framework's exception (`CException*`,
+// gpenc/Host.h): it is logged at ERROR, released and turned into false. Any
+// other exception, `std::bad_alloc` included, passes through to the caller, as
+// the logging convention lets exceptions other than the framework's pass. (The
+// destructors alone throw nothing at all.)
+//
 // Every builder takes a plain input record and the caller's byte vector and
 // returns true when the finished frame is in the vector. Failures are reported
 // as false and logged through the shared logger of gpenc/Host.h.
