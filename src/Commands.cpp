@@ -99,6 +99,7 @@ struct Command<sAlarmHandle> {
     }
     template <class Emit>
     static bool Params(const sAlarmHandle& r, Emit emit) {
+        // Q15: the code goes out as its own byte, as the platform reads it (docs/compat.md).
         const std::string code(1, static_cast<char>(r.byte2));  // the raw byte, 0 included
         return emit({P::Text(0, r.text0), P::Text(1, r.text1), P::Text(2, code), P::Text(3, r.text3)});
     }
@@ -138,6 +139,7 @@ struct Command<sPreset> {
     static constexpr int number = wire::kPreset;
     static bool Valid(const sPreset& r) {
         return !r.text0.empty() && r.count1 != -1 &&
+               // D18: a count beyond the names is refused; the step would read past them (docs/compat.md).
                (r.count1 <= 0 || static_cast<std::size_t>(r.count1) <= r.names2.size());
     }
 };
@@ -200,6 +202,7 @@ std::string ControlText(const sEquipControl& control) {
     case 2:
         // Connection control 1 switches back to the default server; in JT/T 808
         // no further fields follow it.
+        // D23: sent as "2,1" rather than failing the request (docs/compat.md).
         if (control.strConnectArgs[0] == "1") return "2,1";
         return JoinArgs("2,", control.strConnectArgs);
     default:
@@ -285,6 +288,7 @@ bool CEncoder::Cmd_AlarmHandle(sAlarmHandle* alarm, std::vector<unsigned char>& 
 bool CEncoder::SetAlarmHandleParameterData(sAlarmHandle* alarm) {
     // The platform's log readers know this step by the misspelt tag; only the
     // exception record and the exit after it use the method's own name.
+    // Q14: the misspelt tag is the one log readers search for (docs/compat.md).
     static constexpr Op op =
         Operation("CEncoder::SetaAlarmHandleParameterData").WithGuardName("CEncoder::SetAlarmHandleParameterData");
     return Append(*this, op, alarm);
@@ -320,6 +324,7 @@ bool CEncoder::SetPresetParameterData(sPreset* preset) {
         const ParamSource head[] = {ParamSource::Text(0, preset->text0), ParamSource::Int32(1, preset->count1)};
         // A preset without names sends one empty name, which the encoding
         // refuses: the step fails after keys 0 and 1.
+        // Q16: count 0 sends one empty name, refused after keys 0 and 1; a negative count sends none (docs/compat.md).
         const int names = preset->count1 == 0 ? 1 : preset->count1;
         auto name = [&](int i) {
             return ParamSource::Text(2, preset->count1 == 0 ? kNoName : preset->names2[static_cast<std::size_t>(i)]);
@@ -344,9 +349,11 @@ template <class Request, class Compose>
 bool EncoderSteps::SendEquipRequest(CEncoder& e, const Op& op, Request* request, int msgId, Compose compose,
                                     Bytes& out) {
     sEquipsetQuery query;
+    // D26: a null record is refused, not read (docs/compat.md).
     return SendFrame(
         e, op, request != nullptr && !request->terminalNo.empty(), wire::kTunnel,
         [&] {
+            // Q20: the pair of 808 data records as log readers know them, the end before the text (docs/compat.md).
             op.Debug({") 生成808数据开始<<<<<"});
             query.terminalNo = request->terminalNo;
             query.msgId = msgId;
@@ -361,6 +368,7 @@ bool CEncoder::Cmd_EquipSetQuery(sEquipsetQuery* query, std::vector<unsigned cha
     const gpenc::detail::PublicCall call("CEncoder::Cmd_EquipSetQuery");
     static constexpr Op op = Operation("CEncoder::Cmd_EquipSetQuery");
     // Only the terminal number is taken from the caller's record.
+    // Q18: the caller's msgId and strMsgText are not read (docs/compat.md).
     return call.Result(EncoderSteps::SendEquipRequest(*this, op, query, wire::jt808::kParmQuery, Fixed("0"), out));
 }
 
@@ -385,12 +393,14 @@ bool CEncoder::Cmd_EquipTempPositionTrack(sEquipTempPositionTrack* track, std::v
 bool CEncoder::Cmd_EquipControl(sEquipControl* control, std::vector<unsigned char>& out) {
     const gpenc::detail::PublicCall call("CEncoder::Cmd_EquipControl");
     // Terminal control logs under the tag its log readers know it by.
+    // Q19: logs as usEquipControlData, the tag log searches use (docs/compat.md).
     static constexpr Op op = Operation("CEncoder::usEquipControlData");
     return call.Result(
         EncoderSteps::SendEquipRequest(*this, op, control, wire::jt808::kTerminalControl, ControlText, out));
 }
 
 bool CEncoder::SetEquipSetQueryParameterData(sEquipsetQuery* query) {
+    // Q19: the one parameter step, and name, of all five equipment requests (docs/compat.md).
     static constexpr Op op = Operation("CEncoder::SetEquipSetQueryParameterData");
     return EncoderSteps::SetTunnelParameterData(*this, op, query, &sEquipsetQuery::strMsgText);
 }
@@ -426,6 +436,7 @@ bool CEncoder::SetSubscriptionParameterData(int number, std::string text) {
         // The reset between the two goes through initParameterConfig as
         // everywhere, but the text goes out even when the reset reports failure.
         ParameterConfig reset;
+        // Q17: the reset's result is not looked at (docs/compat.md).
         initParameterConfig(reset);
         return EncoderSteps::AppendParameters(*this, &second, 1);
     });

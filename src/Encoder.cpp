@@ -30,6 +30,7 @@ constexpr Op Operation(const char* name) { return gpenc::detail::EncoderOp(name)
 
 // GetParaStr's records, also written by the record path that copies the text
 // itself.
+// Q7: GetParaStr's records stand around every text value, though no builder calls it (docs/compat.md).
 constexpr Op kGetParaStr = Operation("CEncoder::GetParaStr");
 
 }  // namespace
@@ -51,6 +52,7 @@ CEncoder& CEncoder::operator=(const CEncoder& other) = default;
 
 // Runs while another exception may unwind: a record that throws is dropped,
 // and the members go with the object whatever the records did.
+// D6: never throws, so that destroying an encoder while unwinding cannot end the process (docs/compat.md).
 CEncoder::~CEncoder() noexcept {
     static constexpr Op op = Operation("CEncoder::~CEncoder");
     NoThrow([&] { op.PreEnter(); });
@@ -72,7 +74,7 @@ bool CEncoder::initParameterConfig(ParameterConfig& config) {
     static constexpr Op op = Operation("CEncoder::initParameterConfig");
     op.PreEnter();
     return Guarded(op, false, [&] {
-        // paraByte and paraBytes are left as they are: no builder relies on them.
+        // Q9: paraByte and paraBytes are left as they are: no builder relies on them (docs/compat.md).
         config.paraType = 0;
         config.paraKey = 0;
         config.paraText.clear();
@@ -100,6 +102,7 @@ GPENC_FLATTEN bool EncoderSteps::AppendRecord(CEncoder& e, const ParamSource& p)
         case wire::kText:
             // The text step writes the records a copy of the text would; the
             // bytes themselves are copied once, below.
+            // Q7: GetParaStr's records, without a call to it (docs/compat.md).
             if (p.text->empty() || !gpenc::detail::ParaStrStep(kGetParaStr, *p.text, [] {}).done()) return op.Fail();
             value = reinterpret_cast<const unsigned char*>(p.text->data());
             break;
@@ -125,6 +128,7 @@ GPENC_FLATTEN bool EncoderSteps::AppendRecord(CEncoder& e, const ParamSource& p)
     });
 }
 
+// Q7: kept as an exported step, though no builder calls it (docs/compat.md).
 int CEncoder::GetParaStr(std::string paraStr, std::vector<unsigned char>& out) {
     return gpenc::detail::PrependParaStr(kGetParaStr, paraStr, out);
 }
@@ -134,19 +138,23 @@ bool CEncoder::UnsignedIntToUInt16(unsigned int value, unsigned char* dest) {
     return Guarded(
         op, false,
         [&] {
+            // Q6: a zero writes nothing, as the callers expect (docs/compat.md).
             // Callers zero the destination, so a zero needs no bytes written.
             if (value == 0) return op.Done();
             // The value as the host stores it, turned into the wire's order.
             unsigned char scratch[2];
+            // Q5: only the low 16 bits go out (key, command, body length), silently (docs/compat.md).
             gpenc::detail::StoreHost(scratch, static_cast<std::uint16_t>(value));
             if (!ChangeOrder(2, scratch)) return op.Fail();
             std::memcpy(dest, scratch, 2);
             return op.Done();
         },
+        // Q8: the context is left unclosed, as log searches match it (docs/compat.md).
         [&] { return "(UInt16数字key= " + std::to_string(static_cast<int>(value)); });
 }
 
 bool CEncoder::UnsignedIntToInt32(int value, unsigned char* dest) {
+    // Q12: logs as UnsignedIntToUInt32, the name log searches use (docs/compat.md).
     static constexpr Op op = Operation("CEncoder::UnsignedIntToUInt32");
     return Guarded(
         op, false,
@@ -158,14 +166,16 @@ bool CEncoder::UnsignedIntToInt32(int value, unsigned char* dest) {
             std::memcpy(dest, scratch, 4);
             return op.Done();
         },
+        // Q8: the context is left unclosed, as log searches match it (docs/compat.md).
         [&] { return "(UInt32数字key= " + std::to_string(value); });
 }
 
 bool CEncoder::ChangeOrder(int count, unsigned char* bytes) {
     static constexpr Op op = Operation("CEncoder::ChangeOrder");
     return Guarded(op, false, [&] {
-        // A count outside 1..8 (the scratch of the turn) is refused like 0.
+        // D17: a count outside 1..8 (the scratch of the turn) is refused like 0 (docs/compat.md).
         if (count <= 0 || count > 8) return op.Fail();
+        // Q6: the host's order turned into the wire's by this exported step, with its records (docs/compat.md).
         gpenc::detail::HostToWire(bytes, static_cast<std::size_t>(count));
         return op.Done();
     });
@@ -195,6 +205,7 @@ int CEncoder::Change16To10(const char* text) {
     return Guarded(
         op, -1,
         [&] {
+            // Q4: an absent or empty text reads as 0 (docs/compat.md).
             if (text == nullptr || *text == '\0') return op.Return(0);
             std::uint32_t value = 0;  // 32-bit and wrapping, read back as signed
             for (const char* p = text; *p != '\0'; ++p) {
@@ -207,6 +218,7 @@ int CEncoder::Change16To10(const char* text) {
             }
             return op.Return(static_cast<int>(value));
         },
+        // Q8: the text follows the message straight away (docs/compat.md).
         [&] { return gpenc::detail::CallerText(text != nullptr ? text : ""); });
 }
 
@@ -217,6 +229,7 @@ GPENC_FLATTEN bool CEncoder::SetBodyData(int command) {
         unsigned char dword[4] = {};
         static const unsigned char kNoSession[wire::kSessionSize] = {};
 
+        // Q4: the version is read back from its text "1", with the records of Change16To10 (docs/compat.md).
         const int version = Change16To10(wire::kVersionHex);
         if (version < 0 || !UnsignedIntToUInt16(static_cast<unsigned int>(version), word)) return op.Fail();
         m_vecBody.reserve(m_vecBody.size() + wire::kBodySize);
@@ -224,6 +237,7 @@ GPENC_FLATTEN bool CEncoder::SetBodyData(int command) {
 
         // The login (command 1) goes out before there is a session; every other
         // command fetches the id once, when the object's is still all zero.
+        // Q3: the login fetches no id; the others fetch once, while all zero, and send it unchecked (docs/compat.md).
         if (command != wire::kLogin && std::memcmp(m_bySession, kNoSession, sizeof kNoSession) == 0)
             CSessionData::GetSession(m_bySession);
         m_vecBody.insert(m_vecBody.end(), m_bySession, m_bySession + wire::kSessionSize);
@@ -233,6 +247,7 @@ GPENC_FLATTEN bool CEncoder::SetBodyData(int command) {
         std::fill(std::begin(word), std::end(word), 0);
         char hex[9];
         *std::to_chars(hex, hex + 8, static_cast<unsigned int>(command), 16).ptr = '\0';
+        // Q4: the command is read back from its hexadecimal text; a negative one comes back negative (docs/compat.md).
         const int cmd = Change16To10(hex);
         if (cmd < 0 || !UnsignedIntToUInt16(static_cast<unsigned int>(cmd), word)) return op.Fail();
         AppendField(m_vecBody, word, 2);
@@ -259,8 +274,8 @@ GPENC_FLATTEN bool CEncoder::SetHeaderData() {
 }
 
 void EncoderSteps::Begin(CEncoder& e) {
-    // D: every builder starts from empty buffers, so one object builds any
-    // number of messages; the capacity stays for the next one.
+    // D28: every builder starts from empty buffers, so one object builds any
+    // number of messages; the capacity stays for the next one (docs/compat.md).
     e.m_vecParameter.clear();
     e.m_vecBody.clear();
     e.m_vecHeader.clear();
@@ -271,7 +286,7 @@ GPENC_FLATTEN bool EncoderSteps::FinishFrame(CEncoder& e, int command, const Byt
     if (!e.SetBodyData(command) || !e.SetHeaderData()) return false;
     const Bytes none;
     const Bytes& parameters = withParameters ? e.m_vecParameter : none;
-    // D: the frame goes after what `out` holds, which stays as it is.
+    // D29: the frame goes after what `out` holds, which stays as it is (docs/compat.md).
     frame.reserve(out.size() + e.m_vecHeader.size() + e.m_vecBody.size() + parameters.size());
     gpenc::detail::Append(frame, out);
     gpenc::detail::Append(frame, e.m_vecHeader);
@@ -293,6 +308,7 @@ bool CEncoder::CommonData(int type, std::vector<unsigned char>& out) {
     EncoderSteps::Begin(*this);
     return call.Result(gpenc::detail::Checked(
         op, type == wire::kCommonData2 || type == wire::kCommonData4,
+        // D1: `out` takes the frame only on success (docs/compat.md).
         [&] { return EncoderSteps::FinishFrame(*this, type, out, frame, false); }, [&] { out.swap(frame); }));
 }
 
@@ -304,6 +320,7 @@ namespace {
 
 // Texts 2, 4 and 6 are not checked up front; the parameter step refuses them
 // when empty, after the parameters before them went out.
+// Q13: an empty text 2, 4 or 6 fails in the parameter step, with its three ERROR records (docs/compat.md).
 bool LoginValid(const sUserLogin* login) {
     return login != nullptr && !login->loginText0.empty() && !login->loginText1.empty() && !login->loginText3.empty() &&
            !login->loginText5.empty() && !login->loginText7.empty();

@@ -27,8 +27,9 @@
 
 namespace gpenc::detail {
 
-// Records of CEncoder name the source file as the original Windows build did,
-// whichever source of the class writes them.
+// Records of CEncoder name their file `.\Encoder.cpp`, whichever source of the
+// class writes them.
+// Q11: the form the host's log tools expect and filter on (docs/compat.md).
 inline constexpr char kEncoderFile[] = ".\\Encoder.cpp";
 
 constexpr Op EncoderOp(const char* name) { return Op(kEncoderFile, name); }
@@ -101,6 +102,7 @@ struct EncoderSteps {
         Begin(e);
         return gpenc::detail::Checked(
             op, valid, [&] { return std::forward<Params>(params)() && FinishFrame(e, command, out, frame); },
+            // D1: `out` takes the frame only once nothing can fail; a failure leaves it as it was (docs/compat.md).
             [&] { out.swap(frame); }, line);
     }
 
@@ -112,7 +114,7 @@ struct EncoderSteps {
     template <class Record>
     [[nodiscard]] static bool SetTunnelParameterData(CEncoder& e, const Op& op, Record* record,
                                                      const std::string Record::*argument) {
-        // A message id beyond 16 bits would go out as a text no JT/T 808 message has.
+        // D16: a message id beyond 16 bits would go out as a text no JT/T 808 message has (docs/compat.md).
         const bool valid = record != nullptr && !record->terminalNo.empty() && !(record->*argument).empty() &&
                            record->msgId >= 0 && record->msgId <= 0xFFFF;
         return gpenc::detail::Checked(op, valid, [&] {

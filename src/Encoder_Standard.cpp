@@ -40,6 +40,7 @@ CEncoder_Standard::CEncoder_Standard(const CEncoder_Standard& other) = default;
 CEncoder_Standard& CEncoder_Standard::operator=(const CEncoder_Standard& other) = default;
 
 // Runs while another exception may unwind, as ~CEncoder does.
+// D6: never throws (docs/compat.md).
 CEncoder_Standard::~CEncoder_Standard() noexcept {
     static constexpr Op op = Plain("CEncoder_Standard::~CEncoder_Standard");
     NoThrow([&] { op.PreEnter(); });
@@ -65,6 +66,7 @@ Outcome StandardSteps::Reset(CEncoder_Standard& e) {
         e.m_stMsg.stHead = StandardMsgHead();
         Bytes().swap(e.m_stMsg.vecBody);
         // wMsgId stays: it is the last message id until the next head is set.
+        // Q37: kept so, and the serial number starts again, so every message carries 1 (docs/compat.md).
         e.m_stMsgHead.wBodyProperty = 0;
         e.m_stMsgHead.wSerialNo = 0;
         std::string().swap(e.m_stMsgHead.strPhoneNo);
@@ -84,6 +86,7 @@ Outcome StandardSteps::Reset(CEncoder_Standard& e) {
 bool CEncoder_Standard::SetMsgData_StandardMsgHead(std::uint16_t msgId, std::string phoneNo) {
     static constexpr Op op = Marked("CEncoder_Standard::SetMsgData_StandardMsgHead");
     return Guarded(op, false, [&] {
+        // Q37: 1 for every message, the head having been reset before it (docs/compat.md).
         ++m_stMsgHead.wSerialNo;
         m_stMsgHead.wMsgId = msgId;
         m_stMsgHead.strPhoneNo = std::move(phoneNo);
@@ -95,6 +98,7 @@ bool CEncoder_Standard::SetMsgData_StandardMsgHead(std::uint16_t msgId, std::str
 
 bool CEncoder_Standard::GetMsgData(std::uint32_t msgId, std::vector<unsigned char>& msg) {
     Bytes().swap(msg);
+    // D15: a body of 1024 bytes or more is refused, not run into the flag bits (docs/compat.md).
     if (StandardSteps::BodyLength(*this, msgId) > wire::jt808::kMaxBodyLength) return false;
     msg.reserve(wire::jt808::kHeadSize + StandardSteps::BodyLength(*this, msgId));  // head and body: one allocation
     PutBE<2>(msg, m_stMsgHead.wMsgId);
@@ -103,6 +107,7 @@ bool CEncoder_Standard::GetMsgData(std::uint32_t msgId, std::vector<unsigned cha
     // The phone number is right-aligned in 12 digits, filled with '0' on the left.
     constexpr std::size_t kDigits = wire::jt808::kPhoneDigits;
     const std::string& phone = m_stMsgHead.strPhoneNo;
+    // D25: a longer phone number fails the message; the caller's vector is untouched (docs/compat.md).
     if (phone.size() > kDigits) return false;
     char digits[kDigits];
     std::fill(digits, digits + kDigits - phone.size(), '0');
@@ -126,6 +131,7 @@ bool CEncoder_Standard::GetMsgData(std::uint32_t msgId, std::vector<unsigned cha
 bool CEncoder_Standard::charTohex(std::string text, int& value) {
     // Exactly two digits: a sign or a blank would otherwise be read as part of
     // a number and put garbage into the BCD head.
+    // D25: exactly two hexadecimal digits (docs/compat.md).
     if (text.size() != 2) return false;
     const int high = gpenc::detail::HexDigit(text[0]);
     const int low = gpenc::detail::HexDigit(text[1]);
@@ -134,14 +140,17 @@ bool CEncoder_Standard::charTohex(std::string text, int& value) {
     return true;
 }
 
+// Q7: kept as an exported step, though no builder calls it (docs/compat.md).
 int CEncoder_Standard::GetParaStr(std::string paraStr, std::vector<unsigned char>& out) {
     return gpenc::detail::PrependParaStr(kGetParaStr, paraStr, out);
 }
 
 int CEncoder_Standard::DecToBCD(int value, unsigned char* out, int count) {
+    // D27: a null output is not written through (docs/compat.md).
     if (out == nullptr) return 0;
     // Byte i - 1 for i from `count` down to 1: count - 1 would overflow for INT_MIN.
     for (int i = count; i > 0; --i) {
+        // Q39: a negative value gives these nibbles, and the result is always 0 (docs/compat.md).
         // Truncating division: a negative value gives negative r and t, and
         // the nibble is taken modulo 16 the mathematical way (-1 gives 0x0F).
         const int r = value % 100;
@@ -156,17 +165,22 @@ int CEncoder_Standard::DecToBCD(int value, unsigned char* out, int count) {
 bool CEncoder_Standard::Xor(std::vector<unsigned char> data, int first, int last, unsigned char& check) {
     const gpenc::detail::PublicCall call("CEncoder_Standard::Xor");
     static constexpr Op op = Marked("CEncoder_Standard::Xor");
+        // D24: a negative first index is refused too (docs/compat.md).
     return call.Result(Guarded(op, false, [&] {
         if (first < 0 || first >= last || static_cast<std::size_t>(last) >= data.size()) {
+            // Q34: the refusal is logged at DEBUG; the builder's result reports it (docs/compat.md).
             op.Debug({"）", " 校验失败>>>>>"});
             return op.Return(false);
         }
         unsigned char x = 0;
+        // D24: every byte by exclusive-or, the last one too: a check the terminal can verify (docs/compat.md).
         for (int i = first; i <= last; ++i) x ^= data[static_cast<std::size_t>(i)];
+        // D1: `check` changes only on success (docs/compat.md).
         return op.Commit([&] { check = x; });
     }));
 }
 
+// Q38: exported members kept: no flags, check code or escaping are ever written (docs/compat.md).
 bool CEncoder_Standard::GetMsgHead() {
     m_stMsg.byStartFlag = 0x7E;
     m_stMsg.byEndFlag = 0x7E;
@@ -192,6 +206,7 @@ Outcome StandardSteps::EncodeValue(const MsgData_EquipParmSet_ParmListConfig& va
     case DATATYPE_STRING:
         // GetParaStr's step, with the bytes appended where they go instead of
         // through a copy of the text.
+        // Q7: GetParaStr's records, without a call to it (docs/compat.md).
         encoded = text.empty() ? Outcome::Refused("an empty text") : gpenc::detail::ParaStrStep(kGetParaStr, text, [&] {
             out.insert(out.end(), text.begin(), text.end());
         });
@@ -203,9 +218,11 @@ Outcome StandardSteps::EncodeValue(const MsgData_EquipParmSet_ParmListConfig& va
     default: encoded = Outcome::Refused("no value type"); break;
     }
     // The length travels in one byte.
+    // D14: a longer value is refused rather than sent with a wrong length (docs/compat.md).
     if (encoded.done() && out.size() - start > 255) encoded = Outcome::Refused("more than 255 bytes");
     // A value not encoded takes back what it appended, the bytes of a text
     // step interrupted after the insert too.
+    // D3: no partial value is left in an entry or the card body (docs/compat.md).
     if (!encoded.done()) out.resize(start);
     return encoded;
 }

@@ -18,6 +18,7 @@ struct Frame {
 };
 
 thread_local Frame t_frame;
+// D30: a stored last-failure value, for people to read (docs/compat.md).
 thread_local std::string t_last;
 
 }  // namespace

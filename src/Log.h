@@ -55,6 +55,7 @@ struct Op {
 
     // DEBUG "(name） 开始>>>>>": the extra entry record some operations write
     // before their guarded region.
+    // Q10: the extra full-width entry record is what log searches match (docs/compat.md).
     void PreEnter(int line = __builtin_LINE()) const { Debug({"）", " 开始>>>>>"}, line); }
     void Enter(int line = __builtin_LINE()) const {
         if (Enabled(kDebug)) Record(kDebug, close, " 开始>>>>>", line);
@@ -125,6 +126,7 @@ private:
 
 // A caught framework exception, released exactly once: by Release(), or when
 // the handler ends in whichever way (a record of the handler may throw anew).
+// D5: released exactly once, also when a record of the handler throws (docs/compat.md).
 class CaughtException {
 public:
     explicit CaughtException(CException* e) noexcept : e_(e) {}
@@ -171,6 +173,7 @@ private:
 // also while another exception unwinds: a framework exception from its records
 // is released and dropped, and so is any other (there is no caller to tell).
 template <class Work>
+// D6: the destructors run their records through this and never throw (docs/compat.md).
 void NoThrow(Work&& work) noexcept {
     try {
         std::forward<Work>(work)();

@@ -25,6 +25,7 @@ Outcome ParaStrStep(const Op& op, const std::string& text, Insert&& insert, int 
             insert();
             return op.Return(Outcome::Done(), line);
         },
+        // Q8: the context is left unclosed, as log searches match it (docs/compat.md).
         [&] { return "(要转换的字符串为paraStr= " + text; }, line);
 }
 

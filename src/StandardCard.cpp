@@ -69,6 +69,7 @@ bool CEncoder_Standard::SetOncePageData(MsgData_EquipParmSet_ParmListConfig& val
 
 Outcome StandardSteps::AppendPage(CEncoder_Standard& e, const MsgData_EquipParmSet_ParmListConfig& value) {
     // Pages log under the parameter step's name: they are its twin.
+    // Q32: the name log searches use (docs/compat.md).
     static constexpr Op op = Plain("CEncoder_Standard::SetOnceParameterData");
     return GuardedStep(op, [&] {
         // Encoded straight onto the end of the body, which a refusal leaves as it was.
@@ -88,6 +89,7 @@ bool CEncoder_Standard::ParmSet_SetICInfoSet_stringAdd0(std::string& text, int w
         text.erase(0, text.size() - w);
     } else {
         // The terminal reads "H" followed by two NULs as the fill pattern.
+        // Q40: a longer text loses its front, a shorter one gets this fill (docs/compat.md).
         for (std::size_t i = 0; text.size() < w; ++i) text += i % 3 == 0 ? 'H' : '\0';
     }
     return call.Result(true);
@@ -96,6 +98,7 @@ bool CEncoder_Standard::ParmSet_SetICInfoSet_stringAdd0(std::string& text, int w
 bool StandardSteps::AppendCardPages(CEncoder_Standard& e, const struct_EquipControl_SetIC& card,
                                     std::uint16_t dataLength) {
     const CardDate date = LocalDate(card.tmCardDate);
+    // D12: a year outside 2000-2099 is refused: its BCD byte would name another year (docs/compat.md).
     if (date.year < wire::card::kFirstYear || date.year > wire::card::kLastYear) return false;
     auto fitted = [&e](std::string text, int width) {
         e.ParmSet_SetICInfoSet_stringAdd0(text, width);
@@ -121,17 +124,20 @@ bool StandardSteps::AppendCardPages(CEncoder_Standard& e, const struct_EquipCont
         ByteValue(day),
         fitted(card.strCardText3, wire::card::kText3Width),
         fitted(card.strCardText4, wire::card::kText4Width),
+        // Q41: holds the place the first check byte then overwrites (docs/compat.md).
         ByteValue(card.byCardCheck),
     };
     // A page that fails is logged by the page step. None is refused for its
     // value (every text is fitted to its width), so a failed page is one lost
     // to a fault, which would shift every byte after it.
     bool faulted = false;
+    // D3: a page lost to a caught exception fails the card (docs/compat.md).
     for (const auto& page : pages) faulted |= AppendPage(e, page).faulted();
     return !faulted;
 }
 
 bool CEncoder_Standard::ParmSet_SetICInfoSetStandard(struct_EquipControl_SetIC card) {
+    // Q32: both layouts log as ParmSet_SetICInfoSet, the name log searches use (docs/compat.md).
     const gpenc::detail::PublicCall call("CEncoder_Standard::ParmSet_SetICInfoSetStandard");
     static constexpr Op op = Marked("CEncoder_Standard::ParmSet_SetICInfoSet");
     return call.Result(Guarded(op, false, [&] {
@@ -143,7 +149,9 @@ bool CEncoder_Standard::ParmSet_SetICInfoSetStandard(struct_EquipControl_SetIC c
 }
 
 bool CEncoder_Standard::ParmSet_SetICInfoSetExtension(struct_EquipControl_SetIC card) {
+        // D13: texts that do not fit would push the tail check byte out of its place (docs/compat.md).
     const gpenc::detail::PublicCall call("CEncoder_Standard::ParmSet_SetICInfoSetExtension");
+    // Q32: both layouts log as ParmSet_SetICInfoSet, the name log searches use (docs/compat.md).
     static constexpr Op op = Marked("CEncoder_Standard::ParmSet_SetICInfoSet");
     return call.Result(Guarded(op, false, [&] {
         // Texts that do not fit would push the tail check byte out of its place.
@@ -166,12 +174,15 @@ bool CEncoder_Standard::ParmSet_SetICInfoSetExtension(struct_EquipControl_SetIC 
         };
         // An empty text is refused by the page step and leaves its length byte
         // 0 alone; a page lost to a fault fails the card.
+        // Q36: an empty text is logged as refused and the card still goes (docs/compat.md).
+        // D3: a page lost to a caught exception fails the card (docs/compat.md).
         bool faulted = false;
         for (const auto& page : pages) faulted |= StandardSteps::AppendPage(*this, page).faulted();
         MsgData_EquipParmSet_ParmListConfig zero = ByteValue(0);
         while (m_stCurParm.vecParmValue.size() < wire::card::kExtensionBody - 1) {
             if (!SetOncePageData(zero)) return op.Fail();
         }
+        // Q41: holds the place the third check byte then overwrites (docs/compat.md).
         faulted |= StandardSteps::AppendPage(*this, ByteValue(card.byExtCheckTail)).faulted();
         if (faulted || !SetMsgData_StandardMsgHead(wire::jt808::kPassThrough, card.strPhoneNo)) return op.Fail();
         return op.Done();

@@ -23,6 +23,7 @@ namespace {
 // The separators of the setting text are "," and ";", so a number must never
 // take a comma for its decimal point: to_chars writes what "%f" writes in the
 // classic locale, whatever the locale, and without a stream to set up.
+// D10: a "." whatever the process locale (docs/compat.md).
 std::string Fixed6(double value) {
     char digits[320];  // the largest double: 309 digits, sign, point and six decimals
     return std::string(digits, std::to_chars(digits, digits + sizeof digits, value, std::chars_format::fixed, 6).ptr);
@@ -46,6 +47,8 @@ void AppendUnsigned(std::string& text, unsigned long value, char separator) {
 bool CEncoder_Standard::ParmSet_Get808AlarmSetData_Circular(MsgData_AlarmSet_Circular setting, std::string& text) {
     const gpenc::detail::PublicCall call("CEncoder_Standard::ParmSet_Get808AlarmSetData_Circular");
     static constexpr Op op = Marked("CEncoder_Standard::ParmSet_Get808AlarmSetData_Circular");
+        // D8: "nan" or "inf" in place of a coordinate is no position the receiver could read (docs/compat.md).
+    // D7: false after a caught exception, so that a text cut short is never sent (docs/compat.md).
     return call.Result(Guarded(op, false, [&] {
         // "nan" or "inf" in place of a coordinate is no position the receiver could read.
         const bool finite = std::all_of(setting.vecAreas.begin(), setting.vecAreas.end(), [](const auto& a) {
@@ -54,8 +57,10 @@ bool CEncoder_Standard::ParmSet_Get808AlarmSetData_Circular(MsgData_AlarmSet_Cir
         if (!finite) return op.Fail();
         std::string added;
         AppendUnsigned(added, setting.bySetAttr, ';');
+        // Q42: the count as the caller states it, whatever the number of areas (docs/compat.md).
         AppendUnsigned(added, setting.byAreaCount, ';');
         for (const auto& area : setting.vecAreas) {
+            // D9: the id and the radius go out unsigned, 2^31 and above too (docs/compat.md).
             AppendUnsigned(added, area.dwAreaId, ',');
             AppendUnsigned(added, area.wAreaAttr, ',');
             added += Fixed6(area.dLatitude) + ',';
@@ -67,6 +72,7 @@ bool CEncoder_Standard::ParmSet_Get808AlarmSetData_Circular(MsgData_AlarmSet_Cir
             }
             if (area.wAreaAttr & wire::jt808::kAreaSpeedLimit) {
                 AppendUnsigned(added, area.wMaxSpeed, ',');
+                // D11: the over-speed duration follows the speed limit, as in JT/T 808 (docs/compat.md).
                 AppendUnsigned(added, area.byOverSpeedDuration, ',');
             }
         }
@@ -74,6 +80,8 @@ bool CEncoder_Standard::ParmSet_Get808AlarmSetData_Circular(MsgData_AlarmSet_Cir
         // Room made first, so that the append after the exit record cannot
         // fail (and only when short: reserve may give back spare room).
         if (text.capacity() < text.size() + added.size()) text.reserve(text.size() + added.size());
+        // Q24: appended to the caller's text, which keeps what it held (docs/compat.md).
+        // D1: the caller's text changes only on success (docs/compat.md).
         return op.Commit([&] { text += added; });
     }));
 }

@@ -74,6 +74,7 @@ MsgData_EquipParmSet_ParmListConfig EntryOf(const EquipParmSet_EquipConfig& reco
     case DATATYPE_DWORD: value.dwValue = record.dwValue; break;
     case DATATYPE_WORD:
     case DATATYPE_BYTE:
+        // Q35: the main-server builder carries only STRING and DWORD values (docs/compat.md).
         if (!stringAndDwordOnly) value.dwValue = record.dwValue;
         break;
     case DATATYPE_BYTES:
@@ -134,12 +135,15 @@ bool CEncoder_Standard::SetMsgData_EquipParmSet(MsgData_EquipParmSet_ParmList en
 bool StandardSteps::StageEntries(CEncoder_Standard& e, const Op& op, const std::vector<EquipParmSet_EquipConfig>& list,
                                  bool stringAndDwordOnly) {
     if (list.empty()) {
+        // Q34: this text at ERROR, as log searches match it (docs/compat.md).
         op.Error({"）", " 传入参数数据错误>>>>>"});
         return false;
     }
     ReserveEntries(e.m_vecParmList, list);
     // An entry refused for its value is left out; one lost to a fault fails
     // the list, which would otherwise go out with a hole.
+    // Q36: a refused entry is logged and left out, and the message still goes (docs/compat.md).
+    // D3: an entry lost to a caught exception fails the list (docs/compat.md).
     bool faulted = false;
     for (const auto& record : list) faulted |= AppendEntry(e, EntryOf(record, stringAndDwordOnly)).faulted();
     if (faulted) {
@@ -172,7 +176,7 @@ bool CEncoder_Standard::ParmSet_SetHeadInterval(EquipParmSet_EquipConfig config)
         MsgData_EquipParmSet_ParmListConfig value = Page(DATATYPE_DWORD);
         value.dwParmId = PARM_HEARTBEAT_INTERVAL;
         value.dwValue = config.dwValue;
-        // A heartbeat message without its heartbeat would be sent as a success.
+        // D21: a heartbeat message without its heartbeat would be sent as a success (docs/compat.md).
         if (!SetOnceParameterData(std::move(value)) ||
             !SetMsgData_StandardMsgHead(wire::jt808::kParmSet, config.strPhoneNo))
             return op.Fail();
@@ -183,6 +187,7 @@ bool CEncoder_Standard::ParmSet_SetHeadInterval(EquipParmSet_EquipConfig config)
 bool CEncoder_Standard::ParmSet_GetHeadInterval(EquipParmSet_EquipConfig config, std::vector<unsigned char>& msg) {
     const gpenc::detail::PublicCall call("CEncoder_Standard::ParmSet_GetHeadInterval");
     // This builder logs under the reset's name.
+    // Q30: the name log searches use (docs/compat.md).
     static constexpr Op op = Marked("CEncoder_Standard::InitStandardMsgHead");
     return call.Result(StandardSteps::BuildMessage(
         *this, op, true, wire::jt808::kParmSet, msg, [&] { return ParmSet_SetHeadInterval(std::move(config)); },
@@ -202,6 +207,7 @@ bool CEncoder_Standard::ParmSet_Get808ParmSetVector(std::vector<EquipParmSet_Equ
                                                     std::vector<unsigned char>& msg) {
     const gpenc::detail::PublicCall call("CEncoder_Standard::ParmSet_Get808ParmSetVector");
     // This builder shares the main-server builder's name in its records.
+    // Q31: the name log searches use (docs/compat.md).
     static constexpr Op op = Marked("CEncoder_Standard::ParmSet_GetMainSericeIP");
     const bool ready = !list.empty() && !list.front().strPhoneNo.empty();
     return call.Result(StandardSteps::BuildMessage(

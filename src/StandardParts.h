@@ -16,8 +16,9 @@
 
 namespace gpenc::detail::standard {
 
-// Records of CEncoder_Standard name the source file as the original Windows
-// build did, whichever source of the class writes them.
+// Records of CEncoder_Standard name their file `.\Encoder_Standard.cpp`,
+// whichever source of the class writes them.
+// Q11: the form the host's log tools expect and filter on (docs/compat.md).
 inline constexpr char kFile[] = ".\\Encoder_Standard.cpp";
 
 // Operations logging in the common form: "(name) 开始>>>>>" ... "(name) 结束<<<<<".
@@ -25,15 +26,18 @@ constexpr Op Plain(const char* name) { return Op(kFile, name); }
 
 // Operations logging under the full-width prefix "(name）": " 开始>>>>>" on
 // entry, " 结束>>>>>" on exit, and "(name）运行失败,错误信息为: " for an exception.
+// Q10: the full-width "）" and " 结束>>>>>" are the texts log searches match (docs/compat.md).
 constexpr Op Marked(const char* name) {
     return Op(kFile, name).WithClose("）").WithExitMark(" 结束>>>>>").WithGuardClose("）");
 }
 
 // GetParaStr's records, also written by the value step that places a text's
 // bytes itself.
+// Q7: GetParaStr's records stand around every text value, though no builder calls it (docs/compat.md).
 inline constexpr Op kGetParaStr = Plain("CEncoder_Standard::GetParaStr");
 
 // The builders' own failure texts stand alone, without an operation name.
+// Q34: kept so; log searches match these texts as they are (docs/compat.md).
 inline void LogFailure(const char* text, int line) { Write(kError, kFile, line, {text}); }
 
 // One value page of a given type.
@@ -120,9 +124,11 @@ struct StandardSteps {
             [&] {
                 // Built aside, so that a refused message leaves no partial bytes
                 // in the caller's vector.
+                // D1: `msg` takes the message only on success, after the exit record (docs/compat.md).
                 Bytes built;
                 // A reset that a caught fault cut short could send an earlier
-                // build's entries along.
+                // message's entries along.
+                // D4: so a reset cut short fails the build (docs/compat.md).
                 if (!ready || Reset(e).faulted() || !stage()) {
                     LogFailure("设置信息失败", line);
                     return op.Return(false, line);
@@ -132,6 +138,7 @@ struct StandardSteps {
                     return op.Return(false, line);
                 }
                 if (!finish(built)) return op.Return(false, line);
+                // Q33: the exit record comes before the closing reset, whose records follow it (docs/compat.md).
                 op.Exit(line);
                 e.InitStandardMsgHead();
                 // The last step, after every record that could fail the build.

@@ -35,6 +35,7 @@ Setting ReadyUnlessEmpty(const std::string& text) { return text.empty() ? Settin
 // whose value it cannot encode (an empty or over-long text, an unknown id), so a
 // setting made only of such entries would reach the terminal as one that sets
 // nothing, and be reported as sent.
+// D20: such a setting is refused with "解释808失败" (docs/compat.md).
 bool SetsAnyParameter(const Bytes& msg) {
     constexpr std::size_t kCountByte = wire::jt808::kHeadSize;  // the count follows the head
     return msg.size() > kCountByte && msg[kCountByte] != 0;
@@ -44,6 +45,7 @@ bool SetsAnyParameter(const Bytes& msg) {
 // or all of a shorter one (the message head fills it with '0' on the left).
 std::string PhoneNumber(const std::string& terminalNo) {
     constexpr std::size_t kDigits = wire::jt808::kPhoneDigits;
+    // D22: a shorter number is used whole, where taking 12 characters would throw (docs/compat.md).
     return terminalNo.size() > kDigits ? terminalNo.substr(terminalNo.size() - kDigits) : terminalNo;
 }
 
@@ -51,6 +53,7 @@ std::string PhoneNumber(const std::string& terminalNo) {
 // digits up to the first other character; 0 when there are none. Unlike atoi
 // it is defined for every text: a number outside -2147483648 to 4294967295
 // gives false, and a negative one its 32-bit two's complement.
+// Q26: the atoi reading clients rely on: "abc" gives 0, "12abc" 12 (docs/compat.md).
 [[nodiscard]] bool ReadNumber(const std::string& text, std::uint32_t& value) {
     std::size_t i = text.find_first_not_of(" \t\n\v\f\r");
     if (i == std::string::npos) i = text.size();
@@ -62,6 +65,7 @@ std::string PhoneNumber(const std::string& terminalNo) {
     std::uint64_t magnitude = 0;
     for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i)
         magnitude = (std::min)(kTooLarge, magnitude * 10 + static_cast<std::uint64_t>(text[i] - '0'));
+    // D19: a number outside the 32 bits is refused, where atoi is undefined (docs/compat.md).
     if (magnitude > (negative ? 0x80000000u : 0xFFFFFFFFu)) return false;
     value = static_cast<std::uint32_t>(negative ? 0 - magnitude : magnitude);
     return true;
@@ -70,6 +74,7 @@ std::string PhoneNumber(const std::string& terminalNo) {
 // Whether a number read by ReadNumber fits a field of `bytes` bytes, a
 // negative one as its two's complement there: the encoder keeps only the low
 // bytes, so 70000 in a WORD would reach the terminal as 4464.
+// D19: a WORD or BYTE value that does not fit is refused, not cut (docs/compat.md).
 bool FitsField(std::uint32_t value, int bytes) {
     const std::uint32_t top = 0xFFFFFFFFu >> (8 * (4 - bytes));  // 0xFFFF for a WORD
     const std::uint32_t lowest = ~(top >> 1);                    // -32768 for a WORD
@@ -103,17 +108,20 @@ bool EncoderSteps::SendSetting(CEncoder& e, const Op& op, bool valid, Produce&& 
     Begin(e);
     return gpenc::detail::Guarded(op, false, [&] {
         if (!valid) return op.Fail();
+        // Q20: the pair of 808 data records as log readers know them (docs/compat.md).
         op.Debug({") 生成808数据开始<<<<<"});
         // Lives to the end of the build, so its records close the build's.
         CEncoder_Standard standard;
         switch (produce(standard)) {
         case Setting::kReady: break;
+        // Q23: no setting text: false without a failure or exit record (docs/compat.md).
         case Setting::kEmpty: return false;
         case Setting::kRefused: return op.Fail();
         case Setting::kNotEncoded: op.Error({")解释808失败"}); return op.Return(false);
         }
         op.Debug({") 生成808数据结束<<<<<"});
         if (!send() || !FinishFrame(e, wire::kTunnel, out, frame)) return op.Fail();
+        // D1: `out` and the caller's record change only here, once nothing can fail (docs/compat.md).
         return op.Commit([&] {
             out.swap(frame);
             commit();
@@ -130,6 +138,7 @@ bool CEncoder::EquipSet(sEquipset* equipSet, std::vector<unsigned char>& out) {
     static constexpr Op op = Operation("CEncoder::EquipSet");
     const bool valid = equipSet != nullptr && !equipSet->terminalNo.empty();
     // The build writes into a copy, which the caller's record takes on success.
+    // D2: the caller's record is written only on success (docs/compat.md).
     sEquipset work = valid ? *equipSet : sEquipset();
     auto produce = [&](CEncoder_Standard& standard) {
         work.strPhoneNo = PhoneNumber(work.terminalNo);
@@ -147,6 +156,8 @@ bool CEncoder::EquipSet(sEquipset* equipSet, std::vector<unsigned char>& out) {
         }
         // Any other parameter builds nothing, and a text the caller put in
         // `strMsgHex` goes out unchanged.
+        // Q25: kept so: clients that fill `strMsgHex` themselves rely on it (docs/compat.md).
+        // Q24: the hex text is appended to the caller's `strMsgHex`, and all of it is sent (docs/compat.md).
         VectorToHexChr(std::move(msg), work.strMsgHex);
         return ReadyUnlessEmpty(work.strMsgHex);
     };
@@ -154,6 +165,7 @@ bool CEncoder::EquipSet(sEquipset* equipSet, std::vector<unsigned char>& out) {
         equipSet->strPhoneNo.swap(work.strPhoneNo);
         equipSet->strMsgHex.swap(work.strMsgHex);
     };
+    // Q25: key 1 is the caller's own `msgId`, as it stands (docs/compat.md).
     return call.Result(EncoderSteps::SendSetting(
         *this, op, valid, produce, [&] { return SetEquipSetParameterData(&work); }, commit, out));
 }
@@ -169,6 +181,7 @@ bool CEncoder::EquipSet(std::vector<sEquipset> equipSets, std::vector<unsigned c
         // does not read. The message head takes the first entry's phone number.
         EquipParmSet_EquipConfig entry;
         std::vector<EquipParmSet_EquipConfig> entries;
+        // Q27: one entry for every record; the first record's terminal is the one addressed (docs/compat.md).
         entries.reserve(equipSets.size());
         for (const sEquipset& record : equipSets) {
             entry.strPhoneNo = PhoneNumber(record.terminalNo);
@@ -180,6 +193,7 @@ bool CEncoder::EquipSet(std::vector<sEquipset> equipSets, std::vector<unsigned c
         Bytes msg;
         if (!standard.ParmSet_Get808ParmSetVector(std::move(entries), msg) || !SetsAnyParameter(msg))
             return Setting::kNotEncoded;
+        // Q27: only the first record's terminal number is sent (docs/compat.md).
         sent.terminalNo = equipSets.front().terminalNo;
         VectorToHexChr(std::move(msg), sent.strMsgHex);
         if (sent.strMsgHex.empty()) return Setting::kEmpty;
@@ -206,6 +220,7 @@ bool CEncoder::EquipSet_ICInfoSet(sEquipControl_SetIC setIC, std::vector<unsigne
     auto produce = [&](CEncoder_Standard& standard) {
         Bytes msg;
         // The card is the builder's own copy, and not read again.
+        // Q28: only 1 picks the standard layout; any other value, 0 included, the extension (docs/compat.md).
         const bool encoded = setIC.stSetIC.byStandard == 1
                                  ? standard.ParmSet_ICInfoSetStandard(std::move(setIC.stSetIC), msg)
                                  : standard.ParmSet_ICInfoSetExtension(std::move(setIC.stSetIC), msg);
@@ -233,9 +248,11 @@ bool CEncoder::SetEquipSet_ICInfoSetParameterData(sEquipControl_SetIC* setIC) {
 bool CEncoder::EquipAlarmSet(sEquip_AlarmSet* alarmSet, std::vector<unsigned char>& out) {
     const gpenc::detail::PublicCall call("CEncoder::EquipAlarmSet");
     // Logs under the equipment setting's tag, which its log readers know it by.
+    // Q22: logs as EquipSet (docs/compat.md).
     static constexpr Op op = Operation("CEncoder::EquipSet");
     const bool valid = alarmSet != nullptr && !alarmSet->terminalNo.empty();
     // The build writes into a copy, which the caller's record takes on success.
+    // D2: the caller's record is written only on success (docs/compat.md).
     sEquip_AlarmSet work = valid ? *alarmSet : sEquip_AlarmSet();
     auto produce = [&](CEncoder_Standard& standard) {
         work.strPhoneNo = PhoneNumber(work.terminalNo);
@@ -243,6 +260,8 @@ bool CEncoder::EquipAlarmSet(sEquip_AlarmSet* alarmSet, std::vector<unsigned cha
         setting.bySetAttr = work.bySetAttr;
         setting.byAreaCount = work.byAreaCount;
         setting.vecAreas = std::move(work.vecAreas);
+        // Q24: the setting text is appended to the caller's `strMsgText`, and all of it is sent (docs/compat.md).
+        // D7: a setting text cut short by a caught exception fails the build (docs/compat.md).
         if (!standard.ParmSet_Get808AlarmSetData_Circular(std::move(setting), work.strMsgText))
             return Setting::kNotEncoded;
         if (work.strMsgText.empty()) return Setting::kEmpty;

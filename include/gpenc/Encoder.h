@@ -1,6 +1,21 @@
 // gpenc: encodes the vehicle-monitoring client's requests as GP frames, the
 // platform's own framed protocol, and as JT/T 808 downlink messages.
 //
+// The usual call (a whole program: examples/login_demo.cpp, which the build
+// compiles):
+//
+//     CEncoder encoder;                          // one object builds one message
+//     std::vector<unsigned char> frame;          // empty: the frame is appended
+//     if (!encoder.UserLogin(&login, frame))     // false: the ERROR records say why
+//         return false;
+//     SendToPlatform(frame.data(), frame.size());
+//
+// An operation catches only the framework's exception (`CException*`,
+// gpenc/Host.h): it is logged at ERROR, released and turned into false. Any
+// other exception, `std::bad_alloc` included, passes through to the caller, as
+// the logging convention lets exceptions other than the framework's pass. (The
+// destructors alone throw nothing at all.)
+//
 // Every builder takes a plain input record and the caller's byte vector and
 // returns true when the finished frame is in the vector. Failures are reported
 // as false and logged through the shared logger of gpenc/Host.h.
@@ -24,6 +39,7 @@ struct ParameterConfig {
     int paraInt32 = 0;
     unsigned char paraByte = 0;
     unsigned char paraSixBytes[6] = {};
+    // Q9: carried with the record but never encoded (docs/compat.md).
     std::vector<unsigned char> paraBytes;
 };
 
@@ -62,6 +78,7 @@ struct sSoundSowing {
 };
 
 // Command 0x20.
+// Q21: fields in the client's declared order, not key order (docs/compat.md).
 struct sListening {
     std::string text2;
     std::string text0;
@@ -216,6 +233,7 @@ struct sEquipset {
     EequipParameterMark eParmMark = static_cast<EequipParameterMark>(0);
     // Single-record form: sent as key 1 as it stands, 0 to 0xFFFF; the list
     // form sends 0x8103.
+    // Q25: the single-record form does not set it for the caller (docs/compat.md).
     int msgId = 0;
 };
 
@@ -239,6 +257,7 @@ struct sEquip_AlarmSet {
     std::string strPhoneNo;
     // The setting text; the new text is appended and all of it is sent.
     std::string strMsgText;
+    // Q21: an unread member, kept for the client's record layout (docs/compat.md).
     unsigned char byReserved[16] = {};  // not read
     unsigned char bySetAttr = 0;
     unsigned char byAreaCount = 0;  // sent as given, whatever the number of areas
@@ -266,6 +285,7 @@ public:
     CEncoder();
     CEncoder(const CEncoder& other);
     CEncoder& operator=(const CEncoder& other);
+    // D6: the destructor never throws (docs/compat.md).
     ~CEncoder() noexcept;  // never throws, also while another exception unwinds
 
     // The parameterless frames: `type` 2 or 4 is the command number.
@@ -325,12 +345,14 @@ public:
     bool EquipSet_ICInfoSet(sEquipControl_SetIC setIC, std::vector<unsigned char>& out);
     // Logs under "CEncoder::EquipSet", as its log readers know it. On success
     // writes `strPhoneNo`, `strMsgText` and `msgId` in the caller's record.
+    // Q22: the tag log readers know it by (docs/compat.md).
     bool EquipAlarmSet(sEquip_AlarmSet* alarmSet, std::vector<unsigned char>& out);
 
     // The parameter step of EquipSet_ICInfoSet: appends the three parameters
     // of `setIC` as it stands. Fails, appending nothing, when `setIC` is null,
     // its terminal number or `strMsgHex` is empty or its `msgId` is outside 0
     // to 0xFFFF.
+    // Q21: the one public parameter step, as the client calls it (docs/compat.md).
     bool SetEquipSet_ICInfoSetParameterData(sEquipControl_SetIC* setIC);
 
 private:

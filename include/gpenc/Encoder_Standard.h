@@ -33,6 +33,7 @@ struct StandardMsgHead {
 
 // A framed 808 message (flags and check code). Kept for completeness: the
 // encoder emits head and body only, and nothing serialises this record.
+// Q38: kept as a member of the exported class (docs/compat.md).
 struct StandardMsg {
     unsigned char byStartFlag = 0;
     StandardMsgHead stHead;
@@ -54,6 +55,7 @@ enum EequipParmDataType : std::uint32_t {
 
 // A terminal parameter; its value is the 808 parameter id that goes on the
 // wire. Any id may be cast to it; the named ones are those the builders use.
+// Q29: the exported name as the client spells it (docs/compat.md).
 enum EequipParameterMark : std::uint32_t {
     PARM_HEARTBEAT_INTERVAL = 0x0001,
     PARM_MAIN_SERVER_ADDRESS = 0x0013,
@@ -104,6 +106,7 @@ struct struct_EquipControl_SetIC {
     std::int64_t tmCardDate = 0;  // seconds since 1970-01-01 UTC; sent as local date, in 2000-2099
     std::string strCardText3;
     std::string strCardText4;
+    // Q41: the check members hold places that the check bytes overwrite (docs/compat.md).
     unsigned char byCardCheck = 0;
     unsigned char byCardSpare1 = 0;
     unsigned char byCardSpare2 = 0;
@@ -132,11 +135,13 @@ struct MsgData_AlarmSet_CircularArea {
     unsigned char byStartTime[6] = {};  // BCD year, month, day, hour, minute, second
     unsigned char byEndTime[6] = {};
     std::uint16_t wMaxSpeed = 0;
+    // D11: the over-speed duration of JT/T 808, sent after the speed limit (docs/compat.md).
     unsigned char byOverSpeedDuration = 0;  // seconds above `wMaxSpeed` before the alarm
 };
 
 // A circular-area alarm setting. `byAreaCount` is sent as given, whatever the
 // length of `vecAreas`.
+// Q42: the count is not compared with the areas (docs/compat.md).
 struct MsgData_AlarmSet_Circular {
     unsigned char bySetAttr = 0;
     unsigned char byAreaCount = 0;
@@ -160,6 +165,7 @@ public:
     CEncoder_Standard();
     CEncoder_Standard(const CEncoder_Standard& other);
     CEncoder_Standard& operator=(const CEncoder_Standard& other);
+    // D6: the destructor never throws (docs/compat.md).
     ~CEncoder_Standard() noexcept;  // never throws, also while another exception unwinds
 
     // 0x8103 with the single DWORD parameter 0x0001 (heartbeat interval) =
@@ -167,6 +173,7 @@ public:
     bool ParmSet_GetHeadInterval(EquipParmSet_EquipConfig config, std::vector<unsigned char>& msg);
     // 0x8103 with one entry per record; only STRING and DWORD values are
     // carried (other types go out zero or empty). Fails on an empty list.
+    // Q29: the exported name as the client spells it (docs/compat.md).
     bool ParmSet_GetMainSericeIP(std::vector<EquipParmSet_EquipConfig> list, std::vector<unsigned char>& msg);
     // 0x8103 with one entry per record, of every type. Fails on an empty list
     // or an empty first phone number. A record whose value cannot be encoded
@@ -211,6 +218,7 @@ private:
     void InitStandardMsgHead();
     bool SetMsgData_StandardMsgHead(std::uint16_t msgId, std::string phoneNo);
     bool GetMsgData(std::uint32_t msgId, std::vector<unsigned char>& msg);
+    // Q29: the exported names as the client spells them (docs/compat.md).
     bool charTohex(std::string text, int& value);
     int GetParaStr(std::string paraStr, std::vector<unsigned char>& out);
     bool GetMsgHead();
