@@ -79,6 +79,12 @@ run(COMMAND ${CMAKE_COMMAND} -S ${app} -B ${app}/build ${configure})
 run(COMMAND ${CMAKE_COMMAND} --build ${app}/build)
 run(COMMAND ${EMULATOR} ${app}/build/app${exe} EXPECT "${frame}")
 run(COMMAND ${EMULATOR} ${app}/build/inspect${exe} EXPECT "1 1\n")
+# A misspelt component fails with a message that names the components.
+file(WRITE ${WORK_DIR}/misspelt/CMakeLists.txt "project(m CXX)\nfind_package(gpenc CONFIG REQUIRED COMPONENTS inpsect)\n")
+execute_process(COMMAND ${CMAKE_COMMAND} -S ${WORK_DIR}/misspelt -B ${WORK_DIR}/misspelt/build ${configure} ERROR_VARIABLE err OUTPUT_QUIET)
+if(NOT err MATCHES "unknown component \"inpsect\"; the components are: inspect")
+  message(FATAL_ERROR "a misspelt component:\n${err}")
+endif()
 
 # The scratch prefix is no directory the loader searches: the program's own
 # run path finds libgpenc there, and libgpenc's finds libgpenc_host.
