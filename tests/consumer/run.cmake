@@ -1,8 +1,7 @@
 # A consumer as a user would write it: the README's minimal program, built
 # against an installed gpenc with the README's CMake lines (and, beside it, a
 # program of the inspector, component "inspect") and with its pkg-config lines
-# (those for a --prefix install when BUILD_DIR is given), each run without
-# LD_LIBRARY_PATH; then the installed tool's demo.
+# (with BUILD_DIR, those of a --prefix install), run without LD_LIBRARY_PATH; then the tool.
 #   README, WORK_DIR: the README, a scratch directory
 #   BUILD_DIR: a build to install into WORK_DIR/prefix first; without it, the
 #              gpenc installed on the system (the Debian package) is used
@@ -77,13 +76,12 @@ find_package(gpenc 1.1 CONFIG REQUIRED COMPONENTS inspect)
 add_executable(inspect inspect.cpp)
 target_link_libraries(inspect PRIVATE gpenc::inspect)
 ]])
-# C++14 unless a target asks for more, as with a compiler whose default it is (MSVC).
+# C++14, as MSVC's default: gpenc::inspect asks for C++17 itself. Then a misspelt component.
 set(configure -DCMAKE_CXX_STANDARD=14 "-DCMAKE_PREFIX_PATH=${prefixes}" -DCMAKE_CXX_COMPILER=${CXX} ${cross})
 run(COMMAND ${CMAKE_COMMAND} -S ${app} -B ${app}/build ${configure})
 run(COMMAND ${CMAKE_COMMAND} --build ${app}/build)
 run(COMMAND ${EMULATOR} ${app}/build/app${exe} EXPECT "${frame}")
 run(COMMAND ${EMULATOR} ${app}/build/inspect${exe} EXPECT "1 1\n")
-# A misspelt component fails with a message that names the components.
 file(WRITE ${WORK_DIR}/misspelt/CMakeLists.txt "project(m CXX)\nfind_package(gpenc CONFIG REQUIRED COMPONENTS inpsect)\n")
 execute_process(COMMAND ${CMAKE_COMMAND} -S ${WORK_DIR}/misspelt -B ${WORK_DIR}/misspelt/build ${configure} ERROR_VARIABLE err OUTPUT_QUIET)
 if(NOT err MATCHES "unknown component \"inpsect\"; the components are: inspect")
