@@ -165,7 +165,7 @@ int CEncoder_Standard::DecToBCD(int value, unsigned char* out, int count) {
 bool CEncoder_Standard::Xor(std::vector<unsigned char> data, int first, int last, unsigned char& check) {
     const gpenc::detail::PublicCall call("CEncoder_Standard::Xor");
     static constexpr Op op = Marked("CEncoder_Standard::Xor");
-        // D24: a negative first index is refused too (docs/compat.md).
+    // D24: a negative first index is refused too (docs/compat.md).
     return call.Result(Guarded(op, false, [&] {
         if (first < 0 || first >= last || static_cast<std::size_t>(last) >= data.size()) {
             // Q34: the refusal is logged at DEBUG; the builder's result reports it (docs/compat.md).

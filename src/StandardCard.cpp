@@ -149,7 +149,7 @@ bool CEncoder_Standard::ParmSet_SetICInfoSetStandard(struct_EquipControl_SetIC c
 }
 
 bool CEncoder_Standard::ParmSet_SetICInfoSetExtension(struct_EquipControl_SetIC card) {
-        // D13: texts that do not fit would push the tail check byte out of its place (docs/compat.md).
+    // D13: texts that do not fit would push the tail check byte out of its place (docs/compat.md).
     const gpenc::detail::PublicCall call("CEncoder_Standard::ParmSet_SetICInfoSetExtension");
     // Q32: both layouts log as ParmSet_SetICInfoSet, the name log searches use (docs/compat.md).
     static constexpr Op op = Marked("CEncoder_Standard::ParmSet_SetICInfoSet");

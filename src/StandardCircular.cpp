@@ -47,7 +47,7 @@ void AppendUnsigned(std::string& text, unsigned long value, char separator) {
 bool CEncoder_Standard::ParmSet_Get808AlarmSetData_Circular(MsgData_AlarmSet_Circular setting, std::string& text) {
     const gpenc::detail::PublicCall call("CEncoder_Standard::ParmSet_Get808AlarmSetData_Circular");
     static constexpr Op op = Marked("CEncoder_Standard::ParmSet_Get808AlarmSetData_Circular");
-        // D8: "nan" or "inf" in place of a coordinate is no position the receiver could read (docs/compat.md).
+    // D8: "nan" or "inf" in place of a coordinate is no position the receiver could read (docs/compat.md).
     // D7: false after a caught exception, so that a text cut short is never sent (docs/compat.md).
     return call.Result(Guarded(op, false, [&] {
         // "nan" or "inf" in place of a coordinate is no position the receiver could read.

@@ -64,10 +64,10 @@ std::string WideToUtf8(std::wstring_view wide) {
 void AppendWide(std::wstring& out, std::string_view utf8) {
     for (std::size_t i = 0; i < utf8.size();) {
         const auto b = static_cast<unsigned char>(utf8[i]);
-        const int len = b < 0x80 ? 1 : (b >> 5) == 6 ? 2 : (b >> 4) == 14 ? 3 : (b >> 3) == 30 ? 4 : 0;
+        const std::size_t len = b < 0x80 ? 1 : (b >> 5) == 6 ? 2 : (b >> 4) == 14 ? 3 : (b >> 3) == 30 ? 4 : 0;
         char32_t c = len == 1 ? b : len == 2 ? (b & 0x1F) : len == 3 ? (b & 0x0F) : (b & 0x07);
         bool ok = len > 0 && i + len <= utf8.size();
-        for (int k = 1; ok && k < len; ++k) {
+        for (std::size_t k = 1; ok && k < len; ++k) {
             const auto cb = static_cast<unsigned char>(utf8[i + k]);
             ok = (cb & 0xC0) == 0x80;
             c = (c << 6) | (cb & 0x3F);
@@ -80,7 +80,7 @@ void AppendWide(std::wstring& out, std::string_view utf8) {
         } else {
             out += static_cast<wchar_t>(c);
         }
-        i += ok ? len : 1;
+        i += ok ? len : std::size_t{1};
     }
 }
 

@@ -420,4 +420,3 @@ namespace gpenc {
 GPENC_API std::string LastFailure();
 
 }  // namespace gpenc
-
