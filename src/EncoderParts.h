@@ -81,7 +81,7 @@ struct EncoderSteps {
                                                bool continued = false);
 
     // The start of every builder: empties the object's three buffers (what an
-    // earlier build or a direct parameter step left there); the session id stays.
+    // earlier message or a direct parameter step left there); the session id stays.
     static void Begin(CEncoder& e);
 
     // SetBodyData(command), SetHeaderData(), then `out` as it is to be left
