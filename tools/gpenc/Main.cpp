@@ -43,9 +43,10 @@ constexpr int kBadInput = 2;
 
 const char kFooter[] = R"(Requests: one JSON object; "builder" names a CEncoder builder and the other
 members are the fields of its input record, named as in gpenc/Encoder.h
-(`gpenc builders` lists them). Every field the builder reads is required and
-no other is accepted: a request states the whole record, so a typo or a left-out
-field is an error, never a silent zero. Texts are sent in the code page of
+(`gpenc builders` lists them). Every field the builder reads for the request is
+required (some only in some requests, as `gpenc builders` says), none twice and
+no other: a request states the whole record, so a typo or a left-out field is
+an error, never a silent zero. Texts are sent in the code page of
 --code-page (UTF-8 unless it names another; GBK is the client's), and dumps
 show texts from it. Byte arrays and six-byte times are hex text
 ("250102080000"), integers may be written "0x..." and must fit their field.
@@ -53,8 +54,9 @@ Subscription with "text" is its two-argument form; EquipSet with "list" (a
 list of records) its list form.
 
 Exit codes: 0 done, 1 the builder returned false (its ERROR records are shown),
-2 bad input (malformed JSON, unknown builder or field, missing field, value out
-of range, bad hex text, a truncated or corrupt frame, an unreadable file) or
+2 bad input (malformed JSON or nested deeper than 16 levels, unknown builder or
+field, missing or repeated field, value out of range, bad hex text, a truncated
+or corrupt frame, an unreadable file) or
 output that cannot be written; one line on stderr names the file and the
 position or the option at fault.
 A dump prints each frame as soon as it is read. It shows what a sound frame
@@ -295,10 +297,16 @@ int RunDemo(const DemoOptions& o, Common& common) {
     return rc;
 }
 
+// Each builder and form, then a line per field it reads: path, type and
+// range, meaning, in columns.
 int RunBuilders() {
     for (const auto& b : gpenc::tool::Builders()) {
         std::cout << b.name << (b.marker.empty() ? "" : " (with " + b.marker + ")") << '\n';
-        for (const auto& f : b.fields) std::cout << "    " << f.name << ": " << f.type << '\n';
+        std::size_t name = 0, type = 0;
+        for (const auto& f : b.fields) name = std::max(name, f.name.size()), type = std::max(type, f.type.size());
+        for (const auto& f : b.fields)
+            std::cout << "    " << f.name << std::string(name + 2 - f.name.size(), ' ') << f.type
+                      << std::string(type + 2 - f.type.size(), ' ') << f.meaning << '\n';
     }
     return 0;
 }
@@ -345,7 +353,6 @@ int Reporting(const F& run) {
 int Run(int argc, char** argv) {
     CLI::App app{"gpenc: encode GP frames from JSON requests and dump frames field by field"};
     app.allow_windows_style_options(false);  // "/data/request.json" is a path
-    app.footer(kFooter);
     app.require_subcommand(1);
     app.fallthrough();
     CommonOptions common;
@@ -357,6 +364,8 @@ int Run(int argc, char** argv) {
     const CLI::App* dumpCommand = AddDump(app, dump);
     const CLI::App* demoCommand = AddDemo(app, demo);
     app.add_subcommand("builders", "list the builders and the fields of their requests");
+    // Set after the subcommands, which would take it on: their help is their options alone.
+    app.footer(kFooter);
     if (const auto rc = Parse(app, argc, argv)) return *rc;
 
     return Reporting([&] {
