@@ -77,7 +77,9 @@ add_executable(inspect inspect.cpp)
 target_link_libraries(inspect PRIVATE gpenc::inspect)
 ]])
 # C++14, as MSVC's default: gpenc::inspect asks for C++17 itself. Then a misspelt component.
-set(configure -DCMAKE_CXX_STANDARD=14 "-DCMAKE_PREFIX_PATH=${prefixes}" -DCMAKE_CXX_COMPILER=${CXX} ${cross})
+# The prefixes stay one argument when the list is expanded.
+string(REPLACE ";" "\\;" prefix_arg "${prefixes}")
+set(configure -DCMAKE_CXX_STANDARD=14 "-DCMAKE_PREFIX_PATH=${prefix_arg}" -DCMAKE_CXX_COMPILER=${CXX} ${cross})
 run(COMMAND ${CMAKE_COMMAND} -S ${app} -B ${app}/build ${configure})
 run(COMMAND ${CMAKE_COMMAND} --build ${app}/build)
 run(COMMAND ${EMULATOR} ${app}/build/app${exe} EXPECT "${frame}")
