@@ -20,6 +20,7 @@
 #include <string_view>
 #include <utility>
 
+using gpenc::detail::Check;
 using gpenc::detail::Checked;
 using gpenc::detail::Op;
 using gpenc::detail::ParamSource;
@@ -31,7 +32,8 @@ constexpr Op Operation(const char* name) { return gpenc::detail::EncoderOp(name)
 using P = ParamSource;
 using ParamList = std::initializer_list<ParamSource>;
 
-// The platform commands as data: per input record its check, its parameters in
+// The platform commands as data: per input record the name of the builder's
+// parameter (for the reason of a refusal), its check, its parameters in
 // ascending key order (handed to `emit` as one list) and its command number.
 // A builder and its parameter step run the same check, so a record that
 // reaches the step passes it there too.
@@ -41,25 +43,37 @@ struct Command;
 template <class Record, int kNumber>
 struct TextPair {
     static constexpr int number = kNumber;
-    static bool Valid(const Record& r) { return !r.text0.empty() && !r.text1.empty(); }
+    static bool Valid(const Record& r, Check& c) { return c.NotEmpty(r.text0, "text0").NotEmpty(r.text1, "text1"); }
     template <class Emit>
     static bool Params(const Record& r, Emit emit) {
         return emit({P::Text(0, r.text0), P::Text(1, r.text1)});
     }
 };
 template <>
-struct Command<sSoundSowing> : TextPair<sSoundSowing, wire::kSoundSowing> {};
+struct Command<sSoundSowing> : TextPair<sSoundSowing, wire::kSoundSowing> {
+    static constexpr const char* name = "sowing";
+};
 template <>
-struct Command<sSimSetInterval> : TextPair<sSimSetInterval, wire::kSimSet> {};
+struct Command<sSimSetInterval> : TextPair<sSimSetInterval, wire::kSimSet> {
+    static constexpr const char* name = "simSet";
+};
 template <>
-struct Command<sBlackoutInterval> : TextPair<sBlackoutInterval, wire::kBlackout> {};
+struct Command<sBlackoutInterval> : TextPair<sBlackoutInterval, wire::kBlackout> {
+    static constexpr const char* name = "blackout";
+};
 
 template <>
 struct Command<sCommitInterval> {
+    static constexpr const char* name = "interval";
     static constexpr int number = wire::kCommitInterval;
-    static bool Valid(const sCommitInterval& r) {
-        return r.byte0 != 0 && !r.text1.empty() && !r.text2.empty() && !r.text3.empty() && !r.text4.empty() &&
-               !r.text5.empty() && !r.text6.empty();
+    static bool Valid(const sCommitInterval& r, Check& c) {
+        return c.NotZero(r.byte0, "byte0")
+            .NotEmpty(r.text1, "text1")
+            .NotEmpty(r.text2, "text2")
+            .NotEmpty(r.text3, "text3")
+            .NotEmpty(r.text4, "text4")
+            .NotEmpty(r.text5, "text5")
+            .NotEmpty(r.text6, "text6");
     }
     template <class Emit>
     static bool Params(const sCommitInterval& r, Emit emit) {
@@ -70,8 +84,9 @@ struct Command<sCommitInterval> {
 
 template <>
 struct Command<sListening> {
+    static constexpr const char* name = "listening";
     static constexpr int number = wire::kListening;
-    static bool Valid(const sListening& r) { return !r.text2.empty() && !r.text0.empty(); }
+    static bool Valid(const sListening& r, Check& c) { return c.NotEmpty(r.text2, "text2").NotEmpty(r.text0, "text0"); }
     template <class Emit>
     static bool Params(const sListening& r, Emit emit) {
         return emit({P::Text(0, r.text0), P::Byte(1, r.byte1), P::Text(2, r.text2)});
@@ -80,9 +95,13 @@ struct Command<sListening> {
 
 template <>
 struct Command<sVideo> {
+    static constexpr const char* name = "video";
     static constexpr int number = wire::kVideo;
-    static bool Valid(const sVideo& r) {
-        return !r.text4.empty() && !r.text0.empty() && !r.text2.empty() && r.int3 != 0;
+    static bool Valid(const sVideo& r, Check& c) {
+        return c.NotEmpty(r.text4, "text4")
+            .NotEmpty(r.text0, "text0")
+            .NotEmpty(r.text2, "text2")
+            .NotZero(r.int3, "int3");
     }
     template <class Emit>
     static bool Params(const sVideo& r, Emit emit) {
@@ -93,9 +112,13 @@ struct Command<sVideo> {
 
 template <>
 struct Command<sAlarmHandle> {
+    static constexpr const char* name = "alarm";
     static constexpr int number = wire::kAlarmHandle;
-    static bool Valid(const sAlarmHandle& r) {
-        return !r.text0.empty() && !r.text1.empty() && r.byte2 <= 9 && !r.text3.empty();
+    static bool Valid(const sAlarmHandle& r, Check& c) {
+        return c.NotEmpty(r.text0, "text0")
+            .NotEmpty(r.text1, "text1")
+            .Within(0, 9, r.byte2, "byte2")
+            .NotEmpty(r.text3, "text3");
     }
     template <class Emit>
     static bool Params(const sAlarmHandle& r, Emit emit) {
@@ -107,8 +130,9 @@ struct Command<sAlarmHandle> {
 
 template <>
 struct Command<sTimeInterval> {
+    static constexpr const char* name = "interval";
     static constexpr int number = wire::kTimeInterval;
-    static bool Valid(const sTimeInterval& r) { return !r.text0.empty() && r.int1 != 0; }
+    static bool Valid(const sTimeInterval& r, Check& c) { return c.NotEmpty(r.text0, "text0").NotZero(r.int1, "int1"); }
     template <class Emit>
     static bool Params(const sTimeInterval& r, Emit emit) {
         return emit({P::Text(0, r.text0), P::Int32(1, r.int1)});
@@ -121,9 +145,12 @@ bool NotAllZero(const unsigned char (&time)[6]) {
 
 template <>
 struct Command<sTrackPlayback> {
+    static constexpr const char* name = "playback";
     static constexpr int number = wire::kTrackPlayback;
-    static bool Valid(const sTrackPlayback& r) {
-        return !r.terminalNo.empty() && NotAllZero(r.byStartTime) && NotAllZero(r.byEndTime);
+    static bool Valid(const sTrackPlayback& r, Check& c) {
+        return c.NotEmpty(r.terminalNo, "terminalNo")
+            .That(NotAllZero(r.byStartTime), "byStartTime", "must not be all zero")
+            .That(NotAllZero(r.byEndTime), "byEndTime", "must not be all zero");
     }
     template <class Emit>
     static bool Params(const sTrackPlayback& r, Emit emit) {
@@ -136,17 +163,23 @@ struct Command<sTrackPlayback> {
 // keys 0 and 1 went out. A count beyond the names is refused before anything.
 template <>
 struct Command<sPreset> {
+    static constexpr const char* name = "preset";
     static constexpr int number = wire::kPreset;
-    static bool Valid(const sPreset& r) {
-        return !r.text0.empty() && r.count1 != -1 &&
-               // D18: a count beyond the names is refused; the step would read past them (docs/compat.md).
-               (r.count1 <= 0 || static_cast<std::size_t>(r.count1) <= r.names2.size());
+    static bool Valid(const sPreset& r, Check& c) {
+        const std::size_t names = r.names2.size();
+        return c.NotEmpty(r.text0, "text0")
+            .That(r.count1 != -1, "count1", "must not be -1")
+            // D18: a count beyond the names is refused; the step would read past them (docs/compat.md).
+            .That(r.count1 <= 0 || static_cast<std::size_t>(r.count1) <= names, "count1", [&] {
+                return "must be at most names2.size() " + std::to_string(names) + ", got " + std::to_string(r.count1);
+            });
     }
 };
 
 template <class Record>
 bool Valid(const Record* r) {
-    return r != nullptr && Command<Record>::Valid(*r);
+    Check c(Command<Record>::name);
+    return c.NotNull(r) && Command<Record>::Valid(*r, c);
 }
 
 // The one builder path of the commands above: the check, the parameter step
@@ -195,7 +228,7 @@ std::string JoinArgs(std::string_view word, const std::array<std::string, N>& ar
 }
 
 // The argument of a terminal control request; empty (and so refused by the
-// parameter step) for a command word outside 1 to 7.
+// parameter step) for a command word outside 1 to 7, whose reason it gives.
 std::string ControlText(const sEquipControl& control) {
     switch (control.nCommand) {
     case 1: return JoinArgs("1,", control.strUpgradeArgs);
@@ -208,6 +241,7 @@ std::string ControlText(const sEquipControl& control) {
     default:
         // Words 3 to 7 take no parameters.
         if (control.nCommand >= 3 && control.nCommand <= 7) return std::to_string(control.nCommand);
+        gpenc::detail::Refuse("control.nCommand", gpenc::detail::Range(1, 7, control.nCommand));
         return std::string();
     }
 }
@@ -327,7 +361,8 @@ bool CEncoder::SetPresetParameterData(sPreset* preset) {
         // Q16: count 0 sends one empty name, refused after keys 0 and 1; a negative count sends none (docs/compat.md).
         const int names = preset->count1 == 0 ? 1 : preset->count1;
         auto name = [&](int i) {
-            return ParamSource::Text(2, preset->count1 == 0 ? kNoName : preset->names2[static_cast<std::size_t>(i)]);
+            if (preset->count1 == 0) return ParamSource::Text(2, kNoName).From("preset.count1", -1, "must not be 0");
+            return ParamSource::Text(2, preset->names2[static_cast<std::size_t>(i)]).From("preset.names2", i);
         };
         std::size_t size = m_vecParameter.size() + head[0].RecordSize() + head[1].RecordSize();
         for (int i = 0; i < names; ++i) size += name(i).RecordSize();
@@ -346,12 +381,13 @@ bool CEncoder::SetPresetParameterData(sPreset* preset) {
 // ---------------------------------------------------------------------------
 
 template <class Request, class Compose>
-bool EncoderSteps::SendEquipRequest(CEncoder& e, const Op& op, Request* request, int msgId, Compose compose,
-                                    Bytes& out) {
+bool EncoderSteps::SendEquipRequest(CEncoder& e, const Op& op, const char* name, Request* request, int msgId,
+                                    Compose compose, Bytes& out) {
     sEquipsetQuery query;
+    Check check(name);
     // D26: a null record is refused, not read (docs/compat.md).
     return SendFrame(
-        e, op, request != nullptr && !request->terminalNo.empty(), wire::kTunnel,
+        e, op, check.NotNull(request) && check.NotEmpty(request->terminalNo, "terminalNo"), wire::kTunnel,
         [&] {
             // Q20: the pair of 808 data records as log readers know them, the end before the text (docs/compat.md).
             op.Debug({") 生成808数据开始<<<<<"});
@@ -369,25 +405,29 @@ bool CEncoder::Cmd_EquipSetQuery(sEquipsetQuery* query, std::vector<unsigned cha
     static constexpr Op op = Operation("CEncoder::Cmd_EquipSetQuery");
     // Only the terminal number is taken from the caller's record.
     // Q18: the caller's msgId and strMsgText are not read (docs/compat.md).
-    return call.Result(EncoderSteps::SendEquipRequest(*this, op, query, wire::jt808::kParmQuery, Fixed("0"), out));
+    return call.Result(
+        EncoderSteps::SendEquipRequest(*this, op, "query", query, wire::jt808::kParmQuery, Fixed("0"), out));
 }
 
 bool CEncoder::Cmd_EquipPositionInfoQuery(sEquipPositionInfoQuery* query, std::vector<unsigned char>& out) {
     const gpenc::detail::PublicCall call("CEncoder::Cmd_EquipPositionInfoQuery");
     static constexpr Op op = Operation("CEncoder::Cmd_EquipPositionInfoQuery");
-    return call.Result(EncoderSteps::SendEquipRequest(*this, op, query, wire::jt808::kPositionQuery, Fixed("0"), out));
+    return call.Result(
+        EncoderSteps::SendEquipRequest(*this, op, "query", query, wire::jt808::kPositionQuery, Fixed("0"), out));
 }
 
 bool CEncoder::Cmd_AffirmAlarmInform(sAffirmAlarmInform* inform, std::vector<unsigned char>& out) {
     const gpenc::detail::PublicCall call("CEncoder::Cmd_AffirmAlarmInform");
     static constexpr Op op = Operation("CEncoder::Cmd_AffirmAlarmInform");
-    return call.Result(EncoderSteps::SendEquipRequest(*this, op, inform, wire::jt808::kAffirmAlarm, Fixed("1"), out));
+    return call.Result(
+        EncoderSteps::SendEquipRequest(*this, op, "inform", inform, wire::jt808::kAffirmAlarm, Fixed("1"), out));
 }
 
 bool CEncoder::Cmd_EquipTempPositionTrack(sEquipTempPositionTrack* track, std::vector<unsigned char>& out) {
     const gpenc::detail::PublicCall call("CEncoder::Cmd_EquipTempPositionTrack");
     static constexpr Op op = Operation("CEncoder::Cmd_EquipTempPositionTrack");
-    return call.Result(EncoderSteps::SendEquipRequest(*this, op, track, wire::jt808::kTempTrack, TrackingText, out));
+    return call.Result(
+        EncoderSteps::SendEquipRequest(*this, op, "track", track, wire::jt808::kTempTrack, TrackingText, out));
 }
 
 bool CEncoder::Cmd_EquipControl(sEquipControl* control, std::vector<unsigned char>& out) {
@@ -396,13 +436,15 @@ bool CEncoder::Cmd_EquipControl(sEquipControl* control, std::vector<unsigned cha
     // Q19: logs as usEquipControlData, the tag log searches use (docs/compat.md).
     static constexpr Op op = Operation("CEncoder::usEquipControlData");
     return call.Result(
-        EncoderSteps::SendEquipRequest(*this, op, control, wire::jt808::kTerminalControl, ControlText, out));
+        EncoderSteps::SendEquipRequest(*this, op, "control", control, wire::jt808::kTerminalControl, ControlText, out));
 }
 
 bool CEncoder::SetEquipSetQueryParameterData(sEquipsetQuery* query) {
     // Q19: the one parameter step, and name, of all five equipment requests (docs/compat.md).
     static constexpr Op op = Operation("CEncoder::SetEquipSetQueryParameterData");
-    return EncoderSteps::SetTunnelParameterData(*this, op, query, &sEquipsetQuery::strMsgText);
+    // The record is the request's own: a command word outside 1 to 7 (an empty
+    // argument) has given its reason as the caller's field already.
+    return EncoderSteps::SetTunnelParameterData(*this, op, "query", query, &sEquipsetQuery::strMsgText, "strMsgText");
 }
 
 // ---------------------------------------------------------------------------
@@ -414,7 +456,7 @@ bool CEncoder::Subscription(int number, std::string text, std::vector<unsigned c
     static constexpr Op op = Operation("CEncoder::Subscription");
     // The text is left to the parameter step to check.
     return call.Result(EncoderSteps::SendFrame(
-        *this, op, number != 0, wire::kSubscription,
+        *this, op, Check().NotZero(number, "number"), wire::kSubscription,
         [&] { return SetSubscriptionParameterData(number, std::move(text)); }, out));
 }
 
@@ -422,13 +464,14 @@ bool CEncoder::Subscription(int number, std::vector<unsigned char>& out) {
     const gpenc::detail::PublicCall call("CEncoder::Subscription");
     static constexpr Op op = Operation("CEncoder::Subscription");
     return call.Result(EncoderSteps::SendFrame(
-        *this, op, number != 0, wire::kSubscription, [&] { return SetSubscriptionParameterData(number); }, out));
+        *this, op, Check().NotZero(number, "number"), wire::kSubscription,
+        [&] { return SetSubscriptionParameterData(number); }, out));
 }
 
 bool CEncoder::SetSubscriptionParameterData(int number, std::string text) {
     static constexpr Op op = Operation("CEncoder::SetSubscriptionParameterData");
     // The number is the builder's to check.
-    return Checked(op, !text.empty(), [&] {
+    return Checked(op, Check().NotEmpty(text, "text"), [&] {
         const ParamSource first = ParamSource::Int32(0, number);
         const ParamSource second = ParamSource::Text(1, text);
         m_vecParameter.reserve(m_vecParameter.size() + first.RecordSize() + second.RecordSize());
@@ -443,19 +486,20 @@ bool CEncoder::SetSubscriptionParameterData(int number, std::string text) {
 }
 
 bool CEncoder::SetSubscriptionParameterData(int number) {
-    return Append(*this, Operation("CEncoder::SetSubscriptionParameterData"), number != 0, {P::Int32(0, number)});
+    return Append(*this, Operation("CEncoder::SetSubscriptionParameterData"), Check().NotZero(number, "number"),
+                  {P::Int32(0, number)});
 }
 
 bool CEncoder::Realtime(std::string terminalNo, std::vector<unsigned char>& out) {
     const gpenc::detail::PublicCall call("CEncoder::Realtime");
     static constexpr Op op = Operation("CEncoder::Realtime");
     return call.Result(EncoderSteps::SendFrame(
-        *this, op, !terminalNo.empty(), wire::kRealtime,
+        *this, op, Check().NotEmpty(terminalNo, "terminalNo"), wire::kRealtime,
         [&] { return SetRealtimeParameterData(std::move(terminalNo)); }, out));
 }
 
 bool CEncoder::SetRealtimeParameterData(std::string terminalNo) {
-    return Append(*this, Operation("CEncoder::SetRealtimeParameterData"), !terminalNo.empty(),
+    return Append(*this, Operation("CEncoder::SetRealtimeParameterData"), Check().NotEmpty(terminalNo, "terminalNo"),
                   {P::Text(0, terminalNo)});
 }
 
@@ -463,11 +507,11 @@ bool CEncoder::Photograph(std::string terminalNo, unsigned char byPhotoParam, st
     const gpenc::detail::PublicCall call("CEncoder::Photograph");
     static constexpr Op op = Operation("CEncoder::Photograph");
     return call.Result(EncoderSteps::SendFrame(
-        *this, op, !terminalNo.empty(), wire::kPhotograph,
+        *this, op, Check().NotEmpty(terminalNo, "terminalNo"), wire::kPhotograph,
         [&] { return SetPhotographParameterData(std::move(terminalNo), byPhotoParam); }, out));
 }
 
 bool CEncoder::SetPhotographParameterData(std::string terminalNo, unsigned char byPhotoParam) {
-    return Append(*this, Operation("CEncoder::SetPhotographParameterData"), !terminalNo.empty(),
+    return Append(*this, Operation("CEncoder::SetPhotographParameterData"), Check().NotEmpty(terminalNo, "terminalNo"),
                   {P::Text(0, terminalNo), P::Byte(1, byPhotoParam)});
 }

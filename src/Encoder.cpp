@@ -18,6 +18,7 @@
 
 using gpenc::detail::AppendField;
 using gpenc::detail::Bytes;
+using gpenc::detail::Check;
 using gpenc::detail::Guarded;
 using gpenc::detail::NoThrow;
 using gpenc::detail::Op;
@@ -103,7 +104,11 @@ GPENC_FLATTEN bool EncoderSteps::AppendRecord(CEncoder& e, const ParamSource& p)
             // The text step writes the records a copy of the text would; the
             // bytes themselves are copied once, below.
             // Q7: GetParaStr's records, without a call to it (docs/compat.md).
-            if (p.text->empty() || !gpenc::detail::ParaStrStep(kGetParaStr, *p.text, [] {}).done()) return op.Fail();
+            if (p.text->empty()) {
+                p.Refuse("must not be empty");
+                return op.Fail();
+            }
+            if (!gpenc::detail::ParaStrStep(kGetParaStr, *p.text, [] {}).done()) return op.Fail();
             value = reinterpret_cast<const unsigned char*>(p.text->data());
             break;
         case wire::kInt32:
@@ -111,7 +116,7 @@ GPENC_FLATTEN bool EncoderSteps::AppendRecord(CEncoder& e, const ParamSource& p)
             break;
         case wire::kByte: scratch[0] = p.byte; break;
         case wire::kSixBytes: std::copy(p.six, p.six + 6, scratch); break;
-        default: return op.Fail();
+        default: p.Refuse("must be of kind 1, 6, 9 or 10, got " + std::to_string(p.kind)); return op.Fail();
         }
         unsigned char head[wire::kRecordHead] = {};  // record length, key, kind
         if (!e.UnsignedIntToUInt16(p.key, head + wire::kKeyAt)) return op.Fail();
@@ -174,7 +179,7 @@ bool CEncoder::ChangeOrder(int count, unsigned char* bytes) {
     static constexpr Op op = Operation("CEncoder::ChangeOrder");
     return Guarded(op, false, [&] {
         // D17: a count outside 1..8 (the scratch of the turn) is refused like 0 (docs/compat.md).
-        if (count <= 0 || count > 8) return op.Fail();
+        if (!Check().Within(1, 8, count, "count")) return op.Fail();
         // Q6: the host's order turned into the wire's by this exported step, with its records (docs/compat.md).
         gpenc::detail::HostToWire(bytes, static_cast<std::size_t>(count));
         return op.Done();
@@ -211,6 +216,7 @@ int CEncoder::Change16To10(const char* text) {
             for (const char* p = text; *p != '\0'; ++p) {
                 const int digit = gpenc::detail::HexDigit(*p);
                 if (digit < 0) {
+                    gpenc::detail::Refuse("text", "must be hexadecimal, got " + gpenc::detail::Quote(text));
                     op.Error({")16进制遇到非法字符:", gpenc::detail::CallerText(text)});
                     return op.Return(-1);
                 }
@@ -306,8 +312,9 @@ bool CEncoder::CommonData(int type, std::vector<unsigned char>& out) {
     // A parameterless frame: the parameter buffer is not copied.
     Bytes frame;
     EncoderSteps::Begin(*this);
+    const bool known = type == wire::kCommonData2 || type == wire::kCommonData4;
     return call.Result(gpenc::detail::Checked(
-        op, type == wire::kCommonData2 || type == wire::kCommonData4,
+        op, Check().That(known, "type", [&] { return "must be 2 or 4, got " + std::to_string(type); }),
         // D1: `out` takes the frame only on success (docs/compat.md).
         [&] { return EncoderSteps::FinishFrame(*this, type, out, frame, false); }, [&] { out.swap(frame); }));
 }
@@ -319,11 +326,16 @@ bool CEncoder::CommonData(int type, std::vector<unsigned char>& out) {
 namespace {
 
 // Texts 2, 4 and 6 are not checked up front; the parameter step refuses them
-// when empty, after the parameters before them went out.
+// when empty, after the parameters before them went out. A reason names the
+// text, never its value: the login texts carry credentials.
 // Q13: an empty text 2, 4 or 6 fails in the parameter step, with its three ERROR records (docs/compat.md).
 bool LoginValid(const sUserLogin* login) {
-    return login != nullptr && !login->loginText0.empty() && !login->loginText1.empty() && !login->loginText3.empty() &&
-           !login->loginText5.empty() && !login->loginText7.empty();
+    Check c("login");
+    return c.NotNull(login) && c.NotEmpty(login->loginText0, "loginText0")
+                                   .NotEmpty(login->loginText1, "loginText1")
+                                   .NotEmpty(login->loginText3, "loginText3")
+                                   .NotEmpty(login->loginText5, "loginText5")
+                                   .NotEmpty(login->loginText7, "loginText7");
 }
 
 }  // namespace
@@ -340,10 +352,14 @@ bool CEncoder::SetLoginParameterData(sUserLogin* login) {
     return Guarded(op, false, [&] {
         if (!LoginValid(login)) return op.Fail();
         const ParamSource params[] = {
-            ParamSource::Text(0, login->loginText0), ParamSource::Text(1, login->loginText1),
-            ParamSource::Text(2, login->loginText2), ParamSource::Text(3, login->loginText3),
-            ParamSource::Text(4, login->loginText4), ParamSource::Text(5, login->loginText5),
-            ParamSource::Text(6, login->loginText6), ParamSource::Text(7, login->loginText7),
+            ParamSource::Text(0, login->loginText0),
+            ParamSource::Text(1, login->loginText1),
+            ParamSource::Text(2, login->loginText2).From("login.loginText2"),
+            ParamSource::Text(3, login->loginText3),
+            ParamSource::Text(4, login->loginText4).From("login.loginText4"),
+            ParamSource::Text(5, login->loginText5),
+            ParamSource::Text(6, login->loginText6).From("login.loginText6"),
+            ParamSource::Text(7, login->loginText7),
         };
         if (!EncoderSteps::AppendParameters(*this, params, std::size(params))) return op.Fail();
         return op.Done();

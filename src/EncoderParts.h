@@ -5,6 +5,7 @@
 
 #include "gpenc/Encoder.h"
 
+#include "Failure.h"
 #include "Log.h"
 #include "Wire.h"
 
@@ -12,6 +13,7 @@
 #include <cstddef>
 #include <iterator>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -40,6 +42,9 @@ namespace gpenc::detail {
 
 // One parameter as a builder emits it: key, value kind and a view of the value.
 // It refers to the builder's texts and bytes, which must outlive the append.
+// A value refused by the parameter step names the caller's field it came from
+// (`field`[`index`], and the rule it broke when not that of the step), or
+// else its key.
 struct ParamSource {
     int kind;
     unsigned int key;
@@ -47,6 +52,9 @@ struct ParamSource {
     int int32;
     unsigned char byte;
     const unsigned char* six;
+    const char* field = nullptr;
+    int index = -1;
+    const char* rule = nullptr;
 
     static ParamSource Text(unsigned int key, const std::string& t) { return {wire::kText, key, &t, 0, 0, nullptr}; }
     static ParamSource Int32(unsigned int key, int v) { return {wire::kInt32, key, nullptr, v, 0, nullptr}; }
@@ -59,6 +67,20 @@ struct ParamSource {
     // kind that is refused encodes none).
     std::size_t ValueSize() const { return kind == wire::kText ? text->size() : wire::FixedWidth(kind); }
     std::size_t RecordSize() const { return wire::kRecordHead + ValueSize(); }
+
+    ParamSource From(const char* f, int i = -1, const char* r = nullptr) const {
+        ParamSource p = *this;
+        p.field = f;
+        p.index = i;
+        p.rule = r;
+        return p;
+    }
+    // The reason of this value refused for breaking `stepRule`.
+    void Refuse(std::string_view stepRule) const {
+        if (field != nullptr)
+            return gpenc::detail::Refuse(Path(field, index, {}), rule != nullptr ? std::string_view(rule) : stepRule);
+        gpenc::detail::Refuse("parameter key " + std::to_string(key), stepRule);
+    }
 };
 
 }  // namespace gpenc::detail
@@ -109,14 +131,17 @@ struct EncoderSteps {
     // The parameter step of every command-0x33 frame, logging under `op`:
     // key 0 `terminalNo`, key 1 `msgId` in lower-case hexadecimal, key 2
     // `record->*argument`. Fails, appending nothing, when `record` is null,
-    // either text is empty or `msgId` is no 16-bit message id; parameters
-    // appended before a later failure stay.
+    // either text is empty or `msgId` is no 16-bit message id, naming the
+    // record `name` and the argument `argumentName`; parameters appended before
+    // a later failure stay.
     template <class Record>
-    [[nodiscard]] static bool SetTunnelParameterData(CEncoder& e, const Op& op, Record* record,
-                                                     const std::string Record::*argument) {
+    [[nodiscard]] static bool SetTunnelParameterData(CEncoder& e, const Op& op, const char* name, Record* record,
+                                                     const std::string Record::*argument, const char* argumentName) {
+        gpenc::detail::Check check(name);
         // D16: a message id beyond 16 bits would go out as a text no JT/T 808 message has (docs/compat.md).
-        const bool valid = record != nullptr && !record->terminalNo.empty() && !(record->*argument).empty() &&
-                           record->msgId >= 0 && record->msgId <= 0xFFFF;
+        const bool valid = check.NotNull(record) && check.NotEmpty(record->terminalNo, "terminalNo")
+                                                        .NotEmpty(record->*argument, argumentName)
+                                                        .Within(0, 0xFFFF, record->msgId, "msgId");
         return gpenc::detail::Checked(op, valid, [&] {
             char id[8];
             const std::string msgId(
@@ -141,10 +166,10 @@ struct EncoderSteps {
     [[nodiscard]] static bool SendSetting(CEncoder& e, const Op& op, bool valid, Produce&& produce, Send&& send,
                                           Commit&& commit, Bytes& out);
 
-    // The equipment requests: checks `request`, then sends its terminal number,
+    // The equipment requests: checks `request` (the builder's parameter `name`), then sends its terminal number,
     // `msgId` and the argument text `compose(*request)` as command 0x33. In
     // Commands.cpp.
     template <class Request, class Compose>
-    [[nodiscard]] static bool SendEquipRequest(CEncoder& e, const Op& op, Request* request, int msgId, Compose compose,
-                                               Bytes& out);
+    [[nodiscard]] static bool SendEquipRequest(CEncoder& e, const Op& op, const char* name, Request* request, int msgId,
+                                               Compose compose, Bytes& out);
 };

@@ -15,6 +15,7 @@
 #include <string>
 
 using gpenc::detail::Bytes;
+using gpenc::detail::Check;
 using gpenc::detail::Guarded;
 using gpenc::detail::GuardedStep;
 using gpenc::detail::NoThrow;
@@ -99,7 +100,10 @@ bool CEncoder_Standard::SetMsgData_StandardMsgHead(std::uint16_t msgId, std::str
 bool CEncoder_Standard::GetMsgData(std::uint32_t msgId, std::vector<unsigned char>& msg) {
     Bytes().swap(msg);
     // D15: a body of 1024 bytes or more is refused, not run into the flag bits (docs/compat.md).
-    if (StandardSteps::BodyLength(*this, msgId) > wire::jt808::kMaxBodyLength) return false;
+    const std::size_t body = StandardSteps::BodyLength(*this, msgId);
+    if (!Check().That(body <= wire::jt808::kMaxBodyLength, "body",
+                      [&] { return "must fill a body of at most 1023 bytes, got " + std::to_string(body); }))
+        return false;
     msg.reserve(wire::jt808::kHeadSize + StandardSteps::BodyLength(*this, msgId));  // head and body: one allocation
     PutBE<2>(msg, m_stMsgHead.wMsgId);
     PutBE<2>(msg, m_stMsgHead.wBodyProperty);
@@ -107,14 +111,20 @@ bool CEncoder_Standard::GetMsgData(std::uint32_t msgId, std::vector<unsigned cha
     // The phone number is right-aligned in 12 digits, filled with '0' on the left.
     constexpr std::size_t kDigits = wire::jt808::kPhoneDigits;
     const std::string& phone = m_stMsgHead.strPhoneNo;
+    // The head's phone number, for the reason of a refusal.
+    Check head("head");
     // D25: a longer phone number fails the message; the caller's vector is untouched (docs/compat.md).
-    if (phone.size() > kDigits) return false;
+    if (!head.That(phone.size() <= kDigits, "strPhoneNo",
+                   [&] { return "longer than 12 digits: " + gpenc::detail::Quote(phone); }))
+        return false;
     char digits[kDigits];
     std::fill(digits, digits + kDigits - phone.size(), '0');
     std::copy(phone.begin(), phone.end(), digits + kDigits - phone.size());
     for (std::size_t i = 0; i < kDigits; i += 2) {
         int pair = 0;
-        if (!charTohex(std::string(digits + i, 2), pair)) return false;
+        if (!head.That(charTohex(std::string(digits + i, 2), pair), "strPhoneNo",
+                       [&] { return "not digit pairs: " + gpenc::detail::Quote(phone); }))
+            return false;
         msg.push_back(static_cast<unsigned char>(pair));
     }
     PutBE<2>(msg, m_stMsgHead.wSerialNo);
@@ -167,7 +177,16 @@ bool CEncoder_Standard::Xor(std::vector<unsigned char> data, int first, int last
     static constexpr Op op = Marked("CEncoder_Standard::Xor");
     // D24: a negative first index is refused too (docs/compat.md).
     return call.Result(Guarded(op, false, [&] {
-        if (first < 0 || first >= last || static_cast<std::size_t>(last) >= data.size()) {
+        const std::size_t size = data.size();
+        const bool valid =
+            Check()
+                .That(first >= 0, "first", [&] { return "must not be negative, got " + std::to_string(first); })
+                .That(first < last, "last",
+                      [&] { return "must be above first " + std::to_string(first) + ", got " + std::to_string(last); })
+                .That(static_cast<std::size_t>(last) < size, "last", [&] {
+                    return "must be below data.size() " + std::to_string(size) + ", got " + std::to_string(last);
+                });
+        if (!valid) {
             // Q34: the refusal is logged at DEBUG; the builder's result reports it (docs/compat.md).
             op.Debug({"）", " 校验失败>>>>>"});
             return op.Return(false);
@@ -207,19 +226,22 @@ Outcome StandardSteps::EncodeValue(const MsgData_EquipParmSet_ParmListConfig& va
         // GetParaStr's step, with the bytes appended where they go instead of
         // through a copy of the text.
         // Q7: GetParaStr's records, without a call to it (docs/compat.md).
-        encoded = text.empty() ? Outcome::Refused("an empty text") : gpenc::detail::ParaStrStep(kGetParaStr, text, [&] {
-            out.insert(out.end(), text.begin(), text.end());
-        });
+        encoded = text.empty() ? Outcome::Refused("must not be empty")
+                               : gpenc::detail::ParaStrStep(kGetParaStr, text,
+                                                            [&] { out.insert(out.end(), text.begin(), text.end()); });
         break;
     case DATATYPE_WORD: out.insert(out.end(), number + 2, number + 4); break;
     case DATATYPE_DWORD: out.insert(out.end(), number, number + 4); break;
     case DATATYPE_BYTES: gpenc::detail::Append(out, value.vecValueBytes); break;
     case DATATYPE_BYTE: out.push_back(byteValue); break;
-    default: encoded = Outcome::Refused("no value type"); break;
+    default:
+        encoded = Outcome::Refused("must be of type 1, 2, 3, 8 or 9, got " + std::to_string(value.eDataType));
+        break;
     }
     // The length travels in one byte.
     // D14: a longer value is refused rather than sent with a wrong length (docs/compat.md).
-    if (encoded.done() && out.size() - start > 255) encoded = Outcome::Refused("more than 255 bytes");
+    if (encoded.done() && out.size() - start > 255)
+        encoded = Outcome::Refused("must be at most 255 bytes, got " + std::to_string(out.size() - start));
     // A value not encoded takes back what it appended, the bytes of a text
     // step interrupted after the insert too.
     // D3: no partial value is left in an entry or the card body (docs/compat.md).

@@ -15,6 +15,7 @@ struct Frame {
     int recordLevel = 0;  // records open on the thread when the owner began
     bool has = false;
     std::string reason;
+    const Renamed* renames = nullptr;  // the innermost scope of the owner's calls
 };
 
 thread_local Frame t_frame;
@@ -30,10 +31,12 @@ PublicCall::PublicCall(const char* name)
         savedDepth_ = t_frame.depth;
         savedLevel_ = t_frame.recordLevel;
         savedHas_ = t_frame.has;
+        savedRenames_ = t_frame.renames;
         t_frame.depth = 0;
         t_frame.recordLevel = RecordLevel();
         t_frame.has = false;
         t_frame.reason.clear();
+        t_frame.renames = nullptr;
     }
     ++t_frame.depth;
 }
@@ -45,6 +48,7 @@ PublicCall::~PublicCall() {
         t_frame.recordLevel = savedLevel_;
         t_frame.has = savedHas_;
         t_frame.reason = std::move(savedReason_);
+        t_frame.renames = savedRenames_;
     }
 }
 
@@ -64,6 +68,14 @@ void Refuse(std::string_view field, std::string_view rule) {
     if (t_frame.depth == 0 || t_frame.has) return;
     t_frame.has = true;
     t_frame.reason.assign(field);
+    for (const Renamed* r = t_frame.renames; r != nullptr; r = r->outer_) {
+        const std::string_view from = r->from_;
+        const std::string_view path = t_frame.reason;
+        // The field itself, or one inside it: "card" renames "card.x" and "card[0]", not "cards".
+        if (path.substr(0, from.size()) == from &&
+            (path.size() == from.size() || path[from.size()] == '.' || path[from.size()] == '['))
+            t_frame.reason.replace(0, from.size(), r->to_);
+    }
     t_frame.reason += ": ";
     t_frame.reason += rule;
 }
@@ -84,7 +96,10 @@ void Forget() {
     t_frame.reason.clear();
 }
 
-std::string Quote(std::string_view text) {
+std::string Quote(std::string_view caller) {
+    // The caller's text is in the host's code page (its ANSI code page on Windows).
+    const std::string utf8 = CallerText(std::string(caller).c_str());
+    const std::string_view text = utf8;
     constexpr int kMax = 40;  // characters, not bytes: a cut never splits one
     std::size_t end = 0;
     int chars = 0;
@@ -101,6 +116,25 @@ std::string Quote(std::string_view text) {
 
 std::string Range(long long low, long long high, long long value) {
     return "must be " + std::to_string(low) + " to " + std::to_string(high) + ", got " + std::to_string(value);
+}
+
+std::string Path(std::string_view record, int index, std::string_view field) {
+    std::string path(record);
+    if (index >= 0) path += "[" + std::to_string(index) + "]";
+    if (!field.empty() && !path.empty() && field.front() != '[') path += '.';
+    path += field;
+    return path;
+}
+
+Renamed::Renamed(const char* from, const char* to) : from_(from), to_(to), outer_(t_frame.renames) {
+    t_frame.renames = this;
+}
+
+Renamed::~Renamed() { t_frame.renames = outer_; }
+
+void Check::Fail(const char* field, std::string_view rule) {
+    ok_ = false;
+    Refuse(Path(record_, index_, field), rule);
 }
 
 }  // namespace gpenc::detail

@@ -5,8 +5,11 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <type_traits>
 
 namespace gpenc::detail {
+
+class Renamed;
 
 // The scope of one public operation. The outermost of a thread, or the first
 // opened inside a log record (an appender that encodes), owns the reason: its
@@ -30,6 +33,7 @@ private:
     int savedDepth_ = 0;
     int savedLevel_ = 0;
     bool savedHas_ = false;
+    const Renamed* savedRenames_ = nullptr;
 };
 
 // Gives the reason of the current call: `field`, a path into the caller's
@@ -51,5 +55,68 @@ std::string Quote(std::string_view text);
 
 // "must be a to b, got v" and the like.
 std::string Range(long long low, long long high, long long value);
+
+// The path `record`[`index`].`field`: no index when it is negative, no field
+// when it is empty ("list[2].strValue", "interval.int1", "list[0]", "type").
+std::string Path(std::string_view record, int index, std::string_view field);
+
+// While it lives, a reason given for `from` or a field inside it names `to` in
+// its place: a step that hands the caller's input to another operation of the
+// library ("card" of ParmSet_ICInfoSetStandard) says where that input came
+// from ("setIC.stSetIC"), so "card.tmCardDate" reads "setIC.stSetIC.tmCardDate".
+// Scopes nest; the innermost renames first. A public call that owns its
+// reason starts without the scopes of the call it interrupted.
+class Renamed {
+public:
+    Renamed(const char* from, const char* to);
+    Renamed(const Renamed&) = delete;
+    Renamed& operator=(const Renamed&) = delete;
+    ~Renamed();
+
+private:
+    friend void Refuse(std::string_view field, std::string_view rule);
+    const char* from_;
+    const char* to_;
+    const Renamed* outer_;
+};
+
+// The check of a caller's record or arguments, one condition after another:
+// the first that fails gives the call's reason, the field named as a path from
+// `record` (Path), and the later ones are not looked at. Converts to whether
+// every condition held. Nothing is composed while they hold.
+//
+//     return Check("interval").NotEmpty(r.text0, "text0").NotZero(r.int1, "int1");
+class Check {
+public:
+    explicit Check(const char* record = "", int index = -1) : record_(record), index_(index) {}
+    operator bool() const { return ok_; }
+
+    // The record itself, named without a field.
+    Check& NotNull(const void* record) { return That(record != nullptr, "", "must not be null"); }
+    template <class Container>
+    Check& NotEmpty(const Container& value, const char* field) {
+        return That(!value.empty(), field, "must not be empty");
+    }
+    Check& NotZero(long long value, const char* field) { return That(value != 0, field, "must not be 0"); }
+    Check& Within(long long low, long long high, long long value, const char* field) {
+        return That(low <= value && value <= high, field, [&] { return Range(low, high, value); });
+    }
+    Check& That(bool holds, const char* field, std::string_view rule) {
+        if (ok_ && !holds) Fail(field, rule);
+        return *this;
+    }
+    // `rule()` composes a rule that shows the value, only when `holds` is false.
+    template <class Rule, class = std::enable_if_t<std::is_invocable_v<Rule&>>>
+    Check& That(bool holds, const char* field, Rule&& rule) {
+        if (ok_ && !holds) Fail(field, rule());
+        return *this;
+    }
+
+private:
+    void Fail(const char* field, std::string_view rule);
+    const char* record_;
+    int index_;
+    bool ok_ = true;
+};
 
 }  // namespace gpenc::detail

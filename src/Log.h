@@ -151,7 +151,7 @@ public:
     enum class Kind : unsigned char { kDone, kRefused, kFaulted };
 
     static Outcome Done() { return Outcome(Kind::kDone, {}); }
-    // `what`: the value refused and the rule it broke, when the step says.
+    // `what`: the rule the value broke ("must not be empty"), when the step says.
     static Outcome Refused(std::string what = {}) { return Outcome(Kind::kRefused, std::move(what)); }
     // `message`: the caught exception's message.
     static Outcome Faulted(std::string message) { return Outcome(Kind::kFaulted, std::move(message)); }

@@ -23,6 +23,7 @@ namespace {
 // The card date in the process's local time zone; all zero when it cannot be
 // converted.
 struct CardDate {
+    bool converted = false;
     int year = 0;
     int month = 0;
     int day = 0;
@@ -41,6 +42,7 @@ CardDate LocalDate(std::int64_t seconds) {
     const bool converted = localtime_r(&t, &local) != nullptr;
 #endif
     if (converted) {
+        date.converted = true;
         date.year = local.tm_year + 1900;
         date.month = local.tm_mon + 1;
         date.day = local.tm_mday;
@@ -76,7 +78,7 @@ Outcome StandardSteps::AppendPage(CEncoder_Standard& e, const MsgData_EquipParmS
         Bytes& body = e.m_stCurParm.vecParmValue;
         const std::size_t before = body.size();
         Outcome o = EncodeValue(value, value.byValue, body);
-        if (!o.done()) return op.FailWith(std::move(o));
+        if (!o.done()) return NotEncoded(op, std::move(o), "page");
         e.m_stCurParm.byParmLen = static_cast<unsigned char>(e.m_stCurParm.byParmLen + (body.size() - before));
         return op.Return(Outcome::Done());
     });
@@ -99,7 +101,12 @@ bool StandardSteps::AppendCardPages(CEncoder_Standard& e, const struct_EquipCont
                                     std::uint16_t dataLength) {
     const CardDate date = LocalDate(card.tmCardDate);
     // D12: a year outside 2000-2099 is refused: its BCD byte would name another year (docs/compat.md).
-    if (date.year < wire::card::kFirstYear || date.year > wire::card::kLastYear) return false;
+    if (date.year < wire::card::kFirstYear || date.year > wire::card::kLastYear) {
+        gpenc::detail::Refuse("card.tmCardDate", "must be in the years 2000 to 2099 (local time), got " +
+                                                     (date.converted ? std::to_string(date.year)
+                                                                     : "no date: " + std::to_string(card.tmCardDate)));
+        return false;
+    }
     auto fitted = [&e](std::string text, int width) {
         e.ParmSet_SetICInfoSet_stringAdd0(text, width);
         return TextValue(std::move(text));
@@ -156,7 +163,11 @@ bool CEncoder_Standard::ParmSet_SetICInfoSetExtension(struct_EquipControl_SetIC 
     return call.Result(Guarded(op, false, [&] {
         // Texts that do not fit would push the tail check byte out of its place.
         const std::size_t textBytes = 3 + card.strExtText1.size() + card.strExtText2.size() + card.strExtText3.size();
-        if (textBytes > wire::card::kExtensionTextRoom) return op.Fail();
+        if (textBytes > wire::card::kExtensionTextRoom) {
+            gpenc::detail::Refuse(
+                "card", "strExtText1 to 3 must take at most 119 bytes together, got " + std::to_string(textBytes - 3));
+            return op.Fail();
+        }
 
         if (!StandardSteps::AppendCardPages(*this, card, wire::card::kExtensionLength)) return op.Fail();
         MsgData_EquipParmSet_ParmListConfig pages[] = {
@@ -177,7 +188,8 @@ bool CEncoder_Standard::ParmSet_SetICInfoSetExtension(struct_EquipControl_SetIC 
         // Q36: an empty text is logged as refused and the card still goes (docs/compat.md).
         // D3: a page lost to a caught exception fails the card (docs/compat.md).
         bool faulted = false;
-        for (const auto& page : pages) faulted |= StandardSteps::AppendPage(*this, page).faulted();
+        for (const auto& page : pages)
+            faulted |= StandardSteps::Droppable([&] { return StandardSteps::AppendPage(*this, page); }).faulted();
         MsgData_EquipParmSet_ParmListConfig zero = ByteValue(0);
         while (m_stCurParm.vecParmValue.size() < wire::card::kExtensionBody - 1) {
             if (!SetOncePageData(zero)) return op.Fail();
@@ -193,7 +205,8 @@ bool CEncoder_Standard::ParmSet_ICInfoSetStandard(struct_EquipControl_SetIC card
     const gpenc::detail::PublicCall call("CEncoder_Standard::ParmSet_ICInfoSetStandard");
     static constexpr Op op = Marked("CEncoder_Standard::ParmSet_ICInfoSetStandard");
     return call.Result(StandardSteps::BuildMessage(
-        *this, op, true, wire::jt808::kPassThrough, msg, [&] { return ParmSet_SetICInfoSetStandard(std::move(card)); },
+        *this, op, true, wire::jt808::kPassThrough, {"card", "card.strPhoneNo"}, msg,
+        [&] { return ParmSet_SetICInfoSetStandard(std::move(card)); },
         [&](Bytes& m) {
             return m.size() >= wire::card::kStandardSize && WriteChecks(*this, m, {wire::card::kCardCheck});
         }));
@@ -203,7 +216,8 @@ bool CEncoder_Standard::ParmSet_ICInfoSetExtension(struct_EquipControl_SetIC car
     const gpenc::detail::PublicCall call("CEncoder_Standard::ParmSet_ICInfoSetExtension");
     static constexpr Op op = Marked("CEncoder_Standard::ParmSet_ICInfoSetExtension");
     return call.Result(StandardSteps::BuildMessage(
-        *this, op, true, wire::jt808::kPassThrough, msg, [&] { return ParmSet_SetICInfoSetExtension(std::move(card)); },
+        *this, op, true, wire::jt808::kPassThrough, {"card", "card.strPhoneNo"}, msg,
+        [&] { return ParmSet_SetICInfoSetExtension(std::move(card)); },
         [&](Bytes& m) {
             return m.size() >= wire::card::kExtensionSize &&
                    WriteChecks(*this, m,

@@ -9,11 +9,11 @@
 #include "Text.h"
 #include "Wire.h"
 
-#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <string>
 
+using gpenc::detail::Check;
 using gpenc::detail::Guarded;
 using gpenc::detail::Op;
 using namespace gpenc::detail::standard;
@@ -42,6 +42,13 @@ void AppendUnsigned(std::string& text, unsigned long value, char separator) {
     text += separator;
 }
 
+// Whether coordinate `value` of an area is finite; if not, the reason under `area`.
+bool Finite(Check& area, double value, const char* field) {
+    return area.That(std::isfinite(value), field, [&] {
+        return std::string("must be finite, got ") + (std::isnan(value) ? "nan" : value > 0 ? "inf" : "-inf");
+    });
+}
+
 }  // namespace
 
 bool CEncoder_Standard::ParmSet_Get808AlarmSetData_Circular(MsgData_AlarmSet_Circular setting, std::string& text) {
@@ -51,10 +58,11 @@ bool CEncoder_Standard::ParmSet_Get808AlarmSetData_Circular(MsgData_AlarmSet_Cir
     // D7: false after a caught exception, so that a text cut short is never sent (docs/compat.md).
     return call.Result(Guarded(op, false, [&] {
         // "nan" or "inf" in place of a coordinate is no position the receiver could read.
-        const bool finite = std::all_of(setting.vecAreas.begin(), setting.vecAreas.end(), [](const auto& a) {
-            return std::isfinite(a.dLatitude) && std::isfinite(a.dLongitude);
-        });
-        if (!finite) return op.Fail();
+        for (std::size_t i = 0; i < setting.vecAreas.size(); ++i) {
+            const MsgData_AlarmSet_CircularArea& a = setting.vecAreas[i];
+            Check area("setting.vecAreas", static_cast<int>(i));
+            if (!Finite(area, a.dLatitude, "dLatitude") || !Finite(area, a.dLongitude, "dLongitude")) return op.Fail();
+        }
         std::string added;
         AppendUnsigned(added, setting.bySetAttr, ';');
         // Q42: the count as the caller states it, whatever the number of areas (docs/compat.md).

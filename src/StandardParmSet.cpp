@@ -9,10 +9,12 @@
 #include "Wire.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <string>
 #include <vector>
 
 using gpenc::detail::Bytes;
+using gpenc::detail::Check;
 using gpenc::detail::Guarded;
 using gpenc::detail::Op;
 using gpenc::detail::Outcome;
@@ -111,7 +113,11 @@ Outcome StandardSteps::AppendEntry(CEncoder_Standard& e, const MsgData_EquipParm
     return GuardedStep(op, [&] {
         Bytes encoded;
         Outcome o = EncodeValue(value, static_cast<unsigned char>(value.dwValue), encoded);
-        if (!o.done()) return op.FailWith(std::move(o));
+        if (!o.done()) {
+            char id[24];
+            std::snprintf(id, sizeof id, "parameter 0x%04x", static_cast<unsigned int>(value.dwParmId));
+            return NotEncoded(op, std::move(o), id);
+        }
         e.m_stCurParm.dwParmId = value.dwParmId;
         e.m_stCurParm.byParmLen = static_cast<unsigned char>(encoded.size());
         e.m_stCurParm.vecParmValue = std::move(encoded);
@@ -135,6 +141,7 @@ bool CEncoder_Standard::SetMsgData_EquipParmSet(MsgData_EquipParmSet_ParmList en
 bool StandardSteps::StageEntries(CEncoder_Standard& e, const Op& op, const std::vector<EquipParmSet_EquipConfig>& list,
                                  bool stringAndDwordOnly) {
     if (list.empty()) {
+        gpenc::detail::Refuse("list", "must not be empty");
         // Q34: this text at ERROR, as log searches match it (docs/compat.md).
         op.Error({"）", " 传入参数数据错误>>>>>"});
         return false;
@@ -145,7 +152,8 @@ bool StandardSteps::StageEntries(CEncoder_Standard& e, const Op& op, const std::
     // Q36: a refused entry is logged and left out, and the message still goes (docs/compat.md).
     // D3: an entry lost to a caught exception fails the list (docs/compat.md).
     bool faulted = false;
-    for (const auto& record : list) faulted |= AppendEntry(e, EntryOf(record, stringAndDwordOnly)).faulted();
+    for (const auto& record : list)
+        faulted |= Droppable([&] { return AppendEntry(e, EntryOf(record, stringAndDwordOnly)); }).faulted();
     if (faulted) {
         op.Error({"）运行失败"});
         return false;
@@ -190,8 +198,8 @@ bool CEncoder_Standard::ParmSet_GetHeadInterval(EquipParmSet_EquipConfig config,
     // Q30: the name log searches use (docs/compat.md).
     static constexpr Op op = Marked("CEncoder_Standard::InitStandardMsgHead");
     return call.Result(StandardSteps::BuildMessage(
-        *this, op, true, wire::jt808::kParmSet, msg, [&] { return ParmSet_SetHeadInterval(std::move(config)); },
-        Finished));
+        *this, op, true, wire::jt808::kParmSet, {"config", "config.strPhoneNo"}, msg,
+        [&] { return ParmSet_SetHeadInterval(std::move(config)); }, Finished));
 }
 
 bool CEncoder_Standard::ParmSet_GetMainSericeIP(std::vector<EquipParmSet_EquipConfig> list,
@@ -199,8 +207,8 @@ bool CEncoder_Standard::ParmSet_GetMainSericeIP(std::vector<EquipParmSet_EquipCo
     const gpenc::detail::PublicCall call("CEncoder_Standard::ParmSet_GetMainSericeIP");
     static constexpr Op op = Marked("CEncoder_Standard::ParmSet_GetMainSericeIP");
     return call.Result(StandardSteps::BuildMessage(
-        *this, op, true, wire::jt808::kParmSet, msg, [&] { return ParmSet_SetMainSericeIP(std::move(list)); },
-        Finished));
+        *this, op, true, wire::jt808::kParmSet, {"list", "list[0].strPhoneNo"}, msg,
+        [&] { return ParmSet_SetMainSericeIP(std::move(list)); }, Finished));
 }
 
 bool CEncoder_Standard::ParmSet_Get808ParmSetVector(std::vector<EquipParmSet_EquipConfig> list,
@@ -209,9 +217,10 @@ bool CEncoder_Standard::ParmSet_Get808ParmSetVector(std::vector<EquipParmSet_Equ
     // This builder shares the main-server builder's name in its records.
     // Q31: the name log searches use (docs/compat.md).
     static constexpr Op op = Marked("CEncoder_Standard::ParmSet_GetMainSericeIP");
-    const bool ready = !list.empty() && !list.front().strPhoneNo.empty();
+    const bool ready =
+        Check("list").NotEmpty(list, "") && Check("list", 0).NotEmpty(list.front().strPhoneNo, "strPhoneNo");
     return call.Result(StandardSteps::BuildMessage(
-        *this, op, ready, wire::jt808::kParmSet, msg,
+        *this, op, ready, wire::jt808::kParmSet, {"list", "list[0].strPhoneNo"}, msg,
         [&] {
             const std::string phone = list.front().strPhoneNo;
             return ParmSet_Set808ParmInfo(std::move(list)) && SetMsgData_StandardMsgHead(wire::jt808::kParmSet, phone);

@@ -5,12 +5,14 @@
 #include "gpenc/Encoder_Standard.h"
 
 #include "Bytes.h"
+#include "Failure.h"
 #include "Log.h"
 #include "Wire.h"
 
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -71,6 +73,33 @@ struct StandardSteps {
     using Outcome = gpenc::detail::Outcome;
     using Bytes = gpenc::detail::Bytes;
 
+    // Where a message builder's input is, for the reason of a refusal: the
+    // builder's parameter and the phone number that the head takes.
+    struct Input {
+        const char* record;
+        const char* phone;
+    };
+
+    // The end of a value step under `op` whose value was not encoded (`o`): the
+    // failure records, then for a refused value the reason, naming `field`.
+    // In that order, so that a fault in the records is the reason instead.
+    static Outcome NotEncoded(const Op& op, Outcome o, std::string_view field, int line = __builtin_LINE()) {
+        o = op.FailWith(std::move(o), line);
+        if (o.kind() == Outcome::Kind::kRefused) gpenc::detail::Refuse(field, o.detail());
+        return o;
+    }
+
+    // Runs `step`, a part that the caller leaves out when it is refused for
+    // its own value, and goes on: the part's reason is taken back, so that a
+    // later failure of the call gives its own.
+    template <class Step>
+    static Outcome Droppable(Step&& step) {
+        const bool had = gpenc::detail::HasReason();
+        Outcome o = std::forward<Step>(step)();
+        if (o.kind() == Outcome::Kind::kRefused && !had) gpenc::detail::Forget();
+        return o;
+    }
+
     // Appends the value bytes of `value` by its type to `out`, BYTE taking
     // `byteValue`. Refused, with `out` as it was, for a type that is none, an
     // empty text or more than 255 bytes; faulted, with `out` as it was, when
@@ -114,14 +143,17 @@ struct StandardSteps {
     // `line`: unless `ready`, logs "设置信息失败" and stops; resets, runs
     // `stage`, serialises message `msgId` aside and runs `finish` on it,
     // logging "设置信息失败" or "得到信息失败" for the first two steps when they
-    // fail; on success puts the message in `msg` and resets again.
+    // fail; on success puts the message in `msg` and resets again. A body or
+    // phone number that GetMsgData refuses is named as part of `input`.
     template <class Stage, class Finish>
     [[nodiscard]] static bool BuildMessage(CEncoder_Standard& e, const Op& op, bool ready, std::uint16_t msgId,
-                                           Bytes& msg, Stage&& stage, Finish&& finish, int line = __builtin_LINE()) {
+                                           Input input, Bytes& msg, Stage&& stage, Finish&& finish,
+                                           int line = __builtin_LINE()) {
         using gpenc::detail::standard::LogFailure;
         return gpenc::detail::Guarded(
             op, false,
             [&] {
+                const gpenc::detail::Renamed body("body", input.record), phone("head.strPhoneNo", input.phone);
                 // Built aside, so that a refused message leaves no partial bytes
                 // in the caller's vector.
                 // D1: `msg` takes the message only on success, after the exit record (docs/compat.md).

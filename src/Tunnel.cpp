@@ -15,7 +15,9 @@
 #include <utility>
 
 using gpenc::detail::Bytes;
+using gpenc::detail::Check;
 using gpenc::detail::Op;
+using gpenc::detail::Renamed;
 
 namespace {
 
@@ -81,16 +83,27 @@ bool FitsField(std::uint32_t value, int bytes) {
     return value <= top || value >= lowest;
 }
 
+// Reads `text` into `value` for a field of `bytes` bytes; false, with the
+// reason under `check`, for a number out of the field's range.
+[[nodiscard]] bool ReadValue(const std::string& text, std::uint32_t& value, int bytes, Check& check) {
+    const bool ok = ReadNumber(text, value) && (bytes == 4 || FitsField(value, bytes));
+    return check.That(ok, "strValue", [&] {
+        const long long top = 0xFFFFFFFFll >> (8 * (4 - bytes));
+        return "must be " + std::to_string(-(top + 1) / 2) + " to " + std::to_string(top) + ", got " +
+               gpenc::detail::Quote(text);
+    });
+}
+
 // Puts the value of `record` into the member of `entry` that the entry's data
 // type selects; the other members keep what they hold. False for a number out
-// of the range of its type. A type that is none takes no value (the encoder
-// leaves such an entry out).
-[[nodiscard]] bool TakeValue(const sEquipset& record, EquipParmSet_EquipConfig& entry) {
+// of the range of its type, the reason given under `check`, the record's. A
+// type that is none takes no value (the encoder leaves such an entry out).
+[[nodiscard]] bool TakeValue(const sEquipset& record, EquipParmSet_EquipConfig& entry, Check& check) {
     switch (entry.eDataType) {
     case DATATYPE_STRING: entry.strValue = record.strValue; return true;
-    case DATATYPE_WORD: return ReadNumber(record.strValue, entry.dwValue) && FitsField(entry.dwValue, 2);
-    case DATATYPE_BYTE: return ReadNumber(record.strValue, entry.dwValue) && FitsField(entry.dwValue, 1);
-    case DATATYPE_DWORD: return ReadNumber(record.strValue, entry.dwValue);
+    case DATATYPE_WORD: return ReadValue(record.strValue, entry.dwValue, 2, check);
+    case DATATYPE_BYTE: return ReadValue(record.strValue, entry.dwValue, 1, check);
+    case DATATYPE_DWORD: return ReadValue(record.strValue, entry.dwValue, 4, check);
     case DATATYPE_BYTES: entry.vecValueBytes = record.vecValueBytes; return true;
     default: return true;
     }
@@ -136,7 +149,8 @@ bool EncoderSteps::SendSetting(CEncoder& e, const Op& op, bool valid, Produce&& 
 bool CEncoder::EquipSet(sEquipset* equipSet, std::vector<unsigned char>& out) {
     const gpenc::detail::PublicCall call("CEncoder::EquipSet");
     static constexpr Op op = Operation("CEncoder::EquipSet");
-    const bool valid = equipSet != nullptr && !equipSet->terminalNo.empty();
+    Check check("equipSet");
+    const bool valid = check.NotNull(equipSet) && check.NotEmpty(equipSet->terminalNo, "terminalNo");
     // The build writes into a copy, which the caller's record takes on success.
     // D2: the caller's record is written only on success (docs/compat.md).
     sEquipset work = valid ? *equipSet : sEquipset();
@@ -149,16 +163,28 @@ bool CEncoder::EquipSet(sEquipset* equipSet, std::vector<unsigned char>& out) {
             entry.strPhoneNo = work.strPhoneNo;
             entry.eParmMark = mark;
             entry.eDataType = mark == PARM_HEARTBEAT_INTERVAL ? DATATYPE_DWORD : DATATYPE_STRING;
-            if (!TakeValue(work, entry)) return Setting::kRefused;
+            if (!TakeValue(work, entry, check)) return Setting::kRefused;
+            // The phone number of the head is that of the terminal number.
+            const Renamed phone(mark == PARM_HEARTBEAT_INTERVAL ? "config.strPhoneNo" : "list[0].strPhoneNo",
+                                "equipSet.terminalNo");
             const bool encoded = mark == PARM_HEARTBEAT_INTERVAL ? standard.ParmSet_GetHeadInterval(entry, msg)
                                                                  : standard.ParmSet_GetMainSericeIP({entry}, msg);
-            if (!encoded || !SetsAnyParameter(msg)) return Setting::kNotEncoded;
+            if (!encoded) return Setting::kNotEncoded;
+            // Only a text is ever left out: the heartbeat always encodes.
+            if (!SetsAnyParameter(msg)) {
+                gpenc::detail::Refuse("equipSet.strValue", "sets no parameter: must be 1 to 255 bytes, got " +
+                                                               std::to_string(work.strValue.size()));
+                return Setting::kNotEncoded;
+            }
         }
         // Any other parameter builds nothing, and a text the caller put in
         // `strMsgHex` goes out unchanged.
         // Q25: kept so: clients that fill `strMsgHex` themselves rely on it (docs/compat.md).
         // Q24: the hex text is appended to the caller's `strMsgHex`, and all of it is sent (docs/compat.md).
         VectorToHexChr(std::move(msg), work.strMsgHex);
+        if (work.strMsgHex.empty())
+            gpenc::detail::Refuse("equipSet.strMsgHex", "must not be empty: nSetParm " + std::to_string(work.nSetParm) +
+                                                            " builds no message");
         return ReadyUnlessEmpty(work.strMsgHex);
     };
     auto commit = [&] {
@@ -173,7 +199,8 @@ bool CEncoder::EquipSet(sEquipset* equipSet, std::vector<unsigned char>& out) {
 bool CEncoder::EquipSet(std::vector<sEquipset> equipSets, std::vector<unsigned char>& out) {
     const gpenc::detail::PublicCall call("CEncoder::EquipSet");
     static constexpr Op op = Operation("CEncoder::EquipSet");
-    const bool valid = !equipSets.empty() && !equipSets.front().terminalNo.empty();
+    const bool valid = Check("equipSets").NotEmpty(equipSets, "") &&
+                       Check("equipSets", 0).NotEmpty(equipSets.front().terminalNo, "terminalNo");
     sEquipset sent;
     auto produce = [&](CEncoder_Standard& standard) {
         // One entry serves every record: a value member that a record's type
@@ -183,16 +210,24 @@ bool CEncoder::EquipSet(std::vector<sEquipset> equipSets, std::vector<unsigned c
         std::vector<EquipParmSet_EquipConfig> entries;
         // Q27: one entry for every record; the first record's terminal is the one addressed (docs/compat.md).
         entries.reserve(equipSets.size());
-        for (const sEquipset& record : equipSets) {
+        for (std::size_t i = 0; i < equipSets.size(); ++i) {
+            const sEquipset& record = equipSets[i];
             entry.strPhoneNo = PhoneNumber(record.terminalNo);
             entry.eParmMark = record.eParmMark;
             entry.eDataType = standard.ParmSet_Get808ParmType(record.eParmMark);
-            if (!TakeValue(record, entry)) return Setting::kRefused;
+            Check check("equipSets", static_cast<int>(i));
+            if (!TakeValue(record, entry, check)) return Setting::kRefused;
             entries.push_back(entry);
         }
         Bytes msg;
-        if (!standard.ParmSet_Get808ParmSetVector(std::move(entries), msg) || !SetsAnyParameter(msg))
+        // The entries are the records, and the head's phone number the first terminal number.
+        const Renamed list("list", "equipSets"), phone("list[0].strPhoneNo", "equipSets[0].terminalNo");
+        if (!standard.ParmSet_Get808ParmSetVector(std::move(entries), msg)) return Setting::kNotEncoded;
+        if (!SetsAnyParameter(msg)) {
+            gpenc::detail::Refuse("equipSets",
+                                  "sets no parameter: every entry has an unknown id or a value not encoded");
             return Setting::kNotEncoded;
+        }
         // Q27: only the first record's terminal number is sent (docs/compat.md).
         sent.terminalNo = equipSets.front().terminalNo;
         VectorToHexChr(std::move(msg), sent.strMsgHex);
@@ -206,7 +241,7 @@ bool CEncoder::EquipSet(std::vector<sEquipset> equipSets, std::vector<unsigned c
 
 bool CEncoder::SetEquipSetParameterData(sEquipset* equipSet) {
     static constexpr Op op = Operation("CEncoder::SetEquipSetParameterData");
-    return EncoderSteps::SetTunnelParameterData(*this, op, equipSet, &sEquipset::strMsgHex);
+    return EncoderSteps::SetTunnelParameterData(*this, op, "equipSet", equipSet, &sEquipset::strMsgHex, "strMsgHex");
 }
 
 // ---------------------------------------------------------------------------
@@ -221,6 +256,7 @@ bool CEncoder::EquipSet_ICInfoSet(sEquipControl_SetIC setIC, std::vector<unsigne
         Bytes msg;
         // The card is the builder's own copy, and not read again.
         // Q28: only 1 picks the standard layout; any other value, 0 included, the extension (docs/compat.md).
+        const Renamed card("card", "setIC.stSetIC");
         const bool encoded = setIC.stSetIC.byStandard == 1
                                  ? standard.ParmSet_ICInfoSetStandard(std::move(setIC.stSetIC), msg)
                                  : standard.ParmSet_ICInfoSetExtension(std::move(setIC.stSetIC), msg);
@@ -231,14 +267,15 @@ bool CEncoder::EquipSet_ICInfoSet(sEquipControl_SetIC setIC, std::vector<unsigne
         return ReadyUnlessEmpty(sent.strMsgHex);
     };
     return call.Result(EncoderSteps::SendSetting(
-        *this, op, !setIC.terminalNo.empty(), produce, [&] { return SetEquipSet_ICInfoSetParameterData(&sent); },
-        NothingToCommit, out));
+        *this, op, Check("setIC").NotEmpty(setIC.terminalNo, "terminalNo"), produce,
+        [&] { return SetEquipSet_ICInfoSetParameterData(&sent); }, NothingToCommit, out));
 }
 
 bool CEncoder::SetEquipSet_ICInfoSetParameterData(sEquipControl_SetIC* setIC) {
     const gpenc::detail::PublicCall call("CEncoder::SetEquipSet_ICInfoSetParameterData");
     static constexpr Op op = Operation("CEncoder::SetEquipSet_ICInfoSetParameterData");
-    return call.Result(EncoderSteps::SetTunnelParameterData(*this, op, setIC, &sEquipControl_SetIC::strMsgHex));
+    return call.Result(
+        EncoderSteps::SetTunnelParameterData(*this, op, "setIC", setIC, &sEquipControl_SetIC::strMsgHex, "strMsgHex"));
 }
 
 // ---------------------------------------------------------------------------
@@ -250,7 +287,8 @@ bool CEncoder::EquipAlarmSet(sEquip_AlarmSet* alarmSet, std::vector<unsigned cha
     // Logs under the equipment setting's tag, which its log readers know it by.
     // Q22: logs as EquipSet (docs/compat.md).
     static constexpr Op op = Operation("CEncoder::EquipSet");
-    const bool valid = alarmSet != nullptr && !alarmSet->terminalNo.empty();
+    Check check("alarmSet");
+    const bool valid = check.NotNull(alarmSet) && check.NotEmpty(alarmSet->terminalNo, "terminalNo");
     // The build writes into a copy, which the caller's record takes on success.
     // D2: the caller's record is written only on success (docs/compat.md).
     sEquip_AlarmSet work = valid ? *alarmSet : sEquip_AlarmSet();
@@ -262,6 +300,7 @@ bool CEncoder::EquipAlarmSet(sEquip_AlarmSet* alarmSet, std::vector<unsigned cha
         setting.vecAreas = std::move(work.vecAreas);
         // Q24: the setting text is appended to the caller's `strMsgText`, and all of it is sent (docs/compat.md).
         // D7: a setting text cut short by a caught exception fails the build (docs/compat.md).
+        const Renamed areas("setting", "alarmSet");
         if (!standard.ParmSet_Get808AlarmSetData_Circular(std::move(setting), work.strMsgText))
             return Setting::kNotEncoded;
         if (work.strMsgText.empty()) return Setting::kEmpty;
@@ -279,5 +318,6 @@ bool CEncoder::EquipAlarmSet(sEquip_AlarmSet* alarmSet, std::vector<unsigned cha
 
 bool CEncoder::SetEquipSetAlarmSetData(sEquip_AlarmSet* alarmSet) {
     static constexpr Op op = Operation("CEncoder::SetEquipSetAlarmSetData");
-    return EncoderSteps::SetTunnelParameterData(*this, op, alarmSet, &sEquip_AlarmSet::strMsgText);
+    return EncoderSteps::SetTunnelParameterData(*this, op, "alarmSet", alarmSet, &sEquip_AlarmSet::strMsgText,
+                                                "strMsgText");
 }

@@ -6,8 +6,8 @@
 //
 //     CEncoder encoder;                          // one object builds one message
 //     std::vector<unsigned char> frame;          // empty: the frame is appended
-//     if (!encoder.UserLogin(&login, frame))     // false: the ERROR records say why
-//         return false;
+//     if (!encoder.UserLogin(&login, frame))     // false: the ERROR records and
+//         return false;                          // gpenc::LastFailure() say why
 //     SendToPlatform(frame.data(), frame.size());
 //
 // An operation catches only the framework's exception (`CException*`,

@@ -5,6 +5,9 @@
 
 #include "gpenc/Inspect.h"
 
+#include <cstdio>
+#include <iostream>
+#include <string>
 #include <utility>
 
 namespace gpenc::tool {
@@ -118,6 +121,34 @@ using Out = std::vector<unsigned char>;
 struct EquipSetList {
     std::vector<sEquipset> list;
 };
+
+// Names on stderr each record of a list that the library left out of the
+// message it built and reported as sent: one whose parameter id its own table
+// gives no type, or whose value it cannot encode (an empty text, more than the
+// 255 bytes a length byte counts).
+void SayDropped(const std::vector<sEquipset>& list) {
+    CEncoder_Standard table;
+    for (std::size_t i = 0; i < list.size(); ++i) {
+        const sEquipset& r = list[i];
+        const EequipParmDataType type = table.ParmSet_Get808ParmType(r.eParmMark);
+        const std::size_t size = type == DATATYPE_STRING  ? r.strValue.size()
+                                 : type == DATATYPE_BYTES ? r.vecValueBytes.size()
+                                                          : 4;
+        char id[16];
+        std::snprintf(id, sizeof id, "0x%04x", static_cast<unsigned int>(r.eParmMark));
+        std::string why;
+        if (type == DATATYPE_NONE)
+            why = std::string("unknown parameter id ") + id;
+        else if (size == 0 && type == DATATYPE_STRING)
+            why = std::string("an empty STRING value for parameter ") + id;
+        else if (size > 255)
+            why = "a value of " + std::to_string(size) + " bytes for parameter " + id + ", at most 255 fit";
+        else
+            continue;
+        std::cout.flush();
+        std::cerr << "gpenc: dropped list[" << i << "]: " << why << '\n';
+    }
+}
 
 // The builder `name` reading record R through `fields` and encoding it with
 // `call(encoder, record, out)` on a fresh CEncoder.
@@ -265,7 +296,9 @@ std::vector<Builder> MakeBuilders() {
         [](E& e, EquipSetList& a, Out& out) {
             for (std::size_t i = 0; i < a.list.size(); ++i)
                 CheckSettingText(a.list[i].strValue, a.list[i].eParmMark, "list[" + std::to_string(i) + "].strValue");
-            return e.EquipSet(a.list, out);
+            if (!e.EquipSet(a.list, out)) return false;
+            SayDropped(a.list);
+            return true;
         },
         "list"));
     using IC = sEquipControl_SetIC;

@@ -53,12 +53,14 @@ show texts from it. Byte arrays and six-byte times are hex text
 Subscription with "text" is its two-argument form; EquipSet with "list" (a
 list of records) its list form.
 
-Exit codes: 0 done, 1 the builder returned false (its ERROR records are shown),
-2 bad input (malformed JSON or nested deeper than 16 levels, unknown builder or
-field, missing or repeated field, value out of range, bad hex text, a truncated
-or corrupt frame, an unreadable file) or
-output that cannot be written; one line on stderr names the file and the
-position or the option at fault.
+Exit codes: 0 done (for the list form of EquipSet, stderr names each record
+the library left out of the message: an unknown parameter id, a value it cannot
+encode), 1 the builder returned false (its ERROR records are shown, then the
+library's reason, gpenc::LastFailure()), 2 bad input (malformed JSON or nested
+deeper than 16 levels, unknown builder or field, missing or repeated field,
+value out of range, bad hex text, a truncated or corrupt frame, an unreadable
+file) or output that cannot be written; one line on stderr names the file and
+the position or the option at fault.
 A dump prints each frame as soon as it is read. It shows what a sound frame
 holds that this system would not send (another version, an unknown message id,
 a check byte that does not match) as warnings in place, and exits 0. With
@@ -126,7 +128,8 @@ struct Common {
 
 // The frame of one request from `source`. Throws InputError, naming the
 // source, for a request that does not fit its builder; returns false (the
-// builder's ERROR records written to stderr) when the builder refuses it.
+// builder's ERROR records written to stderr, then the library's reason on a
+// line of its own) when the builder refuses it.
 bool Encode(const std::string& text, const std::string& source, Bytes& frame, Common& common) {
     std::vector<unsigned char> out;
     try {
@@ -136,10 +139,15 @@ bool Encode(const std::string& text, const std::string& source, Bytes& frame, Co
         gpenc::tool::ErrorLog& log = common.logging.errors();
         log.Clear();
         if (!builder.encode(request, out)) {
+            // The request's texts in it are in the request's code page.
+            const std::string reason = gpenc::LastFailure();
+            std::string shown;
+            if (!common.page.ToUtf8(reason, shown)) shown = reason;
             std::cerr << "gpenc: " << builder.name << " returned false for " << source;
             const auto& errors = log.Errors();
             std::cerr << (errors.empty() ? " (it logged no ERROR record)\n" : "; it logged:\n");
             for (const auto& e : errors) std::cerr << "  ERROR " << e << '\n';
+            std::cerr << "gpenc: " << shown << '\n';
             return false;
         }
     } catch (const InputError& e) { throw InputError(source + ": " + e.what()); }
