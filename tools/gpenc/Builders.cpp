@@ -171,6 +171,12 @@ Builder Make(const char* name, bool (CEncoder::*member)(R*, Out&), Fields<R> fie
     return Make(name, std::move(fields), [member](CEncoder& e, R& r, Out& out) { return (e.*member)(&r, out); });
 }
 
+// The commands whose record is two texts, keys 0 and 1.
+template <class R>
+Builder TextPair(const char* name, bool (CEncoder::*member)(R*, Out&)) {
+    return Make<R>(name, member, {Bind("text0", &R::text0, Keyed(0)), Bind("text1", &R::text1, Keyed(1))});
+}
+
 std::vector<Builder> MakeBuilders() {
     using E = CEncoder;
     std::vector<Builder> b;
@@ -211,19 +217,13 @@ std::vector<Builder> MakeBuilders() {
         {Bind("byte0", &CI::byte0, Keyed(0, "non-zero")), Bind("text1", &CI::text1, Keyed(1)),
          Bind("text2", &CI::text2, Keyed(2)), Bind("text3", &CI::text3, Keyed(3)), Bind("text4", &CI::text4, Keyed(4)),
          Bind("text5", &CI::text5, Keyed(5)), Bind("text6", &CI::text6, Keyed(6))}));
-    using SS = sSoundSowing;
-    b.push_back(Make<SS>("Cmd_SoundSowing", &E::Cmd_SoundSowing,
-                         {Bind("text0", &SS::text0, Keyed(0)), Bind("text1", &SS::text1, Keyed(1))}));
+    b.push_back(TextPair("Cmd_SoundSowing", &E::Cmd_SoundSowing));
     using LI = sListening;
     b.push_back(Make<LI>("Cmd_sListening", &E::Cmd_sListening,
                          {Bind("text2", &LI::text2, Keyed(2)), Bind("text0", &LI::text0, Keyed(0)),
                           Bind("byte1", &LI::byte1, Keyed(1, "any value"))}));
-    using SI = sSimSetInterval;
-    b.push_back(Make<SI>("Cmd_sSimSet", &E::Cmd_sSimSet,
-                         {Bind("text0", &SI::text0, Keyed(0)), Bind("text1", &SI::text1, Keyed(1))}));
-    using BI = sBlackoutInterval;
-    b.push_back(Make<BI>("Cmd_sBlackout", &E::Cmd_sBlackout,
-                         {Bind("text0", &BI::text0, Keyed(0)), Bind("text1", &BI::text1, Keyed(1))}));
+    b.push_back(TextPair("Cmd_sSimSet", &E::Cmd_sSimSet));
+    b.push_back(TextPair("Cmd_sBlackout", &E::Cmd_sBlackout));
     using V = sVideo;
     b.push_back(Make<V>("Cmd_sVideo", &E::Cmd_sVideo,
                         {Bind("text4", &V::text4, Keyed(4)), Bind("text0", &V::text0, Keyed(0)),
