@@ -31,14 +31,9 @@ LD_LIBRARY_PATH="$wide/lib:$root/build-framework/host/lib" ctest --test-dir buil
 if [ "${1:-}" = "--linux" ]; then exit 0; fi
 toolchain=$root/cmake/mingw-w64.cmake
 deps=$(.ci/log4cplus-build.sh mingw -DCMAKE_TOOLCHAIN_FILE="$toolchain")
-# wine as .ci/windows.sh sets it up (test discovery runs the programs as they are built).
-export WINEPREFIX="$root/build-win/wine" WINEDEBUG=-all LC_ALL=zh_CN.UTF-8
-gcc_dir=$(dirname "$(x86_64-w64-mingw32-g++-posix -print-libgcc-file-name)")
-export WINEPATH="$root/build-framework-win/gpenc/bin;$root/build-framework-win/host/bin;$deps/bin;$gcc_dir;/usr/x86_64-w64-mingw32/lib"
-mkdir -p "$WINEPREFIX"
-/usr/lib/wine/wineserver64 -p
-trap '/usr/lib/wine/wineserver64 -k || true' EXIT
-/usr/lib/wine/wine64 wineboot --init >/dev/null 2>&1
+# wine first: test discovery runs the programs as they are built.
+. .ci/wine-env.sh
+wine_env "$root/build-framework-win/gpenc/bin" "$root/build-framework-win/host/bin" "$deps/bin"
 build framework-win "lib/libframework.dll.a" -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_PREFIX_PATH="$deps" \
   -DGPENC_EXTENSION_MODULE=ON
 ctest --test-dir build-framework-win/gpenc --output-on-failure -j2

@@ -38,7 +38,7 @@ if [ "$one" = 1 ]; then
     # another includes is caught as well.
     tests/msvc/*) set -- -Iinclude -Iinspect/include -Isrc "/FI$2" ;;
     inspect/*) set -- -Iinspect/include -Iinspect/src /imsvc $deps ;;
-    tools/*) set -- -Iinclude -Iinspect/include -Itools/gpenc /imsvc $deps \
+    tools/*) set -- -Iinclude -Iinspect/include -Isrc -Itools/gpenc /imsvc $deps \
       -DGPENC_INSTALLED_REQUESTS=\"../share/gpenc/requests\" -DGPENC_SOURCE_REQUESTS=\"examples/requests\" ;;
     *) echo "msvc.sh: no options for $file" >&2; exit 2 ;;
   esac

@@ -17,3 +17,4 @@ for cxx in g++ clang++-14; do
     -DGPENC_BUILD_TESTS=OFF -DGPENC_BUILD_BENCHMARKS=OFF -DGPENC_BUILD_EXAMPLES=OFF
   cmake --build "$dir" -j2 --target gpenc gpenc_inspect gpenc_tool
 done
+.ci/compat.sh

@@ -22,21 +22,11 @@ mkdir -p "$deps/include" "$deps/share/cmake"
 for dir in CLI nlohmann; do ln -sfn "/usr/include/$dir" "$deps/include/$dir"; done
 for package in CLI11 nlohmann_json; do cp -r "/usr/share/cmake/$package" "$deps/share/cmake/"; done
 
-# wine: its own prefix in the build tree, quiet, the DLLs of the build, of the
-# dependencies and of the MinGW runtime on its path, and a Chinese locale for
-# the ANSI code page 936.
+# wine with the DLLs of the build and of the dependencies on its path.
 build=$root/build-win
 mkdir -p "$build"
-export WINEPREFIX="$build/wine" WINEDEBUG=-all LC_ALL=zh_CN.UTF-8
-gcc_dir=$(dirname "$(x86_64-w64-mingw32-g++-posix -print-libgcc-file-name)")
-export WINEPATH="$build/bin;$deps/bin;$gcc_dir;/usr/x86_64-w64-mingw32/lib"
-# One server and one set of wine's own background programs for the whole run,
-# started here: started by a test, they would hold its output pipe open and
-# the test would never end.
-mkdir -p "$WINEPREFIX"
-/usr/lib/wine/wineserver64 -p
-trap '/usr/lib/wine/wineserver64 -k || true' EXIT
-/usr/lib/wine/wine64 wineboot --init >/dev/null 2>&1
+. .ci/wine-env.sh
+wine_env "$build/bin" "$deps/bin"
 
 cmake -S . -B "$build" -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_PREFIX_PATH="$deps" \
   -DCMAKE_BUILD_TYPE=Release -DGPENC_BUILD_BENCHMARKS=OFF

@@ -147,8 +147,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     } else if (r.output == kMessage) {
         Require(Whole(gpenc::inspect::DecodeJt808(out.data(), out.size())), "an 808 message the inspector cannot read");
     } else if (r.output == kFrame) {
-        Require(out.size() >= 31 && out[4] == kMark, "the header did not go in front of the caller's byte");
-        out.erase(out.begin() + 4);
+        Require(out.size() >= 31 && out[0] == kMark, "the frame did not go after the caller's byte");
+        out.erase(out.begin());
         const auto dump = gpenc::inspect::DecodeFrames(out);
         Require(!dump.error && dump.frames.size() == 1 && dump.frames[0].size == out.size(),
                 "a frame the inspector cannot read");

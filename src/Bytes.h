@@ -2,8 +2,10 @@
 // Both protocols put the most significant byte first, whatever the host.
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <vector>
 
 namespace gpenc::detail {
@@ -17,11 +19,20 @@ inline void StoreBE(unsigned char* dest, std::uint32_t value) {
     for (std::size_t i = 0; i < N; ++i) dest[i] = static_cast<unsigned char>(value >> (8 * (N - 1 - i)));
 }
 
-// Stores the low `N` bytes of `value` at `dest`, least significant first.
-template <std::size_t N>
-inline void StoreLE(unsigned char* dest, std::uint32_t value) {
-    static_assert(N >= 1 && N <= 4, "fields are one to four bytes wide");
-    for (std::size_t i = 0; i < N; ++i) dest[i] = static_cast<unsigned char>(value >> (8 * i));
+// Stores `value` at `dest` as the host keeps it in memory.
+template <class T>
+inline void StoreHost(unsigned char* dest, T value) {
+    std::memcpy(dest, &value, sizeof value);
+}
+
+// Turns the `n` bytes of a field at `bytes` from the host's order into the
+// wire's, most significant first: around on a little-endian host, as they are
+// on a big-endian one.
+inline void HostToWire(unsigned char* bytes, std::size_t n) {
+    const std::uint16_t probe = 1;
+    unsigned char low = 0;
+    std::memcpy(&low, &probe, 1);
+    if (low == 1) std::reverse(bytes, bytes + n);
 }
 
 // Appends the `n` bytes of a field at `b` to `out`. For a field of a few

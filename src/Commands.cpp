@@ -8,6 +8,7 @@
 #include "gpenc/Encoder.h"
 
 #include "EncoderParts.h"
+#include "Failure.h"
 #include "Log.h"
 #include "Wire.h"
 
@@ -19,6 +20,7 @@
 #include <string_view>
 #include <utility>
 
+using gpenc::detail::Check;
 using gpenc::detail::Checked;
 using gpenc::detail::Op;
 using gpenc::detail::ParamSource;
@@ -30,7 +32,8 @@ constexpr Op Operation(const char* name) { return gpenc::detail::EncoderOp(name)
 using P = ParamSource;
 using ParamList = std::initializer_list<ParamSource>;
 
-// The platform commands as data: per input record its check, its parameters in
+// The platform commands as data: per input record the name of the builder's
+// parameter (for the reason of a refusal), its check, its parameters in
 // ascending key order (handed to `emit` as one list) and its command number.
 // A builder and its parameter step run the same check, so a record that
 // reaches the step passes it there too.
@@ -40,25 +43,37 @@ struct Command;
 template <class Record, int kNumber>
 struct TextPair {
     static constexpr int number = kNumber;
-    static bool Valid(const Record& r) { return !r.text0.empty() && !r.text1.empty(); }
+    static bool Valid(const Record& r, Check& c) { return c.NotEmpty(r.text0, "text0").NotEmpty(r.text1, "text1"); }
     template <class Emit>
     static bool Params(const Record& r, Emit emit) {
         return emit({P::Text(0, r.text0), P::Text(1, r.text1)});
     }
 };
 template <>
-struct Command<sSoundSowing> : TextPair<sSoundSowing, wire::kSoundSowing> {};
+struct Command<sSoundSowing> : TextPair<sSoundSowing, wire::kSoundSowing> {
+    static constexpr const char* name = "sowing";
+};
 template <>
-struct Command<sSimSetInterval> : TextPair<sSimSetInterval, wire::kSimSet> {};
+struct Command<sSimSetInterval> : TextPair<sSimSetInterval, wire::kSimSet> {
+    static constexpr const char* name = "simSet";
+};
 template <>
-struct Command<sBlackoutInterval> : TextPair<sBlackoutInterval, wire::kBlackout> {};
+struct Command<sBlackoutInterval> : TextPair<sBlackoutInterval, wire::kBlackout> {
+    static constexpr const char* name = "blackout";
+};
 
 template <>
 struct Command<sCommitInterval> {
+    static constexpr const char* name = "interval";
     static constexpr int number = wire::kCommitInterval;
-    static bool Valid(const sCommitInterval& r) {
-        return r.byte0 != 0 && !r.text1.empty() && !r.text2.empty() && !r.text3.empty() && !r.text4.empty() &&
-               !r.text5.empty() && !r.text6.empty();
+    static bool Valid(const sCommitInterval& r, Check& c) {
+        return c.NotZero(r.byte0, "byte0")
+            .NotEmpty(r.text1, "text1")
+            .NotEmpty(r.text2, "text2")
+            .NotEmpty(r.text3, "text3")
+            .NotEmpty(r.text4, "text4")
+            .NotEmpty(r.text5, "text5")
+            .NotEmpty(r.text6, "text6");
     }
     template <class Emit>
     static bool Params(const sCommitInterval& r, Emit emit) {
@@ -69,8 +84,9 @@ struct Command<sCommitInterval> {
 
 template <>
 struct Command<sListening> {
+    static constexpr const char* name = "listening";
     static constexpr int number = wire::kListening;
-    static bool Valid(const sListening& r) { return !r.text2.empty() && !r.text0.empty(); }
+    static bool Valid(const sListening& r, Check& c) { return c.NotEmpty(r.text2, "text2").NotEmpty(r.text0, "text0"); }
     template <class Emit>
     static bool Params(const sListening& r, Emit emit) {
         return emit({P::Text(0, r.text0), P::Byte(1, r.byte1), P::Text(2, r.text2)});
@@ -79,9 +95,13 @@ struct Command<sListening> {
 
 template <>
 struct Command<sVideo> {
+    static constexpr const char* name = "video";
     static constexpr int number = wire::kVideo;
-    static bool Valid(const sVideo& r) {
-        return !r.text4.empty() && !r.text0.empty() && !r.text2.empty() && r.int3 != 0;
+    static bool Valid(const sVideo& r, Check& c) {
+        return c.NotEmpty(r.text4, "text4")
+            .NotEmpty(r.text0, "text0")
+            .NotEmpty(r.text2, "text2")
+            .NotZero(r.int3, "int3");
     }
     template <class Emit>
     static bool Params(const sVideo& r, Emit emit) {
@@ -92,12 +112,17 @@ struct Command<sVideo> {
 
 template <>
 struct Command<sAlarmHandle> {
+    static constexpr const char* name = "alarm";
     static constexpr int number = wire::kAlarmHandle;
-    static bool Valid(const sAlarmHandle& r) {
-        return !r.text0.empty() && !r.text1.empty() && r.byte2 <= 9 && !r.text3.empty();
+    static bool Valid(const sAlarmHandle& r, Check& c) {
+        return c.NotEmpty(r.text0, "text0")
+            .NotEmpty(r.text1, "text1")
+            .Within(0, 9, r.byte2, "byte2")
+            .NotEmpty(r.text3, "text3");
     }
     template <class Emit>
     static bool Params(const sAlarmHandle& r, Emit emit) {
+        // Q15: the code goes out as its own byte, as the platform reads it (docs/compat.md).
         const std::string code(1, static_cast<char>(r.byte2));  // the raw byte, 0 included
         return emit({P::Text(0, r.text0), P::Text(1, r.text1), P::Text(2, code), P::Text(3, r.text3)});
     }
@@ -105,8 +130,9 @@ struct Command<sAlarmHandle> {
 
 template <>
 struct Command<sTimeInterval> {
+    static constexpr const char* name = "interval";
     static constexpr int number = wire::kTimeInterval;
-    static bool Valid(const sTimeInterval& r) { return !r.text0.empty() && r.int1 != 0; }
+    static bool Valid(const sTimeInterval& r, Check& c) { return c.NotEmpty(r.text0, "text0").NotZero(r.int1, "int1"); }
     template <class Emit>
     static bool Params(const sTimeInterval& r, Emit emit) {
         return emit({P::Text(0, r.text0), P::Int32(1, r.int1)});
@@ -119,9 +145,12 @@ bool NotAllZero(const unsigned char (&time)[6]) {
 
 template <>
 struct Command<sTrackPlayback> {
+    static constexpr const char* name = "playback";
     static constexpr int number = wire::kTrackPlayback;
-    static bool Valid(const sTrackPlayback& r) {
-        return !r.terminalNo.empty() && NotAllZero(r.byStartTime) && NotAllZero(r.byEndTime);
+    static bool Valid(const sTrackPlayback& r, Check& c) {
+        return c.NotEmpty(r.terminalNo, "terminalNo")
+            .That(NotAllZero(r.byStartTime), "byStartTime", "must not be all zero")
+            .That(NotAllZero(r.byEndTime), "byEndTime", "must not be all zero");
     }
     template <class Emit>
     static bool Params(const sTrackPlayback& r, Emit emit) {
@@ -134,16 +163,23 @@ struct Command<sTrackPlayback> {
 // keys 0 and 1 went out. A count beyond the names is refused before anything.
 template <>
 struct Command<sPreset> {
+    static constexpr const char* name = "preset";
     static constexpr int number = wire::kPreset;
-    static bool Valid(const sPreset& r) {
-        return !r.text0.empty() && r.count1 != -1 &&
-               (r.count1 <= 0 || static_cast<std::size_t>(r.count1) <= r.names2.size());
+    static bool Valid(const sPreset& r, Check& c) {
+        const std::size_t names = r.names2.size();
+        return c.NotEmpty(r.text0, "text0")
+            .That(r.count1 != -1, "count1", "must not be -1")
+            // D18: a count beyond the names is refused; the step would read past them (docs/compat.md).
+            .That(r.count1 <= 0 || static_cast<std::size_t>(r.count1) <= names, "count1", [&] {
+                return "must be at most names2.size() " + std::to_string(names) + ", got " + std::to_string(r.count1);
+            });
     }
 };
 
 template <class Record>
 bool Valid(const Record* r) {
-    return r != nullptr && Command<Record>::Valid(*r);
+    Check c(Command<Record>::name);
+    return c.NotNull(r) && Command<Record>::Valid(*r, c);
 }
 
 // The one builder path of the commands above: the check, the parameter step
@@ -192,18 +228,20 @@ std::string JoinArgs(std::string_view word, const std::array<std::string, N>& ar
 }
 
 // The argument of a terminal control request; empty (and so refused by the
-// parameter step) for a command word outside 1 to 7.
+// parameter step) for a command word outside 1 to 7, whose reason it gives.
 std::string ControlText(const sEquipControl& control) {
     switch (control.nCommand) {
     case 1: return JoinArgs("1,", control.strUpgradeArgs);
     case 2:
         // Connection control 1 switches back to the default server; in JT/T 808
         // no further fields follow it.
+        // D23: sent as "2,1" rather than failing the request (docs/compat.md).
         if (control.strConnectArgs[0] == "1") return "2,1";
         return JoinArgs("2,", control.strConnectArgs);
     default:
         // Words 3 to 7 take no parameters.
         if (control.nCommand >= 3 && control.nCommand <= 7) return std::to_string(control.nCommand);
+        gpenc::detail::Refuse("control.nCommand", gpenc::detail::Range(1, 7, control.nCommand));
         return std::string();
     }
 }
@@ -225,75 +263,92 @@ std::string TrackingText(const sEquipTempPositionTrack& track) {
 // ---------------------------------------------------------------------------
 
 bool CEncoder::Cmd_sCommitInterval(sCommitInterval* interval, std::vector<unsigned char>& out) {
-    return Send(*this, Operation("CEncoder::Cmd_sCommitInterval"), interval, &CEncoder::SetCommitParameterData, out);
+    const gpenc::detail::PublicCall call("CEncoder::Cmd_sCommitInterval");
+    return call.Result(
+        Send(*this, Operation("CEncoder::Cmd_sCommitInterval"), interval, &CEncoder::SetCommitParameterData, out));
 }
 bool CEncoder::SetCommitParameterData(sCommitInterval* interval) {
     return Append(*this, Operation("CEncoder::SetCommitParameterData"), interval);
 }
 
 bool CEncoder::Cmd_SoundSowing(sSoundSowing* sowing, std::vector<unsigned char>& out) {
-    return Send(*this, Operation("CEncoder::Cmd_SoundSowing"), sowing, &CEncoder::SetSoundSowingParameterData, out);
+    const gpenc::detail::PublicCall call("CEncoder::Cmd_SoundSowing");
+    return call.Result(
+        Send(*this, Operation("CEncoder::Cmd_SoundSowing"), sowing, &CEncoder::SetSoundSowingParameterData, out));
 }
 bool CEncoder::SetSoundSowingParameterData(sSoundSowing* sowing) {
     return Append(*this, Operation("CEncoder::SetSoundSowingParameterData"), sowing);
 }
 
 bool CEncoder::Cmd_sListening(sListening* listening, std::vector<unsigned char>& out) {
-    return Send(*this, Operation("CEncoder::Cmd_sListening"), listening, &CEncoder::SetListeningParameterData, out);
+    const gpenc::detail::PublicCall call("CEncoder::Cmd_sListening");
+    return call.Result(
+        Send(*this, Operation("CEncoder::Cmd_sListening"), listening, &CEncoder::SetListeningParameterData, out));
 }
 bool CEncoder::SetListeningParameterData(sListening* listening) {
     return Append(*this, Operation("CEncoder::SetListeningParameterData"), listening);
 }
 
 bool CEncoder::Cmd_sSimSet(sSimSetInterval* simSet, std::vector<unsigned char>& out) {
-    return Send(*this, Operation("CEncoder::Cmd_sSimSet"), simSet, &CEncoder::SetSimSetParameterData, out);
+    const gpenc::detail::PublicCall call("CEncoder::Cmd_sSimSet");
+    return call.Result(Send(*this, Operation("CEncoder::Cmd_sSimSet"), simSet, &CEncoder::SetSimSetParameterData, out));
 }
 bool CEncoder::SetSimSetParameterData(sSimSetInterval* simSet) {
     return Append(*this, Operation("CEncoder::SetSimSetParameterData"), simSet);
 }
 
 bool CEncoder::Cmd_sBlackout(sBlackoutInterval* blackout, std::vector<unsigned char>& out) {
-    return Send(*this, Operation("CEncoder::Cmd_sBlackout"), blackout, &CEncoder::SetBlackoutParameterData, out);
+    const gpenc::detail::PublicCall call("CEncoder::Cmd_sBlackout");
+    return call.Result(
+        Send(*this, Operation("CEncoder::Cmd_sBlackout"), blackout, &CEncoder::SetBlackoutParameterData, out));
 }
 bool CEncoder::SetBlackoutParameterData(sBlackoutInterval* blackout) {
     return Append(*this, Operation("CEncoder::SetBlackoutParameterData"), blackout);
 }
 
 bool CEncoder::Cmd_sVideo(sVideo* video, std::vector<unsigned char>& out) {
-    return Send(*this, Operation("CEncoder::Cmd_sVideo"), video, &CEncoder::SetVideoParameterData, out);
+    const gpenc::detail::PublicCall call("CEncoder::Cmd_sVideo");
+    return call.Result(Send(*this, Operation("CEncoder::Cmd_sVideo"), video, &CEncoder::SetVideoParameterData, out));
 }
 bool CEncoder::SetVideoParameterData(sVideo* video) {
     return Append(*this, Operation("CEncoder::SetVideoParameterData"), video);
 }
 
 bool CEncoder::Cmd_AlarmHandle(sAlarmHandle* alarm, std::vector<unsigned char>& out) {
-    return Send(*this, Operation("CEncoder::Cmd_AlarmHandle"), alarm, &CEncoder::SetAlarmHandleParameterData, out);
+    const gpenc::detail::PublicCall call("CEncoder::Cmd_AlarmHandle");
+    return call.Result(
+        Send(*this, Operation("CEncoder::Cmd_AlarmHandle"), alarm, &CEncoder::SetAlarmHandleParameterData, out));
 }
 bool CEncoder::SetAlarmHandleParameterData(sAlarmHandle* alarm) {
     // The platform's log readers know this step by the misspelt tag; only the
     // exception record and the exit after it use the method's own name.
+    // Q14: the misspelt tag is the one log readers search for (docs/compat.md).
     static constexpr Op op =
         Operation("CEncoder::SetaAlarmHandleParameterData").WithGuardName("CEncoder::SetAlarmHandleParameterData");
     return Append(*this, op, alarm);
 }
 
 bool CEncoder::Cmd_sTimeInterval(sTimeInterval* interval, std::vector<unsigned char>& out) {
-    return Send(*this, Operation("CEncoder::Cmd_sTimeInterval"), interval, &CEncoder::SetTimeIntervalParameterData,
-                out);
+    const gpenc::detail::PublicCall call("CEncoder::Cmd_sTimeInterval");
+    return call.Result(
+        Send(*this, Operation("CEncoder::Cmd_sTimeInterval"), interval, &CEncoder::SetTimeIntervalParameterData, out));
 }
 bool CEncoder::SetTimeIntervalParameterData(sTimeInterval* interval) {
     return Append(*this, Operation("CEncoder::SetTimeIntervalParameterData"), interval);
 }
 
 bool CEncoder::TrackPlayback(sTrackPlayback* playback, std::vector<unsigned char>& out) {
-    return Send(*this, Operation("CEncoder::TrackPlayback"), playback, &CEncoder::SetTrackPlaybackParameterData, out);
+    const gpenc::detail::PublicCall call("CEncoder::TrackPlayback");
+    return call.Result(
+        Send(*this, Operation("CEncoder::TrackPlayback"), playback, &CEncoder::SetTrackPlaybackParameterData, out));
 }
 bool CEncoder::SetTrackPlaybackParameterData(sTrackPlayback* playback) {
     return Append(*this, Operation("CEncoder::SetTrackPlaybackParameterData"), playback);
 }
 
 bool CEncoder::Cmd_sPreset(sPreset* preset, std::vector<unsigned char>& out) {
-    return Send(*this, Operation("CEncoder::Cmd_sPreset"), preset, &CEncoder::SetPresetParameterData, out);
+    const gpenc::detail::PublicCall call("CEncoder::Cmd_sPreset");
+    return call.Result(Send(*this, Operation("CEncoder::Cmd_sPreset"), preset, &CEncoder::SetPresetParameterData, out));
 }
 
 bool CEncoder::SetPresetParameterData(sPreset* preset) {
@@ -303,9 +358,11 @@ bool CEncoder::SetPresetParameterData(sPreset* preset) {
         const ParamSource head[] = {ParamSource::Text(0, preset->text0), ParamSource::Int32(1, preset->count1)};
         // A preset without names sends one empty name, which the encoding
         // refuses: the step fails after keys 0 and 1.
+        // Q16: count 0 sends one empty name, refused after keys 0 and 1; a negative count sends none (docs/compat.md).
         const int names = preset->count1 == 0 ? 1 : preset->count1;
         auto name = [&](int i) {
-            return ParamSource::Text(2, preset->count1 == 0 ? kNoName : preset->names2[static_cast<std::size_t>(i)]);
+            if (preset->count1 == 0) return ParamSource::Text(2, kNoName).From("preset.count1", -1, "must not be 0");
+            return ParamSource::Text(2, preset->names2[static_cast<std::size_t>(i)]).From("preset.names2", i);
         };
         std::size_t size = m_vecParameter.size() + head[0].RecordSize() + head[1].RecordSize();
         for (int i = 0; i < names; ++i) size += name(i).RecordSize();
@@ -324,12 +381,15 @@ bool CEncoder::SetPresetParameterData(sPreset* preset) {
 // ---------------------------------------------------------------------------
 
 template <class Request, class Compose>
-bool EncoderSteps::SendEquipRequest(CEncoder& e, const Op& op, Request* request, int msgId, Compose compose,
-                                    Bytes& out) {
+bool EncoderSteps::SendEquipRequest(CEncoder& e, const Op& op, const char* name, Request* request, int msgId,
+                                    Compose compose, Bytes& out) {
     sEquipsetQuery query;
+    Check check(name);
+    // D26: a null record is refused, not read (docs/compat.md).
     return SendFrame(
-        e, op, request != nullptr && !request->terminalNo.empty(), wire::kTunnel,
+        e, op, check.NotNull(request) && check.NotEmpty(request->terminalNo, "terminalNo"), wire::kTunnel,
         [&] {
+            // Q20: the pair of 808 data records as log readers know them, the end before the text (docs/compat.md).
             op.Debug({") 生成808数据开始<<<<<"});
             query.terminalNo = request->terminalNo;
             query.msgId = msgId;
@@ -341,35 +401,50 @@ bool EncoderSteps::SendEquipRequest(CEncoder& e, const Op& op, Request* request,
 }
 
 bool CEncoder::Cmd_EquipSetQuery(sEquipsetQuery* query, std::vector<unsigned char>& out) {
+    const gpenc::detail::PublicCall call("CEncoder::Cmd_EquipSetQuery");
     static constexpr Op op = Operation("CEncoder::Cmd_EquipSetQuery");
     // Only the terminal number is taken from the caller's record.
-    return EncoderSteps::SendEquipRequest(*this, op, query, wire::jt808::kParmQuery, Fixed("0"), out);
+    // Q18: the caller's msgId and strMsgText are not read (docs/compat.md).
+    return call.Result(
+        EncoderSteps::SendEquipRequest(*this, op, "query", query, wire::jt808::kParmQuery, Fixed("0"), out));
 }
 
 bool CEncoder::Cmd_EquipPositionInfoQuery(sEquipPositionInfoQuery* query, std::vector<unsigned char>& out) {
+    const gpenc::detail::PublicCall call("CEncoder::Cmd_EquipPositionInfoQuery");
     static constexpr Op op = Operation("CEncoder::Cmd_EquipPositionInfoQuery");
-    return EncoderSteps::SendEquipRequest(*this, op, query, wire::jt808::kPositionQuery, Fixed("0"), out);
+    return call.Result(
+        EncoderSteps::SendEquipRequest(*this, op, "query", query, wire::jt808::kPositionQuery, Fixed("0"), out));
 }
 
 bool CEncoder::Cmd_AffirmAlarmInform(sAffirmAlarmInform* inform, std::vector<unsigned char>& out) {
+    const gpenc::detail::PublicCall call("CEncoder::Cmd_AffirmAlarmInform");
     static constexpr Op op = Operation("CEncoder::Cmd_AffirmAlarmInform");
-    return EncoderSteps::SendEquipRequest(*this, op, inform, wire::jt808::kAffirmAlarm, Fixed("1"), out);
+    return call.Result(
+        EncoderSteps::SendEquipRequest(*this, op, "inform", inform, wire::jt808::kAffirmAlarm, Fixed("1"), out));
 }
 
 bool CEncoder::Cmd_EquipTempPositionTrack(sEquipTempPositionTrack* track, std::vector<unsigned char>& out) {
+    const gpenc::detail::PublicCall call("CEncoder::Cmd_EquipTempPositionTrack");
     static constexpr Op op = Operation("CEncoder::Cmd_EquipTempPositionTrack");
-    return EncoderSteps::SendEquipRequest(*this, op, track, wire::jt808::kTempTrack, TrackingText, out);
+    return call.Result(
+        EncoderSteps::SendEquipRequest(*this, op, "track", track, wire::jt808::kTempTrack, TrackingText, out));
 }
 
 bool CEncoder::Cmd_EquipControl(sEquipControl* control, std::vector<unsigned char>& out) {
+    const gpenc::detail::PublicCall call("CEncoder::Cmd_EquipControl");
     // Terminal control logs under the tag its log readers know it by.
+    // Q19: logs as usEquipControlData, the tag log searches use (docs/compat.md).
     static constexpr Op op = Operation("CEncoder::usEquipControlData");
-    return EncoderSteps::SendEquipRequest(*this, op, control, wire::jt808::kTerminalControl, ControlText, out);
+    return call.Result(
+        EncoderSteps::SendEquipRequest(*this, op, "control", control, wire::jt808::kTerminalControl, ControlText, out));
 }
 
 bool CEncoder::SetEquipSetQueryParameterData(sEquipsetQuery* query) {
+    // Q19: the one parameter step, and name, of all five equipment requests (docs/compat.md).
     static constexpr Op op = Operation("CEncoder::SetEquipSetQueryParameterData");
-    return EncoderSteps::SetTunnelParameterData(*this, op, query, &sEquipsetQuery::strMsgText);
+    // The record is the request's own: a command word outside 1 to 7 (an empty
+    // argument) has given its reason as the caller's field already.
+    return EncoderSteps::SetTunnelParameterData(*this, op, "query", query, &sEquipsetQuery::strMsgText, "strMsgText");
 }
 
 // ---------------------------------------------------------------------------
@@ -377,23 +452,26 @@ bool CEncoder::SetEquipSetQueryParameterData(sEquipsetQuery* query) {
 // ---------------------------------------------------------------------------
 
 bool CEncoder::Subscription(int number, std::string text, std::vector<unsigned char>& out) {
+    const gpenc::detail::PublicCall call("CEncoder::Subscription");
     static constexpr Op op = Operation("CEncoder::Subscription");
     // The text is left to the parameter step to check.
-    return EncoderSteps::SendFrame(
-        *this, op, number != 0, wire::kSubscription,
-        [&] { return SetSubscriptionParameterData(number, std::move(text)); }, out);
+    return call.Result(EncoderSteps::SendFrame(
+        *this, op, Check().NotZero(number, "number"), wire::kSubscription,
+        [&] { return SetSubscriptionParameterData(number, std::move(text)); }, out));
 }
 
 bool CEncoder::Subscription(int number, std::vector<unsigned char>& out) {
+    const gpenc::detail::PublicCall call("CEncoder::Subscription");
     static constexpr Op op = Operation("CEncoder::Subscription");
-    return EncoderSteps::SendFrame(
-        *this, op, number != 0, wire::kSubscription, [&] { return SetSubscriptionParameterData(number); }, out);
+    return call.Result(EncoderSteps::SendFrame(
+        *this, op, Check().NotZero(number, "number"), wire::kSubscription,
+        [&] { return SetSubscriptionParameterData(number); }, out));
 }
 
 bool CEncoder::SetSubscriptionParameterData(int number, std::string text) {
     static constexpr Op op = Operation("CEncoder::SetSubscriptionParameterData");
     // The number is the builder's to check.
-    return Checked(op, !text.empty(), [&] {
+    return Checked(op, Check().NotEmpty(text, "text"), [&] {
         const ParamSource first = ParamSource::Int32(0, number);
         const ParamSource second = ParamSource::Text(1, text);
         m_vecParameter.reserve(m_vecParameter.size() + first.RecordSize() + second.RecordSize());
@@ -401,35 +479,39 @@ bool CEncoder::SetSubscriptionParameterData(int number, std::string text) {
         // The reset between the two goes through initParameterConfig as
         // everywhere, but the text goes out even when the reset reports failure.
         ParameterConfig reset;
+        // Q17: the reset's result is not looked at (docs/compat.md).
         initParameterConfig(reset);
         return EncoderSteps::AppendParameters(*this, &second, 1);
     });
 }
 
 bool CEncoder::SetSubscriptionParameterData(int number) {
-    return Append(*this, Operation("CEncoder::SetSubscriptionParameterData"), number != 0, {P::Int32(0, number)});
+    return Append(*this, Operation("CEncoder::SetSubscriptionParameterData"), Check().NotZero(number, "number"),
+                  {P::Int32(0, number)});
 }
 
 bool CEncoder::Realtime(std::string terminalNo, std::vector<unsigned char>& out) {
+    const gpenc::detail::PublicCall call("CEncoder::Realtime");
     static constexpr Op op = Operation("CEncoder::Realtime");
-    return EncoderSteps::SendFrame(
-        *this, op, !terminalNo.empty(), wire::kRealtime,
-        [&] { return SetRealtimeParameterData(std::move(terminalNo)); }, out);
+    return call.Result(EncoderSteps::SendFrame(
+        *this, op, Check().NotEmpty(terminalNo, "terminalNo"), wire::kRealtime,
+        [&] { return SetRealtimeParameterData(std::move(terminalNo)); }, out));
 }
 
 bool CEncoder::SetRealtimeParameterData(std::string terminalNo) {
-    return Append(*this, Operation("CEncoder::SetRealtimeParameterData"), !terminalNo.empty(),
+    return Append(*this, Operation("CEncoder::SetRealtimeParameterData"), Check().NotEmpty(terminalNo, "terminalNo"),
                   {P::Text(0, terminalNo)});
 }
 
 bool CEncoder::Photograph(std::string terminalNo, unsigned char byPhotoParam, std::vector<unsigned char>& out) {
+    const gpenc::detail::PublicCall call("CEncoder::Photograph");
     static constexpr Op op = Operation("CEncoder::Photograph");
-    return EncoderSteps::SendFrame(
-        *this, op, !terminalNo.empty(), wire::kPhotograph,
-        [&] { return SetPhotographParameterData(std::move(terminalNo), byPhotoParam); }, out);
+    return call.Result(EncoderSteps::SendFrame(
+        *this, op, Check().NotEmpty(terminalNo, "terminalNo"), wire::kPhotograph,
+        [&] { return SetPhotographParameterData(std::move(terminalNo), byPhotoParam); }, out));
 }
 
 bool CEncoder::SetPhotographParameterData(std::string terminalNo, unsigned char byPhotoParam) {
-    return Append(*this, Operation("CEncoder::SetPhotographParameterData"), !terminalNo.empty(),
+    return Append(*this, Operation("CEncoder::SetPhotographParameterData"), Check().NotEmpty(terminalNo, "terminalNo"),
                   {P::Text(0, terminalNo), P::Byte(1, byPhotoParam)});
 }

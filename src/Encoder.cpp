@@ -5,8 +5,10 @@
 
 #include "Bytes.h"
 #include "EncoderParts.h"
+#include "Failure.h"
 #include "Log.h"
 #include "ParaStr.h"
+#include "Text.h"
 #include "Wire.h"
 
 #include <algorithm>
@@ -16,6 +18,7 @@
 
 using gpenc::detail::AppendField;
 using gpenc::detail::Bytes;
+using gpenc::detail::Check;
 using gpenc::detail::Guarded;
 using gpenc::detail::NoThrow;
 using gpenc::detail::Op;
@@ -28,6 +31,7 @@ constexpr Op Operation(const char* name) { return gpenc::detail::EncoderOp(name)
 
 // GetParaStr's records, also written by the record path that copies the text
 // itself.
+// Q7: GetParaStr's records stand around every text value, though no builder calls it (docs/compat.md).
 constexpr Op kGetParaStr = Operation("CEncoder::GetParaStr");
 
 }  // namespace
@@ -49,6 +53,7 @@ CEncoder& CEncoder::operator=(const CEncoder& other) = default;
 
 // Runs while another exception may unwind: a record that throws is dropped,
 // and the members go with the object whatever the records did.
+// D6: never throws, so that destroying an encoder while unwinding cannot end the process (docs/compat.md).
 CEncoder::~CEncoder() noexcept {
     static constexpr Op op = Operation("CEncoder::~CEncoder");
     NoThrow([&] { op.PreEnter(); });
@@ -70,7 +75,7 @@ bool CEncoder::initParameterConfig(ParameterConfig& config) {
     static constexpr Op op = Operation("CEncoder::initParameterConfig");
     op.PreEnter();
     return Guarded(op, false, [&] {
-        // paraByte and paraBytes are left as they are: no builder relies on them.
+        // Q9: paraByte and paraBytes are left as they are: no builder relies on them (docs/compat.md).
         config.paraType = 0;
         config.paraKey = 0;
         config.paraText.clear();
@@ -98,9 +103,12 @@ GPENC_FLATTEN bool EncoderSteps::AppendRecord(CEncoder& e, const ParamSource& p)
         case wire::kText:
             // The text step writes the records a copy of the text would; the
             // bytes themselves are copied once, below.
-            if (p.text->empty() ||
-                gpenc::detail::ParaStrStep(kGetParaStr, *p.text, [&] { return static_cast<int>(size); }) == 0)
+            // Q7: GetParaStr's records, without a call to it (docs/compat.md).
+            if (p.text->empty()) {
+                p.Refuse("must not be empty");
                 return op.Fail();
+            }
+            if (!gpenc::detail::ParaStrStep(kGetParaStr, *p.text, [] {}).done()) return op.Fail();
             value = reinterpret_cast<const unsigned char*>(p.text->data());
             break;
         case wire::kInt32:
@@ -108,7 +116,7 @@ GPENC_FLATTEN bool EncoderSteps::AppendRecord(CEncoder& e, const ParamSource& p)
             break;
         case wire::kByte: scratch[0] = p.byte; break;
         case wire::kSixBytes: std::copy(p.six, p.six + 6, scratch); break;
-        default: return op.Fail();
+        default: p.Refuse("must be of kind 1, 6, 9 or 10, got " + std::to_string(p.kind)); return op.Fail();
         }
         unsigned char head[wire::kRecordHead] = {};  // record length, key, kind
         if (!e.UnsignedIntToUInt16(p.key, head + wire::kKeyAt)) return op.Fail();
@@ -125,6 +133,7 @@ GPENC_FLATTEN bool EncoderSteps::AppendRecord(CEncoder& e, const ParamSource& p)
     });
 }
 
+// Q7: kept as an exported step, though no builder calls it (docs/compat.md).
 int CEncoder::GetParaStr(std::string paraStr, std::vector<unsigned char>& out) {
     return gpenc::detail::PrependParaStr(kGetParaStr, paraStr, out);
 }
@@ -134,41 +143,45 @@ bool CEncoder::UnsignedIntToUInt16(unsigned int value, unsigned char* dest) {
     return Guarded(
         op, false,
         [&] {
+            // Q6: a zero writes nothing, as the callers expect (docs/compat.md).
             // Callers zero the destination, so a zero needs no bytes written.
             if (value == 0) return op.Done();
-            // Least significant byte first, then turned around: the wire order
-            // comes out most significant first on any host.
+            // The value as the host stores it, turned into the wire's order.
             unsigned char scratch[2];
-            gpenc::detail::StoreLE<2>(scratch, value);
+            // Q5: only the low 16 bits go out (key, command, body length), silently (docs/compat.md).
+            gpenc::detail::StoreHost(scratch, static_cast<std::uint16_t>(value));
             if (!ChangeOrder(2, scratch)) return op.Fail();
             std::memcpy(dest, scratch, 2);
             return op.Done();
         },
+        // Q8: the context is left unclosed, as log searches match it (docs/compat.md).
         [&] { return "(UInt16数字key= " + std::to_string(static_cast<int>(value)); });
 }
 
 bool CEncoder::UnsignedIntToInt32(int value, unsigned char* dest) {
+    // Q12: logs as UnsignedIntToUInt32, the name log searches use (docs/compat.md).
     static constexpr Op op = Operation("CEncoder::UnsignedIntToUInt32");
     return Guarded(
         op, false,
         [&] {
             if (value == 0) return op.Done();
             unsigned char scratch[4];
-            gpenc::detail::StoreLE<4>(scratch, static_cast<std::uint32_t>(value));
+            gpenc::detail::StoreHost(scratch, static_cast<std::uint32_t>(value));
             if (!ChangeOrder(4, scratch)) return op.Fail();
             std::memcpy(dest, scratch, 4);
             return op.Done();
         },
+        // Q8: the context is left unclosed, as log searches match it (docs/compat.md).
         [&] { return "(UInt32数字key= " + std::to_string(value); });
 }
 
 bool CEncoder::ChangeOrder(int count, unsigned char* bytes) {
     static constexpr Op op = Operation("CEncoder::ChangeOrder");
     return Guarded(op, false, [&] {
-        // The bytes are turned around where they stand; a count outside 1..8
-        // (the scratch the order was once turned in) is refused like 0.
-        if (count <= 0 || count > 8) return op.Fail();
-        std::reverse(bytes, bytes + count);
+        // D17: a count outside 1..8 (the scratch of the turn) is refused like 0 (docs/compat.md).
+        if (!Check().Within(1, 8, count, "count")) return op.Fail();
+        // Q6: the host's order turned into the wire's by this exported step, with its records (docs/compat.md).
+        gpenc::detail::HostToWire(bytes, static_cast<std::size_t>(count));
         return op.Done();
     });
 }
@@ -197,25 +210,21 @@ int CEncoder::Change16To10(const char* text) {
     return Guarded(
         op, -1,
         [&] {
+            // Q4: an absent or empty text reads as 0 (docs/compat.md).
             if (text == nullptr || *text == '\0') return op.Return(0);
             std::uint32_t value = 0;  // 32-bit and wrapping, read back as signed
             for (const char* p = text; *p != '\0'; ++p) {
-                const char c = *p;
-                std::uint32_t digit;
-                if (c >= '0' && c <= '9') {
-                    digit = static_cast<std::uint32_t>(c - '0');
-                } else if (c >= 'a' && c <= 'f') {
-                    digit = static_cast<std::uint32_t>(c - 'a' + 10);
-                } else if (c >= 'A' && c <= 'F') {
-                    digit = static_cast<std::uint32_t>(c - 'A' + 10);
-                } else {
+                const int digit = gpenc::detail::HexDigit(*p);
+                if (digit < 0) {
+                    gpenc::detail::Refuse("text", "must be hexadecimal, got " + gpenc::detail::Quote(text));
                     op.Error({")16进制遇到非法字符:", gpenc::detail::CallerText(text)});
                     return op.Return(-1);
                 }
-                value = value * 16 + digit;
+                value = value * 16 + static_cast<std::uint32_t>(digit);
             }
             return op.Return(static_cast<int>(value));
         },
+        // Q8: the text follows the message straight away (docs/compat.md).
         [&] { return gpenc::detail::CallerText(text != nullptr ? text : ""); });
 }
 
@@ -226,6 +235,7 @@ GPENC_FLATTEN bool CEncoder::SetBodyData(int command) {
         unsigned char dword[4] = {};
         static const unsigned char kNoSession[wire::kSessionSize] = {};
 
+        // Q4: the version is read back from its text "1", with the records of Change16To10 (docs/compat.md).
         const int version = Change16To10(wire::kVersionHex);
         if (version < 0 || !UnsignedIntToUInt16(static_cast<unsigned int>(version), word)) return op.Fail();
         m_vecBody.reserve(m_vecBody.size() + wire::kBodySize);
@@ -233,6 +243,7 @@ GPENC_FLATTEN bool CEncoder::SetBodyData(int command) {
 
         // The login (command 1) goes out before there is a session; every other
         // command fetches the id once, when the object's is still all zero.
+        // Q3: the login fetches no id; the others fetch once, while all zero, and send it unchecked (docs/compat.md).
         if (command != wire::kLogin && std::memcmp(m_bySession, kNoSession, sizeof kNoSession) == 0)
             CSessionData::GetSession(m_bySession);
         m_vecBody.insert(m_vecBody.end(), m_bySession, m_bySession + wire::kSessionSize);
@@ -242,6 +253,7 @@ GPENC_FLATTEN bool CEncoder::SetBodyData(int command) {
         std::fill(std::begin(word), std::end(word), 0);
         char hex[9];
         *std::to_chars(hex, hex + 8, static_cast<unsigned int>(command), 16).ptr = '\0';
+        // Q4: the command is read back from its hexadecimal text; a negative one comes back negative (docs/compat.md).
         const int cmd = Change16To10(hex);
         if (cmd < 0 || !UnsignedIntToUInt16(static_cast<unsigned int>(cmd), word)) return op.Fail();
         AppendField(m_vecBody, word, 2);
@@ -267,38 +279,44 @@ GPENC_FLATTEN bool CEncoder::SetHeaderData() {
     });
 }
 
+void EncoderSteps::Begin(CEncoder& e) {
+    // D28: every builder starts from empty buffers, so one object builds any
+    // number of messages; the capacity stays for the next one (docs/compat.md).
+    e.m_vecParameter.clear();
+    e.m_vecBody.clear();
+    e.m_vecHeader.clear();
+}
+
 GPENC_FLATTEN bool EncoderSteps::FinishFrame(CEncoder& e, int command, const Bytes& out, Bytes& frame,
                                              bool withParameters) {
     if (!e.SetBodyData(command) || !e.SetHeaderData()) return false;
     const Bytes none;
     const Bytes& parameters = withParameters ? e.m_vecParameter : none;
-    frame.reserve(e.m_vecHeader.size() + out.size() + e.m_vecBody.size() + parameters.size());
-    gpenc::detail::Append(frame, e.m_vecHeader);
+    // D29: the frame goes after what `out` holds, which stays as it is (docs/compat.md).
+    frame.reserve(out.size() + e.m_vecHeader.size() + e.m_vecBody.size() + parameters.size());
     gpenc::detail::Append(frame, out);
+    gpenc::detail::Append(frame, e.m_vecHeader);
     gpenc::detail::Append(frame, e.m_vecBody);
     gpenc::detail::Append(frame, parameters);
     return true;
 }
 
 bool CEncoder::VectorToHexChr(std::vector<unsigned char> bytes, std::string& text) {
-    static const char kDigits[] = "0123456789abcdef";
-    // Sized once and written in place, rather than a capacity check per digit.
-    std::size_t at = text.size();
-    text.resize(at + 2 * bytes.size());
-    for (unsigned char b : bytes) {
-        text[at++] = kDigits[b >> 4];
-        text[at++] = kDigits[b & 0x0F];
-    }
+    gpenc::detail::AppendHex(text, bytes.data(), bytes.size());
     return true;
 }
 
 bool CEncoder::CommonData(int type, std::vector<unsigned char>& out) {
+    const gpenc::detail::PublicCall call("CEncoder::CommonData");
     static constexpr Op op = Operation("CEncoder::CommonData");
     // A parameterless frame: the parameter buffer is not copied.
     Bytes frame;
-    return gpenc::detail::Checked(
-        op, type == wire::kCommonData2 || type == wire::kCommonData4,
-        [&] { return EncoderSteps::FinishFrame(*this, type, out, frame, false); }, [&] { out.swap(frame); });
+    EncoderSteps::Begin(*this);
+    const bool known = type == wire::kCommonData2 || type == wire::kCommonData4;
+    return call.Result(gpenc::detail::Checked(
+        op, Check().That(known, "type", [&] { return "must be 2 or 4, got " + std::to_string(type); }),
+        // D1: `out` takes the frame only on success (docs/compat.md).
+        [&] { return EncoderSteps::FinishFrame(*this, type, out, frame, false); }, [&] { out.swap(frame); }));
 }
 
 // ---------------------------------------------------------------------------
@@ -308,18 +326,25 @@ bool CEncoder::CommonData(int type, std::vector<unsigned char>& out) {
 namespace {
 
 // Texts 2, 4 and 6 are not checked up front; the parameter step refuses them
-// when empty, after the parameters before them went out.
+// when empty, after the parameters before them went out. A reason names the
+// text, never its value: the login texts carry credentials.
+// Q13: an empty text 2, 4 or 6 fails in the parameter step, with its three ERROR records (docs/compat.md).
 bool LoginValid(const sUserLogin* login) {
-    return login != nullptr && !login->loginText0.empty() && !login->loginText1.empty() && !login->loginText3.empty() &&
-           !login->loginText5.empty() && !login->loginText7.empty();
+    Check c("login");
+    return c.NotNull(login) && c.NotEmpty(login->loginText0, "loginText0")
+                                   .NotEmpty(login->loginText1, "loginText1")
+                                   .NotEmpty(login->loginText3, "loginText3")
+                                   .NotEmpty(login->loginText5, "loginText5")
+                                   .NotEmpty(login->loginText7, "loginText7");
 }
 
 }  // namespace
 
 bool CEncoder::UserLogin(sUserLogin* login, std::vector<unsigned char>& out) {
+    const gpenc::detail::PublicCall call("CEncoder::UserLogin");
     static constexpr Op op = Operation("CEncoder::UserLogin");
-    return EncoderSteps::SendFrame(
-        *this, op, LoginValid(login), wire::kLogin, [&] { return SetLoginParameterData(login); }, out);
+    return call.Result(EncoderSteps::SendFrame(
+        *this, op, LoginValid(login), wire::kLogin, [&] { return SetLoginParameterData(login); }, out));
 }
 
 bool CEncoder::SetLoginParameterData(sUserLogin* login) {
@@ -327,10 +352,14 @@ bool CEncoder::SetLoginParameterData(sUserLogin* login) {
     return Guarded(op, false, [&] {
         if (!LoginValid(login)) return op.Fail();
         const ParamSource params[] = {
-            ParamSource::Text(0, login->loginText0), ParamSource::Text(1, login->loginText1),
-            ParamSource::Text(2, login->loginText2), ParamSource::Text(3, login->loginText3),
-            ParamSource::Text(4, login->loginText4), ParamSource::Text(5, login->loginText5),
-            ParamSource::Text(6, login->loginText6), ParamSource::Text(7, login->loginText7),
+            ParamSource::Text(0, login->loginText0),
+            ParamSource::Text(1, login->loginText1),
+            ParamSource::Text(2, login->loginText2).From("login.loginText2"),
+            ParamSource::Text(3, login->loginText3),
+            ParamSource::Text(4, login->loginText4).From("login.loginText4"),
+            ParamSource::Text(5, login->loginText5),
+            ParamSource::Text(6, login->loginText6).From("login.loginText6"),
+            ParamSource::Text(7, login->loginText7),
         };
         if (!EncoderSteps::AppendParameters(*this, params, std::size(params))) return op.Fail();
         return op.Done();

@@ -5,6 +5,7 @@
 
 #include "gpenc/Encoder.h"
 
+#include "Failure.h"
 #include "Log.h"
 #include "Wire.h"
 
@@ -12,6 +13,7 @@
 #include <cstddef>
 #include <iterator>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -27,8 +29,9 @@
 
 namespace gpenc::detail {
 
-// Records of CEncoder name the source file as the original Windows build did,
-// whichever source of the class writes them.
+// Records of CEncoder name their file `.\Encoder.cpp`, whichever source of the
+// class writes them.
+// Q11: the form the host's log tools expect and filter on (docs/compat.md).
 inline constexpr char kEncoderFile[] = ".\\Encoder.cpp";
 
 constexpr Op EncoderOp(const char* name) { return Op(kEncoderFile, name); }
@@ -39,6 +42,9 @@ namespace gpenc::detail {
 
 // One parameter as a builder emits it: key, value kind and a view of the value.
 // It refers to the builder's texts and bytes, which must outlive the append.
+// A value refused by the parameter step names the caller's field it came from
+// (`field`[`index`], and the rule it broke when not that of the step), or
+// else its key.
 struct ParamSource {
     int kind;
     unsigned int key;
@@ -46,6 +52,9 @@ struct ParamSource {
     int int32;
     unsigned char byte;
     const unsigned char* six;
+    const char* field = nullptr;
+    int index = -1;
+    const char* rule = nullptr;
 
     static ParamSource Text(unsigned int key, const std::string& t) { return {wire::kText, key, &t, 0, 0, nullptr}; }
     static ParamSource Int32(unsigned int key, int v) { return {wire::kInt32, key, nullptr, v, 0, nullptr}; }
@@ -56,16 +65,22 @@ struct ParamSource {
 
     // Bytes of the value, and of the whole record, that the kind encodes (a
     // kind that is refused encodes none).
-    std::size_t ValueSize() const {
-        switch (kind) {
-        case wire::kText: return text->size();
-        case wire::kInt32: return 4;
-        case wire::kByte: return 1;
-        case wire::kSixBytes: return 6;
-        default: return 0;
-        }
-    }
+    std::size_t ValueSize() const { return kind == wire::kText ? text->size() : wire::FixedWidth(kind); }
     std::size_t RecordSize() const { return wire::kRecordHead + ValueSize(); }
+
+    ParamSource From(const char* f, int i = -1, const char* r = nullptr) const {
+        ParamSource p = *this;
+        p.field = f;
+        p.index = i;
+        p.rule = r;
+        return p;
+    }
+    // The reason of this value refused for breaking `stepRule`.
+    void Refuse(std::string_view stepRule) const {
+        if (field != nullptr)
+            return gpenc::detail::Refuse(Path(field, index, {}), rule != nullptr ? std::string_view(rule) : stepRule);
+        gpenc::detail::Refuse("parameter key " + std::to_string(key), stepRule);
+    }
 };
 
 }  // namespace gpenc::detail
@@ -87,10 +102,14 @@ struct EncoderSteps {
     [[nodiscard]] static bool AppendParameters(CEncoder& e, const ParamSource* params, std::size_t count,
                                                bool continued = false);
 
-    // SetBodyData(command), SetHeaderData(), then the frame copy as it is to
-    // leave `out` (header at the front, body and, `withParameters`, the
-    // parameters at the end) into `frame`, which the builder swaps into `out`
-    // as its very last step, after its exit record.
+    // The start of every builder: empties the object's three buffers (what an
+    // earlier message or a direct parameter step left there); the session id stays.
+    static void Begin(CEncoder& e);
+
+    // SetBodyData(command), SetHeaderData(), then `out` as it is to be left
+    // (what it held, then header, body and, `withParameters`, the parameters)
+    // into `frame`, which the builder swaps into `out` as its very last step,
+    // after its exit record.
     [[nodiscard]] static bool FinishFrame(CEncoder& e, int command, const Bytes& out, Bytes& frame,
                                           bool withParameters = true);
 
@@ -102,22 +121,27 @@ struct EncoderSteps {
     [[nodiscard]] static bool SendFrame(CEncoder& e, const Op& op, bool valid, int command, Params&& params, Bytes& out,
                                         int line = __builtin_LINE()) {
         Bytes frame;
+        Begin(e);
         return gpenc::detail::Checked(
             op, valid, [&] { return std::forward<Params>(params)() && FinishFrame(e, command, out, frame); },
+            // D1: `out` takes the frame only once nothing can fail; a failure leaves it as it was (docs/compat.md).
             [&] { out.swap(frame); }, line);
     }
 
     // The parameter step of every command-0x33 frame, logging under `op`:
     // key 0 `terminalNo`, key 1 `msgId` in lower-case hexadecimal, key 2
     // `record->*argument`. Fails, appending nothing, when `record` is null,
-    // either text is empty or `msgId` is no 16-bit message id; parameters
-    // appended before a later failure stay.
+    // either text is empty or `msgId` is no 16-bit message id, naming the
+    // record `name` and the argument `argumentName`; parameters appended before
+    // a later failure stay.
     template <class Record>
-    [[nodiscard]] static bool SetTunnelParameterData(CEncoder& e, const Op& op, Record* record,
-                                                     const std::string Record::*argument) {
-        // A message id beyond 16 bits would go out as a text no JT/T 808 message has.
-        const bool valid = record != nullptr && !record->terminalNo.empty() && !(record->*argument).empty() &&
-                           record->msgId >= 0 && record->msgId <= 0xFFFF;
+    [[nodiscard]] static bool SetTunnelParameterData(CEncoder& e, const Op& op, const char* name, Record* record,
+                                                     const std::string Record::*argument, const char* argumentName) {
+        gpenc::detail::Check check(name);
+        // D16: a message id beyond 16 bits would go out as a text no JT/T 808 message has (docs/compat.md).
+        const bool valid = check.NotNull(record) && check.NotEmpty(record->terminalNo, "terminalNo")
+                                                        .NotEmpty(record->*argument, argumentName)
+                                                        .Within(0, 0xFFFF, record->msgId, "msgId");
         return gpenc::detail::Checked(op, valid, [&] {
             char id[8];
             const std::string msgId(
@@ -142,10 +166,10 @@ struct EncoderSteps {
     [[nodiscard]] static bool SendSetting(CEncoder& e, const Op& op, bool valid, Produce&& produce, Send&& send,
                                           Commit&& commit, Bytes& out);
 
-    // The equipment requests: checks `request`, then sends its terminal number,
+    // The equipment requests: checks `request` (the builder's parameter `name`), then sends its terminal number,
     // `msgId` and the argument text `compose(*request)` as command 0x33. In
     // Commands.cpp.
     template <class Request, class Compose>
-    [[nodiscard]] static bool SendEquipRequest(CEncoder& e, const Op& op, Request* request, int msgId, Compose compose,
-                                               Bytes& out);
+    [[nodiscard]] static bool SendEquipRequest(CEncoder& e, const Op& op, const char* name, Request* request, int msgId,
+                                               Compose compose, Bytes& out);
 };

@@ -4,18 +4,23 @@
 #include "gpenc/Encoder_Standard.h"
 
 #include "Bytes.h"
+#include "Failure.h"
 #include "Log.h"
 #include "ParaStr.h"
 #include "StandardParts.h"
+#include "Text.h"
 #include "Wire.h"
 
 #include <algorithm>
 #include <string>
 
 using gpenc::detail::Bytes;
+using gpenc::detail::Check;
 using gpenc::detail::Guarded;
+using gpenc::detail::GuardedStep;
 using gpenc::detail::NoThrow;
 using gpenc::detail::Op;
+using gpenc::detail::Outcome;
 using gpenc::detail::PutBE;
 using gpenc::detail::StoreBE;
 using namespace gpenc::detail::standard;
@@ -36,6 +41,7 @@ CEncoder_Standard::CEncoder_Standard(const CEncoder_Standard& other) = default;
 CEncoder_Standard& CEncoder_Standard::operator=(const CEncoder_Standard& other) = default;
 
 // Runs while another exception may unwind, as ~CEncoder does.
+// D6: never throws (docs/compat.md).
 CEncoder_Standard::~CEncoder_Standard() noexcept {
     static constexpr Op op = Plain("CEncoder_Standard::~CEncoder_Standard");
     NoThrow([&] { op.PreEnter(); });
@@ -49,25 +55,28 @@ CEncoder_Standard::~CEncoder_Standard() noexcept {
     });
 }
 
-void CEncoder_Standard::InitStandardMsgHead() {
+void CEncoder_Standard::InitStandardMsgHead() { StandardSteps::Reset(*this); }
+
+Outcome StandardSteps::Reset(CEncoder_Standard& e) {
     static constexpr Op op = Plain("CEncoder_Standard::InitStandardMsgHead");
     op.PreEnter();
-    Guarded(op, false, [&] {
-        m_stMsg.byStartFlag = 0;
-        m_stMsg.byCheckCode = 0;
-        m_stMsg.byEndFlag = 0;
-        m_stMsg.stHead = StandardMsgHead();
-        Bytes().swap(m_stMsg.vecBody);
+    return GuardedStep(op, [&] {
+        e.m_stMsg.byStartFlag = 0;
+        e.m_stMsg.byCheckCode = 0;
+        e.m_stMsg.byEndFlag = 0;
+        e.m_stMsg.stHead = StandardMsgHead();
+        Bytes().swap(e.m_stMsg.vecBody);
         // wMsgId stays: it is the last message id until the next head is set.
-        m_stMsgHead.wBodyProperty = 0;
-        m_stMsgHead.wSerialNo = 0;
-        std::string().swap(m_stMsgHead.strPhoneNo);
-        m_byParmCount = 0;
-        m_stCurParm.dwParmId = 0;
-        m_stCurParm.byParmLen = 0;
-        Bytes().swap(m_vecParmList);
-        Bytes().swap(m_stCurParm.vecParmValue);
-        return op.Done();
+        // Q37: kept so, and the serial number starts again, so every message carries 1 (docs/compat.md).
+        e.m_stMsgHead.wBodyProperty = 0;
+        e.m_stMsgHead.wSerialNo = 0;
+        std::string().swap(e.m_stMsgHead.strPhoneNo);
+        e.m_byParmCount = 0;
+        e.m_stCurParm.dwParmId = 0;
+        e.m_stCurParm.byParmLen = 0;
+        Bytes().swap(e.m_vecParmList);
+        Bytes().swap(e.m_stCurParm.vecParmValue);
+        return op.Return(Outcome::Done());
     });
 }
 
@@ -78,6 +87,7 @@ void CEncoder_Standard::InitStandardMsgHead() {
 bool CEncoder_Standard::SetMsgData_StandardMsgHead(std::uint16_t msgId, std::string phoneNo) {
     static constexpr Op op = Marked("CEncoder_Standard::SetMsgData_StandardMsgHead");
     return Guarded(op, false, [&] {
+        // Q37: 1 for every message, the head having been reset before it (docs/compat.md).
         ++m_stMsgHead.wSerialNo;
         m_stMsgHead.wMsgId = msgId;
         m_stMsgHead.strPhoneNo = std::move(phoneNo);
@@ -89,7 +99,11 @@ bool CEncoder_Standard::SetMsgData_StandardMsgHead(std::uint16_t msgId, std::str
 
 bool CEncoder_Standard::GetMsgData(std::uint32_t msgId, std::vector<unsigned char>& msg) {
     Bytes().swap(msg);
-    if (StandardSteps::BodyLength(*this, msgId) > wire::jt808::kMaxBodyLength) return false;
+    // D15: a body of 1024 bytes or more is refused, not run into the flag bits (docs/compat.md).
+    const std::size_t body = StandardSteps::BodyLength(*this, msgId);
+    if (!Check().That(body <= wire::jt808::kMaxBodyLength, "body",
+                      [&] { return "must fill a body of at most 1023 bytes, got " + std::to_string(body); }))
+        return false;
     msg.reserve(wire::jt808::kHeadSize + StandardSteps::BodyLength(*this, msgId));  // head and body: one allocation
     PutBE<2>(msg, m_stMsgHead.wMsgId);
     PutBE<2>(msg, m_stMsgHead.wBodyProperty);
@@ -97,13 +111,20 @@ bool CEncoder_Standard::GetMsgData(std::uint32_t msgId, std::vector<unsigned cha
     // The phone number is right-aligned in 12 digits, filled with '0' on the left.
     constexpr std::size_t kDigits = wire::jt808::kPhoneDigits;
     const std::string& phone = m_stMsgHead.strPhoneNo;
-    if (phone.size() > kDigits) return false;
+    // The head's phone number, for the reason of a refusal.
+    Check head("head");
+    // D25: a longer phone number fails the message; the caller's vector is untouched (docs/compat.md).
+    if (!head.That(phone.size() <= kDigits, "strPhoneNo",
+                   [&] { return "longer than 12 digits: " + gpenc::detail::Quote(phone); }))
+        return false;
     char digits[kDigits];
     std::fill(digits, digits + kDigits - phone.size(), '0');
     std::copy(phone.begin(), phone.end(), digits + kDigits - phone.size());
     for (std::size_t i = 0; i < kDigits; i += 2) {
         int pair = 0;
-        if (!charTohex(std::string(digits + i, 2), pair)) return false;
+        if (!head.That(charTohex(std::string(digits + i, 2), pair), "strPhoneNo",
+                       [&] { return "not digit pairs: " + gpenc::detail::Quote(phone); }))
+            return false;
         msg.push_back(static_cast<unsigned char>(pair));
     }
     PutBE<2>(msg, m_stMsgHead.wSerialNo);
@@ -120,28 +141,26 @@ bool CEncoder_Standard::GetMsgData(std::uint32_t msgId, std::vector<unsigned cha
 bool CEncoder_Standard::charTohex(std::string text, int& value) {
     // Exactly two digits: a sign or a blank would otherwise be read as part of
     // a number and put garbage into the BCD head.
-    auto digit = [](char c) {
-        return c >= '0' && c <= '9'   ? c - '0'
-               : c >= 'a' && c <= 'f' ? c - 'a' + 10
-               : c >= 'A' && c <= 'F' ? c - 'A' + 10
-                                      : -1;
-    };
+    // D25: exactly two hexadecimal digits (docs/compat.md).
     if (text.size() != 2) return false;
-    const int high = digit(text[0]);
-    const int low = digit(text[1]);
+    const int high = gpenc::detail::HexDigit(text[0]);
+    const int low = gpenc::detail::HexDigit(text[1]);
     if (high < 0 || low < 0) return false;
     value = high * 16 + low;
     return true;
 }
 
+// Q7: kept as an exported step, though no builder calls it (docs/compat.md).
 int CEncoder_Standard::GetParaStr(std::string paraStr, std::vector<unsigned char>& out) {
     return gpenc::detail::PrependParaStr(kGetParaStr, paraStr, out);
 }
 
 int CEncoder_Standard::DecToBCD(int value, unsigned char* out, int count) {
+    // D27: a null output is not written through (docs/compat.md).
     if (out == nullptr) return 0;
     // Byte i - 1 for i from `count` down to 1: count - 1 would overflow for INT_MIN.
     for (int i = count; i > 0; --i) {
+        // Q39: a negative value gives these nibbles, and the result is always 0 (docs/compat.md).
         // Truncating division: a negative value gives negative r and t, and
         // the nibble is taken modulo 16 the mathematical way (-1 gives 0x0F).
         const int r = value % 100;
@@ -154,18 +173,33 @@ int CEncoder_Standard::DecToBCD(int value, unsigned char* out, int count) {
 }
 
 bool CEncoder_Standard::Xor(std::vector<unsigned char> data, int first, int last, unsigned char& check) {
+    const gpenc::detail::PublicCall call("CEncoder_Standard::Xor");
     static constexpr Op op = Marked("CEncoder_Standard::Xor");
-    return Guarded(op, false, [&] {
-        if (first < 0 || first >= last || static_cast<std::size_t>(last) >= data.size()) {
+    // D24: a negative first index is refused too (docs/compat.md).
+    return call.Result(Guarded(op, false, [&] {
+        const std::size_t size = data.size();
+        const bool valid =
+            Check()
+                .That(first >= 0, "first", [&] { return "must not be negative, got " + std::to_string(first); })
+                .That(first < last, "last",
+                      [&] { return "must be above first " + std::to_string(first) + ", got " + std::to_string(last); })
+                .That(static_cast<std::size_t>(last) < size, "last", [&] {
+                    return "must be below data.size() " + std::to_string(size) + ", got " + std::to_string(last);
+                });
+        if (!valid) {
+            // Q34: the refusal is logged at DEBUG; the builder's result reports it (docs/compat.md).
             op.Debug({"）", " 校验失败>>>>>"});
             return op.Return(false);
         }
         unsigned char x = 0;
+        // D24: every byte by exclusive-or, the last one too: a check the terminal can verify (docs/compat.md).
         for (int i = first; i <= last; ++i) x ^= data[static_cast<std::size_t>(i)];
+        // D1: `check` changes only on success (docs/compat.md).
         return op.Commit([&] { check = x; });
-    });
+    }));
 }
 
+// Q38: exported members kept: no flags, check code or escaping are ever written (docs/compat.md).
 bool CEncoder_Standard::GetMsgHead() {
     m_stMsg.byStartFlag = 0x7E;
     m_stMsg.byEndFlag = 0x7E;
@@ -178,32 +212,39 @@ bool CEncoder_Standard::GetMsgbody() { return true; }
 bool CEncoder_Standard::GetMsgEscape() { return true; }
 
 // The value step of the parameter entries and the card pages.
-bool StandardSteps::EncodeValue(const MsgData_EquipParmSet_ParmListConfig& value, unsigned char byteValue, Bytes& out) {
+Outcome StandardSteps::EncodeValue(const MsgData_EquipParmSet_ParmListConfig& value, unsigned char byteValue,
+                                   Bytes& out) {
     const std::size_t start = out.size();
     const std::string& text = value.strValue;
     // Range inserts, which size a fresh vector once where a byte at a time
     // would grow it again and again.
     unsigned char number[4];
     StoreBE<4>(number, value.dwValue);
-    bool encoded = true;
+    Outcome encoded = Outcome::Done();
     switch (value.eDataType) {
     case DATATYPE_STRING:
         // GetParaStr's step, with the bytes appended where they go instead of
         // through a copy of the text.
-        encoded = !text.empty() && gpenc::detail::ParaStrStep(kGetParaStr, text, [&] {
-                                       out.insert(out.end(), text.begin(), text.end());
-                                       return static_cast<int>(text.size());
-                                   }) != 0;
+        // Q7: GetParaStr's records, without a call to it (docs/compat.md).
+        encoded = text.empty() ? Outcome::Refused("must not be empty")
+                               : gpenc::detail::ParaStrStep(kGetParaStr, text,
+                                                            [&] { out.insert(out.end(), text.begin(), text.end()); });
         break;
     case DATATYPE_WORD: out.insert(out.end(), number + 2, number + 4); break;
     case DATATYPE_DWORD: out.insert(out.end(), number, number + 4); break;
     case DATATYPE_BYTES: gpenc::detail::Append(out, value.vecValueBytes); break;
     case DATATYPE_BYTE: out.push_back(byteValue); break;
-    default: encoded = false; break;
+    default:
+        encoded = Outcome::Refused("must be of type 1, 2, 3, 8 or 9, got " + std::to_string(value.eDataType));
+        break;
     }
-    // The length travels in one byte. A refused value takes back what it
-    // appended, the bytes of a text step interrupted after the insert too.
-    if (encoded && out.size() - start <= 255) return true;
-    out.resize(start);
-    return false;
+    // The length travels in one byte.
+    // D14: a longer value is refused rather than sent with a wrong length (docs/compat.md).
+    if (encoded.done() && out.size() - start > 255)
+        encoded = Outcome::Refused("must be at most 255 bytes, got " + std::to_string(out.size() - start));
+    // A value not encoded takes back what it appended, the bytes of a text
+    // step interrupted after the insert too.
+    // D3: no partial value is left in an entry or the card body (docs/compat.md).
+    if (!encoded.done()) out.resize(start);
+    return encoded;
 }

@@ -1,5 +1,7 @@
 // Record composition for the logging frame declared in Log.h.
 #include "Log.h"
+#include "Failure.h"
+#include "Text.h"
 
 #include <cwchar>
 #include <type_traits>
@@ -13,70 +15,10 @@
 namespace gpenc::detail {
 namespace {
 
-void AppendUtf8(std::string& out, char32_t c) {
-    if (c < 0x80) {
-        out += static_cast<char>(c);
-    } else if (c < 0x800) {
-        out += static_cast<char>(0xC0 | (c >> 6));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-        out += static_cast<char>(0xE0 | (c >> 12));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x110000) {
-        out += static_cast<char>(0xF0 | (c >> 18));
-        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-        out += "\xEF\xBF\xBD";  // U+FFFD
-    }
-}
-
-constexpr bool kWide16 = sizeof(wchar_t) == 2;  // UTF-16, as on Windows
-
-// The framework hands out its messages as wide text; records are UTF-8.
-// Where wchar_t is 16 bits, a surrogate pair is one character.
-std::string WideToUtf8(const wchar_t* text) {
-    std::string out;
-    for (; *text != L'\0'; ++text) {
-        auto c = static_cast<char32_t>(*text);
-        const auto next = static_cast<char32_t>(text[1]);
-        if (kWide16 && c >= 0xD800 && c < 0xDC00 && next >= 0xDC00 && next < 0xE000) {
-            c = 0x10000 + ((c - 0xD800) << 10) + (next - 0xDC00);
-            ++text;
-        }
-        AppendUtf8(out, c);
-    }
-    return out;
-}
-
 // Appends UTF-8 text to what log4cplus takes. This is the one place that knows
 // whether log4cplus was built narrow or wide.
 #if defined(UNICODE) || defined(LOG4CPLUS_UNICODE)
-void AppendLogText(log4cplus::tstring& out, std::string_view utf8) {
-    // Decodes UTF-8; a byte that does not start a valid sequence stands for itself.
-    for (std::size_t i = 0; i < utf8.size();) {
-        const auto b = static_cast<unsigned char>(utf8[i]);
-        const int len = b < 0x80 ? 1 : (b >> 5) == 6 ? 2 : (b >> 4) == 14 ? 3 : (b >> 3) == 30 ? 4 : 0;
-        char32_t c = len == 1 ? b : len == 2 ? (b & 0x1F) : len == 3 ? (b & 0x0F) : (b & 0x07);
-        bool ok = len > 0 && i + len <= utf8.size();
-        for (int k = 1; ok && k < len; ++k) {
-            const auto cb = static_cast<unsigned char>(utf8[i + k]);
-            ok = (cb & 0xC0) == 0x80;
-            c = (c << 6) | (cb & 0x3F);
-        }
-        if (!ok) {
-            out += static_cast<wchar_t>(b);
-        } else if (kWide16 && c >= 0x10000) {
-            out += static_cast<wchar_t>(0xD800 + ((c - 0x10000) >> 10));
-            out += static_cast<wchar_t>(0xDC00 + ((c - 0x10000) & 0x3FF));
-        } else {
-            out += static_cast<wchar_t>(c);
-        }
-        i += ok ? len : 1;
-    }
-}
+void AppendLogText(log4cplus::tstring& out, std::string_view utf8) { AppendWide(out, utf8); }
 #else
 void AppendLogText(log4cplus::tstring& out, std::string_view utf8) { out.append(utf8); }
 #endif
@@ -93,6 +35,8 @@ void Compose(log4cplus::tstring& text, std::string_view name, std::initializer_l
     for (auto p : parts) AppendLogText(text, p);
 }
 
+thread_local int t_level = 0;  // records being written on this thread
+
 // Composes the record and writes it. log4cplus copies the text into its own
 // event before any appender runs, so each thread composes into one text that
 // it keeps from record to record: a record costs no allocation of ours once
@@ -105,17 +49,18 @@ void ComposeAndLog(Level level, const char* file, int line, std::string_view nam
     // records carry the caller's texts, which may be long.
     constexpr std::size_t kKeep = 1024;
     thread_local log4cplus::tstring t_text;
-    thread_local bool t_busy = false;
-    if (t_busy) {
+    struct Level {
+        Level() { ++t_level; }
+        ~Level() { --t_level; }
+    } level_;
+    if (t_level > 1) {
         log4cplus::tstring text;
         Compose(text, name, parts);
         NSLog::CLog::_logger.forcedLog(level, text, file, line);
         return;
     }
     struct Busy {
-        Busy() { t_busy = true; }
         ~Busy() {
-            t_busy = false;
             t_text.clear();
             if (t_text.capacity() > kKeep) t_text.shrink_to_fit();
         }
@@ -125,6 +70,8 @@ void ComposeAndLog(Level level, const char* file, int line, std::string_view nam
 }
 
 }  // namespace
+
+int RecordLevel() { return t_level; }
 
 log4cplus::tstring ToLogText(std::string_view utf8) {
     log4cplus::tstring out;
@@ -159,12 +106,6 @@ void Op::Record(Level level, const char* a, const char* b, int line) const {
 }
 
 namespace {
-thread_local unsigned t_caught = 0;
-}  // namespace
-
-unsigned CaughtCount() { return t_caught; }
-
-namespace {
 
 // The character type of the buffer that GetErrorMessage fills: the framework
 // takes TCHAR text (wide under UNICODE) and answers BOOL, the bundled stand-in
@@ -188,12 +129,14 @@ std::string MessageOf(const Exception& e) {
 
 }  // namespace
 
-void Op::Caught(CaughtException& e, std::string_view context, int line) const {
-    ++t_caught;
+std::string Op::Caught(CaughtException& e, std::string_view context, int line) const {
     const char* n = guardName != nullptr ? guardName : name;
-    if (Enabled(kError)) Record(kError, n, {guardClose, "运行失败,错误信息为: ", MessageOf(*e.get()), context}, line);
+    std::string message = MessageOf(*e.get());
+    Faulted(n, message);
+    if (Enabled(kError)) Record(kError, n, {guardClose, "运行失败,错误信息为: ", message, context}, line);
     e.Release();
     if (Enabled(kDebug)) Record(kDebug, n, {close, exitMark}, line);
+    return message;
 }
 
 }  // namespace gpenc::detail

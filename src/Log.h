@@ -8,6 +8,7 @@
 #include <initializer_list>
 #include <string>
 #include <string_view>
+#include <type_traits>
 #include <utility>
 
 namespace gpenc::detail {
@@ -26,6 +27,10 @@ log4cplus::tstring ToLogText(std::string_view utf8);
 // UTF-8 already; the caller's are in the host's code page, which on Windows is
 // its ANSI code page.
 std::string CallerText(const char* text);
+
+// How many records this thread is writing at the moment: more than 0 while an
+// appender runs (and calls back into the library).
+int RecordLevel();
 
 // Writes one record made of `parts` if the logger is enabled for `level`.
 // Nothing is composed when the level is off.
@@ -50,6 +55,7 @@ struct Op {
 
     // DEBUG "(name） 开始>>>>>": the extra entry record some operations write
     // before their guarded region.
+    // Q10: the extra full-width entry record is what log searches match (docs/compat.md).
     void PreEnter(int line = __builtin_LINE()) const { Debug({"）", " 开始>>>>>"}, line); }
     void Enter(int line = __builtin_LINE()) const {
         if (Enabled(kDebug)) Record(kDebug, close, " 开始>>>>>", line);
@@ -99,8 +105,8 @@ struct Op {
     // The exception handler's two records: ERROR "(guard name)运行失败,错误信息为: "
     // + the exception's message + `context`, then the exit record under the
     // guard name. Releases `e` between the two; should a record throw, `e` is
-    // released all the same and the new exception leaves.
-    void Caught(CaughtException& e, std::string_view context, int line) const;
+    // released all the same and the new exception leaves. Returns the message.
+    std::string Caught(CaughtException& e, std::string_view context, int line) const;
 
 private:
     // A copy of this Op with one of its texts changed.
@@ -120,6 +126,7 @@ private:
 
 // A caught framework exception, released exactly once: by Release(), or when
 // the handler ends in whichever way (a record of the handler may throw anew).
+// D5: released exactly once, also when a record of the handler throws (docs/compat.md).
 class CaughtException {
 public:
     explicit CaughtException(CException* e) noexcept : e_(e) {}
@@ -135,25 +142,38 @@ private:
     CException* e_;
 };
 
-// How many framework exceptions the guarded regions of this thread have
-// caught. A step that goes on after a part failed compares it before and
-// after, to tell a part lost to a fault from one refused for its own value.
-unsigned CaughtCount();
-
-// Whether a guarded region of this thread caught a framework exception since
-// the watch was made.
-class FaultWatch {
+// What an internal step came to, for the step that called it: done; refused
+// for its own value (the caller may drop the part and go on); or faulted, a
+// framework exception caught inside it (the part is lost, and with it the
+// whole). The steps the classes name keep their bool and wrap the outcome.
+class Outcome {
 public:
-    bool Caught() const { return CaughtCount() != start_; }
+    enum class Kind : unsigned char { kDone, kRefused, kFaulted };
+
+    static Outcome Done() { return Outcome(Kind::kDone, {}); }
+    // `what`: the rule the value broke ("must not be empty"), when the step says.
+    static Outcome Refused(std::string what = {}) { return Outcome(Kind::kRefused, std::move(what)); }
+    // `message`: the caught exception's message.
+    static Outcome Faulted(std::string message) { return Outcome(Kind::kFaulted, std::move(message)); }
+    // Done when `ok`, else refused: a check's answer.
+    static Outcome Check(bool ok) { return ok ? Done() : Refused(); }
+
+    Kind kind() const { return kind_; }
+    bool done() const { return kind_ == Kind::kDone; }
+    bool faulted() const { return kind_ == Kind::kFaulted; }
+    const std::string& detail() const { return detail_; }
 
 private:
-    unsigned start_ = CaughtCount();
+    Outcome(Kind kind, std::string detail) : kind_(kind), detail_(std::move(detail)) {}
+    Kind kind_;
+    std::string detail_;
 };
 
 // Runs `work` for a destructor, which must neither throw nor end the process,
 // also while another exception unwinds: a framework exception from its records
 // is released and dropped, and so is any other (there is no caller to tell).
 template <class Work>
+// D6: the destructors run their records through this and never throw (docs/compat.md).
 void NoThrow(Work&& work) noexcept {
     try {
         std::forward<Work>(work)();
@@ -172,12 +192,12 @@ R Guarded(const Op& op, R failure, Body&& body, Context&& context, int line = __
         return std::forward<Body>(body)();
     } catch (CException* e) {
         CaughtException caught(e);
-        if (Enabled(kError)) {
-            op.Caught(caught, context(), line);
+        std::string message = Enabled(kError) ? op.Caught(caught, context(), line) : op.Caught(caught, {}, line);
+        if constexpr (std::is_same_v<R, Outcome>) {
+            return Outcome::Faulted(std::move(message));
         } else {
-            op.Caught(caught, {}, line);
+            return failure;
         }
-        return failure;
     }
 }
 
@@ -185,6 +205,13 @@ template <class R, class Body>
 R Guarded(const Op& op, R failure, Body&& body, int line = __builtin_LINE()) {
     return Guarded(
         op, failure, std::forward<Body>(body), [] { return std::string_view{}; }, line);
+}
+
+// Guarded for a step whose `body` returns an Outcome: a caught framework
+// exception becomes Outcome::Faulted with its message.
+template <class Body>
+Outcome GuardedStep(const Op& op, Body&& body, int line = __builtin_LINE()) {
+    return Guarded(op, Outcome::Faulted({}), std::forward<Body>(body), line);
 }
 
 // The usual shape of a boolean operation: inside the guarded region of `op`,

@@ -9,35 +9,32 @@
 
 namespace gpenc::detail {
 
-// The records of the text step around `insert`, which places the bytes and
-// returns the resulting size. An empty text is logged at ERROR as
-// "(name)目标字符串为空。" and yields 0 without calling `insert`. Logs under
-// `op`, every record carrying the caller's `line`; a caught framework exception
-// is logged with the text and yields 0.
+// The records of the text step around `insert`, which places the bytes. An
+// empty text is logged at ERROR as "(name)目标字符串为空。" and refused without
+// calling `insert`. Logs under `op`, every record carrying the caller's `line`;
+// a caught framework exception is logged with the text.
 template <class Insert>
-int ParaStrStep(const Op& op, const std::string& text, Insert&& insert, int line = __builtin_LINE()) {
+Outcome ParaStrStep(const Op& op, const std::string& text, Insert&& insert, int line = __builtin_LINE()) {
     return Guarded(
-        op, 0,
+        op, Outcome::Faulted({}),
         [&] {
             if (text.empty()) {
                 op.Error({")目标字符串为空。"}, line);
-                return op.Return(0, line);
+                return op.Return(Outcome::Refused("an empty text"), line);
             }
-            return op.Return(insert(), line);
+            insert();
+            return op.Return(Outcome::Done(), line);
         },
+        // Q8: the context is left unclosed, as log searches match it (docs/compat.md).
         [&] { return "(要转换的字符串为paraStr= " + text; }, line);
 }
 
 // Inserts the bytes of `text` at the front of `out` and returns out's size
-// afterwards (the text's length for an empty `out`).
+// afterwards (the text's length for an empty `out`), or 0 when the step fails.
 inline int PrependParaStr(const Op& op, const std::string& text, Bytes& out, int line = __builtin_LINE()) {
-    return ParaStrStep(
-        op, text,
-        [&] {
-            out.insert(out.begin(), text.begin(), text.end());
-            return static_cast<int>(out.size());
-        },
-        line);
+    const Outcome o = ParaStrStep(
+        op, text, [&] { out.insert(out.begin(), text.begin(), text.end()); }, line);
+    return o.done() ? static_cast<int>(out.size()) : 0;
 }
 
 }  // namespace gpenc::detail

@@ -3,6 +3,7 @@
 #include "gpenc/Encoder_Standard.h"
 
 #include "Bytes.h"
+#include "Failure.h"
 #include "Log.h"
 #include "StandardParts.h"
 #include "Wire.h"
@@ -12,9 +13,9 @@
 #include <string>
 
 using gpenc::detail::Bytes;
-using gpenc::detail::FaultWatch;
 using gpenc::detail::Guarded;
 using gpenc::detail::Op;
+using gpenc::detail::Outcome;
 using namespace gpenc::detail::standard;
 
 namespace {
@@ -22,6 +23,7 @@ namespace {
 // The card date in the process's local time zone; all zero when it cannot be
 // converted.
 struct CardDate {
+    bool converted = false;
     int year = 0;
     int month = 0;
     int day = 0;
@@ -40,6 +42,7 @@ CardDate LocalDate(std::int64_t seconds) {
     const bool converted = localtime_r(&t, &local) != nullptr;
 #endif
     if (converted) {
+        date.converted = true;
         date.year = local.tm_year + 1900;
         date.month = local.tm_mon + 1;
         date.day = local.tm_mday;
@@ -63,33 +66,47 @@ using wire::card::CheckRange;
 }  // namespace
 
 bool CEncoder_Standard::SetOncePageData(MsgData_EquipParmSet_ParmListConfig& value) {
+    return StandardSteps::AppendPage(*this, value).done();
+}
+
+Outcome StandardSteps::AppendPage(CEncoder_Standard& e, const MsgData_EquipParmSet_ParmListConfig& value) {
     // Pages log under the parameter step's name: they are its twin.
+    // Q32: the name log searches use (docs/compat.md).
     static constexpr Op op = Plain("CEncoder_Standard::SetOnceParameterData");
-    return Guarded(op, false, [&] {
+    return GuardedStep(op, [&] {
         // Encoded straight onto the end of the body, which a refusal leaves as it was.
-        Bytes& body = m_stCurParm.vecParmValue;
+        Bytes& body = e.m_stCurParm.vecParmValue;
         const std::size_t before = body.size();
-        if (!StandardSteps::EncodeValue(value, value.byValue, body)) return op.Fail();
-        m_stCurParm.byParmLen = static_cast<unsigned char>(m_stCurParm.byParmLen + (body.size() - before));
-        return op.Done();
+        Outcome o = EncodeValue(value, value.byValue, body);
+        if (!o.done()) return NotEncoded(op, std::move(o), "page");
+        e.m_stCurParm.byParmLen = static_cast<unsigned char>(e.m_stCurParm.byParmLen + (body.size() - before));
+        return op.Return(Outcome::Done());
     });
 }
 
 bool CEncoder_Standard::ParmSet_SetICInfoSet_stringAdd0(std::string& text, int width) {
+    const gpenc::detail::PublicCall call("CEncoder_Standard::ParmSet_SetICInfoSet_stringAdd0");
     const std::size_t w = width > 0 ? static_cast<std::size_t>(width) : 0;
     if (text.size() > w) {
         text.erase(0, text.size() - w);
     } else {
         // The terminal reads "H" followed by two NULs as the fill pattern.
+        // Q40: a longer text loses its front, a shorter one gets this fill (docs/compat.md).
         for (std::size_t i = 0; text.size() < w; ++i) text += i % 3 == 0 ? 'H' : '\0';
     }
-    return true;
+    return call.Result(true);
 }
 
 bool StandardSteps::AppendCardPages(CEncoder_Standard& e, const struct_EquipControl_SetIC& card,
                                     std::uint16_t dataLength) {
     const CardDate date = LocalDate(card.tmCardDate);
-    if (date.year < wire::card::kFirstYear || date.year > wire::card::kLastYear) return false;
+    // D12: a year outside 2000-2099 is refused: its BCD byte would name another year (docs/compat.md).
+    if (date.year < wire::card::kFirstYear || date.year > wire::card::kLastYear) {
+        gpenc::detail::Refuse("card.tmCardDate", "must be in the years 2000 to 2099 (local time), got " +
+                                                     (date.converted ? std::to_string(date.year)
+                                                                     : "no date: " + std::to_string(card.tmCardDate)));
+        return false;
+    }
     auto fitted = [&e](std::string text, int width) {
         e.ParmSet_SetICInfoSet_stringAdd0(text, width);
         return TextValue(std::move(text));
@@ -114,32 +131,43 @@ bool StandardSteps::AppendCardPages(CEncoder_Standard& e, const struct_EquipCont
         ByteValue(day),
         fitted(card.strCardText3, wire::card::kText3Width),
         fitted(card.strCardText4, wire::card::kText4Width),
+        // Q41: holds the place the first check byte then overwrites (docs/compat.md).
         ByteValue(card.byCardCheck),
     };
     // A page that fails is logged by the page step. None is refused for its
     // value (every text is fitted to its width), so a failed page is one lost
     // to a fault, which would shift every byte after it.
-    const FaultWatch watch;
-    for (auto& page : pages) e.SetOncePageData(page);
-    return !watch.Caught();
+    bool faulted = false;
+    // D3: a page lost to a caught exception fails the card (docs/compat.md).
+    for (const auto& page : pages) faulted |= AppendPage(e, page).faulted();
+    return !faulted;
 }
 
 bool CEncoder_Standard::ParmSet_SetICInfoSetStandard(struct_EquipControl_SetIC card) {
+    // Q32: both layouts log as ParmSet_SetICInfoSet, the name log searches use (docs/compat.md).
+    const gpenc::detail::PublicCall call("CEncoder_Standard::ParmSet_SetICInfoSetStandard");
     static constexpr Op op = Marked("CEncoder_Standard::ParmSet_SetICInfoSet");
-    return Guarded(op, false, [&] {
+    return call.Result(Guarded(op, false, [&] {
         if (!StandardSteps::AppendCardPages(*this, card, wire::card::kStandardLength) ||
             !SetMsgData_StandardMsgHead(wire::jt808::kPassThrough, card.strPhoneNo))
             return op.Fail();
         return op.Done();
-    });
+    }));
 }
 
 bool CEncoder_Standard::ParmSet_SetICInfoSetExtension(struct_EquipControl_SetIC card) {
+    // D13: texts that do not fit would push the tail check byte out of its place (docs/compat.md).
+    const gpenc::detail::PublicCall call("CEncoder_Standard::ParmSet_SetICInfoSetExtension");
+    // Q32: both layouts log as ParmSet_SetICInfoSet, the name log searches use (docs/compat.md).
     static constexpr Op op = Marked("CEncoder_Standard::ParmSet_SetICInfoSet");
-    return Guarded(op, false, [&] {
+    return call.Result(Guarded(op, false, [&] {
         // Texts that do not fit would push the tail check byte out of its place.
         const std::size_t textBytes = 3 + card.strExtText1.size() + card.strExtText2.size() + card.strExtText3.size();
-        if (textBytes > wire::card::kExtensionTextRoom) return op.Fail();
+        if (textBytes > wire::card::kExtensionTextRoom) {
+            gpenc::detail::Refuse(
+                "card", "strExtText1 to 3 must take at most 119 bytes together, got " + std::to_string(textBytes - 3));
+            return op.Fail();
+        }
 
         if (!StandardSteps::AppendCardPages(*this, card, wire::card::kExtensionLength)) return op.Fail();
         MsgData_EquipParmSet_ParmListConfig pages[] = {
@@ -157,35 +185,42 @@ bool CEncoder_Standard::ParmSet_SetICInfoSetExtension(struct_EquipControl_SetIC 
         };
         // An empty text is refused by the page step and leaves its length byte
         // 0 alone; a page lost to a fault fails the card.
-        const FaultWatch watch;
-        for (auto& page : pages) SetOncePageData(page);
+        // Q36: an empty text is logged as refused and the card still goes (docs/compat.md).
+        // D3: a page lost to a caught exception fails the card (docs/compat.md).
+        bool faulted = false;
+        for (const auto& page : pages)
+            faulted |= StandardSteps::Droppable([&] { return StandardSteps::AppendPage(*this, page); }).faulted();
         MsgData_EquipParmSet_ParmListConfig zero = ByteValue(0);
         while (m_stCurParm.vecParmValue.size() < wire::card::kExtensionBody - 1) {
             if (!SetOncePageData(zero)) return op.Fail();
         }
-        MsgData_EquipParmSet_ParmListConfig tail = ByteValue(card.byExtCheckTail);
-        SetOncePageData(tail);
-        if (watch.Caught() || !SetMsgData_StandardMsgHead(wire::jt808::kPassThrough, card.strPhoneNo)) return op.Fail();
+        // Q41: holds the place the third check byte then overwrites (docs/compat.md).
+        faulted |= StandardSteps::AppendPage(*this, ByteValue(card.byExtCheckTail)).faulted();
+        if (faulted || !SetMsgData_StandardMsgHead(wire::jt808::kPassThrough, card.strPhoneNo)) return op.Fail();
         return op.Done();
-    });
+    }));
 }
 
 bool CEncoder_Standard::ParmSet_ICInfoSetStandard(struct_EquipControl_SetIC card, std::vector<unsigned char>& msg) {
+    const gpenc::detail::PublicCall call("CEncoder_Standard::ParmSet_ICInfoSetStandard");
     static constexpr Op op = Marked("CEncoder_Standard::ParmSet_ICInfoSetStandard");
-    return StandardSteps::BuildMessage(
-        *this, op, true, wire::jt808::kPassThrough, msg, [&] { return ParmSet_SetICInfoSetStandard(std::move(card)); },
+    return call.Result(StandardSteps::BuildMessage(
+        *this, op, true, wire::jt808::kPassThrough, {"card", "card.strPhoneNo"}, msg,
+        [&] { return ParmSet_SetICInfoSetStandard(std::move(card)); },
         [&](Bytes& m) {
             return m.size() >= wire::card::kStandardSize && WriteChecks(*this, m, {wire::card::kCardCheck});
-        });
+        }));
 }
 
 bool CEncoder_Standard::ParmSet_ICInfoSetExtension(struct_EquipControl_SetIC card, std::vector<unsigned char>& msg) {
+    const gpenc::detail::PublicCall call("CEncoder_Standard::ParmSet_ICInfoSetExtension");
     static constexpr Op op = Marked("CEncoder_Standard::ParmSet_ICInfoSetExtension");
-    return StandardSteps::BuildMessage(
-        *this, op, true, wire::jt808::kPassThrough, msg, [&] { return ParmSet_SetICInfoSetExtension(std::move(card)); },
+    return call.Result(StandardSteps::BuildMessage(
+        *this, op, true, wire::jt808::kPassThrough, {"card", "card.strPhoneNo"}, msg,
+        [&] { return ParmSet_SetICInfoSetExtension(std::move(card)); },
         [&](Bytes& m) {
             return m.size() >= wire::card::kExtensionSize &&
                    WriteChecks(*this, m,
                                {wire::card::kCardCheck, wire::card::kExtensionHeadCheck, wire::card::kExtensionCheck});
-        });
+        }));
 }

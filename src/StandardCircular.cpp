@@ -3,15 +3,17 @@
 #include "gpenc/Encoder_Standard.h"
 
 #include "Bytes.h"
+#include "Failure.h"
 #include "Log.h"
 #include "StandardParts.h"
+#include "Text.h"
 #include "Wire.h"
 
-#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <string>
 
+using gpenc::detail::Check;
 using gpenc::detail::Guarded;
 using gpenc::detail::Op;
 using namespace gpenc::detail::standard;
@@ -21,21 +23,16 @@ namespace {
 // The separators of the setting text are "," and ";", so a number must never
 // take a comma for its decimal point: to_chars writes what "%f" writes in the
 // classic locale, whatever the locale, and without a stream to set up.
+// D10: a "." whatever the process locale (docs/compat.md).
 std::string Fixed6(double value) {
     char digits[320];  // the largest double: 309 digits, sign, point and six decimals
     return std::string(digits, std::to_chars(digits, digits + sizeof digits, value, std::chars_format::fixed, 6).ptr);
 }
 
-void AppendHex2(std::string& text, unsigned char b) {
-    static const char kDigits[] = "0123456789abcdef";
-    text += kDigits[b >> 4];
-    text += kDigits[b & 0x0F];
-}
-
 // "yy-mm-dd-hh-mi-ss," from six BCD bytes.
 void AppendBcdTime(std::string& text, const unsigned char (&time)[6]) {
     for (int i = 0; i < 6; ++i) {
-        AppendHex2(text, time[i]);
+        gpenc::detail::AppendHex(text, &time[i], 1);
         text += i < 5 ? '-' : ',';
     }
 }
@@ -45,20 +42,33 @@ void AppendUnsigned(std::string& text, unsigned long value, char separator) {
     text += separator;
 }
 
+// Whether coordinate `value` of an area is finite; if not, the reason under `area`.
+bool Finite(Check& area, double value, const char* field) {
+    return area.That(std::isfinite(value), field, [&] {
+        return std::string("must be finite, got ") + (std::isnan(value) ? "nan" : value > 0 ? "inf" : "-inf");
+    });
+}
+
 }  // namespace
 
 bool CEncoder_Standard::ParmSet_Get808AlarmSetData_Circular(MsgData_AlarmSet_Circular setting, std::string& text) {
+    const gpenc::detail::PublicCall call("CEncoder_Standard::ParmSet_Get808AlarmSetData_Circular");
     static constexpr Op op = Marked("CEncoder_Standard::ParmSet_Get808AlarmSetData_Circular");
-    return Guarded(op, false, [&] {
+    // D8: "nan" or "inf" in place of a coordinate is no position the receiver could read (docs/compat.md).
+    // D7: false after a caught exception, so that a text cut short is never sent (docs/compat.md).
+    return call.Result(Guarded(op, false, [&] {
         // "nan" or "inf" in place of a coordinate is no position the receiver could read.
-        const bool finite = std::all_of(setting.vecAreas.begin(), setting.vecAreas.end(), [](const auto& a) {
-            return std::isfinite(a.dLatitude) && std::isfinite(a.dLongitude);
-        });
-        if (!finite) return op.Fail();
+        for (std::size_t i = 0; i < setting.vecAreas.size(); ++i) {
+            const MsgData_AlarmSet_CircularArea& a = setting.vecAreas[i];
+            Check area("setting.vecAreas", static_cast<int>(i));
+            if (!Finite(area, a.dLatitude, "dLatitude") || !Finite(area, a.dLongitude, "dLongitude")) return op.Fail();
+        }
         std::string added;
         AppendUnsigned(added, setting.bySetAttr, ';');
+        // Q42: the count as the caller states it, whatever the number of areas (docs/compat.md).
         AppendUnsigned(added, setting.byAreaCount, ';');
         for (const auto& area : setting.vecAreas) {
+            // D9: the id and the radius go out unsigned, 2^31 and above too (docs/compat.md).
             AppendUnsigned(added, area.dwAreaId, ',');
             AppendUnsigned(added, area.wAreaAttr, ',');
             added += Fixed6(area.dLatitude) + ',';
@@ -70,6 +80,7 @@ bool CEncoder_Standard::ParmSet_Get808AlarmSetData_Circular(MsgData_AlarmSet_Cir
             }
             if (area.wAreaAttr & wire::jt808::kAreaSpeedLimit) {
                 AppendUnsigned(added, area.wMaxSpeed, ',');
+                // D11: the over-speed duration follows the speed limit, as in JT/T 808 (docs/compat.md).
                 AppendUnsigned(added, area.byOverSpeedDuration, ',');
             }
         }
@@ -77,6 +88,8 @@ bool CEncoder_Standard::ParmSet_Get808AlarmSetData_Circular(MsgData_AlarmSet_Cir
         // Room made first, so that the append after the exit record cannot
         // fail (and only when short: reserve may give back spare room).
         if (text.capacity() < text.size() + added.size()) text.reserve(text.size() + added.size());
+        // Q24: appended to the caller's text, which keeps what it held (docs/compat.md).
+        // D1: the caller's text changes only on success (docs/compat.md).
         return op.Commit([&] { text += added; });
-    });
+    }));
 }

@@ -3,18 +3,21 @@
 #include "gpenc/Encoder_Standard.h"
 
 #include "Bytes.h"
+#include "Failure.h"
 #include "Log.h"
 #include "StandardParts.h"
 #include "Wire.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <string>
 #include <vector>
 
 using gpenc::detail::Bytes;
-using gpenc::detail::FaultWatch;
+using gpenc::detail::Check;
 using gpenc::detail::Guarded;
 using gpenc::detail::Op;
+using gpenc::detail::Outcome;
 using namespace gpenc::detail::standard;
 using gpenc::detail::PutBE;
 
@@ -73,6 +76,7 @@ MsgData_EquipParmSet_ParmListConfig EntryOf(const EquipParmSet_EquipConfig& reco
     case DATATYPE_DWORD: value.dwValue = record.dwValue; break;
     case DATATYPE_WORD:
     case DATATYPE_BYTE:
+        // Q35: the main-server builder carries only STRING and DWORD values (docs/compat.md).
         if (!stringAndDwordOnly) value.dwValue = record.dwValue;
         break;
     case DATATYPE_BYTES:
@@ -101,15 +105,24 @@ EequipParmDataType CEncoder_Standard::ParmSet_Get808ParmType(EequipParameterMark
 }
 
 bool CEncoder_Standard::SetOnceParameterData(MsgData_EquipParmSet_ParmListConfig value) {
+    return StandardSteps::AppendEntry(*this, value).done();
+}
+
+Outcome StandardSteps::AppendEntry(CEncoder_Standard& e, const MsgData_EquipParmSet_ParmListConfig& value) {
     static constexpr Op op = Plain("CEncoder_Standard::SetOnceParameterData");
-    return Guarded(op, false, [&] {
+    return GuardedStep(op, [&] {
         Bytes encoded;
-        if (!StandardSteps::EncodeValue(value, static_cast<unsigned char>(value.dwValue), encoded)) return op.Fail();
-        m_stCurParm.dwParmId = value.dwParmId;
-        m_stCurParm.byParmLen = static_cast<unsigned char>(encoded.size());
-        m_stCurParm.vecParmValue = std::move(encoded);
-        SetMsgData_EquipParmSet(m_stCurParm);
-        return op.Done();
+        Outcome o = EncodeValue(value, static_cast<unsigned char>(value.dwValue), encoded);
+        if (!o.done()) {
+            char id[24];
+            std::snprintf(id, sizeof id, "parameter 0x%04x", static_cast<unsigned int>(value.dwParmId));
+            return NotEncoded(op, std::move(o), id);
+        }
+        e.m_stCurParm.dwParmId = value.dwParmId;
+        e.m_stCurParm.byParmLen = static_cast<unsigned char>(encoded.size());
+        e.m_stCurParm.vecParmValue = std::move(encoded);
+        e.SetMsgData_EquipParmSet(e.m_stCurParm);
+        return op.Return(Outcome::Done());
     });
 }
 
@@ -128,15 +141,20 @@ bool CEncoder_Standard::SetMsgData_EquipParmSet(MsgData_EquipParmSet_ParmList en
 bool StandardSteps::StageEntries(CEncoder_Standard& e, const Op& op, const std::vector<EquipParmSet_EquipConfig>& list,
                                  bool stringAndDwordOnly) {
     if (list.empty()) {
+        gpenc::detail::Refuse("list", "must not be empty");
+        // Q34: this text at ERROR, as log searches match it (docs/compat.md).
         op.Error({"）", " 传入参数数据错误>>>>>"});
         return false;
     }
     ReserveEntries(e.m_vecParmList, list);
     // An entry refused for its value is left out; one lost to a fault fails
     // the list, which would otherwise go out with a hole.
-    const FaultWatch watch;
-    for (const auto& record : list) e.SetOnceParameterData(EntryOf(record, stringAndDwordOnly));
-    if (watch.Caught()) {
+    // Q36: a refused entry is logged and left out, and the message still goes (docs/compat.md).
+    // D3: an entry lost to a caught exception fails the list (docs/compat.md).
+    bool faulted = false;
+    for (const auto& record : list)
+        faulted |= Droppable([&] { return AppendEntry(e, EntryOf(record, stringAndDwordOnly)); }).faulted();
+    if (faulted) {
         op.Error({"）运行失败"});
         return false;
     }
@@ -166,7 +184,7 @@ bool CEncoder_Standard::ParmSet_SetHeadInterval(EquipParmSet_EquipConfig config)
         MsgData_EquipParmSet_ParmListConfig value = Page(DATATYPE_DWORD);
         value.dwParmId = PARM_HEARTBEAT_INTERVAL;
         value.dwValue = config.dwValue;
-        // A heartbeat message without its heartbeat would be sent as a success.
+        // D21: a heartbeat message without its heartbeat would be sent as a success (docs/compat.md).
         if (!SetOnceParameterData(std::move(value)) ||
             !SetMsgData_StandardMsgHead(wire::jt808::kParmSet, config.strPhoneNo))
             return op.Fail();
@@ -175,31 +193,37 @@ bool CEncoder_Standard::ParmSet_SetHeadInterval(EquipParmSet_EquipConfig config)
 }
 
 bool CEncoder_Standard::ParmSet_GetHeadInterval(EquipParmSet_EquipConfig config, std::vector<unsigned char>& msg) {
+    const gpenc::detail::PublicCall call("CEncoder_Standard::ParmSet_GetHeadInterval");
     // This builder logs under the reset's name.
+    // Q30: the name log searches use (docs/compat.md).
     static constexpr Op op = Marked("CEncoder_Standard::InitStandardMsgHead");
-    return StandardSteps::BuildMessage(
-        *this, op, true, wire::jt808::kParmSet, msg, [&] { return ParmSet_SetHeadInterval(std::move(config)); },
-        Finished);
+    return call.Result(StandardSteps::BuildMessage(
+        *this, op, true, wire::jt808::kParmSet, {"config", "config.strPhoneNo"}, msg,
+        [&] { return ParmSet_SetHeadInterval(std::move(config)); }, Finished));
 }
 
 bool CEncoder_Standard::ParmSet_GetMainSericeIP(std::vector<EquipParmSet_EquipConfig> list,
                                                 std::vector<unsigned char>& msg) {
+    const gpenc::detail::PublicCall call("CEncoder_Standard::ParmSet_GetMainSericeIP");
     static constexpr Op op = Marked("CEncoder_Standard::ParmSet_GetMainSericeIP");
-    return StandardSteps::BuildMessage(
-        *this, op, true, wire::jt808::kParmSet, msg, [&] { return ParmSet_SetMainSericeIP(std::move(list)); },
-        Finished);
+    return call.Result(StandardSteps::BuildMessage(
+        *this, op, true, wire::jt808::kParmSet, {"list", "list[0].strPhoneNo"}, msg,
+        [&] { return ParmSet_SetMainSericeIP(std::move(list)); }, Finished));
 }
 
 bool CEncoder_Standard::ParmSet_Get808ParmSetVector(std::vector<EquipParmSet_EquipConfig> list,
                                                     std::vector<unsigned char>& msg) {
+    const gpenc::detail::PublicCall call("CEncoder_Standard::ParmSet_Get808ParmSetVector");
     // This builder shares the main-server builder's name in its records.
+    // Q31: the name log searches use (docs/compat.md).
     static constexpr Op op = Marked("CEncoder_Standard::ParmSet_GetMainSericeIP");
-    const bool ready = !list.empty() && !list.front().strPhoneNo.empty();
-    return StandardSteps::BuildMessage(
-        *this, op, ready, wire::jt808::kParmSet, msg,
+    const bool ready =
+        Check("list").NotEmpty(list, "") && Check("list", 0).NotEmpty(list.front().strPhoneNo, "strPhoneNo");
+    return call.Result(StandardSteps::BuildMessage(
+        *this, op, ready, wire::jt808::kParmSet, {"list", "list[0].strPhoneNo"}, msg,
         [&] {
             const std::string phone = list.front().strPhoneNo;
             return ParmSet_Set808ParmInfo(std::move(list)) && SetMsgData_StandardMsgHead(wire::jt808::kParmSet, phone);
         },
-        Finished);
+        Finished));
 }

@@ -5,19 +5,22 @@
 #include "gpenc/Encoder_Standard.h"
 
 #include "Bytes.h"
+#include "Failure.h"
 #include "Log.h"
 #include "Wire.h"
 
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
 namespace gpenc::detail::standard {
 
-// Records of CEncoder_Standard name the source file as the original Windows
-// build did, whichever source of the class writes them.
+// Records of CEncoder_Standard name their file `.\Encoder_Standard.cpp`,
+// whichever source of the class writes them.
+// Q11: the form the host's log tools expect and filter on (docs/compat.md).
 inline constexpr char kFile[] = ".\\Encoder_Standard.cpp";
 
 // Operations logging in the common form: "(name) 开始>>>>>" ... "(name) 结束<<<<<".
@@ -25,15 +28,18 @@ constexpr Op Plain(const char* name) { return Op(kFile, name); }
 
 // Operations logging under the full-width prefix "(name）": " 开始>>>>>" on
 // entry, " 结束>>>>>" on exit, and "(name）运行失败,错误信息为: " for an exception.
+// Q10: the full-width "）" and " 结束>>>>>" are the texts log searches match (docs/compat.md).
 constexpr Op Marked(const char* name) {
     return Op(kFile, name).WithClose("）").WithExitMark(" 结束>>>>>").WithGuardClose("）");
 }
 
 // GetParaStr's records, also written by the value step that places a text's
 // bytes itself.
+// Q7: GetParaStr's records stand around every text value, though no builder calls it (docs/compat.md).
 inline constexpr Op kGetParaStr = Plain("CEncoder_Standard::GetParaStr");
 
 // The builders' own failure texts stand alone, without an operation name.
+// Q34: kept so; log searches match these texts as they are (docs/compat.md).
 inline void LogFailure(const char* text, int line) { Write(kError, kFile, line, {text}); }
 
 // One value page of a given type.
@@ -64,13 +70,49 @@ inline MsgData_EquipParmSet_ParmListConfig TextValue(std::string text) {
 // of the exported class.
 struct StandardSteps {
     using Op = gpenc::detail::Op;
+    using Outcome = gpenc::detail::Outcome;
     using Bytes = gpenc::detail::Bytes;
 
+    // Where a message builder's input is, for the reason of a refusal: the
+    // builder's parameter and the phone number that the head takes.
+    struct Input {
+        const char* record;
+        const char* phone;
+    };
+
+    // The end of a value step under `op` whose value was not encoded (`o`): the
+    // failure records, then for a refused value the reason, naming `field`.
+    // In that order, so that a fault in the records is the reason instead.
+    static Outcome NotEncoded(const Op& op, Outcome o, std::string_view field, int line = __builtin_LINE()) {
+        o = op.FailWith(std::move(o), line);
+        if (o.kind() == Outcome::Kind::kRefused) gpenc::detail::Refuse(field, o.detail());
+        return o;
+    }
+
+    // Runs `step`, a part that the caller leaves out when it is refused for
+    // its own value, and goes on: the part's reason is taken back, so that a
+    // later failure of the call gives its own.
+    template <class Step>
+    static Outcome Droppable(Step&& step) {
+        const bool had = gpenc::detail::HasReason();
+        Outcome o = std::forward<Step>(step)();
+        if (o.kind() == Outcome::Kind::kRefused && !had) gpenc::detail::Forget();
+        return o;
+    }
+
     // Appends the value bytes of `value` by its type to `out`, BYTE taking
-    // `byteValue`. False, with `out` as it was, for a type that is none, an
-    // empty text or more than 255 bytes.
-    [[nodiscard]] static bool EncodeValue(const MsgData_EquipParmSet_ParmListConfig& value, unsigned char byteValue,
-                                          Bytes& out);
+    // `byteValue`. Refused, with `out` as it was, for a type that is none, an
+    // empty text or more than 255 bytes; faulted, with `out` as it was, when
+    // the text step caught a framework exception.
+    [[nodiscard]] static Outcome EncodeValue(const MsgData_EquipParmSet_ParmListConfig& value, unsigned char byteValue,
+                                             Bytes& out);
+
+    // InitStandardMsgHead, SetOnceParameterData and SetOncePageData, saying
+    // whether a step that did not succeed refused its value or lost it to a
+    // caught framework exception.
+    static Outcome Reset(CEncoder_Standard& e);
+    [[nodiscard]] static Outcome AppendEntry(CEncoder_Standard& e, const MsgData_EquipParmSet_ParmListConfig& value);
+    [[nodiscard]] static Outcome AppendPage(CEncoder_Standard& e, const MsgData_EquipParmSet_ParmListConfig& value);
 
     // The staging of the 0x8103 builders: refuses an empty list under `op`,
     // then encodes every record into the parameter list (an entry that cannot
@@ -101,22 +143,25 @@ struct StandardSteps {
     // `line`: unless `ready`, logs "设置信息失败" and stops; resets, runs
     // `stage`, serialises message `msgId` aside and runs `finish` on it,
     // logging "设置信息失败" or "得到信息失败" for the first two steps when they
-    // fail; on success puts the message in `msg` and resets again.
+    // fail; on success puts the message in `msg` and resets again. A body or
+    // phone number that GetMsgData refuses is named as part of `input`.
     template <class Stage, class Finish>
     [[nodiscard]] static bool BuildMessage(CEncoder_Standard& e, const Op& op, bool ready, std::uint16_t msgId,
-                                           Bytes& msg, Stage&& stage, Finish&& finish, int line = __builtin_LINE()) {
+                                           Input input, Bytes& msg, Stage&& stage, Finish&& finish,
+                                           int line = __builtin_LINE()) {
         using gpenc::detail::standard::LogFailure;
         return gpenc::detail::Guarded(
             op, false,
             [&] {
+                const gpenc::detail::Renamed body("body", input.record), phone("head.strPhoneNo", input.phone);
                 // Built aside, so that a refused message leaves no partial bytes
                 // in the caller's vector.
+                // D1: `msg` takes the message only on success, after the exit record (docs/compat.md).
                 Bytes built;
                 // A reset that a caught fault cut short could send an earlier
-                // build's entries along.
-                const gpenc::detail::FaultWatch reset;
-                if (ready) e.InitStandardMsgHead();
-                if (!ready || reset.Caught() || !stage()) {
+                // message's entries along.
+                // D4: so a reset cut short fails the build (docs/compat.md).
+                if (!ready || Reset(e).faulted() || !stage()) {
                     LogFailure("设置信息失败", line);
                     return op.Return(false, line);
                 }
@@ -125,6 +170,7 @@ struct StandardSteps {
                     return op.Return(false, line);
                 }
                 if (!finish(built)) return op.Return(false, line);
+                // Q33: the exit record comes before the closing reset, whose records follow it (docs/compat.md).
                 op.Exit(line);
                 e.InitStandardMsgHead();
                 // The last step, after every record that could fail the build.

@@ -5,6 +5,7 @@
 
 #include "Bytes.h"
 #include "EncoderParts.h"
+#include "Failure.h"
 #include "Log.h"
 #include "Wire.h"
 
@@ -14,7 +15,9 @@
 #include <utility>
 
 using gpenc::detail::Bytes;
+using gpenc::detail::Check;
 using gpenc::detail::Op;
+using gpenc::detail::Renamed;
 
 namespace {
 
@@ -34,6 +37,7 @@ Setting ReadyUnlessEmpty(const std::string& text) { return text.empty() ? Settin
 // whose value it cannot encode (an empty or over-long text, an unknown id), so a
 // setting made only of such entries would reach the terminal as one that sets
 // nothing, and be reported as sent.
+// D20: such a setting is refused with "解释808失败" (docs/compat.md).
 bool SetsAnyParameter(const Bytes& msg) {
     constexpr std::size_t kCountByte = wire::jt808::kHeadSize;  // the count follows the head
     return msg.size() > kCountByte && msg[kCountByte] != 0;
@@ -43,6 +47,7 @@ bool SetsAnyParameter(const Bytes& msg) {
 // or all of a shorter one (the message head fills it with '0' on the left).
 std::string PhoneNumber(const std::string& terminalNo) {
     constexpr std::size_t kDigits = wire::jt808::kPhoneDigits;
+    // D22: a shorter number is used whole, where taking 12 characters would throw (docs/compat.md).
     return terminalNo.size() > kDigits ? terminalNo.substr(terminalNo.size() - kDigits) : terminalNo;
 }
 
@@ -50,6 +55,7 @@ std::string PhoneNumber(const std::string& terminalNo) {
 // digits up to the first other character; 0 when there are none. Unlike atoi
 // it is defined for every text: a number outside -2147483648 to 4294967295
 // gives false, and a negative one its 32-bit two's complement.
+// Q26: the atoi reading clients rely on: "abc" gives 0, "12abc" 12 (docs/compat.md).
 [[nodiscard]] bool ReadNumber(const std::string& text, std::uint32_t& value) {
     std::size_t i = text.find_first_not_of(" \t\n\v\f\r");
     if (i == std::string::npos) i = text.size();
@@ -61,6 +67,7 @@ std::string PhoneNumber(const std::string& terminalNo) {
     std::uint64_t magnitude = 0;
     for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i)
         magnitude = (std::min)(kTooLarge, magnitude * 10 + static_cast<std::uint64_t>(text[i] - '0'));
+    // D19: a number outside the 32 bits is refused, where atoi is undefined (docs/compat.md).
     if (magnitude > (negative ? 0x80000000u : 0xFFFFFFFFu)) return false;
     value = static_cast<std::uint32_t>(negative ? 0 - magnitude : magnitude);
     return true;
@@ -69,22 +76,34 @@ std::string PhoneNumber(const std::string& terminalNo) {
 // Whether a number read by ReadNumber fits a field of `bytes` bytes, a
 // negative one as its two's complement there: the encoder keeps only the low
 // bytes, so 70000 in a WORD would reach the terminal as 4464.
+// D19: a WORD or BYTE value that does not fit is refused, not cut (docs/compat.md).
 bool FitsField(std::uint32_t value, int bytes) {
     const std::uint32_t top = 0xFFFFFFFFu >> (8 * (4 - bytes));  // 0xFFFF for a WORD
     const std::uint32_t lowest = ~(top >> 1);                    // -32768 for a WORD
     return value <= top || value >= lowest;
 }
 
+// Reads `text` into `value` for a field of `bytes` bytes; false, with the
+// reason under `check`, for a number out of the field's range.
+[[nodiscard]] bool ReadValue(const std::string& text, std::uint32_t& value, int bytes, Check& check) {
+    const bool ok = ReadNumber(text, value) && (bytes == 4 || FitsField(value, bytes));
+    return check.That(ok, "strValue", [&] {
+        const long long top = 0xFFFFFFFFll >> (8 * (4 - bytes));
+        return "must be " + std::to_string(-(top + 1) / 2) + " to " + std::to_string(top) + ", got " +
+               gpenc::detail::Quote(text);
+    });
+}
+
 // Puts the value of `record` into the member of `entry` that the entry's data
 // type selects; the other members keep what they hold. False for a number out
-// of the range of its type. A type that is none takes no value (the encoder
-// leaves such an entry out).
-[[nodiscard]] bool TakeValue(const sEquipset& record, EquipParmSet_EquipConfig& entry) {
+// of the range of its type, the reason given under `check`, the record's. A
+// type that is none takes no value (the encoder leaves such an entry out).
+[[nodiscard]] bool TakeValue(const sEquipset& record, EquipParmSet_EquipConfig& entry, Check& check) {
     switch (entry.eDataType) {
     case DATATYPE_STRING: entry.strValue = record.strValue; return true;
-    case DATATYPE_WORD: return ReadNumber(record.strValue, entry.dwValue) && FitsField(entry.dwValue, 2);
-    case DATATYPE_BYTE: return ReadNumber(record.strValue, entry.dwValue) && FitsField(entry.dwValue, 1);
-    case DATATYPE_DWORD: return ReadNumber(record.strValue, entry.dwValue);
+    case DATATYPE_WORD: return ReadValue(record.strValue, entry.dwValue, 2, check);
+    case DATATYPE_BYTE: return ReadValue(record.strValue, entry.dwValue, 1, check);
+    case DATATYPE_DWORD: return ReadValue(record.strValue, entry.dwValue, 4, check);
     case DATATYPE_BYTES: entry.vecValueBytes = record.vecValueBytes; return true;
     default: return true;
     }
@@ -99,19 +118,23 @@ template <class Produce, class Send, class Commit>
 bool EncoderSteps::SendSetting(CEncoder& e, const Op& op, bool valid, Produce&& produce, Send&& send, Commit&& commit,
                                Bytes& out) {
     Bytes frame;
+    Begin(e);
     return gpenc::detail::Guarded(op, false, [&] {
         if (!valid) return op.Fail();
+        // Q20: the pair of 808 data records as log readers know them (docs/compat.md).
         op.Debug({") 生成808数据开始<<<<<"});
         // Lives to the end of the build, so its records close the build's.
         CEncoder_Standard standard;
         switch (produce(standard)) {
         case Setting::kReady: break;
+        // Q23: no setting text: false without a failure or exit record (docs/compat.md).
         case Setting::kEmpty: return false;
         case Setting::kRefused: return op.Fail();
         case Setting::kNotEncoded: op.Error({")解释808失败"}); return op.Return(false);
         }
         op.Debug({") 生成808数据结束<<<<<"});
         if (!send() || !FinishFrame(e, wire::kTunnel, out, frame)) return op.Fail();
+        // D1: `out` and the caller's record change only here, once nothing can fail (docs/compat.md).
         return op.Commit([&] {
             out.swap(frame);
             commit();
@@ -124,9 +147,12 @@ bool EncoderSteps::SendSetting(CEncoder& e, const Op& op, bool valid, Produce&& 
 // ---------------------------------------------------------------------------
 
 bool CEncoder::EquipSet(sEquipset* equipSet, std::vector<unsigned char>& out) {
+    const gpenc::detail::PublicCall call("CEncoder::EquipSet");
     static constexpr Op op = Operation("CEncoder::EquipSet");
-    const bool valid = equipSet != nullptr && !equipSet->terminalNo.empty();
+    Check check("equipSet");
+    const bool valid = check.NotNull(equipSet) && check.NotEmpty(equipSet->terminalNo, "terminalNo");
     // The build writes into a copy, which the caller's record takes on success.
+    // D2: the caller's record is written only on success (docs/compat.md).
     sEquipset work = valid ? *equipSet : sEquipset();
     auto produce = [&](CEncoder_Standard& standard) {
         work.strPhoneNo = PhoneNumber(work.terminalNo);
@@ -137,27 +163,44 @@ bool CEncoder::EquipSet(sEquipset* equipSet, std::vector<unsigned char>& out) {
             entry.strPhoneNo = work.strPhoneNo;
             entry.eParmMark = mark;
             entry.eDataType = mark == PARM_HEARTBEAT_INTERVAL ? DATATYPE_DWORD : DATATYPE_STRING;
-            if (!TakeValue(work, entry)) return Setting::kRefused;
+            if (!TakeValue(work, entry, check)) return Setting::kRefused;
+            // The phone number of the head is that of the terminal number.
+            const Renamed phone(mark == PARM_HEARTBEAT_INTERVAL ? "config.strPhoneNo" : "list[0].strPhoneNo",
+                                "equipSet.terminalNo");
             const bool encoded = mark == PARM_HEARTBEAT_INTERVAL ? standard.ParmSet_GetHeadInterval(entry, msg)
                                                                  : standard.ParmSet_GetMainSericeIP({entry}, msg);
-            if (!encoded || !SetsAnyParameter(msg)) return Setting::kNotEncoded;
+            if (!encoded) return Setting::kNotEncoded;
+            // Only a text is ever left out: the heartbeat always encodes.
+            if (!SetsAnyParameter(msg)) {
+                gpenc::detail::Refuse("equipSet.strValue", "sets no parameter: must be 1 to 255 bytes, got " +
+                                                               std::to_string(work.strValue.size()));
+                return Setting::kNotEncoded;
+            }
         }
         // Any other parameter builds nothing, and a text the caller put in
         // `strMsgHex` goes out unchanged.
+        // Q25: kept so: clients that fill `strMsgHex` themselves rely on it (docs/compat.md).
+        // Q24: the hex text is appended to the caller's `strMsgHex`, and all of it is sent (docs/compat.md).
         VectorToHexChr(std::move(msg), work.strMsgHex);
+        if (work.strMsgHex.empty())
+            gpenc::detail::Refuse("equipSet.strMsgHex", "must not be empty: nSetParm " + std::to_string(work.nSetParm) +
+                                                            " builds no message");
         return ReadyUnlessEmpty(work.strMsgHex);
     };
     auto commit = [&] {
         equipSet->strPhoneNo.swap(work.strPhoneNo);
         equipSet->strMsgHex.swap(work.strMsgHex);
     };
-    return EncoderSteps::SendSetting(
-        *this, op, valid, produce, [&] { return SetEquipSetParameterData(&work); }, commit, out);
+    // Q25: key 1 is the caller's own `msgId`, as it stands (docs/compat.md).
+    return call.Result(EncoderSteps::SendSetting(
+        *this, op, valid, produce, [&] { return SetEquipSetParameterData(&work); }, commit, out));
 }
 
 bool CEncoder::EquipSet(std::vector<sEquipset> equipSets, std::vector<unsigned char>& out) {
+    const gpenc::detail::PublicCall call("CEncoder::EquipSet");
     static constexpr Op op = Operation("CEncoder::EquipSet");
-    const bool valid = !equipSets.empty() && !equipSets.front().terminalNo.empty();
+    const bool valid = Check("equipSets").NotEmpty(equipSets, "") &&
+                       Check("equipSets", 0).NotEmpty(equipSets.front().terminalNo, "terminalNo");
     sEquipset sent;
     auto produce = [&](CEncoder_Standard& standard) {
         // One entry serves every record: a value member that a record's type
@@ -165,30 +208,40 @@ bool CEncoder::EquipSet(std::vector<sEquipset> equipSets, std::vector<unsigned c
         // does not read. The message head takes the first entry's phone number.
         EquipParmSet_EquipConfig entry;
         std::vector<EquipParmSet_EquipConfig> entries;
+        // Q27: one entry for every record; the first record's terminal is the one addressed (docs/compat.md).
         entries.reserve(equipSets.size());
-        for (const sEquipset& record : equipSets) {
+        for (std::size_t i = 0; i < equipSets.size(); ++i) {
+            const sEquipset& record = equipSets[i];
             entry.strPhoneNo = PhoneNumber(record.terminalNo);
             entry.eParmMark = record.eParmMark;
             entry.eDataType = standard.ParmSet_Get808ParmType(record.eParmMark);
-            if (!TakeValue(record, entry)) return Setting::kRefused;
+            Check check("equipSets", static_cast<int>(i));
+            if (!TakeValue(record, entry, check)) return Setting::kRefused;
             entries.push_back(entry);
         }
         Bytes msg;
-        if (!standard.ParmSet_Get808ParmSetVector(std::move(entries), msg) || !SetsAnyParameter(msg))
+        // The entries are the records, and the head's phone number the first terminal number.
+        const Renamed list("list", "equipSets"), phone("list[0].strPhoneNo", "equipSets[0].terminalNo");
+        if (!standard.ParmSet_Get808ParmSetVector(std::move(entries), msg)) return Setting::kNotEncoded;
+        if (!SetsAnyParameter(msg)) {
+            gpenc::detail::Refuse("equipSets",
+                                  "sets no parameter: every entry has an unknown id or a value not encoded");
             return Setting::kNotEncoded;
+        }
+        // Q27: only the first record's terminal number is sent (docs/compat.md).
         sent.terminalNo = equipSets.front().terminalNo;
         VectorToHexChr(std::move(msg), sent.strMsgHex);
         if (sent.strMsgHex.empty()) return Setting::kEmpty;
         sent.msgId = wire::jt808::kParmSet;
         return Setting::kReady;
     };
-    return EncoderSteps::SendSetting(
-        *this, op, valid, produce, [&] { return SetEquipSetParameterData(&sent); }, NothingToCommit, out);
+    return call.Result(EncoderSteps::SendSetting(
+        *this, op, valid, produce, [&] { return SetEquipSetParameterData(&sent); }, NothingToCommit, out));
 }
 
 bool CEncoder::SetEquipSetParameterData(sEquipset* equipSet) {
     static constexpr Op op = Operation("CEncoder::SetEquipSetParameterData");
-    return EncoderSteps::SetTunnelParameterData(*this, op, equipSet, &sEquipset::strMsgHex);
+    return EncoderSteps::SetTunnelParameterData(*this, op, "equipSet", equipSet, &sEquipset::strMsgHex, "strMsgHex");
 }
 
 // ---------------------------------------------------------------------------
@@ -196,11 +249,14 @@ bool CEncoder::SetEquipSetParameterData(sEquipset* equipSet) {
 // ---------------------------------------------------------------------------
 
 bool CEncoder::EquipSet_ICInfoSet(sEquipControl_SetIC setIC, std::vector<unsigned char>& out) {
+    const gpenc::detail::PublicCall call("CEncoder::EquipSet_ICInfoSet");
     static constexpr Op op = Operation("CEncoder::EquipSet_ICInfoSet");
     sEquipControl_SetIC sent;
     auto produce = [&](CEncoder_Standard& standard) {
         Bytes msg;
         // The card is the builder's own copy, and not read again.
+        // Q28: only 1 picks the standard layout; any other value, 0 included, the extension (docs/compat.md).
+        const Renamed card("card", "setIC.stSetIC");
         const bool encoded = setIC.stSetIC.byStandard == 1
                                  ? standard.ParmSet_ICInfoSetStandard(std::move(setIC.stSetIC), msg)
                                  : standard.ParmSet_ICInfoSetExtension(std::move(setIC.stSetIC), msg);
@@ -210,14 +266,16 @@ bool CEncoder::EquipSet_ICInfoSet(sEquipControl_SetIC setIC, std::vector<unsigne
         VectorToHexChr(std::move(msg), sent.strMsgHex);
         return ReadyUnlessEmpty(sent.strMsgHex);
     };
-    return EncoderSteps::SendSetting(
-        *this, op, !setIC.terminalNo.empty(), produce, [&] { return SetEquipSet_ICInfoSetParameterData(&sent); },
-        NothingToCommit, out);
+    return call.Result(EncoderSteps::SendSetting(
+        *this, op, Check("setIC").NotEmpty(setIC.terminalNo, "terminalNo"), produce,
+        [&] { return SetEquipSet_ICInfoSetParameterData(&sent); }, NothingToCommit, out));
 }
 
 bool CEncoder::SetEquipSet_ICInfoSetParameterData(sEquipControl_SetIC* setIC) {
+    const gpenc::detail::PublicCall call("CEncoder::SetEquipSet_ICInfoSetParameterData");
     static constexpr Op op = Operation("CEncoder::SetEquipSet_ICInfoSetParameterData");
-    return EncoderSteps::SetTunnelParameterData(*this, op, setIC, &sEquipControl_SetIC::strMsgHex);
+    return call.Result(
+        EncoderSteps::SetTunnelParameterData(*this, op, "setIC", setIC, &sEquipControl_SetIC::strMsgHex, "strMsgHex"));
 }
 
 // ---------------------------------------------------------------------------
@@ -225,10 +283,14 @@ bool CEncoder::SetEquipSet_ICInfoSetParameterData(sEquipControl_SetIC* setIC) {
 // ---------------------------------------------------------------------------
 
 bool CEncoder::EquipAlarmSet(sEquip_AlarmSet* alarmSet, std::vector<unsigned char>& out) {
+    const gpenc::detail::PublicCall call("CEncoder::EquipAlarmSet");
     // Logs under the equipment setting's tag, which its log readers know it by.
+    // Q22: logs as EquipSet (docs/compat.md).
     static constexpr Op op = Operation("CEncoder::EquipSet");
-    const bool valid = alarmSet != nullptr && !alarmSet->terminalNo.empty();
+    Check check("alarmSet");
+    const bool valid = check.NotNull(alarmSet) && check.NotEmpty(alarmSet->terminalNo, "terminalNo");
     // The build writes into a copy, which the caller's record takes on success.
+    // D2: the caller's record is written only on success (docs/compat.md).
     sEquip_AlarmSet work = valid ? *alarmSet : sEquip_AlarmSet();
     auto produce = [&](CEncoder_Standard& standard) {
         work.strPhoneNo = PhoneNumber(work.terminalNo);
@@ -236,6 +298,9 @@ bool CEncoder::EquipAlarmSet(sEquip_AlarmSet* alarmSet, std::vector<unsigned cha
         setting.bySetAttr = work.bySetAttr;
         setting.byAreaCount = work.byAreaCount;
         setting.vecAreas = std::move(work.vecAreas);
+        // Q24: the setting text is appended to the caller's `strMsgText`, and all of it is sent (docs/compat.md).
+        // D7: a setting text cut short by a caught exception fails the build (docs/compat.md).
+        const Renamed areas("setting", "alarmSet");
         if (!standard.ParmSet_Get808AlarmSetData_Circular(std::move(setting), work.strMsgText))
             return Setting::kNotEncoded;
         if (work.strMsgText.empty()) return Setting::kEmpty;
@@ -247,11 +312,12 @@ bool CEncoder::EquipAlarmSet(sEquip_AlarmSet* alarmSet, std::vector<unsigned cha
         alarmSet->strMsgText.swap(work.strMsgText);
         alarmSet->msgId = work.msgId;
     };
-    return EncoderSteps::SendSetting(
-        *this, op, valid, produce, [&] { return SetEquipSetAlarmSetData(&work); }, commit, out);
+    return call.Result(EncoderSteps::SendSetting(
+        *this, op, valid, produce, [&] { return SetEquipSetAlarmSetData(&work); }, commit, out));
 }
 
 bool CEncoder::SetEquipSetAlarmSetData(sEquip_AlarmSet* alarmSet) {
     static constexpr Op op = Operation("CEncoder::SetEquipSetAlarmSetData");
-    return EncoderSteps::SetTunnelParameterData(*this, op, alarmSet, &sEquip_AlarmSet::strMsgText);
+    return EncoderSteps::SetTunnelParameterData(*this, op, "alarmSet", alarmSet, &sEquip_AlarmSet::strMsgText,
+                                                "strMsgText");
 }

@@ -16,6 +16,11 @@ inline constexpr char kVersionHex[] = "1";  // protocol version, as the hexadeci
 
 // Value kinds of a parameter record.
 enum Kind : int { kText = 1, kInt32 = 6, kByte = 9, kSixBytes = 10 };
+// Bytes of a value of a fixed-width kind (0 for a text, which is as long as it
+// is, and for a kind the wire does not have).
+constexpr std::size_t FixedWidth(int kind) {
+    return kind == kInt32 ? 4 : kind == kByte ? 1 : kind == kSixBytes ? 6 : 0;
+}
 // Record head: record length (4 bytes), key (2), kind (1).
 inline constexpr std::size_t kRecordHead = 7;
 inline constexpr std::size_t kKeyAt = 4;

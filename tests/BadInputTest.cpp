@@ -1,7 +1,8 @@
 // Every builder driven with bad input: each gives its defined result, a
-// refusal leaves the caller's vector as it was and says why at ERROR, and
-// whatever is built all the same is whole as the independent inspector reads
-// it. The 808 encoder's own operations get arbitrary input from the fuzz target.
+// refusal leaves the caller's vector as it was and says why at ERROR and in
+// gpenc::LastFailure, and whatever is built all the same is whole as the
+// independent inspector reads it. The 808 encoder's own operations get
+// arbitrary input from the fuzz target.
 #include <gtest/gtest.h>
 
 #include <climits>
@@ -28,6 +29,7 @@ struct Case {
     // One result per text of Texts(), or one for a row of one input:
     // T true, F false with an ERROR record, Q false with none (a documented quiet refusal).
     std::string expect;
+    const char* reason = "";  // in the last failure of every false
 };
 
 const std::string kTerm = "13800138000";
@@ -197,32 +199,35 @@ std::vector<Case> Cases() {
     };
     return {
         // A null record (the command table and the tunnelled requests check theirs in one place each).
-        {"UserLogin null", Null(&C::UserLogin), "F"},
+        {"UserLogin null", Null(&C::UserLogin), "F", "UserLogin: login: must not be null"},
 
         // Texts of the platform commands.
         {"Cmd_SoundSowing text 0", Text(&C::Cmd_SoundSowing, sSoundSowing{"a", "b"}, &sSoundSowing::text0),
-         kRequired},
+         kRequired, "Cmd_SoundSowing: sowing.text0: must not be empty"},
         {"Cmd_sListening text 0", Text(&C::Cmd_sListening, sListening{"a", "b", 1}, &sListening::text0),
-         kRequired},
-        {"Cmd_sVideo text 0", Text(&C::Cmd_sVideo, Video(), &sVideo::text0), kRequired},
-        {"Cmd_AlarmHandle text 0", Text(&C::Cmd_AlarmHandle, AlarmHandle(), &sAlarmHandle::text0), kRequired},
+         kRequired, "listening.text0: must not be empty"},
+        {"Cmd_sVideo text 0", Text(&C::Cmd_sVideo, Video(), &sVideo::text0), kRequired, "video.text0: must not"},
+        {"Cmd_AlarmHandle text 0", Text(&C::Cmd_AlarmHandle, AlarmHandle(), &sAlarmHandle::text0), kRequired,
+         "alarm.text0: must not"},
         {"Cmd_sTimeInterval text 0", Text(&C::Cmd_sTimeInterval, TimeInterval(), &sTimeInterval::text0),
-         kRequired},
-        {"Cmd_sPreset text 0", Text(&C::Cmd_sPreset, Preset(1, 1), &sPreset::text0), kRequired},
+         kRequired, "Cmd_sTimeInterval: interval.text0: must not be empty"},
+        {"Cmd_sPreset text 0", Text(&C::Cmd_sPreset, Preset(1, 1), &sPreset::text0), kRequired, "preset.text0: must"},
         {"Cmd_sPreset name",
-         Text(&C::Cmd_sPreset, Preset(2, 2), [](sPreset& p, const std::string& t) { p.names2[1] = t; }), kRequired},
-        {"Subscription text", subscription(7), kRequired},
+         Text(&C::Cmd_sPreset, Preset(2, 2), [](sPreset& p, const std::string& t) { p.names2[1] = t; }), kRequired,
+         "Cmd_sPreset: preset.names2[1]: must not be empty"},
+        {"Cmd_sPreset count 0: one empty name", On(&C::Cmd_sPreset, Preset(0, 1)), "F", "preset.count1: must not be 0"},
+        {"Subscription text", subscription(7), kRequired, "Subscription: text: must not be empty"},
         {"TrackPlayback terminal", Text(&C::TrackPlayback, Playback(true, true), &sTrackPlayback::terminalNo),
-         kRequired},
+         kRequired, "TrackPlayback: playback.terminalNo: must not be empty"},
 
         // The equipment requests.
         {"Cmd_EquipControl terminal", Text(&C::Cmd_EquipControl, Control(4), &sEquipControl::terminalNo),
-         kRequired},
+         kRequired, "Cmd_EquipControl: control.terminalNo: must not be empty"},
         {"Cmd_EquipControl upgrade password", controlArg(1, 3), kAny},
 
         // Numbers of the platform commands.
-        {"CommonData INT_MIN", common(INT_MIN), "F"},
-        {"Subscription INT_MIN", subscription(INT_MIN), kRequired},
+        {"CommonData INT_MIN", common(INT_MIN), "F", "CommonData: type: must be 2 or 4, got -2147483648"},
+        {"Subscription INT_MIN", subscription(INT_MIN), kRequired, "Subscription: text: must not be empty"},
         {"Subscription without text -1", subscriptionOnly(-1), "T"},
         {"Subscription without text INT_MIN", subscriptionOnly(INT_MIN), "T"},
         {"Cmd_sListening byte 255", On(&C::Cmd_sListening, sListening{"a", "b", 255}), "T"},
@@ -232,7 +237,8 @@ std::vector<Case> Cases() {
          "T"},
         {"Cmd_sPreset count -2: no names", On(&C::Cmd_sPreset, Preset(-2, 0)), "T"},
         {"Cmd_sPreset 10000 names", On(&C::Cmd_sPreset, Preset(10000, 10000)), "T"},
-        {"Cmd_EquipControl word INT_MIN", On(&C::Cmd_EquipControl, Control(INT_MIN)), "F"},
+        {"Cmd_EquipControl word INT_MIN", On(&C::Cmd_EquipControl, Control(INT_MIN)), "F",
+         "Cmd_EquipControl: control.nCommand: must be 1 to 7, got -2147483648"},
         {"Cmd_EquipControl word 2 back to default",
          Text(&C::Cmd_EquipControl, Control(2),
               [](sEquipControl& c, const std::string&) { c.strConnectArgs[0] = "1"; }),
@@ -240,17 +246,21 @@ std::vector<Case> Cases() {
         {"Cmd_EquipTempPositionTrack INT_MIN,-1", On(&C::Cmd_EquipTempPositionTrack, Track(INT_MIN, -1)), "T"},
 
         // Terminal parameters, single-record form.
+        // (A terminal number is refused when empty or when its phone number is no digit pairs.)
         {"EquipSet heartbeat terminal", Text(&C::EquipSet, Equip(0, "60", 1), &sEquipset::terminalNo),
-         kTerminal},
-        {"EquipSet heartbeat value", Text(&C::EquipSet, Equip(0, "60", 1), &sEquipset::strValue), kNumber},
-        {"EquipSet server address", Text(&C::EquipSet, Equip(0, "", 0x13), &sEquipset::strValue), kValue808},
+         kTerminal, "EquipSet: equipSet.terminalNo: "},
+        {"EquipSet heartbeat value", Text(&C::EquipSet, Equip(0, "60", 1), &sEquipset::strValue), kNumber,
+         "EquipSet: equipSet.strValue: must be -2147483648 to 4294967295, got \""},
+        {"EquipSet server address", Text(&C::EquipSet, Equip(0, "", 0x13), &sEquipset::strValue), kValue808,
+         "equipSet.strValue: sets no parameter: must be 1 to 255 bytes"},
         {"EquipSet server terminal", Text(&C::EquipSet, Equip(0, "a", 0x13), &sEquipset::terminalNo),
-         kTerminal},
+         kTerminal, "EquipSet: equipSet.terminalNo: "},
         {"EquipSet caller's own message", Text(&C::EquipSet, Equip(0, "", 5, 0x8300), &sEquipset::strMsgHex),
-         kOwnHex},
-        {"EquipSet parameter -1", On(&C::EquipSet, Equip(0, "60", -1)), "Q"},
-        {"EquipSet message id -1", On(&C::EquipSet, Equip(0, "60", 1, -1)), "F"},
-        {"EquipSet message id 0x10000", On(&C::EquipSet, Equip(0, "60", 1, 0x10000)), "F"},
+         kOwnHex, "equipSet.strMsgHex: must not be empty: nSetParm 5 builds no message"},
+        {"EquipSet parameter -1", On(&C::EquipSet, Equip(0, "60", -1)), "Q", "nSetParm -1 builds no message"},
+        {"EquipSet message id -1", On(&C::EquipSet, Equip(0, "60", 1, -1)), "F", "equipSet.msgId: must be 0 to"},
+        {"EquipSet message id 0x10000", On(&C::EquipSet, Equip(0, "60", 1, 0x10000)), "F",
+         "EquipSet: equipSet.msgId: must be 0 to 65535, got 65536"},
         {"EquipSet message id 0xffff", On(&C::EquipSet, Equip(0, "60", 1, 0xffff)), "T"},
 
         // Terminal parameters, list form.
@@ -258,56 +268,70 @@ std::vector<Case> Cases() {
          [](const std::string& t, Bytes& out) {
              return C().EquipSet({With(Equip(1, "5"), &sEquipset::terminalNo, t)}, out);
          },
-         kTerminal},
-        {"EquipSet list text value", ListText(0x0013), kValue808},
-        {"EquipSet list DWORD value", ListText(0x0001), kNumber},
-        {"EquipSet list WORD value", ListText(0x0031), kNumber},
-        {"EquipSet list BYTE value", ListText(0x0084), kByteNumber},
-        {"EquipSet list byte array", listBytes(0x0110), "TTTTTTFTTTTTF"},
-        {"EquipSet list empty", List({}), "F"},
-        {"EquipSet list WORD 65536", List({Equip(0x0031, "65536")}), "F"},
+         kTerminal, "EquipSet: equipSets[0].terminalNo: "},
+        {"EquipSet list text value", ListText(0x0013), kValue808, "EquipSet: equipSets: sets no parameter"},
+        {"EquipSet list DWORD value", ListText(0x0001), kNumber, "equipSets[0].strValue: must be -2147483648 to"},
+        {"EquipSet list WORD value", ListText(0x0031), kNumber, "equipSets[0].strValue: must be -32768 to 65535"},
+        {"EquipSet list BYTE value", ListText(0x0084), kByteNumber, "equipSets[0].strValue: must be -128 to 255"},
+        {"EquipSet list byte array", listBytes(0x0110), "TTTTTTFTTTTTF", "equipSets: sets no parameter"},
+        {"EquipSet list empty", List({}), "F", "EquipSet: equipSets: must not be empty"},
+        {"EquipSet list WORD 65536", List({Equip(0x0031, "65536")}), "F", "to 65535, got \"65536\""},
         {"EquipSet list WORD 65535", List({Equip(0x0031, "65535")}), "T"},
         {"EquipSet list WORD -32768", List({Equip(0x0031, "-32768")}), "T"},
-        {"EquipSet list WORD -32769", List({Equip(0x0031, "-32769")}), "F"},
-        {"EquipSet list BYTE 256", List({Equip(0x0084, "256")}), "F"},
+        {"EquipSet list WORD -32769", List({Equip(0x0031, "-32769")}), "F", "got \"-32769\""},
+        {"EquipSet list BYTE 256", List({Equip(0x0084, "256")}), "F", "must be -128 to 255, got \"256\""},
         {"EquipSet list BYTE 255", List({Equip(0x0084, "255")}), "T"},
         {"EquipSet list BYTE -128", List({Equip(0x0084, "-128")}), "T"},
-        {"EquipSet list BYTE -129", List({Equip(0x0084, "-129")}), "F"},
-        {"EquipSet list DWORD 4294967296", List({Equip(0x0001, "4294967296")}), "F"},
-        {"EquipSet list unknown id alone", List({Equip(0x0008, "1")}), "F"},
+        {"EquipSet list BYTE -129", List({Equip(0x0084, "-129")}), "F", "equipSets[0].strValue: must be -128"},
+        {"EquipSet list DWORD 4294967296", List({Equip(0x0001, "4294967296")}), "F", "4294967295, got \"4294967296"},
+        {"EquipSet list unknown id alone", List({Equip(0x0008, "1")}), "F", "equipSets: sets no parameter"},
         {"EquipSet list unknown id beside a known one", List({Equip(0x0008, "1"), Equip(0x0001, "1")}), "T"},
+        // The entry left out for its unknown id is not the reason of the failure after it.
+        {"EquipSet list unknown id, then a phone number of no digit pairs",
+         List({With(Equip(0x0008, "1"), &sEquipset::terminalNo, "1380013800x"), Equip(1, "1")}), "F",
+         "EquipSet: equipSets[0].terminalNo: not digit pairs: \"1380013800x\""},
         {"EquipSet list of 200 parameters", List(std::vector<sEquipset>(200, Bytes8(0x0110, {}))), "T"},
+        {"EquipSet list of 205 parameters", List(std::vector<sEquipset>(205, Bytes8(0x0110, {}))), "F",
+         "equipSets: must fill a body of at most 1023 bytes, got 1026"},
         {"EquipSet list, later terminal empty",
          List({Equip(1, "5"), With(Equip(1, "6"), &sEquipset::terminalNo, "")}), "T"},
 
         // IC-card information.
         {"EquipSet_ICInfoSet terminal", CardText(1, [](auto& s, const std::string& t) { s.terminalNo = t; }),
-         kRequired},
-        {"EquipSet_ICInfoSet phone", CardText(1, inCard(&struct_EquipControl_SetIC::strPhoneNo)), kPhone},
+         kRequired, "EquipSet_ICInfoSet: setIC.terminalNo: must not be empty"},
+        // (13 digits are longer than 12, the others no digit pairs.)
+        {"EquipSet_ICInfoSet phone", CardText(1, inCard(&struct_EquipControl_SetIC::strPhoneNo)), kPhone,
+         "EquipSet_ICInfoSet: setIC.stSetIC.strPhoneNo: "},
         {"EquipSet_ICInfoSet text 1", CardText(1, inCard(&struct_EquipControl_SetIC::strCardText1)), kAny},
         {"EquipSet_ICInfoSet extension text 1", CardText(2, inCard(&struct_EquipControl_SetIC::strExtText1)),
-         kExtension},
-        {"EquipSet_ICInfoSet date INT64_MIN", cardDate(INT64_MIN), "F"},
+         kExtension, "setIC.stSetIC: strExtText1 to 3 must take at most 119 bytes together"},
+        {"EquipSet_ICInfoSet date INT64_MIN", cardDate(INT64_MIN), "F",
+         "setIC.stSetIC.tmCardDate: must be in the years 2000 to 2099"},
 
         // Circular-area alarm setting.
         {"EquipAlarmSet terminal", Text(&C::EquipAlarmSet, Alarm({}, 0), &sEquip_AlarmSet::terminalNo),
-         kRequired},
+         kRequired, "EquipAlarmSet: alarmSet.terminalNo: must not be empty"},
         {"EquipAlarmSet caller's text", Text(&C::EquipAlarmSet, Alarm({}, 0), &sEquip_AlarmSet::strMsgText),
          kAny},
-        {"EquipAlarmSet latitude NaN", On(&C::EquipAlarmSet, Alarm({Area(nan, 114.25)}, 1)), "F"},
-        {"EquipAlarmSet longitude infinite", On(&C::EquipAlarmSet, Alarm({Area(22.5, inf)}, 1)), "F"},
+        {"EquipAlarmSet latitude NaN", On(&C::EquipAlarmSet, Alarm({Area(nan, 114.25)}, 1)), "F",
+         "EquipAlarmSet: alarmSet.vecAreas[0].dLatitude: must be finite, got nan"},
+        {"EquipAlarmSet longitude infinite", On(&C::EquipAlarmSet, Alarm({Area(22.5, inf)}, 1)), "F",
+         "alarmSet.vecAreas[0].dLongitude: must be finite, got inf"},
         {"EquipAlarmSet second area's latitude -infinite",
-         On(&C::EquipAlarmSet, Alarm({Area(22.5, 1), Area(-inf, 1)}, 2)), "F"},
+         On(&C::EquipAlarmSet, Alarm({Area(22.5, 1), Area(-inf, 1)}, 2)), "F",
+         "alarmSet.vecAreas[1].dLatitude: must be finite, got -inf"},
         {"EquipAlarmSet latitude 1e300", On(&C::EquipAlarmSet, Alarm({Area(1e300, -1e300)}, 1)), "T"},
         {"EquipAlarmSet count 255 without areas", On(&C::EquipAlarmSet, Alarm({}, 255)), "T"},
         {"EquipAlarmSet 2000 areas: a text beyond 65535 bytes",
          On(&C::EquipAlarmSet, Alarm(std::vector<MsgData_AlarmSet_CircularArea>(2000, Area(-90, 180)), 0)), "T"},
 
         // Login text 4 is refused by the parameter step, after texts 0 to 3 went out.
-        {"UserLogin text 0", Text(&C::UserLogin, login, &sUserLogin::loginText0), kRequired},
-        {"UserLogin text 4", Text(&C::UserLogin, login, &sUserLogin::loginText4), kRequired},
+        {"UserLogin text 0", Text(&C::UserLogin, login, &sUserLogin::loginText0), kRequired,
+         "UserLogin: login.loginText0: must not be empty"},
+        {"UserLogin text 4", Text(&C::UserLogin, login, &sUserLogin::loginText4), kRequired,
+         "UserLogin: login.loginText4: must not be empty"},
         {"Cmd_sCommitInterval text 1", Text(&C::Cmd_sCommitInterval, Commit(), &sCommitInterval::text1),
-         kRequired},
+         kRequired, "Cmd_sCommitInterval: interval.text1: must not be empty"},
     };
 }
 
@@ -327,6 +351,8 @@ TEST_F(BadInputTest, EveryBuilder) {
             const bool ok = c.call(perText ? texts[k] : std::string(), out);
             ++tried;
             EXPECT_EQ(ok, c.expect[k] == 'T') << where;
+            const std::string why = gpenc::LastFailure();  // empty after a success, whatever failed before it
+            EXPECT_TRUE(ok ? why.empty() : *c.reason && why.find(c.reason) != std::string::npos) << where << ": " << why;
             if (ok) {
                 EXPECT_TRUE(gpenc::test::Whole(gpenc::test::kFrame, out)) << where;
             } else {

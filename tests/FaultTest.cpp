@@ -204,14 +204,18 @@ TEST_F(FaultTest, EveryBuilderAtEveryRecord) {
                         throw gpenc::test::host::MakeException(L"fault");
                 });
                 Seen s;
-                bool ok = false;
+                bool ok = false, left = false;
                 try {
                     ok = form.build(s);
                 } catch (CException* e) {
                     e->Delete();
                     ++escaped[persists];
+                    left = true;
                     EXPECT_TRUE(persists) << "a single fault at record " << k << " left the builder";
                 }
+                // A failure says which step caught the fault; a success leaves no reason.
+                const bool caught = gpenc::LastFailure().find(": a framework exception caught in ") != std::string::npos;
+                EXPECT_TRUE(left || caught != ok) << "record " << k << ": " << gpenc::LastFailure();
                 log.OnRecord(nullptr);
                 log.clear();
                 ++runs[persists];

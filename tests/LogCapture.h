@@ -52,7 +52,6 @@ private:
 
 // Reaches the private steps of the encoder objects.
 struct GpencTestAccess {
-    static bool SetOnceParameterData(CEncoder& e, const ParameterConfig& c) { return e.SetOnceParameterData(c); }
     static bool initParameterConfig(CEncoder& e, ParameterConfig& c) { return e.initParameterConfig(c); }
     static int Change16To10(CEncoder& e, const char* text) { return e.Change16To10(text); }
     static int GetParaStr(CEncoder& e, const std::string& text, std::vector<unsigned char>& out) {
@@ -69,11 +68,4 @@ struct GpencTestAccess {
         return e.SetMsgData_StandardMsgHead(id, phone);
     }
     static bool GetMsgData(Std& e, std::uint32_t id, std::vector<unsigned char>& out) { return e.GetMsgData(id, out); }
-    static bool SetOnceParameterData(Std& e, const MsgData_EquipParmSet_ParmListConfig& v) {
-        return e.SetOnceParameterData(v);
-    }
-    static bool SetOncePageData(Std& e, MsgData_EquipParmSet_ParmListConfig& v) { return e.SetOncePageData(v); }
-    static unsigned char ParmCount(const Std& e) { return e.m_byParmCount; }
-    static const std::vector<unsigned char>& ParmList(const Std& e) { return e.m_vecParmList; }
-    static const MsgData_EquipParmSet_ParmList& CurrentParm(const Std& e) { return e.m_stCurParm; }
 };

@@ -37,8 +37,8 @@ enum Output { kFrame, kMessage, kOther };
 
 constexpr unsigned char kMark = 0x99;  // the caller's byte in `out`
 
-// Whether `out` is what a successful call leaves: a whole GP frame whose header
-// went in front of the caller's byte, or a whole 808 message.
+// Whether `out` is what a successful call leaves: the caller's byte followed by
+// a whole GP frame, or a whole 808 message.
 inline ::testing::AssertionResult Whole(Output output, std::vector<unsigned char> out) {
     using gpenc::inspect::Tunnel;
     if (output == kMessage) {
@@ -47,8 +47,8 @@ inline ::testing::AssertionResult Whole(Output output, std::vector<unsigned char
         return ::testing::AssertionSuccess();
     }
     if (output == kOther) return ::testing::AssertionSuccess();
-    if (out.size() < 5 || out[4] != kMark) return ::testing::AssertionFailure() << "the caller's byte moved";
-    out.erase(out.begin() + 4);
+    if (out.empty() || out[0] != kMark) return ::testing::AssertionFailure() << "the caller's byte moved";
+    out.erase(out.begin());
     const auto dump = gpenc::inspect::DecodeFrames(out);
     if (dump.error) return ::testing::AssertionFailure() << dump.error->Describe();
     if (dump.frames.size() != 1 || dump.frames[0].size != out.size())

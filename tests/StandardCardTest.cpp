@@ -114,19 +114,19 @@ TEST_F(CardTest, ExtensionTextsFillOrAreRefused) {
 TEST_F(CardTest, CardDateInLocalTime) {
     // Each row in its zone, set without telling the C library: the date must
     // notice a change on its own.
-    const std::tuple<std::int64_t, const char*, const char*> cases[] = {
-        {1741278600, "CST-8", "25 03 07"},  // 2025-03-07 00:30 local, still the 6th in UTC
-        {1741278600, "UTC0", "25 03 06"},   // the same instant after a change of zone
-        {946656000, "CST-8", "00 01 01"},   // 2000-01-01 00:00 local
-        {4102415999, "CST-8", "99 12 31"},  // 2099-12-31 23:59:59 local
-        {946655999, "CST-8", nullptr},      // 1999-12-31 23:59:59 local
-        {4102416000, "CST-8", nullptr},     // 2100-01-01 00:00 local
-        {0, "CST-8", nullptr},              // 1970-01-01
-        {INT64_MAX, "CST-8", nullptr},      // no calendar date
+    const std::tuple<std::int64_t, const char*, const char*, const char*> cases[] = {
+        {1741278600, "CST-8", "25 03 07", ""},  // 2025-03-07 00:30 local, still the 6th in UTC
+        {1741278600, "UTC0", "25 03 06", ""},   // the same instant after a change of zone
+        {946656000, "CST-8", "00 01 01", ""},   // 2000-01-01 00:00 local
+        {4102415999, "CST-8", "99 12 31", ""},  // 2099-12-31 23:59:59 local
+        {946655999, "CST-8", nullptr, "card.tmCardDate: must be in the years 2000 to 2099 (local time), got 1999"},
+        {4102416000, "CST-8", nullptr, "card.tmCardDate: must be in the years 2000 to 2099 (local time), got 2100"},
+        {0, "CST-8", nullptr, "2099 (local time), got 1970"},
+        {INT64_MAX, "CST-8", nullptr, "card.tmCardDate: must be in the years 2000 to 2099 (local time), got no date"},
     };
     using Build = bool (CEncoder_Standard::*)(struct_EquipControl_SetIC, Bytes&);
     for (const Build build : {&CEncoder_Standard::ParmSet_ICInfoSetStandard, &CEncoder_Standard::ParmSet_ICInfoSetExtension}) {
-        for (const auto& [time, zone, bytes] : cases) {
+        for (const auto& [time, zone, bytes, reason] : cases) {
             gpenc::test::SetZone(zone);
             struct_EquipControl_SetIC card = Card();
             card.tmCardDate = time;
@@ -141,6 +141,7 @@ TEST_F(CardTest, CardDateInLocalTime) {
             }
             EXPECT_EQ(out, Bytes{0x7e}) << time;
             EXPECT_EQ(Errors(log), (Texts{"(CEncoder_Standard::ParmSet_SetICInfoSet）运行失败", "设置信息失败"})) << time;
+            EXPECT_NE(gpenc::LastFailure().find(reason), std::string::npos) << gpenc::LastFailure();
         }
     }
 }

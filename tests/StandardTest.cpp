@@ -96,16 +96,20 @@ TEST_F(StandardTest, XorCombinesEveryByteOfTheRange) {
     const struct {
         int first, last;
         int check;  // -1: refused, check unchanged
+        const char* reason = "";
     } cases[] = {
         // an OR of the last byte would give 0f, 08, 0f and 0f
         {1, 5, 0x00}, {0, 4, 0x00}, {0, 1, 0x0e}, {4, 5, 0x07},
-        {2, 2, -1},   {3, 1, -1},   {0, 6, -1},   {-1, 2, -1}, {INT_MIN, 0, -1},
+        {2, 2, -1, "Xor: last: must be above first 2, got 2"}, {3, 1, -1, "last: must be above first 3, got 1"},
+        {0, 6, -1, "Xor: last: must be below data.size() 6, got 6"}, {-1, 2, -1, "first: must not be negative, got -1"},
+        {INT_MIN, 0, -1, "first: must not be negative, got -2147483648"},
     };
     CEncoder_Standard e;
     for (const auto& c : cases) {
         unsigned char check = 0x77;
         EXPECT_EQ(e.Xor(data, c.first, c.last, check), c.check >= 0) << c.first << ".." << c.last;
         EXPECT_EQ(check, c.check >= 0 ? c.check : 0x77) << c.first << ".." << c.last;
+        EXPECT_NE(gpenc::LastFailure().find(c.reason), std::string::npos) << gpenc::LastFailure();
     }
     unsigned char check = 0;
     EXPECT_FALSE(e.Xor({}, 0, 0, check));  // nothing to check
@@ -118,13 +122,16 @@ TEST_F(StandardTest, XorCombinesEveryByteOfTheRange) {
 
 TEST_F(StandardTest, HeartbeatWorkedExampleBothWays) {
     const Bytes expected = Hex("81 03 00 0a 00 12 34 56 78 90 00 01 01 00 00 00 01 04 00 00 00 1e");
-    CEncoder_Standard e;  // one object, four messages: the serial number stays 1
+    CEncoder_Standard e;  // one object, six messages: the serial number stays 1
     for (int round = 0; round < 2; ++round) {
         Bytes out = {0xee};
         ASSERT_TRUE(e.ParmSet_Get808ParmSetVector({Heartbeat30()}, out));
         EXPECT_EQ(ToHex(out), ToHex(expected));
         ASSERT_TRUE(e.ParmSet_GetHeadInterval(Heartbeat30(), out));
         EXPECT_EQ(ToHex(out), ToHex(expected));
+        // Another message in between, none of whose bytes stays for the next.
+        ASSERT_TRUE(e.ParmSet_GetMainSericeIP({Entry(0x0013, DATATYPE_STRING, 0, "a")}, out));
+        EXPECT_EQ(ToHex(out), "81 03 00 07 01 38 00 13 80 00 00 01 01 00 00 00 13 01 61");
     }
 }
 
@@ -147,6 +154,7 @@ TEST_F(StandardTest, ListBuilders) {
         bool ok;
         std::string bytes;
         Texts errors;
+        const char* reason = "";  // in the last failure
     } cases[] = {
         {"one entry of every type; an empty text and an id without a type left out", false,
          {Entry(0x0013, DATATYPE_STRING, 0, "abc"), Entry(0x0014, DATATYPE_STRING, 0, ""),
@@ -168,13 +176,17 @@ TEST_F(StandardTest, ListBuilders) {
          {Entry(0x0083, DATATYPE_STRING, 0, std::string(256, 'x')), Entry(0x0084, DATATYPE_BYTE, 7)}, true,
          "81 03 00 07 01 38 00 13 80 00 00 01 01 00 00 00 84 01 07", {failed}},
         {"a body of 1023 bytes", false, body(237), true, "81 03 03 ff ...", {}},
-        {"a body of 1024 bytes", false, body(238), false, "ee", {"得到信息失败"}},
-        {"no entries", false, none, false, "ee", {"设置信息失败"}},
-        {"no phone number", false, {Heartbeat30("")}, false, "ee", {"设置信息失败"}},
-        {"a phone number of 13 digits", false, longPhone, false, "ee", {"得到信息失败"}},
+        {"a body of 1024 bytes", false, body(238), false, "ee", {"得到信息失败"},
+         "ParmSet_Get808ParmSetVector: list: must fill a body of at most 1023 bytes, got 1024"},
+        {"no entries", false, none, false, "ee", {"设置信息失败"}, "ParmSet_Get808ParmSetVector: list: must not be empty"},
+        {"no phone number", false, {Heartbeat30("")}, false, "ee", {"设置信息失败"}, "list[0].strPhoneNo: must not be"},
+        {"a phone number of 13 digits", false, longPhone, false, "ee", {"得到信息失败"},
+         "list[0].strPhoneNo: longer than 12 digits: \"1234567890123\""},
         {"the main server without entries", true, none, false, "ee",
-         {"(CEncoder_Standard::ParmSet_SetMainSericeIP） 传入参数数据错误>>>>>", "设置信息失败"}},
-        {"the main server with a phone number of 13 digits", true, longPhone, false, "ee", {"得到信息失败"}},
+         {"(CEncoder_Standard::ParmSet_SetMainSericeIP） 传入参数数据错误>>>>>", "设置信息失败"},
+         "ParmSet_GetMainSericeIP: list: must not be empty"},
+        {"the main server with a phone number of 13 digits", true, longPhone, false, "ee", {"得到信息失败"},
+         "ParmSet_GetMainSericeIP: list[0].strPhoneNo: longer than 12"},
     };
     for (const auto& c : cases) {
         CEncoder_Standard e;
@@ -188,6 +200,8 @@ TEST_F(StandardTest, ListBuilders) {
         if (prefix && out.size() > want.size()) out.resize(want.size());
         EXPECT_EQ(ToHex(out), ToHex(want)) << c.what;
         EXPECT_EQ(gpenc::test::Errors(log), c.errors) << c.what;
+        const std::string why = gpenc::LastFailure();  // empty after a success, entries left out or not
+        EXPECT_TRUE(c.ok ? why.empty() : why.find(c.reason) != std::string::npos && *c.reason) << why;
         // Both list builders log under the main-server builder's name; a
         // refusal ends there, without the reset of a message sent.
         EXPECT_TRUE(c.ok || log.texts().back() == "(CEncoder_Standard::ParmSet_GetMainSericeIP） 结束>>>>>") << c.what;

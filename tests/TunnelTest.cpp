@@ -162,9 +162,10 @@ TEST_F(TunnelTest, RefusalsAndTheirRecords) {
     const Texts refused = {kBegin, kFailed, kExit}, inside = {kBegin, kFrom808, kFailed, kExit},
                 notEncoded = {kBegin, kFrom808, "解释808失败", kExit}, quiet = {kBegin, kFrom808};
     const Texts not808 = {"得到信息失败", "(CEncoder::EquipSet)解释808失败"};
-    sEquipControl_SetIC noTerminal = CardSetting(1), badPhone = CardSetting(1);
+    sEquipControl_SetIC noTerminal = CardSetting(1), badPhone = CardSetting(1), bigId = CardSetting(1);
     noTerminal.terminalNo.clear();
     badPhone.stSetIC.strPhoneNo = "x";
+    bigId.msgId = 70000;
     const struct {
         const char* what;
         Call call;
@@ -172,36 +173,48 @@ TEST_F(TunnelTest, RefusalsAndTheirRecords) {
         Texts own;
         Texts errors;
         const char* throwAt;  // the record that throws a framework exception, if any
+        const char* reason;   // in the last failure
     } cases[] = {
         {"null record", [](CEncoder& e, Bytes& o) { return e.EquipSet(static_cast<sEquipset*>(nullptr), o); },
-         "EquipSet", refused, {failed}, nullptr},
-        {"empty terminal number", Single(Equip("", "60", 1)), "EquipSet", refused, {failed}, nullptr},
-        {"empty list", List({}), "EquipSet", refused, {failed}, nullptr},
+         "EquipSet", refused, {failed}, nullptr, "EquipSet: equipSet: must not be null"},
+        {"empty terminal number", Single(Equip("", "60", 1)), "EquipSet", refused, {failed}, nullptr,
+         "EquipSet: equipSet.terminalNo: must not be empty"},
+        {"empty list", List({}), "EquipSet", refused, {failed}, nullptr, "EquipSet: equipSets: must not be empty"},
         {"no first terminal number", List({Equip("", "5", 0, 1), Equip(T, "5", 0, 1)}), "EquipSet", refused,
-         {failed}, nullptr},
-        {"card without terminal number", Card(noTerminal), "EquipSet_ICInfoSet", refused, {cardFailed}, nullptr},
+         {failed}, nullptr, "EquipSet: equipSets[0].terminalNo: must not be empty"},
+        {"card without terminal number", Card(noTerminal), "EquipSet_ICInfoSet", refused, {cardFailed}, nullptr,
+         "EquipSet_ICInfoSet: setIC.terminalNo: must not be empty"},
         {"null alarm record", [](CEncoder& e, Bytes& o) { return e.EquipAlarmSet(nullptr, o); }, "EquipSet",
-         refused, {failed}, nullptr},
-        {"alarm without terminal number", Alarm(AlarmSetting("", {})), "EquipSet", refused, {failed}, nullptr},
+         refused, {failed}, nullptr, "EquipAlarmSet: alarmSet: must not be null"},
+        {"alarm without terminal number", Alarm(AlarmSetting("", {})), "EquipSet", refused, {failed}, nullptr,
+         "alarmSet.terminalNo: must not be empty"},
         {"a phone number the 808 head cannot hold", Single(Equip("1380013800x", "60", 1)), "EquipSet",
-         notEncoded, not808, nullptr},
-        {"the same in a list", List({Equip("1380013800x", "5", 0, 1)}), "EquipSet", notEncoded, not808, nullptr},
-        {"the same on a card", Card(badPhone), "EquipSet_ICInfoSet", inside, {"得到信息失败", cardFailed}, nullptr},
-        {"a heartbeat above 32 bits", Single(Equip(T, "4294967296", 1)), "EquipSet", inside, {failed}, nullptr},
+         notEncoded, not808, nullptr, "EquipSet: equipSet.terminalNo: not digit pairs: \"1380013800x\""},
+        {"the same in a list", List({Equip("1380013800x", "5", 0, 1)}), "EquipSet", notEncoded, not808, nullptr,
+         "equipSets[0].terminalNo: not digit pairs"},
+        {"the same on a card", Card(badPhone), "EquipSet_ICInfoSet", inside, {"得到信息失败", cardFailed}, nullptr,
+         "EquipSet_ICInfoSet: setIC.stSetIC.strPhoneNo: not digit pairs: \"x\""},
+        {"a heartbeat above 32 bits", Single(Equip(T, "4294967296", 1)), "EquipSet", inside, {failed}, nullptr,
+         "equipSet.strValue: must be -2147483648 to 4294967295, got \"4294967296\""},
         {"a word below -2^31 in a list", List({Equip(T, "a", 0, 0x0013), Equip(T, "-2147483649", 0, 0x0031)}),
-         "EquipSet", inside, {failed}, nullptr},
-        {"no message and no text of the caller's own", Single(Equip(T, "60", 5)), "EquipSet", quiet, {}, nullptr},
+         "EquipSet", inside, {failed}, nullptr, "equipSets[1].strValue: must be -32768 to 65535, got \"-2147483649\""},
+        {"no message and no text of the caller's own", Single(Equip(T, "60", 5)), "EquipSet", quiet, {}, nullptr,
+         "equipSet.strMsgHex: must not be empty: nSetParm 5 builds no message"},
         {"the setting text's builder interrupted", Alarm(AlarmSetting(T, {Area()})), "EquipSet", notEncoded,
          {"(CEncoder_Standard::ParmSet_Get808AlarmSetData_Circular）运行失败,错误信息为: boom",
           "(CEncoder::EquipSet)解释808失败"},
-         "(CEncoder_Standard::ParmSet_Get808AlarmSetData_Circular） 开始>>>>>"},
+         "(CEncoder_Standard::ParmSet_Get808AlarmSetData_Circular） 开始>>>>>",
+         "EquipAlarmSet: a framework exception caught in CEncoder_Standard::ParmSet_Get808AlarmSetData_Circular: boom"},
         {"the parameter step interrupted", Alarm(AlarmSetting(T, {})), "EquipSet",
          {kBegin, kFrom808, kTo808, kFailed, kExit},
          {"(CEncoder::SetEquipSetAlarmSetData)运行失败,错误信息为: boom", failed},
-         "(CEncoder::SetEquipSetAlarmSetData) 开始>>>>>"},
+         "(CEncoder::SetEquipSetAlarmSetData) 开始>>>>>", "caught in CEncoder::SetEquipSetAlarmSetData: boom"},
         {"the builder interrupted", Single(Equip(T, "60", 1)), "EquipSet",
          {kBegin, kFrom808, "运行失败,错误信息为: boom", kExit}, {failed + ",错误信息为: boom"},
-         "(CEncoder::EquipSet) 生成808数据结束<<<<<"},
+         "(CEncoder::EquipSet) 生成808数据结束<<<<<", "EquipSet: a framework exception caught in CEncoder::EquipSet: boom"},
+        {"the card's parameter step on its own", [&](CEncoder& e, Bytes&) { return e.SetEquipSet_ICInfoSetParameterData(&bigId); },
+         "SetEquipSet_ICInfoSetParameterData", refused, {"(CEncoder::SetEquipSet_ICInfoSetParameterData)运行失败"},
+         nullptr, "SetEquipSet_ICInfoSetParameterData: setIC.msgId: must be 0 to 65535, got 70000"},
     };
     for (const auto& c : cases) {
         CEncoder e;
@@ -213,6 +226,7 @@ TEST_F(TunnelTest, RefusalsAndTheirRecords) {
         EXPECT_EQ(out, Bytes{0x99}) << c.what;
         EXPECT_EQ(Own(log, c.name), c.own) << c.what;
         EXPECT_EQ(Errors(log), c.errors) << c.what;
+        EXPECT_NE(gpenc::LastFailure().find(c.reason), std::string::npos) << gpenc::LastFailure();
     }
     log.OnRecord(nullptr);
     EXPECT_EQ(gpenc::test::host::LiveExceptions(), 0);
@@ -283,6 +297,11 @@ TEST_F(TunnelTest, CardParameterStepOnItsOwn) {
     ASSERT_TRUE(e.SetEquipSet_ICInfoSetParameterData(&setIC));
     EXPECT_EQ(ToHex(GpencTestAccess::Parameters(e)),
               ToHex(Wire(kT + "'1234'  00 00 00 09 00 02 01 '0a'")));
+    // The next builder starts from empty buffers: the step's parameters are dropped.
+    Bytes out;
+    ASSERT_TRUE(e.Realtime("13800138000", out));
+    EXPECT_EQ(ToHex(out), ToHex(Wire("47 50 00 1a 00 01 a0 a1 a2 a3 a4 a5 a6 a7 a8 a9 aa ab ac ad ae af 00 50 00 00 00 12 "
+                                     "00 00  00 00 00 12 00 00 01 '13800138000'")));
 }
 
 }  // namespace

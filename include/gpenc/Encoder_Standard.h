@@ -23,22 +23,24 @@
 // == Records of the JT/T 808 side (CEncoder_Standard, below)
 
 // The 808 message head as it goes on the wire: id, body properties, phone
-// number as 12 BCD digits, serial number.
+// number as 12 BCD digits, serial number. The encoder's own: its builders set
+// it and GetMsgData writes it, big-endian.
 struct StandardMsgHead {
-    std::uint16_t wMsgId = 0;
-    std::uint16_t wBodyProperty = 0;  // the body length; no other bit is set
-    std::string strPhoneNo;           // decimal digits, at most 12
-    std::uint16_t wSerialNo = 0;
+    std::uint16_t wMsgId = 0;         // message id, bytes 0-1; keeps the last id across resets
+    std::uint16_t wBodyProperty = 0;  // body properties, bytes 2-3: the body length; no other bit is set
+    std::string strPhoneNo;           // at most 12 digits; bytes 4-9 in packed BCD, '0'-filled on the left
+    std::uint16_t wSerialNo = 0;      // message serial number, bytes 10-11; 1 in every message
 };
 
 // A framed 808 message (flags and check code). Kept for completeness: the
 // encoder emits head and body only, and nothing serialises this record.
+// Q38: kept as a member of the exported class (docs/compat.md).
 struct StandardMsg {
-    unsigned char byStartFlag = 0;
-    StandardMsgHead stHead;
-    std::vector<unsigned char> vecBody;
-    unsigned char byCheckCode = 0;
-    unsigned char byEndFlag = 0;
+    unsigned char byStartFlag = 0;       // start flag, 0x7E once GetMsgHead ran; not read
+    StandardMsgHead stHead;              // not read
+    std::vector<unsigned char> vecBody;  // not read
+    unsigned char byCheckCode = 0;       // check code, 0; not read
+    unsigned char byEndFlag = 0;         // end flag, 0x7E once GetMsgHead ran; not read
 };
 
 // The value type of a terminal parameter. Only 1, 2, 3, 8 and 9 are types;
@@ -54,93 +56,110 @@ enum EequipParmDataType : std::uint32_t {
 
 // A terminal parameter; its value is the 808 parameter id that goes on the
 // wire. Any id may be cast to it; the named ones are those the builders use.
+// Q29: the exported name as the client spells it (docs/compat.md).
 enum EequipParameterMark : std::uint32_t {
-    PARM_HEARTBEAT_INTERVAL = 0x0001,
-    PARM_MAIN_SERVER_ADDRESS = 0x0013,
+    PARM_HEARTBEAT_INTERVAL = 0x0001,   // heartbeat interval, DWORD, seconds
+    PARM_MAIN_SERVER_ADDRESS = 0x0013,  // main server address, STRING: IP address or domain name
 };
 
-// One terminal parameter as the caller gives it. The value member read is the
-// one of `eDataType`: WORD, DWORD and BYTE take `dwValue`, BYTE[n]
+// One terminal parameter as the caller gives it, read by ParmSet_GetHeadInterval,
+// ParmSet_GetMainSericeIP and ParmSet_Get808ParmSetVector. The value member read
+// is the one of `eDataType`: WORD, DWORD and BYTE take `dwValue`, BYTE[n]
 // `vecValueBytes`, STRING `strValue`. In a list only the first record's
 // `strPhoneNo` is used.
 struct EquipParmSet_EquipConfig {
-    std::string strPhoneNo;
-    std::uint32_t dwValue = 0;
+    std::string strPhoneNo;     // phone number for the message head, decimal digits, at most 12
+    std::uint32_t dwValue = 0;  // WORD, DWORD or BYTE value (low 16 or 8 bits); heartbeat: seconds
+    // BYTE[n] value, sent as given, at most 255 bytes; not read by ParmSet_GetMainSericeIP.
     std::vector<unsigned char> vecValueBytes;
-    std::string strValue;
+    std::string strValue;  // STRING value, its bytes as stored, 1 to 255
+    // Value type, as ParmSet_Get808ParmType gives it; not read by ParmSet_GetHeadInterval (DWORD).
     EequipParmDataType eDataType = DATATYPE_NONE;
+    // 808 parameter id, 4 bytes on the wire; not read by ParmSet_GetHeadInterval (0x0001).
     EequipParameterMark eParmMark = static_cast<EequipParameterMark>(0);
 };
 
-// One value to encode. `byValue` is the BYTE value of an IC-card page;
-// `bySpare` is never read.
+// One value to encode, read by the value steps SetOnceParameterData (an entry
+// of the 0x8103 list) and SetOncePageData (a page of the IC-card body).
 struct MsgData_EquipParmSet_ParmListConfig {
+    // Value type: selects the member encoded; any type but 1, 2, 3, 8 and 9 is refused.
     EequipParmDataType eDataType = DATATYPE_NONE;
-    std::uint32_t dwParmId = 0;
-    std::string strValue;
-    std::uint32_t dwValue = 0;
+    std::uint32_t dwParmId = 0;  // 808 parameter id of an entry; not read by SetOncePageData
+    std::string strValue;        // STRING value, its bytes as stored, 1 to 255
+    std::uint32_t dwValue = 0;   // WORD or DWORD value, and an entry's BYTE value (its low byte)
+    // BYTE[n] value, sent as given, at most 255 bytes.
     std::vector<unsigned char> vecValueBytes;
-    unsigned char byValue = 0;
-    unsigned char bySpare[6] = {};
+    unsigned char byValue = 0;      // BYTE value of an IC-card page; not read by SetOnceParameterData
+    unsigned char bySpare[6] = {};  // not read
 };
 
-// One encoded parameter entry: id, value length, value.
+// One encoded parameter entry: id, value length, value. The encoder's own.
 struct MsgData_EquipParmSet_ParmList {
-    std::uint32_t dwParmId = 0;
-    unsigned char byParmLen = 0;
-    std::vector<unsigned char> vecParmValue;
+    std::uint32_t dwParmId = 0;               // parameter id, 4 bytes big-endian
+    unsigned char byParmLen = 0;              // value length in bytes
+    std::vector<unsigned char> vecParmValue;  // the encoded value (for a card: the whole 0x8900 body)
 };
 
-// IC-card information for the 0x8900 pass-through message. Texts 1 to 4 are
-// fitted to fixed fields (32, 18, 18, 56 bytes); the extension texts are sent
-// with a length byte each and must take at most 119 bytes together. The check
-// members only hold places that the encoder's check bytes replace; the spare
-// members are not sent. `byStandard` is read by the caller (1: standard layout).
+// IC-card information for the 0x8900 pass-through message, read by
+// ParmSet_ICInfoSetStandard and ParmSet_ICInfoSetExtension (through
+// EquipSet_ICInfoSet). Texts 1 to 4 are fitted to fixed fields (32, 18, 18, 56
+// bytes); the extension texts are sent with a length byte each and must take
+// at most 119 bytes together. The check members only hold places that the
+// encoder's check bytes replace; the spare members are not sent. What the
+// texts and the extension bytes hold is left to the client and the terminal.
 struct struct_EquipControl_SetIC {
-    std::string strPhoneNo;
-    unsigned char byStandard = 0;
-    std::string strCardText1;
-    std::string strCardText2;
-    std::int64_t tmCardDate = 0;  // seconds since 1970-01-01 UTC; sent as local date, in 2000-2099
-    std::string strCardText3;
-    std::string strCardText4;
-    unsigned char byCardCheck = 0;
-    unsigned char byCardSpare1 = 0;
-    unsigned char byCardSpare2 = 0;
-    unsigned char byExt1 = 0;
-    unsigned char byExt2 = 0;
-    unsigned char byExtCheck = 0;
-    std::uint16_t wExtSpare = 0;
-    std::uint32_t dwExtSpare = 0;
-    std::string strExtText1;
-    std::string strExtText2;
-    std::string strExtSpare1;
-    std::int64_t tmExtSpare = static_cast<std::int64_t>(std::time(nullptr));
-    std::string strExtText3;
-    std::string strExtSpare2;
-    unsigned char byExtCheckTail = 0;
+    std::string strPhoneNo;        // phone number for the message head, decimal digits, at most 12
+    unsigned char byStandard = 0;  // 1 standard layout, else extension; read by EquipSet_ICInfoSet only
+    std::string strCardText1;      // card text 1, fitted to 32 bytes
+    std::string strCardText2;      // card text 2, fitted to 18 bytes
+    // Card date, seconds since 1970-01-01 UTC; sent as its local date, BCD YY MM DD, in 2000-2099.
+    std::int64_t tmCardDate = 0;
+    std::string strCardText3;  // card text 3, fitted to 18 bytes
+    std::string strCardText4;  // card text 4, fitted to 56 bytes
+    // Q41: the check members hold places that the check bytes overwrite (docs/compat.md).
+    unsigned char byCardCheck = 0;   // place of check byte 1, which overwrites it; its value is never sent
+    unsigned char byCardSpare1 = 0;  // not read
+    unsigned char byCardSpare2 = 0;  // not read
+    unsigned char byExt1 = 0;        // extension byte 1, sent as given after A5 5A (extension layout)
+    unsigned char byExt2 = 0;        // extension byte 2, sent as given (extension layout)
+    unsigned char byExtCheck = 0;    // place of check byte 2, which overwrites it; its value is never sent
+    std::uint16_t wExtSpare = 0;     // not read
+    std::uint32_t dwExtSpare = 0;    // not read
+    std::string strExtText1;         // extension text 1, sent as given after its length byte
+    std::string strExtText2;         // extension text 2, sent as given after its length byte
+    std::string strExtSpare1;        // not read
+    std::int64_t tmExtSpare = static_cast<std::int64_t>(std::time(nullptr));  // not read
+    std::string strExtText3;           // extension text 3, sent as given after its length byte
+    std::string strExtSpare2;          // not read
+    unsigned char byExtCheckTail = 0;  // place of check byte 3, which overwrites it; its value is never sent
 };
 
-// One circular area. Bit 0 of `wAreaAttr` adds the time window, bit 1 the
-// speed limit with its over-speed duration.
+// One circular area, read by ParmSet_Get808AlarmSetData_Circular (through
+// EquipAlarmSet) as one group of items of the setting text. Bit 0 of
+// `wAreaAttr` adds the time window, bit 1 the speed limit with its over-speed
+// duration.
 struct MsgData_AlarmSet_CircularArea {
-    std::uint32_t dwAreaId = 0;
-    std::uint16_t wAreaAttr = 0;
-    double dLatitude = 0;  // must be finite, as the longitude
-    double dLongitude = 0;
-    std::uint32_t dwRadius = 0;
-    unsigned char byStartTime[6] = {};  // BCD year, month, day, hour, minute, second
+    std::uint32_t dwAreaId = 0;   // area id, unsigned decimal
+    std::uint16_t wAreaAttr = 0;  // area attribute (JT/T 808 bits), decimal; bits 0 and 1 as above
+    double dLatitude = 0;         // centre latitude, degrees, not converted; six decimals, must be finite
+    double dLongitude = 0;        // centre longitude, degrees, not converted; six decimals, must be finite
+    std::uint32_t dwRadius = 0;   // radius, metres; unsigned decimal
+    // Start of the time window, BCD YY MM DD hh mm ss; sent with bit 0, as "yy-mm-dd-hh-mi-ss".
+    unsigned char byStartTime[6] = {};
+    // End of the time window, BCD YY MM DD hh mm ss; sent with bit 0, as "yy-mm-dd-hh-mi-ss".
     unsigned char byEndTime[6] = {};
-    std::uint16_t wMaxSpeed = 0;
-    unsigned char byOverSpeedDuration = 0;  // seconds above `wMaxSpeed` before the alarm
+    std::uint16_t wMaxSpeed = 0;  // top speed, km/h; decimal, sent with bit 1
+    // D11: the over-speed duration of JT/T 808, sent after the speed limit (docs/compat.md).
+    unsigned char byOverSpeedDuration = 0;  // seconds above `wMaxSpeed` before the alarm; sent with bit 1
 };
 
-// A circular-area alarm setting. `byAreaCount` is sent as given, whatever the
-// length of `vecAreas`.
+// A circular-area alarm setting, read by ParmSet_Get808AlarmSetData_Circular.
+// `byAreaCount` is sent as given, whatever the length of `vecAreas`.
+// Q42: the count is not compared with the areas (docs/compat.md).
 struct MsgData_AlarmSet_Circular {
-    unsigned char bySetAttr = 0;
-    unsigned char byAreaCount = 0;
-    std::vector<MsgData_AlarmSet_CircularArea> vecAreas;
+    unsigned char bySetAttr = 0;    // setting attribute (JT/T 808: 0 update, 1 append, 2 modify); text item 1
+    unsigned char byAreaCount = 0;  // number of areas as the caller states it; text item 2
+    std::vector<MsgData_AlarmSet_CircularArea> vecAreas;  // the areas, in order; one group of items each
 };
 
 // == JT/T 808 side: downlink messages built by CEncoder_Standard
@@ -160,6 +179,7 @@ public:
     CEncoder_Standard();
     CEncoder_Standard(const CEncoder_Standard& other);
     CEncoder_Standard& operator=(const CEncoder_Standard& other);
+    // D6: the destructor never throws (docs/compat.md).
     ~CEncoder_Standard() noexcept;  // never throws, also while another exception unwinds
 
     // 0x8103 with the single DWORD parameter 0x0001 (heartbeat interval) =
@@ -167,6 +187,7 @@ public:
     bool ParmSet_GetHeadInterval(EquipParmSet_EquipConfig config, std::vector<unsigned char>& msg);
     // 0x8103 with one entry per record; only STRING and DWORD values are
     // carried (other types go out zero or empty). Fails on an empty list.
+    // Q29: the exported name as the client spells it (docs/compat.md).
     bool ParmSet_GetMainSericeIP(std::vector<EquipParmSet_EquipConfig> list, std::vector<unsigned char>& msg);
     // 0x8103 with one entry per record, of every type. Fails on an empty list
     // or an empty first phone number. A record whose value cannot be encoded
@@ -211,6 +232,7 @@ private:
     void InitStandardMsgHead();
     bool SetMsgData_StandardMsgHead(std::uint16_t msgId, std::string phoneNo);
     bool GetMsgData(std::uint32_t msgId, std::vector<unsigned char>& msg);
+    // Q29: the exported names as the client spells them (docs/compat.md).
     bool charTohex(std::string text, int& value);
     int GetParaStr(std::string paraStr, std::vector<unsigned char>& out);
     bool GetMsgHead();

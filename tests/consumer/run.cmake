@@ -1,7 +1,7 @@
 # A consumer as a user would write it: the README's minimal program, built
 # against an installed gpenc with the README's CMake lines (and, beside it, a
-# program of the inspector, component "inspect") and with its pkg-config line,
-# each run without LD_LIBRARY_PATH; then the installed tool's demo.
+# program of the inspector, component "inspect") and with its pkg-config lines
+# (with BUILD_DIR, those of a --prefix install), run without LD_LIBRARY_PATH; then the tool.
 #   README, WORK_DIR: the README, a scratch directory
 #   BUILD_DIR: a build to install into WORK_DIR/prefix first; without it, the
 #              gpenc installed on the system (the Debian package) is used
@@ -50,15 +50,18 @@ if(TOOLCHAIN)
   set(exe .exe)
   set(ENV{WINEPATH} "${prefix}/bin;$ENV{WINEPATH}")
 endif()
-file(GLOB pcfile ${prefix}/lib*/pkgconfig/gpenc.pc ${prefix}/lib*/*/pkgconfig/gpenc.pc)
-get_filename_component(pcdir "${pcfile}" DIRECTORY)
 
 # CommonData(2) with the session id all zero, which the inspector reads back as one clean frame.
 set(frame "4750001a0001000000000000000000000000000000000002000000000000\n")
 set(app ${WORK_DIR}/app)
 snippet(main.cpp main)
 snippet(CMakeLists.txt lists)
-snippet(pkg-config command)
+if(BUILD_DIR)
+  snippet("pkg-config --prefix" command)
+  string(REPLACE "DIR" "${prefix}" command "${command}")
+else()
+  snippet(pkg-config command)
+endif()
 file(WRITE ${app}/main.cpp "${main}")
 file(WRITE ${app}/inspect.cpp [[
 #include <gpenc/Inspect.h>
@@ -73,22 +76,25 @@ find_package(gpenc 1.1 CONFIG REQUIRED COMPONENTS inspect)
 add_executable(inspect inspect.cpp)
 target_link_libraries(inspect PRIVATE gpenc::inspect)
 ]])
-run(COMMAND ${CMAKE_COMMAND} -S ${app} -B ${app}/build "-DCMAKE_PREFIX_PATH=${prefixes}" -DCMAKE_CXX_COMPILER=${CXX} ${cross})
+# C++14, as MSVC's default: gpenc::inspect asks for C++17 itself. Then a misspelt component.
+# The prefixes stay one argument when the list is expanded.
+string(REPLACE ";" "\\;" prefix_arg "${prefixes}")
+set(configure -DCMAKE_CXX_STANDARD=14 "-DCMAKE_PREFIX_PATH=${prefix_arg}" -DCMAKE_CXX_COMPILER=${CXX} ${cross})
+run(COMMAND ${CMAKE_COMMAND} -S ${app} -B ${app}/build ${configure})
 run(COMMAND ${CMAKE_COMMAND} --build ${app}/build)
 run(COMMAND ${EMULATOR} ${app}/build/app${exe} EXPECT "${frame}")
 run(COMMAND ${EMULATOR} ${app}/build/inspect${exe} EXPECT "1 1\n")
+file(WRITE ${WORK_DIR}/misspelt/CMakeLists.txt "project(m CXX)\nfind_package(gpenc CONFIG REQUIRED COMPONENTS inpsect)\n")
+execute_process(COMMAND ${CMAKE_COMMAND} -S ${WORK_DIR}/misspelt -B ${WORK_DIR}/misspelt/build ${configure} ERROR_VARIABLE err OUTPUT_QUIET)
+if(NOT err MATCHES "unknown component \"inpsect\"; the components are: inspect")
+  message(FATAL_ERROR "a misspelt component:\n${err}")
+endif()
 
-# The scratch prefix is no directory the loader searches: the program's own
-# run path finds libgpenc there, and libgpenc's finds libgpenc_host.
-string(STRIP "${command}" command)
+# The scratch prefix is no directory the loader searches: the README's run
+# path finds libgpenc there, and libgpenc's finds libgpenc_host.
 string(REPLACE "g++" "${CXX}" command "${command}")
 string(REPLACE "-o app" "-o app${exe}" command "${command}")
-if(NOT prefix STREQUAL "/usr" AND NOT TOOLCHAIN)
-  get_filename_component(libdir "${pcdir}" DIRECTORY)
-  string(APPEND command " -Wl,-rpath,${libdir}")
-endif()
-set(ENV{PKG_CONFIG_PATH} ${pcdir})
-run(COMMAND sh -c "cd '${app}' && ${command}")
+run(COMMAND sh -ec "cd '${app}'\n${command}")
 run(COMMAND ${EMULATOR} ${app}/app${exe} EXPECT "${frame}")
 
 run(COMMAND ${EMULATOR} ${prefix}/bin/gpenc${exe} demo)

@@ -3,6 +3,11 @@
 // gpenc/Encoder.h; a record member the builder does not read is not a field.
 #include "Request.h"
 
+#include "gpenc/Inspect.h"
+
+#include <cstdio>
+#include <iostream>
+#include <string>
 #include <utility>
 
 namespace gpenc::tool {
@@ -24,56 +29,87 @@ struct PhotographArgs {
     unsigned char byPhotoParam = 0;
 };
 
+// The meanings below are those of the records' members in gpenc/Encoder.h and
+// gpenc/Encoder_Standard.h; "sent as given" where no more is said there.
+namespace {
+
+const char kTerminal[] = "terminal number, key 0; non-empty";
+
+// A field of the interval and setting records: it goes out under the key its name ends in.
+std::string Keyed(int key, const char* rule = "non-empty") {
+    return "sent as given as key " + std::to_string(key) + "; " + rule;
+}
+
+}  // namespace
+
 template <>
 struct NestedRecord<MsgData_AlarmSet_CircularArea> {
     static const Fields<MsgData_AlarmSet_CircularArea>& fields() {
         using A = MsgData_AlarmSet_CircularArea;
+        const auto timeWindow = [](const A& a) { return (a.wAreaAttr & 1) != 0; };
+        const auto speedLimit = [](const A& a) { return (a.wAreaAttr & 2) != 0; };
         static const Fields<A> f = {
-            Bind("dwAreaId", &A::dwAreaId),
-            Bind("wAreaAttr", &A::wAreaAttr),
-            Bind("dLatitude", &A::dLatitude),
-            Bind("dLongitude", &A::dLongitude),
-            Bind("dwRadius", &A::dwRadius),
-            Bind("byStartTime", &A::byStartTime),
-            Bind("byEndTime", &A::byEndTime),
-            Bind("wMaxSpeed", &A::wMaxSpeed),
-            Bind("byOverSpeedDuration", &A::byOverSpeedDuration),
+            Bind("dwAreaId", &A::dwAreaId, "area id, sent as given"),
+            Bind("wAreaAttr", &A::wAreaAttr, "area attribute: bit 0 adds the time window, bit 1 the speed limit"),
+            Bind("dLatitude", &A::dLatitude, "centre latitude, in degrees; finite"),
+            Bind("dLongitude", &A::dLongitude, "centre longitude, in degrees; finite"),
+            Bind("dwRadius", &A::dwRadius, "radius, in metres"),
+            Bind("byStartTime", &A::byStartTime, "start time, BCD year, month, day, hour, minute, second")
+                .When("bit 0 of wAreaAttr is set", timeWindow),
+            Bind("byEndTime", &A::byEndTime, "end time, as the start time")
+                .When("bit 0 of wAreaAttr is set", timeWindow),
+            Bind("wMaxSpeed", &A::wMaxSpeed, "speed limit, in km/h").When("bit 1 of wAreaAttr is set", speedLimit),
+            Bind("byOverSpeedDuration", &A::byOverSpeedDuration, "seconds above wMaxSpeed before the alarm")
+                .When("bit 1 of wAreaAttr is set", speedLimit),
         };
         return f;
     }
 };
 
 // The check bytes are computed by the encoder and the spare members are not
-// sent, so neither is a field.
+// sent, so neither is a field. A standard card (byStandard 1) has no extension.
 template <>
 struct NestedRecord<struct_EquipControl_SetIC> {
     static const Fields<struct_EquipControl_SetIC>& fields() {
         using C = struct_EquipControl_SetIC;
+        const auto extension = [](const C& c) { return c.byStandard != 1; };
+        const char* const kExtension = "byStandard is not 1";
         static const Fields<C> f = {
-            Bind("strPhoneNo", &C::strPhoneNo),
-            Bind("byStandard", &C::byStandard),
-            Bind("strCardText1", &C::strCardText1),
-            Bind("strCardText2", &C::strCardText2),
-            Bind("tmCardDate", &C::tmCardDate),
-            Bind("strCardText3", &C::strCardText3),
-            Bind("strCardText4", &C::strCardText4),
-            Bind("byExt1", &C::byExt1),
-            Bind("byExt2", &C::byExt2),
-            Bind("strExtText1", &C::strExtText1),
-            Bind("strExtText2", &C::strExtText2),
-            Bind("strExtText3", &C::strExtText3),
+            Bind("strPhoneNo", &C::strPhoneNo, "phone number of the 808 message head, at most 12 decimal digits"),
+            Bind("byStandard", &C::byStandard, "1 the standard layout, anything else the extension"),
+            Bind("strCardText1", &C::strCardText1, "card text 1, fitted to 32 bytes"),
+            Bind("strCardText2", &C::strCardText2, "card text 2, fitted to 18 bytes"),
+            Bind("tmCardDate", &C::tmCardDate, "seconds since 1970-01-01 UTC; sent as local date, in 2000-2099"),
+            Bind("strCardText3", &C::strCardText3, "card text 3, fitted to 18 bytes"),
+            Bind("strCardText4", &C::strCardText4, "card text 4, fitted to 56 bytes"),
+            Bind("byExt1", &C::byExt1, "extension byte 1, sent as given").When(kExtension, extension),
+            Bind("byExt2", &C::byExt2, "extension byte 2, sent as given").When(kExtension, extension),
+            Bind("strExtText1", &C::strExtText1, "extension text 1, with a length byte; the three at most 119 bytes")
+                .When(kExtension, extension),
+            Bind("strExtText2", &C::strExtText2, "extension text 2, as text 1").When(kExtension, extension),
+            Bind("strExtText3", &C::strExtText3, "extension text 3, as text 1").When(kExtension, extension),
         };
         return f;
     }
 };
 
-// In the list form of EquipSet only these are read of each record.
+// In the list form of EquipSet only these are read of each record: the value
+// of a byte-array parameter from vecValueBytes, of the others from strValue.
 template <>
 struct NestedRecord<sEquipset> {
     static const Fields<sEquipset>& fields() {
+        using Type = inspect::ParamType;
+        const auto type = [](const sEquipset& r) { return inspect::LookupParameter(r.eParmMark).type; };
         static const Fields<sEquipset> f = {
-            Bind("terminalNo", &sEquipset::terminalNo), Bind("strValue", &sEquipset::strValue),
-            Bind("vecValueBytes", &sEquipset::vecValueBytes), Bind("eParmMark", &sEquipset::eParmMark)};
+            Bind("terminalNo", &sEquipset::terminalNo, "terminal number; the first record's is used, non-empty"),
+            Bind("strValue", &sEquipset::strValue,
+                 "the value: decimal for a number (WORD -32768..65535, BYTE -128..255), else the text")
+                .When("eParmMark is a text or a number",
+                      [type](const sEquipset& r) { return type(r) != Type::kBytes && type(r) != Type::kNone; }),
+            Bind("vecValueBytes", &sEquipset::vecValueBytes, "the value of a byte-array parameter")
+                .When("eParmMark is a byte array (0x0110..0x01FF)",
+                      [type](const sEquipset& r) { return type(r) == Type::kBytes; }),
+            Bind("eParmMark", &sEquipset::eParmMark, "the 808 parameter id this record sets")};
         return f;
     }
 };
@@ -86,12 +122,40 @@ struct EquipSetList {
     std::vector<sEquipset> list;
 };
 
+// Names on stderr each record of a list that the library left out of the
+// message it built and reported as sent: one whose parameter id its own table
+// gives no type, or whose value it cannot encode (an empty text, more than the
+// 255 bytes a length byte counts).
+void SayDropped(const std::vector<sEquipset>& list) {
+    CEncoder_Standard table;
+    for (std::size_t i = 0; i < list.size(); ++i) {
+        const sEquipset& r = list[i];
+        const EequipParmDataType type = table.ParmSet_Get808ParmType(r.eParmMark);
+        const std::size_t size = type == DATATYPE_STRING  ? r.strValue.size()
+                                 : type == DATATYPE_BYTES ? r.vecValueBytes.size()
+                                                          : 4;
+        char id[16];
+        std::snprintf(id, sizeof id, "0x%04x", static_cast<unsigned int>(r.eParmMark));
+        std::string why;
+        if (type == DATATYPE_NONE)
+            why = std::string("unknown parameter id ") + id;
+        else if (size == 0 && type == DATATYPE_STRING)
+            why = std::string("an empty STRING value for parameter ") + id;
+        else if (size > 255)
+            why = "a value of " + std::to_string(size) + " bytes for parameter " + id + ", at most 255 fit";
+        else
+            continue;
+        std::cout.flush();
+        std::cerr << "gpenc: dropped list[" << i << "]: " << why << '\n';
+    }
+}
+
 // The builder `name` reading record R through `fields` and encoding it with
 // `call(encoder, record, out)` on a fresh CEncoder.
 template <class R, class Call>
 Builder Make(const char* name, Fields<R> fields, Call call, std::string marker = {}) {
     Builder b{name, std::move(marker), {}, nullptr};
-    for (const auto& f : fields) b.fields.push_back({f.name, f.type});
+    b.fields = Describe(fields);
     b.encode = [fields = std::move(fields), call](const Json& request, Out& out) {
         R record{};
         ReadRecord(request, fields, record, "", {"builder"});
@@ -107,106 +171,149 @@ Builder Make(const char* name, bool (CEncoder::*member)(R*, Out&), Fields<R> fie
     return Make(name, std::move(fields), [member](CEncoder& e, R& r, Out& out) { return (e.*member)(&r, out); });
 }
 
+// The commands whose record is two texts, keys 0 and 1.
+template <class R>
+Builder TextPair(const char* name, bool (CEncoder::*member)(R*, Out&)) {
+    return Make<R>(name, member, {Bind("text0", &R::text0, Keyed(0)), Bind("text1", &R::text1, Keyed(1))});
+}
+
 std::vector<Builder> MakeBuilders() {
     using E = CEncoder;
     std::vector<Builder> b;
-    b.push_back(Make("CommonData", Fields<CommonDataArgs>{Bind("type", &CommonDataArgs::type)},
+    b.push_back(Make("CommonData",
+                     Fields<CommonDataArgs>{Bind("type", &CommonDataArgs::type, "command number, 2 or 4")},
                      [](E& e, CommonDataArgs& a, Out& out) { return e.CommonData(a.type, out); }));
-    b.push_back(
-        Make<sUserLogin>("UserLogin", &E::UserLogin,
-                         {Bind("loginText0", &sUserLogin::loginText0), Bind("loginText1", &sUserLogin::loginText1),
-                          Bind("loginText2", &sUserLogin::loginText2), Bind("loginText3", &sUserLogin::loginText3),
-                          Bind("loginText4", &sUserLogin::loginText4), Bind("loginText5", &sUserLogin::loginText5),
-                          Bind("loginText6", &sUserLogin::loginText6), Bind("loginText7", &sUserLogin::loginText7)}));
+    using L = sUserLogin;
+    const char* const kLogin = "login text, sent as the key its name ends in; non-empty";
+    b.push_back(Make<L>("UserLogin", &E::UserLogin,
+                        {Bind("loginText0", &L::loginText0, kLogin), Bind("loginText1", &L::loginText1, kLogin),
+                         Bind("loginText2", &L::loginText2, kLogin), Bind("loginText3", &L::loginText3, kLogin),
+                         Bind("loginText4", &L::loginText4, kLogin), Bind("loginText5", &L::loginText5, kLogin),
+                         Bind("loginText6", &L::loginText6, kLogin), Bind("loginText7", &L::loginText7, kLogin)}));
+    using SA = SubscriptionArgs;
+    const char* const kNumber = "subscription number, key 0; non-zero";
     b.push_back(Make(
-        "Subscription",
-        Fields<SubscriptionArgs>{Bind("number", &SubscriptionArgs::number), Bind("text", &SubscriptionArgs::text)},
-        [](E& e, SubscriptionArgs& a, Out& out) { return e.Subscription(a.number, a.text, out); }, "text"));
-    b.push_back(Make("Subscription", Fields<SubscriptionArgs>{Bind("number", &SubscriptionArgs::number)},
-                     [](E& e, SubscriptionArgs& a, Out& out) { return e.Subscription(a.number, out); }));
-    b.push_back(Make("Realtime", Fields<RealtimeArgs>{Bind("terminalNo", &RealtimeArgs::terminalNo)},
+        "Subscription", Fields<SA>{Bind("number", &SA::number, kNumber), Bind("text", &SA::text, Keyed(1))},
+        [](E& e, SA& a, Out& out) { return e.Subscription(a.number, a.text, out); }, "text"));
+    b.push_back(Make("Subscription", Fields<SA>{Bind("number", &SA::number, kNumber)},
+                     [](E& e, SA& a, Out& out) { return e.Subscription(a.number, out); }));
+    b.push_back(Make("Realtime", Fields<RealtimeArgs>{Bind("terminalNo", &RealtimeArgs::terminalNo, kTerminal)},
                      [](E& e, RealtimeArgs& a, Out& out) { return e.Realtime(a.terminalNo, out); }));
-    b.push_back(
-        Make("Photograph",
-             Fields<PhotographArgs>{Bind("terminalNo", &PhotographArgs::terminalNo),
-                                    Bind("byPhotoParam", &PhotographArgs::byPhotoParam)},
-             [](E& e, PhotographArgs& a, Out& out) { return e.Photograph(a.terminalNo, a.byPhotoParam, out); }));
-    b.push_back(Make<sTrackPlayback>(
-        "TrackPlayback", &E::TrackPlayback,
-        {Bind("terminalNo", &sTrackPlayback::terminalNo), Bind("byStartTime", &sTrackPlayback::byStartTime),
-         Bind("byEndTime", &sTrackPlayback::byEndTime)}));
+    using PA = PhotographArgs;
+    b.push_back(Make("Photograph",
+                     Fields<PA>{Bind("terminalNo", &PA::terminalNo, kTerminal),
+                                Bind("byPhotoParam", &PA::byPhotoParam, "photograph parameter, key 1; sent as given")},
+                     [](E& e, PA& a, Out& out) { return e.Photograph(a.terminalNo, a.byPhotoParam, out); }));
+    using TP = sTrackPlayback;
+    const char* const kTime = "six bytes as stored; not all zero";
+    b.push_back(Make<TP>("TrackPlayback", &E::TrackPlayback,
+                         {Bind("terminalNo", &TP::terminalNo, kTerminal),
+                          Bind("byStartTime", &TP::byStartTime, std::string("start of the track, key 1: ") + kTime),
+                          Bind("byEndTime", &TP::byEndTime, std::string("end of the track, key 2: ") + kTime)}));
 
     using CI = sCommitInterval;
     b.push_back(Make<CI>(
         "Cmd_sCommitInterval", &E::Cmd_sCommitInterval,
-        {Bind("byte0", &CI::byte0), Bind("text1", &CI::text1), Bind("text2", &CI::text2), Bind("text3", &CI::text3),
-         Bind("text4", &CI::text4), Bind("text5", &CI::text5), Bind("text6", &CI::text6)}));
-    b.push_back(Make<sSoundSowing>("Cmd_SoundSowing", &E::Cmd_SoundSowing,
-                                   {Bind("text0", &sSoundSowing::text0), Bind("text1", &sSoundSowing::text1)}));
-    b.push_back(Make<sListening>(
-        "Cmd_sListening", &E::Cmd_sListening,
-        {Bind("text2", &sListening::text2), Bind("text0", &sListening::text0), Bind("byte1", &sListening::byte1)}));
-    b.push_back(
-        Make<sSimSetInterval>("Cmd_sSimSet", &E::Cmd_sSimSet,
-                              {Bind("text0", &sSimSetInterval::text0), Bind("text1", &sSimSetInterval::text1)}));
-    b.push_back(
-        Make<sBlackoutInterval>("Cmd_sBlackout", &E::Cmd_sBlackout,
-                                {Bind("text0", &sBlackoutInterval::text0), Bind("text1", &sBlackoutInterval::text1)}));
-    b.push_back(
-        Make<sVideo>("Cmd_sVideo", &E::Cmd_sVideo,
-                     {Bind("text4", &sVideo::text4), Bind("text0", &sVideo::text0), Bind("byte1", &sVideo::byte1),
-                      Bind("text2", &sVideo::text2), Bind("int3", &sVideo::int3)}));
-    b.push_back(Make<sAlarmHandle>("Cmd_AlarmHandle", &E::Cmd_AlarmHandle,
-                                   {Bind("text0", &sAlarmHandle::text0), Bind("text1", &sAlarmHandle::text1),
-                                    Bind("byte2", &sAlarmHandle::byte2), Bind("text3", &sAlarmHandle::text3)}));
-    b.push_back(Make<sTimeInterval>("Cmd_sTimeInterval", &E::Cmd_sTimeInterval,
-                                    {Bind("text0", &sTimeInterval::text0), Bind("int1", &sTimeInterval::int1)}));
-    b.push_back(Make<sPreset>(
+        {Bind("byte0", &CI::byte0, Keyed(0, "non-zero")), Bind("text1", &CI::text1, Keyed(1)),
+         Bind("text2", &CI::text2, Keyed(2)), Bind("text3", &CI::text3, Keyed(3)), Bind("text4", &CI::text4, Keyed(4)),
+         Bind("text5", &CI::text5, Keyed(5)), Bind("text6", &CI::text6, Keyed(6))}));
+    b.push_back(TextPair("Cmd_SoundSowing", &E::Cmd_SoundSowing));
+    using LI = sListening;
+    b.push_back(Make<LI>("Cmd_sListening", &E::Cmd_sListening,
+                         {Bind("text2", &LI::text2, Keyed(2)), Bind("text0", &LI::text0, Keyed(0)),
+                          Bind("byte1", &LI::byte1, Keyed(1, "any value"))}));
+    b.push_back(TextPair("Cmd_sSimSet", &E::Cmd_sSimSet));
+    b.push_back(TextPair("Cmd_sBlackout", &E::Cmd_sBlackout));
+    using V = sVideo;
+    b.push_back(Make<V>("Cmd_sVideo", &E::Cmd_sVideo,
+                        {Bind("text4", &V::text4, Keyed(4)), Bind("text0", &V::text0, Keyed(0)),
+                         Bind("byte1", &V::byte1, Keyed(1, "any value")), Bind("text2", &V::text2, Keyed(2)),
+                         Bind("int3", &V::int3, Keyed(3, "non-zero"))}));
+    using AH = sAlarmHandle;
+    b.push_back(Make<AH>("Cmd_AlarmHandle", &E::Cmd_AlarmHandle,
+                         {Bind("text0", &AH::text0, Keyed(0)), Bind("text1", &AH::text1, Keyed(1)),
+                          Bind("byte2", &AH::byte2, "0 to 9; key 2, a one-byte text holding the value (3 as 0x03)"),
+                          Bind("text3", &AH::text3, Keyed(3))}));
+    using TI = sTimeInterval;
+    b.push_back(Make<TI>("Cmd_sTimeInterval", &E::Cmd_sTimeInterval,
+                         {Bind("text0", &TI::text0, Keyed(0)),
+                          Bind("int1", &TI::int1, Keyed(1, "non-zero, a negative value as it is"))}));
+    using PR = sPreset;
+    b.push_back(Make<PR>(
         "Cmd_sPreset", &E::Cmd_sPreset,
-        {Bind("text0", &sPreset::text0), Bind("count1", &sPreset::count1), Bind("names2", &sPreset::names2)}));
+        {Bind("text0", &PR::text0, Keyed(0)),
+         Bind("count1", &PR::count1, "how many names are sent, key 1; -1, 0 or more than names2 has is refused"),
+         Bind("names2", &PR::names2, "the names, each as key 2")}));
 
     b.push_back(Make<sEquipsetQuery>("Cmd_EquipSetQuery", &E::Cmd_EquipSetQuery,
-                                     {Bind("terminalNo", &sEquipsetQuery::terminalNo)}));
+                                     {Bind("terminalNo", &sEquipsetQuery::terminalNo, kTerminal)}));
     b.push_back(Make<sEquipPositionInfoQuery>("Cmd_EquipPositionInfoQuery", &E::Cmd_EquipPositionInfoQuery,
-                                              {Bind("terminalNo", &sEquipPositionInfoQuery::terminalNo)}));
+                                              {Bind("terminalNo", &sEquipPositionInfoQuery::terminalNo, kTerminal)}));
     b.push_back(Make<sAffirmAlarmInform>("Cmd_AffirmAlarmInform", &E::Cmd_AffirmAlarmInform,
-                                         {Bind("terminalNo", &sAffirmAlarmInform::terminalNo)}));
+                                         {Bind("terminalNo", &sAffirmAlarmInform::terminalNo, kTerminal)}));
     using TT = sEquipTempPositionTrack;
-    b.push_back(Make<TT>(
-        "Cmd_EquipTempPositionTrack", &E::Cmd_EquipTempPositionTrack,
-        {Bind("terminalNo", &TT::terminalNo), Bind("nInterval", &TT::nInterval), Bind("nValidity", &TT::nValidity)}));
+    b.push_back(Make<TT>("Cmd_EquipTempPositionTrack", &E::Cmd_EquipTempPositionTrack,
+                         {Bind("terminalNo", &TT::terminalNo, kTerminal),
+                          Bind("nInterval", &TT::nInterval, "time interval, in seconds; 0 stops the tracking"),
+                          Bind("nValidity", &TT::nValidity, "tracking validity period, in seconds")}));
+    using EC = sEquipControl;
     b.push_back(
-        Make<sEquipControl>("Cmd_EquipControl", &E::Cmd_EquipControl,
-                            {Bind("terminalNo", &sEquipControl::terminalNo), Bind("nCommand", &sEquipControl::nCommand),
-                             Bind("strUpgradeArgs", &sEquipControl::strUpgradeArgs),
-                             Bind("strConnectArgs", &sEquipControl::strConnectArgs)}));
+        Make<EC>("Cmd_EquipControl", &E::Cmd_EquipControl,
+                 {Bind("terminalNo", &EC::terminalNo, kTerminal),
+                  Bind("nCommand", &EC::nCommand,
+                       "command word: 1 upgrade, 2 connect to a server, 3 power off, 4 reset, 5 factory settings, "
+                       "6 data off, 7 wireless off"),
+                  Bind("strUpgradeArgs", &EC::strUpgradeArgs,
+                       "URL, dial point, user, password, address, TCP and UDP port, maker, hardware and firmware "
+                       "version, time limit")
+                      .When("nCommand is 1", [](const EC& c) { return c.nCommand == 1; }),
+                  Bind("strConnectArgs", &EC::strConnectArgs,
+                       "0 this server or 1 the default (sent alone), authentication code, dial point, user, password, "
+                       "address, TCP and UDP port, time limit")
+                      .When("nCommand is 2", [](const EC& c) { return c.nCommand == 2; })}));
 
     // A numeric setting's text must be a number: the library would send "abc" as 0.
-    b.push_back(Make("EquipSet",
-                     Fields<sEquipset>{Bind("terminalNo", &sEquipset::terminalNo),
-                                       Bind("strValue", &sEquipset::strValue), Bind("strMsgHex", &sEquipset::strMsgHex),
-                                       Bind("nSetParm", &sEquipset::nSetParm), Bind("msgId", &sEquipset::msgId)},
-                     [](E& e, sEquipset& r, Out& out) {
-                         CheckSettingText(r.strValue, static_cast<std::uint32_t>(r.nSetParm), "strValue");
-                         return e.EquipSet(&r, out);
-                     }));
+    using ES = sEquipset;
+    const auto builds = [](const ES& r) { return r.nSetParm == 1 || r.nSetParm == 0x13; };
     b.push_back(Make(
-        "EquipSet", Fields<EquipSetList>{Bind("list", &EquipSetList::list)},
+        "EquipSet",
+        Fields<ES>{Bind("terminalNo", &ES::terminalNo,
+                        "terminal number, key 0; non-empty; its last 12 characters the phone number"),
+                   Bind("strValue", &ES::strValue, "the value: decimal for the heartbeat interval, else the address")
+                       .When("nSetParm is 1 or 0x13", builds),
+                   Bind("strMsgHex", &ES::strMsgHex,
+                        "808 message as hex text: the message built is appended, and all of it is sent as key 2"),
+                   Bind("nSetParm", &ES::nSetParm,
+                        "1 heartbeat interval, 0x13 main server address; any other value builds no message"),
+                   Bind("msgId", &ES::msgId, "sent as key 1 as it stands, 0 to 0xFFFF")},
+        [builds](E& e, ES& r, Out& out) {
+            if (builds(r)) CheckSettingText(r.strValue, static_cast<std::uint32_t>(r.nSetParm), "strValue");
+            return e.EquipSet(&r, out);
+        }));
+    b.push_back(Make(
+        "EquipSet",
+        Fields<EquipSetList>{Bind("list", &EquipSetList::list, "one record a parameter, in one 0x8103 message")},
         [](E& e, EquipSetList& a, Out& out) {
             for (std::size_t i = 0; i < a.list.size(); ++i)
                 CheckSettingText(a.list[i].strValue, a.list[i].eParmMark, "list[" + std::to_string(i) + "].strValue");
-            return e.EquipSet(a.list, out);
+            if (!e.EquipSet(a.list, out)) return false;
+            SayDropped(a.list);
+            return true;
         },
         "list"));
+    using IC = sEquipControl_SetIC;
     b.push_back(Make("EquipSet_ICInfoSet",
-                     Fields<sEquipControl_SetIC>{Bind("terminalNo", &sEquipControl_SetIC::terminalNo),
-                                                 Bind("stSetIC", &sEquipControl_SetIC::stSetIC)},
-                     [](E& e, sEquipControl_SetIC& r, Out& out) { return e.EquipSet_ICInfoSet(r, out); }));
+                     Fields<IC>{Bind("terminalNo", &IC::terminalNo, kTerminal),
+                                Bind("stSetIC", &IC::stSetIC, "the IC card, sent as a 0x8900 message")},
+                     [](E& e, IC& r, Out& out) { return e.EquipSet_ICInfoSet(r, out); }));
     using AS = sEquip_AlarmSet;
     b.push_back(Make<AS>(
         "EquipAlarmSet", &E::EquipAlarmSet,
-        {Bind("terminalNo", &AS::terminalNo), Bind("strMsgText", &AS::strMsgText), Bind("bySetAttr", &AS::bySetAttr),
-         Bind("byAreaCount", &AS::byAreaCount), Bind("vecAreas", &AS::vecAreas)}));
+        {Bind("terminalNo", &AS::terminalNo, kTerminal),
+         Bind("strMsgText", &AS::strMsgText, "the setting text: the new text is appended and all of it is sent"),
+         Bind("bySetAttr", &AS::bySetAttr, "setting attribute, sent as given"),
+         Bind("byAreaCount", &AS::byAreaCount, "sent as given, whatever the number of areas"),
+         Bind("vecAreas", &AS::vecAreas, "the circular areas, in a 0x8600 setting")}));
     return b;
 }
 

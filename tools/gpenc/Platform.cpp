@@ -1,6 +1,9 @@
 // The tool's platform differences; see Platform.h.
 #include "Platform.h"
 
+#include "Text.h"
+
+#include <cstddef>
 #include <cstdio>
 #include <iostream>
 #include <streambuf>
@@ -17,14 +20,8 @@ namespace {
 
 constexpr bool kWide16 = sizeof(wchar_t) == 2;
 
-void AppendUtf8(std::string& out, char32_t c) {
-    const int n = c < 0x80 ? 1 : c < 0x800 ? 2 : c < 0x10000 ? 3 : 4;
-    static constexpr unsigned char kLead[] = {0, 0, 0xC0, 0xE0, 0xF0};
-    out += static_cast<char>(n == 1 ? c : kLead[n] | (c >> (6 * (n - 1))));
-    for (int k = n - 2; k >= 0; --k) out += static_cast<char>(0x80 | ((c >> (6 * k)) & 0x3F));
-}
-
-// Writes wide text to a C stream as UTF-8; a surrogate pair may arrive in two writes.
+// Writes wide text to a C stream as UTF-8. Where wchar_t is 16 bits a surrogate
+// pair may arrive in two writes, so a high surrogate waits for what comes next.
 class Utf8Out : public std::wstreambuf {
 public:
     explicit Utf8Out(std::FILE* f) : file_(f) {}
@@ -32,54 +29,30 @@ public:
 protected:
     int_type overflow(int_type c) override {
         if (traits_type::eq_int_type(c, traits_type::eof())) return traits_type::not_eof(c);
-        auto u = static_cast<char32_t>(traits_type::to_char_type(c));
-        if (kWide16 && u >= 0xD800 && u < 0xDC00) {
-            high_ = u;
-            return c;
-        }
-        if (kWide16 && high_ != 0 && u >= 0xDC00 && u < 0xE000) u = 0x10000 + ((high_ - 0xD800) << 10) + (u - 0xDC00);
+        const wchar_t u = traits_type::to_char_type(c);
+        wchar_t piece[2];
+        std::size_t n = 0;
+        if (high_ != 0) piece[n++] = high_;
         high_ = 0;
-        std::string bytes;
-        AppendUtf8(bytes, u);
+        if (kWide16 && u >= 0xD800 && u < 0xDC00)
+            high_ = u;
+        else
+            piece[n++] = u;
+        const std::string bytes = detail::WideToUtf8({piece, n});
         return std::fwrite(bytes.data(), 1, bytes.size(), file_) == bytes.size() ? c : traits_type::eof();
     }
     int sync() override { return std::fflush(file_); }
 
 private:
     std::FILE* file_;
-    char32_t high_ = 0;
+    wchar_t high_ = 0;
 };
 
 }  // namespace
 
 #if defined(UNICODE)
-std::string Utf8(const log4cplus::tstring& text) {
-    std::string out;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        auto c = static_cast<char32_t>(text[i]);
-        if (kWide16 && c >= 0xD800 && c < 0xDC00 && i + 1 < text.size())
-            c = 0x10000 + ((c - 0xD800) << 10) + (static_cast<char32_t>(text[++i]) - 0xDC00);
-        AppendUtf8(out, c);
-    }
-    return out;
-}
-
-log4cplus::tstring LogText(const std::string& utf8) {
-    log4cplus::tstring out;
-    for (std::size_t i = 0; i < utf8.size();) {
-        const auto b = static_cast<unsigned char>(utf8[i]);
-        const int n = b < 0xC0 ? 1 : b < 0xE0 ? 2 : b < 0xF0 ? 3 : 4;
-        char32_t c = n == 1 ? b : b & (0x3F >> (n - 1));
-        for (int k = 1; k < n && i + k < utf8.size(); ++k) c = (c << 6) | (utf8[i + k] & 0x3F);
-        i += n;
-        if (kWide16 && c >= 0x10000) {
-            out += static_cast<wchar_t>(0xD800 + ((c - 0x10000) >> 10));
-            c = 0xDC00 + ((c - 0x10000) & 0x3FF);
-        }
-        out += static_cast<wchar_t>(c);
-    }
-    return out;
-}
+std::string Utf8(const log4cplus::tstring& text) { return detail::WideToUtf8(text); }
+log4cplus::tstring LogText(const std::string& utf8) { return detail::Utf8ToWide(utf8); }
 #else
 std::string Utf8(const log4cplus::tstring& text) { return text; }
 log4cplus::tstring LogText(const std::string& utf8) { return utf8; }

@@ -1,0 +1,142 @@
+// The per-thread last failure of Failure.h and gpenc::LastFailure.
+#include "Failure.h"
+
+#include "Log.h"
+#include "gpenc/Encoder.h"
+
+#include <utility>
+
+namespace gpenc::detail {
+namespace {
+
+// The reason of the public call that owns it, and how deep its calls go.
+struct Frame {
+    int depth = 0;
+    int recordLevel = 0;  // records open on the thread when the owner began
+    bool has = false;
+    std::string reason;
+    const Renamed* renames = nullptr;  // the innermost scope of the owner's calls
+};
+
+thread_local Frame t_frame;
+// D30: a stored last-failure value, for people to read (docs/compat.md).
+thread_local std::string t_last;
+
+}  // namespace
+
+PublicCall::PublicCall(const char* name)
+    : name_(name), owner_(t_frame.depth == 0 || RecordLevel() > t_frame.recordLevel) {
+    if (owner_) {
+        savedReason_ = std::move(t_frame.reason);
+        savedDepth_ = t_frame.depth;
+        savedLevel_ = t_frame.recordLevel;
+        savedHas_ = t_frame.has;
+        savedRenames_ = t_frame.renames;
+        t_frame.depth = 0;
+        t_frame.recordLevel = RecordLevel();
+        t_frame.has = false;
+        t_frame.reason.clear();
+        t_frame.renames = nullptr;
+    }
+    ++t_frame.depth;
+}
+
+PublicCall::~PublicCall() {
+    --t_frame.depth;
+    if (owner_) {
+        t_frame.depth = savedDepth_;
+        t_frame.recordLevel = savedLevel_;
+        t_frame.has = savedHas_;
+        t_frame.reason = std::move(savedReason_);
+        t_frame.renames = savedRenames_;
+    }
+}
+
+bool PublicCall::Result(bool ok) const {
+    if (!owner_) return ok;
+    if (ok) {
+        t_last.clear();
+    } else {
+        t_last = name_;
+        t_last += ": ";
+        t_last += t_frame.has ? t_frame.reason : std::string("refused");
+    }
+    return ok;
+}
+
+void Refuse(std::string_view field, std::string_view rule) {
+    if (t_frame.depth == 0 || t_frame.has) return;
+    t_frame.has = true;
+    t_frame.reason.assign(field);
+    for (const Renamed* r = t_frame.renames; r != nullptr; r = r->outer_) {
+        const std::string_view from = r->from_;
+        const std::string_view path = t_frame.reason;
+        // The field itself, or one inside it: "card" renames "card.x" and "card[0]", not "cards".
+        if (path.substr(0, from.size()) == from &&
+            (path.size() == from.size() || path[from.size()] == '.' || path[from.size()] == '['))
+            t_frame.reason.replace(0, from.size(), r->to_);
+    }
+    t_frame.reason += ": ";
+    t_frame.reason += rule;
+}
+
+void Faulted(std::string_view step, std::string_view message) {
+    if (t_frame.depth == 0 || t_frame.has) return;
+    t_frame.has = true;
+    t_frame.reason = "a framework exception caught in ";
+    t_frame.reason += step;
+    t_frame.reason += ": ";
+    t_frame.reason += message;
+}
+
+bool HasReason() { return t_frame.has; }
+
+void Forget() {
+    t_frame.has = false;
+    t_frame.reason.clear();
+}
+
+std::string Quote(std::string_view caller) {
+    // The caller's text is in the host's code page (its ANSI code page on Windows).
+    const std::string utf8 = CallerText(std::string(caller).c_str());
+    const std::string_view text = utf8;
+    constexpr int kMax = 40;  // characters, not bytes: a cut never splits one
+    std::size_t end = 0;
+    int chars = 0;
+    while (end < text.size() && chars < kMax) {
+        ++end;
+        while (end < text.size() && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80) ++end;
+        ++chars;
+    }
+    std::string quoted = "\"";
+    quoted.append(text.substr(0, end));
+    quoted += end < text.size() ? "\"..." : "\"";
+    return quoted;
+}
+
+std::string Range(long long low, long long high, long long value) {
+    return "must be " + std::to_string(low) + " to " + std::to_string(high) + ", got " + std::to_string(value);
+}
+
+std::string Path(std::string_view record, int index, std::string_view field) {
+    std::string path(record);
+    if (index >= 0) path += "[" + std::to_string(index) + "]";
+    if (!field.empty() && !path.empty() && field.front() != '[') path += '.';
+    path += field;
+    return path;
+}
+
+Renamed::Renamed(const char* from, const char* to) : from_(from), to_(to), outer_(t_frame.renames) {
+    t_frame.renames = this;
+}
+
+Renamed::~Renamed() { t_frame.renames = outer_; }
+
+void Check::Fail(const char* field, std::string_view rule) {
+    ok_ = false;
+    Refuse(Path(record_, index_, field), rule);
+}
+
+}  // namespace gpenc::detail
+
+std::string gpenc::LastFailure() { return gpenc::detail::t_last; }

@@ -1,0 +1,87 @@
+// The text helpers of Text.h.
+#include "Text.h"
+
+namespace gpenc::detail {
+namespace {
+
+constexpr bool kWide16 = sizeof(wchar_t) == 2;  // UTF-16, as on Windows
+constexpr char kHexDigits[] = "0123456789abcdef";
+
+void AppendUtf8(std::string& out, char32_t c) {
+    if (c < 0x80) {
+        out += static_cast<char>(c);
+    } else if (c < 0x800) {
+        out += static_cast<char>(0xC0 | (c >> 6));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+        out += static_cast<char>(0xE0 | (c >> 12));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else if (c < 0x110000) {
+        out += static_cast<char>(0xF0 | (c >> 18));
+        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+        out += "\xEF\xBF\xBD";  // U+FFFD
+    }
+}
+
+}  // namespace
+
+void AppendHex(std::string& out, const unsigned char* bytes, std::size_t n) {
+    // Sized once and written in place, rather than a capacity check per digit.
+    std::size_t at = out.size();
+    out.resize(at + 2 * n);
+    for (std::size_t i = 0; i < n; ++i) {
+        out[at++] = kHexDigits[bytes[i] >> 4];
+        out[at++] = kHexDigits[bytes[i] & 0x0F];
+    }
+}
+
+int HexDigit(char c) {
+    return c >= '0' && c <= '9'   ? c - '0'
+           : c >= 'a' && c <= 'f' ? c - 'a' + 10
+           : c >= 'A' && c <= 'F' ? c - 'A' + 10
+                                  : -1;
+}
+
+std::string WideToUtf8(std::wstring_view wide) {
+    std::string out;
+    out.reserve(wide.size());
+    for (std::size_t i = 0; i < wide.size(); ++i) {
+        auto c = static_cast<char32_t>(wide[i]);
+        const auto next = i + 1 < wide.size() ? static_cast<char32_t>(wide[i + 1]) : 0;
+        if (kWide16 && c >= 0xD800 && c < 0xDC00 && next >= 0xDC00 && next < 0xE000) {
+            c = 0x10000 + ((c - 0xD800) << 10) + (next - 0xDC00);
+            ++i;
+        }
+        AppendUtf8(out, c);
+    }
+    return out;
+}
+
+void AppendWide(std::wstring& out, std::string_view utf8) {
+    for (std::size_t i = 0; i < utf8.size();) {
+        const auto b = static_cast<unsigned char>(utf8[i]);
+        const std::size_t len = b < 0x80 ? 1 : (b >> 5) == 6 ? 2 : (b >> 4) == 14 ? 3 : (b >> 3) == 30 ? 4 : 0;
+        char32_t c = len == 1 ? b : len == 2 ? (b & 0x1F) : len == 3 ? (b & 0x0F) : (b & 0x07);
+        bool ok = len > 0 && i + len <= utf8.size();
+        for (std::size_t k = 1; ok && k < len; ++k) {
+            const auto cb = static_cast<unsigned char>(utf8[i + k]);
+            ok = (cb & 0xC0) == 0x80;
+            c = (c << 6) | (cb & 0x3F);
+        }
+        if (!ok) {
+            out += static_cast<wchar_t>(b);
+        } else if (kWide16 && c >= 0x10000) {
+            out += static_cast<wchar_t>(0xD800 + ((c - 0x10000) >> 10));
+            out += static_cast<wchar_t>(0xDC00 + ((c - 0x10000) & 0x3FF));
+        } else {
+            out += static_cast<wchar_t>(c);
+        }
+        i += ok ? len : std::size_t{1};
+    }
+}
+
+}  // namespace gpenc::detail

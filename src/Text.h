@@ -1,0 +1,36 @@
+// Text helpers shared by the library and the tool (the static library
+// gpenc_text): lower-case hex, and UTF-8 to and from wide text. The inspector
+// keeps its own, so that the two check each other.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace gpenc::detail {
+
+// Appends the `n` bytes at `bytes` as lower-case hex digits, two a byte.
+void AppendHex(std::string& out, const unsigned char* bytes, std::size_t n);
+
+// The value of hex digit `c` (either case), or -1 for any other character.
+int HexDigit(char c);
+
+// Wide text as UTF-8. Where wchar_t is 16 bits (Windows) a surrogate pair is
+// one character; a lone surrogate is written as it stands, and a value past
+// U+10FFFF becomes U+FFFD.
+std::string WideToUtf8(std::wstring_view wide);
+
+// Appends UTF-8 text to `out` as wide text, with surrogate pairs where wchar_t
+// is 16 bits. A byte that does not start a whole, well-formed sequence stands
+// for itself (as the character of that value), so no byte of a caller's text
+// is lost.
+void AppendWide(std::wstring& out, std::string_view utf8);
+
+inline std::wstring Utf8ToWide(std::string_view utf8) {
+    std::wstring out;
+    out.reserve(utf8.size());
+    AppendWide(out, utf8);
+    return out;
+}
+
+}  // namespace gpenc::detail
