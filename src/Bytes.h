@@ -44,13 +44,7 @@ inline void AppendField(Bytes& out, const unsigned char* b, std::size_t n) {
 }
 
 // Inserts the `n` bytes of a field at `b` at the front of `out`.
-inline void PrependField(Bytes& out, const unsigned char* b, std::size_t n) {
-    if (out.empty()) {
-        AppendField(out, b, n);
-    } else {
-        out.insert(out.begin(), b, b + n);
-    }
-}
+inline void PrependField(Bytes& out, const unsigned char* b, std::size_t n) { out.insert(out.begin(), b, b + n); }
 
 // Appends the low `N` bytes of `value` to `out`, most significant first.
 template <std::size_t N>

@@ -126,6 +126,7 @@ TEST_F(FrameTest, FetchedSessionIsNeverFetchedAgain) {
         EXPECT_EQ(ToHex(Bytes(frame1.begin() + 6, frame1.begin() + 22)), first);
         // The second frame is whole, after the caller's byte.
         EXPECT_EQ(ToHex(frame2), "99 47 50 00 1a 00 01 " + second + " 00 04 00 00 00 00 00 00") << first;
+        EXPECT_TRUE(gpenc::test::Whole(gpenc::test::kFrame, frame2));
     }
 }
 

@@ -210,8 +210,9 @@ struct sTrackPlayback {
 // JT/T 808 message or setting text, which goes out as key 2 beside the
 // terminal number (key 0) and the JT/T 808 message id in lower-case
 // hexadecimal (key 1). The terminal's JT/T 808 phone number is the last 12
-// characters of `terminalNo`, or all of a shorter one. Each record's
-// `terminalNo` must be non-empty (in a list, the first record's).
+// characters of `terminalNo`, or all of a shorter one (the IC card's message
+// takes `stSetIC.strPhoneNo` instead). Each record's `terminalNo` must be
+// non-empty (in a list, the first record's).
 
 // Terminal parameters, JT/T 808 0x8103. The single-record form of EquipSet
 // sets the heartbeat interval or the main server address; the list form any
