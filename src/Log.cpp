@@ -73,13 +73,6 @@ void ComposeAndLog(Level level, const char* file, int line, std::string_view nam
 
 int RecordLevel() { return t_level; }
 
-log4cplus::tstring ToLogText(std::string_view utf8) {
-    log4cplus::tstring out;
-    out.reserve(utf8.size());
-    AppendLogText(out, utf8);
-    return out;
-}
-
 #if defined(_WIN32)
 std::string CallerText(const char* text) {
     // The host's narrow texts are in its ANSI code page (936 on a Chinese system).

@@ -19,10 +19,6 @@ class CaughtException;
 
 inline bool Enabled(Level level) { return NSLog::CLog::_logger.isEnabledFor(level); }
 
-// Converts UTF-8 text (the library's own texts, the caller's narrow texts) to
-// what log4cplus takes, narrow or wide as log4cplus was built.
-log4cplus::tstring ToLogText(std::string_view utf8);
-
 // A caller's narrow text as UTF-8, for a record. The library's own texts are
 // UTF-8 already; the caller's are in the host's code page, which on Windows is
 // its ANSI code page.
