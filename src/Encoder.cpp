@@ -41,6 +41,7 @@ constexpr Op kGetParaStr = Operation("CEncoder::GetParaStr");
 // ---------------------------------------------------------------------------
 
 CEncoder::CEncoder() : m_bySession{} {
+    const gpenc::detail::LevelScope levels;
     static constexpr Op op = Operation("CEncoder::CEncoder");
     Guarded(op, false, [&] {
         std::fill(std::begin(m_bySession), std::end(m_bySession), 0);
@@ -55,6 +56,7 @@ CEncoder& CEncoder::operator=(const CEncoder& other) = default;
 // and the members go with the object whatever the records did.
 // D6: never throws, so that destroying an encoder while unwinding cannot end the process (docs/compat.md).
 CEncoder::~CEncoder() noexcept {
+    const gpenc::detail::LevelScope levels;  // log4cplus answers it without throwing
     static constexpr Op op = Operation("CEncoder::~CEncoder");
     NoThrow([&] { op.PreEnter(); });
     NoThrow([&] {

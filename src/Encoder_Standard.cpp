@@ -30,6 +30,7 @@ using namespace gpenc::detail::standard;
 // ---------------------------------------------------------------------------
 
 CEncoder_Standard::CEncoder_Standard() : m_byParmCount(0) {
+    const gpenc::detail::LevelScope levels;
     static constexpr Op op = Plain("CEncoder_Standard::CEncoder_Standard");
     Guarded(op, false, [&] {
         InitStandardMsgHead();
@@ -43,6 +44,7 @@ CEncoder_Standard& CEncoder_Standard::operator=(const CEncoder_Standard& other) 
 // Runs while another exception may unwind, as ~CEncoder does.
 // D6: never throws (docs/compat.md).
 CEncoder_Standard::~CEncoder_Standard() noexcept {
+    const gpenc::detail::LevelScope levels;  // log4cplus answers it without throwing
     static constexpr Op op = Plain("CEncoder_Standard::~CEncoder_Standard");
     NoThrow([&] { op.PreEnter(); });
     NoThrow([&] {

@@ -9,16 +9,19 @@
 namespace gpenc::detail {
 namespace {
 
-// The reason of the public call that owns it, and how deep its calls go.
+// The public call that owns the reason, and how deep its calls go. Trivial
+// and read by every public call, as ThreadState is; the texts are apart, and
+// touched only when there is a reason or a last failure to keep.
 struct Frame {
     int depth = 0;
     int recordLevel = 0;  // records open on the thread when the owner began
-    bool has = false;
-    std::string reason;
+    bool has = false;     // t_reason holds the owner's reason (else it is stale)
+    bool last = false;    // t_last holds a failure
     const Renamed* renames = nullptr;  // the innermost scope of the owner's calls
 };
 
-thread_local Frame t_frame;
+GPENC_THREAD_LOCAL Frame t_frame;
+thread_local std::string t_reason;
 // D30: a stored last-failure value, for people to read (docs/compat.md).
 thread_local std::string t_last;
 
@@ -27,7 +30,9 @@ thread_local std::string t_last;
 PublicCall::PublicCall(const char* name)
     : name_(name), owner_(t_frame.depth == 0 || RecordLevel() > t_frame.recordLevel) {
     if (owner_) {
-        savedReason_ = std::move(t_frame.reason);
+        // An owner inside another call (an appender that encodes) keeps that
+        // call's frame to restore; the outermost has none to keep.
+        if (t_frame.has) savedReason_ = std::move(t_reason);
         savedDepth_ = t_frame.depth;
         savedLevel_ = t_frame.recordLevel;
         savedHas_ = t_frame.has;
@@ -35,7 +40,6 @@ PublicCall::PublicCall(const char* name)
         t_frame.depth = 0;
         t_frame.recordLevel = RecordLevel();
         t_frame.has = false;
-        t_frame.reason.clear();
         t_frame.renames = nullptr;
     }
     ++t_frame.depth;
@@ -46,20 +50,22 @@ PublicCall::~PublicCall() {
     if (owner_) {
         t_frame.depth = savedDepth_;
         t_frame.recordLevel = savedLevel_;
-        t_frame.has = savedHas_;
-        t_frame.reason = std::move(savedReason_);
         t_frame.renames = savedRenames_;
+        if (savedHas_) t_reason = std::move(savedReason_);
+        t_frame.has = savedHas_;
     }
 }
 
 bool PublicCall::Result(bool ok) const {
     if (!owner_) return ok;
     if (ok) {
-        t_last.clear();
+        if (t_frame.last) t_last.clear();
+        t_frame.last = false;
     } else {
         t_last = name_;
         t_last += ": ";
-        t_last += t_frame.has ? t_frame.reason : std::string("refused");
+        t_last += t_frame.has ? t_reason : std::string("refused");
+        t_frame.last = true;
     }
     return ok;
 }
@@ -67,33 +73,33 @@ bool PublicCall::Result(bool ok) const {
 void Refuse(std::string_view field, std::string_view rule) {
     if (t_frame.depth == 0 || t_frame.has) return;
     t_frame.has = true;
-    t_frame.reason.assign(field);
+    t_reason.assign(field);
     for (const Renamed* r = t_frame.renames; r != nullptr; r = r->outer_) {
         const std::string_view from = r->from_;
-        const std::string_view path = t_frame.reason;
+        const std::string_view path = t_reason;
         // The field itself, or one inside it: "card" renames "card.x" and "card[0]", not "cards".
         if (path.substr(0, from.size()) == from &&
             (path.size() == from.size() || path[from.size()] == '.' || path[from.size()] == '['))
-            t_frame.reason.replace(0, from.size(), r->to_);
+            t_reason.replace(0, from.size(), r->to_);
     }
-    t_frame.reason += ": ";
-    t_frame.reason += rule;
+    t_reason += ": ";
+    t_reason += rule;
 }
 
 void Faulted(std::string_view step, std::string_view message) {
     if (t_frame.depth == 0 || t_frame.has) return;
     t_frame.has = true;
-    t_frame.reason = "a framework exception caught in ";
-    t_frame.reason += step;
-    t_frame.reason += ": ";
-    t_frame.reason += message;
+    t_reason = "a framework exception caught in ";
+    t_reason += step;
+    t_reason += ": ";
+    t_reason += message;
 }
 
 bool HasReason() { return t_frame.has; }
 
 void Forget() {
     t_frame.has = false;
-    t_frame.reason.clear();
+    t_reason.clear();
 }
 
 std::string Quote(std::string_view caller) {

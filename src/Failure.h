@@ -2,6 +2,8 @@
 // scope each public operation opens, and the reasons its steps give.
 #pragma once
 
+#include "Log.h"
+
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -26,6 +28,7 @@ public:
     bool Result(bool ok) const;
 
 private:
+    LevelScope levels_;  // the call's level tests, answered once
     const char* name_;
     bool owner_;
     // The frame of the call this one interrupted, restored at its end.

@@ -35,7 +35,6 @@ void Compose(log4cplus::tstring& text, std::string_view name, std::initializer_l
     for (auto p : parts) AppendLogText(text, p);
 }
 
-thread_local int t_level = 0;  // records being written on this thread
 
 // Composes the record and writes it. log4cplus copies the text into its own
 // event before any appender runs, so each thread composes into one text that
@@ -50,10 +49,10 @@ void ComposeAndLog(Level level, const char* file, int line, std::string_view nam
     constexpr std::size_t kKeep = 1024;
     thread_local log4cplus::tstring t_text;
     struct Level {
-        Level() { ++t_level; }
-        ~Level() { --t_level; }
+        Level() { ++t_thread.records; }
+        ~Level() { --t_thread.records; }
     } level_;
-    if (t_level > 1) {
+    if (t_thread.records > 1) {
         log4cplus::tstring text;
         Compose(text, name, parts);
         NSLog::CLog::_logger.forcedLog(level, text, file, line);
@@ -71,7 +70,7 @@ void ComposeAndLog(Level level, const char* file, int line, std::string_view nam
 
 }  // namespace
 
-int RecordLevel() { return t_level; }
+GPENC_THREAD_LOCAL ThreadState t_thread;
 
 #if defined(_WIN32)
 std::string CallerText(const char* text) {
