@@ -230,55 +230,64 @@ int CEncoder::Change16To10(const char* text) {
         [&] { return gpenc::detail::CallerText(text != nullptr ? text : ""); });
 }
 
-GPENC_FLATTEN bool CEncoder::SetBodyData(int command) {
+bool EncoderSteps::WriteBody(CEncoder& e, int command, unsigned char* body) {
     static constexpr Op op = Operation("CEncoder::SetBodyData");
     return Guarded(op, false, [&] {
-        unsigned char word[2] = {};
-        unsigned char dword[4] = {};
         static const unsigned char kNoSession[wire::kSessionSize] = {};
+        // Zero, as the conversions below expect of where they write.
+        std::fill(body, body + wire::kBodySize, 0);
 
         // Q4: the version is read back from its text "1", with the records of Change16To10 (docs/compat.md).
-        const int version = Change16To10(wire::kVersionHex);
-        if (version < 0 || !UnsignedIntToUInt16(static_cast<unsigned int>(version), word)) return op.Fail();
-        m_vecBody.reserve(m_vecBody.size() + wire::kBodySize);
-        PrependField(m_vecBody, word, 2);
+        const int version = e.Change16To10(wire::kVersionHex);
+        if (version < 0 || !e.UnsignedIntToUInt16(static_cast<unsigned int>(version), body)) return op.Fail();
 
         // The login (command 1) goes out before there is a session; every other
         // command fetches the id once, when the object's is still all zero.
         // Q3: the login fetches no id; the others fetch once, while all zero, and send it unchecked (docs/compat.md).
-        if (command != wire::kLogin && std::memcmp(m_bySession, kNoSession, sizeof kNoSession) == 0)
-            CSessionData::GetSession(m_bySession);
-        m_vecBody.insert(m_vecBody.end(), m_bySession, m_bySession + wire::kSessionSize);
+        if (command != wire::kLogin && std::memcmp(e.m_bySession, kNoSession, sizeof kNoSession) == 0)
+            CSessionData::GetSession(e.m_bySession);
+        std::memcpy(body + 2, e.m_bySession, wire::kSessionSize);
 
         // The command goes through its hexadecimal text, so a negative number
         // (eight digits from 8 up) comes back negative and is refused.
-        std::fill(std::begin(word), std::end(word), 0);
         char hex[9];
         *std::to_chars(hex, hex + 8, static_cast<unsigned int>(command), 16).ptr = '\0';
         // Q4: the command is read back from its hexadecimal text; a negative one comes back negative (docs/compat.md).
-        const int cmd = Change16To10(hex);
-        if (cmd < 0 || !UnsignedIntToUInt16(static_cast<unsigned int>(cmd), word)) return op.Fail();
-        AppendField(m_vecBody, word, 2);
+        const int cmd = e.Change16To10(hex);
+        if (cmd < 0 || !e.UnsignedIntToUInt16(static_cast<unsigned int>(cmd), body + 18)) return op.Fail();
 
-        if (!UnsignedIntToInt32(static_cast<int>(m_vecParameter.size()), dword)) return op.Fail();
-        AppendField(m_vecBody, dword, 4);
-
-        std::fill(std::begin(word), std::end(word), 0);
-        AppendField(m_vecBody, word, 2);
+        if (!e.UnsignedIntToInt32(static_cast<int>(e.m_vecParameter.size()), body + 20)) return op.Fail();
+        // The last two bytes are reserved, and zero.
         return op.Done();
     });
 }
 
-GPENC_FLATTEN bool CEncoder::SetHeaderData() {
+bool EncoderSteps::WriteHeader(CEncoder& e, std::size_t bodySize, unsigned char* header) {
     static constexpr Op op = Operation("CEncoder::SetHeaderData");
     return Guarded(op, false, [&] {
-        m_vecHeader.reserve(m_vecHeader.size() + wire::kHeaderSize);
-        PrependField(m_vecHeader, wire::kMagic, sizeof wire::kMagic);
-        unsigned char word[2] = {};
-        if (!UnsignedIntToUInt16(static_cast<unsigned int>(m_vecBody.size()), word)) return op.Fail();
-        AppendField(m_vecHeader, word, 2);
+        std::copy(wire::kMagic, wire::kMagic + sizeof wire::kMagic, header);
+        header[2] = header[3] = 0;
+        if (!e.UnsignedIntToUInt16(static_cast<unsigned int>(bodySize), header + 2)) return op.Fail();
         return op.Done();
     });
+}
+
+// The frames are assembled by FinishFrame; these two keep the buffers of the
+// class, the version and magic going in front of what each holds.
+bool CEncoder::SetBodyData(int command) {
+    unsigned char body[wire::kBodySize];
+    if (!EncoderSteps::WriteBody(*this, command, body)) return false;
+    PrependField(m_vecBody, body, 2);
+    AppendField(m_vecBody, body + 2, wire::kBodySize - 2);
+    return true;
+}
+
+bool CEncoder::SetHeaderData() {
+    unsigned char header[wire::kHeaderSize];
+    if (!EncoderSteps::WriteHeader(*this, m_vecBody.size(), header)) return false;
+    PrependField(m_vecHeader, header, 2);
+    AppendField(m_vecHeader, header + 2, 2);
+    return true;
 }
 
 void EncoderSteps::Begin(CEncoder& e) {
@@ -289,17 +298,20 @@ void EncoderSteps::Begin(CEncoder& e) {
     e.m_vecHeader.clear();
 }
 
-GPENC_FLATTEN bool EncoderSteps::FinishFrame(CEncoder& e, int command, const Bytes& out, Bytes& frame,
-                                             bool withParameters) {
-    if (!e.SetBodyData(command) || !e.SetHeaderData()) return false;
-    const Bytes none;
-    const Bytes& parameters = withParameters ? e.m_vecParameter : none;
+bool EncoderSteps::FinishFrame(CEncoder& e, int command, const Bytes& out, Bytes& frame, bool withParameters) {
+    // The frame is written where it goes, in one allocation: what `out` held,
+    // header, body and parameters. The body's and header's steps write the
+    // records SetBodyData and SetHeaderData write, in that order.
+    const std::size_t at = out.size();
+    const std::size_t parameters = withParameters ? e.m_vecParameter.size() : 0;
+    frame.reserve(at + wire::kHeaderSize + wire::kBodySize + parameters);
     // D29: the frame goes after what `out` holds, which stays as it is (docs/compat.md).
-    frame.reserve(out.size() + e.m_vecHeader.size() + e.m_vecBody.size() + parameters.size());
-    gpenc::detail::Append(frame, out);
-    gpenc::detail::Append(frame, e.m_vecHeader);
-    gpenc::detail::Append(frame, e.m_vecBody);
-    gpenc::detail::Append(frame, parameters);
+    frame.assign(out.begin(), out.end());
+    frame.resize(at + wire::kHeaderSize + wire::kBodySize);
+    unsigned char* header = frame.data() + at;
+    if (!WriteBody(e, command, header + wire::kHeaderSize) || !WriteHeader(e, wire::kBodySize, header))
+        return false;
+    frame.insert(frame.end(), e.m_vecParameter.begin(), e.m_vecParameter.begin() + parameters);
     return true;
 }
 

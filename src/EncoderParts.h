@@ -106,7 +106,13 @@ struct EncoderSteps {
     // earlier message or a direct parameter step left there); the session id stays.
     static void Begin(CEncoder& e);
 
-    // SetBodyData(command), SetHeaderData(), then `out` as it is to be left
+    // The steps of SetBodyData and SetHeaderData, writing the body of a frame
+    // carrying the parameter buffer (26 bytes at `body`) and the header of a
+    // body of `bodySize` bytes (4 bytes at `header`).
+    [[nodiscard]] static bool WriteBody(CEncoder& e, int command, unsigned char* body);
+    [[nodiscard]] static bool WriteHeader(CEncoder& e, std::size_t bodySize, unsigned char* header);
+
+    // WriteBody, WriteHeader, and `out` as it is to be left
     // (what it held, then header, body and, `withParameters`, the parameters)
     // into `frame`, which the builder swaps into `out` as its very last step,
     // after its exit record.
