@@ -24,22 +24,28 @@ namespace {
 // take a comma for its decimal point: to_chars writes what "%f" writes in the
 // classic locale, whatever the locale, and without a stream to set up.
 // D10: a "." whatever the process locale (docs/compat.md).
-std::string Fixed6(double value) {
+void AppendFixed6(std::string& text, double value, char separator) {
     char digits[320];  // the largest double: 309 digits, sign, point and six decimals
-    return std::string(digits, std::to_chars(digits, digits + sizeof digits, value, std::chars_format::fixed, 6).ptr);
+    char* end = std::to_chars(digits, digits + sizeof digits - 1, value, std::chars_format::fixed, 6).ptr;
+    *end++ = separator;
+    text.append(digits, end);
 }
 
 // "yy-mm-dd-hh-mi-ss," from six BCD bytes.
 void AppendBcdTime(std::string& text, const unsigned char (&time)[6]) {
+    char digits[18];
     for (int i = 0; i < 6; ++i) {
-        gpenc::detail::AppendHex(text, &time[i], 1);
-        text += i < 5 ? '-' : ',';
+        gpenc::detail::WriteHex(digits + 3 * i, time[i]);
+        digits[3 * i + 2] = i < 5 ? '-' : ',';
     }
+    text.append(digits, sizeof digits);
 }
 
 void AppendUnsigned(std::string& text, unsigned long value, char separator) {
-    text += std::to_string(value);
-    text += separator;
+    char digits[24];
+    char* end = std::to_chars(digits, digits + sizeof digits - 1, value).ptr;
+    *end++ = separator;
+    text.append(digits, end);
 }
 
 // Whether coordinate `value` of an area is finite; if not, the reason under `area`.
@@ -64,6 +70,9 @@ bool CEncoder_Standard::ParmSet_Get808AlarmSetData_Circular(MsgData_AlarmSet_Cir
             if (!Finite(area, a.dLatitude, "dLatitude") || !Finite(area, a.dLongitude, "dLongitude")) return op.Fail();
         }
         std::string added;
+        // Room for the usual areas at once: about 60 characters each, 96 with
+        // both the time window and the speed limit.
+        added.reserve(8 + 96 * setting.vecAreas.size());
         AppendUnsigned(added, setting.bySetAttr, ';');
         // Q42: the count as the caller states it, whatever the number of areas (docs/compat.md).
         AppendUnsigned(added, setting.byAreaCount, ';');
@@ -71,8 +80,8 @@ bool CEncoder_Standard::ParmSet_Get808AlarmSetData_Circular(MsgData_AlarmSet_Cir
             // D9: the id and the radius go out unsigned, 2^31 and above too (docs/compat.md).
             AppendUnsigned(added, area.dwAreaId, ',');
             AppendUnsigned(added, area.wAreaAttr, ',');
-            added += Fixed6(area.dLatitude) + ',';
-            added += Fixed6(area.dLongitude) + ',';
+            AppendFixed6(added, area.dLatitude, ',');
+            AppendFixed6(added, area.dLongitude, ',');
             AppendUnsigned(added, area.dwRadius, ',');
             if (area.wAreaAttr & wire::jt808::kAreaTimeWindow) {
                 AppendBcdTime(added, area.byStartTime);
@@ -86,10 +95,11 @@ bool CEncoder_Standard::ParmSet_Get808AlarmSetData_Circular(MsgData_AlarmSet_Cir
         }
         added.pop_back();  // the separator after the last item
         // Room made first, so that the append after the exit record cannot
-        // fail (and only when short: reserve may give back spare room).
-        if (text.capacity() < text.size() + added.size()) text.reserve(text.size() + added.size());
+        // fail (and only when short: reserve may give back spare room). An
+        // empty text takes the composed one whole.
+        if (!text.empty() && text.capacity() < text.size() + added.size()) text.reserve(text.size() + added.size());
         // Q24: appended to the caller's text, which keeps what it held (docs/compat.md).
         // D1: the caller's text changes only on success (docs/compat.md).
-        return op.Commit([&] { text += added; });
+        return op.Commit([&] { text.empty() ? text.swap(added) : void(text += added); });
     }));
 }

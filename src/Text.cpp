@@ -5,7 +5,6 @@ namespace gpenc::detail {
 namespace {
 
 constexpr bool kWide16 = sizeof(wchar_t) == 2;  // UTF-16, as on Windows
-constexpr char kHexDigits[] = "0123456789abcdef";
 
 void AppendUtf8(std::string& out, char32_t c) {
     if (c < 0x80) {
@@ -30,13 +29,11 @@ void AppendUtf8(std::string& out, char32_t c) {
 }  // namespace
 
 void AppendHex(std::string& out, const unsigned char* bytes, std::size_t n) {
-    // Sized once and written in place, rather than a capacity check per digit.
-    std::size_t at = out.size();
+    // Sized once and written through a pointer, rather than a capacity check per digit.
+    const std::size_t at = out.size();
     out.resize(at + 2 * n);
-    for (std::size_t i = 0; i < n; ++i) {
-        out[at++] = kHexDigits[bytes[i] >> 4];
-        out[at++] = kHexDigits[bytes[i] & 0x0F];
-    }
+    char* p = &out[0] + at;
+    for (std::size_t i = 0; i < n; ++i, p += 2) WriteHex(p, bytes[i]);
 }
 
 int HexDigit(char c) {

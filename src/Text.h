@@ -12,6 +12,13 @@ namespace gpenc::detail {
 // Appends the `n` bytes at `bytes` as lower-case hex digits, two a byte.
 void AppendHex(std::string& out, const unsigned char* bytes, std::size_t n);
 
+// Writes `byte` as two lower-case hex digits at `out`.
+inline void WriteHex(char* out, unsigned char byte) {
+    constexpr char kDigits[] = "0123456789abcdef";
+    out[0] = kDigits[byte >> 4];
+    out[1] = kDigits[byte & 0x0F];
+}
+
 // The value of hex digit `c` (either case), or -1 for any other character.
 int HexDigit(char c);
 
