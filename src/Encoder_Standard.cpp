@@ -72,7 +72,7 @@ Outcome StandardSteps::Reset(CEncoder_Standard& e) {
         // Q37: kept so, and the serial number starts again, so every message carries 1 (docs/compat.md).
         e.m_stMsgHead.wBodyProperty = 0;
         e.m_stMsgHead.wSerialNo = 0;
-        std::string().swap(e.m_stMsgHead.strPhoneNo);
+        e.m_stMsgHead.strPhoneNo.clear();
         e.m_byParmCount = 0;
         e.m_stCurParm.dwParmId = 0;
         e.m_stCurParm.byParmLen = 0;
@@ -176,9 +176,13 @@ int CEncoder_Standard::DecToBCD(int value, unsigned char* out, int count) {
 
 bool CEncoder_Standard::Xor(std::vector<unsigned char> data, int first, int last, unsigned char& check) {
     const gpenc::detail::PublicCall call("CEncoder_Standard::Xor");
+    return call.Result(StandardSteps::Xor(data, first, last, check));
+}
+
+bool StandardSteps::Xor(const Bytes& data, int first, int last, unsigned char& check) {
     static constexpr Op op = Marked("CEncoder_Standard::Xor");
     // D24: a negative first index is refused too (docs/compat.md).
-    return call.Result(Guarded(op, false, [&] {
+    return Guarded(op, false, [&] {
         const std::size_t size = data.size();
         const bool valid =
             Check()
@@ -198,7 +202,7 @@ bool CEncoder_Standard::Xor(std::vector<unsigned char> data, int first, int last
         for (int i = first; i <= last; ++i) x ^= data[static_cast<std::size_t>(i)];
         // D1: `check` changes only on success (docs/compat.md).
         return op.Commit([&] { check = x; });
-    }));
+    });
 }
 
 // Q38: exported members kept: no flags, check code or escaping are ever written (docs/compat.md).
@@ -214,16 +218,13 @@ bool CEncoder_Standard::GetMsgbody() { return true; }
 bool CEncoder_Standard::GetMsgEscape() { return true; }
 
 // The value step of the parameter entries and the card pages.
-Outcome StandardSteps::EncodeValue(const MsgData_EquipParmSet_ParmListConfig& value, unsigned char byteValue,
-                                   Bytes& out) {
+Outcome StandardSteps::EncodeValue(const Value& value, Bytes& out) {
     const std::size_t start = out.size();
-    const std::string& text = value.strValue;
-    // Range inserts, which size a fresh vector once where a byte at a time
-    // would grow it again and again.
+    const std::string& text = *value.text;
     unsigned char number[4];
-    StoreBE<4>(number, value.dwValue);
+    StoreBE<4>(number, value.number);
     Outcome encoded = Outcome::Done();
-    switch (value.eDataType) {
+    switch (value.type) {
     case DATATYPE_STRING:
         // GetParaStr's step, with the bytes appended where they go instead of
         // through a copy of the text.
@@ -232,12 +233,12 @@ Outcome StandardSteps::EncodeValue(const MsgData_EquipParmSet_ParmListConfig& va
                                : gpenc::detail::ParaStrStep(kGetParaStr, text,
                                                             [&] { out.insert(out.end(), text.begin(), text.end()); });
         break;
-    case DATATYPE_WORD: out.insert(out.end(), number + 2, number + 4); break;
-    case DATATYPE_DWORD: out.insert(out.end(), number, number + 4); break;
-    case DATATYPE_BYTES: gpenc::detail::Append(out, value.vecValueBytes); break;
-    case DATATYPE_BYTE: out.push_back(byteValue); break;
+    case DATATYPE_WORD: gpenc::detail::AppendField(out, number + 2, 2); break;
+    case DATATYPE_DWORD: gpenc::detail::AppendField(out, number, 4); break;
+    case DATATYPE_BYTES: gpenc::detail::Append(out, *value.bytes); break;
+    case DATATYPE_BYTE: out.push_back(value.byte); break;
     default:
-        encoded = Outcome::Refused("must be of type 1, 2, 3, 8 or 9, got " + std::to_string(value.eDataType));
+        encoded = Outcome::Refused("must be of type 1, 2, 3, 8 or 9, got " + std::to_string(value.type));
         break;
     }
     // The length travels in one byte.

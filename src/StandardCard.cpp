@@ -54,10 +54,10 @@ using wire::card::CheckRange;
 
 // Computes and writes the check bytes in order, each after the one before has
 // been written (a later range may cover an earlier check byte).
-[[nodiscard]] bool WriteChecks(CEncoder_Standard& encoder, Bytes& msg, std::initializer_list<CheckRange> ranges) {
+[[nodiscard]] bool WriteChecks(Bytes& msg, std::initializer_list<CheckRange> ranges) {
     for (const CheckRange& r : ranges) {
         unsigned char check = 0;
-        if (!encoder.Xor(msg, r.first, r.last, check)) return false;
+        if (!StandardSteps::Xor(msg, r.first, r.last, check)) return false;
         msg[static_cast<std::size_t>(r.last) + 1] = check;
     }
     return true;
@@ -66,10 +66,10 @@ using wire::card::CheckRange;
 }  // namespace
 
 bool CEncoder_Standard::SetOncePageData(MsgData_EquipParmSet_ParmListConfig& value) {
-    return StandardSteps::AppendPage(*this, value).done();
+    return StandardSteps::AppendPage(*this, Value::Of(value, value.byValue)).done();
 }
 
-Outcome StandardSteps::AppendPage(CEncoder_Standard& e, const MsgData_EquipParmSet_ParmListConfig& value) {
+Outcome StandardSteps::AppendPage(CEncoder_Standard& e, const Value& value) {
     // Pages log under the parameter step's name: they are its twin.
     // Q32: the name log searches use (docs/compat.md).
     static constexpr Op op = Plain("CEncoder_Standard::SetOnceParameterData");
@@ -77,7 +77,7 @@ Outcome StandardSteps::AppendPage(CEncoder_Standard& e, const MsgData_EquipParmS
         // Encoded straight onto the end of the body, which a refusal leaves as it was.
         Bytes& body = e.m_stCurParm.vecParmValue;
         const std::size_t before = body.size();
-        Outcome o = EncodeValue(value, value.byValue, body);
+        Outcome o = EncodeValue(value, body);
         if (!o.done()) return NotEncoded(op, std::move(o), "page");
         e.m_stCurParm.byParmLen = static_cast<unsigned char>(e.m_stCurParm.byParmLen + (body.size() - before));
         return op.Return(Outcome::Done());
@@ -86,15 +86,21 @@ Outcome StandardSteps::AppendPage(CEncoder_Standard& e, const MsgData_EquipParmS
 
 bool CEncoder_Standard::ParmSet_SetICInfoSet_stringAdd0(std::string& text, int width) {
     const gpenc::detail::PublicCall call("CEncoder_Standard::ParmSet_SetICInfoSet_stringAdd0");
+    StandardSteps::Fit(text, width);
+    return call.Result(true);
+}
+
+void StandardSteps::Fit(std::string& text, int width) {
     const std::size_t w = width > 0 ? static_cast<std::size_t>(width) : 0;
     if (text.size() > w) {
         text.erase(0, text.size() - w);
     } else {
         // The terminal reads "H" followed by two NULs as the fill pattern.
         // Q40: a longer text loses its front, a shorter one gets this fill (docs/compat.md).
-        for (std::size_t i = 0; text.size() < w; ++i) text += i % 3 == 0 ? 'H' : '\0';
+        const std::size_t from = text.size();
+        text.resize(w, '\0');
+        for (std::size_t i = from; i < w; i += 3) text[i] = 'H';
     }
-    return call.Result(true);
 }
 
 bool StandardSteps::AppendCardPages(CEncoder_Standard& e, const struct_EquipControl_SetIC& card,
@@ -107,10 +113,6 @@ bool StandardSteps::AppendCardPages(CEncoder_Standard& e, const struct_EquipCont
                                                                      : "no date: " + std::to_string(card.tmCardDate)));
         return false;
     }
-    auto fitted = [&e](std::string text, int width) {
-        e.ParmSet_SetICInfoSet_stringAdd0(text, width);
-        return TextValue(std::move(text));
-    };
     // Room for the whole body at once: the packet's head of 5 bytes and the
     // data its length word counts.
     Bytes().swap(e.m_stCurParm.vecParmValue);
@@ -120,26 +122,32 @@ bool StandardSteps::AppendCardPages(CEncoder_Standard& e, const struct_EquipCont
     e.DecToBCD(date.month, &month, 1);
     e.DecToBCD(date.day, &day, 1);
 
-    MsgData_EquipParmSet_ParmListConfig pages[] = {
-        ByteValue(wire::card::kTag),
-        WordValue(0),
-        WordValue(dataLength),
-        fitted(card.strCardText1, wire::card::kText1Width),
-        fitted(card.strCardText2, wire::card::kText2Width),
-        ByteValue(year),
-        ByteValue(month),
-        ByteValue(day),
-        fitted(card.strCardText3, wire::card::kText3Width),
-        fitted(card.strCardText4, wire::card::kText4Width),
-        // Q41: holds the place the first check byte then overwrites (docs/compat.md).
-        ByteValue(card.byCardCheck),
-    };
     // A page that fails is logged by the page step. None is refused for its
     // value (every text is fitted to its width), so a failed page is one lost
     // to a fault, which would shift every byte after it.
-    bool faulted = false;
     // D3: a page lost to a caught exception fails the card (docs/compat.md).
-    for (const auto& page : pages) faulted |= AppendPage(e, page).faulted();
+    bool faulted = false;
+    auto page = [&](const Value& value) { faulted |= AppendPage(e, value).faulted(); };
+    // One text for the fitted ones in turn, each page written before the next is fitted.
+    std::string fitted;
+    fitted.reserve(wire::card::kText4Width);
+    auto text = [&](const std::string& card, int width) {
+        fitted = card;
+        Fit(fitted, width);
+        page(TextValue(fitted));
+    };
+    page(ByteValue(wire::card::kTag));
+    page(WordValue(0));
+    page(WordValue(dataLength));
+    text(card.strCardText1, wire::card::kText1Width);
+    text(card.strCardText2, wire::card::kText2Width);
+    page(ByteValue(year));
+    page(ByteValue(month));
+    page(ByteValue(day));
+    text(card.strCardText3, wire::card::kText3Width);
+    text(card.strCardText4, wire::card::kText4Width);
+    // Q41: holds the place the first check byte then overwrites (docs/compat.md).
+    page(ByteValue(card.byCardCheck));
     return !faulted;
 }
 
@@ -170,7 +178,7 @@ bool CEncoder_Standard::ParmSet_SetICInfoSetExtension(struct_EquipControl_SetIC 
         }
 
         if (!StandardSteps::AppendCardPages(*this, card, wire::card::kExtensionLength)) return op.Fail();
-        MsgData_EquipParmSet_ParmListConfig pages[] = {
+        const Value pages[] = {
             ByteValue(wire::card::kExtensionMark[0]),
             ByteValue(wire::card::kExtensionMark[1]),
             ByteValue(card.byExt1),
@@ -190,9 +198,9 @@ bool CEncoder_Standard::ParmSet_SetICInfoSetExtension(struct_EquipControl_SetIC 
         bool faulted = false;
         for (const auto& page : pages)
             faulted |= StandardSteps::Droppable([&] { return StandardSteps::AppendPage(*this, page); }).faulted();
-        MsgData_EquipParmSet_ParmListConfig zero = ByteValue(0);
+        const Value zero = ByteValue(0);
         while (m_stCurParm.vecParmValue.size() < wire::card::kExtensionBody - 1) {
-            if (!SetOncePageData(zero)) return op.Fail();
+            if (!StandardSteps::AppendPage(*this, zero).done()) return op.Fail();
         }
         // Q41: holds the place the third check byte then overwrites (docs/compat.md).
         faulted |= StandardSteps::AppendPage(*this, ByteValue(card.byExtCheckTail)).faulted();
@@ -208,7 +216,7 @@ bool CEncoder_Standard::ParmSet_ICInfoSetStandard(struct_EquipControl_SetIC card
         *this, op, true, wire::jt808::kPassThrough, {"card", "card.strPhoneNo"}, msg,
         [&] { return ParmSet_SetICInfoSetStandard(std::move(card)); },
         [&](Bytes& m) {
-            return m.size() >= wire::card::kStandardSize && WriteChecks(*this, m, {wire::card::kCardCheck});
+            return m.size() >= wire::card::kStandardSize && WriteChecks(m, {wire::card::kCardCheck});
         }));
 }
 
@@ -220,7 +228,6 @@ bool CEncoder_Standard::ParmSet_ICInfoSetExtension(struct_EquipControl_SetIC car
         [&] { return ParmSet_SetICInfoSetExtension(std::move(card)); },
         [&](Bytes& m) {
             return m.size() >= wire::card::kExtensionSize &&
-                   WriteChecks(*this, m,
-                               {wire::card::kCardCheck, wire::card::kExtensionHeadCheck, wire::card::kExtensionCheck});
+                   WriteChecks(m, {wire::card::kCardCheck, wire::card::kExtensionHeadCheck, wire::card::kExtensionCheck});
         }));
 }

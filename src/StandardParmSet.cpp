@@ -66,24 +66,27 @@ constexpr TypeRange kParmTypes[] = {
     {0x0110, 0x01FF, DATATYPE_BYTES},   // CAN bus id collection settings
 };
 
-// The value of one list record, as a parameter entry to encode. With
-// `stringAndDwordOnly` the other types keep an empty value.
-MsgData_EquipParmSet_ParmListConfig EntryOf(const EquipParmSet_EquipConfig& record, bool stringAndDwordOnly) {
-    MsgData_EquipParmSet_ParmListConfig value = Page(record.eDataType);
-    value.dwParmId = record.eParmMark;
+// The value of one list record, as a parameter entry to encode: its members
+// where they are. With `stringAndDwordOnly` the other types keep an empty value.
+Value EntryOf(const EquipParmSet_EquipConfig& record, bool stringAndDwordOnly) {
+    Value value;
+    value.type = record.eDataType;
+    value.id = record.eParmMark;
     switch (record.eDataType) {
-    case DATATYPE_STRING: value.strValue = record.strValue; break;
-    case DATATYPE_DWORD: value.dwValue = record.dwValue; break;
+    case DATATYPE_STRING: value.text = &record.strValue; break;
+    case DATATYPE_DWORD: value.number = record.dwValue; break;
     case DATATYPE_WORD:
     case DATATYPE_BYTE:
         // Q35: the main-server builder carries only STRING and DWORD values (docs/compat.md).
-        if (!stringAndDwordOnly) value.dwValue = record.dwValue;
+        if (!stringAndDwordOnly) value.number = record.dwValue;
         break;
     case DATATYPE_BYTES:
-        if (!stringAndDwordOnly) value.vecValueBytes = record.vecValueBytes;
+        if (!stringAndDwordOnly) value.bytes = &record.vecValueBytes;
         break;
     default: break;
     }
+    // An entry's BYTE is the low byte of its number.
+    value.byte = static_cast<unsigned char>(value.number);
     return value;
 }
 
@@ -105,23 +108,31 @@ EequipParmDataType CEncoder_Standard::ParmSet_Get808ParmType(EequipParameterMark
 }
 
 bool CEncoder_Standard::SetOnceParameterData(MsgData_EquipParmSet_ParmListConfig value) {
-    return StandardSteps::AppendEntry(*this, value).done();
+    return StandardSteps::AppendEntry(*this, Value::Of(value, static_cast<unsigned char>(value.dwValue))).done();
 }
 
-Outcome StandardSteps::AppendEntry(CEncoder_Standard& e, const MsgData_EquipParmSet_ParmListConfig& value) {
+Outcome StandardSteps::AppendEntry(CEncoder_Standard& e, const Value& value) {
     static constexpr Op op = Plain("CEncoder_Standard::SetOnceParameterData");
     return GuardedStep(op, [&] {
-        Bytes encoded;
-        Outcome o = EncodeValue(value, static_cast<unsigned char>(value.dwValue), encoded);
+        // The entry is encoded in place, at the end of the list: id, a length
+        // byte set once the value is in, the value. What SetMsgData_EquipParmSet
+        // does with a staged copy, without the copy.
+        Bytes& list = e.m_vecParmList;
+        const std::size_t at = list.size();
+        gpenc::detail::PutBE<4>(list, value.id);
+        list.push_back(0);
+        Outcome o = EncodeValue(value, list);
         if (!o.done()) {
+            list.resize(at);
             char id[24];
-            std::snprintf(id, sizeof id, "parameter 0x%04x", static_cast<unsigned int>(value.dwParmId));
+            std::snprintf(id, sizeof id, "parameter 0x%04x", static_cast<unsigned int>(value.id));
             return NotEncoded(op, std::move(o), id);
         }
-        e.m_stCurParm.dwParmId = value.dwParmId;
-        e.m_stCurParm.byParmLen = static_cast<unsigned char>(encoded.size());
-        e.m_stCurParm.vecParmValue = std::move(encoded);
-        e.SetMsgData_EquipParmSet(e.m_stCurParm);
+        const auto length = static_cast<unsigned char>(list.size() - at - 5);
+        list[at + 4] = length;
+        ++e.m_byParmCount;
+        e.m_stCurParm.dwParmId = value.id;
+        e.m_stCurParm.byParmLen = length;
         return op.Return(Outcome::Done());
     });
 }
@@ -181,11 +192,13 @@ bool CEncoder_Standard::ParmSet_SetMainSericeIP(std::vector<EquipParmSet_EquipCo
 bool CEncoder_Standard::ParmSet_SetHeadInterval(EquipParmSet_EquipConfig config) {
     static constexpr Op op = Marked("CEncoder_Standard::ParmSet_SetHeadInterval");
     return Guarded(op, false, [&] {
-        MsgData_EquipParmSet_ParmListConfig value = Page(DATATYPE_DWORD);
-        value.dwParmId = PARM_HEARTBEAT_INTERVAL;
-        value.dwValue = config.dwValue;
+        Value value;
+        value.type = DATATYPE_DWORD;
+        value.id = PARM_HEARTBEAT_INTERVAL;
+        value.number = config.dwValue;
+        value.byte = static_cast<unsigned char>(config.dwValue);
         // D21: a heartbeat message without its heartbeat would be sent as a success (docs/compat.md).
-        if (!SetOnceParameterData(std::move(value)) ||
+        if (!StandardSteps::AppendEntry(*this, value).done() ||
             !SetMsgData_StandardMsgHead(wire::jt808::kParmSet, config.strPhoneNo))
             return op.Fail();
         return op.Done();

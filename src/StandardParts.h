@@ -42,26 +42,56 @@ inline constexpr Op kGetParaStr = Plain("CEncoder_Standard::GetParaStr");
 // Q34: kept so; log searches match these texts as they are (docs/compat.md).
 inline void LogFailure(const char* text, int line) { Write(kError, kFile, line, {text}); }
 
-// One value page of a given type.
-inline MsgData_EquipParmSet_ParmListConfig Page(EequipParmDataType type) {
-    MsgData_EquipParmSet_ParmListConfig page;
-    page.eDataType = type;
-    return page;
+// A value to encode, as the value step reads it: its type and the members of
+// a caller's entry or of a value page, referred to where they are, so that an
+// entry or page costs no copy of its text or bytes.
+struct Value {
+    EequipParmDataType type = DATATYPE_NONE;
+    std::uint32_t id = 0;      // an entry's parameter id
+    std::uint32_t number = 0;  // a WORD or DWORD
+    unsigned char byte = 0;    // a BYTE
+    const std::string* text = &NoText();
+    const std::vector<unsigned char>* bytes = &NoBytes();
+
+    static const std::string& NoText() {
+        static const std::string none;
+        return none;
+    }
+    static const std::vector<unsigned char>& NoBytes() {
+        static const std::vector<unsigned char> none;
+        return none;
+    }
+    // The value page `v`, its BYTE taken from `byte`.
+    static Value Of(const MsgData_EquipParmSet_ParmListConfig& v, unsigned char byte) {
+        Value value;
+        value.type = v.eDataType;
+        value.id = v.dwParmId;
+        value.number = v.dwValue;
+        value.byte = byte;
+        value.text = &v.strValue;
+        value.bytes = &v.vecValueBytes;
+        return value;
+    }
+};
+
+inline Value ByteValue(unsigned char b) {
+    Value v;
+    v.type = DATATYPE_BYTE;
+    v.byte = b;
+    return v;
 }
-inline MsgData_EquipParmSet_ParmListConfig ByteValue(unsigned char b) {
-    MsgData_EquipParmSet_ParmListConfig page = Page(DATATYPE_BYTE);
-    page.byValue = b;
-    return page;
+inline Value WordValue(std::uint16_t w) {
+    Value v;
+    v.type = DATATYPE_WORD;
+    v.number = w;
+    return v;
 }
-inline MsgData_EquipParmSet_ParmListConfig WordValue(std::uint16_t w) {
-    MsgData_EquipParmSet_ParmListConfig page = Page(DATATYPE_WORD);
-    page.dwValue = w;
-    return page;
-}
-inline MsgData_EquipParmSet_ParmListConfig TextValue(std::string text) {
-    MsgData_EquipParmSet_ParmListConfig page = Page(DATATYPE_STRING);
-    page.strValue = std::move(text);
-    return page;
+// Refers to `text`, which must outlive the value's step.
+inline Value TextValue(const std::string& text) {
+    Value v;
+    v.type = DATATYPE_STRING;
+    v.text = &text;
+    return v;
 }
 
 }  // namespace gpenc::detail::standard
@@ -100,19 +130,17 @@ struct StandardSteps {
         return o;
     }
 
-    // Appends the value bytes of `value` by its type to `out`, BYTE taking
-    // `byteValue`. Refused, with `out` as it was, for a type that is none, an
+    // Appends the value bytes of `value` by its type to `out`. Refused, with `out` as it was, for a type that is none, an
     // empty text or more than 255 bytes; faulted, with `out` as it was, when
     // the text step caught a framework exception.
-    [[nodiscard]] static Outcome EncodeValue(const MsgData_EquipParmSet_ParmListConfig& value, unsigned char byteValue,
-                                             Bytes& out);
+    [[nodiscard]] static Outcome EncodeValue(const gpenc::detail::standard::Value& value, Bytes& out);
 
     // InitStandardMsgHead, SetOnceParameterData and SetOncePageData, saying
     // whether a step that did not succeed refused its value or lost it to a
     // caught framework exception.
     static Outcome Reset(CEncoder_Standard& e);
-    [[nodiscard]] static Outcome AppendEntry(CEncoder_Standard& e, const MsgData_EquipParmSet_ParmListConfig& value);
-    [[nodiscard]] static Outcome AppendPage(CEncoder_Standard& e, const MsgData_EquipParmSet_ParmListConfig& value);
+    [[nodiscard]] static Outcome AppendEntry(CEncoder_Standard& e, const gpenc::detail::standard::Value& value);
+    [[nodiscard]] static Outcome AppendPage(CEncoder_Standard& e, const gpenc::detail::standard::Value& value);
 
     // The staging of the 0x8103 builders: refuses an empty list under `op`,
     // then encodes every record into the parameter list (an entry that cannot
@@ -129,6 +157,13 @@ struct StandardSteps {
     // also when a page was lost to a caught framework exception.
     [[nodiscard]] static bool AppendCardPages(CEncoder_Standard& e, const struct_EquipControl_SetIC& card,
                                               std::uint16_t dataLength);
+
+    // ParmSet_SetICInfoSet_stringAdd0's fitting of `text` to `width` bytes.
+    static void Fit(std::string& text, int width);
+
+    // Xor's step, reading `data` where it is: the message builders check the
+    // message they build without a copy of it.
+    [[nodiscard]] static bool Xor(const Bytes& data, int first, int last, unsigned char& check);
 
     // The number of body bytes GetMsgData appends for `msgId`.
     static std::size_t BodyLength(const CEncoder_Standard& e, std::uint32_t msgId) {
