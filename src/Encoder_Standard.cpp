@@ -66,7 +66,10 @@ Outcome StandardSteps::Reset(CEncoder_Standard& e) {
         e.m_stMsg.byStartFlag = 0;
         e.m_stMsg.byCheckCode = 0;
         e.m_stMsg.byEndFlag = 0;
-        e.m_stMsg.stHead = StandardMsgHead();
+        e.m_stMsg.stHead.wMsgId = 0;
+        e.m_stMsg.stHead.wBodyProperty = 0;
+        e.m_stMsg.stHead.strPhoneNo.clear();
+        e.m_stMsg.stHead.wSerialNo = 0;
         Bytes().swap(e.m_stMsg.vecBody);
         // wMsgId stays: it is the last message id until the next head is set.
         // Q37: kept so, and the serial number starts again, so every message carries 1 (docs/compat.md).
@@ -124,7 +127,7 @@ bool CEncoder_Standard::GetMsgData(std::uint32_t msgId, std::vector<unsigned cha
     std::copy(phone.begin(), phone.end(), digits + kDigits - phone.size());
     for (std::size_t i = 0; i < kDigits; i += 2) {
         int pair = 0;
-        if (!head.That(charTohex(std::string(digits + i, 2), pair), "strPhoneNo",
+        if (!head.That(StandardSteps::HexPair(digits + i, pair), "strPhoneNo",
                        [&] { return "not digit pairs: " + gpenc::detail::Quote(phone); }))
             return false;
         msg.push_back(static_cast<unsigned char>(pair));
@@ -144,9 +147,12 @@ bool CEncoder_Standard::charTohex(std::string text, int& value) {
     // Exactly two digits: a sign or a blank would otherwise be read as part of
     // a number and put garbage into the BCD head.
     // D25: exactly two hexadecimal digits (docs/compat.md).
-    if (text.size() != 2) return false;
-    const int high = gpenc::detail::HexDigit(text[0]);
-    const int low = gpenc::detail::HexDigit(text[1]);
+    return text.size() == 2 && StandardSteps::HexPair(text.data(), value);
+}
+
+bool StandardSteps::HexPair(const char* digits, int& value) {
+    const int high = gpenc::detail::HexDigit(digits[0]);
+    const int low = gpenc::detail::HexDigit(digits[1]);
     if (high < 0 || low < 0) return false;
     value = high * 16 + low;
     return true;

@@ -6,6 +6,7 @@
 #include "HostSeam.h"
 
 #include <initializer_list>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <type_traits>
@@ -210,23 +211,32 @@ class Outcome {
 public:
     enum class Kind : unsigned char { kDone, kRefused, kFaulted };
 
-    static Outcome Done() { return Outcome(Kind::kDone, {}); }
+    static Outcome Done() { return Outcome(Kind::kDone, nullptr); }
     // `what`: the rule the value broke ("must not be empty"), when the step says.
-    static Outcome Refused(std::string what = {}) { return Outcome(Kind::kRefused, std::move(what)); }
+    static Outcome Refused(std::string what = {}) { return Outcome(Kind::kRefused, Text(std::move(what))); }
     // `message`: the caught exception's message.
-    static Outcome Faulted(std::string message) { return Outcome(Kind::kFaulted, std::move(message)); }
+    static Outcome Faulted(std::string message) { return Outcome(Kind::kFaulted, Text(std::move(message))); }
     // Done when `ok`, else refused: a check's answer.
     static Outcome Check(bool ok) { return ok ? Done() : Refused(); }
 
     Kind kind() const { return kind_; }
     bool done() const { return kind_ == Kind::kDone; }
     bool faulted() const { return kind_ == Kind::kFaulted; }
-    const std::string& detail() const { return detail_; }
+    const std::string& detail() const {
+        static const std::string none;
+        return detail_ ? *detail_ : none;
+    }
 
 private:
-    Outcome(Kind kind, std::string detail) : kind_(kind), detail_(std::move(detail)) {}
+    // The detail lives apart, so that a step that succeeds (nearly all do)
+    // passes back a kind and a null pointer through every layer it returns
+    // through, not a text.
+    static std::unique_ptr<std::string> Text(std::string text) {
+        return text.empty() ? nullptr : std::make_unique<std::string>(std::move(text));
+    }
+    Outcome(Kind kind, std::unique_ptr<std::string> detail) : kind_(kind), detail_(std::move(detail)) {}
     Kind kind_;
-    std::string detail_;
+    std::unique_ptr<std::string> detail_;
 };
 
 // Runs `work` for a destructor, which must neither throw nor end the process,
@@ -256,7 +266,7 @@ R Guarded(const Op& op, R failure, Body&& body, Context&& context, int line = __
         if constexpr (std::is_same_v<R, Outcome>) {
             return Outcome::Faulted(std::move(message));
         } else {
-            return failure;
+            return std::move(failure);
         }
     }
 }
@@ -264,7 +274,7 @@ R Guarded(const Op& op, R failure, Body&& body, Context&& context, int line = __
 template <class R, class Body>
 R Guarded(const Op& op, R failure, Body&& body, int line = __builtin_LINE()) {
     return Guarded(
-        op, failure, std::forward<Body>(body), [] { return std::string_view{}; }, line);
+        op, std::move(failure), std::forward<Body>(body), [] { return std::string_view{}; }, line);
 }
 
 // Guarded for a step whose `body` returns an Outcome: a caught framework

@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -100,11 +101,26 @@ void ReserveEntries(Bytes& entries, const std::vector<EquipParmSet_EquipConfig>&
 
 }  // namespace
 
+namespace {
+
+// kParmTypes spread over every id it covers, so that a lookup is one index
+// (a scan of the ranges cost about 100 instructions an entry).
+constexpr std::uint32_t kTypedIds = 0x200;  // every range ends below it
+struct TypeIndex {
+    EequipParmDataType types[kTypedIds] = {};
+    constexpr TypeIndex() {
+        for (const TypeRange& r : kParmTypes)
+            for (std::uint32_t id = r.first; id <= r.last; ++id) types[id] = r.type;
+    }
+};
+constexpr TypeIndex kTypeIndex;
+static_assert(kParmTypes[std::size(kParmTypes) - 1].last < kTypedIds, "the index covers every range");
+
+}  // namespace
+
 EequipParmDataType CEncoder_Standard::ParmSet_Get808ParmType(EequipParameterMark mark) {
     const std::uint32_t id = mark;
-    const auto* it = std::find_if(std::begin(kParmTypes), std::end(kParmTypes),
-                                  [id](const TypeRange& r) { return r.first <= id && id <= r.last; });
-    return it != std::end(kParmTypes) ? it->type : DATATYPE_NONE;
+    return id < kTypedIds ? kTypeIndex.types[id] : DATATYPE_NONE;
 }
 
 bool CEncoder_Standard::SetOnceParameterData(MsgData_EquipParmSet_ParmListConfig value) {

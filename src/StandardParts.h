@@ -50,17 +50,13 @@ struct Value {
     std::uint32_t id = 0;      // an entry's parameter id
     std::uint32_t number = 0;  // a WORD or DWORD
     unsigned char byte = 0;    // a BYTE
-    const std::string* text = &NoText();
-    const std::vector<unsigned char>* bytes = &NoBytes();
+    const std::string* text = &kNoText;
+    const std::vector<unsigned char>* bytes = &kNoBytes;
 
-    static const std::string& NoText() {
-        static const std::string none;
-        return none;
-    }
-    static const std::vector<unsigned char>& NoBytes() {
-        static const std::vector<unsigned char> none;
-        return none;
-    }
+    // What a value of another type refers to. Made before any step runs, so
+    // that a value costs no check of a static's initialisation.
+    static const std::string kNoText;
+    static const std::vector<unsigned char> kNoBytes;
     // The value page `v`, its BYTE taken from `byte`.
     static Value Of(const MsgData_EquipParmSet_ParmListConfig& v, unsigned char byte) {
         Value value;
@@ -73,6 +69,9 @@ struct Value {
         return value;
     }
 };
+
+inline const std::string Value::kNoText;
+inline const std::vector<unsigned char> Value::kNoBytes;
 
 inline Value ByteValue(unsigned char b) {
     Value v;
@@ -157,6 +156,10 @@ struct StandardSteps {
     // also when a page was lost to a caught framework exception.
     [[nodiscard]] static bool AppendCardPages(CEncoder_Standard& e, const struct_EquipControl_SetIC& card,
                                               std::uint16_t dataLength);
+
+    // charTohex's reading of the two hexadecimal digits at `digits`, without
+    // a text made for them.
+    static bool HexPair(const char* digits, int& value);
 
     // ParmSet_SetICInfoSet_stringAdd0's fitting of `text` to `width` bytes.
     static void Fit(std::string& text, int width);

@@ -28,19 +28,23 @@ void AppendUtf8(std::string& out, char32_t c) {
 
 }  // namespace
 
+const char kHexPairs[256][2] = {
+#define GPENC_HEX_ROW(h) \
+    {h, '0'}, {h, '1'}, {h, '2'}, {h, '3'}, {h, '4'}, {h, '5'}, {h, '6'}, {h, '7'}, \
+    {h, '8'}, {h, '9'}, {h, 'a'}, {h, 'b'}, {h, 'c'}, {h, 'd'}, {h, 'e'}, {h, 'f'}
+    GPENC_HEX_ROW('0'), GPENC_HEX_ROW('1'), GPENC_HEX_ROW('2'), GPENC_HEX_ROW('3'),
+    GPENC_HEX_ROW('4'), GPENC_HEX_ROW('5'), GPENC_HEX_ROW('6'), GPENC_HEX_ROW('7'),
+    GPENC_HEX_ROW('8'), GPENC_HEX_ROW('9'), GPENC_HEX_ROW('a'), GPENC_HEX_ROW('b'),
+    GPENC_HEX_ROW('c'), GPENC_HEX_ROW('d'), GPENC_HEX_ROW('e'), GPENC_HEX_ROW('f'),
+#undef GPENC_HEX_ROW
+};
+
 void AppendHex(std::string& out, const unsigned char* bytes, std::size_t n) {
     // Sized once and written through a pointer, rather than a capacity check per digit.
     const std::size_t at = out.size();
     out.resize(at + 2 * n);
     char* p = &out[0] + at;
     for (std::size_t i = 0; i < n; ++i, p += 2) WriteHex(p, bytes[i]);
-}
-
-int HexDigit(char c) {
-    return c >= '0' && c <= '9'   ? c - '0'
-           : c >= 'a' && c <= 'f' ? c - 'a' + 10
-           : c >= 'A' && c <= 'F' ? c - 'A' + 10
-                                  : -1;
 }
 
 std::string WideToUtf8(std::wstring_view wide) {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstring>
 #include <string>
 #include <string_view>
 
@@ -12,15 +13,20 @@ namespace gpenc::detail {
 // Appends the `n` bytes at `bytes` as lower-case hex digits, two a byte.
 void AppendHex(std::string& out, const unsigned char* bytes, std::size_t n);
 
-// Writes `byte` as two lower-case hex digits at `out`.
-inline void WriteHex(char* out, unsigned char byte) {
-    constexpr char kDigits[] = "0123456789abcdef";
-    out[0] = kDigits[byte >> 4];
-    out[1] = kDigits[byte & 0x0F];
-}
+// The two lower-case hex digits of every byte value, for WriteHex.
+extern const char kHexPairs[256][2];
+
+// Writes `byte` as two lower-case hex digits at `out`: one copy from a table
+// of pairs, about half the instructions of two digit lookups.
+inline void WriteHex(char* out, unsigned char byte) { std::memcpy(out, kHexPairs[byte], 2); }
 
 // The value of hex digit `c` (either case), or -1 for any other character.
-int HexDigit(char c);
+inline int HexDigit(char c) {
+    return c >= '0' && c <= '9'   ? c - '0'
+           : c >= 'a' && c <= 'f' ? c - 'a' + 10
+           : c >= 'A' && c <= 'F' ? c - 'A' + 10
+                                  : -1;
+}
 
 // Wide text as UTF-8. Where wchar_t is 16 bits (Windows) a surrogate pair is
 // one character; a lone surrogate is written as it stands, and a value past

@@ -57,8 +57,8 @@ std::string PhoneNumber(const std::string& terminalNo) {
 // gives false, and a negative one its 32-bit two's complement.
 // Q26: the atoi reading clients rely on: "abc" gives 0, "12abc" 12 (docs/compat.md).
 [[nodiscard]] bool ReadNumber(const std::string& text, std::uint32_t& value) {
-    std::size_t i = text.find_first_not_of(" \t\n\v\f\r");
-    if (i == std::string::npos) i = text.size();
+    std::size_t i = 0;
+    while (i < text.size() && (text[i] == ' ' || (text[i] >= '\t' && text[i] <= '\r'))) ++i;  // isspace, "C" locale
     bool negative = false;
     if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
     // Growth stops just past the largest accepted magnitude, so any run of
