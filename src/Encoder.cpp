@@ -230,7 +230,7 @@ int CEncoder::Change16To10(const char* text) {
         [&] { return gpenc::detail::CallerText(text != nullptr ? text : ""); });
 }
 
-bool EncoderSteps::WriteBody(CEncoder& e, int command, unsigned char* body) {
+GPENC_FLATTEN bool EncoderSteps::WriteBody(CEncoder& e, int command, unsigned char* body) {
     static constexpr Op op = Operation("CEncoder::SetBodyData");
     return Guarded(op, false, [&] {
         static const unsigned char kNoSession[wire::kSessionSize] = {};
@@ -262,7 +262,7 @@ bool EncoderSteps::WriteBody(CEncoder& e, int command, unsigned char* body) {
     });
 }
 
-bool EncoderSteps::WriteHeader(CEncoder& e, std::size_t bodySize, unsigned char* header) {
+GPENC_FLATTEN bool EncoderSteps::WriteHeader(CEncoder& e, std::size_t bodySize, unsigned char* header) {
     static constexpr Op op = Operation("CEncoder::SetHeaderData");
     return Guarded(op, false, [&] {
         std::copy(wire::kMagic, wire::kMagic + sizeof wire::kMagic, header);

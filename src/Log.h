@@ -22,9 +22,11 @@ class CaughtException;
 struct ThreadState {
     int records = 0;       // records being written: more than 0 while an appender runs
     int scopeRecords = 0;  // records being written when the open level scope began
-    bool open = false;     // a level scope is open: the answers below stand
-    bool debug = false;
-    bool error = false;
+    // The open level scope's answers, kOpen with kDebug and kError as they
+    // were answered; 0 while no scope is open. One byte, so that a level test
+    // is one load.
+    unsigned char answers = 0;
+    static constexpr unsigned char kOpen = 1, kDebugOn = 2, kErrorOn = 4;
 };
 // Per-thread state that every step reads: trivial, so that a read costs no
 // initialisation check, and (on ELF) in the initial-exec model, so that it is
@@ -46,8 +48,8 @@ extern GPENC_THREAD_LOCAL ThreadState t_thread;
 // Whether a record of `level` is written: the answer of the open level scope,
 // or the logger's own when none is open (a step called directly).
 inline bool Enabled(Level level) {
-    const ThreadState& t = t_thread;
-    if (t.open) return level == kDebug ? t.debug : t.error;
+    if (const unsigned char a = t_thread.answers)
+        return (a & (level == kDebug ? ThreadState::kDebugOn : ThreadState::kErrorOn)) != 0;
     return NSLog::CLog::_logger.isEnabledFor(level);
 }
 
@@ -60,28 +62,30 @@ inline bool Enabled(Level level) {
 // of its records of a level or none.
 class LevelScope {
 public:
-    LevelScope() : saved_(t_thread) {
+    LevelScope() : savedAnswers_(t_thread.answers), savedRecords_(t_thread.scopeRecords) {
         ThreadState& t = t_thread;
-        if (t.open && t.records == t.scopeRecords) return;
-        t.open = false;
+        if (t.answers != 0 && t.records == t.scopeRecords) return;
+        t.answers = 0;
         // A logger enabled for DEBUG is enabled for ERROR: one test when it is off.
-        t.error = Enabled(kError);
-        t.debug = t.error && Enabled(kDebug);
+        unsigned char answers = ThreadState::kOpen;
+        if (Enabled(kError)) {
+            answers |= ThreadState::kErrorOn;
+            if (Enabled(kDebug)) answers |= ThreadState::kDebugOn;
+        }
+        t.answers = answers;
         t.scopeRecords = t.records;
-        t.open = true;
     }
     LevelScope(const LevelScope&) = delete;
     LevelScope& operator=(const LevelScope&) = delete;
     ~LevelScope() {
         ThreadState& t = t_thread;
-        t.open = saved_.open;
-        t.debug = saved_.debug;
-        t.error = saved_.error;
-        t.scopeRecords = saved_.scopeRecords;
+        t.answers = savedAnswers_;
+        t.scopeRecords = savedRecords_;
     }
 
 private:
-    ThreadState saved_;
+    unsigned char savedAnswers_;
+    int savedRecords_;
 };
 
 // A caller's narrow text as UTF-8, for a record. The library's own texts are
