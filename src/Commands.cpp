@@ -262,7 +262,7 @@ std::string TrackingText(const sEquipTempPositionTrack& track) {
 // under its own name and forwards to the path above.
 // ---------------------------------------------------------------------------
 
-bool CEncoder::Cmd_sCommitInterval(sCommitInterval* interval, std::vector<unsigned char>& out) {
+GPENC_FLATTEN bool CEncoder::Cmd_sCommitInterval(sCommitInterval* interval, std::vector<unsigned char>& out) {
     const gpenc::detail::PublicCall call("CEncoder::Cmd_sCommitInterval");
     return call.Result(
         Send(*this, Operation("CEncoder::Cmd_sCommitInterval"), interval, &CEncoder::SetCommitParameterData, out));
@@ -271,7 +271,7 @@ bool CEncoder::SetCommitParameterData(sCommitInterval* interval) {
     return Append(*this, Operation("CEncoder::SetCommitParameterData"), interval);
 }
 
-bool CEncoder::Cmd_SoundSowing(sSoundSowing* sowing, std::vector<unsigned char>& out) {
+GPENC_FLATTEN bool CEncoder::Cmd_SoundSowing(sSoundSowing* sowing, std::vector<unsigned char>& out) {
     const gpenc::detail::PublicCall call("CEncoder::Cmd_SoundSowing");
     return call.Result(
         Send(*this, Operation("CEncoder::Cmd_SoundSowing"), sowing, &CEncoder::SetSoundSowingParameterData, out));
@@ -280,7 +280,7 @@ bool CEncoder::SetSoundSowingParameterData(sSoundSowing* sowing) {
     return Append(*this, Operation("CEncoder::SetSoundSowingParameterData"), sowing);
 }
 
-bool CEncoder::Cmd_sListening(sListening* listening, std::vector<unsigned char>& out) {
+GPENC_FLATTEN bool CEncoder::Cmd_sListening(sListening* listening, std::vector<unsigned char>& out) {
     const gpenc::detail::PublicCall call("CEncoder::Cmd_sListening");
     return call.Result(
         Send(*this, Operation("CEncoder::Cmd_sListening"), listening, &CEncoder::SetListeningParameterData, out));
@@ -289,7 +289,7 @@ bool CEncoder::SetListeningParameterData(sListening* listening) {
     return Append(*this, Operation("CEncoder::SetListeningParameterData"), listening);
 }
 
-bool CEncoder::Cmd_sSimSet(sSimSetInterval* simSet, std::vector<unsigned char>& out) {
+GPENC_FLATTEN bool CEncoder::Cmd_sSimSet(sSimSetInterval* simSet, std::vector<unsigned char>& out) {
     const gpenc::detail::PublicCall call("CEncoder::Cmd_sSimSet");
     return call.Result(Send(*this, Operation("CEncoder::Cmd_sSimSet"), simSet, &CEncoder::SetSimSetParameterData, out));
 }
@@ -297,7 +297,7 @@ bool CEncoder::SetSimSetParameterData(sSimSetInterval* simSet) {
     return Append(*this, Operation("CEncoder::SetSimSetParameterData"), simSet);
 }
 
-bool CEncoder::Cmd_sBlackout(sBlackoutInterval* blackout, std::vector<unsigned char>& out) {
+GPENC_FLATTEN bool CEncoder::Cmd_sBlackout(sBlackoutInterval* blackout, std::vector<unsigned char>& out) {
     const gpenc::detail::PublicCall call("CEncoder::Cmd_sBlackout");
     return call.Result(
         Send(*this, Operation("CEncoder::Cmd_sBlackout"), blackout, &CEncoder::SetBlackoutParameterData, out));
@@ -306,7 +306,7 @@ bool CEncoder::SetBlackoutParameterData(sBlackoutInterval* blackout) {
     return Append(*this, Operation("CEncoder::SetBlackoutParameterData"), blackout);
 }
 
-bool CEncoder::Cmd_sVideo(sVideo* video, std::vector<unsigned char>& out) {
+GPENC_FLATTEN bool CEncoder::Cmd_sVideo(sVideo* video, std::vector<unsigned char>& out) {
     const gpenc::detail::PublicCall call("CEncoder::Cmd_sVideo");
     return call.Result(Send(*this, Operation("CEncoder::Cmd_sVideo"), video, &CEncoder::SetVideoParameterData, out));
 }
@@ -314,7 +314,7 @@ bool CEncoder::SetVideoParameterData(sVideo* video) {
     return Append(*this, Operation("CEncoder::SetVideoParameterData"), video);
 }
 
-bool CEncoder::Cmd_AlarmHandle(sAlarmHandle* alarm, std::vector<unsigned char>& out) {
+GPENC_FLATTEN bool CEncoder::Cmd_AlarmHandle(sAlarmHandle* alarm, std::vector<unsigned char>& out) {
     const gpenc::detail::PublicCall call("CEncoder::Cmd_AlarmHandle");
     return call.Result(
         Send(*this, Operation("CEncoder::Cmd_AlarmHandle"), alarm, &CEncoder::SetAlarmHandleParameterData, out));
@@ -328,7 +328,7 @@ bool CEncoder::SetAlarmHandleParameterData(sAlarmHandle* alarm) {
     return Append(*this, op, alarm);
 }
 
-bool CEncoder::Cmd_sTimeInterval(sTimeInterval* interval, std::vector<unsigned char>& out) {
+GPENC_FLATTEN bool CEncoder::Cmd_sTimeInterval(sTimeInterval* interval, std::vector<unsigned char>& out) {
     const gpenc::detail::PublicCall call("CEncoder::Cmd_sTimeInterval");
     return call.Result(
         Send(*this, Operation("CEncoder::Cmd_sTimeInterval"), interval, &CEncoder::SetTimeIntervalParameterData, out));
@@ -337,7 +337,7 @@ bool CEncoder::SetTimeIntervalParameterData(sTimeInterval* interval) {
     return Append(*this, Operation("CEncoder::SetTimeIntervalParameterData"), interval);
 }
 
-bool CEncoder::TrackPlayback(sTrackPlayback* playback, std::vector<unsigned char>& out) {
+GPENC_FLATTEN bool CEncoder::TrackPlayback(sTrackPlayback* playback, std::vector<unsigned char>& out) {
     const gpenc::detail::PublicCall call("CEncoder::TrackPlayback");
     return call.Result(
         Send(*this, Operation("CEncoder::TrackPlayback"), playback, &CEncoder::SetTrackPlaybackParameterData, out));
@@ -346,7 +346,7 @@ bool CEncoder::SetTrackPlaybackParameterData(sTrackPlayback* playback) {
     return Append(*this, Operation("CEncoder::SetTrackPlaybackParameterData"), playback);
 }
 
-bool CEncoder::Cmd_sPreset(sPreset* preset, std::vector<unsigned char>& out) {
+GPENC_FLATTEN bool CEncoder::Cmd_sPreset(sPreset* preset, std::vector<unsigned char>& out) {
     const gpenc::detail::PublicCall call("CEncoder::Cmd_sPreset");
     return call.Result(Send(*this, Operation("CEncoder::Cmd_sPreset"), preset, &CEncoder::SetPresetParameterData, out));
 }
@@ -400,7 +400,7 @@ bool EncoderSteps::SendEquipRequest(CEncoder& e, const Op& op, const char* name,
         out);
 }
 
-bool CEncoder::Cmd_EquipSetQuery(sEquipsetQuery* query, std::vector<unsigned char>& out) {
+GPENC_FLATTEN bool CEncoder::Cmd_EquipSetQuery(sEquipsetQuery* query, std::vector<unsigned char>& out) {
     const gpenc::detail::PublicCall call("CEncoder::Cmd_EquipSetQuery");
     static constexpr Op op = Operation("CEncoder::Cmd_EquipSetQuery");
     // Only the terminal number is taken from the caller's record.
@@ -409,28 +409,28 @@ bool CEncoder::Cmd_EquipSetQuery(sEquipsetQuery* query, std::vector<unsigned cha
         EncoderSteps::SendEquipRequest(*this, op, "query", query, wire::jt808::kParmQuery, Fixed("0"), out));
 }
 
-bool CEncoder::Cmd_EquipPositionInfoQuery(sEquipPositionInfoQuery* query, std::vector<unsigned char>& out) {
+GPENC_FLATTEN bool CEncoder::Cmd_EquipPositionInfoQuery(sEquipPositionInfoQuery* query, std::vector<unsigned char>& out) {
     const gpenc::detail::PublicCall call("CEncoder::Cmd_EquipPositionInfoQuery");
     static constexpr Op op = Operation("CEncoder::Cmd_EquipPositionInfoQuery");
     return call.Result(
         EncoderSteps::SendEquipRequest(*this, op, "query", query, wire::jt808::kPositionQuery, Fixed("0"), out));
 }
 
-bool CEncoder::Cmd_AffirmAlarmInform(sAffirmAlarmInform* inform, std::vector<unsigned char>& out) {
+GPENC_FLATTEN bool CEncoder::Cmd_AffirmAlarmInform(sAffirmAlarmInform* inform, std::vector<unsigned char>& out) {
     const gpenc::detail::PublicCall call("CEncoder::Cmd_AffirmAlarmInform");
     static constexpr Op op = Operation("CEncoder::Cmd_AffirmAlarmInform");
     return call.Result(
         EncoderSteps::SendEquipRequest(*this, op, "inform", inform, wire::jt808::kAffirmAlarm, Fixed("1"), out));
 }
 
-bool CEncoder::Cmd_EquipTempPositionTrack(sEquipTempPositionTrack* track, std::vector<unsigned char>& out) {
+GPENC_FLATTEN bool CEncoder::Cmd_EquipTempPositionTrack(sEquipTempPositionTrack* track, std::vector<unsigned char>& out) {
     const gpenc::detail::PublicCall call("CEncoder::Cmd_EquipTempPositionTrack");
     static constexpr Op op = Operation("CEncoder::Cmd_EquipTempPositionTrack");
     return call.Result(
         EncoderSteps::SendEquipRequest(*this, op, "track", track, wire::jt808::kTempTrack, TrackingText, out));
 }
 
-bool CEncoder::Cmd_EquipControl(sEquipControl* control, std::vector<unsigned char>& out) {
+GPENC_FLATTEN bool CEncoder::Cmd_EquipControl(sEquipControl* control, std::vector<unsigned char>& out) {
     const gpenc::detail::PublicCall call("CEncoder::Cmd_EquipControl");
     // Terminal control logs under the tag its log readers know it by.
     // Q19: logs as usEquipControlData, the tag log searches use (docs/compat.md).
@@ -451,7 +451,7 @@ bool CEncoder::SetEquipSetQueryParameterData(sEquipsetQuery* query) {
 // Subscription, realtime, photograph
 // ---------------------------------------------------------------------------
 
-bool CEncoder::Subscription(int number, std::string text, std::vector<unsigned char>& out) {
+GPENC_FLATTEN bool CEncoder::Subscription(int number, std::string text, std::vector<unsigned char>& out) {
     const gpenc::detail::PublicCall call("CEncoder::Subscription");
     static constexpr Op op = Operation("CEncoder::Subscription");
     // The text is left to the parameter step to check.
@@ -460,7 +460,7 @@ bool CEncoder::Subscription(int number, std::string text, std::vector<unsigned c
         [&] { return SetSubscriptionParameterData(number, std::move(text)); }, out));
 }
 
-bool CEncoder::Subscription(int number, std::vector<unsigned char>& out) {
+GPENC_FLATTEN bool CEncoder::Subscription(int number, std::vector<unsigned char>& out) {
     const gpenc::detail::PublicCall call("CEncoder::Subscription");
     static constexpr Op op = Operation("CEncoder::Subscription");
     return call.Result(EncoderSteps::SendFrame(
@@ -490,7 +490,7 @@ bool CEncoder::SetSubscriptionParameterData(int number) {
                   {P::Int32(0, number)});
 }
 
-bool CEncoder::Realtime(std::string terminalNo, std::vector<unsigned char>& out) {
+GPENC_FLATTEN bool CEncoder::Realtime(std::string terminalNo, std::vector<unsigned char>& out) {
     const gpenc::detail::PublicCall call("CEncoder::Realtime");
     static constexpr Op op = Operation("CEncoder::Realtime");
     return call.Result(EncoderSteps::SendFrame(
@@ -503,7 +503,7 @@ bool CEncoder::SetRealtimeParameterData(std::string terminalNo) {
                   {P::Text(0, terminalNo)});
 }
 
-bool CEncoder::Photograph(std::string terminalNo, unsigned char byPhotoParam, std::vector<unsigned char>& out) {
+GPENC_FLATTEN bool CEncoder::Photograph(std::string terminalNo, unsigned char byPhotoParam, std::vector<unsigned char>& out) {
     const gpenc::detail::PublicCall call("CEncoder::Photograph");
     static constexpr Op op = Operation("CEncoder::Photograph");
     return call.Result(EncoderSteps::SendFrame(

@@ -320,7 +320,7 @@ bool CEncoder::VectorToHexChr(std::vector<unsigned char> bytes, std::string& tex
     return true;
 }
 
-bool CEncoder::CommonData(int type, std::vector<unsigned char>& out) {
+GPENC_FLATTEN bool CEncoder::CommonData(int type, std::vector<unsigned char>& out) {
     const gpenc::detail::PublicCall call("CEncoder::CommonData");
     static constexpr Op op = Operation("CEncoder::CommonData");
     // A parameterless frame: the parameter buffer is not copied.
@@ -354,7 +354,7 @@ bool LoginValid(const sUserLogin* login) {
 
 }  // namespace
 
-bool CEncoder::UserLogin(sUserLogin* login, std::vector<unsigned char>& out) {
+GPENC_FLATTEN bool CEncoder::UserLogin(sUserLogin* login, std::vector<unsigned char>& out) {
     const gpenc::detail::PublicCall call("CEncoder::UserLogin");
     static constexpr Op op = Operation("CEncoder::UserLogin");
     return call.Result(EncoderSteps::SendFrame(

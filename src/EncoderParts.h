@@ -17,16 +17,6 @@
 #include <utility>
 #include <vector>
 
-// Marks the steps every frame runs through (a record, the body, the header):
-// what they call within the library is compiled into them, so that the
-// operations inside a record cost no calls of their own. Records and level
-// tests stay as they are.
-#if defined(__GNUC__)
-#  define GPENC_FLATTEN __attribute__((flatten))
-#else
-#  define GPENC_FLATTEN
-#endif
-
 namespace gpenc::detail {
 
 // Records of CEncoder name their file `.\Encoder.cpp`, whichever source of the

@@ -69,7 +69,7 @@ bool CEncoder_Standard::SetOncePageData(MsgData_EquipParmSet_ParmListConfig& val
     return StandardSteps::AppendPage(*this, Value::Of(value, value.byValue)).done();
 }
 
-Outcome StandardSteps::AppendPage(CEncoder_Standard& e, const Value& value) {
+GPENC_FLATTEN Outcome StandardSteps::AppendPage(CEncoder_Standard& e, const Value& value) {
     // Pages log under the parameter step's name: they are its twin.
     // Q32: the name log searches use (docs/compat.md).
     static constexpr Op op = Plain("CEncoder_Standard::SetOnceParameterData");
@@ -209,7 +209,7 @@ bool CEncoder_Standard::ParmSet_SetICInfoSetExtension(struct_EquipControl_SetIC 
     }));
 }
 
-bool CEncoder_Standard::ParmSet_ICInfoSetStandard(struct_EquipControl_SetIC card, std::vector<unsigned char>& msg) {
+GPENC_FLATTEN bool CEncoder_Standard::ParmSet_ICInfoSetStandard(struct_EquipControl_SetIC card, std::vector<unsigned char>& msg) {
     const gpenc::detail::PublicCall call("CEncoder_Standard::ParmSet_ICInfoSetStandard");
     static constexpr Op op = Marked("CEncoder_Standard::ParmSet_ICInfoSetStandard");
     return call.Result(StandardSteps::BuildMessage(
@@ -220,7 +220,7 @@ bool CEncoder_Standard::ParmSet_ICInfoSetStandard(struct_EquipControl_SetIC card
         }));
 }
 
-bool CEncoder_Standard::ParmSet_ICInfoSetExtension(struct_EquipControl_SetIC card, std::vector<unsigned char>& msg) {
+GPENC_FLATTEN bool CEncoder_Standard::ParmSet_ICInfoSetExtension(struct_EquipControl_SetIC card, std::vector<unsigned char>& msg) {
     const gpenc::detail::PublicCall call("CEncoder_Standard::ParmSet_ICInfoSetExtension");
     static constexpr Op op = Marked("CEncoder_Standard::ParmSet_ICInfoSetExtension");
     return call.Result(StandardSteps::BuildMessage(

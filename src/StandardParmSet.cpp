@@ -127,7 +127,7 @@ bool CEncoder_Standard::SetOnceParameterData(MsgData_EquipParmSet_ParmListConfig
     return StandardSteps::AppendEntry(*this, Value::Of(value, static_cast<unsigned char>(value.dwValue))).done();
 }
 
-Outcome StandardSteps::AppendEntry(CEncoder_Standard& e, const Value& value) {
+GPENC_FLATTEN Outcome StandardSteps::AppendEntry(CEncoder_Standard& e, const Value& value) {
     static constexpr Op op = Plain("CEncoder_Standard::SetOnceParameterData");
     return GuardedStep(op, [&] {
         // The entry is encoded in place, at the end of the list: id, a length
@@ -165,7 +165,7 @@ bool CEncoder_Standard::SetMsgData_EquipParmSet(MsgData_EquipParmSet_ParmList en
     return true;
 }
 
-bool StandardSteps::StageEntries(CEncoder_Standard& e, const Op& op, const std::vector<EquipParmSet_EquipConfig>& list,
+GPENC_FLATTEN bool StandardSteps::StageEntries(CEncoder_Standard& e, const Op& op, const std::vector<EquipParmSet_EquipConfig>& list,
                                  bool stringAndDwordOnly) {
     if (list.empty()) {
         gpenc::detail::Refuse("list", "must not be empty");
@@ -221,7 +221,7 @@ bool CEncoder_Standard::ParmSet_SetHeadInterval(EquipParmSet_EquipConfig config)
     });
 }
 
-bool CEncoder_Standard::ParmSet_GetHeadInterval(EquipParmSet_EquipConfig config, std::vector<unsigned char>& msg) {
+GPENC_FLATTEN bool CEncoder_Standard::ParmSet_GetHeadInterval(EquipParmSet_EquipConfig config, std::vector<unsigned char>& msg) {
     const gpenc::detail::PublicCall call("CEncoder_Standard::ParmSet_GetHeadInterval");
     // This builder logs under the reset's name.
     // Q30: the name log searches use (docs/compat.md).

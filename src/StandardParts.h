@@ -7,6 +7,7 @@
 #include "Bytes.h"
 #include "Failure.h"
 #include "Log.h"
+#include "ParaStr.h"
 #include "Wire.h"
 
 #include <cstddef>
@@ -218,3 +219,39 @@ struct StandardSteps {
             line);
     }
 };
+
+// The value step of the parameter entries and the card pages, inline so that
+// the steps that call it compile it in.
+inline gpenc::detail::Outcome StandardSteps::EncodeValue(const gpenc::detail::standard::Value& value, Bytes& out) {
+    const std::size_t start = out.size();
+    const std::string& text = *value.text;
+    unsigned char number[4];
+    gpenc::detail::StoreBE<4>(number, value.number);
+    Outcome encoded = Outcome::Done();
+    switch (value.type) {
+    case DATATYPE_STRING:
+        // GetParaStr's step, with the bytes appended where they go instead of
+        // through a copy of the text.
+        // Q7: GetParaStr's records, without a call to it (docs/compat.md).
+        encoded = text.empty() ? Outcome::Refused("must not be empty")
+                               : gpenc::detail::ParaStrStep(gpenc::detail::standard::kGetParaStr, text,
+                                                            [&] { out.insert(out.end(), text.begin(), text.end()); });
+        break;
+    case DATATYPE_WORD: gpenc::detail::AppendField(out, number + 2, 2); break;
+    case DATATYPE_DWORD: gpenc::detail::AppendField(out, number, 4); break;
+    case DATATYPE_BYTES: gpenc::detail::Append(out, *value.bytes); break;
+    case DATATYPE_BYTE: out.push_back(value.byte); break;
+    default:
+        encoded = Outcome::Refused("must be of type 1, 2, 3, 8 or 9, got " + std::to_string(value.type));
+        break;
+    }
+    // The length travels in one byte.
+    // D14: a longer value is refused rather than sent with a wrong length (docs/compat.md).
+    if (encoded.done() && out.size() - start > 255)
+        encoded = Outcome::Refused("must be at most 255 bytes, got " + std::to_string(out.size() - start));
+    // A value not encoded takes back what it appended, the bytes of a text
+    // step interrupted after the insert too.
+    // D3: no partial value is left in an entry or the card body (docs/compat.md).
+    if (!encoded.done()) out.resize(start);
+    return encoded;
+}

@@ -146,7 +146,7 @@ bool EncoderSteps::SendSetting(CEncoder& e, const Op& op, bool valid, Produce&& 
 // Terminal parameters (0x8103)
 // ---------------------------------------------------------------------------
 
-bool CEncoder::EquipSet(sEquipset* equipSet, std::vector<unsigned char>& out) {
+GPENC_FLATTEN bool CEncoder::EquipSet(sEquipset* equipSet, std::vector<unsigned char>& out) {
     const gpenc::detail::PublicCall call("CEncoder::EquipSet");
     static constexpr Op op = Operation("CEncoder::EquipSet");
     Check check("equipSet");
@@ -196,7 +196,7 @@ bool CEncoder::EquipSet(sEquipset* equipSet, std::vector<unsigned char>& out) {
         *this, op, valid, produce, [&] { return SetEquipSetParameterData(&work); }, commit, out));
 }
 
-bool CEncoder::EquipSet(std::vector<sEquipset> equipSets, std::vector<unsigned char>& out) {
+GPENC_FLATTEN bool CEncoder::EquipSet(std::vector<sEquipset> equipSets, std::vector<unsigned char>& out) {
     const gpenc::detail::PublicCall call("CEncoder::EquipSet");
     static constexpr Op op = Operation("CEncoder::EquipSet");
     const bool valid = Check("equipSets").NotEmpty(equipSets, "") &&
@@ -248,7 +248,7 @@ bool CEncoder::SetEquipSetParameterData(sEquipset* equipSet) {
 // IC-card information (0x8900)
 // ---------------------------------------------------------------------------
 
-bool CEncoder::EquipSet_ICInfoSet(sEquipControl_SetIC setIC, std::vector<unsigned char>& out) {
+GPENC_FLATTEN bool CEncoder::EquipSet_ICInfoSet(sEquipControl_SetIC setIC, std::vector<unsigned char>& out) {
     const gpenc::detail::PublicCall call("CEncoder::EquipSet_ICInfoSet");
     static constexpr Op op = Operation("CEncoder::EquipSet_ICInfoSet");
     sEquipControl_SetIC sent;
@@ -271,7 +271,7 @@ bool CEncoder::EquipSet_ICInfoSet(sEquipControl_SetIC setIC, std::vector<unsigne
         [&] { return SetEquipSet_ICInfoSetParameterData(&sent); }, NothingToCommit, out));
 }
 
-bool CEncoder::SetEquipSet_ICInfoSetParameterData(sEquipControl_SetIC* setIC) {
+GPENC_FLATTEN bool CEncoder::SetEquipSet_ICInfoSetParameterData(sEquipControl_SetIC* setIC) {
     const gpenc::detail::PublicCall call("CEncoder::SetEquipSet_ICInfoSetParameterData");
     static constexpr Op op = Operation("CEncoder::SetEquipSet_ICInfoSetParameterData");
     return call.Result(
@@ -282,7 +282,7 @@ bool CEncoder::SetEquipSet_ICInfoSetParameterData(sEquipControl_SetIC* setIC) {
 // Circular-area alarm setting (0x8600)
 // ---------------------------------------------------------------------------
 
-bool CEncoder::EquipAlarmSet(sEquip_AlarmSet* alarmSet, std::vector<unsigned char>& out) {
+GPENC_FLATTEN bool CEncoder::EquipAlarmSet(sEquip_AlarmSet* alarmSet, std::vector<unsigned char>& out) {
     const gpenc::detail::PublicCall call("CEncoder::EquipAlarmSet");
     // Logs under the equipment setting's tag, which its log readers know it by.
     // Q22: logs as EquipSet (docs/compat.md).
