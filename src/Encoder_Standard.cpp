@@ -109,11 +109,9 @@ GPENC_FLATTEN bool CEncoder_Standard::GetMsgData(std::uint32_t msgId, std::vecto
     if (!Check().That(body <= wire::jt808::kMaxBodyLength, "body",
                       [&] { return "must fill a body of at most 1023 bytes, got " + std::to_string(body); }))
         return false;
-    msg.reserve(wire::jt808::kHeadSize + StandardSteps::BodyLength(*this, msgId));  // head and body: one allocation
-    PutBE<2>(msg, m_stMsgHead.wMsgId);
-    PutBE<2>(msg, m_stMsgHead.wBodyProperty);
 
-    // The phone number is right-aligned in 12 digits, filled with '0' on the left.
+    // The phone number is right-aligned in 12 digits, filled with '0' on the
+    // left, and read as BCD pairs before anything is written.
     constexpr std::size_t kDigits = wire::jt808::kPhoneDigits;
     const std::string& phone = m_stMsgHead.strPhoneNo;
     // The head's phone number, for the reason of a refusal.
@@ -125,20 +123,28 @@ GPENC_FLATTEN bool CEncoder_Standard::GetMsgData(std::uint32_t msgId, std::vecto
     char digits[kDigits];
     std::fill(digits, digits + kDigits - phone.size(), '0');
     std::copy(phone.begin(), phone.end(), digits + kDigits - phone.size());
+    unsigned char bcd[kDigits / 2];
     for (std::size_t i = 0; i < kDigits; i += 2) {
         int pair = 0;
         if (!head.That(StandardSteps::HexPair(digits + i, pair), "strPhoneNo",
                        [&] { return "not digit pairs: " + gpenc::detail::Quote(phone); }))
             return false;
-        msg.push_back(static_cast<unsigned char>(pair));
+        bcd[i / 2] = static_cast<unsigned char>(pair);
     }
-    PutBE<2>(msg, m_stMsgHead.wSerialNo);
 
+    // Head and body in one allocation, written where they go.
+    msg.resize(wire::jt808::kHeadSize + body);
+    unsigned char* p = msg.data();
+    StoreBE<2>(p, m_stMsgHead.wMsgId);
+    StoreBE<2>(p + 2, m_stMsgHead.wBodyProperty);
+    std::copy(bcd, bcd + sizeof bcd, p + 4);
+    StoreBE<2>(p + 10, m_stMsgHead.wSerialNo);
+    p += wire::jt808::kHeadSize;
     if (msgId == wire::jt808::kParmSet) {
-        msg.push_back(m_byParmCount);
-        gpenc::detail::Append(msg, m_vecParmList);
+        *p++ = m_byParmCount;
+        std::copy(m_vecParmList.begin(), m_vecParmList.end(), p);
     } else if (msgId == wire::jt808::kPassThrough) {
-        gpenc::detail::Append(msg, m_stCurParm.vecParmValue);
+        std::copy(m_stCurParm.vecParmValue.begin(), m_stCurParm.vecParmValue.end(), p);
     }
     return true;
 }

@@ -91,14 +91,6 @@ Value EntryOf(const EquipParmSet_EquipConfig& record, bool stringAndDwordOnly) {
     return value;
 }
 
-// Room in `entries` for those of `list` at once: each takes its id and length
-// and at most four bytes, its text or its byte array.
-void ReserveEntries(Bytes& entries, const std::vector<EquipParmSet_EquipConfig>& list) {
-    std::size_t size = entries.size();
-    for (const auto& r : list) size += 5 + std::max<std::size_t>({4, r.strValue.size(), r.vecValueBytes.size()});
-    entries.reserve(size);
-}
-
 }  // namespace
 
 namespace {
@@ -165,41 +157,15 @@ bool CEncoder_Standard::SetMsgData_EquipParmSet(MsgData_EquipParmSet_ParmList en
     return true;
 }
 
-GPENC_FLATTEN bool StandardSteps::StageEntries(CEncoder_Standard& e, const Op& op, const std::vector<EquipParmSet_EquipConfig>& list,
-                                 bool stringAndDwordOnly) {
-    if (list.empty()) {
-        gpenc::detail::Refuse("list", "must not be empty");
-        // Q34: this text at ERROR, as log searches match it (docs/compat.md).
-        op.Error({"）", " 传入参数数据错误>>>>>"});
-        return false;
-    }
-    ReserveEntries(e.m_vecParmList, list);
-    // An entry refused for its value is left out; one lost to a fault fails
-    // the list, which would otherwise go out with a hole.
-    // Q36: a refused entry is logged and left out, and the message still goes (docs/compat.md).
-    // D3: an entry lost to a caught exception fails the list (docs/compat.md).
-    bool faulted = false;
-    for (const auto& record : list)
-        faulted |= Droppable([&] { return AppendEntry(e, EntryOf(record, stringAndDwordOnly)); }).faulted();
-    if (faulted) {
-        op.Error({"）运行失败"});
-        return false;
-    }
-    return true;
-}
-
 bool CEncoder_Standard::ParmSet_Set808ParmInfo(std::vector<EquipParmSet_EquipConfig> list) {
-    static constexpr Op op = Marked("CEncoder_Standard::ParmSet_Set808ParmInfo");
-    return Guarded(op, false, [&] {
-        if (!StandardSteps::StageEntries(*this, op, list, false)) return op.Return(false);
-        return op.Done();
-    });
+    return StandardSteps::Set808ParmInfo(*this, list.size(), [&](std::size_t i) { return EntryOf(list[i], false); });
 }
 
 bool CEncoder_Standard::ParmSet_SetMainSericeIP(std::vector<EquipParmSet_EquipConfig> list) {
     static constexpr Op op = Marked("CEncoder_Standard::ParmSet_SetMainSericeIP");
     return Guarded(op, false, [&] {
-        if (!StandardSteps::StageEntries(*this, op, list, true)) return op.Return(false);
+        if (!StandardSteps::StageEntries(*this, op, list.size(), [&](std::size_t i) { return EntryOf(list[i], true); }))
+            return op.Return(false);
         if (!SetMsgData_StandardMsgHead(wire::jt808::kParmSet, list.front().strPhoneNo)) return op.Fail();
         return op.Done();
     });
@@ -240,19 +206,12 @@ bool CEncoder_Standard::ParmSet_GetMainSericeIP(std::vector<EquipParmSet_EquipCo
         [&] { return ParmSet_SetMainSericeIP(std::move(list)); }, Finished));
 }
 
-bool CEncoder_Standard::ParmSet_Get808ParmSetVector(std::vector<EquipParmSet_EquipConfig> list,
-                                                    std::vector<unsigned char>& msg) {
+GPENC_FLATTEN bool CEncoder_Standard::ParmSet_Get808ParmSetVector(std::vector<EquipParmSet_EquipConfig> list,
+                                                                  std::vector<unsigned char>& msg) {
     const gpenc::detail::PublicCall call("CEncoder_Standard::ParmSet_Get808ParmSetVector");
-    // This builder shares the main-server builder's name in its records.
-    // Q31: the name log searches use (docs/compat.md).
-    static constexpr Op op = Marked("CEncoder_Standard::ParmSet_GetMainSericeIP");
     const bool ready =
         Check("list").NotEmpty(list, "") && Check("list", 0).NotEmpty(list.front().strPhoneNo, "strPhoneNo");
-    return call.Result(StandardSteps::BuildMessage(
-        *this, op, ready, wire::jt808::kParmSet, {"list", "list[0].strPhoneNo"}, msg,
-        [&] {
-            const std::string phone = list.front().strPhoneNo;
-            return ParmSet_Set808ParmInfo(std::move(list)) && SetMsgData_StandardMsgHead(wire::jt808::kParmSet, phone);
-        },
-        Finished));
+    return call.Result(StandardSteps::ParmSetVector(
+        *this, ready, list.size(), [&](std::size_t i) { return EntryOf(list[i], false); },
+        ready ? list.front().strPhoneNo : Value::kNoText, msg));
 }

@@ -10,6 +10,7 @@
 #include "ParaStr.h"
 #include "Wire.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -143,12 +144,66 @@ struct StandardSteps {
     [[nodiscard]] static Outcome AppendPage(CEncoder_Standard& e, const gpenc::detail::standard::Value& value);
 
     // The staging of the 0x8103 builders: refuses an empty list under `op`,
-    // then encodes every record into the parameter list (an entry that cannot
-    // be encoded is logged and left out; one lost to a caught framework
-    // exception fails the list with "运行失败" under `op`). With
-    // `stringAndDwordOnly` other types keep an empty value. Writes no exit record.
-    [[nodiscard]] static bool StageEntries(CEncoder_Standard& e, const Op& op,
-                                           const std::vector<EquipParmSet_EquipConfig>& list, bool stringAndDwordOnly);
+    // then encodes the `count` entries `valueAt(i)` gives into the parameter
+    // list (an entry that cannot be encoded is logged and left out; one lost
+    // to a caught framework exception fails the list with "运行失败" under
+    // `op`). Writes no exit record.
+    template <class ValueAt>
+    [[nodiscard]] static bool StageEntries(CEncoder_Standard& e, const Op& op, std::size_t count, ValueAt&& valueAt) {
+        using gpenc::detail::standard::Value;
+        if (count == 0) {
+            gpenc::detail::Refuse("list", "must not be empty");
+            // Q34: this text at ERROR, as log searches match it (docs/compat.md).
+            op.Error({"）", " 传入参数数据错误>>>>>"});
+            return false;
+        }
+        // Room for every entry at once: its id and length and at least four bytes.
+        std::size_t room = e.m_vecParmList.size();
+        for (std::size_t i = 0; i < count; ++i) {
+            const Value v = valueAt(i);
+            room += 5 + (std::max)({std::size_t{4}, v.text->size(), v.bytes->size()});
+        }
+        e.m_vecParmList.reserve(room);
+        // An entry refused for its value is left out; one lost to a fault fails
+        // the list, which would otherwise go out with a hole.
+        // Q36: a refused entry is logged and left out, and the message still goes (docs/compat.md).
+        // D3: an entry lost to a caught exception fails the list (docs/compat.md).
+        bool faulted = false;
+        for (std::size_t i = 0; i < count; ++i)
+            faulted |= Droppable([&] { return AppendEntry(e, valueAt(i)); }).faulted();
+        if (faulted) {
+            op.Error({"）运行失败"});
+            return false;
+        }
+        return true;
+    }
+
+    // ParmSet_Set808ParmInfo of the entries `valueAt` gives.
+    template <class ValueAt>
+    [[nodiscard]] static bool Set808ParmInfo(CEncoder_Standard& e, std::size_t count, ValueAt&& valueAt) {
+        static constexpr Op op = gpenc::detail::standard::Marked("CEncoder_Standard::ParmSet_Set808ParmInfo");
+        return gpenc::detail::Guarded(op, false, [&] {
+            if (!StageEntries(e, op, count, valueAt)) return op.Return(false);
+            return op.Done();
+        });
+    }
+
+    // ParmSet_Get808ParmSetVector of the entries `valueAt` gives, the head
+    // taking `phone`, unless the caller's check of them failed (`ready`).
+    // What EquipSet sends, from its own records without a list of entries.
+    template <class ValueAt>
+    [[nodiscard]] static bool ParmSetVector(CEncoder_Standard& e, bool ready, std::size_t count, ValueAt&& valueAt,
+                                            const std::string& phone, Bytes& msg, int line = __builtin_LINE()) {
+        // This builder shares the main-server builder's name in its records.
+        // Q31: the name log searches use (docs/compat.md).
+        static constexpr Op op = gpenc::detail::standard::Marked("CEncoder_Standard::ParmSet_GetMainSericeIP");
+        return BuildMessage(
+            e, op, ready, wire::jt808::kParmSet, {"list", "list[0].strPhoneNo"}, msg,
+            [&] {
+                return Set808ParmInfo(e, count, valueAt) && e.SetMsgData_StandardMsgHead(wire::jt808::kParmSet, phone);
+            },
+            [](const Bytes&) { return true; }, line);
+    }
 
     // Empties the body and appends the IC-card pages both layouts share, up to
     // the card check byte; `dataLength` is the inner packet's length word.

@@ -1,6 +1,8 @@
 // The text helpers of Text.h.
 #include "Text.h"
 
+#include <algorithm>
+
 namespace gpenc::detail {
 namespace {
 
@@ -40,11 +42,17 @@ const char kHexPairs[256][2] = {
 };
 
 void AppendHex(std::string& out, const unsigned char* bytes, std::size_t n) {
-    // Sized once and written through a pointer, rather than a capacity check per digit.
-    const std::size_t at = out.size();
-    out.resize(at + 2 * n);
-    char* p = &out[0] + at;
-    for (std::size_t i = 0; i < n; ++i, p += 2) WriteHex(p, bytes[i]);
+    // A stack buffer at a time, appended whole: a resize would first fill
+    // with zeros what the digits then overwrite.
+    char digits[256];
+    out.reserve(out.size() + 2 * n);
+    while (n > 0) {
+        const std::size_t chunk = (std::min)(n, sizeof digits / 2);
+        for (std::size_t i = 0; i < chunk; ++i) WriteHex(digits + 2 * i, bytes[i]);
+        out.append(digits, 2 * chunk);
+        bytes += chunk;
+        n -= chunk;
+    }
 }
 
 std::string WideToUtf8(std::wstring_view wide) {

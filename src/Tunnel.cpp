@@ -7,6 +7,7 @@
 #include "EncoderParts.h"
 #include "Failure.h"
 #include "Log.h"
+#include "StandardParts.h"
 #include "Wire.h"
 
 #include <algorithm>
@@ -94,6 +95,19 @@ bool FitsField(std::uint32_t value, int bytes) {
     });
 }
 
+// Reads the number of `record`, a setting of `type`, into `number` when the
+// type is a number (WORD, BYTE or DWORD); false, with the reason under
+// `check`, for a number out of its type's range.
+[[nodiscard]] bool ReadSettingNumber(const sEquipset& record, EequipParmDataType type, std::uint32_t& number,
+                                     Check& check) {
+    switch (type) {
+    case DATATYPE_WORD: return ReadValue(record.strValue, number, 2, check);
+    case DATATYPE_BYTE: return ReadValue(record.strValue, number, 1, check);
+    case DATATYPE_DWORD: return ReadValue(record.strValue, number, 4, check);
+    default: return true;
+    }
+}
+
 // Puts the value of `record` into the member of `entry` that the entry's data
 // type selects; the other members keep what they hold. False for a number out
 // of the range of its type, the reason given under `check`, the record's. A
@@ -101,11 +115,8 @@ bool FitsField(std::uint32_t value, int bytes) {
 [[nodiscard]] bool TakeValue(const sEquipset& record, EquipParmSet_EquipConfig& entry, Check& check) {
     switch (entry.eDataType) {
     case DATATYPE_STRING: entry.strValue = record.strValue; return true;
-    case DATATYPE_WORD: return ReadValue(record.strValue, entry.dwValue, 2, check);
-    case DATATYPE_BYTE: return ReadValue(record.strValue, entry.dwValue, 1, check);
-    case DATATYPE_DWORD: return ReadValue(record.strValue, entry.dwValue, 4, check);
     case DATATYPE_BYTES: entry.vecValueBytes = record.vecValueBytes; return true;
-    default: return true;
+    default: return ReadSettingNumber(record, entry.eDataType, entry.dwValue, check);
     }
 }
 
@@ -203,26 +214,29 @@ GPENC_FLATTEN bool CEncoder::EquipSet(std::vector<sEquipset> equipSets, std::vec
                        Check("equipSets", 0).NotEmpty(equipSets.front().terminalNo, "terminalNo");
     sEquipset sent;
     auto produce = [&](CEncoder_Standard& standard) {
-        // One entry serves every record: a value member that a record's type
-        // does not select keeps an earlier record's value, which the encoder
-        // does not read. The message head takes the first entry's phone number.
-        EquipParmSet_EquipConfig entry;
-        std::vector<EquipParmSet_EquipConfig> entries;
-        // Q27: one entry for every record; the first record's terminal is the one addressed (docs/compat.md).
-        entries.reserve(equipSets.size());
+        // Each record as the value of an entry, read where it is: its type
+        // from the parameter table, its text, bytes or number.
+        std::vector<gpenc::detail::standard::Value> values(equipSets.size());
         for (std::size_t i = 0; i < equipSets.size(); ++i) {
             const sEquipset& record = equipSets[i];
-            entry.strPhoneNo = PhoneNumber(record.terminalNo);
-            entry.eParmMark = record.eParmMark;
-            entry.eDataType = standard.ParmSet_Get808ParmType(record.eParmMark);
+            gpenc::detail::standard::Value& v = values[i];
+            v.type = standard.ParmSet_Get808ParmType(record.eParmMark);
+            v.id = record.eParmMark;
+            v.text = &record.strValue;
+            v.bytes = &record.vecValueBytes;
             Check check("equipSets", static_cast<int>(i));
-            if (!TakeValue(record, entry, check)) return Setting::kRefused;
-            entries.push_back(entry);
+            if (!ReadSettingNumber(record, v.type, v.number, check)) return Setting::kRefused;
+            v.byte = static_cast<unsigned char>(v.number);
         }
         Bytes msg;
         // The entries are the records, and the head's phone number the first terminal number.
+        // Q27: the first record's terminal is the one addressed (docs/compat.md).
         const Renamed list("list", "equipSets"), phone("list[0].strPhoneNo", "equipSets[0].terminalNo");
-        if (!standard.ParmSet_Get808ParmSetVector(std::move(entries), msg)) return Setting::kNotEncoded;
+        const std::string phoneNo = PhoneNumber(equipSets.front().terminalNo);
+        if (!StandardSteps::ParmSetVector(
+                standard, Check("list", 0).NotEmpty(phoneNo, "strPhoneNo"), values.size(),
+                [&](std::size_t i) { return values[i]; }, phoneNo, msg))
+            return Setting::kNotEncoded;
         if (!SetsAnyParameter(msg)) {
             gpenc::detail::Refuse("equipSets",
                                   "sets no parameter: every entry has an unknown id or a value not encoded");
