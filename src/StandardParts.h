@@ -289,8 +289,11 @@ inline gpenc::detail::Outcome StandardSteps::EncodeValue(const gpenc::detail::st
         // through a copy of the text.
         // Q7: GetParaStr's records, without a call to it (docs/compat.md).
         encoded = text.empty() ? Outcome::Refused("must not be empty")
-                               : gpenc::detail::ParaStrStep(gpenc::detail::standard::kGetParaStr, text,
-                                                            [&] { out.insert(out.end(), text.begin(), text.end()); });
+                               : gpenc::detail::ParaStrStep(gpenc::detail::standard::kGetParaStr, text, [&] {
+                                     // As bytes, so that the insert is one copy rather than one a character.
+                                     const auto* bytes = reinterpret_cast<const unsigned char*>(text.data());
+                                     out.insert(out.end(), bytes, bytes + text.size());
+                                 });
         break;
     case DATATYPE_WORD: gpenc::detail::AppendField(out, number + 2, 2); break;
     case DATATYPE_DWORD: gpenc::detail::AppendField(out, number, 4); break;
