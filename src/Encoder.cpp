@@ -306,8 +306,8 @@ bool EncoderSteps::FinishFrame(CEncoder& e, int command, const Bytes& out, Bytes
     const std::size_t parameters = withParameters ? e.m_vecParameter.size() : 0;
     frame.reserve(at + wire::kHeaderSize + wire::kBodySize + parameters);
     // D29: the frame goes after what `out` holds, which stays as it is (docs/compat.md).
-    frame.assign(out.begin(), out.end());
     frame.resize(at + wire::kHeaderSize + wire::kBodySize);
+    std::copy(out.begin(), out.end(), frame.begin());
     unsigned char* header = frame.data() + at;
     if (!WriteBody(e, command, header + wire::kHeaderSize) || !WriteHeader(e, wire::kBodySize, header))
         return false;

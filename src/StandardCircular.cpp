@@ -12,6 +12,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 #include <string>
 
 using gpenc::detail::Check;
@@ -31,11 +32,13 @@ bool Fixed6Small(double value, char*& out) {
 #if defined(__SIZEOF_INT128__)
     const double magnitude = std::fabs(value);
     if (!(magnitude < 4294967296.0)) return false;  // NaN and infinities too
-    int exponent = 0;
-    const double fraction = std::frexp(magnitude, &exponent);  // magnitude = fraction * 2^exponent, fraction in [0.5, 1)
-    // magnitude = mantissa * 2^-shift exactly, with a 53-bit mantissa.
-    const auto mantissa = static_cast<std::uint64_t>(std::ldexp(fraction, 53));
-    const int shift = 53 - exponent;  // at least 21, below 2^32
+    // magnitude = mantissa * 2^-shift exactly, read off the IEEE 754 fields.
+    std::uint64_t bits = 0;
+    std::memcpy(&bits, &magnitude, sizeof bits);
+    const int field = static_cast<int>(bits >> 52);  // the sign is clear
+    std::uint64_t mantissa = bits & ((std::uint64_t{1} << 52) - 1);
+    if (field != 0) mantissa |= std::uint64_t{1} << 52;  // a normal number's leading 1
+    const int shift = field != 0 ? 1075 - field : 1074;  // at least 21, below 2^32
     const unsigned __int128 scaled = static_cast<unsigned __int128>(mantissa) * 1000000u;  // below 2^73
     std::uint64_t units = 0;  // magnitude in millionths, rounded
     if (shift < 74) {
@@ -68,7 +71,7 @@ void AppendFixed6(std::string& text, double value, char separator) {
     if (!Fixed6Small(value, end))
         end = std::to_chars(digits, digits + sizeof digits - 1, value, std::chars_format::fixed, 6).ptr;
     *end++ = separator;
-    text.append(digits, end);
+    text.append(digits, static_cast<std::size_t>(end - digits));
 }
 
 // "yy-mm-dd-hh-mi-ss," from six BCD bytes.
@@ -85,7 +88,7 @@ void AppendUnsigned(std::string& text, unsigned long value, char separator) {
     char digits[24];
     char* end = std::to_chars(digits, digits + sizeof digits - 1, value).ptr;
     *end++ = separator;
-    text.append(digits, end);
+    text.append(digits, static_cast<std::size_t>(end - digits));
 }
 
 // Whether coordinate `value` of an area is finite; if not, the reason under `area`.
