@@ -152,23 +152,31 @@ bool StandardSteps::AppendCardPages(CEncoder_Standard& e, const struct_EquipCont
 }
 
 bool CEncoder_Standard::ParmSet_SetICInfoSetStandard(struct_EquipControl_SetIC card) {
-    // Q32: both layouts log as ParmSet_SetICInfoSet, the name log searches use (docs/compat.md).
     const gpenc::detail::PublicCall call("CEncoder_Standard::ParmSet_SetICInfoSetStandard");
+    return call.Result(StandardSteps::SetStandardCard(*this, card));
+}
+
+bool StandardSteps::SetStandardCard(CEncoder_Standard& e, const struct_EquipControl_SetIC& card) {
+    // Q32: both layouts log as ParmSet_SetICInfoSet, the name log searches use (docs/compat.md).
     static constexpr Op op = Marked("CEncoder_Standard::ParmSet_SetICInfoSet");
-    return call.Result(Guarded(op, false, [&] {
-        if (!StandardSteps::AppendCardPages(*this, card, wire::card::kStandardLength) ||
-            !SetMsgData_StandardMsgHead(wire::jt808::kPassThrough, card.strPhoneNo))
+    return Guarded(op, false, [&] {
+        if (!AppendCardPages(e, card, wire::card::kStandardLength) ||
+            !e.SetMsgData_StandardMsgHead(wire::jt808::kPassThrough, card.strPhoneNo))
             return op.Fail();
         return op.Done();
-    }));
+    });
 }
 
 bool CEncoder_Standard::ParmSet_SetICInfoSetExtension(struct_EquipControl_SetIC card) {
-    // D13: texts that do not fit would push the tail check byte out of its place (docs/compat.md).
     const gpenc::detail::PublicCall call("CEncoder_Standard::ParmSet_SetICInfoSetExtension");
+    return call.Result(StandardSteps::SetExtensionCard(*this, card));
+}
+
+bool StandardSteps::SetExtensionCard(CEncoder_Standard& e, const struct_EquipControl_SetIC& card) {
+    // D13: texts that do not fit would push the tail check byte out of its place (docs/compat.md).
     // Q32: both layouts log as ParmSet_SetICInfoSet, the name log searches use (docs/compat.md).
     static constexpr Op op = Marked("CEncoder_Standard::ParmSet_SetICInfoSet");
-    return call.Result(Guarded(op, false, [&] {
+    return Guarded(op, false, [&] {
         // Texts that do not fit would push the tail check byte out of its place.
         const std::size_t textBytes = 3 + card.strExtText1.size() + card.strExtText2.size() + card.strExtText3.size();
         if (textBytes > wire::card::kExtensionTextRoom) {
@@ -177,7 +185,7 @@ bool CEncoder_Standard::ParmSet_SetICInfoSetExtension(struct_EquipControl_SetIC 
             return op.Fail();
         }
 
-        if (!StandardSteps::AppendCardPages(*this, card, wire::card::kExtensionLength)) return op.Fail();
+        if (!AppendCardPages(e, card, wire::card::kExtensionLength)) return op.Fail();
         const Value pages[] = {
             ByteValue(wire::card::kExtensionMark[0]),
             ByteValue(wire::card::kExtensionMark[1]),
@@ -197,16 +205,16 @@ bool CEncoder_Standard::ParmSet_SetICInfoSetExtension(struct_EquipControl_SetIC 
         // D3: a page lost to a caught exception fails the card (docs/compat.md).
         bool faulted = false;
         for (const auto& page : pages)
-            faulted |= StandardSteps::Droppable([&] { return StandardSteps::AppendPage(*this, page); }).faulted();
+            faulted |= Droppable([&] { return AppendPage(e, page); }).faulted();
         const Value zero = ByteValue(0);
-        while (m_stCurParm.vecParmValue.size() < wire::card::kExtensionBody - 1) {
-            if (!StandardSteps::AppendPage(*this, zero).done()) return op.Fail();
+        while (e.m_stCurParm.vecParmValue.size() < wire::card::kExtensionBody - 1) {
+            if (!AppendPage(e, zero).done()) return op.Fail();
         }
         // Q41: holds the place the third check byte then overwrites (docs/compat.md).
-        faulted |= StandardSteps::AppendPage(*this, ByteValue(card.byExtCheckTail)).faulted();
-        if (faulted || !SetMsgData_StandardMsgHead(wire::jt808::kPassThrough, card.strPhoneNo)) return op.Fail();
+        faulted |= AppendPage(e, ByteValue(card.byExtCheckTail)).faulted();
+        if (faulted || !e.SetMsgData_StandardMsgHead(wire::jt808::kPassThrough, card.strPhoneNo)) return op.Fail();
         return op.Done();
-    }));
+    });
 }
 
 GPENC_FLATTEN bool CEncoder_Standard::ParmSet_ICInfoSetStandard(struct_EquipControl_SetIC card, std::vector<unsigned char>& msg) {
@@ -214,7 +222,7 @@ GPENC_FLATTEN bool CEncoder_Standard::ParmSet_ICInfoSetStandard(struct_EquipCont
     static constexpr Op op = Marked("CEncoder_Standard::ParmSet_ICInfoSetStandard");
     return call.Result(StandardSteps::BuildMessage(
         *this, op, true, wire::jt808::kPassThrough, {"card", "card.strPhoneNo"}, msg,
-        [&] { return ParmSet_SetICInfoSetStandard(std::move(card)); },
+        [&] { return StandardSteps::SetStandardCard(*this, card); },
         [&](Bytes& m) {
             return m.size() >= wire::card::kStandardSize && WriteChecks(m, {wire::card::kCardCheck});
         }));
@@ -225,7 +233,7 @@ GPENC_FLATTEN bool CEncoder_Standard::ParmSet_ICInfoSetExtension(struct_EquipCon
     static constexpr Op op = Marked("CEncoder_Standard::ParmSet_ICInfoSetExtension");
     return call.Result(StandardSteps::BuildMessage(
         *this, op, true, wire::jt808::kPassThrough, {"card", "card.strPhoneNo"}, msg,
-        [&] { return ParmSet_SetICInfoSetExtension(std::move(card)); },
+        [&] { return StandardSteps::SetExtensionCard(*this, card); },
         [&](Bytes& m) {
             return m.size() >= wire::card::kExtensionSize &&
                    WriteChecks(m, {wire::card::kCardCheck, wire::card::kExtensionHeadCheck, wire::card::kExtensionCheck});

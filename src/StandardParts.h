@@ -224,6 +224,11 @@ struct StandardSteps {
     // message they build without a copy of it.
     [[nodiscard]] static bool Xor(const Bytes& data, int first, int last, unsigned char& check);
 
+    // ParmSet_SetICInfoSetStandard and ParmSet_SetICInfoSetExtension, reading
+    // the caller's card where it is.
+    [[nodiscard]] static bool SetStandardCard(CEncoder_Standard& e, const struct_EquipControl_SetIC& card);
+    [[nodiscard]] static bool SetExtensionCard(CEncoder_Standard& e, const struct_EquipControl_SetIC& card);
+
     // The number of body bytes GetMsgData appends for `msgId`.
     static std::size_t BodyLength(const CEncoder_Standard& e, std::uint32_t msgId) {
         switch (msgId) {
