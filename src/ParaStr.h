@@ -6,6 +6,7 @@
 #include "Log.h"
 
 #include <string>
+#include <string_view>
 
 namespace gpenc::detail {
 
@@ -14,7 +15,7 @@ namespace gpenc::detail {
 // calling `insert`. Logs under `op`, every record carrying the caller's `line`;
 // a caught framework exception is logged with the text.
 template <class Insert>
-Outcome ParaStrStep(const Op& op, const std::string& text, Insert&& insert, int line = __builtin_LINE()) {
+Outcome ParaStrStep(const Op& op, std::string_view text, Insert&& insert, int line = __builtin_LINE()) {
     return Guarded(
         op, Outcome::Faulted({}),
         [&] {
@@ -26,7 +27,7 @@ Outcome ParaStrStep(const Op& op, const std::string& text, Insert&& insert, int 
             return op.Return(Outcome::Done(), line);
         },
         // Q8: the context is left unclosed, as log searches match it (docs/compat.md).
-        [&] { return "(要转换的字符串为paraStr= " + text; }, line);
+        [&] { return std::string("(要转换的字符串为paraStr= ").append(text); }, line);
 }
 
 // Inserts the bytes of `text` at the front of `out` and returns out's size

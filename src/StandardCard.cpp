@@ -90,16 +90,37 @@ bool CEncoder_Standard::ParmSet_SetICInfoSet_stringAdd0(std::string& text, int w
     return call.Result(true);
 }
 
+namespace {
+
+// The terminal reads "H" followed by two NULs as the fill pattern.
+// Q40: a longer text loses its front, a shorter one gets this fill (docs/compat.md).
+void Fill(char* begin, char* end) {
+    std::fill(begin, end, '\0');
+    for (char* p = begin; p < end; p += 3) *p = 'H';
+}
+
+std::size_t Width(int width) { return width > 0 ? static_cast<std::size_t>(width) : 0; }
+
+// `text` fitted to `width` bytes as Fit fits it: a view of its tail when it
+// is longer, else `buffer` (room for `width` bytes) holding it and the fill.
+std::string_view FitInto(const std::string& text, int width, char* buffer) {
+    const std::size_t w = Width(width);
+    if (text.size() > w) return std::string_view(text).substr(text.size() - w);
+    std::copy(text.begin(), text.end(), buffer);
+    Fill(buffer + text.size(), buffer + w);
+    return {buffer, w};
+}
+
+}  // namespace
+
 void StandardSteps::Fit(std::string& text, int width) {
-    const std::size_t w = width > 0 ? static_cast<std::size_t>(width) : 0;
+    const std::size_t w = Width(width);
     if (text.size() > w) {
         text.erase(0, text.size() - w);
     } else {
-        // The terminal reads "H" followed by two NULs as the fill pattern.
-        // Q40: a longer text loses its front, a shorter one gets this fill (docs/compat.md).
         const std::size_t from = text.size();
-        text.resize(w, '\0');
-        for (std::size_t i = from; i < w; i += 3) text[i] = 'H';
+        text.resize(w);
+        Fill(&text[0] + from, &text[0] + w);
     }
 }
 
@@ -128,14 +149,12 @@ bool StandardSteps::AppendCardPages(CEncoder_Standard& e, const struct_EquipCont
     // D3: a page lost to a caught exception fails the card (docs/compat.md).
     bool faulted = false;
     auto page = [&](const Value& value) { faulted |= AppendPage(e, value).faulted(); };
-    // One text for the fitted ones in turn, each page written before the next is fitted.
-    std::string fitted;
-    fitted.reserve(wire::card::kText4Width);
-    auto text = [&](const std::string& card, int width) {
-        fitted = card;
-        Fit(fitted, width);
-        page(TextValue(fitted));
-    };
+    // Room for the widest fitted text, each page written before the next is fitted.
+    char fitted[wire::card::kText4Width];
+    static_assert(wire::card::kText4Width >= wire::card::kText1Width && wire::card::kText4Width >= wire::card::kText2Width &&
+                      wire::card::kText4Width >= wire::card::kText3Width,
+                  "text 4 is the widest");
+    auto text = [&](const std::string& card, int width) { page(TextValue(FitInto(card, width, fitted))); };
     page(ByteValue(wire::card::kTag));
     page(WordValue(0));
     page(WordValue(dataLength));

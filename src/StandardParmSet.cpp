@@ -74,7 +74,7 @@ Value EntryOf(const EquipParmSet_EquipConfig& record, bool stringAndDwordOnly) {
     value.type = record.eDataType;
     value.id = record.eParmMark;
     switch (record.eDataType) {
-    case DATATYPE_STRING: value.text = &record.strValue; break;
+    case DATATYPE_STRING: value.text = record.strValue; break;
     case DATATYPE_DWORD: value.number = record.dwValue; break;
     case DATATYPE_WORD:
     case DATATYPE_BYTE:
@@ -206,6 +206,10 @@ bool CEncoder_Standard::ParmSet_GetMainSericeIP(std::vector<EquipParmSet_EquipCo
         [&] { return ParmSet_SetMainSericeIP(std::move(list)); }, Finished));
 }
 
+namespace {
+const std::string kNoPhone;  // the head's of a list refused before it is read
+}  // namespace
+
 GPENC_FLATTEN bool CEncoder_Standard::ParmSet_Get808ParmSetVector(std::vector<EquipParmSet_EquipConfig> list,
                                                                   std::vector<unsigned char>& msg) {
     const gpenc::detail::PublicCall call("CEncoder_Standard::ParmSet_Get808ParmSetVector");
@@ -213,5 +217,5 @@ GPENC_FLATTEN bool CEncoder_Standard::ParmSet_Get808ParmSetVector(std::vector<Eq
         Check("list").NotEmpty(list, "") && Check("list", 0).NotEmpty(list.front().strPhoneNo, "strPhoneNo");
     return call.Result(StandardSteps::ParmSetVector(
         *this, ready, list.size(), [&](std::size_t i) { return EntryOf(list[i], false); },
-        ready ? list.front().strPhoneNo : Value::kNoText, msg));
+        ready ? list.front().strPhoneNo : kNoPhone, msg));
 }

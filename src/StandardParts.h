@@ -52,12 +52,11 @@ struct Value {
     std::uint32_t id = 0;      // an entry's parameter id
     std::uint32_t number = 0;  // a WORD or DWORD
     unsigned char byte = 0;    // a BYTE
-    const std::string* text = &kNoText;
+    std::string_view text;
     const std::vector<unsigned char>* bytes = &kNoBytes;
 
     // What a value of another type refers to. Made before any step runs, so
     // that a value costs no check of a static's initialisation.
-    static const std::string kNoText;
     static const std::vector<unsigned char> kNoBytes;
     // The value page `v`, its BYTE taken from `byte`.
     static Value Of(const MsgData_EquipParmSet_ParmListConfig& v, unsigned char byte) {
@@ -66,13 +65,12 @@ struct Value {
         value.id = v.dwParmId;
         value.number = v.dwValue;
         value.byte = byte;
-        value.text = &v.strValue;
+        value.text = v.strValue;
         value.bytes = &v.vecValueBytes;
         return value;
     }
 };
 
-inline const std::string Value::kNoText;
 inline const std::vector<unsigned char> Value::kNoBytes;
 
 inline Value ByteValue(unsigned char b) {
@@ -88,10 +86,10 @@ inline Value WordValue(std::uint16_t w) {
     return v;
 }
 // Refers to `text`, which must outlive the value's step.
-inline Value TextValue(const std::string& text) {
+inline Value TextValue(std::string_view text) {
     Value v;
     v.type = DATATYPE_STRING;
-    v.text = &text;
+    v.text = text;
     return v;
 }
 
@@ -161,7 +159,7 @@ struct StandardSteps {
         std::size_t room = e.m_vecParmList.size();
         for (std::size_t i = 0; i < count; ++i) {
             const Value v = valueAt(i);
-            room += 5 + (std::max)({std::size_t{4}, v.text->size(), v.bytes->size()});
+            room += 5 + (std::max)({std::size_t{4}, v.text.size(), v.bytes->size()});
         }
         e.m_vecParmList.reserve(room);
         // An entry refused for its value is left out; one lost to a fault fails
@@ -284,7 +282,7 @@ struct StandardSteps {
 // the steps that call it compile it in.
 inline gpenc::detail::Outcome StandardSteps::EncodeValue(const gpenc::detail::standard::Value& value, Bytes& out) {
     const std::size_t start = out.size();
-    const std::string& text = *value.text;
+    const std::string_view text = value.text;
     unsigned char number[4];
     gpenc::detail::StoreBE<4>(number, value.number);
     Outcome encoded = Outcome::Done();

@@ -222,7 +222,7 @@ GPENC_FLATTEN bool CEncoder::EquipSet(std::vector<sEquipset> equipSets, std::vec
             gpenc::detail::standard::Value& v = values[i];
             v.type = standard.ParmSet_Get808ParmType(record.eParmMark);
             v.id = record.eParmMark;
-            v.text = &record.strValue;
+            v.text = record.strValue;
             v.bytes = &record.vecValueBytes;
             Check check("equipSets", static_cast<int>(i));
             if (!ReadSettingNumber(record, v.type, v.number, check)) return Setting::kRefused;
@@ -265,7 +265,9 @@ bool CEncoder::SetEquipSetParameterData(sEquipset* equipSet) {
 GPENC_FLATTEN bool CEncoder::EquipSet_ICInfoSet(sEquipControl_SetIC setIC, std::vector<unsigned char>& out) {
     const gpenc::detail::PublicCall call("CEncoder::EquipSet_ICInfoSet");
     static constexpr Op op = Operation("CEncoder::EquipSet_ICInfoSet");
-    sEquipControl_SetIC sent;
+    // The builder's own copy of the record carries what is sent: its terminal
+    // number, the message id and the message's hex text, which starts empty.
+    sEquipControl_SetIC& sent = setIC;
     auto produce = [&](CEncoder_Standard& standard) {
         Bytes msg;
         // The card is the builder's own copy, and not read again.
@@ -275,8 +277,8 @@ GPENC_FLATTEN bool CEncoder::EquipSet_ICInfoSet(sEquipControl_SetIC setIC, std::
                                  ? standard.ParmSet_ICInfoSetStandard(std::move(setIC.stSetIC), msg)
                                  : standard.ParmSet_ICInfoSetExtension(std::move(setIC.stSetIC), msg);
         if (!encoded) return Setting::kRefused;
-        sent.terminalNo = setIC.terminalNo;
         sent.msgId = wire::jt808::kPassThrough;
+        sent.strMsgHex.clear();
         VectorToHexChr(std::move(msg), sent.strMsgHex);
         return ReadyUnlessEmpty(sent.strMsgHex);
     };
