@@ -212,7 +212,8 @@ GPENC_FLATTEN bool CEncoder::EquipSet(std::vector<sEquipset> equipSets, std::vec
     static constexpr Op op = Operation("CEncoder::EquipSet");
     const bool valid = Check("equipSets").NotEmpty(equipSets, "") &&
                        Check("equipSets", 0).NotEmpty(equipSets.front().terminalNo, "terminalNo");
-    sEquipset sent;
+    // The builder's own copy of the first record carries what is sent.
+    sEquipset* sent = nullptr;
     auto produce = [&](CEncoder_Standard& standard) {
         // Each record as the value of an entry, read where it is: its type
         // from the parameter table, its text, bytes or number.
@@ -243,14 +244,15 @@ GPENC_FLATTEN bool CEncoder::EquipSet(std::vector<sEquipset> equipSets, std::vec
             return Setting::kNotEncoded;
         }
         // Q27: only the first record's terminal number is sent (docs/compat.md).
-        sent.terminalNo = equipSets.front().terminalNo;
-        VectorToHexChr(std::move(msg), sent.strMsgHex);
-        if (sent.strMsgHex.empty()) return Setting::kEmpty;
-        sent.msgId = wire::jt808::kParmSet;
+        sent = &equipSets.front();
+        sent->strMsgHex.clear();
+        VectorToHexChr(std::move(msg), sent->strMsgHex);
+        if (sent->strMsgHex.empty()) return Setting::kEmpty;
+        sent->msgId = wire::jt808::kParmSet;
         return Setting::kReady;
     };
     return call.Result(EncoderSteps::SendSetting(
-        *this, op, valid, produce, [&] { return SetEquipSetParameterData(&sent); }, NothingToCommit, out));
+        *this, op, valid, produce, [&] { return SetEquipSetParameterData(sent); }, NothingToCommit, out));
 }
 
 bool CEncoder::SetEquipSetParameterData(sEquipset* equipSet) {
