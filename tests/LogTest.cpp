@@ -4,6 +4,7 @@
 #include "LogCapture.h"
 
 #include <gtest/gtest.h>
+#include <log4cplus/loglevel.h>
 
 #include <algorithm>
 #include <stdexcept>
@@ -104,6 +105,31 @@ TEST(LogTest, FrameBuiltFromInsideARecord) {
     EXPECT_EQ(texts.back(), "(CEncoder::CommonData) 结束<<<<<");
     EXPECT_EQ(std::count(texts.begin(), texts.end(), "(CEncoder::UserLogin) 开始>>>>>"), 1);
     EXPECT_TRUE(log.errors().empty());
+}
+
+// A call answers its level tests once: a level changed while it runs (here
+// by its own appender) leaves its records whole and takes effect from the
+// next call, and a call made inside one of its records answers anew.
+TEST(LogTest, LevelChangedDuringACallTakesEffectFromTheNext) {
+    LogCapture log;
+    CEncoder e;
+    Bytes frame, inner;
+    log.clear();
+    ASSERT_TRUE(e.CommonData(2, frame));
+    const auto whole = log.texts();
+    log.clear();
+    log.OnRecord([&](const Record& r) {
+        if (r.text != "(CEncoder::CommonData) 开始>>>>>") return;
+        NSLog::CLog::_logger.setLogLevel(log4cplus::OFF_LOG_LEVEL);
+        EXPECT_TRUE(CEncoder().CommonData(4, inner));
+    });
+    ASSERT_TRUE(e.CommonData(2, frame));
+    log.OnRecord(nullptr);
+    EXPECT_EQ(log.texts(), whole);
+    EXPECT_EQ(inner.size(), 30u);
+    log.clear();
+    ASSERT_TRUE(e.CommonData(2, frame));
+    EXPECT_TRUE(log.records().empty());
 }
 
 TEST(LogTest, LevelsOffWriteNothing) {
