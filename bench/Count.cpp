@@ -180,23 +180,27 @@ std::function<bool(Inputs&)> Standard(Call call) {
 
 const std::vector<Row>& Rows() {
     static const std::vector<Row> rows = {
-        {"ParmSet_Get808ParmSetVector",
-         Standard([](CEncoder_Standard& s, Inputs& in, Bytes& out) { return s.ParmSet_Get808ParmSetVector(in.entries, out); })},
+        {"ParmSet_Get808ParmSetVector", Standard([](CEncoder_Standard& s, Inputs& in, Bytes& out) {
+             return s.ParmSet_Get808ParmSetVector(in.entries, out);
+         })},
         {"EquipSet/list", Gp([](CEncoder& e, Inputs& in, Bytes& out) { return e.EquipSet(in.equipSets, out); })},
         {"UserLogin", On(&CEncoder::UserLogin, &Inputs::login)},
         {"CommonData(2)", Gp([](CEncoder& e, Inputs&, Bytes& out) { return e.CommonData(2, out); })},
         {"Cmd_sTimeInterval", On(&CEncoder::Cmd_sTimeInterval, &Inputs::interval)},
-        {"ParmSet_ICInfoSetStandard",
-         Standard([](CEncoder_Standard& s, Inputs& in, Bytes& out) { return s.ParmSet_ICInfoSetStandard(in.card.stSetIC, out); })},
+        {"ParmSet_ICInfoSetStandard", Standard([](CEncoder_Standard& s, Inputs& in, Bytes& out) {
+             return s.ParmSet_ICInfoSetStandard(in.card.stSetIC, out);
+         })},
         {"ParmSet_Get808AlarmSetData_Circular", Standard([](CEncoder_Standard& s, Inputs& in, Bytes&) {
              std::string text;
              return s.ParmSet_Get808AlarmSetData_Circular(in.circular, text);
          })},
-        {"EquipSet_ICInfoSet", Gp([](CEncoder& e, Inputs& in, Bytes& out) { return e.EquipSet_ICInfoSet(in.card, out); })},
+        {"EquipSet_ICInfoSet",
+         Gp([](CEncoder& e, Inputs& in, Bytes& out) { return e.EquipSet_ICInfoSet(in.card, out); })},
         {"EquipAlarmSet", On(&CEncoder::EquipAlarmSet, &Inputs::alarmSet, &sEquip_AlarmSet::strMsgText)},
         // The other builders.
-        {"ParmSet_GetHeadInterval",
-         Standard([](CEncoder_Standard& s, Inputs& in, Bytes& out) { return s.ParmSet_GetHeadInterval(in.entries[0], out); })},
+        {"ParmSet_GetHeadInterval", Standard([](CEncoder_Standard& s, Inputs& in, Bytes& out) {
+             return s.ParmSet_GetHeadInterval(in.entries[0], out);
+         })},
         {"ParmSet_GetMainSericeIP", Standard([](CEncoder_Standard& s, Inputs& in, Bytes& out) {
              return s.ParmSet_GetMainSericeIP({in.entries[1]}, out);
          })},

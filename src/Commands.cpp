@@ -409,7 +409,8 @@ GPENC_FLATTEN bool CEncoder::Cmd_EquipSetQuery(sEquipsetQuery* query, std::vecto
         EncoderSteps::SendEquipRequest(*this, op, "query", query, wire::jt808::kParmQuery, Fixed("0"), out));
 }
 
-GPENC_FLATTEN bool CEncoder::Cmd_EquipPositionInfoQuery(sEquipPositionInfoQuery* query, std::vector<unsigned char>& out) {
+GPENC_FLATTEN bool CEncoder::Cmd_EquipPositionInfoQuery(sEquipPositionInfoQuery* query,
+                                                        std::vector<unsigned char>& out) {
     const gpenc::detail::PublicCall call("CEncoder::Cmd_EquipPositionInfoQuery");
     static constexpr Op op = Operation("CEncoder::Cmd_EquipPositionInfoQuery");
     return call.Result(
@@ -423,7 +424,8 @@ GPENC_FLATTEN bool CEncoder::Cmd_AffirmAlarmInform(sAffirmAlarmInform* inform, s
         EncoderSteps::SendEquipRequest(*this, op, "inform", inform, wire::jt808::kAffirmAlarm, Fixed("1"), out));
 }
 
-GPENC_FLATTEN bool CEncoder::Cmd_EquipTempPositionTrack(sEquipTempPositionTrack* track, std::vector<unsigned char>& out) {
+GPENC_FLATTEN bool CEncoder::Cmd_EquipTempPositionTrack(sEquipTempPositionTrack* track,
+                                                        std::vector<unsigned char>& out) {
     const gpenc::detail::PublicCall call("CEncoder::Cmd_EquipTempPositionTrack");
     static constexpr Op op = Operation("CEncoder::Cmd_EquipTempPositionTrack");
     return call.Result(
@@ -503,7 +505,8 @@ bool CEncoder::SetRealtimeParameterData(std::string terminalNo) {
                   {P::Text(0, terminalNo)});
 }
 
-GPENC_FLATTEN bool CEncoder::Photograph(std::string terminalNo, unsigned char byPhotoParam, std::vector<unsigned char>& out) {
+GPENC_FLATTEN bool CEncoder::Photograph(std::string terminalNo, unsigned char byPhotoParam,
+                                        std::vector<unsigned char>& out) {
     const gpenc::detail::PublicCall call("CEncoder::Photograph");
     static constexpr Op op = Operation("CEncoder::Photograph");
     return call.Result(EncoderSteps::SendFrame(

@@ -309,9 +309,9 @@ bool EncoderSteps::FinishFrame(CEncoder& e, int command, const Bytes& out, Bytes
     frame.resize(at + wire::kHeaderSize + wire::kBodySize);
     std::copy(out.begin(), out.end(), frame.begin());
     unsigned char* header = frame.data() + at;
-    if (!WriteBody(e, command, header + wire::kHeaderSize) || !WriteHeader(e, wire::kBodySize, header))
-        return false;
-    frame.insert(frame.end(), e.m_vecParameter.begin(), e.m_vecParameter.begin() + parameters);
+    if (!WriteBody(e, command, header + wire::kHeaderSize) || !WriteHeader(e, wire::kBodySize, header)) return false;
+    frame.insert(frame.end(), e.m_vecParameter.begin(),
+                 e.m_vecParameter.begin() + static_cast<std::ptrdiff_t>(parameters));
     return true;
 }
 

@@ -228,4 +228,3 @@ bool CEncoder_Standard::GetMsgHead() {
 bool CEncoder_Standard::GetMsgbody() { return true; }
 
 bool CEncoder_Standard::GetMsgEscape() { return true; }
-

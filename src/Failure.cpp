@@ -14,9 +14,9 @@ namespace {
 // touched only when there is a reason or a last failure to keep.
 struct Frame {
     int depth = 0;
-    int recordLevel = 0;  // records open on the thread when the owner began
-    bool has = false;     // t_reason holds the owner's reason (else it is stale)
-    bool last = false;    // t_last holds a failure
+    int recordLevel = 0;               // records open on the thread when the owner began
+    bool has = false;                  // t_reason holds the owner's reason (else it is stale)
+    bool last = false;                 // t_last holds a failure
     const Renamed* renames = nullptr;  // the innermost scope of the owner's calls
 };
 

@@ -35,7 +35,6 @@ void Compose(log4cplus::tstring& text, std::string_view name, std::initializer_l
     for (auto p : parts) AppendLogText(text, p);
 }
 
-
 // Composes the record and writes it. log4cplus copies the text into its own
 // event before any appender runs, so each thread composes into one text that
 // it keeps from record to record: a record costs no allocation of ours once

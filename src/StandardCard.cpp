@@ -151,10 +151,11 @@ bool StandardSteps::AppendCardPages(CEncoder_Standard& e, const struct_EquipCont
     auto page = [&](const Value& value) { faulted |= AppendPage(e, value).faulted(); };
     // Room for the widest fitted text, each page written before the next is fitted.
     char fitted[wire::card::kText4Width];
-    static_assert(wire::card::kText4Width >= wire::card::kText1Width && wire::card::kText4Width >= wire::card::kText2Width &&
+    static_assert(wire::card::kText4Width >= wire::card::kText1Width &&
+                      wire::card::kText4Width >= wire::card::kText2Width &&
                       wire::card::kText4Width >= wire::card::kText3Width,
                   "text 4 is the widest");
-    auto text = [&](const std::string& card, int width) { page(TextValue(FitInto(card, width, fitted))); };
+    auto text = [&](const std::string& value, int width) { page(TextValue(FitInto(value, width, fitted))); };
     page(ByteValue(wire::card::kTag));
     page(WordValue(0));
     page(WordValue(dataLength));
@@ -223,8 +224,7 @@ bool StandardSteps::SetExtensionCard(CEncoder_Standard& e, const struct_EquipCon
         // Q36: an empty text is logged as refused and the card still goes (docs/compat.md).
         // D3: a page lost to a caught exception fails the card (docs/compat.md).
         bool faulted = false;
-        for (const auto& page : pages)
-            faulted |= Droppable([&] { return AppendPage(e, page); }).faulted();
+        for (const auto& page : pages) faulted |= Droppable([&] { return AppendPage(e, page); }).faulted();
         const Value zero = ByteValue(0);
         while (e.m_stCurParm.vecParmValue.size() < wire::card::kExtensionBody - 1) {
             if (!AppendPage(e, zero).done()) return op.Fail();
@@ -236,18 +236,18 @@ bool StandardSteps::SetExtensionCard(CEncoder_Standard& e, const struct_EquipCon
     });
 }
 
-GPENC_FLATTEN bool CEncoder_Standard::ParmSet_ICInfoSetStandard(struct_EquipControl_SetIC card, std::vector<unsigned char>& msg) {
+GPENC_FLATTEN bool CEncoder_Standard::ParmSet_ICInfoSetStandard(struct_EquipControl_SetIC card,
+                                                                std::vector<unsigned char>& msg) {
     const gpenc::detail::PublicCall call("CEncoder_Standard::ParmSet_ICInfoSetStandard");
     static constexpr Op op = Marked("CEncoder_Standard::ParmSet_ICInfoSetStandard");
     return call.Result(StandardSteps::BuildMessage(
         *this, op, true, wire::jt808::kPassThrough, {"card", "card.strPhoneNo"}, msg,
         [&] { return StandardSteps::SetStandardCard(*this, card); },
-        [&](Bytes& m) {
-            return m.size() >= wire::card::kStandardSize && WriteChecks(m, {wire::card::kCardCheck});
-        }));
+        [&](Bytes& m) { return m.size() >= wire::card::kStandardSize && WriteChecks(m, {wire::card::kCardCheck}); }));
 }
 
-GPENC_FLATTEN bool CEncoder_Standard::ParmSet_ICInfoSetExtension(struct_EquipControl_SetIC card, std::vector<unsigned char>& msg) {
+GPENC_FLATTEN bool CEncoder_Standard::ParmSet_ICInfoSetExtension(struct_EquipControl_SetIC card,
+                                                                 std::vector<unsigned char>& msg) {
     const gpenc::detail::PublicCall call("CEncoder_Standard::ParmSet_ICInfoSetExtension");
     static constexpr Op op = Marked("CEncoder_Standard::ParmSet_ICInfoSetExtension");
     return call.Result(StandardSteps::BuildMessage(
@@ -255,6 +255,7 @@ GPENC_FLATTEN bool CEncoder_Standard::ParmSet_ICInfoSetExtension(struct_EquipCon
         [&] { return StandardSteps::SetExtensionCard(*this, card); },
         [&](Bytes& m) {
             return m.size() >= wire::card::kExtensionSize &&
-                   WriteChecks(m, {wire::card::kCardCheck, wire::card::kExtensionHeadCheck, wire::card::kExtensionCheck});
+                   WriteChecks(m,
+                               {wire::card::kCardCheck, wire::card::kExtensionHeadCheck, wire::card::kExtensionCheck});
         }));
 }

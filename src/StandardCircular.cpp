@@ -100,7 +100,8 @@ bool Finite(Check& area, double value, const char* field) {
 
 }  // namespace
 
-GPENC_FLATTEN bool CEncoder_Standard::ParmSet_Get808AlarmSetData_Circular(MsgData_AlarmSet_Circular setting, std::string& text) {
+GPENC_FLATTEN bool CEncoder_Standard::ParmSet_Get808AlarmSetData_Circular(MsgData_AlarmSet_Circular setting,
+                                                                          std::string& text) {
     const gpenc::detail::PublicCall call("CEncoder_Standard::ParmSet_Get808AlarmSetData_Circular");
     static constexpr Op op = Marked("CEncoder_Standard::ParmSet_Get808AlarmSetData_Circular");
     // D8: "nan" or "inf" in place of a coordinate is no position the receiver could read (docs/compat.md).

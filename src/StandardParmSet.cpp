@@ -187,7 +187,8 @@ bool CEncoder_Standard::ParmSet_SetHeadInterval(EquipParmSet_EquipConfig config)
     });
 }
 
-GPENC_FLATTEN bool CEncoder_Standard::ParmSet_GetHeadInterval(EquipParmSet_EquipConfig config, std::vector<unsigned char>& msg) {
+GPENC_FLATTEN bool CEncoder_Standard::ParmSet_GetHeadInterval(EquipParmSet_EquipConfig config,
+                                                              std::vector<unsigned char>& msg) {
     const gpenc::detail::PublicCall call("CEncoder_Standard::ParmSet_GetHeadInterval");
     // This builder logs under the reset's name.
     // Q30: the name log searches use (docs/compat.md).

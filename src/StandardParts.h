@@ -129,9 +129,9 @@ struct StandardSteps {
         return o;
     }
 
-    // Appends the value bytes of `value` by its type to `out`. Refused, with `out` as it was, for a type that is none, an
-    // empty text or more than 255 bytes; faulted, with `out` as it was, when
-    // the text step caught a framework exception.
+    // Appends the value bytes of `value` by its type to `out`. Refused, with `out` as it was, for a type that is none,
+    // an empty text or more than 255 bytes; faulted, with `out` as it was, when the text step caught a framework
+    // exception.
     [[nodiscard]] static Outcome EncodeValue(const gpenc::detail::standard::Value& value, Bytes& out);
 
     // InitStandardMsgHead, SetOnceParameterData and SetOncePageData, saying
@@ -302,9 +302,7 @@ inline gpenc::detail::Outcome StandardSteps::EncodeValue(const gpenc::detail::st
     case DATATYPE_DWORD: gpenc::detail::AppendField(out, number, 4); break;
     case DATATYPE_BYTES: gpenc::detail::Append(out, *value.bytes); break;
     case DATATYPE_BYTE: out.push_back(value.byte); break;
-    default:
-        encoded = Outcome::Refused("must be of type 1, 2, 3, 8 or 9, got " + std::to_string(value.type));
-        break;
+    default: encoded = Outcome::Refused("must be of type 1, 2, 3, 8 or 9, got " + std::to_string(value.type)); break;
     }
     // The length travels in one byte.
     // D14: a longer value is refused rather than sent with a wrong length (docs/compat.md).

@@ -30,16 +30,22 @@ void AppendUtf8(std::string& out, char32_t c) {
 
 }  // namespace
 
-const char kHexPairs[256][2] = {
-#define GPENC_HEX_ROW(h) \
-    {h, '0'}, {h, '1'}, {h, '2'}, {h, '3'}, {h, '4'}, {h, '5'}, {h, '6'}, {h, '7'}, \
-    {h, '8'}, {h, '9'}, {h, 'a'}, {h, 'b'}, {h, 'c'}, {h, 'd'}, {h, 'e'}, {h, 'f'}
-    GPENC_HEX_ROW('0'), GPENC_HEX_ROW('1'), GPENC_HEX_ROW('2'), GPENC_HEX_ROW('3'),
-    GPENC_HEX_ROW('4'), GPENC_HEX_ROW('5'), GPENC_HEX_ROW('6'), GPENC_HEX_ROW('7'),
-    GPENC_HEX_ROW('8'), GPENC_HEX_ROW('9'), GPENC_HEX_ROW('a'), GPENC_HEX_ROW('b'),
-    GPENC_HEX_ROW('c'), GPENC_HEX_ROW('d'), GPENC_HEX_ROW('e'), GPENC_HEX_ROW('f'),
-#undef GPENC_HEX_ROW
-};
+namespace {
+
+constexpr HexPairs MakeHexPairs() {
+    constexpr char kDigits[] = "0123456789abcdef";
+    HexPairs table{};
+    for (int b = 0; b < 256; ++b) {
+        table.pairs[b][0] = kDigits[b >> 4];
+        table.pairs[b][1] = kDigits[b & 0x0F];
+    }
+    return table;
+}
+
+}  // namespace
+
+// Filled when the library is compiled, not when it is loaded.
+const HexPairs kHexPairs = MakeHexPairs();
 
 void AppendHex(std::string& out, const unsigned char* bytes, std::size_t n) {
     // A stack buffer at a time, appended whole: a resize would first fill

@@ -14,11 +14,14 @@ namespace gpenc::detail {
 void AppendHex(std::string& out, const unsigned char* bytes, std::size_t n);
 
 // The two lower-case hex digits of every byte value, for WriteHex.
-extern const char kHexPairs[256][2];
+struct HexPairs {
+    char pairs[256][2];
+};
+extern const HexPairs kHexPairs;
 
 // Writes `byte` as two lower-case hex digits at `out`: one copy from a table
 // of pairs, about half the instructions of two digit lookups.
-inline void WriteHex(char* out, unsigned char byte) { std::memcpy(out, kHexPairs[byte], 2); }
+inline void WriteHex(char* out, unsigned char byte) { std::memcpy(out, kHexPairs.pairs[byte], 2); }
 
 // The value of hex digit `c` (either case), or -1 for any other character.
 inline int HexDigit(char c) {

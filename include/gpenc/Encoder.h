@@ -19,6 +19,13 @@
 // Every builder takes a plain input record and the caller's byte vector and
 // returns true when the finished frame is in the vector. Failures are reported
 // as false and logged through the shared logger of gpenc/Host.h.
+//
+// An operation asks the logger whether DEBUG and ERROR are enabled once, when
+// it begins, and every step inside it uses those answers: a call writes all of
+// its records of a level or none, and a level changed while it runs (by
+// another thread, or by an appender) takes effect from the next call. An
+// operation called from inside a log record (an appender that encodes) asks
+// anew.
 #pragma once
 
 #include <gpenc/Encoder_Standard.h>
