@@ -4,6 +4,7 @@
 #include "Log.h"
 #include "gpenc/Encoder.h"
 
+#include <algorithm>
 #include <utility>
 
 namespace gpenc::detail {
@@ -103,8 +104,17 @@ void Forget() {
 }
 
 std::string Quote(std::string_view caller) {
-    // The caller's text is in the host's code page (its ANSI code page on Windows).
-    const std::string utf8 = CallerText(std::string(caller).c_str());
+    // The caller's text is in the host's code page (its ANSI code page on
+    // Windows), converted piece by piece between zero bytes, which show as
+    // "\0": a text refused for one must not be quoted as ending there.
+    std::string utf8;
+    for (std::size_t at = 0;;) {
+        const std::size_t zero = (std::min)(caller.find('\0', at), caller.size());
+        utf8 += CallerText(std::string(caller.substr(at, zero - at)).c_str());
+        if (zero == caller.size()) break;
+        utf8 += "\\0";
+        at = zero + 1;
+    }
     const std::string_view text = utf8;
     constexpr int kMax = 40;  // characters, not bytes: a cut never splits one
     std::size_t end = 0;

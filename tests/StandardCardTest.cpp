@@ -124,11 +124,16 @@ TEST_F(CardTest, CardDateInLocalTime) {
         {4102415999, "CST-8", "99 12 31", ""},  // 2099-12-31 23:59:59 local
         {946655999, "CST-8", nullptr, "card.tmCardDate: must be in the years 2000 to 2099 (local time), got 1999"},
         {4102416000, "CST-8", nullptr, "card.tmCardDate: must be in the years 2000 to 2099 (local time), got 2100"},
-        {0, "CST-8", nullptr, "2099 (local time), got 1970"},
-        {INT64_MAX, "CST-8", nullptr, "card.tmCardDate: must be in the years 2000 to 2099 (local time), got no date"},
+        {0, "CST-8", nullptr, "card.tmCardDate: must be in the years 2000 to 2099 (local time), got 1970"},
+        {INT64_MAX, "CST-8", nullptr,
+         "card.tmCardDate: must be in the years 2000 to 2099 (local time), got no date: 9223372036854775807"},
     };
     using Build = bool (CEncoder_Standard::*)(struct_EquipControl_SetIC, Bytes&);
-    for (const Build build : {&CEncoder_Standard::ParmSet_ICInfoSetStandard, &CEncoder_Standard::ParmSet_ICInfoSetExtension}) {
+    // Each with the start of its reasons.
+    const std::pair<Build, std::string> builds[] = {
+        {&CEncoder_Standard::ParmSet_ICInfoSetStandard, "CEncoder_Standard::ParmSet_ICInfoSetStandard: "},
+        {&CEncoder_Standard::ParmSet_ICInfoSetExtension, "CEncoder_Standard::ParmSet_ICInfoSetExtension: "}};
+    for (const auto& [build, name] : builds) {
         for (const auto& [time, zone, bytes, reason] : cases) {
             gpenc::test::SetZone(zone);
             struct_EquipControl_SetIC card = Card();
@@ -144,7 +149,7 @@ TEST_F(CardTest, CardDateInLocalTime) {
             }
             EXPECT_EQ(out, Bytes{0x7e}) << time;
             EXPECT_EQ(Errors(log), (Texts{"(CEncoder_Standard::ParmSet_SetICInfoSet）运行失败", "设置信息失败"})) << time;
-            EXPECT_NE(gpenc::LastFailure().find(reason), std::string::npos) << gpenc::LastFailure();
+            EXPECT_EQ(gpenc::LastFailure(), name + reason) << time;
         }
     }
 }

@@ -173,7 +173,7 @@ TEST_F(TunnelTest, RefusalsAndTheirRecords) {
         Texts own;
         Texts errors;
         const char* throwAt;  // the record that throws a framework exception, if any
-        const char* reason;   // in the last failure
+        const char* reason;   // the whole last failure after "CEncoder::"
     } cases[] = {
         {"null record", [](CEncoder& e, Bytes& o) { return e.EquipSet(static_cast<sEquipset*>(nullptr), o); },
          "EquipSet", refused, {failed}, nullptr, "EquipSet: equipSet: must not be null"},
@@ -187,19 +187,20 @@ TEST_F(TunnelTest, RefusalsAndTheirRecords) {
         {"null alarm record", [](CEncoder& e, Bytes& o) { return e.EquipAlarmSet(nullptr, o); }, "EquipSet",
          refused, {failed}, nullptr, "EquipAlarmSet: alarmSet: must not be null"},
         {"alarm without terminal number", Alarm(AlarmSetting("", {})), "EquipSet", refused, {failed}, nullptr,
-         "alarmSet.terminalNo: must not be empty"},
+         "EquipAlarmSet: alarmSet.terminalNo: must not be empty"},
         {"a phone number the 808 head cannot hold", Single(Equip("1380013800x", "60", 1)), "EquipSet",
          notEncoded, not808, nullptr, "EquipSet: equipSet.terminalNo: not digit pairs: \"1380013800x\""},
         {"the same in a list", List({Equip("1380013800x", "5", 0, 1)}), "EquipSet", notEncoded, not808, nullptr,
-         "equipSets[0].terminalNo: not digit pairs"},
+         "EquipSet: equipSets[0].terminalNo: not digit pairs: \"1380013800x\""},
         {"the same on a card", Card(badPhone), "EquipSet_ICInfoSet", inside, {"得到信息失败", cardFailed}, nullptr,
          "EquipSet_ICInfoSet: setIC.stSetIC.strPhoneNo: not digit pairs: \"x\""},
         {"a heartbeat above 32 bits", Single(Equip(T, "4294967296", 1)), "EquipSet", inside, {failed}, nullptr,
-         "equipSet.strValue: must be -2147483648 to 4294967295, got \"4294967296\""},
+         "EquipSet: equipSet.strValue: must be -2147483648 to 4294967295, got \"4294967296\""},
         {"a word below -2^31 in a list", List({Equip(T, "a", 0, 0x0013), Equip(T, "-2147483649", 0, 0x0031)}),
-         "EquipSet", inside, {failed}, nullptr, "equipSets[1].strValue: must be -32768 to 65535, got \"-2147483649\""},
+         "EquipSet", inside, {failed}, nullptr,
+         "EquipSet: equipSets[1].strValue: must be -32768 to 65535, got \"-2147483649\""},
         {"no message and no text of the caller's own", Single(Equip(T, "60", 5)), "EquipSet", quiet, {}, nullptr,
-         "equipSet.strMsgHex: must not be empty: nSetParm 5 builds no message"},
+         "EquipSet: equipSet.strMsgHex: must not be empty: nSetParm 5 builds no message"},
         {"the setting text's builder interrupted", Alarm(AlarmSetting(T, {Area()})), "EquipSet", notEncoded,
          {"(CEncoder_Standard::ParmSet_Get808AlarmSetData_Circular）运行失败,错误信息为: boom",
           "(CEncoder::EquipSet)解释808失败"},
@@ -208,7 +209,8 @@ TEST_F(TunnelTest, RefusalsAndTheirRecords) {
         {"the parameter step interrupted", Alarm(AlarmSetting(T, {})), "EquipSet",
          {kBegin, kFrom808, kTo808, kFailed, kExit},
          {"(CEncoder::SetEquipSetAlarmSetData)运行失败,错误信息为: boom", failed},
-         "(CEncoder::SetEquipSetAlarmSetData) 开始>>>>>", "caught in CEncoder::SetEquipSetAlarmSetData: boom"},
+         "(CEncoder::SetEquipSetAlarmSetData) 开始>>>>>",
+         "EquipAlarmSet: a framework exception caught in CEncoder::SetEquipSetAlarmSetData: boom"},
         {"the builder interrupted", Single(Equip(T, "60", 1)), "EquipSet",
          {kBegin, kFrom808, "运行失败,错误信息为: boom", kExit}, {failed + ",错误信息为: boom"},
          "(CEncoder::EquipSet) 生成808数据结束<<<<<", "EquipSet: a framework exception caught in CEncoder::EquipSet: boom"},
@@ -226,7 +228,7 @@ TEST_F(TunnelTest, RefusalsAndTheirRecords) {
         EXPECT_EQ(out, Bytes{0x99}) << c.what;
         EXPECT_EQ(Own(log, c.name), c.own) << c.what;
         EXPECT_EQ(Errors(log), c.errors) << c.what;
-        EXPECT_NE(gpenc::LastFailure().find(c.reason), std::string::npos) << gpenc::LastFailure();
+        EXPECT_EQ(gpenc::LastFailure(), std::string("CEncoder::") + c.reason) << c.what;
     }
     log.OnRecord(nullptr);
     EXPECT_EQ(gpenc::test::host::LiveExceptions(), 0);
