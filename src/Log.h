@@ -17,7 +17,8 @@
 // conversion with its entry and exit records) cost no calls of their own, and
 // the level answers are read without reloading the thread's state after every
 // call. A CommonData frame took 1,436 instructions with its body step not
-// flattened and 984 with it; the 0x8103 list builder NNN.
+// flattened and 984 with it; a Cmd_sTimeInterval frame 2,357 with only the
+// steps flattened and 1,801 with the builder too.
 #if defined(__GNUC__)
 #  define GPENC_FLATTEN __attribute__((flatten))
 #else
