@@ -15,6 +15,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <functional>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -36,32 +37,28 @@ const Setting kSettings[4] = {{0x0001, DATATYPE_DWORD, "66"},
                               {0x0081, DATATYPE_WORD, "11"},
                               {0x0084, DATATYPE_BYTE, "1"}};
 
+// One record of type R for each of kSettings, filled by `fill`.
+template <class R, class Fill>
+std::vector<R> PerSetting(Fill fill) {
+    std::vector<R> list(std::size(kSettings));
+    for (std::size_t i = 0; i < list.size(); ++i) fill(list[i], kSettings[i]);
+    return list;
+}
+
 // The inputs of examples/requests, made once.
 struct Inputs {
-    std::vector<EquipParmSet_EquipConfig> entries = [] {
-        std::vector<EquipParmSet_EquipConfig> list;
-        for (const Setting& s : kSettings) {
-            EquipParmSet_EquipConfig e;
-            e.strPhoneNo = kPhone;
-            e.eParmMark = static_cast<EequipParameterMark>(s.id);
-            e.eDataType = s.type;
-            e.strValue = s.text;
-            e.dwValue = static_cast<std::uint32_t>(std::atoi(s.text));
-            list.push_back(e);
-        }
-        return list;
-    }();
-    std::vector<sEquipset> equipSets = [] {
-        std::vector<sEquipset> list;
-        for (const Setting& s : kSettings) {
-            sEquipset e;
-            e.terminalNo = kPhone;
-            e.eParmMark = static_cast<EequipParameterMark>(s.id);
-            e.strValue = s.text;
-            list.push_back(e);
-        }
-        return list;
-    }();
+    std::vector<EquipParmSet_EquipConfig> entries = PerSetting<EquipParmSet_EquipConfig>([](auto& e, const Setting& s) {
+        e.strPhoneNo = kPhone;
+        e.eParmMark = static_cast<EequipParameterMark>(s.id);
+        e.eDataType = s.type;
+        e.strValue = s.text;
+        e.dwValue = static_cast<std::uint32_t>(std::atoi(s.text));
+    });
+    std::vector<sEquipset> equipSets = PerSetting<sEquipset>([](auto& e, const Setting& s) {
+        e.terminalNo = kPhone;
+        e.eParmMark = static_cast<EequipParameterMark>(s.id);
+        e.strValue = s.text;
+    });
     sEquipset equipSet = [] {
         sEquipset e;
         e.terminalNo = kTerminal;
