@@ -7,6 +7,7 @@
 #include <log4cplus/loglevel.h>
 
 #include <algorithm>
+#include <functional>
 #include <stdexcept>
 
 #if defined(_WIN32)
@@ -111,25 +112,38 @@ TEST(LogTest, FrameBuiltFromInsideARecord) {
 // by its own appender) leaves its records whole and takes effect from the
 // next call, and a call made inside one of its records answers anew.
 TEST(LogTest, LevelChangedDuringACallTakesEffectFromTheNext) {
-    LogCapture log;
-    CEncoder e;
-    Bytes frame, inner;
-    log.clear();
-    ASSERT_TRUE(e.CommonData(2, frame));
-    const auto whole = log.texts();
-    log.clear();
-    log.OnRecord([&](const Record& r) {
-        if (r.text != "(CEncoder::CommonData) 开始>>>>>") return;
-        NSLog::CLog::_logger.setLogLevel(log4cplus::OFF_LOG_LEVEL);
-        EXPECT_TRUE(CEncoder().CommonData(4, inner));
-    });
-    ASSERT_TRUE(e.CommonData(2, frame));
-    log.OnRecord(nullptr);
-    EXPECT_EQ(log.texts(), whole);
-    EXPECT_EQ(inner.size(), 30u);
-    log.clear();
-    ASSERT_TRUE(e.CommonData(2, frame));
-    EXPECT_TRUE(log.records().empty());
+    // Row: a call, and its first record. The setting builds an object of
+    // its own after that record, whose records belong to the call too.
+    using Call = std::function<bool(CEncoder&, Bytes&)>;
+    sEquipset heartbeat;
+    heartbeat.terminalNo = "13912344323";
+    heartbeat.strValue = "60";
+    heartbeat.nSetParm = 1;
+    const std::pair<Call, std::string> rows[] = {
+        {[](CEncoder& e, Bytes& out) { return e.CommonData(2, out); }, "(CEncoder::CommonData) 开始>>>>>"},
+        {[&](CEncoder& e, Bytes& out) { return e.EquipSet(&heartbeat, out); }, "(CEncoder::EquipSet) 开始>>>>>"},
+    };
+    for (const auto& [call, first] : rows) {
+        LogCapture log;
+        CEncoder e;
+        Bytes frame, inner;
+        log.clear();
+        ASSERT_TRUE(call(e, frame)) << first;
+        const auto whole = log.texts();
+        log.clear();
+        log.OnRecord([&, first = first](const Record& r) {
+            if (r.text != first) return;
+            NSLog::CLog::_logger.setLogLevel(log4cplus::OFF_LOG_LEVEL);
+            EXPECT_TRUE(CEncoder().CommonData(4, inner));
+        });
+        ASSERT_TRUE(call(e, frame)) << first;
+        log.OnRecord(nullptr);
+        EXPECT_EQ(log.texts(), whole) << first;
+        EXPECT_EQ(inner.size(), 30u);
+        log.clear();
+        ASSERT_TRUE(call(e, frame)) << first;
+        EXPECT_TRUE(log.records().empty()) << first;
+    }
 }
 
 TEST(LogTest, LevelsOffWriteNothing) {
