@@ -60,6 +60,10 @@ struct GpencTestAccess {
     static bool ChangeOrder(CEncoder& e, int count, unsigned char* bytes) { return e.ChangeOrder(count, bytes); }
     static const std::vector<unsigned char>& Parameters(const CEncoder& e) { return e.m_vecParameter; }
     static const unsigned char* Session(const CEncoder& e) { return e.m_bySession; }
+    static bool SetBodyData(CEncoder& e, int command) { return e.SetBodyData(command); }
+    static bool SetHeaderData(CEncoder& e) { return e.SetHeaderData(); }
+    static const std::vector<unsigned char>& Body(const CEncoder& e) { return e.m_vecBody; }
+    static const std::vector<unsigned char>& Header(const CEncoder& e) { return e.m_vecHeader; }
     static bool SetPresetParameterData(CEncoder& e, sPreset* p) { return e.SetPresetParameterData(p); }
 
     // CEncoder_Standard
