@@ -72,4 +72,5 @@ struct GpencTestAccess {
         return e.SetMsgData_StandardMsgHead(id, phone);
     }
     static bool GetMsgData(Std& e, std::uint32_t id, std::vector<unsigned char>& out) { return e.GetMsgData(id, out); }
+    static bool charTohex(Std& e, const std::string& text, int& value) { return e.charTohex(text, value); }
 };

@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <functional>
 #include <stdexcept>
+#include <utility>
 
 #if defined(_WIN32)
 #include <windows.h>
@@ -143,6 +144,39 @@ TEST(LogTest, LevelChangedDuringACallTakesEffectFromTheNext) {
         log.clear();
         ASSERT_TRUE(call(e, frame)) << first;
         EXPECT_TRUE(log.records().empty()) << first;
+    }
+}
+
+// A call made inside a record (an appender that encodes) has a reason of its
+// own, renamed by nothing of the call it runs in, and leaves that call's
+// reason as it was.
+TEST(LogTest, CallInsideARecordKeepsTheOuterReason) {
+    LogCapture log;
+    sEquipset bad;
+    bad.terminalNo = "1380013800x";
+    bad.strValue = "1";
+    bad.eParmMark = static_cast<EequipParameterMark>(1);
+    bad.msgId = 0x8103;
+    std::vector<std::string> inner;
+    bool inside = false;
+    log.OnRecord([&](const Record&) {
+        if (std::exchange(inside, true)) return;
+        Bytes out;
+        EXPECT_FALSE(CEncoder_Standard().ParmSet_Get808ParmSetVector({}, out));
+        inner.push_back(gpenc::LastFailure());
+        EXPECT_TRUE(CEncoder().CommonData(2, out));
+        inner.push_back(gpenc::LastFailure());
+        inside = false;
+    });
+    CEncoder e;  // destroyed after the check: its records would run calls too
+    Bytes out;
+    EXPECT_FALSE(e.EquipSet(std::vector<sEquipset>{bad}, out));
+    log.OnRecord(nullptr);
+    EXPECT_EQ(gpenc::LastFailure(), "CEncoder::EquipSet: equipSets[0].terminalNo: not digit pairs: \"1380013800x\"");
+    ASSERT_GT(inner.size(), 20u);
+    for (std::size_t i = 0; i < inner.size(); i += 2) {
+        EXPECT_EQ(inner[i], "CEncoder_Standard::ParmSet_Get808ParmSetVector: list: must not be empty") << i;
+        EXPECT_EQ(inner[i + 1], "") << i;
     }
 }
 

@@ -72,6 +72,21 @@ TEST_F(StandardTest, HeadLayoutAndPhoneNumbers) {
     }
 }
 
+// The exported pair reader takes exactly two hexadecimal digits, and leaves
+// the value alone when it refuses. Row: text, accepted, value after.
+TEST_F(StandardTest, CharTohexTakesExactlyTwoDigits) {
+    const std::tuple<const char*, bool, int> cases[] = {
+        {"00", true, 0},   {"1f", true, 31},   {"F0", true, 240},  {"aB", true, 171}, {"", false, -7},
+        {"1", false, -7},  {"123", false, -7}, {"-1", false, -7}, {" 1", false, -7}, {"1g", false, -7},
+    };
+    for (const auto& [text, ok, value] : cases) {
+        CEncoder_Standard e;
+        int got = -7;
+        EXPECT_EQ(Access::charTohex(e, text, got), ok) << text;
+        EXPECT_EQ(got, value) << text;
+    }
+}
+
 TEST_F(StandardTest, DecToBcd) {
     const struct {
         int value, count;
@@ -148,6 +163,12 @@ TEST_F(StandardTest, ListBuilders) {
         return list;
     };
     const List none, longPhone = {Heartbeat30("1234567890123")};
+    // A quote ends after 40 characters, never inside one of several bytes.
+    std::string forty;
+    for (int i = 0; i < 40; ++i) forty += "\xE4\xB8\xAD";
+    const std::string quoted = "ParmSet_Get808ParmSetVector: list[0].strPhoneNo: longer than 12 digits: \"" + forty;
+    const std::string whole = quoted + "\"", cut = quoted + "\"...";
+
     const struct {
         const char* what;
         bool mainServer;
@@ -184,6 +205,10 @@ TEST_F(StandardTest, ListBuilders) {
          "ParmSet_Get808ParmSetVector: list[0].strPhoneNo: must not be empty"},
         {"a phone number of 13 digits", false, longPhone, false, "ee", {"得到信息失败"},
          "ParmSet_Get808ParmSetVector: list[0].strPhoneNo: longer than 12 digits: \"1234567890123\""},
+        {"a phone number of 40 characters", false, {Heartbeat30(forty)}, false, "ee", {"得到信息失败"},
+         whole.c_str()},
+        {"a phone number of 41 characters", false, {Heartbeat30(forty + "\xE4\xB8\xAD")}, false, "ee",
+         {"得到信息失败"}, cut.c_str()},
         {"the main server without entries", true, none, false, "ee",
          {"(CEncoder_Standard::ParmSet_SetMainSericeIP） 传入参数数据错误>>>>>", "设置信息失败"},
          "ParmSet_GetMainSericeIP: list: must not be empty"},
