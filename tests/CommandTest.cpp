@@ -96,15 +96,18 @@ TEST_F(CommandTest, FramesCarryTheCommandAndParameters) {
         {With(&CEncoder::TrackPlayback, sTrackPlayback{"T", {0, 0, 0, 0, 0, 2}, {0, 0, 0, 0, 0, 1}}), "00 11",
          "00 00 00 08 00 00 01 54  00 00 00 0d 00 01 0a 00 00 00 00 00 02  00 00 00 0d 00 02 0a 00 00 00 00 00 01"},
     };
+    CEncoder shared;  // builds every row after the rows before it
     for (const auto& c : cases) {
-        CEncoder e;
-        Bytes out;
-        ASSERT_TRUE(c.call(e, out)) << c.params;
         const Bytes params = Hex(c.params);
         Bytes frame = Hex(std::string(kHead) + c.command);
         frame.insert(frame.end(), {0, 0, 0, static_cast<unsigned char>(params.size()), 0, 0});
         frame.insert(frame.end(), params.begin(), params.end());
-        EXPECT_EQ(ToHex(out), ToHex(frame));
+        CEncoder fresh;
+        for (CEncoder* e : {&fresh, &shared}) {
+            Bytes out;
+            ASSERT_TRUE(c.call(*e, out)) << c.params;
+            EXPECT_EQ(ToHex(out), ToHex(frame)) << (e == &shared ? "shared " : "fresh ") << c.params;
+        }
         EXPECT_TRUE(log.errors().empty()) << c.params;
     }
 }
