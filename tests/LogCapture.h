@@ -73,4 +73,7 @@ struct GpencTestAccess {
     }
     static bool GetMsgData(Std& e, std::uint32_t id, std::vector<unsigned char>& out) { return e.GetMsgData(id, out); }
     static bool charTohex(Std& e, const std::string& text, int& value) { return e.charTohex(text, value); }
+    static bool SetMsgData_EquipParmSet(Std& e, const MsgData_EquipParmSet_ParmList& entry) {
+        return e.SetMsgData_EquipParmSet(entry);
+    }
 };

@@ -72,6 +72,19 @@ TEST_F(StandardTest, HeadLayoutAndPhoneNumbers) {
     }
 }
 
+// The exported entry step appends an entry as it is given, length included,
+// and counts it; the message carries both.
+TEST_F(StandardTest, EntryStepAppendsAsGiven) {
+    CEncoder_Standard e;
+    ASSERT_TRUE(Access::SetMsgData_EquipParmSet(e, {0x0013, 3, Hex("61 62 63")}));
+    ASSERT_TRUE(Access::SetMsgData_EquipParmSet(e, {0x0110, 2, Hex("de ad")}));
+    ASSERT_TRUE(Access::SetMsgData_StandardMsgHead(e, 0x8103, "7"));
+    Bytes out;
+    ASSERT_TRUE(Access::GetMsgData(e, 0x8103, out));
+    EXPECT_EQ(ToHex(out), ToHex(Hex("81 03 00 10 00 00 00 00 00 07 00 01 02  00 00 00 13 03 61 62 63"
+                                    "  00 00 01 10 02 de ad")));
+}
+
 // The exported pair reader takes exactly two hexadecimal digits, and leaves
 // the value alone when it refuses. Row: text, accepted, value after.
 TEST_F(StandardTest, CharTohexTakesExactlyTwoDigits) {
