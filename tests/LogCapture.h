@@ -76,4 +76,7 @@ struct GpencTestAccess {
     static bool SetMsgData_EquipParmSet(Std& e, const MsgData_EquipParmSet_ParmList& entry) {
         return e.SetMsgData_EquipParmSet(entry);
     }
+    static bool SetOnceParameterData(Std& e, const MsgData_EquipParmSet_ParmListConfig& value) {
+        return e.SetOnceParameterData(value);
+    }
 };
