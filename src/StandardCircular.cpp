@@ -76,11 +76,14 @@ void AppendFixed6(std::string& text, double value, char separator) {
 
 // "yy-mm-dd-hh-mi-ss," from six BCD bytes.
 void AppendBcdTime(std::string& text, const unsigned char (&time)[6]) {
-    char digits[18];
-    for (int i = 0; i < 6; ++i) {
-        gpenc::detail::WriteHex(digits + 3 * i, time[i]);
-        digits[3 * i + 2] = i < 5 ? '-' : ',';
+    char digits[3 * sizeof time];  // sized by the array the loop runs over, so it cannot write past it
+    char* out = digits;
+    for (const unsigned char b : time) {
+        gpenc::detail::WriteHex(out, b);
+        out[2] = '-';
+        out += 3;
     }
+    digits[sizeof digits - 1] = ',';
     text.append(digits, sizeof digits);
 }
 
