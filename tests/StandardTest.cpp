@@ -189,10 +189,20 @@ TEST_F(StandardTest, ListBuilders) {
         return list;
     };
     const List none, longPhone = {Heartbeat30("1234567890123")};
-    // A quote ends after 40 characters, never inside one of several bytes.
-    std::string forty;
-    for (int i = 0; i < 40; ++i) forty += "\xE4\xB8\xAD";
-    const std::string quoted = "ParmSet_Get808ParmSetVector: list[0].strPhoneNo: longer than 12 digits: \"" + forty;
+    // A quote ends after 40 characters, never inside one of several bytes:
+    // "中" in the caller's code page (GBK, as the Windows runs use; else
+    // UTF-8), quoted in UTF-8.
+#if defined(_WIN32)
+    const std::string zhong = "\xD6\xD0";
+#else
+    const std::string zhong = "\xE4\xB8\xAD";
+#endif
+    std::string forty, fortyUtf8;
+    for (int i = 0; i < 40; ++i) {
+        forty += zhong;
+        fortyUtf8 += "\xE4\xB8\xAD";
+    }
+    const std::string quoted = "ParmSet_Get808ParmSetVector: list[0].strPhoneNo: longer than 12 digits: \"" + fortyUtf8;
     const std::string whole = quoted + "\"", cut = quoted + "\"...";
 
     const struct {
@@ -233,7 +243,7 @@ TEST_F(StandardTest, ListBuilders) {
          "ParmSet_Get808ParmSetVector: list[0].strPhoneNo: longer than 12 digits: \"1234567890123\""},
         {"a phone number of 40 characters", false, {Heartbeat30(forty)}, false, "ee", {"得到信息失败"},
          whole.c_str()},
-        {"a phone number of 41 characters", false, {Heartbeat30(forty + "\xE4\xB8\xAD")}, false, "ee",
+        {"a phone number of 41 characters", false, {Heartbeat30(forty + zhong)}, false, "ee",
          {"得到信息失败"}, cut.c_str()},
         {"the main server without entries", true, none, false, "ee",
          {"(CEncoder_Standard::ParmSet_SetMainSericeIP） 传入参数数据错误>>>>>", "设置信息失败"},
