@@ -4,7 +4,7 @@
 // The usual call (a whole program: examples/login_demo.cpp, which the build
 // compiles):
 //
-//     CEncoder encoder;                          // one object builds one message
+//     CEncoder encoder;                          // one object, any number of messages
 //     std::vector<unsigned char> frame;          // empty: the frame is appended
 //     if (!encoder.UserLogin(&login, frame))     // false: the ERROR records and
 //         return false;                          // gpenc::LastFailure() say why
