@@ -7,7 +7,8 @@
 #              gpenc installed on the system (the Debian package) is used
 #   CXX: the compiler (default c++)
 #   TOOLCHAIN, EMULATOR, PREFIX_PATH: of a cross build, its toolchain file, what
-#              runs its programs (wine) and where its dependencies are ("|"-separated)
+#              runs its programs (wine, with its arguments) and where its dependencies
+#              are (both "|"-separated)
 if(NOT README OR NOT WORK_DIR)
   message(FATAL_ERROR "README and WORK_DIR must be set")
 endif()
@@ -45,6 +46,7 @@ if(BUILD_DIR)
   run(COMMAND ${CMAKE_COMMAND} --install ${BUILD_DIR} --prefix ${prefix})
 endif()
 string(REPLACE "|" ";" prefixes "${prefix}|${PREFIX_PATH}")
+string(REPLACE "|" ";" EMULATOR "${EMULATOR}")
 if(TOOLCHAIN)
   set(cross -DCMAKE_TOOLCHAIN_FILE=${TOOLCHAIN})
   set(exe .exe)

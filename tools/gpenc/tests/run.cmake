@@ -1,9 +1,11 @@
 # Runs the gpenc tool once, as gpenc_case() in CMakeLists.txt describes, and
-# checks what it did. EMULATOR runs the tool in a cross build (wine); @WORK@ in
-# ARGS and PRE stands for WORK_DIR, a scratch directory; a refusal (exit code 2)
-# writes STDERR_LINES lines (1 by default) "gpenc: ...".
+# checks what it did. EMULATOR runs the tool in a cross build (wine, with its
+# arguments, "|"-separated); @WORK@ in ARGS and PRE stands for WORK_DIR, a
+# scratch directory; a refusal (exit code 2) writes STDERR_LINES lines (1 by
+# default) "gpenc: ...".
 file(REMOVE_RECURSE ${WORK_DIR})
 file(MAKE_DIRECTORY ${WORK_DIR})
+string(REPLACE "|" ";" EMULATOR "${EMULATOR}")
 
 function(arguments text out)
   string(REPLACE "@WORK@" "${WORK_DIR}" text "${text}")
