@@ -32,13 +32,13 @@ fi
 if [ "$one" = 1 ]; then
   file=$1
   case $file in
-    src/*) set -- -Iinclude -Isrc -DGPENC_BUILDING ;;
+    src/*) set -- -Iinclude -Isrc -Isrc/text -DGPENC_BUILDING ;;
     host/*) set -- -Iinclude -DGPENC_HOST_BUILDING ;;
     # Each public header first in a compile of its own (/FI), so that one which leans on what
     # another includes is caught as well.
-    tests/msvc/*) set -- -Iinclude -Iinspect/include -Isrc "/FI$2" ;;
+    tests/msvc/*) set -- -Iinclude -Iinspect/include "/FI$2" ;;
     inspect/*) set -- -Iinspect/include -Iinspect/src /imsvc $deps ;;
-    tools/*) set -- -Iinclude -Iinspect/include -Isrc -Itools/gpenc /imsvc $deps \
+    tools/*) set -- -Iinclude -Iinspect/include -Isrc/text -Itools/gpenc /imsvc $deps \
       -DGPENC_INSTALLED_REQUESTS=\"../share/gpenc/requests\" -DGPENC_SOURCE_REQUESTS=\"examples/requests\" ;;
     *) echo "msvc.sh: no options for $file" >&2; exit 2 ;;
   esac
@@ -61,7 +61,7 @@ if [ -n "$host_header" ]; then  # the stand-ins' header is not installed in this
 fi
 {
   [ -n "$host_header" ] || printf '%s\n' tools/gpenc/*.cpp inspect/src/*.cpp host/*.cpp
-  printf '%s\n' src/*.cpp
+  git ls-files 'src/*.cpp'
   for h; do echo "tests/msvc/PublicHeaders.cpp gpenc/${h##*/}"; done
 } >build-msvc/files
 count=$(wc -l <build-msvc/files)

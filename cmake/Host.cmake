@@ -27,7 +27,7 @@ include(CheckCXXSourceCompiles)
 set(CMAKE_REQUIRED_QUIET ON)
 set(CMAKE_REQUIRED_LIBRARIES ${GPENC_LOG4CPLUS})
 set(CMAKE_REQUIRED_DEFINITIONS "-DGPENC_HOST_HEADER=\"${GPENC_HOST_HEADER}\"")
-set(CMAKE_REQUIRED_INCLUDES ${PROJECT_SOURCE_DIR}/src)
+set(CMAKE_REQUIRED_INCLUDES ${PROJECT_SOURCE_DIR}/src/core)
 set(CMAKE_TRY_COMPILE_TARGET_TYPE STATIC_LIBRARY)  # the host's libraries are not linked here
 set(missing "")
 function(host_check name what body)

@@ -3,7 +3,7 @@
 #include "Hex.h"
 #include "Layout.h"
 #include "Session.h"
-#include "Wire.h"
+#include "core/Wire.h"
 #include "gpenc/Encoder.h"
 #include "gpenc/Inspect.h"
 

@@ -3,13 +3,13 @@
 // (0x8103), StandardCard.cpp (0x8900) and StandardCircular.cpp (0x8600).
 #include "gpenc/Encoder_Standard.h"
 
-#include "Bytes.h"
-#include "Failure.h"
-#include "Log.h"
-#include "ParaStr.h"
-#include "StandardParts.h"
 #include "Text.h"
-#include "Wire.h"
+#include "core/Bytes.h"
+#include "core/Failure.h"
+#include "core/Log.h"
+#include "core/ParaStr.h"
+#include "core/Wire.h"
+#include "jt808/StandardParts.h"
 
 #include <algorithm>
 #include <string>

@@ -1,14 +1,14 @@
 #!/usr/bin/env python3
 """Survivors of a later mutation run on lines an earlier run also mutated.
 
-Reads the results.jsonl of two runs of tools/mutate/mutate.py, or of two
+Reads the results.jsonl of two runs of dev/mutate/mutate.py, or of two
 runs of the workplace's shared mutation script (their work folders), and the two commits they measured, maps every line of the later
 sources onto the earlier ones (difflib over `git show` of each file) and
 lists the later run's survivors on unchanged lines: those whose same mutant
 was caught before (new survivors: the suite lost something), and those the
 earlier sample did not draw.
 
-    python3 tools/mutate/compare.py /tmp/mutate-start /tmp/mutate-final 91a7250 690e164
+    python3 dev/mutate/compare.py /tmp/mutate-start /tmp/mutate-final 91a7250 690e164
 """
 import difflib
 import json
@@ -44,9 +44,17 @@ def lines(commit, path):
     return shown.stdout.splitlines() if shown.returncode == 0 else None
 
 
-def line_map(start, final, path):
-    """Line numbers of `final`'s version of `path` that are unchanged, mapped to `start`'s."""
-    a, b = lines(start, path), lines(final, path)
+def renames(start, final):
+    """{path at `final`: path at `start`} for every file git sees as moved between them."""
+    shown = subprocess.run(["git", "-C", REPO, "diff", "-M", "--name-status", start, final],
+                           capture_output=True, text=True, check=True).stdout
+    moved = [line.split("\t") for line in shown.splitlines() if line.startswith("R")]
+    return {new: old for _, old, new in moved}
+
+
+def line_map(start, final, path, was):
+    """Line numbers of `final`'s version of `path` (at `was` in `start`) that are unchanged, mapped to `start`'s."""
+    a, b = lines(start, was), lines(final, path)
     if a is None or b is None:
         return {}
     mapped = {}
@@ -63,12 +71,14 @@ def main():
     before = {(r["file"], r["line"], r["op"], r["mutated"].strip()): r["status"] for r in load(start_work)}
     survivors = [r for r in load(final_work) if r["status"] == "survived"]
     maps, new, undrawn, changed = {}, [], [], 0
+    moved = renames(start, final)
     for r in survivors:
-        mapped = maps.setdefault(r["file"], line_map(start, final, r["file"])).get(r["line"])
+        was = moved.get(r["file"], r["file"])
+        mapped = maps.setdefault(r["file"], line_map(start, final, r["file"], was)).get(r["line"])
         if mapped is None:
             changed += 1
             continue
-        status = before.get((r["file"], mapped, r["op"], r["mutated"].strip()))
+        status = before.get((was, mapped, r["op"], r["mutated"].strip()))
         if status == "caught":
             new.append((r, mapped))
         elif status is None:

@@ -3,13 +3,13 @@
 // (808-tunnelled settings).
 #include "gpenc/Encoder.h"
 
-#include "Bytes.h"
-#include "EncoderParts.h"
-#include "Failure.h"
-#include "Log.h"
-#include "ParaStr.h"
 #include "Text.h"
-#include "Wire.h"
+#include "core/Bytes.h"
+#include "core/Failure.h"
+#include "core/Log.h"
+#include "core/ParaStr.h"
+#include "core/Wire.h"
+#include "gp/EncoderParts.h"
 
 #include <algorithm>
 #include <charconv>

@@ -2,7 +2,7 @@
 // scope each public operation opens, and the reasons its steps give.
 #pragma once
 
-#include "Log.h"
+#include "core/Log.h"
 
 #include <cstdint>
 #include <string>

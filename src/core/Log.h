@@ -3,7 +3,7 @@
 // turns a caught framework exception into a logged failure value.
 #pragma once
 
-#include "HostSeam.h"
+#include "core/HostSeam.h"
 
 #include <initializer_list>
 #include <memory>

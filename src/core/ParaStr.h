@@ -2,8 +2,8 @@
 // bytes, exactly as stored, without terminator or length of its own.
 #pragma once
 
-#include "Bytes.h"
-#include "Log.h"
+#include "core/Bytes.h"
+#include "core/Log.h"
 
 #include <string>
 #include <string_view>

@@ -3,12 +3,12 @@
 // command-0x33 frame carries it beside the terminal number and message id.
 #include "gpenc/Encoder.h"
 
-#include "Bytes.h"
-#include "EncoderParts.h"
-#include "Failure.h"
-#include "Log.h"
-#include "StandardParts.h"
-#include "Wire.h"
+#include "core/Bytes.h"
+#include "core/Failure.h"
+#include "core/Log.h"
+#include "core/Wire.h"
+#include "gp/EncoderParts.h"
+#include "jt808/StandardParts.h"
 
 #include <algorithm>
 #include <cstdint>

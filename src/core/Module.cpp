@@ -3,7 +3,7 @@
 // framework's module chain at load, so that the host finds its classes and
 // resources there, and leaves it at unload; otherwise loading needs nothing.
 #if defined(_WIN32)
-#  include "HostSeam.h"  // before <windows.h>, as a framework header must be
+#  include "core/HostSeam.h"  // before <windows.h>, as a framework header must be
 
 #  include <windows.h>
 

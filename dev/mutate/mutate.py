@@ -1,16 +1,16 @@
 #!/usr/bin/env python3
 """Mutation score of gpenc's unit tests (Python 3 standard library only).
 
-Plants one single-line fault at a time in the library sources (src/*.cpp,
-src/*.h), rebuilds gpenc_tests and runs it: a mutant the tests fail on is
+Plants one single-line fault at a time in the library sources (src/**/*.cpp,
+src/**/*.h), rebuilds gpenc_tests and runs it: a mutant the tests fail on is
 caught. The score is caught / compiled; mutants that do not build are left out.
 
 Run it from anywhere; it measures the HEAD of its own checkout (or --repo):
 
-    python3 tools/mutate/mutate.py --n 600 --seed 1            # the sample: a few seconds a mutant
-    python3 tools/mutate/mutate.py --n 600 --seed 1 --summary  # the results so far, runs nothing
-    python3 tools/mutate/mutate.py --n 600 --seed 1 --list     # the sample, runs nothing
-    python3 tools/mutate/mutate.py --files Tunnel.cpp --n 20 --work /tmp/mutate-x
+    python3 dev/mutate/mutate.py --n 600 --seed 1            # the sample: a few seconds a mutant
+    python3 dev/mutate/mutate.py --n 600 --seed 1 --summary  # the results so far, runs nothing
+    python3 dev/mutate/mutate.py --n 600 --seed 1 --list     # the sample, runs nothing
+    python3 dev/mutate/mutate.py --files Tunnel.cpp --n 20 --work /tmp/mutate-x
 
 The same sources, --n, --seed and --files give the same mutants. The work
 folder (default /tmp/gpenc-mutate) holds src-tree/ (git archive of HEAD),
@@ -185,7 +185,7 @@ def candidates(sources, tree_id):
 
 
 def sample(all_mutants, files, n, seed):
-    chosen = [m for m in all_mutants if not files or any(m["file"] in (f, "src/" + f) for f in files)]
+    chosen = [m for m in all_mutants if not files or any(m["file"] == f or m["file"].endswith("/" + f) for f in files)]
     chosen = random.Random(seed).sample(chosen, min(n, len(chosen)))
     return sorted(chosen, key=lambda m: (m["file"], m["line"], m["id"]))
 
@@ -209,7 +209,7 @@ def library_sources(repo, commit):
     return {
         member.name: archive.extractfile(member).read().decode("utf-8")
         for member in archive.getmembers()
-        if member.isfile() and re.fullmatch(r"src/[^/]+\.(cpp|h)", member.name)
+        if member.isfile() and re.fullmatch(r"src/.+\.(cpp|h)", member.name)
     }
 
 

@@ -5,9 +5,9 @@
 
 #include "gpenc/Encoder.h"
 
-#include "Failure.h"
-#include "Log.h"
-#include "Wire.h"
+#include "core/Failure.h"
+#include "core/Log.h"
+#include "core/Wire.h"
 
 #include <charconv>
 #include <cstddef>

@@ -4,11 +4,11 @@
 
 #include "gpenc/Encoder_Standard.h"
 
-#include "Bytes.h"
-#include "Failure.h"
-#include "Log.h"
-#include "ParaStr.h"
-#include "Wire.h"
+#include "core/Bytes.h"
+#include "core/Failure.h"
+#include "core/Log.h"
+#include "core/ParaStr.h"
+#include "core/Wire.h"
 
 #include <algorithm>
 #include <cstddef>

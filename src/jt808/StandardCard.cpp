@@ -2,11 +2,11 @@
 // pass-through) in its standard and extension layouts.
 #include "gpenc/Encoder_Standard.h"
 
-#include "Bytes.h"
-#include "Failure.h"
-#include "Log.h"
-#include "StandardParts.h"
-#include "Wire.h"
+#include "core/Bytes.h"
+#include "core/Failure.h"
+#include "core/Log.h"
+#include "core/Wire.h"
+#include "jt808/StandardParts.h"
 
 #include <ctime>
 #include <initializer_list>

@@ -7,10 +7,10 @@
 // table of `Command` below.
 #include "gpenc/Encoder.h"
 
-#include "EncoderParts.h"
-#include "Failure.h"
-#include "Log.h"
-#include "Wire.h"
+#include "core/Failure.h"
+#include "core/Log.h"
+#include "core/Wire.h"
+#include "gp/EncoderParts.h"
 
 #include <algorithm>
 #include <array>

@@ -2,12 +2,12 @@
 // delimited setting text.
 #include "gpenc/Encoder_Standard.h"
 
-#include "Bytes.h"
-#include "Failure.h"
-#include "Log.h"
-#include "StandardParts.h"
 #include "Text.h"
-#include "Wire.h"
+#include "core/Bytes.h"
+#include "core/Failure.h"
+#include "core/Log.h"
+#include "core/Wire.h"
+#include "jt808/StandardParts.h"
 
 #include <charconv>
 #include <cmath>

@@ -1,7 +1,7 @@
 // Record composition for the logging frame declared in Log.h.
-#include "Log.h"
-#include "Failure.h"
+#include "core/Log.h"
 #include "Text.h"
+#include "core/Failure.h"
 
 #include <cwchar>
 #include <type_traits>

@@ -1,7 +1,7 @@
 // The per-thread last failure of Failure.h and gpenc::LastFailure.
-#include "Failure.h"
+#include "core/Failure.h"
 
-#include "Log.h"
+#include "core/Log.h"
 #include "gpenc/Encoder.h"
 
 #include <algorithm>
