@@ -37,12 +37,13 @@ function say(text, kind) {
 
 function hex2(byte) { return (byte < 16 ? '0' : '') + byte.toString(16); }
 
-// The hex digits of a paste. Blanks, commas, quotes, brackets and "0x" go. A line that
-// holds other words too (a log line) gives its longest run of hex tokens, when
-// that run is at least 8 bytes; a hex dump line drops its offset column.
+// The hex digits of a paste. Blanks, commas, quotes, brackets, "0x" and "\x"
+// go. A line that holds other words too (a log line) gives its longest run of
+// hex tokens, when that run is at least 8 bytes; a hex dump line drops its
+// offset column.
 function hexDigits(text) {
   var digits = '';
-  text.split(/\r?\n/).forEach(function (line) {
+  text.replace(/\\x/gi, ' ').split(/\r?\n/).forEach(function (line) {
     var tokens = line.split(/[\s,]+/).filter(Boolean).map(function (token) {
       return token.replace(/^[[{"']+|[\]}"';]+$/g, '').replace(/^0x/i, '');
     });
@@ -113,12 +114,12 @@ function inspect(bytes) {
   Module._free(at);
   var result = JSON.parse(json);
   result.frames.forEach(function (frame) { $('frames').appendChild(frameView(frame, bytes)); });
-  var counted = result.count + (result.count === 1 ? ' frame, ' : ' frames, ') + bytes.length + ' bytes';
-  if (result.count > MAX_FRAMES) counted += ' (the first ' + MAX_FRAMES + ' frames shown)';
-  if (!result.error) return say(counted + '.');
+  var frames = result.count + (result.count === 1 ? ' frame' : ' frames');
+  var shown = result.count > MAX_FRAMES ? ' (the first ' + MAX_FRAMES + ' shown)' : '';
+  if (!result.error) return say(frames + ', ' + bytes.length + ' bytes' + shown + '.');
   var error = result.error;
   say((WHAT[error.what] || 'The frame cannot be read') + ': ' + error.message +
-      (result.count ? ' (after ' + counted + ')' : ''), 'error');
+      (result.count ? ' (after ' + frames + shown + ')' : ''), 'error');
   if (result.count <= MAX_FRAMES) $('frames').appendChild(restView(result.rest, error, bytes));
 }
 
