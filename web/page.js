@@ -102,8 +102,7 @@ function fromLink() {
 var WHAT = {
   'bad magic': 'Not a GP frame',
   'bad body length': 'Not a GP frame',
-  'frame truncated': 'The frame is cut short',
-  'parameter length disagrees': 'The frame is cut short'
+  'frame truncated': 'The frame is cut short'
 };
 
 function inspect(bytes) {
