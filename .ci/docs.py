@@ -44,8 +44,9 @@ MARKERS = ("run", "program", "fragment", "consumer", "windows", "client", "not r
 SOURCE = re.compile(r"\.(cpp|h|hpp|lua|py|sh|cmake|in|txt|json|dump|supp|properties|md|pc|so(\.\d+)*)$")
 WINDOWS = re.compile(r"\.(dll|exe|zip|lib|dll\.a)$")
 IDENT = re.compile(r"~?[A-Za-z_]\w*(<\w+>)?(::~?[A-Za-z_]\w*)*(\(\))?")
-STATE = re.compile(r"\b(today|now|currently|so far)\b(?! and then)", re.I)
+STATE = re.compile(r"(?<!\")\b(today|now|currently|so far)\b(?! and then)(?!\")", re.I)
 NUMBER = re.compile(r"(?<![\w.])\d[\d,]*(\.\d+)?%?(?![\w.])")
+SPAN = re.compile(r"(?<!`)(`+)(?!`)(.+?)(?<!`)\1(?!`)", re.S)  # a code span; group 2 its text
 COMMIT = re.compile(r"(?<![\w`])(?=[0-9a-f]*[a-f])(?=[0-9a-f]*\d)[0-9a-f]{7,12}(?![\w`])")
 checked, skipped, failures, ran = collections.Counter(), collections.Counter(), [], collections.Counter()
 
@@ -291,6 +292,9 @@ def check_span(t, s, where):
         if re.search(r"[QD]\d+", s).group() not in t.compat:
             fail(where, f"compat id in `{s}` is not listed in docs/compat.md", "use an id of docs/compat.md")
         return
+    if re.fullmatch(r"GPENC_\w*\*", s):
+        checked["GPENC_ name"] += 1
+        return None if any(fnmatch.fnmatch(n, s) for n in t.gpenc_names) else fail(where, f"no name is {s}", "")
     if re.fullmatch(r"-?D?GPENC_\w+(=.*)?", s.lstrip("-D")) or s.startswith("-DGPENC_"):
         return check_gpenc_name(t, re.search(r"GPENC_\w+", s).group(), where)
     m = re.fullmatch(r'#include [<"](.+)[>"]', s)
@@ -348,9 +352,9 @@ def check_span(t, s, where):
 
 def check_where(t, line, where):
     """"`path`: `name`, `name`" and "`name` in `path`": the names are in that file."""
-    spans = list(re.finditer(r"`([^`]+)`", line))
+    spans = list(SPAN.finditer(line))
     for i, m in enumerate(spans):
-        path = m.group(1)
+        path = m.group(2).strip()
         if path not in t.files:
             continue
         names = []
@@ -364,7 +368,7 @@ def check_where(t, line, where):
             names.append(spans[i - 1])
         text = open(os.path.join(ROOT, path), errors="replace").read()
         for n in names:
-            name = n.group(1)
+            name = n.group(2).strip()
             if not IDENT.fullmatch(name):
                 continue
             checked["name in its file"] += 1
@@ -513,8 +517,8 @@ def check_figures(t, doc, paras):
         if para[0][1].startswith("|") and k and paras[k - 1][-1][0] == para[0][0] - 2:
             text = " ".join(l for _, l in paras[k - 1]) + " " + text  # a table with its caption
         where = f"{doc}:{para[0][0]}"
-        figures = re.findall(r'<!-- figure "([^"]+)" (exact|±[\d.]+%?): (.*?) -->', text)
-        if "<!-- figure" in text and not figures:
+        figures = re.findall(r'<!-- figure "([^"]+)" (exact|±[\d.]+%?): (.*?) -->', SPAN.sub("", text))
+        if "<!-- figure" in SPAN.sub("", text) and not figures:
             fail(where, "a figure marker that does not parse", 'write <!-- figure "4,790" ±3%: COMMAND -->')
         for shown, tol, cmd in figures:
             checked["figure"] += 1
@@ -531,8 +535,8 @@ def check_figures(t, doc, paras):
                 if abs(want - now) > room:
                     fail(where, f'the doc says "{shown}"; `{cmd}` gives {got.group()} now (tolerance {tol})',
                          f"write {got.group()} (and whatever follows from it), or name the commit it was measured on")
-        prose = re.sub(r"`[^`]*`|<!--.*?-->", "", text)
-        for c in COMMIT.findall(re.sub(r"`[^`]*`|<!--.*?-->", "", " ".join(l for _, l in para))):
+        prose = re.sub(r"<!--.*?-->", "", SPAN.sub("", text))
+        for c in COMMIT.findall(re.sub(r"<!--.*?-->", "", SPAN.sub("", " ".join(l for _, l in para)))):
             checked["commit"] += 1
             if not SHALLOW and sh(["git", "rev-parse", "--verify", "--quiet", c + "^{commit}"]).returncode:
                 fail(where, f"{c} is no commit of this repository", "name a commit of the history")
@@ -553,8 +557,15 @@ def check_layout(t):
         elif re.match(r"\| *file *\|", line) and folder:
             rows, start = {}, i
         elif rows is not None and line.startswith("|"):
-            for p in re.findall(r"`([^`]+)`", line.split("|")[1]):
-                rows[p] = i
+            files = [m.group(2).strip() for m in SPAN.finditer(line.split("|")[1])]
+            rows.update((p, i) for p in files)
+            text = "".join(open(os.path.join(ROOT, folder, p), errors="replace").read() for p in files
+                           if folder + p in t.files)
+            for name in (m.group(2).strip() for m in SPAN.finditer("|".join(line.split("|")[2:]))):
+                if IDENT.fullmatch(name) and text:
+                    checked["name in its file"] += 1
+                    if not re.search(r"\b%s\b" % re.findall(r"\w+", name)[-1], text):
+                        fail(f"{doc}:{i}", f"`{name}` is in none of {', '.join(files)}", "name what the files hold now")
         elif rows is not None:
             want = {f[len(folder):] for f in t.files if f.startswith(folder) and not f.endswith("CMakeLists.txt")}
             checked["layout row"] += len(rows)
@@ -594,12 +605,12 @@ def main():
         run_blocks(t, doc, blocks, not args.no_run)
         for para in paras:
             text = "\n".join(l for _, l in para)
-            for m in re.finditer(r"`([^`]+)`", re.sub(r"<!--.*?-->", "", text, flags=re.S)):
+            for m in SPAN.finditer(text):
                 line = para[0][0] + text[:m.start()].count("\n")
                 before = checked + skipped
-                check_span(t, m.group(1).replace("\n", " "), f"{doc}:{line}")
+                check_span(t, m.group(2).replace("\n", " ").strip(), f"{doc}:{line}")
                 if args.list:
-                    print(f"{doc}:{line}: {', '.join((checked + skipped - before).keys()) or 'nothing'}: `{m.group(1)}`")
+                    print(f"{doc}:{line}: {', '.join((checked + skipped - before).keys()) or 'nothing'}: `{m.group(2)}`")
             for n, l in para:
                 check_where(t, l, f"{doc}:{n}")
         check_figures(t, doc, paras)
