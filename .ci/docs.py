@@ -261,13 +261,19 @@ def check_tokens(t, tokens, where):
 
 
 def command_lines(lines):
-    """Logical lines (backslash continuations joined) as word lists, comments left out."""
-    for line in "\n".join(lines).replace("\\\n", " ").splitlines():
+    """(index of the first line, its words) per logical line (continuations joined), comments left out."""
+    i = 0
+    while i < len(lines):
+        start, line = i, lines[i]
+        while line.endswith("\\") and i + 1 < len(lines):
+            i += 1
+            line = line[:-1] + " " + lines[i]
+        i += 1
         try:
             words_ = shlex.split(line, comments=True)
         except ValueError:
             words_ = line.split("#")[0].split()
-        yield [w for word in words_ for w in ([word[:-1], ";"] if word.endswith(";") and len(word) > 1 else [word])]
+        yield start, [w for word in words_ for w in ([word[:-1], ";"] if word.endswith(";") and len(word) > 1 else [word])]
 
 
 def check_span(t, s, where):
@@ -311,7 +317,7 @@ def check_span(t, s, where):
         return skipped.update(["bytes"])
     if " " in s or re.fullmatch(r"[\w-]+=\S+", s):
         before = sum(checked.values()), len(failures)
-        for words_ in command_lines([s]):
+        for _, words_ in command_lines([s]):
             check_tokens(t, words_, where)
         if (sum(checked.values()), len(failures)) == before:
             skipped["text, bytes or command of another program"] += 1
@@ -410,17 +416,17 @@ def parse(doc):
 
 
 def compare(expected, actual, cut=None):
-    """Expected lines against actual ones: "..." alone stands for any lines, inside a line for any text."""
+    """None when the lines match ("..." alone stands for any lines, inside a line for any text), else
+    (index of the first expected line that does not, why)."""
     act = [(a[:cut] if cut else a).rstrip() for a in actual.rstrip("\n").split("\n")]
-    pattern = "".join(r"(?:[^\n]*\n)*?" if e.strip() == "..." else
-                      re.escape(e.rstrip()).replace(re.escape("..."), "[^\n]*") + "\n" for e in expected)
-    if re.fullmatch(pattern, "\n".join(act) + "\n"):
+    rx = [r"(?:[^\n]*\n)*?" if e.strip() == "..." else re.escape(e.rstrip()).replace(re.escape("..."), "[^\n]*") + "\n"
+          for e in expected]
+    if re.fullmatch("".join(rx), "\n".join(act) + "\n"):
         return None
-    for e in expected:
-        rx = re.escape(e.rstrip()).replace(re.escape("..."), ".*")
-        if e.strip() != "..." and not any(re.fullmatch(rx, a) for a in act):
-            return f"no line of the output is {e.rstrip()!r}"
-    return "the lines are all there, but not in this order or with others between"
+    for k in range(1, len(rx) + 1):  # the longest head of the expected lines that still matches a head
+        if not re.match("".join(rx[:k]), "\n".join(act) + "\n"):
+            return k - 1, f"no line of the output matches {expected[k - 1].rstrip()!r} here"
+    return len(rx) - 1, "the output goes on after the last line shown"
 
 
 def run_blocks(t, doc, blocks, execute=True):
@@ -450,38 +456,40 @@ def run_blocks(t, doc, blocks, execute=True):
                 continue
             if b["lang"] not in ("cpp", "c++", "cmake") and kind != "text":
                 console = any(l.startswith("$ ") for l in b["lines"])
-                for words_ in command_lines([l[2:] for l in b["lines"] if l.startswith("$ ")] if console else b["lines"]):
-                    check_tokens(t, words_, where)
+                for k, words_ in command_lines([l[2:] if l.startswith("$ ") else "" for l in b["lines"]]
+                                               if console else b["lines"]):
+                    check_tokens(t, words_, f"{doc}:{b['line'] + 1 + k}")
             skip_next = kind == "run" and arg.startswith("output")  # the next block shows the output
             if kind != "run" or not execute:
                 continue
             script = [re.sub(r"\bDIR\b", t.prefix, l) for l in b["lines"]]
-            if any(l.startswith("$ ") for l in script):
-                steps, cur = [], None
-                for l in script:
+            first = b["line"] + 1  # the doc line of the block's first line
+            if any(l.startswith("$ ") for l in script):  # [doc line, command, script, output lines, their doc line]
+                steps = []
+                for k, l in enumerate(script):
                     if l.startswith("$ "):
-                        cur = [l[2:], []]
-                        steps.append(cur)
-                    elif cur:
-                        cur[1].append(l)
+                        steps.append([first + k, l[2:], l[2:], [], first + k + 1])
+                    elif steps:
+                        steps[-1][3].append(l)
             else:  # a failure anywhere in a line fails the block, also in "a && b"
                 lines = "\n".join(script).replace("\\\n", " ").splitlines()
-                steps = [["set -eu\n" + "".join(l + '\ns=$?; [ "$s" = 0 ] || exit "$s"\n' for l in lines), []]]
+                run = "set -eu\n" + "".join(l + '\ns=$?; [ "$s" = 0 ] || exit "$s"\n' for l in lines)
+                steps = [[first, "the block", run, [], None]]
             if arg.startswith("output"):
                 nxt = blocks[blocks.index(b) + 1]
-                steps[-1][1] = nxt["lines"]
+                steps[-1][3:] = [nxt["lines"], nxt["line"] + 1]
             cut = int(arg.split()[-1]) if arg.startswith("output cut") else None
             env = dict(os.environ, PATH=path, HOME=tempfile.mkdtemp(dir=t.prefix), LC_ALL="C.UTF-8")
-            for cmd, expected in steps:
+            for line, what, cmd, expected, at in steps:
                 checked["command run" + (", its output compared" if expected else "")] += 1
                 r = sh(["sh", "-c", cmd], env=env)
                 if r.returncode:
-                    fail(where, f"the command exits with {r.returncode}: {cmd.strip()[:200]}\n{r.stderr[-1500:]}",
-                         "make the block a command that works from the project root, or fix what it runs")
-                elif expected and (why := compare(expected, r.stdout, cut)):
-                    fail(where, f"the output shown differs from what `{cmd.strip()[:120]}` prints now: {why}.\n"
-                         "    now:\n" + "\n".join("      " + l for l in r.stdout.splitlines()[:80]),
-                         "put the output above into the block (\"...\" for lines left out), or fix the code")
+                    fail(f"{doc}:{line}", f"{what} exits with {r.returncode} (run from the project root):\n"
+                         + r.stderr[-1500:], "make it a command that works from the project root, or fix what it runs")
+                elif expected and (bad := compare(expected, r.stdout, cut)):
+                    fail(f"{doc}:{at + bad[0]}", f"the output shown is not what {what} prints now: {bad[1]}; it prints\n"
+                         + "\n".join("      " + l for l in r.stdout.splitlines()[:80]),
+                         "put that output into the block (a line \"...\" for lines left out), or fix the code")
     for name in set(os.listdir(ROOT)) - before:
         if os.path.isfile(os.path.join(ROOT, name)):
             os.remove(os.path.join(ROOT, name))  # what a block wrote (demo.pcap) into the project root
