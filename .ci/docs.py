@@ -1,36 +1,48 @@
 #!/usr/bin/env python3
-"""The docs check: README.md and docs/*.md against the tree, a build and an install of it.
+"""The docs check: README.md and docs/*.md against the tree, a build and an install of the build.
 
-    python3 .ci/docs.py [--build build]      # after README command 2; .ci/docs.sh runs both
-    python3 .ci/docs.py --lines tests|all|share
+    python3 .ci/docs.py [--build build] [--no-run] [--list]    # .ci/docs.sh builds first
+    python3 .ci/docs.py --lines tests|all|share                 # the line counts of docs/testing.md
 
-How to mark blocks and figures: docs/testing.md, "The docs check". It checks
-  blocks   every fenced block has a marker comment on the line(s) right before it; `run`
-           blocks run from the project root (`$ ` lines one by one, their output lines
-           compared), `program` and `fragment` snippets compile, the others have their names
-           checked; DIR is the scratch install prefix.
-  names    every `span` of the prose and every word of a command, by KINDS below; other
-           spans are counted as skipped. "`path`: `name`, `name`" and "`name` in `path`"
-           say the names are in that file.
-  figures  <!-- figure "TEXT" TOL: COMMAND --> before a paragraph (TOL exact, ±N or ±N%);
-           a paragraph with a figure and "today", "now" or "currently" names its commit.
-  layout   the file tables of docs/layout.md against `git ls-files`.
-Standard library only; Python 3.9+.
+How to mark blocks and figures: docs/testing.md, "The docs check". Checked:
+  blocks   every fenced block has a marker on the line(s) before it: run, run: output [cut N],
+           program, fragment(PARAMS) [: installed], consumer: NAME, windows, client, not run: WHY, text.
+  names    every `span` of the prose and every word of a block's commands, by kind:
+             path              git ls-files (whole, a tail, a glob), build/, the install (DIR/, /usr/local/,
+                               bin/, lib/, share/); placeholders, other build folders, Windows and system
+                               paths are skipped
+             GPENC_ name       in a CMakeLists.txt or *.cmake, or #defined in the sources
+             public/code name  a word of include/ or inspect/include (public), or of any source (code);
+                               EXTERNAL lists the names of others
+             name in its file  "`path`: `name`, `name`", "`name` in `path`", a docs/layout.md row
+             tool command      gpenc's subcommands and options, as its --help gives them
+             program option    an option of gpenc, dev/mutate, bench/count.py, the test and benchmark
+                               programs, or one a script of the tree passes
+             test name/filter  ctest -N, --gtest_list_tests; each filter selects a test
+             dissector field   a field or preference of wireshark/gpenc.lua
+             compat id         a row of docs/compat.md
+             commit            a commit or tag of the history
+           anything else (words, bytes, flags, other programs' commands) is counted as skipped.
+  figures  <!-- figure "TEXT" TOL: COMMAND --> before a paragraph (TOL exact, ±N or ±N%); a paragraph
+           with a number and "today", "now" or "currently" names the commit it was measured on.
+  layout   the tables of docs/layout.md against git ls-files.
+Standard library only, Python 3.9 or later.
 """
 import argparse
+import atexit
 import collections
 import fnmatch
 import functools
+import glob
 import os
 import re
 import shlex
+import shutil
 import subprocess
 import sys
 import tempfile
 
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
-KINDS = ("path", "GPENC_ name", "public name", "code name", "name in its file", "tool command", "program option",
-         "test name", "test filter", "dissector field", "compat id", "commit")
 # Names from outside the project that the docs may use in backticks: the C and C++ libraries,
 # log4cplus, the framework, the toolchains. A name not in the sources nor here fails.
 EXTERNAL = set("""atoi tzset localtime_r snprintf to_chars push_back thread_local noexcept __constinit
@@ -39,7 +51,7 @@ EXTERNAL = set("""atoi tzset localtime_r snprintf to_chars push_back thread_loca
     windows.h gpenc_tcp CMAKE_CROSSCOMPILING_EMULATOR CMAKE_INSTALL_RPATH CMAKE_INSTALL_RPATH_USE_LINK_PATH""".split())
 # Paths the check cannot see, each with the reason.
 NOT_HERE = {"src-tree/": "made by a program", "/tmp/gpenc-mutate": "made by a program",
-                    "build/app": "in the user's own project", "lib/x86_64-linux-gnu": "of an install configured for /usr"}
+            "build/app": "in the user's own project", "lib/x86_64-linux-gnu": "of an install configured for /usr"}
 MARKERS = ("run", "program", "fragment", "consumer", "windows", "client", "not run", "text")
 SOURCE = re.compile(r"\.(cpp|h|hpp|lua|py|sh|cmake|in|txt|json|dump|supp|properties|md|pc|so(\.\d+)*)$")
 WINDOWS = re.compile(r"\.(dll|exe|zip|lib|dll\.a)$")
@@ -51,23 +63,25 @@ COMMIT = re.compile(r"(?<![\w`])(?=[0-9a-f]*[a-f])(?=[0-9a-f]*\d)[0-9a-f]{7,12}(
 checked, skipped, failures, ran = collections.Counter(), collections.Counter(), [], collections.Counter()
 
 
-def sh(cmd, cwd=ROOT, env=None, timeout=600):
-    return subprocess.run(cmd, shell=isinstance(cmd, str), cwd=cwd, env=env, capture_output=True, text=True,
-                          errors="replace", timeout=timeout)
+def sh(cmd, env=None, timeout=900):
+    try:
+        return subprocess.run(cmd, shell=isinstance(cmd, str), cwd=ROOT, env=env, capture_output=True, text=True,
+                              errors="replace", timeout=timeout)
+    except subprocess.TimeoutExpired:
+        return subprocess.CompletedProcess(cmd, 124, "", f"timed out after {timeout} s")
 
 
 def fail(where, what, fix):
     failures.append(f"{where}: {what}\n    fix: {fix}")
 
 
+def read(path):
+    with open(os.path.join(ROOT, path), errors="replace") as f:
+        return f.read()
+
+
 def words(paths):
-    out = set()
-    for p in paths:
-        try:
-            out |= set(re.findall(r"[A-Za-z_]\w*", open(os.path.join(ROOT, p), errors="replace").read()))
-        except (IsADirectoryError, FileNotFoundError):
-            pass
-    return out
+    return {w for p in paths for w in re.findall(r"[A-Za-z_]\w*", read(p))}
 
 
 class Tree:
@@ -75,7 +89,7 @@ class Tree:
 
     def __init__(self, build):
         self.build = os.path.abspath(os.path.join(ROOT, build))
-        self.files = [f for f in sh(["git", "ls-files"]).stdout.splitlines() if os.path.exists(os.path.join(ROOT, f))]
+        self.files = [f for f in sh(["git", "ls-files"]).stdout.splitlines() if os.path.isfile(os.path.join(ROOT, f))]
         self.dirs = {os.path.dirname(f) for f in self.files}
         self.dirs |= {d.rsplit("/", i)[0] for d in list(self.dirs) for i in range(1, d.count("/") + 1)}
         code = [f for f in self.files if not f.endswith(".md") and "/corpus/" not in f]
@@ -83,12 +97,12 @@ class Tree:
         self.public = words(f for f in self.files if f.startswith(("include/", "inspect/include/")))
         cmake = [f for f in self.files if f.endswith(("CMakeLists.txt", ".cmake", ".cmake.in"))]
         self.gpenc_names = {w for w in words(cmake) if w.startswith("GPENC_")}
-        for f in code:
-            self.gpenc_names |= set(re.findall(r"#\s*define\s+(GPENC_\w+)", open(os.path.join(ROOT, f), errors="replace").read()))
-        compat = open(os.path.join(ROOT, "docs/compat.md")).read()
-        self.compat = set(re.findall(r"^\| *([QD]\d+) *\|", compat, re.M))
-        lua = open(os.path.join(ROOT, "wireshark/gpenc.lua")).read()
-        self.fields = set(re.findall(r'"(gpenc\.[\w.]+)"', lua)) | {"gpenc." + p for p in re.findall(r"gpenc\.prefs\.(\w+)", lua)}
+        self.sources = "".join(read(f) for f in self.files if f.endswith((".cpp", ".h")))
+        self.gpenc_names |= set(re.findall(r"#\s*define\s+(GPENC_\w+)", self.sources))
+        self.compat = set(re.findall(r"^\| *([QD]\d+) *\|", read("docs/compat.md"), re.M))
+        lua = read("wireshark/gpenc.lua")
+        self.fields = set(re.findall(r'"(gpenc\.[\w.]+)"', lua)) | {"gpenc." + p for p in re.findall(r"prefs\.(\w+)", lua)}
+        self.shallow = sh(["git", "rev-parse", "--is-shallow-repository"]).stdout.strip() == "true"
         self.built, self.programs = set(), {}
         for d, sub, names in os.walk(self.build):
             sub[:] = [s for s in sub if s not in ("CMakeFiles", "consumer", "Testing")]
@@ -97,6 +111,7 @@ class Tree:
                 if n.endswith("_tests") and os.access(os.path.join(d, n), os.X_OK):
                     self.programs[n] = os.path.join(d, n)
         self.prefix = tempfile.mkdtemp(prefix="gpenc-docs-")
+        atexit.register(shutil.rmtree, self.prefix, True)
         r = sh(["cmake", "--install", self.build, "--prefix", self.prefix])
         if r.returncode:
             sys.exit(f"docs: cmake --install {self.build} failed:\n{r.stderr}")
@@ -167,7 +182,7 @@ def check_path(t, p, where, in_command=False):
     elif q.startswith("/"):
         return skipped.update(["path of the system"])
     elif base == "build":
-        ok, place = bool([1 for _ in __import__("glob").iglob(os.path.join(ROOT, q))]), "the build folder build/"
+        ok, place = bool(glob.glob(os.path.join(ROOT, q))), "the build folder build/"
     elif base.startswith("build-"):
         return skipped.update(["path in another build folder"])
     elif base in ("bin", "lib", "share"):
@@ -183,11 +198,6 @@ def check_path(t, p, where, in_command=False):
     checked["path"] += 1
     if not ok:
         fail(where, f"path `{p}` is not in {place}", "name the file where it is now, or drop it")
-
-
-@functools.lru_cache(None)
-def SOURCES(t):
-    return "".join(open(os.path.join(ROOT, f), errors="replace").read() for f in t.files if f.endswith((".cpp", ".h")))
 
 
 def check_gpenc_name(t, name, where):
@@ -288,9 +298,8 @@ def check_span(t, s, where):
             return check_tool(t, shlex.split(s)[1:], where)
         checked["program option"] += 1
         name = s.split()[0].split("=")[0]
-        if name not in t.options and not any(name in open(os.path.join(ROOT, f), errors="replace").read()
-                                             for f in t.files if not f.endswith(".md") and "/corpus/" not in f
-                                             and not f.startswith("tools/gpenc/")):
+        if name not in t.options and not any(name in read(f) for f in t.files if not f.endswith(".md")
+                                             and "/corpus/" not in f and not f.startswith("tools/gpenc/")):
             fail(where, f"option `{name}`: no program of the project takes it", "name an option the program has")
         return
     if re.search(r"\b[QD]\d+\b", s) and re.fullmatch(r"(// )?[QD]\d+(: \.\.\.)?", s):
@@ -305,7 +314,7 @@ def check_span(t, s, where):
         return check_gpenc_name(t, re.search(r"GPENC_\w+", s).group(), where)
     m = re.fullmatch(r'#include [<"](.+)[>"]', s)
     if m:
-        return check_path(t, m.group(1), where) if m.group(1) not in EXTERNAL else skipped.update(["name from outside the project"])
+        return check_span(t, m.group(1), where)
     if re.fullmatch(r"v\d+(\.\d+)+", s):
         checked["commit"] += 1
         if sh(["git", "rev-parse", "--verify", "--quiet", s + "^{commit}"]).returncode:
@@ -339,7 +348,7 @@ def check_span(t, s, where):
         return
     if re.fullmatch(r"[A-Z][A-Za-z]+Test(\.\w+)?", s):
         checked["test name"] += 1
-        if s.count(".") == 0 and re.search(r"TEST\w*\(%s," % s, SOURCES(t)):
+        if s.count(".") == 0 and re.search(r"TEST\w*\(%s," % s, t.sources):
             return  # a test of another platform's build (ModuleTest: Windows)
         return fail(where, f"`{s}` is no ctest or gtest name", "see `ctest -N` and `--gtest_list_tests`")
     if IDENT.fullmatch(s) and not re.fullmatch(r"[a-z]+", s):
@@ -364,7 +373,7 @@ def check_where(t, line, where):
         if path not in t.files:
             continue
         names = []
-        if line[m.end():m.end() + 2] == ": ":
+        if i + 1 < len(spans) and line[m.end():spans[i + 1].start()] == ": ":
             for n in spans[i + 1:]:
                 names.append(n)
                 rest = line[n.end():n.end() + 6]
@@ -372,7 +381,7 @@ def check_where(t, line, where):
                     break
         if i and line[spans[i - 1].end():m.start()] == " in ":
             names.append(spans[i - 1])
-        text = open(os.path.join(ROOT, path), errors="replace").read()
+        text = read(path)
         for n in names:
             name = n.group(2).strip()
             if not IDENT.fullmatch(name):
@@ -381,14 +390,14 @@ def check_where(t, line, where):
             last = re.findall(r"[A-Za-z_]\w*", name)[-1]
             if not re.search(r"\b%s\b" % last, text):
                 holders = [f for f in t.files if f.startswith(("src/", "include/", "inspect/")) and
-                           re.search(r"\b%s\b" % last, open(os.path.join(ROOT, f), errors="replace").read())]
+                           re.search(r"\b%s\b" % last, read(f))]
                 fail(where, f"`{name}` is not in `{path}`", f"it is in {', '.join(holders) or 'no source'}")
 
 
 def parse(doc):
     """The blocks of a doc and its prose paragraphs, with line numbers (1-based)."""
-    lines = open(os.path.join(ROOT, doc)).read().split("\n")
-    blocks, paras, para, fence, i = [], [], [], None, 0
+    lines = read(doc).split("\n")
+    blocks, paras, para, i = [], [], [], 0
     while i < len(lines):
         line = lines[i]
         m = re.match(r"\s*(```+|~~~+)(\w*)", line)
@@ -488,7 +497,7 @@ def run_blocks(t, doc, blocks, execute=True):
                          + r.stderr[-1500:], "make it a command that works from the project root, or fix what it runs")
                 elif expected and (bad := compare(expected, r.stdout, cut)):
                     fail(f"{doc}:{at + bad[0]}", f"the output shown is not what {what} prints now: {bad[1]}; it prints\n"
-                         + "\n".join("      " + l for l in r.stdout.splitlines()[:80]),
+                         + "\n".join("      " + l[:cut] for l in r.stdout.splitlines()[:80]),
                          "put that output into the block (a line \"...\" for lines left out), or fix the code")
     for name in set(os.listdir(ROOT)) - before:
         if os.path.isfile(os.path.join(ROOT, name)):
@@ -533,7 +542,7 @@ def check_figures(t, doc, paras):
             scope = re.sub(r"<!--.*?-->", "", text)
             r = sh(cmd, env=dict(os.environ, PATH=os.path.join(t.build, "tools/gpenc") + ":" + os.environ["PATH"]))
             got = re.search(r"-?\d[\d,]*(\.\d+)?", r.stdout)
-            if shown not in scope:
+            if not re.search(r"(?<![\d.,])%s(?![\d])" % re.escape(shown), scope):
                 fail(where, f'figure "{shown}" is not in the paragraph its marker stands before', "make them agree")
             elif r.returncode or not got:
                 fail(where, f"the figure's command `{cmd}` fails or prints no number:\n{r.stderr[-500:]}", "fix the command")
@@ -546,7 +555,7 @@ def check_figures(t, doc, paras):
         prose = re.sub(r"<!--.*?-->", "", SPAN.sub("", text))
         for c in COMMIT.findall(re.sub(r"<!--.*?-->", "", SPAN.sub("", " ".join(l for _, l in para)))):
             checked["commit"] += 1
-            if not SHALLOW and sh(["git", "rev-parse", "--verify", "--quiet", c + "^{commit}"]).returncode:
+            if not t.shallow and sh(["git", "rev-parse", "--verify", "--quiet", c + "^{commit}"]).returncode:
                 fail(where, f"{c} is no commit of this repository", "name a commit of the history")
         if not STATE.search(prose) or not NUMBER.search(prose) or figures:
             continue
@@ -557,7 +566,8 @@ def check_figures(t, doc, paras):
 
 
 def check_layout(t):
-    doc, lines, folder, rows, start = "docs/layout.md", open(os.path.join(ROOT, "docs/layout.md")).read().split("\n"), None, None, 0
+    doc, folder, rows, start = "docs/layout.md", None, None, 0
+    lines = read(doc).split("\n")
     for i, line in enumerate(lines + [""], 1):
         if line.startswith("#"):
             m = re.search(r"`([\w./-]+/)`", line)
@@ -567,8 +577,7 @@ def check_layout(t):
         elif rows is not None and line.startswith("|"):
             files = [m.group(2).strip() for m in SPAN.finditer(line.split("|")[1])]
             rows.update((p, i) for p in files)
-            text = "".join(open(os.path.join(ROOT, folder, p), errors="replace").read() for p in files
-                           if folder + p in t.files)
+            text = "".join(read(folder + p) for p in files if folder + p in t.files)
             for name in (m.group(2).strip() for m in SPAN.finditer("|".join(line.split("|")[2:]))):
                 if IDENT.fullmatch(name) and text:
                     checked["name in its file"] += 1
@@ -589,7 +598,7 @@ def check_layout(t):
 def lines_count(what):
     """Non-blank lines of C++ and CMake; tests are under a tests/ folder, fuzz/ and *Test.cpp."""
     files = [f for f in sh(["git", "ls-files"]).stdout.split() if f.endswith((".cpp", ".h", "CMakeLists.txt", ".cmake"))]
-    count = lambda fs: sum(1 for f in fs for l in open(os.path.join(ROOT, f), errors="replace") if l.strip())
+    count = lambda fs: sum(1 for f in fs for l in read(f).split("\n") if l.strip())
     tests = count(f for f in files if "/tests/" in "/" + f or f.startswith("fuzz/") or f.endswith("Test.cpp"))
     every = count(files)
     print({"tests": tests, "all": every, "share": round(100 * tests / every, 1)}[what])
@@ -604,8 +613,6 @@ def main():
     args = ap.parse_args()
     if args.lines:
         return lines_count(args.lines)
-    global SHALLOW
-    SHALLOW = sh(["git", "rev-parse", "--is-shallow-repository"]).stdout.strip() == "true"
     t = Tree(args.build)
     docs = ["README.md"] + sorted("docs/" + f for f in os.listdir(os.path.join(ROOT, "docs")) if f.endswith(".md"))
     for doc in docs:
