@@ -134,6 +134,11 @@ class Tree:
         return names
 
     @functools.cached_property
+    def benchmarks(self):
+        exe = os.path.join(self.build, "bench/gpenc_bench")
+        return sh([exe, "--benchmark_list_tests=true"]).stdout.split() if os.path.exists(exe) else []
+
+    @functools.cached_property
     def tool(self):
         """Options of gpenc (key None) and of each subcommand: {option: takes a value}."""
         exe = os.path.join(self.build, "tools/gpenc/gpenc")
@@ -208,7 +213,12 @@ def check_gpenc_name(t, name, where):
 
 
 def check_filter(t, pattern, where):
-    pos = pattern.strip("'\"").split("-")[0]
+    if pattern.startswith("--benchmark_filter="):  # a regular expression over the benchmarks' names
+        checked["test filter"] += 1
+        if not any(re.search(pattern.split("=", 1)[1], n) for n in t.benchmarks):
+            fail(where, f"`{pattern}` selects no benchmark", "see `build/bench/gpenc_bench --benchmark_list_tests`")
+        return
+    pos = pattern.split("=", 1)[1].strip("'\"").split("-")[0]
     for p in filter(None, pos.split(":")):
         checked["test filter"] += 1
         if not any(fnmatch.fnmatchcase(n, p) for n in t.gtest):
@@ -256,8 +266,8 @@ def check_tokens(t, tokens, where):
         m = re.match(r"-D(GPENC_\w+)", tok)
         if m:
             check_gpenc_name(t, m.group(1), where)
-        elif tok.startswith("--gtest_filter="):
-            check_filter(t, tok.split("=", 1)[1], where)
+        elif tok.startswith(("--gtest_filter=", "--benchmark_filter=")):
+            check_filter(t, tok, where)
         elif prog == "ctest" and i and tokens[i - 1] == "-R":
             checked["test name"] += 1
             if not any(re.search(tok, n) for n in t.ctest):
@@ -292,8 +302,8 @@ def check_span(t, s, where):
     if s in EXTERNAL:
         return skipped.update(["name from outside the project"])
     if s.startswith("gpenc ") or s.startswith("--"):
-        if s.startswith("--gtest_filter="):
-            return check_filter(t, s.split("=", 1)[1], where)
+        if s.startswith(("--gtest_filter=", "--benchmark_filter=")):
+            return check_filter(t, s, where)
         if s.startswith("gpenc "):
             return check_tool(t, shlex.split(s)[1:], where)
         checked["program option"] += 1
