@@ -101,7 +101,8 @@ class Tree:
         self.gpenc_names |= set(re.findall(r"#\s*define\s+(GPENC_\w+)", self.sources))
         self.compat = set(re.findall(r"^\| *([QD]\d+) *\|", read("docs/compat.md"), re.M))
         lua = read("wireshark/gpenc.lua")
-        self.fields = set(re.findall(r'"(gpenc\.[\w.]+)"', lua)) | {"gpenc." + p for p in re.findall(r"prefs\.(\w+)", lua)}
+        self.fields = set(re.findall(r'"(gpenc\.[\w.]+)"', lua))
+        self.fields |= {"gpenc." + p for p in re.findall(r"prefs\.(\w+)", lua)}  # preferences
         self.shallow = sh(["git", "rev-parse", "--is-shallow-repository"]).stdout.strip() == "true"
         self.built, self.programs = set(), {}
         for d, sub, names in os.walk(self.build):
@@ -165,7 +166,8 @@ class Tree:
 
 
 def path_shaped(s):
-    return " " not in s and not s.startswith("-") and "=" not in s and ("/" in s or SOURCE.search(s) or WINDOWS.search(s))
+    return (" " not in s and not s.startswith("-") and "=" not in s
+            and bool("/" in s or SOURCE.search(s) or WINDOWS.search(s)))
 
 
 def check_path(t, p, where, in_command=False):
@@ -293,7 +295,8 @@ def command_lines(lines):
             words_ = shlex.split(line, comments=True)
         except ValueError:
             words_ = line.split("#")[0].split()
-        yield start, [w for word in words_ for w in ([word[:-1], ";"] if word.endswith(";") and len(word) > 1 else [word])]
+        split = ([w[:-1], ";"] if w.endswith(";") and len(w) > 1 else [w] for w in words_)  # "demo;"
+        yield start, [w for pair in split for w in pair]
 
 
 def check_span(t, s, where):
@@ -349,7 +352,7 @@ def check_span(t, s, where):
         if not any(fnmatch.fnmatchcase(n, s) or fnmatch.fnmatchcase(n.split(".", 1)[-1], s) for n in t.ctest + t.gtest):
             fail(where, f"test pattern `{s}` matches no ctest or gtest name", "see `ctest -N`")
         return
-    if s in t.ctest or s in t.gtest or s in {n.split(".")[0] for n in t.gtest} or s in {n.split(".")[1] for n in t.gtest}:
+    if s in t.ctest or s in t.gtest or any(s in n.split(".")[:2] for n in t.gtest):
         return checked.update(["test name"])
     if re.fullmatch(r"(gpenc)?(\.\w+)+", s):
         checked["dissector field"] += 1
@@ -413,7 +416,7 @@ def parse(doc):
         m = re.match(r"\s*(```+|~~~+)(\w*)", line)
         if m:
             markers, j = [], i - 1
-            while j >= 0 and re.fullmatch(r"<!--.*-->", lines[j].strip()) and not lines[j].strip().startswith("<!-- figure"):
+            while j >= 0 and re.fullmatch(r"<!--\s*(?!figure).*-->", lines[j].strip()):
                 markers.insert(0, (j + 1, lines[j].strip()[4:-3].strip()))
                 j -= 1
             end = next(k for k in range(i + 1, len(lines)) if lines[k].strip().startswith(m.group(1)))
@@ -506,7 +509,8 @@ def run_blocks(t, doc, blocks, execute=True):
                     fail(f"{doc}:{line}", f"{what} exits with {r.returncode} (run from the project root):\n"
                          + r.stderr[-1500:], "make it a command that works from the project root, or fix what it runs")
                 elif expected and (bad := compare(expected, r.stdout, cut)):
-                    fail(f"{doc}:{at + bad[0]}", f"the output shown is not what {what} prints now: {bad[1]}; it prints\n"
+                    fail(f"{doc}:{at + bad[0]}", f"the output shown is not what {what} prints now: {bad[1]}; "
+                         "it prints\n"
                          + "\n".join("      " + l[:cut] for l in r.stdout.splitlines()[:80]),
                          "put that output into the block (a line \"...\" for lines left out), or fix the code")
     for name in set(os.listdir(ROOT)) - before:
@@ -525,7 +529,8 @@ def compile_snippet(t, b, where, kind, params, installed):
     open(src, "w").write(body + "\n")
     if installed:
         env = dict(os.environ, PKG_CONFIG_PATH=os.path.join(t.prefix, "lib/pkgconfig"))
-        flags = sh("pkg-config --cflags --libs gpenc gpenc-inspect", env=env).stdout.split() + ["-Wl,-rpath," + t.prefix + "/lib"]
+        flags = sh("pkg-config --cflags --libs gpenc gpenc-inspect", env=env).stdout.split()
+        flags.append("-Wl,-rpath," + t.prefix + "/lib")
     else:
         b_ = t.build
         flags = ["-Iinclude", "-Iinspect/include", f"{b_}/src/libgpenc.so", f"{b_}/host/libgpenc_host.so",
@@ -555,10 +560,12 @@ def check_figures(t, doc, paras):
             if not re.search(r"(?<![\d.,])%s(?![\d])" % re.escape(shown), scope):
                 fail(where, f'figure "{shown}" is not in the paragraph its marker stands before', "make them agree")
             elif r.returncode or not got:
-                fail(where, f"the figure's command `{cmd}` fails or prints no number:\n{r.stderr[-500:]}", "fix the command")
+                fail(where, f"the figure's command `{cmd}` fails or prints no number:\n{r.stderr[-500:]}",
+                     "fix the command")
             else:
                 want, now = float(shown.replace(",", "").rstrip("%")), float(got.group().replace(",", ""))
-                room = 0 if tol == "exact" else float(tol[1:].rstrip("%")) * (abs(now) / 100 if tol.endswith("%") else 1)
+                room = 0 if tol == "exact" else float(tol[1:].rstrip("%"))
+                room *= abs(now) / 100 if tol.endswith("%") else 1
                 if abs(want - now) > room:
                     fail(where, f'the doc says "{shown}"; `{cmd}` gives {got.group()} now (tolerance {tol})',
                          f"write {got.group()} (and whatever follows from it), or name the commit it was measured on")
@@ -607,7 +614,8 @@ def check_layout(t):
 
 def lines_count(what):
     """Non-blank lines of C++ and CMake; tests are under a tests/ folder, fuzz/ and *Test.cpp."""
-    files = [f for f in sh(["git", "ls-files"]).stdout.split() if f.endswith((".cpp", ".h", "CMakeLists.txt", ".cmake"))]
+    files = [f for f in sh(["git", "ls-files"]).stdout.split()
+             if f.endswith((".cpp", ".h", "CMakeLists.txt", ".cmake"))]
     count = lambda fs: sum(1 for f in fs for l in read(f).split("\n") if l.strip())
     tests = count(f for f in files if "/tests/" in "/" + f or f.startswith("fuzz/") or f.endswith("Test.cpp"))
     every = count(files)
@@ -635,7 +643,8 @@ def main():
                 before = checked + skipped
                 check_span(t, m.group(2).replace("\n", " ").strip(), f"{doc}:{line}")
                 if args.list:
-                    print(f"{doc}:{line}: {', '.join((checked + skipped - before).keys()) or 'nothing'}: `{m.group(2)}`")
+                    kinds = ", ".join((checked + skipped - before).keys()) or "nothing"
+                    print(f"{doc}:{line}: {kinds}: `{m.group(2)}`")
             for n, l in para:
                 check_where(t, l, f"{doc}:{n}")
         check_figures(t, doc, paras)
@@ -644,7 +653,9 @@ def main():
         fail("README.md", "the ctest install_consumer, which builds the README's consumer blocks, is gone",
              "keep tests/consumer/run.cmake registered")
     for title, counts in (("blocks", ran), ("checked", checked), ("skipped", skipped)):
-        print(f"{title}: {sum(counts.values())}\n" + "".join(f"  {v:4} {k}\n" for k, v in sorted(counts.items())), end="")
+        print(f"{title}: {sum(counts.values())}")
+        for kind, n in sorted(counts.items()):
+            print(f"  {n:4} {kind}")
     for f in failures:
         print("FAIL " + f)
     print(f"docs check: {len(failures)} failures" if failures else "docs check: passed")
