@@ -322,9 +322,12 @@ def check_span(t, s, where):
         return
     if re.fullmatch(r"GPENC_\w*\*", s):
         checked["GPENC_ name"] += 1
-        return None if any(fnmatch.fnmatch(n, s) for n in t.gpenc_names) else fail(where, f"no name is {s}", "")
-    if re.fullmatch(r"-?D?GPENC_\w+(=.*)?", s.lstrip("-D")) or s.startswith("-DGPENC_"):
-        return check_gpenc_name(t, re.search(r"GPENC_\w+", s).group(), where)
+        if not any(fnmatch.fnmatch(n, s) for n in t.gpenc_names):
+            fail(where, f"no option or variable of the build is {s}", "use a pattern the build's names match")
+        return
+    m = re.fullmatch(r"(-D)?(GPENC_\w+)(=.*)?", s)
+    if m:
+        return check_gpenc_name(t, m.group(2), where)
     m = re.fullmatch(r'#include [<"](.+)[>"]', s)
     if m:
         return check_span(t, m.group(1), where)
@@ -404,7 +407,8 @@ def check_where(t, line, where):
             if not re.search(r"\b%s\b" % last, text):
                 holders = [f for f in t.files if f.startswith(("src/", "include/", "inspect/")) and
                            re.search(r"\b%s\b" % last, read(f))]
-                fail(where, f"`{name}` is not in `{path}`", f"it is in {', '.join(holders) or 'no source'}")
+                fail(where, f"`{name}` is not in `{path}`",
+                     f"name the file that holds it ({', '.join(holders) or 'none does'}) or the name it has now")
 
 
 def parse(doc):
