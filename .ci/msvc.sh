@@ -21,7 +21,7 @@ self=$(cd "$(dirname "$0")" && pwd)/$(basename "$0")
 cd "$(dirname "$0")/.."
 kit=$(cd ../shared/msvc && pwd)
 deps=build-msvc/include  # links to the header-only dependencies, seen as system headers
-flags="-DUNICODE -D_UNICODE /utf-8 /W4 /WX"
+flags="-DUNICODE -D_UNICODE /W4 /WX"  # no /utf-8: gpenc's files need none (.ci/codepage.sh)
 if [ -n "$host_header" ]; then
   # The quotes are meant literally: they make the macro a string for #include.
   # shellcheck disable=SC2089
