@@ -7,7 +7,7 @@ if(WIN32)
   # C++ runtime's go beside it.
   install(FILES $<TARGET_FILE:${GPENC_LOG4CPLUS}> DESTINATION ${CMAKE_INSTALL_BINDIR})
   if(MINGW)
-    foreach(dll libstdc++-6.dll libgcc_s_seh-1.dll libwinpthread-1.dll)
+    foreach(dll libstdc++-6.dll libgcc_s_seh-1.dll libgcc_s_dw2-1.dll libwinpthread-1.dll)
       execute_process(COMMAND ${CMAKE_CXX_COMPILER} -print-file-name=${dll}
                       OUTPUT_VARIABLE path OUTPUT_STRIP_TRAILING_WHITESPACE)
       if(IS_ABSOLUTE "${path}")
