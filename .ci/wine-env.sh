@@ -5,7 +5,8 @@
 # would hold its output pipe open and the test would never end.
 wine_env() {
   export WINEPREFIX="$PWD/build-win/wine" WINEDEBUG=-all LC_ALL=zh_CN.UTF-8
-  WINEPATH=$(printf '%s;' "$@" "$(dirname "$(x86_64-w64-mingw32-g++-posix -print-libgcc-file-name)")")
+  libgcc=$(x86_64-w64-mingw32-g++-posix -print-libgcc-file-name)
+  WINEPATH=$(printf '%s;' "$@" "$(dirname "$libgcc")")
   export WINEPATH="$WINEPATH/usr/x86_64-w64-mingw32/lib"
   mkdir -p "$WINEPREFIX"
   /usr/lib/wine/wineserver64 -p
