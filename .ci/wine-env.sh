@@ -12,7 +12,8 @@ wine_env() {
     *) wine=/usr/lib/wine/wine64 WINEARCH=win64 WINEPREFIX=$PWD/build-win/wine ;;
   esac
   export WINEARCH WINEPREFIX WINEDEBUG=-all LC_ALL=zh_CN.UTF-8
-  WINEPATH=$(printf '%s;' "$@" "$(dirname "$($mingw-g++-posix -print-libgcc-file-name)")")
+  libgcc=$($mingw-g++-posix -print-libgcc-file-name)
+  WINEPATH=$(printf '%s;' "$@" "$(dirname "$libgcc")")
   export WINEPATH="$WINEPATH/usr/$mingw/lib"
   mkdir -p "$WINEPREFIX"
   # The 64-bit server serves 32-bit prefixes too.

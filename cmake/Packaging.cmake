@@ -6,7 +6,12 @@ if(WIN32)
   # The unpacked package runs gpenc.exe: log4cplus's DLL and, from MinGW, the
   # C++ runtime's go beside it (its libgcc is libgcc_s_seh-1 in 64-bit builds,
   # libgcc_s_dw2-1 in 32-bit ones; the compiler has only its own).
-  install(FILES $<TARGET_FILE:${GPENC_LOG4CPLUS}> DESTINATION ${CMAKE_INSTALL_BINDIR})
+  get_target_property(type ${GPENC_LOG4CPLUS} TYPE)
+  if(type STREQUAL "SHARED_LIBRARY")
+    install(FILES $<TARGET_FILE:${GPENC_LOG4CPLUS}> DESTINATION ${CMAKE_INSTALL_BINDIR})
+  else()
+    message(STATUS "gpenc: log4cplus's DLL is not known (GPENC_LOG4CPLUS_DLL): the ZIP package leaves it out")
+  endif()
   if(MINGW)
     foreach(dll libstdc++-6.dll libgcc_s_seh-1.dll libgcc_s_dw2-1.dll libwinpthread-1.dll)
       execute_process(COMMAND ${CMAKE_CXX_COMPILER} -print-file-name=${dll}

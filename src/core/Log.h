@@ -3,6 +3,7 @@
 // turns a caught framework exception into a logged failure value.
 #pragma once
 
+#include "core/Compiler.h"
 #include "core/HostSeam.h"
 #include "core/Texts.h"
 
@@ -20,7 +21,7 @@
 // call. A CommonData frame took 1,436 instructions with its body step not
 // flattened and 984 with it; a Cmd_sTimeInterval frame 2,357 with only the
 // steps flattened and 1,801 with the builder too.
-#if defined(__GNUC__)
+#if GPENC_HAVE(FLATTEN)
 #  define GPENC_FLATTEN __attribute__((flatten))
 #else
 #  define GPENC_FLATTEN
@@ -50,9 +51,9 @@ struct ThreadState {
 // later with dlopen.
 // GCC's __constinit says it needs no initialisation either, which spares each
 // read a check for an initialisation function.
-#if defined(__ELF__) && defined(__GNUC__) && !defined(__clang__)
+#if GPENC_HAVE(TLS_MODEL) && GPENC_HAVE(GCC_CONSTINIT)
 #  define GPENC_THREAD_LOCAL __constinit thread_local __attribute__((tls_model("initial-exec")))
-#elif defined(__ELF__)
+#elif GPENC_HAVE(TLS_MODEL)
 #  define GPENC_THREAD_LOCAL thread_local __attribute__((tls_model("initial-exec")))
 #else
 #  define GPENC_THREAD_LOCAL thread_local

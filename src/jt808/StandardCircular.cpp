@@ -29,7 +29,7 @@ namespace {
 // its general tables at about 580 instructions; this takes about 60. False
 // for any other value, which is left to to_chars.
 bool Fixed6Small(double value, char*& out) {
-#if defined(__SIZEOF_INT128__)
+#if GPENC_HAVE(INT128)
     const double magnitude = std::fabs(value);
     if (!(magnitude < 4294967296.0)) return false;  // NaN and infinities too
     // magnitude = mantissa * 2^-shift exactly, read off the IEEE 754 fields.

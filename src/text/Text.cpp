@@ -1,6 +1,8 @@
 // The text helpers of Text.h.
 #include "Text.h"
 
+#include "core/Compiler.h"
+
 #include <algorithm>
 
 namespace gpenc::detail {
@@ -56,7 +58,7 @@ void AppendHex(std::string& out, const unsigned char* bytes, std::size_t n) {
         const std::size_t chunk = (std::min)(n, sizeof digits / 2);
         // Four bytes a round: 6 instructions a byte become about 4 (the hex
         // of an IC-card message, 145 bytes, 870 instructions then 560).
-#if defined(__GNUC__) && !defined(__clang__)
+#if GPENC_HAVE(PRAGMA_GCC_UNROLL)
 #  pragma GCC unroll 4
 #endif
         for (std::size_t i = 0; i < chunk; ++i) WriteHex(digits + 2 * i, bytes[i]);
