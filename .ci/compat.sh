@@ -10,7 +10,7 @@ trap 'rm -rf "$tmp"' EXIT
 sed -n 's/^| *\([QD][0-9][0-9]*\) *|.*/\1/p' docs/compat.md | sort >"$tmp/rows"
 sort -u "$tmp/rows" >"$tmp/listed"
 # Ids marked: "Q7:" or "D3:" in a // comment of the sources and headers.
-find src include -type f \( -name '*.h' -o -name '*.cpp' \) -exec grep -ho '//.*' {} + |
+git ls-files 'src/*.h' 'src/*.cpp' 'include/*.h' | xargs grep -ho '//.*' |
   grep -oE '(^|[^A-Za-z0-9_])[QD][0-9]+:' | sed 's/^[^QD]*//; s/:$//' | sort -u >"$tmp/marked"
 
 status=0
