@@ -1,3 +1,4 @@
+# shellcheck shell=sh
 # Source lists for the scripts of .ci/ (sourced, POSIX sh). Lists come from git, which
 # sees every folder; a check against what is on disk fails when a list leaves a
 # library source out.
@@ -14,6 +15,7 @@ require_library_sources() {
     grep -qxF "$f" "$list" || echo "$f"
   done)
   if [ -n "$missing" ]; then
+    # shellcheck disable=SC2086 # one name per word
     echo "$(basename "$0"): library sources left out of $list:" $missing >&2
     return 1
   fi
