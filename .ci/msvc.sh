@@ -65,6 +65,7 @@ if [ "$one" = 1 ]; then
   exec "$kit/check.sh" $flags $mode $defs "$@" -- "$file"
 fi
 
+# shellcheck source=.ci/sources.sh
 . .ci/sources.sh
 mkdir -p "$deps"
 public=$(git ls-files 'include/*.h' 'inspect/include/*.h')
