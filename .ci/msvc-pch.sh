@@ -19,9 +19,9 @@ mkdir -p "$out"
 # The client's project: an extension DLL on the framework's shared DLL, UNICODE, /W4 /WX,
 # Visual C++ 19.34; no NOMINMAX, so <windows.h> brings its min and max macros. gpenc's two
 # definitions are the project's too: a file built with /Yu may not define more than the
-# precompiled header saw (cl.exe: C4605; clang-cl: -Wclang-cl-pch). utf8 as in msvc.sh.
+# precompiled header saw (cl.exe: C4605; clang-cl: -Wclang-cl-pch).
 # The quotes are meant literally: they make the macro a string for #include.
-utf8=/utf-8
+utf8=  # gpenc's files are ASCII and need no /utf-8 (.ci/codepage.sh)
 # shellcheck disable=SC2089
 project="-fms-compatibility-version=19.34 $utf8 /W4 /WX -D_AFXDLL -D_AFXEXT -D_WINDOWS -DNDEBUG -DUNICODE -D_UNICODE
   -DGPENC_BUILDING -DGPENC_HOST_HEADER=\"Framework.h\" -Itests/msvc/pch -Itests/framework -Iinclude"
