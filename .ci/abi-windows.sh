@@ -14,6 +14,7 @@ export MSVC_KIT_CACHE="$root/build-msvc/kit"
 # shellcheck source=.ci/sources.sh
 . .ci/sources.sh
 base=1.1.0
+utf8=/utf-8  # as in msvc.sh
 stored=abi/gpenc.dll-$base.exports
 
 # The exports of the library sources listed in $2, in the tree at $1, compiled to objects in $3:
@@ -23,7 +24,7 @@ exports() {
   rm -rf "$obj"
   mkdir -p "$obj"
   while read -r f; do
-    (cd "$tree" && "$kit/check.sh" --compile -DGPENC_BUILDING -DUNICODE -D_UNICODE /utf-8 -Iinclude -Isrc -Isrc/text \
+    (cd "$tree" && "$kit/check.sh" --compile -DGPENC_BUILDING -DUNICODE -D_UNICODE $utf8 -Iinclude -Isrc -Isrc/text \
       /c "/Fo$obj/$(echo "$f" | tr / _).obj" -- "$f")
   done <"$list"
   llvm-readobj-14 --coff-directives "$obj"/*.obj | grep -o '/EXPORT:[^ ]*' | sed 's|^/EXPORT:||; s|"||g' |
