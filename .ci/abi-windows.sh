@@ -14,7 +14,7 @@ export MSVC_KIT_CACHE="$root/build-msvc/kit"
 # shellcheck source=.ci/sources.sh
 . .ci/sources.sh
 base=1.1.0
-utf8=/utf-8  # as in msvc.sh
+utf8=/utf-8  # the 1.1.0 sources hold UTF-8 texts; today's need none, and take it alike
 stored=abi/gpenc.dll-$base.exports
 
 # The exports of the library sources listed in $2, in the tree at $1, compiled to objects in $3:
