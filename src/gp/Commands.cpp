@@ -2,8 +2,8 @@
 //
 // Every builder takes one path: its check of the input, its parameter step
 // (the same check again, then one parameter per field in ascending key order),
-// body, header and the frame copy into `out`. What differs per command is the
-// check, the parameter list and the command number: one entry each in the
+// body and header, written at the end of `out`. What differs per command is
+// the check, the parameter list and the command number: one entry each in the
 // table of `Command` below.
 #include "gpenc/Encoder.h"
 

@@ -128,7 +128,7 @@ void NothingToCommit() {}
 template <class Produce, class Send, class Commit>
 bool EncoderSteps::SendSetting(CEncoder& e, const Op& op, bool valid, Produce&& produce, Send&& send, Commit&& commit,
                                Bytes& out) {
-    Bytes frame;
+    gpenc::detail::Tail frame(out);
     Begin(e);
     return gpenc::detail::Guarded(op, false, [&] {
         if (!valid) return op.Fail();
@@ -144,10 +144,10 @@ bool EncoderSteps::SendSetting(CEncoder& e, const Op& op, bool valid, Produce&& 
         case Setting::kNotEncoded: op.Error({")解释808失败"}); return op.Return(false);
         }
         op.Debug({") 生成808数据结束<<<<<"});
-        if (!send() || !FinishFrame(e, wire::kTunnel, out, frame)) return op.Fail();
-        // D1: `out` and the caller's record change only here, once nothing can fail (docs/compat.md).
+        if (!send() || !FinishFrame(e, wire::kTunnel, out)) return op.Fail();
+        // D1: the frame is kept, and the caller's record changes, only here, once nothing can fail (docs/compat.md).
         return op.Commit([&] {
-            out.swap(frame);
+            frame.Keep();
             commit();
         });
     });

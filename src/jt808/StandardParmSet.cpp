@@ -8,7 +8,6 @@
 #include "core/Wire.h"
 #include "jt808/StandardParts.h"
 
-#include <algorithm>
 #include <cstdio>
 #include <iterator>
 #include <string>
@@ -20,7 +19,6 @@ using gpenc::detail::Guarded;
 using gpenc::detail::Op;
 using gpenc::detail::Outcome;
 using namespace gpenc::detail::standard;
-using gpenc::detail::PutBE;
 
 namespace {
 
@@ -145,16 +143,9 @@ GPENC_FLATTEN Outcome StandardSteps::AppendEntry(CEncoder_Standard& e, const Val
     });
 }
 
+// An exported step that no builder calls: the entry step, its bytes as given.
 bool CEncoder_Standard::SetMsgData_EquipParmSet(MsgData_EquipParmSet_ParmList entry) {
-    ++m_byParmCount;
-    // Room for the entry at once; doubling keeps a long list from growing
-    // entry by entry.
-    const std::size_t needed = m_vecParmList.size() + 5 + entry.vecParmValue.size();
-    if (needed > m_vecParmList.capacity()) m_vecParmList.reserve((std::max)(needed, 2 * m_vecParmList.capacity()));
-    PutBE<4>(m_vecParmList, entry.dwParmId);
-    m_vecParmList.push_back(entry.byParmLen);
-    gpenc::detail::Append(m_vecParmList, entry.vecParmValue);
-    return true;
+    return StandardSteps::AppendEntry(*this, Value::Of(entry)).done();
 }
 
 bool CEncoder_Standard::ParmSet_Set808ParmInfo(std::vector<EquipParmSet_EquipConfig> list) {

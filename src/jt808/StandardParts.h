@@ -69,6 +69,14 @@ struct Value {
         value.bytes = &v.vecValueBytes;
         return value;
     }
+    // The staged entry `e`: its bytes, whatever length it states.
+    static Value Of(const MsgData_EquipParmSet_ParmList& e) {
+        Value value;
+        value.type = DATATYPE_BYTES;
+        value.id = e.dwParmId;
+        value.bytes = &e.vecParmValue;
+        return value;
+    }
 };
 
 inline const std::vector<unsigned char> Value::kNoBytes;
