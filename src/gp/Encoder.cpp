@@ -188,15 +188,16 @@ bool CEncoder::ChangeOrder(int count, unsigned char* bytes) {
 }
 
 GPENC_FLATTEN bool EncoderSteps::AppendParameters(CEncoder& e, const ParamSource* params, std::size_t count,
-                                                  bool continued) {
-    std::size_t size = e.m_vecParameter.size();
+                                                  Resets resets) {
+    // The one place a builder's parameters are sized: all of them at once.
+    std::size_t size = 0;
     for (std::size_t i = 0; i < count; ++i) size += params[i].RecordSize();
-    e.m_vecParameter.reserve(size);
+    gpenc::detail::Reserve(e.m_vecParameter, size);
     // The records are encoded from the builder's fields; the record that the
     // convention resets between two of them carries nothing.
     ParameterConfig config;
     for (std::size_t i = 0; i < count; ++i) {
-        if ((i > 0 || continued) && !e.initParameterConfig(config)) return false;
+        if (i > 0 && !e.initParameterConfig(config) && resets == kResetsChecked) return false;
         if (!AppendRecord(e, params[i])) return false;
     }
     return true;

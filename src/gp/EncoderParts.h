@@ -87,11 +87,12 @@ struct EncoderSteps {
     [[nodiscard]] static bool AppendRecord(CEncoder& e, const ParamSource& param);
 
     // Appends `count` parameters in order through one ParameterConfig, resetting
-    // it with initParameterConfig between two of them (and before the first when
-    // `continued`, for a setter that has already emitted some). Stops at the
-    // first failure; what was appended before it stays.
+    // it with initParameterConfig between two of them, with room for all of
+    // them made first. Stops at the first failure, what was appended before it
+    // staying; a reset that reports failure stops it only with kResetsChecked.
+    enum Resets { kResetsChecked, kResetsUnchecked };
     [[nodiscard]] static bool AppendParameters(CEncoder& e, const ParamSource* params, std::size_t count,
-                                               bool continued = false);
+                                               Resets resets = kResetsChecked);
 
     // The start of every builder: empties the object's three buffers (what an
     // earlier message or a direct parameter step left there); the session id stays.
