@@ -63,6 +63,7 @@ inline void Reserve(Bytes& out, std::size_t n) {
 // failure and on any exception alike (std::bad_alloc included). Cutting a
 // vector back neither throws nor copies, so what `out` held is never copied;
 // only its capacity may have grown.
+// D1: a builder that fails leaves `out` as it was, bytes and size (docs/compat.md).
 class Tail {
 public:
     explicit Tail(Bytes& out) noexcept : out_(out), size_(out.size()) {}

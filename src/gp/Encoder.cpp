@@ -165,6 +165,7 @@ bool CEncoder::UnsignedIntToInt32(int value, unsigned char* dest) {
     return Guarded(
         op, false,
         [&] {
+            // Q6: a zero writes nothing here too (docs/compat.md).
             if (value == 0) return op.Done();
             unsigned char scratch[4];
             gpenc::detail::StoreHost(scratch, static_cast<std::uint32_t>(value));

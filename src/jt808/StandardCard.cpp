@@ -193,11 +193,10 @@ bool CEncoder_Standard::ParmSet_SetICInfoSetExtension(struct_EquipControl_SetIC 
 }
 
 bool StandardSteps::SetExtensionCard(CEncoder_Standard& e, const struct_EquipControl_SetIC& card) {
-    // D13: texts that do not fit would push the tail check byte out of its place (docs/compat.md).
     // Q32: both layouts log as ParmSet_SetICInfoSet, the name log searches use (docs/compat.md).
     static constexpr Op op = Marked("CEncoder_Standard::ParmSet_SetICInfoSet");
     return Guarded(op, false, [&] {
-        // Texts that do not fit would push the tail check byte out of its place.
+        // D13: texts that do not fit would push the tail check byte out of its place (docs/compat.md).
         const std::size_t textBytes = 3 + card.strExtText1.size() + card.strExtText2.size() + card.strExtText3.size();
         if (textBytes > wire::card::kExtensionTextRoom) {
             gpenc::detail::Refuse(

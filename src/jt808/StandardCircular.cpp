@@ -65,10 +65,9 @@ GPENC_FLATTEN bool CEncoder_Standard::ParmSet_Get808AlarmSetData_Circular(MsgDat
                                                                           std::string& text) {
     const gpenc::detail::PublicCall call("CEncoder_Standard::ParmSet_Get808AlarmSetData_Circular");
     static constexpr Op op = Marked("CEncoder_Standard::ParmSet_Get808AlarmSetData_Circular");
-    // D8: "nan" or "inf" in place of a coordinate is no position the receiver could read (docs/compat.md).
     // D7: false after a caught exception, so that a text cut short is never sent (docs/compat.md).
     return call.Result(Guarded(op, false, [&] {
-        // "nan" or "inf" in place of a coordinate is no position the receiver could read.
+        // D8: "nan" or "inf" in place of a coordinate is no position the receiver could read (docs/compat.md).
         for (std::size_t i = 0; i < setting.vecAreas.size(); ++i) {
             const MsgData_AlarmSet_CircularArea& a = setting.vecAreas[i];
             Check area("setting.vecAreas", static_cast<int>(i));
