@@ -34,14 +34,23 @@ cd "$(dirname "$0")/.."
 tmp=$(mktemp -d)
 trap 'rm -rf "$tmp"' EXIT
 
+# Each command writes a file, so that a failing one fails the script (a
+# pipeline's status is that of its last command only).
 # Ids listed: the first cell of a table row, "| Q7 |" or "| D3 |".
-sed -n 's/^| *\([QD][0-9][0-9]*\) *|.*/\1/p' docs/compat.md | sort >"$tmp/rows"
+sed -n 's/^| *\([QD][0-9][0-9]*\) *|.*/\1/p' docs/compat.md >"$tmp/cells"
+sort "$tmp/cells" >"$tmp/rows"
 sort -u "$tmp/rows" >"$tmp/listed"
 # Ids marked: "Q7:" or "D3:" in a // comment of the sources and headers.
-find src include -type f \( -name '*.h' -o -name '*.cpp' \) | sort >"$tmp/sources"
-# shellcheck disable=SC2046 # the paths hold no blanks
-grep -ho '//.*' $(cat "$tmp/sources") |
-  grep -oE '(^|[^A-Za-z0-9_])[QD][0-9]+:' | sed 's/^[^QD]*//; s/:$//' | sort -u >"$tmp/marked"
+find src include -type f \( -name '*.h' -o -name '*.cpp' \) >"$tmp/files"
+[ -s "$tmp/files" ]
+sort "$tmp/files" >"$tmp/sources"
+# shellcheck disable=SC2046 # one argument per file; no file name holds a blank
+awk '{
+  i = index($0, "//"); if (!i) next
+  s = " " substr($0, i)
+  while (match(s, /[^A-Za-z0-9_][QD][0-9]+:/)) { print substr(s, RSTART + 1, RLENGTH - 2); s = substr(s, RSTART + RLENGTH) }
+}' $(cat "$tmp/sources") >"$tmp/marks"
+sort -u "$tmp/marks" >"$tmp/marked"
 
 status=0
 if [ ! -s "$tmp/listed" ]; then

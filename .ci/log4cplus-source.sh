@@ -5,8 +5,9 @@
 set -eu
 cd "$(dirname "$0")/.."
 deps=$PWD/build-deps
-src=$(ls -d "$deps"/src/log4cplus-*/ 2>/dev/null | head -n 1 || true)
-if [ -z "$src" ]; then
+# The unpacked source: the first log4cplus-*/ (the pattern itself when there is none).
+for src in "$deps"/src/log4cplus-*/; do break; done
+if [ ! -d "$src" ]; then
   apt=$deps/apt
   mkdir -p "$apt/sources.list.d" "$apt/lists/partial" "$deps/src"
   printf 'Types: deb-src\nURIs: http://deb.debian.org/debian\nSuites: bookworm\nComponents: main\nSigned-By: /usr/share/keyrings/debian-archive-keyring.gpg\n' \
@@ -15,6 +16,7 @@ if [ -z "$src" ]; then
     -o Dir::State::Lists="$apt/lists" -o APT::Sandbox::User=root
   apt-get "$@" update -qq >&2
   (cd "$deps/src" && apt-get "$@" source -qq log4cplus >&2)
-  src=$(ls -d "$deps"/src/log4cplus-*/ | head -n 1)
+  for src in "$deps"/src/log4cplus-*/; do break; done
+  [ -d "$src" ] || { echo "log4cplus-source.sh: apt-get source left no log4cplus-*/ in $deps/src" >&2; exit 1; }
 fi
 echo "${src%/}"

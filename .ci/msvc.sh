@@ -11,17 +11,19 @@ while [ $# -gt 0 ]; do
   case $1 in
     --host-header)
       [ -f "${2:-}" ] || { echo "msvc.sh: --host-header needs a header file" >&2; exit 2; }
-      host_header=$(cd "$(dirname "$2")" && pwd)/$(basename "$2"); shift ;;
+      host_header=$(cd "$(dirname "$2")" && pwd)
+      host_header=$host_header/$(basename "$2"); shift ;;
     --one) one=1; shift; break ;;  # internal: compile the FILE [HEADER] that follows
     *) echo "usage: .ci/msvc.sh [--host-header FILE]" >&2; exit 2 ;;
   esac
   shift
 done
-self=$(cd "$(dirname "$0")" && pwd)/$(basename "$0")
+self=$(cd "$(dirname "$0")" && pwd)
+self=$self/$(basename "$0")
 cd "$(dirname "$0")/.."
 kit=$(cd ../shared/msvc && pwd)
 deps=build-msvc/include  # links to the header-only dependencies, seen as system headers
-flags="-DUNICODE -D_UNICODE /utf-8 /W4 /WX"
+flags="-DUNICODE -D_UNICODE /W4 /WX"  # no /utf-8: gpenc's files need none (.ci/codepage.sh)
 if [ -n "$host_header" ]; then
   # The quotes are meant literally: they make the macro a string for #include.
   # shellcheck disable=SC2089

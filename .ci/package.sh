@@ -20,6 +20,8 @@ dpkg-deb --info build-deb/gpenc_*.deb
 trap 'apt-get purge -y -qq gpenc >/dev/null' EXIT
 apt-get install -y -qq ./build-deb/gpenc_*.deb >/dev/null
 # From a directory without the sources: the installed tool finds its installed requests.
-(cd /tmp && gpenc demo | tail -n 1)
+demo=$PWD/build-deb/demo.txt
+(cd /tmp && gpenc demo >"$demo")
+tail -n 1 "$demo"
 cmake -DREADME="$PWD/README.md" -DWORK_DIR="$PWD/build-deb/consumer" -P tests/consumer/run.cmake
 echo "package: gpenc demo and the README's program work as installed"

@@ -5,8 +5,9 @@
 set -eu
 cd "$(dirname "$0")/.."
 
-files=$(find src include host inspect tools wireshark bench examples -type f \( -name '*.cpp' -o -name '*.h' \) \
-  ! -path '*/tests/*' ! -name '*Test.cpp' | sort)
+files=$(find src include host inspect tools wireshark bench examples web -type f \( -name '*.cpp' -o -name '*.h' \) \
+  ! -path '*/tests/*' ! -name '*Test.cpp')
+files=$(printf '%s\n' "$files" | sort)
 # shellcheck disable=SC2086 # one argument per file; no file name holds a blank
 clang-format-14 --dry-run -Werror $files
 

@@ -3,17 +3,24 @@
 # GoogleTest and the project cross-compiled with MinGW-w64, the whole test
 # suite run under wine with the Chinese ANSI code page (936), and a ZIP package.
 # Runs by hand from the project root; build-deps/ keeps the built dependencies.
+# Usage: .ci/windows.sh [i686]: 64-bit Windows (build-win/), or with i686 32-bit
+# Windows (build-win32/) under wine32, the same suite and the same golden bytes.
 set -eu
 cd "$(dirname "$0")/.."
 root=$PWD
-toolchain=$root/cmake/mingw-w64.cmake
-deps=$(.ci/log4cplus-build.sh mingw -DCMAKE_TOOLCHAIN_FILE="$toolchain")
+processor=${1:-x86_64}
+case $processor in
+  x86_64) toolchain=$root/cmake/mingw-w64.cmake name=mingw build=$root/build-win ;;
+  i686) toolchain=$root/cmake/mingw-w64-i686.cmake name=mingw32 build=$root/build-win32 ;;
+  *) echo "usage: $0 [x86_64|i686]" >&2; exit 2 ;;
+esac
+deps=$(.ci/log4cplus-build.sh $name -DCMAKE_TOOLCHAIN_FILE="$toolchain")
 
 if [ ! -f "$deps/.gtest" ]; then
-  cmake -S /usr/src/googletest -B build-deps/build-gtest-mingw -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
+  cmake -S /usr/src/googletest -B build-deps/build-gtest-$name -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
     -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$deps" -DBUILD_GMOCK=OFF >/dev/null
-  cmake --build build-deps/build-gtest-mingw -j2 >/dev/null
-  cmake --install build-deps/build-gtest-mingw >/dev/null
+  cmake --build build-deps/build-gtest-$name -j2 >/dev/null
+  cmake --install build-deps/build-gtest-$name >/dev/null
   touch "$deps/.gtest"
 fi
 # The header-only packages, seen through the dependency prefix rather than
@@ -23,7 +30,6 @@ for dir in CLI nlohmann; do ln -sfn "/usr/include/$dir" "$deps/include/$dir"; do
 for package in CLI11 nlohmann_json; do cp -r "/usr/share/cmake/$package" "$deps/share/cmake/"; done
 
 # wine with the DLLs of the build and of the dependencies on its path.
-build=$root/build-win
 mkdir -p "$build"
 . .ci/wine-env.sh
 wine_env "$build/bin" "$deps/bin"

@@ -3,14 +3,23 @@
 # locale for the ANSI code page 936, and one server and one set of wine's own
 # background programs for the whole run, started here: started by a test, they
 # would hold its output pipe open and the test would never end.
+# processor=i686, set before the call, gives 32-bit Windows instead: wine32's
+# loader and a 32-bit prefix under build-win32/, apart from the 64-bit one.
 wine_env() {
-  export WINEPREFIX="$PWD/build-win/wine" WINEDEBUG=-all LC_ALL=zh_CN.UTF-8
-  WINEPATH=$(printf '%s;' "$@" "$(dirname "$(x86_64-w64-mingw32-g++-posix -print-libgcc-file-name)")")
-  export WINEPATH="$WINEPATH/usr/x86_64-w64-mingw32/lib"
+  mingw=${processor:-x86_64}-w64-mingw32
+  case $mingw in
+    i686-*) wine=/usr/lib/wine/wine WINEARCH=win32 WINEPREFIX=$PWD/build-win32/wine ;;
+    *) wine=/usr/lib/wine/wine64 WINEARCH=win64 WINEPREFIX=$PWD/build-win/wine ;;
+  esac
+  export WINEARCH WINEPREFIX WINEDEBUG=-all LC_ALL=zh_CN.UTF-8
+  libgcc=$($mingw-g++-posix -print-libgcc-file-name)
+  WINEPATH=$(printf '%s;' "$@" "$(dirname "$libgcc")")
+  export WINEPATH="$WINEPATH/usr/$mingw/lib"
   mkdir -p "$WINEPREFIX"
+  # The 64-bit server serves 32-bit prefixes too.
   /usr/lib/wine/wineserver64 -p
   trap '/usr/lib/wine/wineserver64 -k || true' EXIT
   # A fixed address space layout where allowed, as cmake/mingw-w64.cmake gives the tests.
   fixed=; if setarch -R true 2>/dev/null; then fixed="setarch -R"; fi
-  $fixed /usr/lib/wine/wine64 wineboot --init >/dev/null 2>&1
+  $fixed $wine wineboot --init >/dev/null 2>&1
 }

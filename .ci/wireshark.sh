@@ -10,7 +10,8 @@ if ! command -v tshark >/dev/null; then
   DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends tshark >/dev/null
 fi
 # Lua plugins run as root too in Debian's tshark (init.lua: run_user_scripts_when_superuser).
-tshark --version | head -n 1
+version=$(tshark --version)
+printf '%s\n' "$version" | head -n 1
 
 cmake -S . -B build
 cmake --build build -j2 --target gpenc_tool gpenc_wireshark gpenc_wireshark_crosscheck

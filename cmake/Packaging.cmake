@@ -4,10 +4,16 @@
 # build a ZIP (`cpack -G ZIP`) that also carries the DLLs gpenc.exe needs.
 if(WIN32)
   # The unpacked package runs gpenc.exe: log4cplus's DLL and, from MinGW, the
-  # C++ runtime's go beside it.
-  install(FILES $<TARGET_FILE:${GPENC_LOG4CPLUS}> DESTINATION ${CMAKE_INSTALL_BINDIR})
+  # C++ runtime's go beside it (its libgcc is libgcc_s_seh-1 in 64-bit builds,
+  # libgcc_s_dw2-1 in 32-bit ones; the compiler has only its own).
+  get_target_property(type ${GPENC_LOG4CPLUS} TYPE)
+  if(type STREQUAL "SHARED_LIBRARY")
+    install(FILES $<TARGET_FILE:${GPENC_LOG4CPLUS}> DESTINATION ${CMAKE_INSTALL_BINDIR})
+  else()
+    message(STATUS "gpenc: log4cplus's DLL is not known (GPENC_LOG4CPLUS_DLL): the ZIP package leaves it out")
+  endif()
   if(MINGW)
-    foreach(dll libstdc++-6.dll libgcc_s_seh-1.dll libwinpthread-1.dll)
+    foreach(dll libstdc++-6.dll libgcc_s_seh-1.dll libgcc_s_dw2-1.dll libwinpthread-1.dll)
       execute_process(COMMAND ${CMAKE_CXX_COMPILER} -print-file-name=${dll}
                       OUTPUT_VARIABLE path OUTPUT_STRIP_TRAILING_WHITESPACE)
       if(IS_ABSOLUTE "${path}")
@@ -35,6 +41,9 @@ set(CPACK_PACKAGE_FILE_NAME ${CPACK_PACKAGE_NAME}-${PROJECT_VERSION})
 
 if(WIN32)
   set(CPACK_GENERATOR ZIP)
+  # The 64-bit and the 32-bit package apart: gpenc-<version>-win64.zip, -win32.zip.
+  math(EXPR bits "${CMAKE_SIZEOF_VOID_P} * 8")
+  string(APPEND CPACK_PACKAGE_FILE_NAME -win${bits})
 else()
   # Debian: installed under /usr; the runtime dependencies are read from the
   # binaries, and what a consumer compiles against is recommended.

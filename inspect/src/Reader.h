@@ -8,7 +8,10 @@
 namespace gpenc::inspect {
 
 // MinGW checks against its C99 printf (the build asks for it), not msvcrt's.
-#if defined(__MINGW_PRINTF_FORMAT)
+// Visual C++ has no such attribute; GPENC_PORTABLE builds as it does.
+#if defined(GPENC_PORTABLE) || !defined(__GNUC__)
+std::string Format(const char* fmt, ...);
+#elif defined(__MINGW_PRINTF_FORMAT)
 std::string Format(const char* fmt, ...) __attribute__((format(__MINGW_PRINTF_FORMAT, 1, 2)));
 #else
 std::string Format(const char* fmt, ...) __attribute__((format(printf, 1, 2)));

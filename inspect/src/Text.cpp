@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cmath>
 
 namespace gpenc::inspect {
 namespace {
@@ -91,10 +92,16 @@ public:
         const std::string_view s = item->value;
         const std::size_t point = s.find('.');
         const std::size_t sign = !s.empty() && s[0] == '-';
-        double v = 0;
         const bool shaped = point != std::string_view::npos && AllDigits(s.substr(sign, point - sign)) &&
                             s.size() - point - 1 == 6 && AllDigits(s.substr(point + 1));
-        if (!shaped || std::from_chars(s.data(), s.data() + s.size(), v).ec != std::errc()) {
+        // The digits as a count of millionths: a whole number, exact below 2^53
+        // (every coordinate), so the one division rounds as a parse of the text
+        // would. Not std::from_chars: not every standard library has it for double.
+        double millionths = 0;
+        for (std::size_t i = sign; shaped && i < s.size(); ++i)
+            if (i != point) millionths = 10 * millionths + (s[i] - '0');
+        const double v = (sign ? -millionths : millionths) / 1e6;
+        if (!shaped || !std::isfinite(v)) {
             Fail(item->offset,
                  Format("expected %s as a decimal with six places, found %s", name.c_str(), Quoted(s).c_str()));
             return false;

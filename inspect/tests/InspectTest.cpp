@@ -323,6 +323,25 @@ TEST(SettingTextTest, AttributesProblemsAndOffsets) {
     }
 }
 
+// Coordinates come out as a correctly rounded parse of their text gives them
+// (30 + 0.519501 would not), and one too large for a double is refused.
+TEST(SettingTextTest, CoordinatesReadAsWritten) {
+    const struct {
+        const char* lat;
+        const char* lon;
+        double latitude, longitude;
+    } cases[] = {{"30.519501", "-12.321269", 30.519501, -12.321269},
+                 {"-0.000001", "179.999999", -0.000001, 179.999999}};
+    for (const auto& c : cases) {
+        const auto d = DecodeCircularText(std::string("0;1;1,0,") + c.lat + "," + c.lon + ",1");
+        ASSERT_TRUE(d.ok() && d.value.areas.size() == 1) << c.lat;
+        EXPECT_EQ(d.value.areas[0].latitude.value, c.latitude);
+        EXPECT_EQ(d.value.areas[0].longitude.value, c.longitude);
+    }
+    const auto huge = DecodeCircularText("0;1;1,0," + std::string(400, '9') + ".000000,1.000000,1");
+    EXPECT_TRUE(huge.error && huge.error->offset == 8 && huge.error->what == "bad setting text");
+}
+
 // The request table reads "meaning; item count; last item name@offset=value".
 TEST(RequestTest, ArgumentsExplainedOrRefused) {
     const struct {

@@ -124,7 +124,7 @@ std::string Op::Caught(CaughtException& e, std::string_view context, int line) c
     const char* n = guardName != nullptr ? guardName : name;
     std::string message = MessageOf(*e.get());
     Faulted(n, message);
-    if (Enabled(kError)) Record(kError, n, {guardClose, "运行失败,错误信息为: ", message, context}, line);
+    if (Enabled(kError)) Record(kError, n, {guardClose, texts::kRunFailedMessage, message, context}, line);
     e.Release();
     if (Enabled(kDebug)) Record(kDebug, n, {close, exitMark}, line);
     return message;

@@ -3,7 +3,9 @@
 // turns a caught framework exception into a logged failure value.
 #pragma once
 
+#include "core/Compiler.h"
 #include "core/HostSeam.h"
+#include "core/Texts.h"
 
 #include <initializer_list>
 #include <memory>
@@ -19,7 +21,7 @@
 // call. A CommonData frame took 1,436 instructions with its body step not
 // flattened and 984 with it; a Cmd_sTimeInterval frame 2,357 with only the
 // steps flattened and 1,801 with the builder too.
-#if defined(__GNUC__)
+#if GPENC_HAVE(FLATTEN)
 #  define GPENC_FLATTEN __attribute__((flatten))
 #else
 #  define GPENC_FLATTEN
@@ -49,9 +51,9 @@ struct ThreadState {
 // later with dlopen.
 // GCC's __constinit says it needs no initialisation either, which spares each
 // read a check for an initialisation function.
-#if defined(__ELF__) && defined(__GNUC__) && !defined(__clang__)
+#if GPENC_HAVE(TLS_MODEL) && GPENC_HAVE(GCC_CONSTINIT)
 #  define GPENC_THREAD_LOCAL __constinit thread_local __attribute__((tls_model("initial-exec")))
-#elif defined(__ELF__)
+#elif GPENC_HAVE(TLS_MODEL)
 #  define GPENC_THREAD_LOCAL thread_local __attribute__((tls_model("initial-exec")))
 #else
 #  define GPENC_THREAD_LOCAL thread_local
@@ -115,13 +117,14 @@ inline int RecordLevel() { return t_thread.records; }
 void Write(Level level, const char* file, int line, std::initializer_list<std::string_view> parts);
 
 // The texts of one operation. Records read "(" name close mark, e.g.
-// "(CEncoder::UserLogin) 开始>>>>>". A few operations log under another name or
-// with the full-width "）"; those differences are set here, once per operation.
+// "(CEncoder::UserLogin)" texts::kEnter. A few operations log under another name
+// or close it with texts::kFullWidthClose; those differences are set here, once
+// per operation.
 struct Op {
     const char* file;
     const char* name;
     const char* close = ")";
-    const char* exitMark = " 结束<<<<<";
+    const char* exitMark = texts::kExit;
     const char* guardName = nullptr;  // name in the exception record and the exit after it
     const char* guardClose = ")";     // bracket after it in the exception record
 
@@ -131,12 +134,12 @@ struct Op {
     constexpr Op WithGuardName(const char* n) const { return With(&Op::guardName, n); }
     constexpr Op WithGuardClose(const char* c) const { return With(&Op::guardClose, c); }
 
-    // DEBUG "(name） 开始>>>>>": the extra entry record some operations write
-    // before their guarded region.
+    // DEBUG "(name" texts::kFullWidthClose texts::kEnter: the extra entry
+    // record some operations write before their guarded region.
     // Q10: the extra full-width entry record is what log searches match (docs/compat.md).
-    void PreEnter(int line = __builtin_LINE()) const { Debug({"）", " 开始>>>>>"}, line); }
+    void PreEnter(int line = __builtin_LINE()) const { Debug({texts::kFullWidthClose, texts::kEnter}, line); }
     void Enter(int line = __builtin_LINE()) const {
-        if (Enabled(kDebug)) Record(kDebug, close, " 开始>>>>>", line);
+        if (Enabled(kDebug)) Record(kDebug, close, texts::kEnter, line);
     }
     void Exit(int line = __builtin_LINE()) const {
         if (Enabled(kDebug)) Record(kDebug, close, exitMark, line);
@@ -162,10 +165,10 @@ struct Op {
         return true;
     }
 
-    // ERROR "(name)运行失败", the exit record, then `failure`.
+    // ERROR "(name" close texts::kRunFailed, the exit record, then `failure`.
     template <class R>
     R FailWith(R failure, int line = __builtin_LINE()) const {
-        if (Enabled(kError)) Record(kError, close, "运行失败", line);
+        if (Enabled(kError)) Record(kError, close, texts::kRunFailed, line);
         Exit(line);
         return failure;
     }
@@ -180,10 +183,11 @@ struct Op {
         if (Enabled(kError)) Record(kError, name, parts, line);
     }
 
-    // The exception handler's two records: ERROR "(guard name)运行失败,错误信息为: "
-    // + the exception's message + `context`, then the exit record under the
-    // guard name. Releases `e` between the two; should a record throw, `e` is
-    // released all the same and the new exception leaves. Returns the message.
+    // The exception handler's two records: ERROR "(guard name" guard close
+    // texts::kRunFailedMessage + the exception's message + `context`, then the
+    // exit record under the guard name. Releases `e` between the two; should a
+    // record throw, `e` is released all the same and the new exception leaves.
+    // Returns the message.
     std::string Caught(CaughtException& e, std::string_view context, int line) const;
 
 private:

@@ -11,7 +11,7 @@
 namespace gpenc::detail {
 
 // The records of the text step around `insert`, which places the bytes. An
-// empty text is logged at ERROR as "(name)目标字符串为空。" and refused without
+// empty text is logged at ERROR as "(name" texts::kEmptyText and refused without
 // calling `insert`. Logs under `op`, every record carrying the caller's `line`;
 // a caught framework exception is logged with the text.
 template <class Insert>
@@ -20,14 +20,14 @@ Outcome ParaStrStep(const Op& op, std::string_view text, Insert&& insert, int li
         op, Outcome::Faulted({}),
         [&] {
             if (text.empty()) {
-                op.Error({")目标字符串为空。"}, line);
+                op.Error({texts::kEmptyText}, line);
                 return op.Return(Outcome::Refused("an empty text"), line);
             }
             insert();
             return op.Return(Outcome::Done(), line);
         },
         // Q8: the context is left unclosed, as log searches match it (docs/compat.md).
-        [&] { return std::string("(要转换的字符串为paraStr= ").append(text); }, line);
+        [&] { return std::string(texts::kParaStrContext).append(text); }, line);
 }
 
 // Inserts the bytes of `text` at the front of `out` and returns out's size

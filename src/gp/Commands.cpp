@@ -386,10 +386,10 @@ bool EncoderSteps::SendEquipRequest(CEncoder& e, const Op& op, const char* name,
         e, op, check.NotNull(request) && check.NotEmpty(request->terminalNo, "terminalNo"), wire::kTunnel,
         [&] {
             // Q20: the pair of 808 data records as log readers know them, the end before the text (docs/compat.md).
-            op.Debug({") 生成808数据开始<<<<<"});
+            op.Debug({gpenc::detail::texts::kBuild808Begin});
             query.terminalNo = request->terminalNo;
             query.msgId = msgId;
-            op.Debug({") 生成808数据结束<<<<<"});
+            op.Debug({gpenc::detail::texts::kBuild808End});
             query.strMsgText = compose(*request);
             return e.SetEquipSetQueryParameterData(&query);
         },

@@ -156,7 +156,7 @@ bool CEncoder::UnsignedIntToUInt16(unsigned int value, unsigned char* dest) {
             return op.Done();
         },
         // Q8: the context is left unclosed, as log searches match it (docs/compat.md).
-        [&] { return "(UInt16数字key= " + std::to_string(static_cast<int>(value)); });
+        [&] { return gpenc::detail::texts::kUInt16Context + std::to_string(static_cast<int>(value)); });
 }
 
 bool CEncoder::UnsignedIntToInt32(int value, unsigned char* dest) {
@@ -174,7 +174,7 @@ bool CEncoder::UnsignedIntToInt32(int value, unsigned char* dest) {
             return op.Done();
         },
         // Q8: the context is left unclosed, as log searches match it (docs/compat.md).
-        [&] { return "(UInt32数字key= " + std::to_string(value); });
+        [&] { return gpenc::detail::texts::kUInt32Context + std::to_string(value); });
 }
 
 bool CEncoder::ChangeOrder(int count, unsigned char* bytes) {
@@ -220,7 +220,7 @@ int CEncoder::Change16To10(const char* text) {
                 const int digit = gpenc::detail::HexDigit(*p);
                 if (digit < 0) {
                     gpenc::detail::Refuse("text", "must be hexadecimal, got " + gpenc::detail::Quote(text));
-                    op.Error({")16进制遇到非法字符:", gpenc::detail::CallerText(text)});
+                    op.Error({gpenc::detail::texts::kBadHexText, gpenc::detail::CallerText(text)});
                     return op.Return(-1);
                 }
                 value = value * 16 + static_cast<std::uint32_t>(digit);

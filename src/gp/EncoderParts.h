@@ -158,11 +158,11 @@ struct EncoderSteps {
     }
 
     // The path of the 808-tunnelled settings, inside the guarded region of
-    // `op`: unless `valid`, the failure record. Otherwise " 生成808数据开始<<<<<",
+    // `op`: unless `valid`, the failure record. Otherwise texts::kBuild808Begin,
     // then `produce(standard)` with the one CEncoder_Standard of the build, which
     // puts the setting text into the record to send and says how that went. A
     // text that came out empty ends the build with false and no further record,
-    // not even the exit record. Otherwise " 生成808数据结束<<<<<", `send()` (the
+    // not even the exit record. Otherwise texts::kBuild808End, `send()` (the
     // parameter step) and the command-0x33 frame; on success the exit record,
     // the frame kept at the end of `out` and `commit()`, which hands over what the build
     // wrote into its copy of the caller's record and cannot fail. In Tunnel.cpp.

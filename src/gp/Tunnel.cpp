@@ -29,8 +29,8 @@ constexpr Op Operation(const char* name) { return gpenc::detail::EncoderOp(name)
 enum class Setting {
     kReady,       // the record to send holds its setting text
     kEmpty,       // there is no setting text: the build ends without a further record
-    kRefused,     // an input that cannot be sent: "运行失败"
-    kNotEncoded,  // the JT/T 808 encoder refused: "解释808失败"
+    kRefused,     // an input that cannot be sent: texts::kRunFailed
+    kNotEncoded,  // the JT/T 808 encoder refused: texts::kNot808Encoded
 };
 
 Setting ReadyUnlessEmpty(const std::string& text) { return text.empty() ? Setting::kEmpty : Setting::kReady; }
@@ -39,7 +39,7 @@ Setting ReadyUnlessEmpty(const std::string& text) { return text.empty() ? Settin
 // whose value it cannot encode (an empty or over-long text, an unknown id), so a
 // setting made only of such entries would reach the terminal as one that sets
 // nothing, and be reported as sent.
-// D20: such a setting is refused with "解释808失败" (docs/compat.md).
+// D20: such a setting is refused with texts::kNot808Encoded (docs/compat.md).
 bool SetsAnyParameter(const Bytes& msg) {
     constexpr std::size_t kCountByte = wire::jt808::kHeadSize;  // the count follows the head
     return msg.size() > kCountByte && msg[kCountByte] != 0;
@@ -140,7 +140,7 @@ bool EncoderSteps::SendSetting(CEncoder& e, const Op& op, bool valid, Produce&& 
     return gpenc::detail::Guarded(op, false, [&] {
         if (!valid) return op.Fail();
         // Q20: the pair of 808 data records as log readers know them (docs/compat.md).
-        op.Debug({") 生成808数据开始<<<<<"});
+        op.Debug({gpenc::detail::texts::kBuild808Begin});
         // Lives to the end of the build, so its records close the build's.
         CEncoder_Standard standard;
         switch (produce(standard)) {
@@ -148,9 +148,9 @@ bool EncoderSteps::SendSetting(CEncoder& e, const Op& op, bool valid, Produce&& 
         // Q23: no setting text: false without a failure or exit record (docs/compat.md).
         case Setting::kEmpty: return false;
         case Setting::kRefused: return op.Fail();
-        case Setting::kNotEncoded: op.Error({")解释808失败"}); return op.Return(false);
+        case Setting::kNotEncoded: op.Error({gpenc::detail::texts::kNot808Encoded}); return op.Return(false);
         }
-        op.Debug({") 生成808数据结束<<<<<"});
+        op.Debug({gpenc::detail::texts::kBuild808End});
         if (!send() || !FinishFrame(e, wire::kTunnel, out)) return op.Fail();
         // D1: the frame is kept, and the caller's record changes, only here, once nothing can fail (docs/compat.md).
         return op.Commit([&] {

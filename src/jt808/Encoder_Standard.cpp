@@ -206,7 +206,7 @@ bool StandardSteps::Xor(const Bytes& data, int first, int last, unsigned char& c
                 });
         if (!valid) {
             // Q34: the refusal is logged at DEBUG; the builder's result reports it (docs/compat.md).
-            op.Debug({"）", " 校验失败>>>>>"});
+            op.Debug({gpenc::detail::texts::kFullWidthClose, gpenc::detail::texts::kCheckFailed});
             return op.Return(false);
         }
         unsigned char x = 0;

@@ -31,13 +31,16 @@ struct CardDate {
 
 CardDate LocalDate(std::int64_t seconds) {
     CardDate date;
-    const std::time_t t = static_cast<std::time_t>(seconds);
     std::tm local{};
     // Pick up the zone as it stands now, not as it stood at the first conversion.
 #if defined(_WIN32)
+    // time_t has 32 bits in 32-bit MinGW builds (and with _USE_32BIT_TIME_T):
+    // the 64-bit call sees dates past 2038 and refuses what it cannot convert.
+    const __time64_t t = seconds;
     _tzset();
-    const bool converted = localtime_s(&local, &t) == 0;
+    const bool converted = _localtime64_s(&local, &t) == 0;
 #else
+    const std::time_t t = static_cast<std::time_t>(seconds);
     tzset();
     const bool converted = localtime_r(&t, &local) != nullptr;
 #endif

@@ -25,14 +25,18 @@ namespace gpenc::detail::standard {
 // Q11: the form the host's log tools expect and filter on (docs/compat.md).
 inline constexpr char kFile[] = ".\\Encoder_Standard.cpp";
 
-// Operations logging in the common form: "(name) 开始>>>>>" ... "(name) 结束<<<<<".
+// Operations logging in the common form: "(name)" texts::kEnter ... "(name)" texts::kExit.
 constexpr Op Plain(const char* name) { return Op(kFile, name); }
 
-// Operations logging under the full-width prefix "(name）": " 开始>>>>>" on
-// entry, " 结束>>>>>" on exit, and "(name）运行失败,错误信息为: " for an exception.
-// Q10: the full-width "）" and " 结束>>>>>" are the texts log searches match (docs/compat.md).
+// Operations logging under the full-width prefix "(name" texts::kFullWidthClose:
+// texts::kEnter on entry, texts::kExitMarked on exit, and texts::kRunFailedMessage
+// after the prefix for an exception.
+// Q10: texts::kFullWidthClose and texts::kExitMarked are the texts log searches match (docs/compat.md).
 constexpr Op Marked(const char* name) {
-    return Op(kFile, name).WithClose("）").WithExitMark(" 结束>>>>>").WithGuardClose("）");
+    return Op(kFile, name)
+        .WithClose(texts::kFullWidthClose)
+        .WithExitMark(texts::kExitMarked)
+        .WithGuardClose(texts::kFullWidthClose);
 }
 
 // GetParaStr's records, also written by the value step that places a text's
@@ -135,15 +139,15 @@ struct StandardSteps {
     // The staging of the 0x8103 builders: refuses an empty list under `op`,
     // then encodes the `count` entries `valueAt(i)` gives into the parameter
     // list (an entry that cannot be encoded is logged and left out; one lost
-    // to a caught framework exception fails the list with "运行失败" under
-    // `op`). Writes no exit record.
+    // to a caught framework exception fails the list with texts::kRunFailed
+    // under `op`). Writes no exit record.
     template <class ValueAt>
     [[nodiscard]] static bool StageEntries(CEncoder_Standard& e, const Op& op, std::size_t count, ValueAt&& valueAt) {
         using gpenc::detail::standard::Value;
         if (count == 0) {
             gpenc::detail::Refuse("list", "must not be empty");
             // Q34: this text at ERROR, as log searches match it (docs/compat.md).
-            op.Error({"）", " 传入参数数据错误>>>>>"});
+            op.Error({gpenc::detail::texts::kFullWidthClose, gpenc::detail::texts::kBadArguments});
             return false;
         }
         // Room for every entry at once: its id and length and at least four bytes.
@@ -161,7 +165,7 @@ struct StandardSteps {
         for (std::size_t i = 0; i < count; ++i)
             faulted |= Droppable([&] { return AppendEntry(e, valueAt(i)); }).faulted();
         if (faulted) {
-            op.Error({"）运行失败"});
+            op.Error({gpenc::detail::texts::kFullWidthRunFailed});
             return false;
         }
         return true;
@@ -228,11 +232,12 @@ struct StandardSteps {
     }
 
     // The frame of every message builder, logging under `op` at the caller's
-    // `line`: unless `ready`, logs "设置信息失败" and stops; resets, runs
-    // `stage`, serialises message `msgId` aside and runs `finish` on it,
-    // logging "设置信息失败" or "得到信息失败" for the first two steps when they
-    // fail; on success puts the message in `msg` and resets again. A body or
-    // phone number that GetMsgData refuses is named as part of `input`.
+    // `line`: unless `ready`, logs texts::kSetInfoFailed and stops; resets,
+    // runs `stage`, serialises message `msgId` aside and runs `finish` on it,
+    // logging texts::kSetInfoFailed or texts::kGetInfoFailed for the first two
+    // steps when they fail; on success puts the message in `msg` and resets
+    // again. A body or phone number that GetMsgData refuses is named as part
+    // of `input`.
     template <class Stage, class Finish>
     [[nodiscard]] static bool BuildMessage(CEncoder_Standard& e, const Op& op, bool ready, std::uint16_t msgId,
                                            Input input, Bytes& msg, Stage&& stage, Finish&& finish,
@@ -250,11 +255,11 @@ struct StandardSteps {
                 // message's entries along.
                 // D4: so a reset cut short fails the build (docs/compat.md).
                 if (!ready || Reset(e).faulted() || !stage()) {
-                    LogFailure("设置信息失败", line);
+                    LogFailure(gpenc::detail::texts::kSetInfoFailed, line);
                     return op.Return(false, line);
                 }
                 if (!e.GetMsgData(msgId, built)) {
-                    LogFailure("得到信息失败", line);
+                    LogFailure(gpenc::detail::texts::kGetInfoFailed, line);
                     return op.Return(false, line);
                 }
                 if (!finish(built)) return op.Return(false, line);

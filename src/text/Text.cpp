@@ -1,6 +1,8 @@
 // The text helpers of Text.h.
 #include "Text.h"
 
+#include "core/Compiler.h"
+
 #include <algorithm>
 #include <charconv>
 #include <cmath>
@@ -60,7 +62,7 @@ void AppendHex(std::string& out, const unsigned char* bytes, std::size_t n) {
         const std::size_t chunk = (std::min)(n, sizeof digits / 2);
         // Four bytes a round: 6 instructions a byte become about 4 (the hex
         // of an IC-card message, 145 bytes, 870 instructions then 560).
-#if defined(__GNUC__) && !defined(__clang__)
+#if GPENC_HAVE(PRAGMA_GCC_UNROLL)
 #  pragma GCC unroll 4
 #endif
         for (std::size_t i = 0; i < chunk; ++i) WriteHex(digits + 2 * i, bytes[i]);
@@ -79,7 +81,7 @@ namespace {
 // its general tables at about 580 instructions; this takes about 60. False
 // for any other value, which is left to to_chars.
 bool Fixed6Small(double value, char*& out) {
-#if defined(__SIZEOF_INT128__)
+#if GPENC_HAVE(INT128)
     const double magnitude = std::fabs(value);
     if (!(magnitude < 4294967296.0)) return false;  // NaN and infinities too
     // magnitude = mantissa * 2^-shift exactly, read off the IEEE 754 fields.
