@@ -18,3 +18,9 @@ for cxx in g++ clang++-14; do
   cmake --build "$dir" -j2 --target gpenc gpenc_inspect gpenc_tool
 done
 .ci/compat.sh
+# The README stays one page; the details are in docs/.
+lines=$(wc -l <README.md)
+if [ "$lines" -gt 200 ]; then
+  echo "style: README.md has $lines lines, more than 200: move details to docs/"
+  exit 1
+fi

@@ -615,6 +615,38 @@ void RunRow(benchmark::State& state, const Row& row, Logging logging) {
     }
 }
 
+// Appending: `frames` CommonData frames into one vector, or each into a fresh
+// one, logger at WARN. A frame appended to one vector must cost what one into
+// a fresh vector costs, however many frames the vector already holds. Per
+// frame, the best of the repetitions, by the number of frames and the way.
+std::map<std::int64_t, double>& AppendNs(bool oneOut) {
+    static std::map<std::int64_t, double> ns[2];
+    return ns[oneOut];
+}
+
+void RunAppend(benchmark::State& state, bool oneOut) {
+    Logger().setLogLevel(log4cplus::WARN_LOG_LEVEL);
+    const std::int64_t frames = state.range(0);
+    bool ok = true;
+    double ns = 0;
+    for (auto _ : state) {
+        Bytes out;
+        ns += NsFor(1, [&] {
+            for (std::int64_t i = 0; i < frames; ++i) {
+                Bytes fresh;
+                ok = CEncoder().CommonData(2, oneOut ? out : fresh) && ok;
+                benchmark::DoNotOptimize(fresh.data());
+            }
+        });
+        benchmark::DoNotOptimize(out.data());
+    }
+    if (!ok) return state.SkipWithError("the builder failed");
+    const double perFrame = ns / static_cast<double>(state.iterations() * frames);
+    state.counters["ns/frame"] = perFrame;
+    double& best = AppendNs(oneOut)[frames];
+    best = best == 0 ? perFrame : std::min(best, perFrame);
+}
+
 void RegisterAll() {
     for (const Row& row : Rows()) {
         for (Logging logging : {Logging::kOff, Logging::kDebug}) {
@@ -623,6 +655,13 @@ void RegisterAll() {
                                          [&row, logging](benchmark::State& state) { RunRow(state, row, logging); });
         }
     }
+    for (const bool oneOut : {true, false})
+        benchmark::RegisterBenchmark(oneOut ? "CommonData/append/one out" : "CommonData/append/fresh vectors",
+                                     [oneOut](benchmark::State& state) { RunAppend(state, oneOut); })
+            ->Arg(8000)
+            ->Arg(16000)
+            ->Arg(32000)
+            ->Unit(benchmark::kMillisecond);
     benchmark::RegisterBenchmark("log4cplus/isEnabledFor(off)", [](benchmark::State& state) {
         SetLogging(Logging::kOff);
         for (auto _ : state) LevelTest();
@@ -682,6 +721,15 @@ void PrintSummary() {
             Cell(off.ns, "%.0f", offRun).c_str(), Cell(debug.ns, "%.0f", debugRun).c_str(),
             Cell(offRun ? off.referenceNs : debug.referenceNs, "%.0f").c_str(),
             Cell(off.levelTestNs, "%.2f", offRun).c_str());
+    }
+    if (AppendNs(true).empty() || AppendNs(false).empty()) return;
+    std::printf("\n| CommonData frames | into one out, ns a frame | each into a fresh vector | ratio |\n");
+    std::printf("|---:|---:|---:|---:|\n");
+    for (const auto& [frames, one] : AppendNs(true)) {
+        const auto fresh = AppendNs(false).find(frames);
+        if (fresh == AppendNs(false).end()) continue;
+        std::printf("| %lld | %.0f | %.0f | %.2f |\n", static_cast<long long>(frames), one, fresh->second,
+                    one / fresh->second);
     }
 }
 

@@ -1,6 +1,7 @@
 // The program bench/count.py runs under callgrind: N messages of one builder,
 // each a fresh object, one call with a ready input (by-value arguments copied
-// from the caller's lvalue, as a client calls them) and the output destroyed.
+// from the caller's lvalue, as a client calls them) and the output destroyed;
+// but for the row that appends every frame to one vector.
 //
 //     gpenc_count                    # the builders' names
 //     gpenc_count NAME N [debug]     # N messages; logger at DEBUG into a null appender
@@ -136,6 +137,7 @@ struct Inputs {
         c.vecAreas = alarmSet.vecAreas;
         return c;
     }();
+    Bytes appended;  // the frames of the row that appends to one vector
 };
 
 struct Row {
@@ -208,6 +210,8 @@ const std::vector<Row>& Rows() {
         {"EquipSet_ICInfoSet/extension",
          Gp([](CEncoder& e, Inputs& in, Bytes& out) { return e.EquipSet_ICInfoSet(in.cardExtension, out); })},
         {"CommonData(4)", Gp([](CEncoder& e, Inputs&, Bytes& out) { return e.CommonData(4, out); })},
+        // Every frame appended to the one vector of all the frames before it.
+        {"CommonData(2)/append", [](Inputs& in) { return CEncoder().CommonData(2, in.appended); }},
         {"Subscription/text", Gp([](CEncoder& e, Inputs&, Bytes& out) { return e.Subscription(1, kTerminal, out); })},
         {"Subscription/number", Gp([](CEncoder& e, Inputs&, Bytes& out) { return e.Subscription(1, out); })},
         {"Realtime", Gp([](CEncoder& e, Inputs&, Bytes& out) { return e.Realtime(kTerminal, out); })},

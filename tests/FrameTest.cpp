@@ -95,36 +95,6 @@ const char kLogin94[] =
     "00 00 00 08 00 03 01 64  00 00 00 08 00 04 01 65  00 00 00 08 00 05 01 66"
     "00 00 00 08 00 06 01 67  00 00 00 08 00 07 01 68";
 
-
-// The body and header steps fill the object's own buffers: the version and
-// "GP" go in front of what each holds, the rest after it; the header carries
-// the body buffer's size. Row: the commands given in turn, whether the last
-// succeeds, then the body and header buffers.
-TEST_F(FrameTest, BodyAndHeaderStepsFillTheObjectsBuffers) {
-    const std::string A = "a0 a1 a2 a3 a4 a5 a6 a7 a8 a9 aa ab ac ad ae af";
-    const struct {
-        std::vector<int> commands;
-        bool ok;
-        std::string body, header;
-    } rows[] = {
-        {{4}, true, "00 01 " + A + " 00 04 00 00 00 00 00 00", "47 50 00 1a"},
-        {{4, 0x33}, true, "00 01 00 01 " + A + " 00 04 00 00 00 00 00 00 " + A + " 00 33 00 00 00 00 00 00",
-         "47 50 00 34"},
-        {{-1}, false, "", ""},
-    };
-    for (const auto& r : rows) {
-        CEncoder e;
-        bool ok = true;
-        for (int command : r.commands) ok = GpencTestAccess::SetBodyData(e, command);
-        EXPECT_EQ(ok, r.ok) << r.body;
-        if (ok) {
-            EXPECT_TRUE(GpencTestAccess::SetHeaderData(e));
-        }
-        EXPECT_EQ(ToHex(GpencTestAccess::Body(e)), r.body);
-        EXPECT_EQ(ToHex(GpencTestAccess::Header(e)), r.header);
-    }
-}
-
 TEST_F(FrameTest, LoginNeverFetchesTheSession) {
     sUserLogin l = {"a", "b", "c", "d", "e", "f", "g", "h"};
     CEncoder e;

@@ -60,10 +60,6 @@ struct GpencTestAccess {
     static bool ChangeOrder(CEncoder& e, int count, unsigned char* bytes) { return e.ChangeOrder(count, bytes); }
     static const std::vector<unsigned char>& Parameters(const CEncoder& e) { return e.m_vecParameter; }
     static const unsigned char* Session(const CEncoder& e) { return e.m_bySession; }
-    static bool SetBodyData(CEncoder& e, int command) { return e.SetBodyData(command); }
-    static bool SetHeaderData(CEncoder& e) { return e.SetHeaderData(); }
-    static const std::vector<unsigned char>& Body(const CEncoder& e) { return e.m_vecBody; }
-    static const std::vector<unsigned char>& Header(const CEncoder& e) { return e.m_vecHeader; }
     static bool SetPresetParameterData(CEncoder& e, sPreset* p) { return e.SetPresetParameterData(p); }
 
     // CEncoder_Standard
@@ -73,10 +69,4 @@ struct GpencTestAccess {
     }
     static bool GetMsgData(Std& e, std::uint32_t id, std::vector<unsigned char>& out) { return e.GetMsgData(id, out); }
     static bool charTohex(Std& e, const std::string& text, int& value) { return e.charTohex(text, value); }
-    static bool SetMsgData_EquipParmSet(Std& e, const MsgData_EquipParmSet_ParmList& entry) {
-        return e.SetMsgData_EquipParmSet(entry);
-    }
-    static bool SetOnceParameterData(Std& e, const MsgData_EquipParmSet_ParmListConfig& value) {
-        return e.SetOnceParameterData(value);
-    }
 };

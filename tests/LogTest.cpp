@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <new>
 #include <stdexcept>
 #include <utility>
 
@@ -307,15 +308,18 @@ TEST(LogTest, MessageIsCutToTheBuffer) {
     EXPECT_EQ(log.errors()[0].text, "(CEncoder::CommonData)运行失败,错误信息为: " + std::string(511, 'x'));
 }
 
+// Any other exception reaches the caller, and takes back the frame that was
+// already written at the end of `out` when the exit record threw.
 TEST(LogTest, OtherExceptionsReachTheCaller) {
     CEncoder e;
-    Bytes out;
+    Bytes out{0x99};
     LogCapture log;
     log.OnRecord([](const Record& r) {
-        if (r.text == "(CEncoder::SetHeaderData) 开始>>>>>") throw std::runtime_error("not ours");
+        if (r.text == "(CEncoder::CommonData) 结束<<<<<") throw std::bad_alloc();
     });
-    EXPECT_THROW(e.CommonData(2, out), std::runtime_error);
+    EXPECT_THROW(e.CommonData(2, out), std::bad_alloc);
     log.OnRecord(nullptr);
+    EXPECT_EQ(out, Bytes{0x99});
 }
 
 }  // namespace

@@ -167,14 +167,18 @@ TEST(TablesAgree, CommandNumbers) {
             << std::hex << command;
 }
 
-// Row: the inspector's name of a constant, then the library's.
+// Row: the inspector's name of a constant, then the library's; a body field's
+// place counts from the frame's first byte there and from the body's here.
 #define SAME(a, b) {#a, static_cast<long long>(in::a), static_cast<long long>(wire::b)}
+#define BODY(a, b) {#a, static_cast<long long>(in::gp::a.at - in::gp::kHeaderSize), static_cast<long long>(wire::b)}
 
 TEST(TablesAgree, LayoutConstants) {
     const struct Row { const char* name; long long inspector, library; } rows[] = {
         SAME(gp::kHeaderSize, kHeaderSize), SAME(gp::kBodySize, kBodySize), SAME(gp::kSession.size, kSessionSize),
         SAME(gp::kMagicText[0], kMagic[0]), SAME(gp::kMagicText[1], kMagic[1]), SAME(gp::kRecordHead, kRecordHead),
         {"gp::kProtocolVersion", in::gp::kProtocolVersion, std::strtol(wire::kVersionHex, nullptr, 16)},
+        SAME(gp::kBodyLength.at, kBodyLengthAt), BODY(kVersion, kVersionAt), BODY(kSession, kSessionAt),
+        BODY(kCommand, kCommandAt), BODY(kParameterLength, kParameterLengthAt), BODY(kReserved, kReservedAt),
         SAME(gp::kKey.at, kKeyAt), SAME(gp::kKind.at, kKindAt), SAME(Kind::kText, kText), SAME(Kind::kInt32, kInt32),
         SAME(Kind::kByte, kByte), SAME(Kind::kSixBytes, kSixBytes), SAME(gp::kTunnelCommand, kTunnel),
         SAME(gp::kTerminalKey, kTerminalKey), SAME(gp::kMessageIdKey, kMsgIdKey), SAME(gp::kArgumentKey, kArgumentKey),
@@ -194,6 +198,7 @@ TEST(TablesAgree, LayoutConstants) {
     for (const Row& row : rows) EXPECT_EQ(row.inspector, row.library) << row.name;
 }
 #undef SAME
+#undef BODY
 
 }  // namespace
 }  // namespace gpenc::test

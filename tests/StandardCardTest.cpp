@@ -6,9 +6,7 @@
 
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <cstdint>
-#include <cstdio>
 #include <cstdlib>
 #include <ctime>
 #include <locale>
@@ -208,37 +206,6 @@ TEST_F(CircularTest, NumbersAreWholeWithADotInAnyLocale) {
     ASSERT_EQ(text.size(), 8u + 308u + 15u);
     EXPECT_EQ(text.substr(8, 40), "1000000000000000052504760255204420248704");
     EXPECT_EQ(text.substr(300 + 8), "0.000000,114.250000,500");
-}
-
-// The latitude as the setting text writes it.
-std::string Latitude(double latitude) {
-    MsgData_AlarmSet_CircularArea a = Area(0);
-    a.dLatitude = latitude;
-    const std::string text = Text(0, 1, {a});
-    return text.substr(8, text.size() - 8 - 15);  // between "0;1;7,0," and ",114.250000,500"
-}
-
-TEST_F(CircularTest, CoordinatesRoundAsPrintfDoes) {
-    const std::pair<double, const char*> cases[] = {
-        {0.0078125, "0.007812"},            // 2^-7: a tie, to the even digit
-        {0.0234375, "0.023438"},            // 3 * 2^-7: a tie, up to the even digit
-        {-0.0, "-0.000000"},                {-4e-7, "-0.000000"},  // the sign kept
-        {6e-7, "0.000001"},                 {5e-324, "0.000000"},
-        {4294967295.9999995, "4294967296.000000"},
-        {4294967296.0, "4294967296.000000"},  // from here to_chars formats it
-        {-179.9999995, "-180.000000"}, {32.041544, "32.041544"},
-    };
-    for (const auto& [value, expected] : cases) EXPECT_EQ(Latitude(value), expected) << value;
-    // printf's own rounding is the reference for any other value.
-    std::uint64_t bits = 0x9E3779B97F4A7C15u;
-    for (int i = 0; i < 3000; ++i) {
-        bits = bits * 6364136223846793005u + 1442695040888963407u;
-        const double value = std::ldexp(static_cast<double>(bits >> 11), -static_cast<int>(bits % 80)) *
-                             ((bits & 0x100) != 0 ? -1 : 1);
-        char expected[400];
-        std::snprintf(expected, sizeof expected, "%.6f", value);
-        ASSERT_EQ(Latitude(value), expected) << value;
-    }
 }
 
 }  // namespace

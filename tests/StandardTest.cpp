@@ -72,32 +72,6 @@ TEST_F(StandardTest, HeadLayoutAndPhoneNumbers) {
     }
 }
 
-// The exported entry steps: SetMsgData_EquipParmSet appends an entry as it
-// is given, length included; SetOnceParameterData encodes one from a value of
-// its type. Both count it, and the message carries them in order.
-TEST_F(StandardTest, EntryStepsAppendInOrder) {
-    CEncoder_Standard e;
-    ASSERT_TRUE(Access::SetMsgData_EquipParmSet(e, {0x0013, 3, Hex("61 62 63")}));
-    ASSERT_TRUE(Access::SetMsgData_EquipParmSet(e, {0x0110, 2, Hex("de ad")}));
-    auto value = [](EequipParmDataType type, std::uint32_t id, std::uint32_t number, const Bytes& bytes) {
-        MsgData_EquipParmSet_ParmListConfig v;
-        v.eDataType = type;
-        v.dwParmId = id;
-        v.dwValue = number;
-        v.vecValueBytes = bytes;
-        return v;
-    };
-    for (const auto& v : {value(DATATYPE_WORD, 0x0081, 0x1234, {}), value(DATATYPE_BYTE, 0x0084, 0x1ff, {}),
-                          value(DATATYPE_BYTES, 0x0110, 0, Hex("01 02"))})
-        ASSERT_TRUE(Access::SetOnceParameterData(e, v));
-    ASSERT_TRUE(Access::SetMsgData_StandardMsgHead(e, 0x8103, "7"));
-    Bytes out;
-    ASSERT_TRUE(Access::GetMsgData(e, 0x8103, out));
-    EXPECT_EQ(ToHex(out), ToHex(Hex("81 03 00 24 00 00 00 00 00 07 00 01 05  00 00 00 13 03 61 62 63"
-                                    "  00 00 01 10 02 de ad  00 00 00 81 02 12 34  00 00 00 84 01 ff"
-                                    "  00 00 01 10 02 01 02")));
-}
-
 // The exported pair reader takes exactly two hexadecimal digits, and leaves
 // the value alone when it refuses. Row: text, accepted, value after.
 TEST_F(StandardTest, CharTohexTakesExactlyTwoDigits) {

@@ -1,10 +1,15 @@
 // The text helpers the library's log and the tool share: wide text to UTF-8
-// and back, byte for byte, as a UNICODE build writes its records.
+// and back, byte for byte, as a UNICODE build writes its records; numbers with
+// six decimals, as printf writes them.
 #include "Text.h"
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
 #include <string>
+#include <utility>
 
 namespace {
 
@@ -60,6 +65,34 @@ TEST(TextTest, BrokenUtf8KeepsEveryByte) {
     std::wstring out = L"kept";
     gpenc::detail::AppendWide(out, "\xE4\xB8\xAD");
     EXPECT_EQ(out, L"kept\u4E2D");
+}
+
+std::string Fixed6(double value) {
+    char text[gpenc::detail::kFixed6Room];
+    return std::string(text, gpenc::detail::WriteFixed6(text, value));
+}
+
+TEST(TextTest, SixDecimalsRoundAsPrintfDoes) {
+    const std::pair<double, const char*> cases[] = {
+        {0.0078125, "0.007812"},            // 2^-7: a tie, to the even digit
+        {0.0234375, "0.023438"},            // 3 * 2^-7: a tie, up to the even digit
+        {-0.0, "-0.000000"},                {-4e-7, "-0.000000"},  // the sign kept
+        {6e-7, "0.000001"},                 {5e-324, "0.000000"},
+        {4294967295.9999995, "4294967296.000000"},
+        {4294967296.0, "4294967296.000000"},  // from here to_chars formats it
+        {-179.9999995, "-180.000000"}, {32.041544, "32.041544"},
+    };
+    for (const auto& [value, expected] : cases) EXPECT_EQ(Fixed6(value), expected) << value;
+    // printf's own rounding is the reference for any other value.
+    std::uint64_t bits = 0x9E3779B97F4A7C15u;
+    for (int i = 0; i < 3000; ++i) {
+        bits = bits * 6364136223846793005u + 1442695040888963407u;
+        const double value = std::ldexp(static_cast<double>(bits >> 11), -static_cast<int>(bits % 80)) *
+                             ((bits & 0x100) != 0 ? -1 : 1);
+        char expected[400];
+        std::snprintf(expected, sizeof expected, "%.6f", value);
+        ASSERT_EQ(Fixed6(value), expected) << value;
+    }
 }
 
 }  // namespace

@@ -40,9 +40,6 @@ inline void HostToWire(unsigned char* bytes, std::size_t n) {
 // frame took 2,913 instructions with one push_back a byte, 2,241 so).
 inline void AppendField(Bytes& out, const unsigned char* b, std::size_t n) { out.insert(out.end(), b, b + n); }
 
-// Inserts the `n` bytes of a field at `b` at the front of `out`.
-inline void PrependField(Bytes& out, const unsigned char* b, std::size_t n) { out.insert(out.begin(), b, b + n); }
-
 // Appends the low `N` bytes of `value` to `out`, most significant first.
 template <std::size_t N>
 inline void PutBE(Bytes& out, std::uint32_t value) {
@@ -52,5 +49,35 @@ inline void PutBE(Bytes& out, std::uint32_t value) {
 }
 
 inline void Append(Bytes& out, const Bytes& tail) { out.insert(out.end(), tail.begin(), tail.end()); }
+
+// Makes room in `out` for `n` bytes more: exactly that for an empty `out` (a
+// single frame takes one allocation), else at least twice the capacity, so
+// that appending frame after frame to one vector costs linear time.
+inline void Reserve(Bytes& out, std::size_t n) {
+    const std::size_t needed = out.size() + n;
+    if (needed > out.capacity()) out.reserve(out.empty() ? needed : (std::max)(needed, 2 * out.capacity()));
+}
+
+// What a builder appends to the end of `out`, written there in place: unless
+// Keep() is called, `out` goes back to the size it had when this began, on a
+// failure and on any exception alike (std::bad_alloc included). Cutting a
+// vector back neither throws nor copies, so what `out` held is never copied;
+// only its capacity may have grown.
+// D1: a builder that fails leaves `out` as it was, bytes and size (docs/compat.md).
+class Tail {
+public:
+    explicit Tail(Bytes& out) noexcept : out_(out), size_(out.size()) {}
+    Tail(const Tail&) = delete;
+    Tail& operator=(const Tail&) = delete;
+    ~Tail() {
+        if (!kept_) out_.resize(size_);
+    }
+    void Keep() noexcept { kept_ = true; }
+
+private:
+    Bytes& out_;
+    std::size_t size_;
+    bool kept_ = false;
+};
 
 }  // namespace gpenc::detail

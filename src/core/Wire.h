@@ -9,9 +9,23 @@ namespace gpenc::wire {
 
 // ---- GP frame: header "GP" + body length, then the body, then the records.
 inline constexpr unsigned char kMagic[2] = {'G', 'P'};
-inline constexpr std::size_t kHeaderSize = 4;  // magic, body length
-inline constexpr std::size_t kBodySize = 26;   // version, session, command, parameter length, reserved
+// The header's fields, from its first byte.
+inline constexpr std::size_t kMagicAt = 0;
+inline constexpr std::size_t kBodyLengthAt = 2;  // 2 bytes
+inline constexpr std::size_t kHeaderSize = 4;
+// The body's fields, from its first byte.
+inline constexpr std::size_t kVersionAt = 0;  // 2 bytes
+inline constexpr std::size_t kSessionAt = 2;
 inline constexpr std::size_t kSessionSize = 16;
+inline constexpr std::size_t kCommandAt = 18;          // 2 bytes
+inline constexpr std::size_t kParameterLengthAt = 20;  // 4 bytes
+inline constexpr std::size_t kReservedAt = 24;         // 2 bytes, zero
+inline constexpr std::size_t kBodySize = 26;
+static_assert(kMagicAt + sizeof kMagic == kBodyLengthAt && kBodyLengthAt + 2 == kHeaderSize &&
+                  kVersionAt + 2 == kSessionAt && kSessionAt + kSessionSize == kCommandAt &&
+                  kCommandAt + 2 == kParameterLengthAt && kParameterLengthAt + 4 == kReservedAt &&
+                  kReservedAt + 2 == kBodySize,
+              "the header's and body's fields follow each other without a gap");
 inline constexpr char kVersionHex[] = "1";  // protocol version, as the hexadecimal text it is read from
 
 // Value kinds of a parameter record.

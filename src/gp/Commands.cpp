@@ -2,8 +2,8 @@
 //
 // Every builder takes one path: its check of the input, its parameter step
 // (the same check again, then one parameter per field in ascending key order),
-// body, header and the frame copy into `out`. What differs per command is the
-// check, the parameter list and the command number: one entry each in the
+// body and header, written at the end of `out`. What differs per command is
+// the check, the parameter list and the command number: one entry each in the
 // table of `Command` below.
 #include "gpenc/Encoder.h"
 
@@ -355,24 +355,20 @@ bool CEncoder::SetPresetParameterData(sPreset* preset) {
     static constexpr Op op = Operation("CEncoder::SetPresetParameterData");
     return Checked(op, Valid(preset), [&] {
         static const std::string kNoName;
-        const ParamSource head[] = {ParamSource::Text(0, preset->text0), ParamSource::Int32(1, preset->count1)};
         // A preset without names sends one empty name, which the encoding
         // refuses: the step fails after keys 0 and 1.
         // Q16: count 0 sends one empty name, refused after keys 0 and 1; a negative count sends none (docs/compat.md).
-        const int names = preset->count1 == 0 ? 1 : preset->count1;
-        auto name = [&](int i) {
-            if (preset->count1 == 0) return ParamSource::Text(2, kNoName).From("preset.count1", -1, "must not be 0");
-            return ParamSource::Text(2, preset->names2[static_cast<std::size_t>(i)]).From("preset.names2", i);
-        };
-        std::size_t size = m_vecParameter.size() + head[0].RecordSize() + head[1].RecordSize();
-        for (int i = 0; i < names; ++i) size += name(i).RecordSize();
-        m_vecParameter.reserve(size);  // every record at once: Cmd_sPreset, 336 less
-        if (!EncoderSteps::AppendParameters(*this, head, std::size(head))) return false;
+        const int names = preset->count1 == 0 ? 1 : (std::max)(preset->count1, 0);
+        std::vector<ParamSource> params(2 + static_cast<std::size_t>(names));
+        params[0] = ParamSource::Text(0, preset->text0);
+        params[1] = ParamSource::Int32(1, preset->count1);
         for (int i = 0; i < names; ++i) {
-            const ParamSource param = name(i);
-            if (!EncoderSteps::AppendParameters(*this, &param, 1, true)) return false;
+            params[2 + static_cast<std::size_t>(i)] =
+                preset->count1 == 0
+                    ? ParamSource::Text(2, kNoName).From("preset.count1", -1, "must not be 0")
+                    : ParamSource::Text(2, preset->names2[static_cast<std::size_t>(i)]).From("preset.names2", i);
         }
-        return true;
+        return EncoderSteps::AppendParameters(*this, params.data(), params.size());
     });
 }
 
@@ -474,17 +470,9 @@ bool CEncoder::SetSubscriptionParameterData(int number, std::string text) {
     static constexpr Op op = Operation("CEncoder::SetSubscriptionParameterData");
     // The number is the builder's to check.
     return Checked(op, Check().NotEmpty(text, "text"), [&] {
-        const ParamSource first = ParamSource::Int32(0, number);
-        const ParamSource second = ParamSource::Text(1, text);
-        // Both records at once: Subscription, 173 instructions less.
-        m_vecParameter.reserve(m_vecParameter.size() + first.RecordSize() + second.RecordSize());
-        if (!EncoderSteps::AppendParameters(*this, &first, 1)) return false;
-        // The reset between the two goes through initParameterConfig as
-        // everywhere, but the text goes out even when the reset reports failure.
-        ParameterConfig reset;
-        // Q17: the reset's result is not looked at (docs/compat.md).
-        initParameterConfig(reset);
-        return EncoderSteps::AppendParameters(*this, &second, 1);
+        const ParamSource params[] = {ParamSource::Int32(0, number), ParamSource::Text(1, text)};
+        // Q17: the text goes out even when the reset before it reports failure (docs/compat.md).
+        return EncoderSteps::AppendParameters(*this, params, std::size(params), EncoderSteps::kResetsUnchecked);
     });
 }
 

@@ -23,7 +23,6 @@ using gpenc::detail::Guarded;
 using gpenc::detail::NoThrow;
 using gpenc::detail::Op;
 using gpenc::detail::ParamSource;
-using gpenc::detail::PrependField;
 
 namespace {
 
@@ -166,6 +165,7 @@ bool CEncoder::UnsignedIntToInt32(int value, unsigned char* dest) {
     return Guarded(
         op, false,
         [&] {
+            // Q6: a zero writes nothing here too (docs/compat.md).
             if (value == 0) return op.Done();
             unsigned char scratch[4];
             gpenc::detail::StoreHost(scratch, static_cast<std::uint32_t>(value));
@@ -189,15 +189,16 @@ bool CEncoder::ChangeOrder(int count, unsigned char* bytes) {
 }
 
 GPENC_FLATTEN bool EncoderSteps::AppendParameters(CEncoder& e, const ParamSource* params, std::size_t count,
-                                                  bool continued) {
-    std::size_t size = e.m_vecParameter.size();
+                                                  Resets resets) {
+    // The one place a builder's parameters are sized: all of them at once.
+    std::size_t size = 0;
     for (std::size_t i = 0; i < count; ++i) size += params[i].RecordSize();
-    e.m_vecParameter.reserve(size);
+    gpenc::detail::Reserve(e.m_vecParameter, size);
     // The records are encoded from the builder's fields; the record that the
     // convention resets between two of them carries nothing.
     ParameterConfig config;
     for (std::size_t i = 0; i < count; ++i) {
-        if ((i > 0 || continued) && !e.initParameterConfig(config)) return false;
+        if (i > 0 && !e.initParameterConfig(config) && resets == kResetsChecked) return false;
         if (!AppendRecord(e, params[i])) return false;
     }
     return true;
@@ -239,14 +240,15 @@ GPENC_FLATTEN bool EncoderSteps::WriteBody(CEncoder& e, int command, unsigned ch
 
         // Q4: the version is read back from its text "1", with the records of Change16To10 (docs/compat.md).
         const int version = e.Change16To10(wire::kVersionHex);
-        if (version < 0 || !e.UnsignedIntToUInt16(static_cast<unsigned int>(version), body)) return op.Fail();
+        if (version < 0 || !e.UnsignedIntToUInt16(static_cast<unsigned int>(version), body + wire::kVersionAt))
+            return op.Fail();
 
         // The login (command 1) goes out before there is a session; every other
         // command fetches the id once, when the object's is still all zero.
         // Q3: the login fetches no id; the others fetch once, while all zero, and send it unchecked (docs/compat.md).
         if (command != wire::kLogin && std::memcmp(e.m_bySession, kNoSession, sizeof kNoSession) == 0)
             CSessionData::GetSession(e.m_bySession);
-        std::memcpy(body + 2, e.m_bySession, wire::kSessionSize);
+        std::memcpy(body + wire::kSessionAt, e.m_bySession, wire::kSessionSize);
 
         // The command goes through its hexadecimal text, so a negative number
         // (eight digits from 8 up) comes back negative and is refused.
@@ -254,10 +256,12 @@ GPENC_FLATTEN bool EncoderSteps::WriteBody(CEncoder& e, int command, unsigned ch
         *std::to_chars(hex, hex + 8, static_cast<unsigned int>(command), 16).ptr = '\0';
         // Q4: the command is read back from its hexadecimal text; a negative one comes back negative (docs/compat.md).
         const int cmd = e.Change16To10(hex);
-        if (cmd < 0 || !e.UnsignedIntToUInt16(static_cast<unsigned int>(cmd), body + 18)) return op.Fail();
+        if (cmd < 0 || !e.UnsignedIntToUInt16(static_cast<unsigned int>(cmd), body + wire::kCommandAt))
+            return op.Fail();
 
-        if (!e.UnsignedIntToInt32(static_cast<int>(e.m_vecParameter.size()), body + 20)) return op.Fail();
-        // The last two bytes are reserved, and zero.
+        if (!e.UnsignedIntToInt32(static_cast<int>(e.m_vecParameter.size()), body + wire::kParameterLengthAt))
+            return op.Fail();
+        // The reserved bytes stay zero.
         return op.Done();
     });
 }
@@ -265,30 +269,31 @@ GPENC_FLATTEN bool EncoderSteps::WriteBody(CEncoder& e, int command, unsigned ch
 GPENC_FLATTEN bool EncoderSteps::WriteHeader(CEncoder& e, std::size_t bodySize, unsigned char* header) {
     static constexpr Op op = Operation("CEncoder::SetHeaderData");
     return Guarded(op, false, [&] {
-        std::copy(wire::kMagic, wire::kMagic + sizeof wire::kMagic, header);
-        header[2] = header[3] = 0;
-        if (!e.UnsignedIntToUInt16(static_cast<unsigned int>(bodySize), header + 2)) return op.Fail();
+        std::copy(wire::kMagic, wire::kMagic + sizeof wire::kMagic, header + wire::kMagicAt);
+        header[wire::kBodyLengthAt] = header[wire::kBodyLengthAt + 1] = 0;
+        if (!e.UnsignedIntToUInt16(static_cast<unsigned int>(bodySize), header + wire::kBodyLengthAt)) return op.Fail();
         return op.Done();
     });
 }
 
-// The frames are assembled by FinishFrame; these two keep the buffers of the
-// class, the version and magic going in front of what each holds.
-bool CEncoder::SetBodyData(int command) {
-    unsigned char body[wire::kBodySize];
-    if (!EncoderSteps::WriteBody(*this, command, body)) return false;
-    PrependField(m_vecBody, body, 2);
-    AppendField(m_vecBody, body + 2, wire::kBodySize - 2);
+bool EncoderSteps::AppendBody(CEncoder& e, int command, Bytes& out, std::size_t room) {
+    unsigned char part[wire::kHeaderSize + wire::kBodySize] = {};
+    unsigned char* body = part + wire::kHeaderSize;
+    if (!WriteBody(e, command, body)) return false;
+    gpenc::detail::AppendField(out, body - room, room + wire::kBodySize);
     return true;
 }
 
-bool CEncoder::SetHeaderData() {
+bool EncoderSteps::AppendHeader(CEncoder& e, std::size_t bodySize, Bytes& out) {
     unsigned char header[wire::kHeaderSize];
-    if (!EncoderSteps::WriteHeader(*this, m_vecBody.size(), header)) return false;
-    PrependField(m_vecHeader, header, 2);
-    AppendField(m_vecHeader, header + 2, 2);
+    if (!WriteHeader(e, bodySize, header)) return false;
+    gpenc::detail::AppendField(out, header, sizeof header);
     return true;
 }
+
+// Exported steps that no builder calls, kept over the builders' own.
+bool CEncoder::SetBodyData(int command) { return EncoderSteps::AppendBody(*this, command, m_vecBody); }
+bool CEncoder::SetHeaderData() { return EncoderSteps::AppendHeader(*this, m_vecBody.size(), m_vecHeader); }
 
 void EncoderSteps::Begin(CEncoder& e) {
     // D28: every builder starts from empty buffers, so one object builds any
@@ -298,20 +303,16 @@ void EncoderSteps::Begin(CEncoder& e) {
     e.m_vecHeader.clear();
 }
 
-bool EncoderSteps::FinishFrame(CEncoder& e, int command, const Bytes& out, Bytes& frame, bool withParameters) {
-    // The frame is written where it goes, in one allocation: what `out` held,
-    // header, body and parameters. The body's and header's steps write the
-    // records SetBodyData and SetHeaderData write, in that order.
+bool EncoderSteps::FinishFrame(CEncoder& e, int command, Bytes& out) {
+    // Room for the whole frame at once; the body's records come before the
+    // header's, which carries its length, and the header is written in the
+    // room left for it. What `out` held is not copied.
     const std::size_t at = out.size();
-    const std::size_t parameters = withParameters ? e.m_vecParameter.size() : 0;
-    frame.reserve(at + wire::kHeaderSize + wire::kBodySize + parameters);
+    gpenc::detail::Reserve(out, wire::kHeaderSize + wire::kBodySize + e.m_vecParameter.size());
     // D29: the frame goes after what `out` holds, which stays as it is (docs/compat.md).
-    frame.resize(at + wire::kHeaderSize + wire::kBodySize);
-    std::copy(out.begin(), out.end(), frame.begin());
-    unsigned char* header = frame.data() + at;
-    if (!WriteBody(e, command, header + wire::kHeaderSize) || !WriteHeader(e, wire::kBodySize, header)) return false;
-    frame.insert(frame.end(), e.m_vecParameter.begin(),
-                 e.m_vecParameter.begin() + static_cast<std::ptrdiff_t>(parameters));
+    if (!AppendBody(e, command, out, wire::kHeaderSize) || !WriteHeader(e, wire::kBodySize, out.data() + at))
+        return false;
+    gpenc::detail::Append(out, e.m_vecParameter);
     return true;
 }
 
@@ -323,14 +324,11 @@ bool CEncoder::VectorToHexChr(std::vector<unsigned char> bytes, std::string& tex
 GPENC_FLATTEN bool CEncoder::CommonData(int type, std::vector<unsigned char>& out) {
     const gpenc::detail::PublicCall call("CEncoder::CommonData");
     static constexpr Op op = Operation("CEncoder::CommonData");
-    // A parameterless frame: the parameter buffer is not copied.
-    Bytes frame;
-    EncoderSteps::Begin(*this);
     const bool known = type == wire::kCommonData2 || type == wire::kCommonData4;
-    return call.Result(gpenc::detail::Checked(
-        op, Check().That(known, "type", [&] { return "must be 2 or 4, got " + std::to_string(type); }),
-        // D1: `out` takes the frame only on success (docs/compat.md).
-        [&] { return EncoderSteps::FinishFrame(*this, type, out, frame, false); }, [&] { out.swap(frame); }));
+    // A frame without parameters.
+    return call.Result(EncoderSteps::SendFrame(
+        *this, op, Check().That(known, "type", [&] { return "must be 2 or 4, got " + std::to_string(type); }), type,
+        [] { return true; }, out));
 }
 
 // ---------------------------------------------------------------------------

@@ -5,6 +5,7 @@
 
 #include "gpenc/Encoder.h"
 
+#include "core/Bytes.h"
 #include "core/Failure.h"
 #include "core/Log.h"
 #include "core/Wire.h"
@@ -80,48 +81,55 @@ struct ParamSource {
 struct EncoderSteps {
     using Op = gpenc::detail::Op;
     using ParamSource = gpenc::detail::ParamSource;
-    using Bytes = std::vector<unsigned char>;
+    using Bytes = gpenc::detail::Bytes;
 
     // SetOnceParameterData, reading the value from where the builder keeps it.
     [[nodiscard]] static bool AppendRecord(CEncoder& e, const ParamSource& param);
 
     // Appends `count` parameters in order through one ParameterConfig, resetting
-    // it with initParameterConfig between two of them (and before the first when
-    // `continued`, for a setter that has already emitted some). Stops at the
-    // first failure; what was appended before it stays.
+    // it with initParameterConfig between two of them, with room for all of
+    // them made first. Stops at the first failure, what was appended before it
+    // staying; a reset that reports failure stops it only with kResetsChecked.
+    enum Resets { kResetsChecked, kResetsUnchecked };
     [[nodiscard]] static bool AppendParameters(CEncoder& e, const ParamSource* params, std::size_t count,
-                                               bool continued = false);
+                                               Resets resets = kResetsChecked);
 
     // The start of every builder: empties the object's three buffers (what an
     // earlier message or a direct parameter step left there); the session id stays.
     static void Begin(CEncoder& e);
 
-    // The steps of SetBodyData and SetHeaderData, writing the body of a frame
-    // carrying the parameter buffer (26 bytes at `body`) and the header of a
-    // body of `bodySize` bytes (4 bytes at `header`).
+    // The body of a frame carrying the parameter buffer (26 bytes at `body`)
+    // and the header of a body of `bodySize` bytes (4 bytes at `header`),
+    // with the records of SetBodyData and SetHeaderData.
     [[nodiscard]] static bool WriteBody(CEncoder& e, int command, unsigned char* body);
     [[nodiscard]] static bool WriteHeader(CEncoder& e, std::size_t bodySize, unsigned char* header);
 
-    // WriteBody, WriteHeader, and `out` as it is to be left
-    // (what it held, then header, body and, `withParameters`, the parameters)
-    // into `frame`, which the builder swaps into `out` as its very last step,
-    // after its exit record.
-    [[nodiscard]] static bool FinishFrame(CEncoder& e, int command, const Bytes& out, Bytes& frame,
-                                          bool withParameters = true);
+    // The body of every frame, appended to `out` after `room` bytes (at most
+    // the header's 4) left for what goes before it; and the header alone.
+    // `out` keeps its size when the step fails. SetBodyData and SetHeaderData
+    // forward to them.
+    [[nodiscard]] static bool AppendBody(CEncoder& e, int command, Bytes& out, std::size_t room = 0);
+    [[nodiscard]] static bool AppendHeader(CEncoder& e, std::size_t bodySize, Bytes& out);
+
+    // Appends the frame of `command` to `out`: header, body and the parameter
+    // buffer. What it appended before a failure stays for the builder's Tail
+    // to take back.
+    [[nodiscard]] static bool FinishFrame(CEncoder& e, int command, Bytes& out);
 
     // The usual builder, inside the guarded region of `op`: unless `valid`
     // and `params()` (the parameter step) and the frame of `command` succeed,
-    // the failure record and false; otherwise the exit record, and then the
-    // frame into `out`. The records carry the caller's `line`.
+    // the failure record and false; otherwise the exit record, and true. The
+    // frame stays at the end of `out` only then. The records carry the
+    // caller's `line`.
     template <class Params>
     [[nodiscard]] static bool SendFrame(CEncoder& e, const Op& op, bool valid, int command, Params&& params, Bytes& out,
                                         int line = __builtin_LINE()) {
-        Bytes frame;
+        gpenc::detail::Tail frame(out);
         Begin(e);
         return gpenc::detail::Checked(
-            op, valid, [&] { return std::forward<Params>(params)() && FinishFrame(e, command, out, frame); },
-            // D1: `out` takes the frame only once nothing can fail; a failure leaves it as it was (docs/compat.md).
-            [&] { out.swap(frame); }, line);
+            op, valid, [&] { return std::forward<Params>(params)() && FinishFrame(e, command, out); },
+            // D1: the frame is kept only once nothing can fail; a failure takes it back (docs/compat.md).
+            [&] { frame.Keep(); }, line);
     }
 
     // The parameter step of every command-0x33 frame, logging under `op`:
@@ -156,7 +164,7 @@ struct EncoderSteps {
     // text that came out empty ends the build with false and no further record,
     // not even the exit record. Otherwise texts::kBuild808End, `send()` (the
     // parameter step) and the command-0x33 frame; on success the exit record,
-    // the frame into `out` and `commit()`, which hands over what the build
+    // the frame kept at the end of `out` and `commit()`, which hands over what the build
     // wrote into its copy of the caller's record and cannot fail. In Tunnel.cpp.
     template <class Produce, class Send, class Commit>
     [[nodiscard]] static bool SendSetting(CEncoder& e, const Op& op, bool valid, Produce&& produce, Send&& send,

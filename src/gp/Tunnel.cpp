@@ -19,6 +19,7 @@ using gpenc::detail::Bytes;
 using gpenc::detail::Check;
 using gpenc::detail::Op;
 using gpenc::detail::Renamed;
+using gpenc::detail::standard::Value;
 
 namespace {
 
@@ -120,6 +121,12 @@ bool FitsField(std::uint32_t value, int bytes) {
     }
 }
 
+// The value of list record `record` as an entry of `type`, its number as read
+// from its text: the one way a Value is made of a record of CEncoder.
+Value ValueOf(const sEquipset& record, EequipParmDataType type, std::uint32_t number) {
+    return Value(type, static_cast<std::uint32_t>(record.eParmMark), number, record.strValue, &record.vecValueBytes);
+}
+
 // What a setting with nothing of the caller's record to hand back commits.
 void NothingToCommit() {}
 
@@ -128,7 +135,7 @@ void NothingToCommit() {}
 template <class Produce, class Send, class Commit>
 bool EncoderSteps::SendSetting(CEncoder& e, const Op& op, bool valid, Produce&& produce, Send&& send, Commit&& commit,
                                Bytes& out) {
-    Bytes frame;
+    gpenc::detail::Tail frame(out);
     Begin(e);
     return gpenc::detail::Guarded(op, false, [&] {
         if (!valid) return op.Fail();
@@ -144,10 +151,10 @@ bool EncoderSteps::SendSetting(CEncoder& e, const Op& op, bool valid, Produce&& 
         case Setting::kNotEncoded: op.Error({gpenc::detail::texts::kNot808Encoded}); return op.Return(false);
         }
         op.Debug({gpenc::detail::texts::kBuild808End});
-        if (!send() || !FinishFrame(e, wire::kTunnel, out, frame)) return op.Fail();
-        // D1: `out` and the caller's record change only here, once nothing can fail (docs/compat.md).
+        if (!send() || !FinishFrame(e, wire::kTunnel, out)) return op.Fail();
+        // D1: the frame is kept, and the caller's record changes, only here, once nothing can fail (docs/compat.md).
         return op.Commit([&] {
-            out.swap(frame);
+            frame.Keep();
             commit();
         });
     });
@@ -217,17 +224,14 @@ GPENC_FLATTEN bool CEncoder::EquipSet(std::vector<sEquipset> equipSets, std::vec
     auto produce = [&](CEncoder_Standard& standard) {
         // Each record as the value of an entry, read where it is: its type
         // from the parameter table, its text, bytes or number.
-        std::vector<gpenc::detail::standard::Value> values(equipSets.size());
+        std::vector<Value> values(equipSets.size());
         for (std::size_t i = 0; i < equipSets.size(); ++i) {
             const sEquipset& record = equipSets[i];
-            gpenc::detail::standard::Value& v = values[i];
-            v.type = standard.ParmSet_Get808ParmType(record.eParmMark);
-            v.id = record.eParmMark;
-            v.text = record.strValue;
-            v.bytes = &record.vecValueBytes;
+            const EequipParmDataType type = standard.ParmSet_Get808ParmType(record.eParmMark);
+            std::uint32_t number = 0;
             Check check("equipSets", static_cast<int>(i));
-            if (!ReadSettingNumber(record, v.type, v.number, check)) return Setting::kRefused;
-            v.byte = static_cast<unsigned char>(v.number);
+            if (!ReadSettingNumber(record, type, number, check)) return Setting::kRefused;
+            values[i] = ValueOf(record, type, number);
         }
         Bytes msg;
         // The entries are the records, and the head's phone number the first terminal number.

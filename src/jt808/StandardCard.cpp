@@ -158,19 +158,19 @@ bool StandardSteps::AppendCardPages(CEncoder_Standard& e, const struct_EquipCont
                       wire::card::kText4Width >= wire::card::kText2Width &&
                       wire::card::kText4Width >= wire::card::kText3Width,
                   "text 4 is the widest");
-    auto text = [&](const std::string& value, int width) { page(TextValue(FitInto(value, width, fitted))); };
-    page(ByteValue(wire::card::kTag));
-    page(WordValue(0));
-    page(WordValue(dataLength));
+    auto text = [&](const std::string& value, int width) { page(Value::Text(FitInto(value, width, fitted))); };
+    page(Value::Byte(wire::card::kTag));
+    page(Value::Word(0));
+    page(Value::Word(dataLength));
     text(card.strCardText1, wire::card::kText1Width);
     text(card.strCardText2, wire::card::kText2Width);
-    page(ByteValue(year));
-    page(ByteValue(month));
-    page(ByteValue(day));
+    page(Value::Byte(year));
+    page(Value::Byte(month));
+    page(Value::Byte(day));
     text(card.strCardText3, wire::card::kText3Width);
     text(card.strCardText4, wire::card::kText4Width);
     // Q41: holds the place the first check byte then overwrites (docs/compat.md).
-    page(ByteValue(card.byCardCheck));
+    page(Value::Byte(card.byCardCheck));
     return !faulted;
 }
 
@@ -196,11 +196,10 @@ bool CEncoder_Standard::ParmSet_SetICInfoSetExtension(struct_EquipControl_SetIC 
 }
 
 bool StandardSteps::SetExtensionCard(CEncoder_Standard& e, const struct_EquipControl_SetIC& card) {
-    // D13: texts that do not fit would push the tail check byte out of its place (docs/compat.md).
     // Q32: both layouts log as ParmSet_SetICInfoSet, the name log searches use (docs/compat.md).
     static constexpr Op op = Marked("CEncoder_Standard::ParmSet_SetICInfoSet");
     return Guarded(op, false, [&] {
-        // Texts that do not fit would push the tail check byte out of its place.
+        // D13: texts that do not fit would push the tail check byte out of its place (docs/compat.md).
         const std::size_t textBytes = 3 + card.strExtText1.size() + card.strExtText2.size() + card.strExtText3.size();
         if (textBytes > wire::card::kExtensionTextRoom) {
             gpenc::detail::Refuse(
@@ -210,17 +209,17 @@ bool StandardSteps::SetExtensionCard(CEncoder_Standard& e, const struct_EquipCon
 
         if (!AppendCardPages(e, card, wire::card::kExtensionLength)) return op.Fail();
         const Value pages[] = {
-            ByteValue(wire::card::kExtensionMark[0]),
-            ByteValue(wire::card::kExtensionMark[1]),
-            ByteValue(card.byExt1),
-            ByteValue(card.byExt2),
-            ByteValue(card.byExtCheck),
-            ByteValue(static_cast<unsigned char>(card.strExtText1.size())),
-            TextValue(card.strExtText1),
-            ByteValue(static_cast<unsigned char>(card.strExtText2.size())),
-            TextValue(card.strExtText2),
-            ByteValue(static_cast<unsigned char>(card.strExtText3.size())),
-            TextValue(card.strExtText3),
+            Value::Byte(wire::card::kExtensionMark[0]),
+            Value::Byte(wire::card::kExtensionMark[1]),
+            Value::Byte(card.byExt1),
+            Value::Byte(card.byExt2),
+            Value::Byte(card.byExtCheck),
+            Value::Byte(static_cast<unsigned char>(card.strExtText1.size())),
+            Value::Text(card.strExtText1),
+            Value::Byte(static_cast<unsigned char>(card.strExtText2.size())),
+            Value::Text(card.strExtText2),
+            Value::Byte(static_cast<unsigned char>(card.strExtText3.size())),
+            Value::Text(card.strExtText3),
         };
         // An empty text is refused by the page step and leaves its length byte
         // 0 alone; a page lost to a fault fails the card.
@@ -228,12 +227,12 @@ bool StandardSteps::SetExtensionCard(CEncoder_Standard& e, const struct_EquipCon
         // D3: a page lost to a caught exception fails the card (docs/compat.md).
         bool faulted = false;
         for (const auto& page : pages) faulted |= Droppable([&] { return AppendPage(e, page); }).faulted();
-        const Value zero = ByteValue(0);
+        const Value zero = Value::Byte(0);
         while (e.m_stCurParm.vecParmValue.size() < wire::card::kExtensionBody - 1) {
             if (!AppendPage(e, zero).done()) return op.Fail();
         }
         // Q41: holds the place the third check byte then overwrites (docs/compat.md).
-        faulted |= AppendPage(e, ByteValue(card.byExtCheckTail)).faulted();
+        faulted |= AppendPage(e, Value::Byte(card.byExtCheckTail)).faulted();
         if (faulted || !e.SetMsgData_StandardMsgHead(wire::jt808::kPassThrough, card.strPhoneNo)) return op.Fail();
         return op.Done();
     });

@@ -12,7 +12,6 @@
 #include <charconv>
 #include <cmath>
 #include <cstdint>
-#include <cstring>
 #include <string>
 
 using gpenc::detail::Check;
@@ -22,54 +21,13 @@ using namespace gpenc::detail::standard;
 
 namespace {
 
-// `value` with six decimals, as "%.6f" writes it in the classic locale: the
-// exact binary value rounded to the nearest, a tie to the even digit, and
-// the sign of a negative value kept (-0.000000). Written here for values
-// below 2^32 in magnitude (every coordinate), which to_chars formats through
-// its general tables at about 580 instructions; this takes about 60. False
-// for any other value, which is left to to_chars.
-bool Fixed6Small(double value, char*& out) {
-#if GPENC_HAVE(INT128)
-    const double magnitude = std::fabs(value);
-    if (!(magnitude < 4294967296.0)) return false;  // NaN and infinities too
-    // magnitude = mantissa * 2^-shift exactly, read off the IEEE 754 fields.
-    std::uint64_t bits = 0;
-    std::memcpy(&bits, &magnitude, sizeof bits);
-    const int field = static_cast<int>(bits >> 52);  // the sign is clear
-    std::uint64_t mantissa = bits & ((std::uint64_t{1} << 52) - 1);
-    if (field != 0) mantissa |= std::uint64_t{1} << 52;  // a normal number's leading 1
-    const int shift = field != 0 ? 1075 - field : 1074;  // at least 21, below 2^32
-    const unsigned __int128 scaled = static_cast<unsigned __int128>(mantissa) * 1000000u;  // below 2^73
-    std::uint64_t units = 0;  // magnitude in millionths, rounded
-    if (shift < 74) {
-        units = static_cast<std::uint64_t>(scaled >> shift);
-        const unsigned __int128 rest = scaled - (static_cast<unsigned __int128>(units) << shift);
-        const unsigned __int128 half = static_cast<unsigned __int128>(1) << (shift - 1);
-        if (rest > half || (rest == half && (units & 1) != 0)) ++units;
-    }  // else below half a millionth: 0
-    if (std::signbit(value)) *out++ = '-';
-    out = std::to_chars(out, out + 11, units / 1000000).ptr;
-    *out++ = '.';
-    std::uint64_t decimals = units % 1000000;
-    for (int i = 5; i >= 0; --i, decimals /= 10) out[i] = static_cast<char>('0' + decimals % 10);
-    out += 6;
-    return true;
-#else
-    (void)value;
-    (void)out;
-    return false;
-#endif
-}
-
 // The separators of the setting text are "," and ";", so a number must never
-// take a comma for its decimal point: both ways write what "%f" writes in the
-// classic locale, whatever the locale, and without a stream to set up.
+// take a comma for its decimal point: WriteFixed6 writes what "%f" writes in
+// the classic locale, whatever the locale, and without a stream to set up.
 // D10: a "." whatever the process locale (docs/compat.md).
 void AppendFixed6(std::string& text, double value, char separator) {
-    char digits[320];  // the largest double: 309 digits, sign, point and six decimals
-    char* end = digits;
-    if (!Fixed6Small(value, end))
-        end = std::to_chars(digits, digits + sizeof digits - 1, value, std::chars_format::fixed, 6).ptr;
+    char digits[gpenc::detail::kFixed6Room + 1];
+    char* end = gpenc::detail::WriteFixed6(digits, value);
     *end++ = separator;
     text.append(digits, static_cast<std::size_t>(end - digits));
 }
@@ -107,10 +65,9 @@ GPENC_FLATTEN bool CEncoder_Standard::ParmSet_Get808AlarmSetData_Circular(MsgDat
                                                                           std::string& text) {
     const gpenc::detail::PublicCall call("CEncoder_Standard::ParmSet_Get808AlarmSetData_Circular");
     static constexpr Op op = Marked("CEncoder_Standard::ParmSet_Get808AlarmSetData_Circular");
-    // D8: "nan" or "inf" in place of a coordinate is no position the receiver could read (docs/compat.md).
     // D7: false after a caught exception, so that a text cut short is never sent (docs/compat.md).
     return call.Result(Guarded(op, false, [&] {
-        // "nan" or "inf" in place of a coordinate is no position the receiver could read.
+        // D8: "nan" or "inf" in place of a coordinate is no position the receiver could read (docs/compat.md).
         for (std::size_t i = 0; i < setting.vecAreas.size(); ++i) {
             const MsgData_AlarmSet_CircularArea& a = setting.vecAreas[i];
             Check area("setting.vecAreas", static_cast<int>(i));

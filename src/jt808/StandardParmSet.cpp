@@ -8,7 +8,6 @@
 #include "core/Wire.h"
 #include "jt808/StandardParts.h"
 
-#include <algorithm>
 #include <cstdio>
 #include <iterator>
 #include <string>
@@ -20,7 +19,6 @@ using gpenc::detail::Guarded;
 using gpenc::detail::Op;
 using gpenc::detail::Outcome;
 using namespace gpenc::detail::standard;
-using gpenc::detail::PutBE;
 
 namespace {
 
@@ -67,34 +65,6 @@ constexpr TypeRange kParmTypes[] = {
     {0x0110, 0x01FF, DATATYPE_BYTES},   // CAN bus id collection settings
 };
 
-// The value of one list record, as a parameter entry to encode: its members
-// where they are. With `stringAndDwordOnly` the other types keep an empty value.
-Value EntryOf(const EquipParmSet_EquipConfig& record, bool stringAndDwordOnly) {
-    Value value;
-    value.type = record.eDataType;
-    value.id = record.eParmMark;
-    switch (record.eDataType) {
-    case DATATYPE_STRING: value.text = record.strValue; break;
-    case DATATYPE_DWORD: value.number = record.dwValue; break;
-    case DATATYPE_WORD:
-    case DATATYPE_BYTE:
-        // Q35: the main-server builder carries only STRING and DWORD values (docs/compat.md).
-        if (!stringAndDwordOnly) value.number = record.dwValue;
-        break;
-    case DATATYPE_BYTES:
-        if (!stringAndDwordOnly) value.bytes = &record.vecValueBytes;
-        break;
-    default: break;
-    }
-    // An entry's BYTE is the low byte of its number.
-    value.byte = static_cast<unsigned char>(value.number);
-    return value;
-}
-
-}  // namespace
-
-namespace {
-
 // kParmTypes spread over every id it covers, so that a lookup is one index
 // (a scan of the ranges cost about 100 instructions an entry).
 constexpr std::uint32_t kTypedIds = 0x200;  // every range ends below it
@@ -113,6 +83,21 @@ static_assert(kParmTypes[std::size(kParmTypes) - 1].last < kTypedIds, "the index
 EequipParmDataType CEncoder_Standard::ParmSet_Get808ParmType(EequipParameterMark mark) {
     const std::uint32_t id = mark;
     return id < kTypedIds ? kTypeIndex.types[id] : DATATYPE_NONE;
+}
+
+Value Value::Of(const EquipParmSet_EquipConfig& record, bool stringAndDwordOnly) {
+    const EequipParmDataType type = record.eDataType;
+    switch (type) {
+    case DATATYPE_STRING: return Value(type, record.eParmMark, 0, record.strValue);
+    case DATATYPE_DWORD: return Value(type, record.eParmMark, record.dwValue);
+    case DATATYPE_WORD:
+    case DATATYPE_BYTE:
+        // Q35: the main-server builder carries only STRING and DWORD values (docs/compat.md).
+        return Value(type, record.eParmMark, stringAndDwordOnly ? 0 : record.dwValue);
+    case DATATYPE_BYTES:
+        return Value(type, record.eParmMark, 0, {}, stringAndDwordOnly ? &kNoBytes : &record.vecValueBytes);
+    default: return Value(type, record.eParmMark);
+    }
 }
 
 bool CEncoder_Standard::SetOnceParameterData(MsgData_EquipParmSet_ParmListConfig value) {
@@ -145,26 +130,20 @@ GPENC_FLATTEN Outcome StandardSteps::AppendEntry(CEncoder_Standard& e, const Val
     });
 }
 
+// An exported step that no builder calls: the entry step, its bytes as given.
 bool CEncoder_Standard::SetMsgData_EquipParmSet(MsgData_EquipParmSet_ParmList entry) {
-    ++m_byParmCount;
-    // Room for the entry at once; doubling keeps a long list from growing
-    // entry by entry.
-    const std::size_t needed = m_vecParmList.size() + 5 + entry.vecParmValue.size();
-    if (needed > m_vecParmList.capacity()) m_vecParmList.reserve((std::max)(needed, 2 * m_vecParmList.capacity()));
-    PutBE<4>(m_vecParmList, entry.dwParmId);
-    m_vecParmList.push_back(entry.byParmLen);
-    gpenc::detail::Append(m_vecParmList, entry.vecParmValue);
-    return true;
+    return StandardSteps::AppendEntry(*this, Value::Of(entry)).done();
 }
 
 bool CEncoder_Standard::ParmSet_Set808ParmInfo(std::vector<EquipParmSet_EquipConfig> list) {
-    return StandardSteps::Set808ParmInfo(*this, list.size(), [&](std::size_t i) { return EntryOf(list[i], false); });
+    return StandardSteps::Set808ParmInfo(*this, list.size(), [&](std::size_t i) { return Value::Of(list[i]); });
 }
 
 bool CEncoder_Standard::ParmSet_SetMainSericeIP(std::vector<EquipParmSet_EquipConfig> list) {
     static constexpr Op op = Marked("CEncoder_Standard::ParmSet_SetMainSericeIP");
     return Guarded(op, false, [&] {
-        if (!StandardSteps::StageEntries(*this, op, list.size(), [&](std::size_t i) { return EntryOf(list[i], true); }))
+        if (!StandardSteps::StageEntries(*this, op, list.size(),
+                                         [&](std::size_t i) { return Value::Of(list[i], true); }))
             return op.Return(false);
         if (!SetMsgData_StandardMsgHead(wire::jt808::kParmSet, list.front().strPhoneNo)) return op.Fail();
         return op.Done();
@@ -174,13 +153,11 @@ bool CEncoder_Standard::ParmSet_SetMainSericeIP(std::vector<EquipParmSet_EquipCo
 bool CEncoder_Standard::ParmSet_SetHeadInterval(EquipParmSet_EquipConfig config) {
     static constexpr Op op = Marked("CEncoder_Standard::ParmSet_SetHeadInterval");
     return Guarded(op, false, [&] {
-        Value value;
-        value.type = DATATYPE_DWORD;
-        value.id = PARM_HEARTBEAT_INTERVAL;
-        value.number = config.dwValue;
-        value.byte = static_cast<unsigned char>(config.dwValue);
+        // The config's number is the heartbeat's, whatever its id and type say.
+        config.eParmMark = PARM_HEARTBEAT_INTERVAL;
+        config.eDataType = DATATYPE_DWORD;
         // D21: a heartbeat message without its heartbeat would be sent as a success (docs/compat.md).
-        if (!StandardSteps::AppendEntry(*this, value).done() ||
+        if (!StandardSteps::AppendEntry(*this, Value::Of(config)).done() ||
             !SetMsgData_StandardMsgHead(wire::jt808::kParmSet, config.strPhoneNo))
             return op.Fail();
         return op.Done();
@@ -217,6 +194,6 @@ GPENC_FLATTEN bool CEncoder_Standard::ParmSet_Get808ParmSetVector(std::vector<Eq
     const bool ready =
         Check("list").NotEmpty(list, "") && Check("list", 0).NotEmpty(list.front().strPhoneNo, "strPhoneNo");
     return call.Result(StandardSteps::ParmSetVector(
-        *this, ready, list.size(), [&](std::size_t i) { return EntryOf(list[i], false); },
+        *this, ready, list.size(), [&](std::size_t i) { return Value::Of(list[i]); },
         ready ? list.front().strPhoneNo : kNoPhone, msg));
 }

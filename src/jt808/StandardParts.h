@@ -49,53 +49,44 @@ inline constexpr Op kGetParaStr = Plain("CEncoder_Standard::GetParaStr");
 inline void LogFailure(const char* text, int line) { Write(kError, kFile, line, {text}); }
 
 // A value to encode, as the value step reads it: its type and the members of
-// a caller's entry or of a value page, referred to where they are, so that an
-// entry or page costs no copy of its text or bytes.
+// the record it comes from, referred to where they are, so that an entry or
+// page costs no copy of its text or bytes. Made one way for each kind of
+// record, by the makers below (and, for the records of CEncoder, in Tunnel.cpp).
 struct Value {
-    EequipParmDataType type = DATATYPE_NONE;
-    std::uint32_t id = 0;      // an entry's parameter id
-    std::uint32_t number = 0;  // a WORD or DWORD
-    unsigned char byte = 0;    // a BYTE
+    EequipParmDataType type;
+    std::uint32_t id;      // an entry's parameter id
+    std::uint32_t number;  // a WORD or DWORD; a BYTE in its low byte
     std::string_view text;
-    const std::vector<unsigned char>* bytes = &kNoBytes;
+    const std::vector<unsigned char>* bytes;
 
     // What a value of another type refers to. Made before any step runs, so
     // that a value costs no check of a static's initialisation.
     static const std::vector<unsigned char> kNoBytes;
-    // The value page `v`, its BYTE taken from `byte`.
+
+    explicit Value(EequipParmDataType t = DATATYPE_NONE, std::uint32_t i = 0, std::uint32_t n = 0,
+                   std::string_view s = {}, const std::vector<unsigned char>* b = &kNoBytes)
+        : type(t), id(i), number(n), text(s), bytes(b) {}
+
+    // A caller's entry or value page, its BYTE given apart: an entry's is the
+    // low byte of its number, a page's its `byValue`.
     static Value Of(const MsgData_EquipParmSet_ParmListConfig& v, unsigned char byte) {
-        Value value;
-        value.type = v.eDataType;
-        value.id = v.dwParmId;
-        value.number = v.dwValue;
-        value.byte = byte;
-        value.text = v.strValue;
-        value.bytes = &v.vecValueBytes;
-        return value;
+        return Value(v.eDataType, v.dwParmId, v.eDataType == DATATYPE_BYTE ? byte : v.dwValue, v.strValue,
+                     &v.vecValueBytes);
     }
+    // A staged entry: its bytes, whatever length it states.
+    static Value Of(const MsgData_EquipParmSet_ParmList& e) {
+        return Value(DATATYPE_BYTES, e.dwParmId, 0, {}, &e.vecParmValue);
+    }
+    // An entry of a 0x8103 list. With `stringAndDwordOnly` the other types
+    // keep an empty value. In StandardParmSet.cpp.
+    static Value Of(const EquipParmSet_EquipConfig& record, bool stringAndDwordOnly = false);
+    // A page the builder makes itself; a text must outlive the page's step.
+    static Value Byte(unsigned char b) { return Value(DATATYPE_BYTE, 0, b); }
+    static Value Word(std::uint16_t w) { return Value(DATATYPE_WORD, 0, w); }
+    static Value Text(std::string_view text) { return Value(DATATYPE_STRING, 0, 0, text); }
 };
 
 inline const std::vector<unsigned char> Value::kNoBytes;
-
-inline Value ByteValue(unsigned char b) {
-    Value v;
-    v.type = DATATYPE_BYTE;
-    v.byte = b;
-    return v;
-}
-inline Value WordValue(std::uint16_t w) {
-    Value v;
-    v.type = DATATYPE_WORD;
-    v.number = w;
-    return v;
-}
-// Refers to `text`, which must outlive the value's step.
-inline Value TextValue(std::string_view text) {
-    Value v;
-    v.type = DATATYPE_STRING;
-    v.text = text;
-    return v;
-}
 
 }  // namespace gpenc::detail::standard
 
@@ -288,8 +279,6 @@ struct StandardSteps {
 inline gpenc::detail::Outcome StandardSteps::EncodeValue(const gpenc::detail::standard::Value& value, Bytes& out) {
     const std::size_t start = out.size();
     const std::string_view text = value.text;
-    unsigned char number[4];
-    gpenc::detail::StoreBE<4>(number, value.number);
     Outcome encoded = Outcome::Done();
     switch (value.type) {
     case DATATYPE_STRING:
@@ -303,10 +292,10 @@ inline gpenc::detail::Outcome StandardSteps::EncodeValue(const gpenc::detail::st
                                      out.insert(out.end(), bytes, bytes + text.size());
                                  });
         break;
-    case DATATYPE_WORD: gpenc::detail::AppendField(out, number + 2, 2); break;
-    case DATATYPE_DWORD: gpenc::detail::AppendField(out, number, 4); break;
+    case DATATYPE_WORD: gpenc::detail::PutBE<2>(out, value.number); break;
+    case DATATYPE_DWORD: gpenc::detail::PutBE<4>(out, value.number); break;
     case DATATYPE_BYTES: gpenc::detail::Append(out, *value.bytes); break;
-    case DATATYPE_BYTE: out.push_back(value.byte); break;
+    case DATATYPE_BYTE: out.push_back(static_cast<unsigned char>(value.number)); break;
     default: encoded = Outcome::Refused("must be of type 1, 2, 3, 8 or 9, got " + std::to_string(value.type)); break;
     }
     // The length travels in one byte.

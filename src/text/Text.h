@@ -1,6 +1,6 @@
 // Text helpers shared by the library and the tool (the static library
-// gpenc_text): lower-case hex, and UTF-8 to and from wide text. The inspector
-// keeps its own, so that the two check each other.
+// gpenc_text): lower-case hex, numbers with six decimals, and UTF-8 to and
+// from wide text. The inspector keeps its own, so that the two check each other.
 #pragma once
 
 #include <cstddef>
@@ -30,6 +30,15 @@ inline int HexDigit(char c) {
            : c >= 'A' && c <= 'F' ? c - 'A' + 10
                                   : -1;
 }
+
+// The room WriteFixed6 may take: the largest double's 309 digits, a sign,
+// the point and six decimals.
+inline constexpr std::size_t kFixed6Room = 317;
+
+// Writes `value` with six decimals at `out` (room for kFixed6Room characters)
+// and returns the end: what printf's "%.6f" writes in the classic locale,
+// whatever the process's locale.
+char* WriteFixed6(char* out, double value);
 
 // Wide text as UTF-8. Where wchar_t is 16 bits (Windows) a surrogate pair is
 // one character; a lone surrogate is written as it stands, and a value past
