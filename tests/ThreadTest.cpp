@@ -1,11 +1,8 @@
-// Threads encode at once on objects of their own, every record composed as for
-// a host that logs everything: each frame, and each thread's LastFailure, come
-// out as they do on one thread alone.
+// Threads encode at once on objects of their own, every record composed: each
+// frame, and each thread's LastFailure, come out as on one thread alone.
 #include "LogCapture.h"
 
 #include <gtest/gtest.h>
-#include <log4cplus/loglevel.h>
-#include <log4cplus/nullappender.h>
 
 #include <atomic>
 #include <functional>
@@ -14,24 +11,6 @@
 namespace {
 
 using Bytes = std::vector<unsigned char>;
-
-// Every record is composed, as for a host that logs everything, and dropped.
-class LogEverything {
-public:
-    LogEverything() : level_(logger().getLogLevel()) {
-        logger().removeAllAppenders();
-        logger().addAppender(log4cplus::SharedAppenderPtr(new log4cplus::NullAppender));
-        logger().setLogLevel(log4cplus::DEBUG_LOG_LEVEL);
-    }
-    ~LogEverything() {
-        logger().removeAllAppenders();
-        logger().setLogLevel(level_);
-    }
-
-private:
-    static log4cplus::Logger& logger() { return NSLog::CLog::_logger; }
-    log4cplus::LogLevel level_;
-};
 
 // The builders the workers take turns with: the plain frame, a text command,
 // the 808-tunnelled settings (a CEncoder_Standard inside), the card date in the
@@ -54,7 +33,7 @@ const std::function<bool(CEncoder&, Bytes&)> kBuilds[] = {
 };
 
 TEST(ThreadTest, EachThreadEncodesAsIfAlone) {
-    LogEverything log;
+    gpenc::test::LogCapture log;  // at DEBUG: every record composed, on every thread
     std::vector<std::pair<Bytes, std::string>> alone;  // each build's frame and reason on this thread
     for (const auto& build : kBuilds) {
         CEncoder e;
