@@ -28,8 +28,9 @@ export MSVC_KIT_CACHE="$PWD/build-msvc/kit"  # this tree's own unpacked headers
 deps=build-msvc/include  # links to the header-only dependencies, seen as system headers
 
 # The compiler as the client's: Visual C++ 19.34 (the kit's STL release); clang-cl 14 says 19.20
-# unless told. No /utf-8: gpenc's files are ASCII and need none (.ci/codepage.sh).
-flags="-fms-compatibility-version=19.34 /W4 /WX"
+# unless told. No /utf-8: gpenc's files are ASCII and need none (.ci/codepage.sh). GPENC_PORTABLE:
+# clang-cl defines __clang__ and __SIZEOF_INT128__, cl.exe neither, so the paths cl.exe takes.
+flags="-fms-compatibility-version=19.34 -DGPENC_PORTABLE /W4 /WX"
 # What client projects define for every file, the framework's own among them.
 client="-DNOMINMAX -DWIN32_LEAN_AND_MEAN -D_CRT_SECURE_NO_WARNINGS -DUNICODE -D_UNICODE -D_AFXDLL -D_AFXEXT"
 if [ -n "$host_header" ]; then
