@@ -238,4 +238,30 @@ TEST_F(FaultTest, EveryBuilderAtEveryRecord) {
                     p ? "fault from K on" : "single fault", runs[p], failures[p], escaped[p], runs[p] - failures[p]);
 }
 
+// The host's own exception, thrown by its appender in the first step of a
+// frame: caught there, logged with its message (empty when the exception gives
+// none), released once, and the builder fails with the output untouched.
+TEST_F(FaultTest, HostExceptionIsCaughtLoggedAndReleased) {
+    const struct {
+        bool answers;
+        const char* error;
+    } rows[] = {
+        {true, "(CEncoder::ChangeOrder)运行失败,错误信息为: 磁盘已满"},
+        {false, "(CEncoder::ChangeOrder)运行失败,错误信息为: "},
+    };
+    for (const auto& row : rows) {
+        log.clear();
+        log.ThrowAt("(CEncoder::ChangeOrder) 开始>>>>>", 1, L"磁盘已满", row.answers);
+        CEncoder e;
+        Bytes out{kMark};
+        EXPECT_FALSE(e.CommonData(2, out));
+        EXPECT_EQ(out, Bytes{kMark});
+        EXPECT_EQ(gpenc::test::host::LiveExceptions(), 0);
+        const auto errors = gpenc::test::Errors(log);
+        ASSERT_EQ(errors.size(), 4u);
+        EXPECT_EQ(errors[0], row.error);
+        EXPECT_EQ(errors[3], "(CEncoder::CommonData)运行失败");
+    }
+}
+
 }  // namespace
