@@ -48,7 +48,7 @@ set(host_probe "${CMAKE_CURRENT_BINARY_DIR}/CMakeFiles/gpenc-host-header.cpp")
 file(WRITE "${host_probe}" "#include \"HostSeam.h\"\n")
 unset(GPENC_HOST_HEADER_COMPILES CACHE)
 try_compile(GPENC_HOST_HEADER_COMPILES "${CMAKE_CURRENT_BINARY_DIR}/CMakeFiles/gpenc-host-header" "${host_probe}"
-  CMAKE_FLAGS "-DINCLUDE_DIRECTORIES=${PROJECT_SOURCE_DIR}/src"
+  CMAKE_FLAGS "-DINCLUDE_DIRECTORIES=${PROJECT_SOURCE_DIR}/src/core"
   COMPILE_DEFINITIONS ${host_definitions}
   LINK_LIBRARIES ${GPENC_LOG4CPLUS}
   OUTPUT_VARIABLE host_output)
