@@ -57,7 +57,7 @@ if [ "$one" = 1 ]; then
     host/*) set -- -Iinclude -DGPENC_HOST_BUILDING ;;
     # Each public header first in a compile of its own (/FI), so that one which leans on what
     # another includes is caught as well.
-    tests/msvc/*) set -- -Iinclude -Iinspect/include "/FI$4" ;;
+    tests/msvc/*) set -- -Iinclude -Iinspect/include -Isrc/core "/FI$4" ;;
     inspect/*) set -- -Iinspect/include -Iinspect/src /imsvc $deps ;;
     tools/*) set -- -Iinclude -Iinspect/include -Isrc/text -Itools/gpenc /imsvc $deps \
       -DGPENC_INSTALLED_REQUESTS=\"../share/gpenc/requests\" -DGPENC_SOURCE_REQUESTS=\"examples/requests\" ;;
