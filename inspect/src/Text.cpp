@@ -6,6 +6,8 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <locale>
+#include <sstream>
 
 namespace gpenc::inspect {
 namespace {
@@ -92,15 +94,17 @@ public:
         const std::string_view s = item->value;
         const std::size_t point = s.find('.');
         const std::size_t sign = !s.empty() && s[0] == '-';
-        const bool shaped = point != std::string_view::npos && AllDigits(s.substr(sign, point - sign)) &&
-                            s.size() - point - 1 == 6 && AllDigits(s.substr(point + 1));
-        // The digits as a count of millionths: a whole number, exact below 2^53
-        // (every coordinate), so the one division rounds as a parse of the text
-        // would. Not std::from_chars: not every standard library has it for double.
-        double millionths = 0;
-        for (std::size_t i = sign; shaped && i < s.size(); ++i)
-            if (i != point) millionths = 10 * millionths + (s[i] - '0');
-        const double v = (sign ? -millionths : millionths) / 1e6;
+        bool shaped = point != std::string_view::npos && AllDigits(s.substr(sign, point - sign)) &&
+                      s.size() - point - 1 == 6 && AllDigits(s.substr(point + 1));
+        // Read in the classic locale, whatever the caller's: correctly rounded,
+        // and out of range (too large for a double) as a failure. Not
+        // std::from_chars: not every standard library has it for double.
+        double v = 0;
+        if (shaped) {
+            std::istringstream digits{std::string(s)};
+            digits.imbue(std::locale::classic());
+            shaped = static_cast<bool>(digits >> v);
+        }
         if (!shaped || !std::isfinite(v)) {
             Fail(item->offset,
                  Format("expected %s as a decimal with six places, found %s", name.c_str(), Quoted(s).c_str()));

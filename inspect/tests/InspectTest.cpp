@@ -324,14 +324,22 @@ TEST(SettingTextTest, AttributesProblemsAndOffsets) {
 }
 
 // Coordinates come out as a correctly rounded parse of their text gives them
-// (30 + 0.519501 would not), and one too large for a double is refused.
+// (30 + 0.519501 would not), even the largest, and one too large for a double
+// is refused.
 TEST(SettingTextTest, CoordinatesReadAsWritten) {
     const struct {
         const char* lat;
         const char* lon;
         double latitude, longitude;
-    } cases[] = {{"30.519501", "-12.321269", 30.519501, -12.321269},
-                 {"-0.000001", "179.999999", -0.000001, 179.999999}};
+    } cases[] = {
+        {"30.519501", "-12.321269", 30.519501, -12.321269},
+        {"-0.000001", "179.999999", -0.000001, 179.999999},
+        {"9007199254.740993", "0.000001", 9007199254.740993, 0.000001},
+        // The lowest double as "%f" prints it: 309 digits before the point.
+        {"-179769313486231570814527423731704356798070567525844996598917476803157260780028538760589558632766878171540458"
+         "9535143824642343213268894641827684675467035375169860499105765512820762454900903893289440758685084551339423045"
+         "83236903222948165808559332123348274797826204144723168738177180919299881250404026184124858368.000000",
+         "0.000000", -1.7976931348623157e308, 0}};
     for (const auto& c : cases) {
         const auto d = DecodeCircularText(std::string("0;1;1,0,") + c.lat + "," + c.lon + ",1");
         ASSERT_TRUE(d.ok() && d.value.areas.size() == 1) << c.lat;
