@@ -41,7 +41,7 @@ sed -n 's/^| *\([QD][0-9][0-9]*\) *|.*/\1/p' docs/compat.md >"$tmp/cells"
 sort "$tmp/cells" >"$tmp/rows"
 sort -u "$tmp/rows" >"$tmp/listed"
 # Ids marked: "Q7:" or "D3:" in a // comment of the sources and headers.
-find src include -type f \( -name '*.h' -o -name '*.cpp' \) >"$tmp/files"
+git ls-files 'src/*.h' 'src/*.cpp' 'include/*.h' >"$tmp/files"
 [ -s "$tmp/files" ]
 sort "$tmp/files" >"$tmp/sources"
 # shellcheck disable=SC2046 # one argument per file; no file name holds a blank

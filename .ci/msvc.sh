@@ -1,6 +1,7 @@
 #!/bin/sh
 # Visual C++ mode: our sources compiled (syntax only) by clang-cl against Microsoft's standard
-# library with the kit in ../shared/msvc, UNICODE, /W4 /WX. Usage: .ci/msvc.sh [--host-header FILE]
+# library with the kit in .ci/msvc-kit, at /W4 /WX, in the settings client projects have.
+# Usage: .ci/msvc.sh [--host-header FILE]
 set -eu
 
 # --host-header FILE: the library and the public headers against the host application's own
@@ -13,7 +14,7 @@ while [ $# -gt 0 ]; do
       [ -f "${2:-}" ] || { echo "msvc.sh: --host-header needs a header file" >&2; exit 2; }
       host_header=$(cd "$(dirname "$2")" && pwd)
       host_header=$host_header/$(basename "$2"); shift ;;
-    --one) one=1; shift; break ;;  # internal: compile the FILE [HEADER] that follows
+    --one) one=1; shift; break ;;  # internal: compile the MODE DEFINITIONS FILE [HEADER] that follows
     *) echo "usage: .ci/msvc.sh [--host-header FILE]" >&2; exit 2 ;;
   esac
   shift
@@ -21,51 +22,82 @@ done
 self=$(cd "$(dirname "$0")" && pwd)
 self=$self/$(basename "$0")
 cd "$(dirname "$0")/.."
-kit=$(cd ../shared/msvc && pwd)
+kit=$PWD/.ci/msvc-kit
+[ -x "$kit/check.sh" ] || { echo "msvc.sh: the compile kit is missing ($kit)" >&2; exit 2; }
+export MSVC_KIT_CACHE="$PWD/build-msvc/kit"  # this tree's own unpacked headers
 deps=build-msvc/include  # links to the header-only dependencies, seen as system headers
-flags="-DUNICODE -D_UNICODE /W4 /WX"  # no /utf-8: gpenc's files need none (.ci/codepage.sh)
+
+# The compiler as the client's: Visual C++ 19.34 (the kit's STL release); clang-cl 14 says 19.20
+# unless told. No /utf-8: gpenc's files are ASCII and need none (.ci/codepage.sh). GPENC_PORTABLE:
+# clang-cl defines __clang__ and __SIZEOF_INT128__, cl.exe neither, so the paths cl.exe takes.
+flags="-fms-compatibility-version=19.34 -DGPENC_PORTABLE /W4 /WX"
+# What client projects define for every file, the framework's own among them.
+client="-DNOMINMAX -DWIN32_LEAN_AND_MEAN -D_CRT_SECURE_NO_WARNINGS -DUNICODE -D_UNICODE -D_AFXDLL -D_AFXEXT"
 if [ -n "$host_header" ]; then
   # The quotes are meant literally: they make the macro a string for #include.
   # shellcheck disable=SC2089
   flags="$flags -I$(dirname "$host_header") -DGPENC_HOST_HEADER=\"$(basename "$host_header")\""
+  # Nothing defined: the framework then wants the static runtime (/MT), as it does without _AFXDLL.
+  bare=/MT
+else
+  bare=""
 fi
 
-# One file with the options its target has in the CMake build; xargs runs two of these at a time.
+# One file in one mode, with the options its target has in the CMake build; xargs runs two at a time.
 if [ "$one" = 1 ]; then
-  file=$1
+  mode=$1 defs=$2 file=$3
+  case $mode in
+    c++17) mode=/std:c++17 ;;
+    c++17-permissive-) mode="/std:c++17 /permissive-" ;;
+    c++20) mode=/std:c++20 ;;
+  esac
+  case $defs in client) defs=$client ;; bare) defs=$bare ;; esac
   case $file in
     src/*) set -- -Iinclude -Isrc -Isrc/text -DGPENC_BUILDING ;;
     host/*) set -- -Iinclude -DGPENC_HOST_BUILDING ;;
     # Each public header first in a compile of its own (/FI), so that one which leans on what
     # another includes is caught as well.
-    tests/msvc/*) set -- -Iinclude -Iinspect/include "/FI$2" ;;
+    tests/msvc/*) set -- -Iinclude -Iinspect/include -Isrc/core "/FI$4" ;;
     inspect/*) set -- -Iinspect/include -Iinspect/src /imsvc $deps ;;
     tools/*) set -- -Iinclude -Iinspect/include -Isrc/text -Itools/gpenc /imsvc $deps \
       -DGPENC_INSTALLED_REQUESTS=\"../share/gpenc/requests\" -DGPENC_SOURCE_REQUESTS=\"examples/requests\" ;;
     *) echo "msvc.sh: no options for $file" >&2; exit 2 ;;
   esac
   # shellcheck disable=SC2086,SC2090 # one option per word; none holds a blank
-  exec "$kit/check.sh" $flags "$@" -- "$file"
+  exec "$kit/check.sh" $flags $mode $defs "$@" -- "$file"
 fi
 
-for h in include/gpenc/*.h inspect/include/gpenc/*.h; do
+# shellcheck source=.ci/sources.sh
+. .ci/sources.sh
+mkdir -p "$deps"
+public=$(git ls-files 'include/*.h' 'inspect/include/*.h')
+for h in $public; do
   grep -q "^# *include <gpenc/${h##*/}>" tests/msvc/PublicHeaders.cpp ||
     { echo "msvc.sh: tests/msvc/PublicHeaders.cpp does not include <gpenc/${h##*/}>" >&2; exit 1; }
 done
-mkdir -p "$deps"
 ln -sfn /usr/include/nlohmann "$deps/nlohmann"
 ln -sfn /usr/include/CLI "$deps/CLI"
 "$kit/check.sh" --  # unpacks the kit's headers once, before two compilers read them
 
-set -- include/gpenc/*.h inspect/include/gpenc/*.h
-if [ -n "$host_header" ]; then  # the stand-ins' header is not installed in this mode
-  for h; do shift; [ "$h" = include/gpenc/Host.h ] || set -- "$@" "$h"; done
+library_sources >build-msvc/library
+require_library_sources build-msvc/library
+# Every mode and both sets of definitions for the library and the public headers; the rest,
+# which the client does not compile, once with the client's definitions.
+for mode in c++17 c++17-permissive- c++20; do
+  for defs in bare client; do
+    sed "s|^|$mode $defs |" build-msvc/library
+    for h in $public; do
+      # The stand-ins' header is not installed with a host of its own.
+      if [ -z "$host_header" ] || [ "$h" != include/gpenc/Host.h ]; then
+        echo "$mode $defs tests/msvc/PublicHeaders.cpp gpenc/${h##*/}"
+      fi
+    done
+  done
+done >build-msvc/files
+if [ -z "$host_header" ]; then
+  git ls-files 'tools/gpenc/*.cpp' 'inspect/src/*.cpp' 'host/*.cpp' >build-msvc/others
+  sed 's|^|c++17 client |' build-msvc/others >>build-msvc/files
 fi
-{
-  [ -n "$host_header" ] || printf '%s\n' tools/gpenc/*.cpp inspect/src/*.cpp host/*.cpp
-  git ls-files 'src/*.cpp'
-  for h; do echo "tests/msvc/PublicHeaders.cpp gpenc/${h##*/}"; done
-} >build-msvc/files
 count=$(wc -l <build-msvc/files)
 status=0
 if [ -n "$host_header" ]; then
@@ -73,6 +105,38 @@ if [ -n "$host_header" ]; then
 else
   xargs -P2 -L1 "$self" --one <build-msvc/files || status=1
 fi
+
+# A compile that must stop, saying $1, with the options that follow; without /WX, so that
+# only an error stops it.
+expect_error() {
+  words=$1; shift
+  for a; do
+    shift
+    if [ "$a" = -- ]; then set -- "$@" /WX-; fi
+    set -- "$@" "$a"
+  done
+  if output=$("$kit/check.sh" "$@" 2>&1); then
+    echo "msvc.sh: compiled, but was to stop with \"$words\": $*" >&2
+    return 1
+  fi
+  case $output in
+    *"$words"*) echo "msvc.sh: stops as it should: $words" ;;
+    *) printf '%s\n' "$output" >&2; echo "msvc.sh: did not stop with \"$words\": $*" >&2; return 1 ;;
+  esac
+}
+# shellcheck disable=SC2086,SC2090 # one option per word
+if [ -z "$host_header" ]; then
+  # The oldest compiler the library takes is named when an older one tries.
+  encoder=$(grep '/Encoder\.cpp$' build-msvc/library) || { echo "msvc.sh: no src/**/Encoder.cpp" >&2; exit 1; }
+  expect_error "gpenc needs Visual C++ 19.26 (Visual Studio 2019 16.6)" \
+    $flags -fms-compatibility-version=19.25 $client -Iinclude -Isrc -Isrc/text -DGPENC_BUILDING -- "$encoder" || status=1
+elif [ -f "$(dirname "$host_header")/Rules.cpp" ]; then
+  # The host's own rules, in the kit's setting: wine's <windows.h>, and _DLL from /MD.
+  rules=$(dirname "$host_header")/Rules.cpp
+  expect_error "requires MFC shared dll version. Please #define _AFXDLL" $flags -- "$rules" || status=1
+  expect_error "WINDOWS.H already included" $flags -D_AFXDLL -DRULE_WINDOWS_FIRST -- "$rules" || status=1
+fi
+
 if [ "$status" = 0 ]; then
   echo "msvc.sh: $count compiles, no warning (${host_header:-stand-in host})"
 else

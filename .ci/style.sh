@@ -5,9 +5,8 @@
 set -eu
 cd "$(dirname "$0")/.."
 
-files=$(find src include host inspect tools wireshark bench examples web -type f \( -name '*.cpp' -o -name '*.h' \) \
-  ! -path '*/tests/*' ! -name '*Test.cpp')
-files=$(printf '%s\n' "$files" | sort)
+files=$(git ls-files src include host inspect tools wireshark bench examples web | grep -E '\.(cpp|h)$' |
+  grep -v -e '/tests/' -e 'Test\.cpp$')
 # shellcheck disable=SC2086 # one argument per file; no file name holds a blank
 clang-format-14 --dry-run -Werror $files
 

@@ -22,13 +22,52 @@ if(NOT EXISTS "${GPENC_HOST_HEADER}")
 endif()
 set(GPENC_HOST "${GPENC_HOST_HEADER}")
 
+# The definitions the framework's headers require of every file that includes
+# them, applied to the library and its probes. By default what an extension DLL
+# on the framework's shared DLL sets; the default follows GPENC_EXTENSION_MODULE
+# until the variable is set by hand.
+set(host_defaults _AFXDLL)
+if(GPENC_EXTENSION_MODULE)
+  list(APPEND host_defaults _AFXEXT)
+endif()
+if(NOT DEFINED GPENC_HOST_DEFINITIONS OR (DEFINED GPENC_HOST_DEFINITIONS_DEFAULT AND
+                                           GPENC_HOST_DEFINITIONS STREQUAL "${GPENC_HOST_DEFINITIONS_DEFAULT}"))
+  set(GPENC_HOST_DEFINITIONS "${host_defaults}" CACHE STRING
+      "Definitions the host's framework requires, without -D (default: _AFXDLL, and _AFXEXT with GPENC_EXTENSION_MODULE)" FORCE)
+endif()
+set(GPENC_HOST_DEFINITIONS_DEFAULT "${host_defaults}" CACHE INTERNAL "")
+set(host_definitions "-DGPENC_HOST_HEADER=\"${GPENC_HOST_HEADER}\"")
+foreach(d IN LISTS GPENC_HOST_DEFINITIONS)
+  list(APPEND host_definitions "-D${d}")
+endforeach()
+
+# The header on its own first: one that does not compile at all is reported with
+# the compiler's first error, not as a list of what it would not declare.
+set(CMAKE_TRY_COMPILE_TARGET_TYPE STATIC_LIBRARY)  # the host's libraries are not linked here
+set(host_probe "${CMAKE_CURRENT_BINARY_DIR}/CMakeFiles/gpenc-host-header.cpp")
+file(WRITE "${host_probe}" "#include \"HostSeam.h\"\n")
+unset(GPENC_HOST_HEADER_COMPILES CACHE)
+try_compile(GPENC_HOST_HEADER_COMPILES "${CMAKE_CURRENT_BINARY_DIR}/CMakeFiles/gpenc-host-header" "${host_probe}"
+  CMAKE_FLAGS "-DINCLUDE_DIRECTORIES=${PROJECT_SOURCE_DIR}/src/core"
+  COMPILE_DEFINITIONS ${host_definitions}
+  LINK_LIBRARIES ${GPENC_LOG4CPLUS}
+  OUTPUT_VARIABLE host_output)
+if(NOT GPENC_HOST_HEADER_COMPILES)
+  # GCC and clang: "file:line:col: error: ..."; cl.exe: "file(line): fatal error C1189: ...".
+  string(REGEX MATCH "[^\n]*[:)] *(fatal )?error[ :][^\n]*" host_error "${host_output}")
+  if(NOT host_error)
+    set(host_error "${host_output}")
+  endif()
+  message(FATAL_ERROR "GPENC_HOST_HEADER ${GPENC_HOST_HEADER} does not compile with the definitions "
+    "GPENC_HOST_DEFINITIONS (${GPENC_HOST_DEFINITIONS}) and CMAKE_CXX_FLAGS (${CMAKE_CXX_FLAGS}):\n  ${host_error}")
+endif()
+
 # One small program per declaration the library uses, in the shape it uses it.
 include(CheckCXXSourceCompiles)
 set(CMAKE_REQUIRED_QUIET ON)
 set(CMAKE_REQUIRED_LIBRARIES ${GPENC_LOG4CPLUS})
-set(CMAKE_REQUIRED_DEFINITIONS "-DGPENC_HOST_HEADER=\"${GPENC_HOST_HEADER}\"")
+set(CMAKE_REQUIRED_DEFINITIONS ${host_definitions})
 set(CMAKE_REQUIRED_INCLUDES ${PROJECT_SOURCE_DIR}/src/core)
-set(CMAKE_TRY_COMPILE_TARGET_TYPE STATIC_LIBRARY)  # the host's libraries are not linked here
 set(missing "")
 function(host_check name what body)
   unset(${name} CACHE)  # the header may have changed since the last run

@@ -1,5 +1,5 @@
 // Test support shared by the builder tests: the session id a0..af set for each
-// test and cleared after it, a log capture, the texts of ERROR records, and the
+// test and cleared after it, a log capture, the texts of ERROR records, the
 // inspector's reading of what a successful build leaves, and the process's
 // time zone.
 #pragma once
@@ -74,19 +74,6 @@ inline void SetZone(const char* tz) {
 #else
     if (tz != nullptr) setenv("TZ", tz, 1); else unsetenv("TZ");
 #endif
-}
-
-// The local calendar time of `t` in the zone as it stands.
-inline std::tm LocalTime(std::time_t t) {
-    std::tm local{};
-#if defined(_WIN32)
-    _tzset();
-    localtime_s(&local, &t);
-#else
-    tzset();
-    localtime_r(&t, &local);
-#endif
-    return local;
 }
 
 }  // namespace gpenc::test

@@ -3,6 +3,12 @@
 // call's answers. Failure.h, the layer above, says when an operation fails.
 #pragma once
 
+// Every record's line number comes from __builtin_LINE, which Visual C++ has
+// since 19.26; clang-cl answers to the version it is told to be.
+#if defined(_MSC_VER) && _MSC_VER < 1926
+#  error gpenc needs Visual C++ 19.26 (Visual Studio 2019 16.6) or later (clang-cl: -fms-compatibility-version=19.26 or later)
+#endif
+
 #include "core/Call.h"
 #include "core/Compiler.h"
 #include "core/HostSeam.h"

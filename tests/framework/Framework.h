@@ -6,8 +6,22 @@
 // they are given.
 #pragma once
 
+// The framework's own rules, enforced as its headers enforce them, with its
+// words. <windows.h> must come after the framework's headers (MinGW-w64's
+// defines _WINDOWS_, wine's _INC_WINDOWS).
+#if defined(_WINDOWS_) || defined(_INC_WINDOWS)
+#  error WINDOWS.H already included.  MFC apps must not #include <windows.h>
+#endif
+
 #include <log4cplus/logger.h>
 #include <cstddef>
+
+// The DLL runtime needs the framework's DLL build. Checked after the C++
+// library's headers: cl.exe defines _DLL for /MD before the first line,
+// MinGW-w64's runtime headers define it themselves (its runtime is always the DLL).
+#if defined(_DLL) && !defined(_AFXDLL)
+#  error Building MFC application with /MD[d] (CRT dll version) requires MFC shared dll version. Please #define _AFXDLL or do not use /MD[d]
+#endif
 
 #if defined(_WIN32)
 // As the framework's own headers do: the C and C++ library's headers first,

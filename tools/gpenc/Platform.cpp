@@ -11,7 +11,9 @@
 #if defined(_WIN32)
 #  include <fcntl.h>
 #  include <io.h>
-#  define WIN32_LEAN_AND_MEAN
+#  if !defined(WIN32_LEAN_AND_MEAN)
+#    define WIN32_LEAN_AND_MEAN
+#  endif
 #  include <windows.h>
 #endif
 
