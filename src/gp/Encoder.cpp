@@ -15,6 +15,7 @@
 #include <charconv>
 #include <cstring>
 #include <string>
+#include <utility>
 
 using gpenc::detail::AppendField;
 using gpenc::detail::Bytes;
@@ -288,19 +289,29 @@ GPENC_FLATTEN bool EncoderSteps::WriteHeader(CEncoder& e, std::size_t bodySize, 
     });
 }
 
-bool EncoderSteps::AppendBody(CEncoder& e, int command, Bytes& out, std::size_t room) {
+namespace {
+
+// Appends to `out` the `size` bytes that `write` writes, after `room` bytes
+// (at most the header's) left for what goes before them, or nothing when
+// `write` fails: the one way the body and the header are appended.
+template <class Write>
+bool AppendPart(Bytes& out, std::size_t size, std::size_t room, Write&& write) {
     unsigned char part[wire::kHeaderSize + wire::kBodySize] = {};
-    unsigned char* body = part + wire::kHeaderSize;
-    if (!WriteBody(e, command, body)) return false;
-    gpenc::detail::AppendField(out, body - room, room + wire::kBodySize);
+    unsigned char* at = part + wire::kHeaderSize;
+    if (!std::forward<Write>(write)(at)) return false;
+    AppendField(out, at - room, room + size);
     return true;
 }
 
+}  // namespace
+
+bool EncoderSteps::AppendBody(CEncoder& e, int command, Bytes& out, std::size_t room) {
+    return AppendPart(out, wire::kBodySize, room, [&](unsigned char* body) { return WriteBody(e, command, body); });
+}
+
 bool EncoderSteps::AppendHeader(CEncoder& e, std::size_t bodySize, Bytes& out) {
-    unsigned char header[wire::kHeaderSize];
-    if (!WriteHeader(e, bodySize, header)) return false;
-    gpenc::detail::AppendField(out, header, sizeof header);
-    return true;
+    return AppendPart(out, wire::kHeaderSize, 0,
+                      [&](unsigned char* header) { return WriteHeader(e, bodySize, header); });
 }
 
 // Exported steps that no builder calls, kept over the builders' own.
