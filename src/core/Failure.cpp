@@ -1,8 +1,8 @@
-// The per-thread last failure of Failure.h and gpenc::LastFailure.
+// The failure layer of Failure.h: the reasons of the open call and the
+// thread's last failure.
 #include "core/Failure.h"
 
 #include "core/Log.h"
-#include "gpenc/Encoder.h"
 
 #include <algorithm>
 #include <utility>
@@ -10,97 +10,56 @@
 namespace gpenc::detail {
 namespace {
 
-// The public call that owns the reason, and how deep its calls go. Trivial
-// and read by every public call, as ThreadState is; the texts are apart, and
-// touched only when there is a reason or a last failure to keep.
-struct Frame {
-    int depth = 0;
-    int recordLevel = 0;               // records open on the thread when the owner began
-    bool has = false;                  // t_reason holds the owner's reason (else it is stale)
-    bool last = false;                 // t_last holds a failure
-    const Renamed* renames = nullptr;  // the innermost scope of the owner's calls
-};
-
-GPENC_THREAD_LOCAL Frame t_frame;
-thread_local std::string t_reason;
 // D30: a stored last-failure value, for people to read (docs/compat.md).
-thread_local std::string t_last;
+// The thread's own text, made at its first failure and given back when the
+// thread ends; reached through a plain pointer, so that a call that closes
+// without a failure (nearly every one) reads one trivial thread-local.
+GPENC_THREAD_LOCAL std::string* t_last;
+
+std::string& LastText() {
+    thread_local struct Text {
+        std::string text;
+        ~Text() { t_last = nullptr; }
+    } last;
+    return last.text;
+}
 
 }  // namespace
 
-PublicCall::PublicCall(const char* name)
-    : name_(name), owner_(t_frame.depth == 0 || RecordLevel() > t_frame.recordLevel) {
-    if (owner_) {
-        // An owner inside another call (an appender that encodes) keeps that
-        // call's frame to restore; the outermost has none to keep.
-        if (t_frame.has) savedReason_ = std::move(t_reason);
-        savedDepth_ = t_frame.depth;
-        savedLevel_ = t_frame.recordLevel;
-        savedHas_ = t_frame.has;
-        savedRenames_ = t_frame.renames;
-        t_frame.depth = 0;
-        t_frame.recordLevel = RecordLevel();
-        t_frame.has = false;
-        t_frame.renames = nullptr;
-    }
-    ++t_frame.depth;
-}
-
-PublicCall::~PublicCall() {
-    --t_frame.depth;
-    if (owner_) {
-        t_frame.depth = savedDepth_;
-        t_frame.recordLevel = savedLevel_;
-        t_frame.renames = savedRenames_;
-        if (savedHas_) t_reason = std::move(savedReason_);
-        t_frame.has = savedHas_;
-    }
-}
-
-bool PublicCall::Result(bool ok) const {
-    if (!owner_) return ok;
+void Close(const Call& call, bool ok) {
     if (ok) {
-        if (t_frame.last) t_last.clear();
-        t_frame.last = false;
-    } else {
-        t_last = name_;
-        t_last += ": ";
-        t_last += t_frame.has ? t_reason : std::string("refused");
-        t_frame.last = true;
+        if (t_last != nullptr) t_last->clear();
+        return;
     }
-    return ok;
+    if (t_last == nullptr) t_last = &LastText();
+    std::string& last = *t_last;
+    last = call.name;
+    last += ": ";
+    last += call.refused ? std::string_view(call.reason) : std::string_view("refused");
 }
+
+std::string LastFailureText() { return t_last != nullptr ? *t_last : std::string(); }
 
 void Refuse(std::string_view field, std::string_view rule) {
-    if (t_frame.depth == 0 || t_frame.has) return;
-    t_frame.has = true;
-    t_reason.assign(field);
-    for (const Renamed* r = t_frame.renames; r != nullptr; r = r->outer_) {
+    Call* call = OpenCall();
+    if (call == nullptr || call->refused) return;
+    call->refused = true;
+    std::string& reason = call->reason;
+    reason.assign(field);
+    for (const Renamed* r = call->renames; r != nullptr; r = r->outer_) {
         const std::string_view from = r->from_;
-        const std::string_view path = t_reason;
+        const std::string_view path = reason;
         // The field itself, or one inside it: "card" renames "card.x" and "card[0]", not "cards".
         if (path.substr(0, from.size()) == from &&
             (path.size() == from.size() || path[from.size()] == '.' || path[from.size()] == '['))
-            t_reason.replace(0, from.size(), r->to_);
+            reason.replace(0, from.size(), r->to_);
     }
-    t_reason += ": ";
-    t_reason += rule;
+    reason += ": ";
+    reason += rule;
 }
 
-void Faulted(std::string_view step, std::string_view message) {
-    if (t_frame.depth == 0 || t_frame.has) return;
-    t_frame.has = true;
-    t_reason = "a framework exception caught in ";
-    t_reason += step;
-    t_reason += ": ";
-    t_reason += message;
-}
-
-bool HasReason() { return t_frame.has; }
-
-void Forget() {
-    t_frame.has = false;
-    t_reason.clear();
+void Fault(std::string_view step, std::string_view message) {
+    Refuse(std::string("a framework exception caught in ").append(step), message);
 }
 
 std::string Quote(std::string_view caller) {
@@ -142,11 +101,16 @@ std::string Path(std::string_view record, int index, std::string_view field) {
     return path;
 }
 
-Renamed::Renamed(const char* from, const char* to) : from_(from), to_(to), outer_(t_frame.renames) {
-    t_frame.renames = this;
+Renamed::Renamed(const char* from, const char* to) : from_(from), to_(to), outer_(nullptr) {
+    if (Call* call = OpenCall()) {
+        outer_ = call->renames;
+        call->renames = this;
+    }
 }
 
-Renamed::~Renamed() { t_frame.renames = outer_; }
+Renamed::~Renamed() {
+    if (Call* call = OpenCall()) call->renames = outer_;
+}
 
 void Check::Fail(const char* field, std::string_view rule) {
     ok_ = false;
@@ -154,5 +118,3 @@ void Check::Fail(const char* field, std::string_view rule) {
 }
 
 }  // namespace gpenc::detail
-
-std::string gpenc::LastFailure() { return gpenc::detail::t_last; }

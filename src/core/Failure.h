@@ -1,57 +1,87 @@
-// Why the last public call of this thread failed (gpenc::LastFailure): the
-// scope each public operation opens, and the reasons its steps give.
+// The failure layer, above logging (Log.h): the one entry point of every
+// public member, the guarded region that turns a caught framework exception
+// into a failure, and the reason a call states for gpenc::LastFailure.
 #pragma once
 
+#include "core/Call.h"
 #include "core/Log.h"
 
-#include <cstdint>
 #include <string>
 #include <string_view>
 #include <type_traits>
+#include <utility>
 
 namespace gpenc::detail {
 
-class Renamed;
+// Closes the call that `call` opened, `ok` its result: the last failure of
+// the thread is set from its reason, or cleared.
+void Close(const Call& call, bool ok);
 
-// The scope of one public operation. The outermost of a thread, or the first
-// opened inside a log record (an appender that encodes), owns the reason: its
-// Result sets the thread's last failure from the reason its steps gave, or
-// clears it on success. Public operations called by the library's own steps
-// give their reasons to the call that owns them.
-class PublicCall {
-public:
-    explicit PublicCall(const char* name);
-    PublicCall(const PublicCall&) = delete;
-    PublicCall& operator=(const PublicCall&) = delete;
-    ~PublicCall();
+// The entry point of a public member named `name` (or of an operation's
+// `op`): runs `body` in a call record of its own, which asks the levels once
+// for every record the call writes and closes with the thread's last failure.
+// Inside another call (a public member the library's own steps call), `body`
+// runs in that call's record and its reason is that call's. A constructor or
+// destructor passes a null name: its records are answered once, and the last
+// failure stays as it was. An exception other than the framework's leaves
+// the record closed and the last failure as it was.
+template <class Body>
+bool Public(const char* name, Body&& body) {
+    Call call(name);
+    struct Opened {
+        const bool owner = t_call == 0;
+        explicit Opened(Call& c) {
+            if (!owner) return;
+            // A logger enabled for DEBUG is enabled for ERROR: one test when it is off.
+            if (Enabled(kError)) c.answers = Enabled(kDebug) ? Call::kErrorOn | Call::kDebugOn : Call::kErrorOn;
+            t_call = reinterpret_cast<std::uintptr_t>(&c) | c.answers;
+        }
+        ~Opened() {
+            if (owner) t_call = 0;
+        }
+    } opened(call);
+    // The body is compiled in once, whether the call opens its record or not.
+    const bool ok = std::forward<Body>(body)();
+    if (opened.owner && name != nullptr) Close(call, ok);
+    return ok;
+}
 
-    bool Result(bool ok) const;
+template <class Body>
+bool Public(const Op& op, Body&& body) {
+    return Public(op.name, std::forward<Body>(body));
+}
 
-private:
-    LevelScope levels_;  // the call's level tests, answered once
-    const char* name_;
-    bool owner_;
-    // The frame of the call this one interrupted, restored at its end.
-    std::string savedReason_;
-    int savedDepth_ = 0;
-    int savedLevel_ = 0;
-    bool savedHas_ = false;
-    const Renamed* savedRenames_ = nullptr;
-};
-
-// Gives the reason of the current call: `field`, a path into the caller's
-// input (`list[2].strValue`), and `rule`, what it broke and the value it had.
-// The first reason of a call stands: the innermost step that refused speaks.
-// Without a public call open it does nothing.
+// States the reason of the open call: `field`, a path into the caller's
+// input (`list[2].strValue`), and `rule`, what it broke with the value it
+// had ("must be 1 to 7, got 9"). The first reason of a call stands: the
+// innermost step that refused speaks. Without a call open it does nothing.
 void Refuse(std::string_view field, std::string_view rule);
 
-// A framework exception caught by `step` with `message` failed the call.
-void Faulted(std::string_view step, std::string_view message);
+// A framework exception caught by `step` with `message`: the reason of the
+// open call, stated as any other ("a framework exception caught in step:
+// message").
+void Fault(std::string_view step, std::string_view message);
 
-// Whether the current call has a reason; a step that drops a refused part and
-// goes on takes the part's reason back with Forget.
-bool HasReason();
-void Forget();
+// Runs `body` inside the guarded region of `op`: writes the entry record, runs
+// the work and returns its result. A CException* thrown inside is released,
+// logged with `context()` appended to its message, marks the call (Fault) and
+// turns into `failure`. Any other exception passes to the caller.
+template <class R, class Body, class Context>
+R Guarded(const Op& op, R failure, Body&& body, Context&& context, int line = __builtin_LINE()) {
+    try {
+        op.Enter(line);
+        return std::forward<Body>(body)();
+    } catch (CException* e) {
+        op.Caught(e, Enabled(kError) ? std::string(context()) : std::string(), line, &Fault);
+        return failure;
+    }
+}
+
+template <class R, class Body>
+R Guarded(const Op& op, R failure, Body&& body, int line = __builtin_LINE()) {
+    return Guarded(
+        op, std::move(failure), std::forward<Body>(body), [] { return std::string_view{}; }, line);
+}
 
 // A caller's text for a reason: quoted, cut to 40 characters (UTF-8 aware).
 std::string Quote(std::string_view text);
@@ -67,8 +97,8 @@ std::string Path(std::string_view record, int index, std::string_view field);
 // its place: a step that hands the caller's input to another operation of the
 // library ("card" of ParmSet_ICInfoSetStandard) says where that input came
 // from ("setIC.stSetIC"), so "card.tmCardDate" reads "setIC.stSetIC.tmCardDate".
-// Scopes nest; the innermost renames first. A public call that owns its
-// reason starts without the scopes of the call it interrupted.
+// Scopes nest; the innermost renames first. They are the open call's: a call
+// opened inside a record (an appender's) starts without them.
 class Renamed {
 public:
     Renamed(const char* from, const char* to);
@@ -121,5 +151,8 @@ private:
     int index_;
     bool ok_ = true;
 };
+
+// The thread's last failure, for gpenc::LastFailure.
+std::string LastFailureText();
 
 }  // namespace gpenc::detail

@@ -1,7 +1,6 @@
-// Record composition for the logging frame declared in Log.h.
+// Record composition for the logging layer declared in Log.h.
 #include "core/Log.h"
 #include "Text.h"
-#include "core/Failure.h"
 
 #include <cwchar>
 #include <type_traits>
@@ -44,18 +43,21 @@ void Compose(log4cplus::tstring& text, std::string_view name, std::initializer_l
 // it keeps from record to record: a record costs no allocation of ours once
 // the text has grown to the longest record. A record written while another is
 // being written on the same thread (an appender that encodes) gets a text of
-// its own.
+// its own. While a record is written no call is open: a call an appender
+// makes opens its own, and the open one is back when the record is written.
 void ComposeAndLog(Level level, const char* file, int line, std::string_view name,
                    std::initializer_list<std::string_view> parts) {
     // Past this size the kept text is given back after the record: exception
     // records carry the caller's texts, which may be long.
     constexpr std::size_t kKeep = 1024;
     thread_local log4cplus::tstring t_text;
-    struct Level {
-        Level() { ++t_thread.records; }
-        ~Level() { --t_thread.records; }
-    } level_;
-    if (t_thread.records > 1) {
+    struct Writing {
+        const std::uintptr_t call = t_call;
+        Writing() { t_call = 0; }
+        ~Writing() { t_call = call; }
+    } writing;
+    // The kept text holds a record only while one is being written.
+    if (!t_text.empty()) {
         log4cplus::tstring text;
         Compose(text, name, parts);
         NSLog::CLog::_logger.forcedLog(level, text, file, line);
@@ -73,7 +75,7 @@ void ComposeAndLog(Level level, const char* file, int line, std::string_view nam
 
 }  // namespace
 
-GPENC_THREAD_LOCAL ThreadState t_thread;
+GPENC_THREAD_LOCAL std::uintptr_t t_call;
 
 #if defined(_WIN32)
 std::string CallerText(const char* text) {
@@ -124,14 +126,22 @@ std::string MessageOf(const Exception& e) {
 
 }  // namespace
 
-std::string Op::Caught(CaughtException& e, std::string_view context, int line) const {
+void Op::Caught(CException* e, std::string_view context, int line,
+                void (*noted)(std::string_view step, std::string_view message)) const {
+    // D5: released exactly once, also when what follows throws (docs/compat.md).
+    struct Release {
+        CException* e;
+        ~Release() { Now(); }
+        void Now() noexcept {
+            if (e != nullptr) std::exchange(e, nullptr)->Delete();
+        }
+    } caught{e};
     const char* n = guardName != nullptr ? guardName : name;
-    std::string message = MessageOf(*e.get());
-    Faulted(n, message);
+    const std::string message = MessageOf(*e);
+    noted(n, message);
     if (Enabled(kError)) Record(kError, n, {guardClose, texts::kRunFailedMessage, message, context}, line);
-    e.Release();
+    caught.Now();
     if (Enabled(kDebug)) Record(kDebug, n, {close, exitMark}, line);
-    return message;
 }
 
 }  // namespace gpenc::detail

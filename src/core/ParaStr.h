@@ -3,6 +3,7 @@
 #pragma once
 
 #include "core/Bytes.h"
+#include "core/Failure.h"
 #include "core/Log.h"
 
 #include <string>
@@ -13,18 +14,19 @@ namespace gpenc::detail {
 // The records of the text step around `insert`, which places the bytes. An
 // empty text is logged at ERROR as "(name" texts::kEmptyText and refused without
 // calling `insert`. Logs under `op`, every record carrying the caller's `line`;
-// a caught framework exception is logged with the text.
+// a caught framework exception is logged with the text. False when the text is
+// refused or the step faulted: for a text that is not empty, only the latter.
 template <class Insert>
-Outcome ParaStrStep(const Op& op, std::string_view text, Insert&& insert, int line = __builtin_LINE()) {
+bool ParaStrStep(const Op& op, std::string_view text, Insert&& insert, int line = __builtin_LINE()) {
     return Guarded(
-        op, Outcome::Faulted({}),
+        op, false,
         [&] {
             if (text.empty()) {
                 op.Error({texts::kEmptyText}, line);
-                return op.Return(Outcome::Refused("an empty text"), line);
+                return op.Return(false, line);
             }
             insert();
-            return op.Return(Outcome::Done(), line);
+            return op.Done(line);
         },
         // Q8: the context is left unclosed, as log searches match it (docs/compat.md).
         [&] { return std::string(texts::kParaStrContext).append(text); }, line);
@@ -33,9 +35,9 @@ Outcome ParaStrStep(const Op& op, std::string_view text, Insert&& insert, int li
 // Inserts the bytes of `text` at the front of `out` and returns out's size
 // afterwards (the text's length for an empty `out`), or 0 when the step fails.
 inline int PrependParaStr(const Op& op, const std::string& text, Bytes& out, int line = __builtin_LINE()) {
-    const Outcome o = ParaStrStep(
+    const bool done = ParaStrStep(
         op, text, [&] { out.insert(out.begin(), text.begin(), text.end()); }, line);
-    return o.done() ? static_cast<int>(out.size()) : 0;
+    return done ? static_cast<int>(out.size()) : 0;
 }
 
 }  // namespace gpenc::detail

@@ -21,9 +21,11 @@
 #include <utility>
 
 using gpenc::detail::Check;
-using gpenc::detail::Checked;
+using gpenc::detail::Guarded;
 using gpenc::detail::Op;
 using gpenc::detail::ParamSource;
+using gpenc::detail::Public;
+using gpenc::detail::Refuse;
 
 namespace {
 
@@ -185,17 +187,34 @@ bool Valid(const Record* r) {
 // The one builder path of the commands above: the check, the parameter step
 // `step`, the frame of the command's number.
 template <class Record>
-[[nodiscard]] bool Send(CEncoder& e, const Op& op, Record* record, bool (CEncoder::*step)(Record*),
+[[nodiscard]] bool Send(CEncoder& e, const char* name, Record* record, bool (CEncoder::*step)(Record*),
                         std::vector<unsigned char>& out, int line = __builtin_LINE()) {
-    return EncoderSteps::SendFrame(
-        e, op, Valid(record), Command<Record>::number, [&] { return (e.*step)(record); }, out, line);
+    const Op op = Operation(name);
+    return Public(op, [&] {
+        return EncoderSteps::SendFrame(
+            e, op, Valid(record), Command<Record>::number, [&] { return (e.*step)(record); }, out, line);
+    });
 }
 
-// The one parameter step of the commands above: the check again, then the
+// The parameter step of every platform command, inside the guarded region of
+// `op`: unless `valid` (the step's own check) and `append()` succeed, the
+// failure record and false; otherwise the exit record and true.
+template <class Parameters>
+[[nodiscard]] bool Append(const Op& op, bool valid, Parameters&& append, int line = __builtin_LINE()) {
+    return Guarded(
+        op, false,
+        [&] {
+            if (!valid || !std::forward<Parameters>(append)()) return op.Fail(line);
+            return op.Done(line);
+        },
+        line);
+}
+
+// The parameter step of the commands above: the check again, then the
 // command's parameters.
 template <class Record>
 [[nodiscard]] bool Append(CEncoder& e, const Op& op, Record* record, int line = __builtin_LINE()) {
-    return Checked(
+    return Append(
         op, Valid(record),
         [&] {
             return Command<Record>::Params(*record, [&](ParamList params) {
@@ -207,7 +226,7 @@ template <class Record>
 
 // Parameters from the builder's arguments rather than a record.
 [[nodiscard]] bool Append(CEncoder& e, const Op& op, bool valid, ParamList params, int line = __builtin_LINE()) {
-    return Checked(
+    return Append(
         op, valid, [&] { return EncoderSteps::AppendParameters(e, params.begin(), params.size()); }, line);
 }
 
@@ -241,7 +260,7 @@ std::string ControlText(const sEquipControl& control) {
     default:
         // Words 3 to 7 take no parameters.
         if (control.nCommand >= 3 && control.nCommand <= 7) return std::to_string(control.nCommand);
-        gpenc::detail::Refuse("control.nCommand", gpenc::detail::Range(1, 7, control.nCommand));
+        Refuse("control.nCommand", gpenc::detail::Range(1, 7, control.nCommand));
         return std::string();
     }
 }
@@ -263,61 +282,49 @@ std::string TrackingText(const sEquipTempPositionTrack& track) {
 // ---------------------------------------------------------------------------
 
 GPENC_FLATTEN bool CEncoder::Cmd_sCommitInterval(sCommitInterval* interval, std::vector<unsigned char>& out) {
-    const gpenc::detail::PublicCall call("CEncoder::Cmd_sCommitInterval");
-    return call.Result(
-        Send(*this, Operation("CEncoder::Cmd_sCommitInterval"), interval, &CEncoder::SetCommitParameterData, out));
+    return Send(*this, "CEncoder::Cmd_sCommitInterval", interval, &CEncoder::SetCommitParameterData, out);
 }
 bool CEncoder::SetCommitParameterData(sCommitInterval* interval) {
     return Append(*this, Operation("CEncoder::SetCommitParameterData"), interval);
 }
 
 GPENC_FLATTEN bool CEncoder::Cmd_SoundSowing(sSoundSowing* sowing, std::vector<unsigned char>& out) {
-    const gpenc::detail::PublicCall call("CEncoder::Cmd_SoundSowing");
-    return call.Result(
-        Send(*this, Operation("CEncoder::Cmd_SoundSowing"), sowing, &CEncoder::SetSoundSowingParameterData, out));
+    return Send(*this, "CEncoder::Cmd_SoundSowing", sowing, &CEncoder::SetSoundSowingParameterData, out);
 }
 bool CEncoder::SetSoundSowingParameterData(sSoundSowing* sowing) {
     return Append(*this, Operation("CEncoder::SetSoundSowingParameterData"), sowing);
 }
 
 GPENC_FLATTEN bool CEncoder::Cmd_sListening(sListening* listening, std::vector<unsigned char>& out) {
-    const gpenc::detail::PublicCall call("CEncoder::Cmd_sListening");
-    return call.Result(
-        Send(*this, Operation("CEncoder::Cmd_sListening"), listening, &CEncoder::SetListeningParameterData, out));
+    return Send(*this, "CEncoder::Cmd_sListening", listening, &CEncoder::SetListeningParameterData, out);
 }
 bool CEncoder::SetListeningParameterData(sListening* listening) {
     return Append(*this, Operation("CEncoder::SetListeningParameterData"), listening);
 }
 
 GPENC_FLATTEN bool CEncoder::Cmd_sSimSet(sSimSetInterval* simSet, std::vector<unsigned char>& out) {
-    const gpenc::detail::PublicCall call("CEncoder::Cmd_sSimSet");
-    return call.Result(Send(*this, Operation("CEncoder::Cmd_sSimSet"), simSet, &CEncoder::SetSimSetParameterData, out));
+    return Send(*this, "CEncoder::Cmd_sSimSet", simSet, &CEncoder::SetSimSetParameterData, out);
 }
 bool CEncoder::SetSimSetParameterData(sSimSetInterval* simSet) {
     return Append(*this, Operation("CEncoder::SetSimSetParameterData"), simSet);
 }
 
 GPENC_FLATTEN bool CEncoder::Cmd_sBlackout(sBlackoutInterval* blackout, std::vector<unsigned char>& out) {
-    const gpenc::detail::PublicCall call("CEncoder::Cmd_sBlackout");
-    return call.Result(
-        Send(*this, Operation("CEncoder::Cmd_sBlackout"), blackout, &CEncoder::SetBlackoutParameterData, out));
+    return Send(*this, "CEncoder::Cmd_sBlackout", blackout, &CEncoder::SetBlackoutParameterData, out);
 }
 bool CEncoder::SetBlackoutParameterData(sBlackoutInterval* blackout) {
     return Append(*this, Operation("CEncoder::SetBlackoutParameterData"), blackout);
 }
 
 GPENC_FLATTEN bool CEncoder::Cmd_sVideo(sVideo* video, std::vector<unsigned char>& out) {
-    const gpenc::detail::PublicCall call("CEncoder::Cmd_sVideo");
-    return call.Result(Send(*this, Operation("CEncoder::Cmd_sVideo"), video, &CEncoder::SetVideoParameterData, out));
+    return Send(*this, "CEncoder::Cmd_sVideo", video, &CEncoder::SetVideoParameterData, out);
 }
 bool CEncoder::SetVideoParameterData(sVideo* video) {
     return Append(*this, Operation("CEncoder::SetVideoParameterData"), video);
 }
 
 GPENC_FLATTEN bool CEncoder::Cmd_AlarmHandle(sAlarmHandle* alarm, std::vector<unsigned char>& out) {
-    const gpenc::detail::PublicCall call("CEncoder::Cmd_AlarmHandle");
-    return call.Result(
-        Send(*this, Operation("CEncoder::Cmd_AlarmHandle"), alarm, &CEncoder::SetAlarmHandleParameterData, out));
+    return Send(*this, "CEncoder::Cmd_AlarmHandle", alarm, &CEncoder::SetAlarmHandleParameterData, out);
 }
 bool CEncoder::SetAlarmHandleParameterData(sAlarmHandle* alarm) {
     // The platform's log readers know this step by the misspelt tag; only the
@@ -329,31 +336,26 @@ bool CEncoder::SetAlarmHandleParameterData(sAlarmHandle* alarm) {
 }
 
 GPENC_FLATTEN bool CEncoder::Cmd_sTimeInterval(sTimeInterval* interval, std::vector<unsigned char>& out) {
-    const gpenc::detail::PublicCall call("CEncoder::Cmd_sTimeInterval");
-    return call.Result(
-        Send(*this, Operation("CEncoder::Cmd_sTimeInterval"), interval, &CEncoder::SetTimeIntervalParameterData, out));
+    return Send(*this, "CEncoder::Cmd_sTimeInterval", interval, &CEncoder::SetTimeIntervalParameterData, out);
 }
 bool CEncoder::SetTimeIntervalParameterData(sTimeInterval* interval) {
     return Append(*this, Operation("CEncoder::SetTimeIntervalParameterData"), interval);
 }
 
 GPENC_FLATTEN bool CEncoder::TrackPlayback(sTrackPlayback* playback, std::vector<unsigned char>& out) {
-    const gpenc::detail::PublicCall call("CEncoder::TrackPlayback");
-    return call.Result(
-        Send(*this, Operation("CEncoder::TrackPlayback"), playback, &CEncoder::SetTrackPlaybackParameterData, out));
+    return Send(*this, "CEncoder::TrackPlayback", playback, &CEncoder::SetTrackPlaybackParameterData, out);
 }
 bool CEncoder::SetTrackPlaybackParameterData(sTrackPlayback* playback) {
     return Append(*this, Operation("CEncoder::SetTrackPlaybackParameterData"), playback);
 }
 
 GPENC_FLATTEN bool CEncoder::Cmd_sPreset(sPreset* preset, std::vector<unsigned char>& out) {
-    const gpenc::detail::PublicCall call("CEncoder::Cmd_sPreset");
-    return call.Result(Send(*this, Operation("CEncoder::Cmd_sPreset"), preset, &CEncoder::SetPresetParameterData, out));
+    return Send(*this, "CEncoder::Cmd_sPreset", preset, &CEncoder::SetPresetParameterData, out);
 }
 
 bool CEncoder::SetPresetParameterData(sPreset* preset) {
     static constexpr Op op = Operation("CEncoder::SetPresetParameterData");
-    return Checked(op, Valid(preset), [&] {
+    return Append(op, Valid(preset), [&] {
         static const std::string kNoName;
         // A preset without names sends one empty name, which the encoding
         // refuses: the step fails after keys 0 and 1.
@@ -397,44 +399,45 @@ bool EncoderSteps::SendEquipRequest(CEncoder& e, const Op& op, const char* name,
 }
 
 GPENC_FLATTEN bool CEncoder::Cmd_EquipSetQuery(sEquipsetQuery* query, std::vector<unsigned char>& out) {
-    const gpenc::detail::PublicCall call("CEncoder::Cmd_EquipSetQuery");
     static constexpr Op op = Operation("CEncoder::Cmd_EquipSetQuery");
     // Only the terminal number is taken from the caller's record.
     // Q18: the caller's msgId and strMsgText are not read (docs/compat.md).
-    return call.Result(
-        EncoderSteps::SendEquipRequest(*this, op, "query", query, wire::jt808::kParmQuery, Fixed("0"), out));
+    return Public(op, [&] {
+        return EncoderSteps::SendEquipRequest(*this, op, "query", query, wire::jt808::kParmQuery, Fixed("0"), out);
+    });
 }
 
 GPENC_FLATTEN bool CEncoder::Cmd_EquipPositionInfoQuery(sEquipPositionInfoQuery* query,
                                                         std::vector<unsigned char>& out) {
-    const gpenc::detail::PublicCall call("CEncoder::Cmd_EquipPositionInfoQuery");
     static constexpr Op op = Operation("CEncoder::Cmd_EquipPositionInfoQuery");
-    return call.Result(
-        EncoderSteps::SendEquipRequest(*this, op, "query", query, wire::jt808::kPositionQuery, Fixed("0"), out));
+    return Public(op, [&] {
+        return EncoderSteps::SendEquipRequest(*this, op, "query", query, wire::jt808::kPositionQuery, Fixed("0"), out);
+    });
 }
 
 GPENC_FLATTEN bool CEncoder::Cmd_AffirmAlarmInform(sAffirmAlarmInform* inform, std::vector<unsigned char>& out) {
-    const gpenc::detail::PublicCall call("CEncoder::Cmd_AffirmAlarmInform");
     static constexpr Op op = Operation("CEncoder::Cmd_AffirmAlarmInform");
-    return call.Result(
-        EncoderSteps::SendEquipRequest(*this, op, "inform", inform, wire::jt808::kAffirmAlarm, Fixed("1"), out));
+    return Public(op, [&] {
+        return EncoderSteps::SendEquipRequest(*this, op, "inform", inform, wire::jt808::kAffirmAlarm, Fixed("1"), out);
+    });
 }
 
 GPENC_FLATTEN bool CEncoder::Cmd_EquipTempPositionTrack(sEquipTempPositionTrack* track,
                                                         std::vector<unsigned char>& out) {
-    const gpenc::detail::PublicCall call("CEncoder::Cmd_EquipTempPositionTrack");
     static constexpr Op op = Operation("CEncoder::Cmd_EquipTempPositionTrack");
-    return call.Result(
-        EncoderSteps::SendEquipRequest(*this, op, "track", track, wire::jt808::kTempTrack, TrackingText, out));
+    return Public(op, [&] {
+        return EncoderSteps::SendEquipRequest(*this, op, "track", track, wire::jt808::kTempTrack, TrackingText, out);
+    });
 }
 
 GPENC_FLATTEN bool CEncoder::Cmd_EquipControl(sEquipControl* control, std::vector<unsigned char>& out) {
-    const gpenc::detail::PublicCall call("CEncoder::Cmd_EquipControl");
     // Terminal control logs under the tag its log readers know it by.
     // Q19: logs as usEquipControlData, the tag log searches use (docs/compat.md).
     static constexpr Op op = Operation("CEncoder::usEquipControlData");
-    return call.Result(
-        EncoderSteps::SendEquipRequest(*this, op, "control", control, wire::jt808::kTerminalControl, ControlText, out));
+    return Public("CEncoder::Cmd_EquipControl", [&] {
+        return EncoderSteps::SendEquipRequest(*this, op, "control", control, wire::jt808::kTerminalControl, ControlText,
+                                              out);
+    });
 }
 
 bool CEncoder::SetEquipSetQueryParameterData(sEquipsetQuery* query) {
@@ -450,26 +453,28 @@ bool CEncoder::SetEquipSetQueryParameterData(sEquipsetQuery* query) {
 // ---------------------------------------------------------------------------
 
 GPENC_FLATTEN bool CEncoder::Subscription(int number, std::string text, std::vector<unsigned char>& out) {
-    const gpenc::detail::PublicCall call("CEncoder::Subscription");
     static constexpr Op op = Operation("CEncoder::Subscription");
     // The text is left to the parameter step to check.
-    return call.Result(EncoderSteps::SendFrame(
-        *this, op, Check().NotZero(number, "number"), wire::kSubscription,
-        [&] { return SetSubscriptionParameterData(number, std::move(text)); }, out));
+    return Public(op, [&] {
+        return EncoderSteps::SendFrame(
+            *this, op, Check().NotZero(number, "number"), wire::kSubscription,
+            [&] { return SetSubscriptionParameterData(number, std::move(text)); }, out);
+    });
 }
 
 GPENC_FLATTEN bool CEncoder::Subscription(int number, std::vector<unsigned char>& out) {
-    const gpenc::detail::PublicCall call("CEncoder::Subscription");
     static constexpr Op op = Operation("CEncoder::Subscription");
-    return call.Result(EncoderSteps::SendFrame(
-        *this, op, Check().NotZero(number, "number"), wire::kSubscription,
-        [&] { return SetSubscriptionParameterData(number); }, out));
+    return Public(op, [&] {
+        return EncoderSteps::SendFrame(
+            *this, op, Check().NotZero(number, "number"), wire::kSubscription,
+            [&] { return SetSubscriptionParameterData(number); }, out);
+    });
 }
 
 bool CEncoder::SetSubscriptionParameterData(int number, std::string text) {
     static constexpr Op op = Operation("CEncoder::SetSubscriptionParameterData");
     // The number is the builder's to check.
-    return Checked(op, Check().NotEmpty(text, "text"), [&] {
+    return Append(op, Check().NotEmpty(text, "text"), [&] {
         const ParamSource params[] = {ParamSource::Int32(0, number), ParamSource::Text(1, text)};
         // Q17: the text goes out even when the reset before it reports failure (docs/compat.md).
         return EncoderSteps::AppendParameters(*this, params, std::size(params), EncoderSteps::kResetsUnchecked);
@@ -482,11 +487,12 @@ bool CEncoder::SetSubscriptionParameterData(int number) {
 }
 
 GPENC_FLATTEN bool CEncoder::Realtime(std::string terminalNo, std::vector<unsigned char>& out) {
-    const gpenc::detail::PublicCall call("CEncoder::Realtime");
     static constexpr Op op = Operation("CEncoder::Realtime");
-    return call.Result(EncoderSteps::SendFrame(
-        *this, op, Check().NotEmpty(terminalNo, "terminalNo"), wire::kRealtime,
-        [&] { return SetRealtimeParameterData(std::move(terminalNo)); }, out));
+    return Public(op, [&] {
+        return EncoderSteps::SendFrame(
+            *this, op, Check().NotEmpty(terminalNo, "terminalNo"), wire::kRealtime,
+            [&] { return SetRealtimeParameterData(std::move(terminalNo)); }, out);
+    });
 }
 
 bool CEncoder::SetRealtimeParameterData(std::string terminalNo) {
@@ -496,11 +502,12 @@ bool CEncoder::SetRealtimeParameterData(std::string terminalNo) {
 
 GPENC_FLATTEN bool CEncoder::Photograph(std::string terminalNo, unsigned char byPhotoParam,
                                         std::vector<unsigned char>& out) {
-    const gpenc::detail::PublicCall call("CEncoder::Photograph");
     static constexpr Op op = Operation("CEncoder::Photograph");
-    return call.Result(EncoderSteps::SendFrame(
-        *this, op, Check().NotEmpty(terminalNo, "terminalNo"), wire::kPhotograph,
-        [&] { return SetPhotographParameterData(std::move(terminalNo), byPhotoParam); }, out));
+    return Public(op, [&] {
+        return EncoderSteps::SendFrame(
+            *this, op, Check().NotEmpty(terminalNo, "terminalNo"), wire::kPhotograph,
+            [&] { return SetPhotographParameterData(std::move(terminalNo), byPhotoParam); }, out);
+    });
 }
 
 bool CEncoder::SetPhotographParameterData(std::string terminalNo, unsigned char byPhotoParam) {

@@ -15,6 +15,7 @@
 #include <charconv>
 #include <cstring>
 #include <string>
+#include <utility>
 
 using gpenc::detail::AppendField;
 using gpenc::detail::Bytes;
@@ -23,6 +24,8 @@ using gpenc::detail::Guarded;
 using gpenc::detail::NoThrow;
 using gpenc::detail::Op;
 using gpenc::detail::ParamSource;
+using gpenc::detail::Public;
+using gpenc::detail::Refuse;
 
 namespace {
 
@@ -40,11 +43,12 @@ constexpr Op kGetParaStr = Operation("CEncoder::GetParaStr");
 // ---------------------------------------------------------------------------
 
 CEncoder::CEncoder() : m_bySession{} {
-    const gpenc::detail::LevelScope levels;
     static constexpr Op op = Operation("CEncoder::CEncoder");
-    Guarded(op, false, [&] {
-        std::fill(std::begin(m_bySession), std::end(m_bySession), 0);
-        return op.Done();
+    Public(nullptr, [&] {
+        return Guarded(op, false, [&] {
+            std::fill(std::begin(m_bySession), std::end(m_bySession), 0);
+            return op.Done();
+        });
     });
 }
 
@@ -55,16 +59,19 @@ CEncoder& CEncoder::operator=(const CEncoder& other) = default;
 // and the members go with the object whatever the records did.
 // D6: never throws, so that destroying an encoder while unwinding cannot end the process (docs/compat.md).
 CEncoder::~CEncoder() noexcept {
-    const gpenc::detail::LevelScope levels;  // log4cplus answers it without throwing
     static constexpr Op op = Operation("CEncoder::~CEncoder");
-    NoThrow([&] { op.PreEnter(); });
-    NoThrow([&] {
-        Guarded(op, false, [&] {
-            Bytes().swap(m_vecParameter);
-            Bytes().swap(m_vecBody);
-            Bytes().swap(m_vecHeader);
-            return op.Done();
+    // log4cplus answers the levels without throwing.
+    Public(nullptr, [&] {
+        NoThrow([&] { op.PreEnter(); });
+        NoThrow([&] {
+            Guarded(op, false, [&] {
+                Bytes().swap(m_vecParameter);
+                Bytes().swap(m_vecBody);
+                Bytes().swap(m_vecHeader);
+                return op.Done();
+            });
         });
+        return true;
     });
 }
 
@@ -93,6 +100,12 @@ bool CEncoder::SetOnceParameterData(ParameterConfig config) {
 
 GPENC_FLATTEN bool EncoderSteps::AppendRecord(CEncoder& e, const ParamSource& p) {
     static constexpr Op op = Operation("CEncoder::SetOnceParameterData");
+    // A refused value names the caller's field it came from (and the rule it
+    // broke, when not the step's), or else its key.
+    auto refuse = [&](std::string_view rule) {
+        if (p.field == nullptr) return Refuse("parameter key " + std::to_string(p.key), rule);
+        Refuse(gpenc::detail::Path(p.field, p.index, {}), p.rule != nullptr ? std::string_view(p.rule) : rule);
+    };
     return Guarded(op, false, [&] {
         // Every conversion runs before the first append, so a failure leaves
         // the parameter buffer as it was. A text goes from the caller's string
@@ -106,10 +119,10 @@ GPENC_FLATTEN bool EncoderSteps::AppendRecord(CEncoder& e, const ParamSource& p)
             // bytes themselves are copied once, below.
             // Q7: GetParaStr's records, without a call to it (docs/compat.md).
             if (p.text->empty()) {
-                p.Refuse("must not be empty");
+                refuse("must not be empty");
                 return op.Fail();
             }
-            if (!gpenc::detail::ParaStrStep(kGetParaStr, *p.text, [] {}).done()) return op.Fail();
+            if (!gpenc::detail::ParaStrStep(kGetParaStr, *p.text, [] {})) return op.Fail();
             value = reinterpret_cast<const unsigned char*>(p.text->data());
             break;
         case wire::kInt32:
@@ -117,7 +130,7 @@ GPENC_FLATTEN bool EncoderSteps::AppendRecord(CEncoder& e, const ParamSource& p)
             break;
         case wire::kByte: scratch[0] = p.byte; break;
         case wire::kSixBytes: std::copy(p.six, p.six + 6, scratch); break;
-        default: p.Refuse("must be of kind 1, 6, 9 or 10, got " + std::to_string(p.kind)); return op.Fail();
+        default: refuse("must be of kind 1, 6, 9 or 10, got " + std::to_string(p.kind)); return op.Fail();
         }
         unsigned char head[wire::kRecordHead] = {};  // record length, key, kind
         if (!e.UnsignedIntToUInt16(p.key, head + wire::kKeyAt)) return op.Fail();
@@ -219,7 +232,7 @@ int CEncoder::Change16To10(const char* text) {
             for (const char* p = text; *p != '\0'; ++p) {
                 const int digit = gpenc::detail::HexDigit(*p);
                 if (digit < 0) {
-                    gpenc::detail::Refuse("text", "must be hexadecimal, got " + gpenc::detail::Quote(text));
+                    Refuse("text", "must be hexadecimal, got " + gpenc::detail::Quote(text));
                     op.Error({gpenc::detail::texts::kBadHexText, gpenc::detail::CallerText(text)});
                     return op.Return(-1);
                 }
@@ -276,19 +289,29 @@ GPENC_FLATTEN bool EncoderSteps::WriteHeader(CEncoder& e, std::size_t bodySize, 
     });
 }
 
-bool EncoderSteps::AppendBody(CEncoder& e, int command, Bytes& out, std::size_t room) {
+namespace {
+
+// Appends to `out` the `size` bytes that `write` writes, after `room` bytes
+// (at most the header's) left for what goes before them, or nothing when
+// `write` fails: the one way the body and the header are appended.
+template <class Write>
+bool AppendPart(Bytes& out, std::size_t size, std::size_t room, Write&& write) {
     unsigned char part[wire::kHeaderSize + wire::kBodySize] = {};
-    unsigned char* body = part + wire::kHeaderSize;
-    if (!WriteBody(e, command, body)) return false;
-    gpenc::detail::AppendField(out, body - room, room + wire::kBodySize);
+    unsigned char* at = part + wire::kHeaderSize;
+    if (!std::forward<Write>(write)(at)) return false;
+    AppendField(out, at - room, room + size);
     return true;
 }
 
+}  // namespace
+
+bool EncoderSteps::AppendBody(CEncoder& e, int command, Bytes& out, std::size_t room) {
+    return AppendPart(out, wire::kBodySize, room, [&](unsigned char* body) { return WriteBody(e, command, body); });
+}
+
 bool EncoderSteps::AppendHeader(CEncoder& e, std::size_t bodySize, Bytes& out) {
-    unsigned char header[wire::kHeaderSize];
-    if (!WriteHeader(e, bodySize, header)) return false;
-    gpenc::detail::AppendField(out, header, sizeof header);
-    return true;
+    return AppendPart(out, wire::kHeaderSize, 0,
+                      [&](unsigned char* header) { return WriteHeader(e, bodySize, header); });
 }
 
 // Exported steps that no builder calls, kept over the builders' own.
@@ -322,13 +345,14 @@ bool CEncoder::VectorToHexChr(std::vector<unsigned char> bytes, std::string& tex
 }
 
 GPENC_FLATTEN bool CEncoder::CommonData(int type, std::vector<unsigned char>& out) {
-    const gpenc::detail::PublicCall call("CEncoder::CommonData");
     static constexpr Op op = Operation("CEncoder::CommonData");
-    const bool known = type == wire::kCommonData2 || type == wire::kCommonData4;
-    // A frame without parameters.
-    return call.Result(EncoderSteps::SendFrame(
-        *this, op, Check().That(known, "type", [&] { return "must be 2 or 4, got " + std::to_string(type); }), type,
-        [] { return true; }, out));
+    return Public(op, [&] {
+        const bool known = type == wire::kCommonData2 || type == wire::kCommonData4;
+        // A frame without parameters.
+        return EncoderSteps::SendFrame(
+            *this, op, Check().That(known, "type", [&] { return "must be 2 or 4, got " + std::to_string(type); }), type,
+            [] { return true; }, out);
+    });
 }
 
 // ---------------------------------------------------------------------------
@@ -353,10 +377,11 @@ bool LoginValid(const sUserLogin* login) {
 }  // namespace
 
 GPENC_FLATTEN bool CEncoder::UserLogin(sUserLogin* login, std::vector<unsigned char>& out) {
-    const gpenc::detail::PublicCall call("CEncoder::UserLogin");
     static constexpr Op op = Operation("CEncoder::UserLogin");
-    return call.Result(EncoderSteps::SendFrame(
-        *this, op, LoginValid(login), wire::kLogin, [&] { return SetLoginParameterData(login); }, out));
+    return Public(op, [&] {
+        return EncoderSteps::SendFrame(
+            *this, op, LoginValid(login), wire::kLogin, [&] { return SetLoginParameterData(login); }, out);
+    });
 }
 
 bool CEncoder::SetLoginParameterData(sUserLogin* login) {
@@ -377,3 +402,5 @@ bool CEncoder::SetLoginParameterData(sUserLogin* login) {
         return op.Done();
     });
 }
+
+std::string gpenc::LastFailure() { return gpenc::detail::LastFailureText(); }

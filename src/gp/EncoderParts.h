@@ -66,12 +66,6 @@ struct ParamSource {
         p.rule = r;
         return p;
     }
-    // The reason of this value refused for breaking `stepRule`.
-    void Refuse(std::string_view stepRule) const {
-        if (field != nullptr)
-            return gpenc::detail::Refuse(Path(field, index, {}), rule != nullptr ? std::string_view(rule) : stepRule);
-        gpenc::detail::Refuse("parameter key " + std::to_string(key), stepRule);
-    }
 };
 
 }  // namespace gpenc::detail
@@ -126,10 +120,14 @@ struct EncoderSteps {
                                         int line = __builtin_LINE()) {
         gpenc::detail::Tail frame(out);
         Begin(e);
-        return gpenc::detail::Checked(
-            op, valid, [&] { return std::forward<Params>(params)() && FinishFrame(e, command, out); },
-            // D1: the frame is kept only once nothing can fail; a failure takes it back (docs/compat.md).
-            [&] { frame.Keep(); }, line);
+        return gpenc::detail::Guarded(
+            op, false,
+            [&] {
+                if (!valid || !std::forward<Params>(params)() || !FinishFrame(e, command, out)) return op.Fail(line);
+                // D1: the frame is kept only once nothing can fail; a failure takes it back (docs/compat.md).
+                return op.Commit([&] { frame.Keep(); }, line);
+            },
+            line);
     }
 
     // The parameter step of every command-0x33 frame, logging under `op`:
@@ -146,26 +144,30 @@ struct EncoderSteps {
         const bool valid = check.NotNull(record) && check.NotEmpty(record->terminalNo, "terminalNo")
                                                         .NotEmpty(record->*argument, argumentName)
                                                         .Within(0, 0xFFFF, record->msgId, "msgId");
-        return gpenc::detail::Checked(op, valid, [&] {
+        return gpenc::detail::Guarded(op, false, [&] {
+            if (!valid) return op.Fail();
             char id[8];
             const std::string msgId(
                 id, std::to_chars(id, id + sizeof id, static_cast<unsigned int>(record->msgId), 16).ptr);
             const ParamSource params[] = {ParamSource::Text(wire::kTerminalKey, record->terminalNo),
                                           ParamSource::Text(wire::kMsgIdKey, msgId),
                                           ParamSource::Text(wire::kArgumentKey, record->*argument)};
-            return AppendParameters(e, params, std::size(params));
+            if (!AppendParameters(e, params, std::size(params))) return op.Fail();
+            return op.Done();
         });
     }
 
     // The path of the 808-tunnelled settings, inside the guarded region of
     // `op`: unless `valid`, the failure record. Otherwise texts::kBuild808Begin,
-    // then `produce(standard)` with the one CEncoder_Standard of the build, which
-    // puts the setting text into the record to send and says how that went. A
-    // text that came out empty ends the build with false and no further record,
-    // not even the exit record. Otherwise texts::kBuild808End, `send()` (the
-    // parameter step) and the command-0x33 frame; on success the exit record,
-    // the frame kept at the end of `out` and `commit()`, which hands over what the build
-    // wrote into its copy of the caller's record and cannot fail. In Tunnel.cpp.
+    // then `produce(standard)` with the one CEncoder_Standard of the build,
+    // which puts the setting text into the record to send, or else writes the
+    // records of its failure and gives false: op.Fail() for an input that
+    // cannot be sent, op.Fail(texts::kNot808Encoded) for a setting the JT/T 808
+    // encoder refused, none for a setting text that came out empty. Then
+    // texts::kBuild808End, `send()` (the parameter step) and the command-0x33
+    // frame; on success the exit record, the frame kept at the end of `out` and
+    // `commit()`, which hands over what the build wrote into its copy of the
+    // caller's record and cannot fail. In Tunnel.cpp.
     template <class Produce, class Send, class Commit>
     [[nodiscard]] static bool SendSetting(CEncoder& e, const Op& op, bool valid, Produce&& produce, Send&& send,
                                           Commit&& commit, Bytes& out);

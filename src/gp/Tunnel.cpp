@@ -18,22 +18,13 @@
 using gpenc::detail::Bytes;
 using gpenc::detail::Check;
 using gpenc::detail::Op;
+using gpenc::detail::Refuse;
 using gpenc::detail::Renamed;
 using gpenc::detail::standard::Value;
 
 namespace {
 
 constexpr Op Operation(const char* name) { return gpenc::detail::EncoderOp(name); }
-
-// How producing a setting ended.
-enum class Setting {
-    kReady,       // the record to send holds its setting text
-    kEmpty,       // there is no setting text: the build ends without a further record
-    kRefused,     // an input that cannot be sent: texts::kRunFailed
-    kNotEncoded,  // the JT/T 808 encoder refused: texts::kNot808Encoded
-};
-
-Setting ReadyUnlessEmpty(const std::string& text) { return text.empty() ? Setting::kEmpty : Setting::kReady; }
 
 // Whether a 0x8103 message sets any parameter. The encoder leaves out an entry
 // whose value it cannot encode (an empty or over-long text, an unknown id), so a
@@ -143,13 +134,9 @@ bool EncoderSteps::SendSetting(CEncoder& e, const Op& op, bool valid, Produce&& 
         op.Debug({gpenc::detail::texts::kBuild808Begin});
         // Lives to the end of the build, so its records close the build's.
         CEncoder_Standard standard;
-        switch (produce(standard)) {
-        case Setting::kReady: break;
-        // Q23: no setting text: false without a failure or exit record (docs/compat.md).
-        case Setting::kEmpty: return false;
-        case Setting::kRefused: return op.Fail();
-        case Setting::kNotEncoded: op.Error({gpenc::detail::texts::kNot808Encoded}); return op.Return(false);
-        }
+        // A setting that cannot be made has written its own failure records.
+        // Q23: none for an empty setting text (docs/compat.md).
+        if (!produce(standard)) return false;
         op.Debug({gpenc::detail::texts::kBuild808End});
         if (!send() || !FinishFrame(e, wire::kTunnel, out)) return op.Fail();
         // D1: the frame is kept, and the caller's record changes, only here, once nothing can fail (docs/compat.md).
@@ -165,98 +152,101 @@ bool EncoderSteps::SendSetting(CEncoder& e, const Op& op, bool valid, Produce&& 
 // ---------------------------------------------------------------------------
 
 GPENC_FLATTEN bool CEncoder::EquipSet(sEquipset* equipSet, std::vector<unsigned char>& out) {
-    const gpenc::detail::PublicCall call("CEncoder::EquipSet");
     static constexpr Op op = Operation("CEncoder::EquipSet");
-    Check check("equipSet");
-    const bool valid = check.NotNull(equipSet) && check.NotEmpty(equipSet->terminalNo, "terminalNo");
-    // The build writes into a copy, which the caller's record takes on success.
-    // D2: the caller's record is written only on success (docs/compat.md).
-    sEquipset work = valid ? *equipSet : sEquipset();
-    auto produce = [&](CEncoder_Standard& standard) {
-        work.strPhoneNo = PhoneNumber(work.terminalNo);
-        const auto mark = static_cast<EequipParameterMark>(work.nSetParm);
-        Bytes msg;
-        if (mark == PARM_HEARTBEAT_INTERVAL || mark == PARM_MAIN_SERVER_ADDRESS) {
-            EquipParmSet_EquipConfig entry;
-            entry.strPhoneNo = work.strPhoneNo;
-            entry.eParmMark = mark;
-            entry.eDataType = mark == PARM_HEARTBEAT_INTERVAL ? DATATYPE_DWORD : DATATYPE_STRING;
-            if (!TakeValue(work, entry, check)) return Setting::kRefused;
-            // The phone number of the head is that of the terminal number.
-            const Renamed phone(mark == PARM_HEARTBEAT_INTERVAL ? "config.strPhoneNo" : "list[0].strPhoneNo",
-                                "equipSet.terminalNo");
-            const bool encoded = mark == PARM_HEARTBEAT_INTERVAL ? standard.ParmSet_GetHeadInterval(entry, msg)
-                                                                 : standard.ParmSet_GetMainSericeIP({entry}, msg);
-            if (!encoded) return Setting::kNotEncoded;
-            // Only a text is ever left out: the heartbeat always encodes.
-            if (!SetsAnyParameter(msg)) {
-                gpenc::detail::Refuse("equipSet.strValue", "sets no parameter: must be 1 to 255 bytes, got " +
-                                                               std::to_string(work.strValue.size()));
-                return Setting::kNotEncoded;
+    return gpenc::detail::Public(op, [&] {
+        Check check("equipSet");
+        const bool valid = check.NotNull(equipSet) && check.NotEmpty(equipSet->terminalNo, "terminalNo");
+        // The build writes into a copy, which the caller's record takes on success.
+        // D2: the caller's record is written only on success (docs/compat.md).
+        sEquipset work = valid ? *equipSet : sEquipset();
+        auto produce = [&](CEncoder_Standard& standard) {
+            work.strPhoneNo = PhoneNumber(work.terminalNo);
+            const auto mark = static_cast<EequipParameterMark>(work.nSetParm);
+            Bytes msg;
+            if (mark == PARM_HEARTBEAT_INTERVAL || mark == PARM_MAIN_SERVER_ADDRESS) {
+                EquipParmSet_EquipConfig entry;
+                entry.strPhoneNo = work.strPhoneNo;
+                entry.eParmMark = mark;
+                entry.eDataType = mark == PARM_HEARTBEAT_INTERVAL ? DATATYPE_DWORD : DATATYPE_STRING;
+                if (!TakeValue(work, entry, check)) return op.Fail();
+                // The phone number of the head is that of the terminal number.
+                const Renamed phone(mark == PARM_HEARTBEAT_INTERVAL ? "config.strPhoneNo" : "list[0].strPhoneNo",
+                                    "equipSet.terminalNo");
+                const bool encoded = mark == PARM_HEARTBEAT_INTERVAL ? standard.ParmSet_GetHeadInterval(entry, msg)
+                                                                     : standard.ParmSet_GetMainSericeIP({entry}, msg);
+                if (!encoded) return op.Fail(gpenc::detail::texts::kNot808Encoded);
+                // Only a text is ever left out: the heartbeat always encodes.
+                if (!SetsAnyParameter(msg)) {
+                    Refuse("equipSet.strValue",
+                           "sets no parameter: must be 1 to 255 bytes, got " + std::to_string(work.strValue.size()));
+                    return op.Fail(gpenc::detail::texts::kNot808Encoded);
+                }
             }
-        }
-        // Any other parameter builds nothing, and a text the caller put in
-        // `strMsgHex` goes out unchanged.
-        // Q25: kept so: clients that fill `strMsgHex` themselves rely on it (docs/compat.md).
-        // Q24: the hex text is appended to the caller's `strMsgHex`, and all of it is sent (docs/compat.md).
-        VectorToHexChr(std::move(msg), work.strMsgHex);
-        if (work.strMsgHex.empty())
-            gpenc::detail::Refuse("equipSet.strMsgHex", "must not be empty: nSetParm " + std::to_string(work.nSetParm) +
-                                                            " builds no message");
-        return ReadyUnlessEmpty(work.strMsgHex);
-    };
-    auto commit = [&] {
-        equipSet->strPhoneNo.swap(work.strPhoneNo);
-        equipSet->strMsgHex.swap(work.strMsgHex);
-    };
-    // Q25: key 1 is the caller's own `msgId`, as it stands (docs/compat.md).
-    return call.Result(EncoderSteps::SendSetting(
-        *this, op, valid, produce, [&] { return SetEquipSetParameterData(&work); }, commit, out));
+            // Any other parameter builds nothing, and a text the caller put in
+            // `strMsgHex` goes out unchanged.
+            // Q25: kept so: clients that fill `strMsgHex` themselves rely on it (docs/compat.md).
+            // Q24: the hex text is appended to the caller's `strMsgHex`, and all of it is sent (docs/compat.md).
+            VectorToHexChr(std::move(msg), work.strMsgHex);
+            if (work.strMsgHex.empty())
+                Refuse("equipSet.strMsgHex",
+                       "must not be empty: nSetParm " + std::to_string(work.nSetParm) + " builds no message");
+            // Q23: no setting text: false without a failure or exit record (docs/compat.md).
+            return !work.strMsgHex.empty();
+        };
+        auto commit = [&] {
+            equipSet->strPhoneNo.swap(work.strPhoneNo);
+            equipSet->strMsgHex.swap(work.strMsgHex);
+        };
+        // Q25: key 1 is the caller's own `msgId`, as it stands (docs/compat.md).
+        return EncoderSteps::SendSetting(
+            *this, op, valid, produce, [&] { return SetEquipSetParameterData(&work); }, commit, out);
+    });
 }
 
 GPENC_FLATTEN bool CEncoder::EquipSet(std::vector<sEquipset> equipSets, std::vector<unsigned char>& out) {
-    const gpenc::detail::PublicCall call("CEncoder::EquipSet");
     static constexpr Op op = Operation("CEncoder::EquipSet");
-    const bool valid = Check("equipSets").NotEmpty(equipSets, "") &&
-                       Check("equipSets", 0).NotEmpty(equipSets.front().terminalNo, "terminalNo");
-    // The builder's own copy of the first record carries what is sent.
-    sEquipset* sent = nullptr;
-    auto produce = [&](CEncoder_Standard& standard) {
-        // Each record as the value of an entry, read where it is: its type
-        // from the parameter table, its text, bytes or number.
-        std::vector<Value> values(equipSets.size());
-        for (std::size_t i = 0; i < equipSets.size(); ++i) {
-            const sEquipset& record = equipSets[i];
-            const EequipParmDataType type = standard.ParmSet_Get808ParmType(record.eParmMark);
-            std::uint32_t number = 0;
-            Check check("equipSets", static_cast<int>(i));
-            if (!ReadSettingNumber(record, type, number, check)) return Setting::kRefused;
-            values[i] = ValueOf(record, type, number);
-        }
-        Bytes msg;
-        // The entries are the records, and the head's phone number the first terminal number.
-        // Q27: the first record's terminal is the one addressed (docs/compat.md).
-        const Renamed list("list", "equipSets"), phone("list[0].strPhoneNo", "equipSets[0].terminalNo");
-        const std::string phoneNo = PhoneNumber(equipSets.front().terminalNo);
-        if (!StandardSteps::ParmSetVector(
-                standard, Check("list", 0).NotEmpty(phoneNo, "strPhoneNo"), values.size(),
-                [&](std::size_t i) { return values[i]; }, phoneNo, msg))
-            return Setting::kNotEncoded;
-        if (!SetsAnyParameter(msg)) {
-            gpenc::detail::Refuse("equipSets",
-                                  "sets no parameter: every entry has an unknown id or a value not encoded");
-            return Setting::kNotEncoded;
-        }
-        // Q27: only the first record's terminal number is sent (docs/compat.md).
-        sent = &equipSets.front();
-        sent->strMsgHex.clear();
-        VectorToHexChr(std::move(msg), sent->strMsgHex);
-        if (sent->strMsgHex.empty()) return Setting::kEmpty;
-        sent->msgId = wire::jt808::kParmSet;
-        return Setting::kReady;
-    };
-    return call.Result(EncoderSteps::SendSetting(
-        *this, op, valid, produce, [&] { return SetEquipSetParameterData(sent); }, NothingToCommit, out));
+    return gpenc::detail::Public(op, [&] {
+        const bool valid = Check("equipSets").NotEmpty(equipSets, "") &&
+                           Check("equipSets", 0).NotEmpty(equipSets.front().terminalNo, "terminalNo");
+        // The builder's own copy of the first record carries what is sent.
+        sEquipset* sent = nullptr;
+        auto produce = [&](CEncoder_Standard& standard) {
+            // Each record as the value of an entry, read where it is: its type
+            // from the parameter table, its text, bytes or number.
+            std::vector<Value> values(equipSets.size());
+            for (std::size_t i = 0; i < equipSets.size(); ++i) {
+                const sEquipset& record = equipSets[i];
+                const EequipParmDataType type = standard.ParmSet_Get808ParmType(record.eParmMark);
+                std::uint32_t number = 0;
+                Check check("equipSets", static_cast<int>(i));
+                if (!ReadSettingNumber(record, type, number, check)) return op.Fail();
+                values[i] = ValueOf(record, type, number);
+            }
+            Bytes msg;
+            // The entries are the records, and the head's phone number the first terminal number.
+            // Q27: the first record's terminal is the one addressed (docs/compat.md).
+            const Renamed list("list", "equipSets"), phone("list[0].strPhoneNo", "equipSets[0].terminalNo");
+            const std::string phoneNo = PhoneNumber(equipSets.front().terminalNo);
+            if (!StandardSteps::ParmSetVector(
+                    standard, Check("list", 0).NotEmpty(phoneNo, "strPhoneNo"), values.size(),
+                    [&](std::size_t i) { return values[i]; }, phoneNo, msg))
+                return op.Fail(gpenc::detail::texts::kNot808Encoded);
+            if (!SetsAnyParameter(msg)) {
+                Refuse("equipSets", "sets no parameter: every entry has an unknown id or a value not encoded");
+                return op.Fail(gpenc::detail::texts::kNot808Encoded);
+            }
+            // Q27: only the first record's terminal number is sent (docs/compat.md).
+            sent = &equipSets.front();
+            sent->strMsgHex.clear();
+            VectorToHexChr(std::move(msg), sent->strMsgHex);
+            // Q23: no setting text, no further record (docs/compat.md).
+            if (sent->strMsgHex.empty()) return false;
+            sent->msgId = wire::jt808::kParmSet;
+            return true;
+        };
+        return EncoderSteps::SendSetting(
+            *this, op, valid, produce, [&] { return SetEquipSetParameterData(sent); }, NothingToCommit, out);
+    });
 }
 
 bool CEncoder::SetEquipSetParameterData(sEquipset* equipSet) {
@@ -269,35 +259,38 @@ bool CEncoder::SetEquipSetParameterData(sEquipset* equipSet) {
 // ---------------------------------------------------------------------------
 
 GPENC_FLATTEN bool CEncoder::EquipSet_ICInfoSet(sEquipControl_SetIC setIC, std::vector<unsigned char>& out) {
-    const gpenc::detail::PublicCall call("CEncoder::EquipSet_ICInfoSet");
     static constexpr Op op = Operation("CEncoder::EquipSet_ICInfoSet");
-    // The builder's own copy of the record carries what is sent: its terminal
-    // number, the message id and the message's hex text, which starts empty.
-    sEquipControl_SetIC& sent = setIC;
-    auto produce = [&](CEncoder_Standard& standard) {
-        Bytes msg;
-        // The card is the builder's own copy, and not read again.
-        // Q28: only 1 picks the standard layout; any other value, 0 included, the extension (docs/compat.md).
-        const Renamed card("card", "setIC.stSetIC");
-        const bool encoded = setIC.stSetIC.byStandard == 1
-                                 ? standard.ParmSet_ICInfoSetStandard(std::move(setIC.stSetIC), msg)
-                                 : standard.ParmSet_ICInfoSetExtension(std::move(setIC.stSetIC), msg);
-        if (!encoded) return Setting::kRefused;
-        sent.msgId = wire::jt808::kPassThrough;
-        sent.strMsgHex.clear();
-        VectorToHexChr(std::move(msg), sent.strMsgHex);
-        return ReadyUnlessEmpty(sent.strMsgHex);
-    };
-    return call.Result(EncoderSteps::SendSetting(
-        *this, op, Check("setIC").NotEmpty(setIC.terminalNo, "terminalNo"), produce,
-        [&] { return SetEquipSet_ICInfoSetParameterData(&sent); }, NothingToCommit, out));
+    return gpenc::detail::Public(op, [&] {
+        // The builder's own copy of the record carries what is sent: its terminal
+        // number, the message id and the message's hex text, which starts empty.
+        sEquipControl_SetIC& sent = setIC;
+        auto produce = [&](CEncoder_Standard& standard) {
+            Bytes msg;
+            // The card is the builder's own copy, and not read again.
+            // Q28: only 1 picks the standard layout; any other value, 0 included, the extension (docs/compat.md).
+            const Renamed card("card", "setIC.stSetIC");
+            const bool encoded = setIC.stSetIC.byStandard == 1
+                                     ? standard.ParmSet_ICInfoSetStandard(std::move(setIC.stSetIC), msg)
+                                     : standard.ParmSet_ICInfoSetExtension(std::move(setIC.stSetIC), msg);
+            if (!encoded) return op.Fail();
+            sent.msgId = wire::jt808::kPassThrough;
+            sent.strMsgHex.clear();
+            VectorToHexChr(std::move(msg), sent.strMsgHex);
+            // Q23: no setting text, no further record (docs/compat.md).
+            return !sent.strMsgHex.empty();
+        };
+        return EncoderSteps::SendSetting(
+            *this, op, Check("setIC").NotEmpty(setIC.terminalNo, "terminalNo"), produce,
+            [&] { return SetEquipSet_ICInfoSetParameterData(&sent); }, NothingToCommit, out);
+    });
 }
 
 GPENC_FLATTEN bool CEncoder::SetEquipSet_ICInfoSetParameterData(sEquipControl_SetIC* setIC) {
-    const gpenc::detail::PublicCall call("CEncoder::SetEquipSet_ICInfoSetParameterData");
     static constexpr Op op = Operation("CEncoder::SetEquipSet_ICInfoSetParameterData");
-    return call.Result(
-        EncoderSteps::SetTunnelParameterData(*this, op, "setIC", setIC, &sEquipControl_SetIC::strMsgHex, "strMsgHex"));
+    return gpenc::detail::Public(op, [&] {
+        return EncoderSteps::SetTunnelParameterData(*this, op, "setIC", setIC, &sEquipControl_SetIC::strMsgHex,
+                                                    "strMsgHex");
+    });
 }
 
 // ---------------------------------------------------------------------------
@@ -305,37 +298,39 @@ GPENC_FLATTEN bool CEncoder::SetEquipSet_ICInfoSetParameterData(sEquipControl_Se
 // ---------------------------------------------------------------------------
 
 GPENC_FLATTEN bool CEncoder::EquipAlarmSet(sEquip_AlarmSet* alarmSet, std::vector<unsigned char>& out) {
-    const gpenc::detail::PublicCall call("CEncoder::EquipAlarmSet");
     // Logs under the equipment setting's tag, which its log readers know it by.
     // Q22: logs as EquipSet (docs/compat.md).
     static constexpr Op op = Operation("CEncoder::EquipSet");
-    Check check("alarmSet");
-    const bool valid = check.NotNull(alarmSet) && check.NotEmpty(alarmSet->terminalNo, "terminalNo");
-    // The build writes into a copy, which the caller's record takes on success.
-    // D2: the caller's record is written only on success (docs/compat.md).
-    sEquip_AlarmSet work = valid ? *alarmSet : sEquip_AlarmSet();
-    auto produce = [&](CEncoder_Standard& standard) {
-        work.strPhoneNo = PhoneNumber(work.terminalNo);
-        MsgData_AlarmSet_Circular setting;
-        setting.bySetAttr = work.bySetAttr;
-        setting.byAreaCount = work.byAreaCount;
-        setting.vecAreas = std::move(work.vecAreas);
-        // Q24: the setting text is appended to the caller's `strMsgText`, and all of it is sent (docs/compat.md).
-        // D7: a setting text cut short by a caught exception fails the build (docs/compat.md).
-        const Renamed areas("setting", "alarmSet");
-        if (!standard.ParmSet_Get808AlarmSetData_Circular(std::move(setting), work.strMsgText))
-            return Setting::kNotEncoded;
-        if (work.strMsgText.empty()) return Setting::kEmpty;
-        work.msgId = wire::jt808::kCircularArea;
-        return Setting::kReady;
-    };
-    auto commit = [&] {
-        alarmSet->strPhoneNo.swap(work.strPhoneNo);
-        alarmSet->strMsgText.swap(work.strMsgText);
-        alarmSet->msgId = work.msgId;
-    };
-    return call.Result(EncoderSteps::SendSetting(
-        *this, op, valid, produce, [&] { return SetEquipSetAlarmSetData(&work); }, commit, out));
+    return gpenc::detail::Public("CEncoder::EquipAlarmSet", [&] {
+        Check check("alarmSet");
+        const bool valid = check.NotNull(alarmSet) && check.NotEmpty(alarmSet->terminalNo, "terminalNo");
+        // The build writes into a copy, which the caller's record takes on success.
+        // D2: the caller's record is written only on success (docs/compat.md).
+        sEquip_AlarmSet work = valid ? *alarmSet : sEquip_AlarmSet();
+        auto produce = [&](CEncoder_Standard& standard) {
+            work.strPhoneNo = PhoneNumber(work.terminalNo);
+            MsgData_AlarmSet_Circular setting;
+            setting.bySetAttr = work.bySetAttr;
+            setting.byAreaCount = work.byAreaCount;
+            setting.vecAreas = std::move(work.vecAreas);
+            // Q24: the setting text is appended to the caller's `strMsgText`, and all of it is sent (docs/compat.md).
+            // D7: a setting text cut short by a caught exception fails the build (docs/compat.md).
+            const Renamed areas("setting", "alarmSet");
+            if (!standard.ParmSet_Get808AlarmSetData_Circular(std::move(setting), work.strMsgText))
+                return op.Fail(gpenc::detail::texts::kNot808Encoded);
+            // Q23: no setting text, no further record (docs/compat.md).
+            if (work.strMsgText.empty()) return false;
+            work.msgId = wire::jt808::kCircularArea;
+            return true;
+        };
+        auto commit = [&] {
+            alarmSet->strPhoneNo.swap(work.strPhoneNo);
+            alarmSet->strMsgText.swap(work.strMsgText);
+            alarmSet->msgId = work.msgId;
+        };
+        return EncoderSteps::SendSetting(
+            *this, op, valid, produce, [&] { return SetEquipSetAlarmSetData(&work); }, commit, out);
+    });
 }
 
 bool CEncoder::SetEquipSetAlarmSetData(sEquip_AlarmSet* alarmSet) {

@@ -17,10 +17,9 @@
 using gpenc::detail::Bytes;
 using gpenc::detail::Check;
 using gpenc::detail::Guarded;
-using gpenc::detail::GuardedStep;
 using gpenc::detail::NoThrow;
 using gpenc::detail::Op;
-using gpenc::detail::Outcome;
+using gpenc::detail::Public;
 using gpenc::detail::PutBE;
 using gpenc::detail::StoreBE;
 using namespace gpenc::detail::standard;
@@ -30,11 +29,12 @@ using namespace gpenc::detail::standard;
 // ---------------------------------------------------------------------------
 
 CEncoder_Standard::CEncoder_Standard() : m_byParmCount(0) {
-    const gpenc::detail::LevelScope levels;
     static constexpr Op op = Plain("CEncoder_Standard::CEncoder_Standard");
-    Guarded(op, false, [&] {
-        InitStandardMsgHead();
-        return op.Done();
+    Public(nullptr, [&] {
+        return Guarded(op, false, [&] {
+            InitStandardMsgHead();
+            return op.Done();
+        });
     });
 }
 
@@ -44,25 +44,28 @@ CEncoder_Standard& CEncoder_Standard::operator=(const CEncoder_Standard& other) 
 // Runs while another exception may unwind, as ~CEncoder does.
 // D6: never throws (docs/compat.md).
 CEncoder_Standard::~CEncoder_Standard() noexcept {
-    const gpenc::detail::LevelScope levels;  // log4cplus answers it without throwing
     static constexpr Op op = Plain("CEncoder_Standard::~CEncoder_Standard");
-    NoThrow([&] { op.PreEnter(); });
-    NoThrow([&] {
-        Guarded(op, false, [&] {
-            Bytes().swap(m_vecParmList);
-            Bytes().swap(m_stCurParm.vecParmValue);
-            Bytes().swap(m_stMsg.vecBody);
-            return op.Done();
+    // log4cplus answers the levels without throwing.
+    Public(nullptr, [&] {
+        NoThrow([&] { op.PreEnter(); });
+        NoThrow([&] {
+            Guarded(op, false, [&] {
+                Bytes().swap(m_vecParmList);
+                Bytes().swap(m_stCurParm.vecParmValue);
+                Bytes().swap(m_stMsg.vecBody);
+                return op.Done();
+            });
         });
+        return true;
     });
 }
 
 void CEncoder_Standard::InitStandardMsgHead() { StandardSteps::Reset(*this); }
 
-GPENC_FLATTEN Outcome StandardSteps::Reset(CEncoder_Standard& e) {
+GPENC_FLATTEN bool StandardSteps::Reset(CEncoder_Standard& e) {
     static constexpr Op op = Plain("CEncoder_Standard::InitStandardMsgHead");
     op.PreEnter();
-    return GuardedStep(op, [&] {
+    return Guarded(op, false, [&] {
         e.m_stMsg.byStartFlag = 0;
         e.m_stMsg.byCheckCode = 0;
         e.m_stMsg.byEndFlag = 0;
@@ -81,7 +84,7 @@ GPENC_FLATTEN Outcome StandardSteps::Reset(CEncoder_Standard& e) {
         e.m_stCurParm.byParmLen = 0;
         Bytes().swap(e.m_vecParmList);
         Bytes().swap(e.m_stCurParm.vecParmValue);
-        return op.Return(Outcome::Done());
+        return op.Done();
     });
 }
 
@@ -187,8 +190,8 @@ int CEncoder_Standard::DecToBCD(int value, unsigned char* out, int count) {
 }
 
 bool CEncoder_Standard::Xor(std::vector<unsigned char> data, int first, int last, unsigned char& check) {
-    const gpenc::detail::PublicCall call("CEncoder_Standard::Xor");
-    return call.Result(StandardSteps::Xor(data, first, last, check));
+    return gpenc::detail::Public("CEncoder_Standard::Xor",
+                                 [&] { return StandardSteps::Xor(data, first, last, check); });
 }
 
 bool StandardSteps::Xor(const Bytes& data, int first, int last, unsigned char& check) {

@@ -15,7 +15,6 @@
 using gpenc::detail::Bytes;
 using gpenc::detail::Guarded;
 using gpenc::detail::Op;
-using gpenc::detail::Outcome;
 using namespace gpenc::detail::standard;
 
 namespace {
@@ -69,28 +68,35 @@ using wire::card::CheckRange;
 }  // namespace
 
 bool CEncoder_Standard::SetOncePageData(MsgData_EquipParmSet_ParmListConfig& value) {
-    return StandardSteps::AppendPage(*this, Value::Of(value, value.byValue)).done();
+    return StandardSteps::AppendPage(*this, Value::Of(value, value.byValue));
 }
 
-GPENC_FLATTEN Outcome StandardSteps::AppendPage(CEncoder_Standard& e, const Value& value) {
+GPENC_FLATTEN bool StandardSteps::AppendPage(CEncoder_Standard& e, const Value& value, bool optional) {
     // Pages log under the parameter step's name: they are its twin.
     // Q32: the name log searches use (docs/compat.md).
     static constexpr Op op = Plain("CEncoder_Standard::SetOnceParameterData");
-    return GuardedStep(op, [&] {
+    return Guarded(op, false, [&] {
         // Encoded straight onto the end of the body, which a refusal leaves as it was.
         Bytes& body = e.m_stCurParm.vecParmValue;
         const std::size_t before = body.size();
-        Outcome o = EncodeValue(value, body);
-        if (!o.done()) return NotEncoded(op, std::move(o), "page");
+        std::string rule;
+        if (!EncodeValue(value, body, rule)) {
+            // The failure records before the reason, so that a fault in them is the reason instead.
+            op.Fail();
+            if (rule.empty()) return false;
+            if (!optional) gpenc::detail::Refuse("page", rule);
+            return optional;
+        }
         e.m_stCurParm.byParmLen = static_cast<unsigned char>(e.m_stCurParm.byParmLen + (body.size() - before));
-        return op.Return(Outcome::Done());
+        return op.Done();
     });
 }
 
 bool CEncoder_Standard::ParmSet_SetICInfoSet_stringAdd0(std::string& text, int width) {
-    const gpenc::detail::PublicCall call("CEncoder_Standard::ParmSet_SetICInfoSet_stringAdd0");
-    StandardSteps::Fit(text, width);
-    return call.Result(true);
+    return gpenc::detail::Public("CEncoder_Standard::ParmSet_SetICInfoSet_stringAdd0", [&] {
+        StandardSteps::Fit(text, width);
+        return true;
+    });
 }
 
 namespace {
@@ -151,7 +157,7 @@ bool StandardSteps::AppendCardPages(CEncoder_Standard& e, const struct_EquipCont
     // to a fault, which would shift every byte after it.
     // D3: a page lost to a caught exception fails the card (docs/compat.md).
     bool faulted = false;
-    auto page = [&](const Value& value) { faulted |= AppendPage(e, value).faulted(); };
+    auto page = [&](const Value& value) { faulted |= !AppendPage(e, value); };
     // Room for the widest fitted text, each page written before the next is fitted.
     char fitted[wire::card::kText4Width];
     static_assert(wire::card::kText4Width >= wire::card::kText1Width &&
@@ -175,8 +181,8 @@ bool StandardSteps::AppendCardPages(CEncoder_Standard& e, const struct_EquipCont
 }
 
 bool CEncoder_Standard::ParmSet_SetICInfoSetStandard(struct_EquipControl_SetIC card) {
-    const gpenc::detail::PublicCall call("CEncoder_Standard::ParmSet_SetICInfoSetStandard");
-    return call.Result(StandardSteps::SetStandardCard(*this, card));
+    return gpenc::detail::Public("CEncoder_Standard::ParmSet_SetICInfoSetStandard",
+                                 [&] { return StandardSteps::SetStandardCard(*this, card); });
 }
 
 bool StandardSteps::SetStandardCard(CEncoder_Standard& e, const struct_EquipControl_SetIC& card) {
@@ -191,8 +197,8 @@ bool StandardSteps::SetStandardCard(CEncoder_Standard& e, const struct_EquipCont
 }
 
 bool CEncoder_Standard::ParmSet_SetICInfoSetExtension(struct_EquipControl_SetIC card) {
-    const gpenc::detail::PublicCall call("CEncoder_Standard::ParmSet_SetICInfoSetExtension");
-    return call.Result(StandardSteps::SetExtensionCard(*this, card));
+    return gpenc::detail::Public("CEncoder_Standard::ParmSet_SetICInfoSetExtension",
+                                 [&] { return StandardSteps::SetExtensionCard(*this, card); });
 }
 
 bool StandardSteps::SetExtensionCard(CEncoder_Standard& e, const struct_EquipControl_SetIC& card) {
@@ -226,13 +232,13 @@ bool StandardSteps::SetExtensionCard(CEncoder_Standard& e, const struct_EquipCon
         // Q36: an empty text is logged as refused and the card still goes (docs/compat.md).
         // D3: a page lost to a caught exception fails the card (docs/compat.md).
         bool faulted = false;
-        for (const auto& page : pages) faulted |= Droppable([&] { return AppendPage(e, page); }).faulted();
+        for (const auto& page : pages) faulted |= !AppendPage(e, page, true);
         const Value zero = Value::Byte(0);
         while (e.m_stCurParm.vecParmValue.size() < wire::card::kExtensionBody - 1) {
-            if (!AppendPage(e, zero).done()) return op.Fail();
+            if (!AppendPage(e, zero)) return op.Fail();
         }
         // Q41: holds the place the third check byte then overwrites (docs/compat.md).
-        faulted |= AppendPage(e, Value::Byte(card.byExtCheckTail)).faulted();
+        faulted |= !AppendPage(e, Value::Byte(card.byExtCheckTail));
         if (faulted || !e.SetMsgData_StandardMsgHead(wire::jt808::kPassThrough, card.strPhoneNo)) return op.Fail();
         return op.Done();
     });
@@ -240,24 +246,28 @@ bool StandardSteps::SetExtensionCard(CEncoder_Standard& e, const struct_EquipCon
 
 GPENC_FLATTEN bool CEncoder_Standard::ParmSet_ICInfoSetStandard(struct_EquipControl_SetIC card,
                                                                 std::vector<unsigned char>& msg) {
-    const gpenc::detail::PublicCall call("CEncoder_Standard::ParmSet_ICInfoSetStandard");
     static constexpr Op op = Marked("CEncoder_Standard::ParmSet_ICInfoSetStandard");
-    return call.Result(StandardSteps::BuildMessage(
-        *this, op, true, wire::jt808::kPassThrough, {"card", "card.strPhoneNo"}, msg,
-        [&] { return StandardSteps::SetStandardCard(*this, card); },
-        [&](Bytes& m) { return m.size() >= wire::card::kStandardSize && WriteChecks(m, {wire::card::kCardCheck}); }));
+    return gpenc::detail::Public(op, [&] {
+        return StandardSteps::BuildMessage(
+            *this, op, true, wire::jt808::kPassThrough, {"card", "card.strPhoneNo"}, msg,
+            [&] { return StandardSteps::SetStandardCard(*this, card); },
+            [&](Bytes& m) {
+                return m.size() >= wire::card::kStandardSize && WriteChecks(m, {wire::card::kCardCheck});
+            });
+    });
 }
 
 GPENC_FLATTEN bool CEncoder_Standard::ParmSet_ICInfoSetExtension(struct_EquipControl_SetIC card,
                                                                  std::vector<unsigned char>& msg) {
-    const gpenc::detail::PublicCall call("CEncoder_Standard::ParmSet_ICInfoSetExtension");
     static constexpr Op op = Marked("CEncoder_Standard::ParmSet_ICInfoSetExtension");
-    return call.Result(StandardSteps::BuildMessage(
-        *this, op, true, wire::jt808::kPassThrough, {"card", "card.strPhoneNo"}, msg,
-        [&] { return StandardSteps::SetExtensionCard(*this, card); },
-        [&](Bytes& m) {
-            return m.size() >= wire::card::kExtensionSize &&
-                   WriteChecks(m,
-                               {wire::card::kCardCheck, wire::card::kExtensionHeadCheck, wire::card::kExtensionCheck});
-        }));
+    return gpenc::detail::Public(op, [&] {
+        return StandardSteps::BuildMessage(
+            *this, op, true, wire::jt808::kPassThrough, {"card", "card.strPhoneNo"}, msg,
+            [&] { return StandardSteps::SetExtensionCard(*this, card); },
+            [&](Bytes& m) {
+                return m.size() >= wire::card::kExtensionSize &&
+                       WriteChecks(
+                           m, {wire::card::kCardCheck, wire::card::kExtensionHeadCheck, wire::card::kExtensionCheck});
+            });
+    });
 }

@@ -63,47 +63,49 @@ bool Finite(Check& area, double value, const char* field) {
 
 GPENC_FLATTEN bool CEncoder_Standard::ParmSet_Get808AlarmSetData_Circular(MsgData_AlarmSet_Circular setting,
                                                                           std::string& text) {
-    const gpenc::detail::PublicCall call("CEncoder_Standard::ParmSet_Get808AlarmSetData_Circular");
     static constexpr Op op = Marked("CEncoder_Standard::ParmSet_Get808AlarmSetData_Circular");
-    // D7: false after a caught exception, so that a text cut short is never sent (docs/compat.md).
-    return call.Result(Guarded(op, false, [&] {
-        // D8: "nan" or "inf" in place of a coordinate is no position the receiver could read (docs/compat.md).
-        for (std::size_t i = 0; i < setting.vecAreas.size(); ++i) {
-            const MsgData_AlarmSet_CircularArea& a = setting.vecAreas[i];
-            Check area("setting.vecAreas", static_cast<int>(i));
-            if (!Finite(area, a.dLatitude, "dLatitude") || !Finite(area, a.dLongitude, "dLongitude")) return op.Fail();
-        }
-        std::string added;
-        // Room for the usual areas at once: about 60 characters each, 96 with
-        // both the time window and the speed limit.
-        added.reserve(8 + 96 * setting.vecAreas.size());
-        AppendUnsigned(added, setting.bySetAttr, ';');
-        // Q42: the count as the caller states it, whatever the number of areas (docs/compat.md).
-        AppendUnsigned(added, setting.byAreaCount, ';');
-        for (const auto& area : setting.vecAreas) {
-            // D9: the id and the radius go out unsigned, 2^31 and above too (docs/compat.md).
-            AppendUnsigned(added, area.dwAreaId, ',');
-            AppendUnsigned(added, area.wAreaAttr, ',');
-            AppendFixed6(added, area.dLatitude, ',');
-            AppendFixed6(added, area.dLongitude, ',');
-            AppendUnsigned(added, area.dwRadius, ',');
-            if (area.wAreaAttr & wire::jt808::kAreaTimeWindow) {
-                AppendBcdTime(added, area.byStartTime);
-                AppendBcdTime(added, area.byEndTime);
+    return gpenc::detail::Public(op, [&] {
+        // D7: false after a caught exception, so that a text cut short is never sent (docs/compat.md).
+        return Guarded(op, false, [&] {
+            // D8: "nan" or "inf" in place of a coordinate is no position the receiver could read (docs/compat.md).
+            for (std::size_t i = 0; i < setting.vecAreas.size(); ++i) {
+                const MsgData_AlarmSet_CircularArea& a = setting.vecAreas[i];
+                Check area("setting.vecAreas", static_cast<int>(i));
+                if (!Finite(area, a.dLatitude, "dLatitude") || !Finite(area, a.dLongitude, "dLongitude"))
+                    return op.Fail();
             }
-            if (area.wAreaAttr & wire::jt808::kAreaSpeedLimit) {
-                AppendUnsigned(added, area.wMaxSpeed, ',');
-                // D11: the over-speed duration follows the speed limit, as in JT/T 808 (docs/compat.md).
-                AppendUnsigned(added, area.byOverSpeedDuration, ',');
+            std::string added;
+            // Room for the usual areas at once: about 60 characters each, 96 with
+            // both the time window and the speed limit.
+            added.reserve(8 + 96 * setting.vecAreas.size());
+            AppendUnsigned(added, setting.bySetAttr, ';');
+            // Q42: the count as the caller states it, whatever the number of areas (docs/compat.md).
+            AppendUnsigned(added, setting.byAreaCount, ';');
+            for (const auto& area : setting.vecAreas) {
+                // D9: the id and the radius go out unsigned, 2^31 and above too (docs/compat.md).
+                AppendUnsigned(added, area.dwAreaId, ',');
+                AppendUnsigned(added, area.wAreaAttr, ',');
+                AppendFixed6(added, area.dLatitude, ',');
+                AppendFixed6(added, area.dLongitude, ',');
+                AppendUnsigned(added, area.dwRadius, ',');
+                if (area.wAreaAttr & wire::jt808::kAreaTimeWindow) {
+                    AppendBcdTime(added, area.byStartTime);
+                    AppendBcdTime(added, area.byEndTime);
+                }
+                if (area.wAreaAttr & wire::jt808::kAreaSpeedLimit) {
+                    AppendUnsigned(added, area.wMaxSpeed, ',');
+                    // D11: the over-speed duration follows the speed limit, as in JT/T 808 (docs/compat.md).
+                    AppendUnsigned(added, area.byOverSpeedDuration, ',');
+                }
             }
-        }
-        added.pop_back();  // the separator after the last item
-        // Room made first, so that the append after the exit record cannot
-        // fail (and only when short: reserve may give back spare room). An
-        // empty text takes the composed one whole.
-        if (!text.empty() && text.capacity() < text.size() + added.size()) text.reserve(text.size() + added.size());
-        // Q24: appended to the caller's text, which keeps what it held (docs/compat.md).
-        // D1: the caller's text changes only on success (docs/compat.md).
-        return op.Commit([&] { text.empty() ? text.swap(added) : void(text += added); });
-    }));
+            added.pop_back();  // the separator after the last item
+            // Room made first, so that the append after the exit record cannot
+            // fail (and only when short: reserve may give back spare room). An
+            // empty text takes the composed one whole.
+            if (!text.empty() && text.capacity() < text.size() + added.size()) text.reserve(text.size() + added.size());
+            // Q24: appended to the caller's text, which keeps what it held (docs/compat.md).
+            // D1: the caller's text changes only on success (docs/compat.md).
+            return op.Commit([&] { text.empty() ? text.swap(added) : void(text += added); });
+        });
+    });
 }

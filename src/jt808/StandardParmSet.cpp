@@ -17,7 +17,6 @@ using gpenc::detail::Bytes;
 using gpenc::detail::Check;
 using gpenc::detail::Guarded;
 using gpenc::detail::Op;
-using gpenc::detail::Outcome;
 using namespace gpenc::detail::standard;
 
 namespace {
@@ -101,12 +100,12 @@ Value Value::Of(const EquipParmSet_EquipConfig& record, bool stringAndDwordOnly)
 }
 
 bool CEncoder_Standard::SetOnceParameterData(MsgData_EquipParmSet_ParmListConfig value) {
-    return StandardSteps::AppendEntry(*this, Value::Of(value, static_cast<unsigned char>(value.dwValue))).done();
+    return StandardSteps::AppendEntry(*this, Value::Of(value, static_cast<unsigned char>(value.dwValue)));
 }
 
-GPENC_FLATTEN Outcome StandardSteps::AppendEntry(CEncoder_Standard& e, const Value& value) {
+GPENC_FLATTEN bool StandardSteps::AppendEntry(CEncoder_Standard& e, const Value& value, bool optional) {
     static constexpr Op op = Plain("CEncoder_Standard::SetOnceParameterData");
-    return GuardedStep(op, [&] {
+    return Guarded(op, false, [&] {
         // The entry is encoded in place, at the end of the list: id, a length
         // byte set once the value is in, the value. What SetMsgData_EquipParmSet
         // does with a staged copy, without the copy.
@@ -114,25 +113,31 @@ GPENC_FLATTEN Outcome StandardSteps::AppendEntry(CEncoder_Standard& e, const Val
         const std::size_t at = list.size();
         gpenc::detail::PutBE<4>(list, value.id);
         list.push_back(0);
-        Outcome o = EncodeValue(value, list);
-        if (!o.done()) {
+        std::string rule;
+        if (!EncodeValue(value, list, rule)) {
             list.resize(at);
-            char id[24];
-            std::snprintf(id, sizeof id, "parameter 0x%04x", static_cast<unsigned int>(value.id));
-            return NotEncoded(op, std::move(o), id);
+            // The failure records before the reason, so that a fault in them is the reason instead.
+            op.Fail();
+            if (rule.empty()) return false;
+            if (!optional) {
+                char id[24];
+                std::snprintf(id, sizeof id, "parameter 0x%04x", static_cast<unsigned int>(value.id));
+                gpenc::detail::Refuse(id, rule);
+            }
+            return optional;
         }
         const auto length = static_cast<unsigned char>(list.size() - at - 5);
         list[at + 4] = length;
         ++e.m_byParmCount;
         e.m_stCurParm.dwParmId = value.id;
         e.m_stCurParm.byParmLen = length;
-        return op.Return(Outcome::Done());
+        return op.Done();
     });
 }
 
 // An exported step that no builder calls: the entry step, its bytes as given.
 bool CEncoder_Standard::SetMsgData_EquipParmSet(MsgData_EquipParmSet_ParmList entry) {
-    return StandardSteps::AppendEntry(*this, Value::Of(entry)).done();
+    return StandardSteps::AppendEntry(*this, Value::Of(entry));
 }
 
 bool CEncoder_Standard::ParmSet_Set808ParmInfo(std::vector<EquipParmSet_EquipConfig> list) {
@@ -157,7 +162,7 @@ bool CEncoder_Standard::ParmSet_SetHeadInterval(EquipParmSet_EquipConfig config)
         config.eParmMark = PARM_HEARTBEAT_INTERVAL;
         config.eDataType = DATATYPE_DWORD;
         // D21: a heartbeat message without its heartbeat would be sent as a success (docs/compat.md).
-        if (!StandardSteps::AppendEntry(*this, Value::Of(config)).done() ||
+        if (!StandardSteps::AppendEntry(*this, Value::Of(config)) ||
             !SetMsgData_StandardMsgHead(wire::jt808::kParmSet, config.strPhoneNo))
             return op.Fail();
         return op.Done();
@@ -166,22 +171,24 @@ bool CEncoder_Standard::ParmSet_SetHeadInterval(EquipParmSet_EquipConfig config)
 
 GPENC_FLATTEN bool CEncoder_Standard::ParmSet_GetHeadInterval(EquipParmSet_EquipConfig config,
                                                               std::vector<unsigned char>& msg) {
-    const gpenc::detail::PublicCall call("CEncoder_Standard::ParmSet_GetHeadInterval");
     // This builder logs under the reset's name.
     // Q30: the name log searches use (docs/compat.md).
     static constexpr Op op = Marked("CEncoder_Standard::InitStandardMsgHead");
-    return call.Result(StandardSteps::BuildMessage(
-        *this, op, true, wire::jt808::kParmSet, {"config", "config.strPhoneNo"}, msg,
-        [&] { return ParmSet_SetHeadInterval(std::move(config)); }, Finished));
+    return gpenc::detail::Public("CEncoder_Standard::ParmSet_GetHeadInterval", [&] {
+        return StandardSteps::BuildMessage(
+            *this, op, true, wire::jt808::kParmSet, {"config", "config.strPhoneNo"}, msg,
+            [&] { return ParmSet_SetHeadInterval(std::move(config)); }, Finished);
+    });
 }
 
 bool CEncoder_Standard::ParmSet_GetMainSericeIP(std::vector<EquipParmSet_EquipConfig> list,
                                                 std::vector<unsigned char>& msg) {
-    const gpenc::detail::PublicCall call("CEncoder_Standard::ParmSet_GetMainSericeIP");
     static constexpr Op op = Marked("CEncoder_Standard::ParmSet_GetMainSericeIP");
-    return call.Result(StandardSteps::BuildMessage(
-        *this, op, true, wire::jt808::kParmSet, {"list", "list[0].strPhoneNo"}, msg,
-        [&] { return ParmSet_SetMainSericeIP(std::move(list)); }, Finished));
+    return gpenc::detail::Public(op, [&] {
+        return StandardSteps::BuildMessage(
+            *this, op, true, wire::jt808::kParmSet, {"list", "list[0].strPhoneNo"}, msg,
+            [&] { return ParmSet_SetMainSericeIP(std::move(list)); }, Finished);
+    });
 }
 
 namespace {
@@ -190,10 +197,11 @@ const std::string kNoPhone;  // the head's of a list refused before it is read
 
 GPENC_FLATTEN bool CEncoder_Standard::ParmSet_Get808ParmSetVector(std::vector<EquipParmSet_EquipConfig> list,
                                                                   std::vector<unsigned char>& msg) {
-    const gpenc::detail::PublicCall call("CEncoder_Standard::ParmSet_Get808ParmSetVector");
-    const bool ready =
-        Check("list").NotEmpty(list, "") && Check("list", 0).NotEmpty(list.front().strPhoneNo, "strPhoneNo");
-    return call.Result(StandardSteps::ParmSetVector(
-        *this, ready, list.size(), [&](std::size_t i) { return Value::Of(list[i]); },
-        ready ? list.front().strPhoneNo : kNoPhone, msg));
+    return gpenc::detail::Public("CEncoder_Standard::ParmSet_Get808ParmSetVector", [&] {
+        const bool ready =
+            Check("list").NotEmpty(list, "") && Check("list", 0).NotEmpty(list.front().strPhoneNo, "strPhoneNo");
+        return StandardSteps::ParmSetVector(
+            *this, ready, list.size(), [&](std::size_t i) { return Value::Of(list[i]); },
+            ready ? list.front().strPhoneNo : kNoPhone, msg);
+    });
 }

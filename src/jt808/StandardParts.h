@@ -94,7 +94,6 @@ inline const std::vector<unsigned char> Value::kNoBytes;
 // of the exported class.
 struct StandardSteps {
     using Op = gpenc::detail::Op;
-    using Outcome = gpenc::detail::Outcome;
     using Bytes = gpenc::detail::Bytes;
 
     // Where a message builder's input is, for the reason of a refusal: the
@@ -104,37 +103,22 @@ struct StandardSteps {
         const char* phone;
     };
 
-    // The end of a value step under `op` whose value was not encoded (`o`): the
-    // failure records, then for a refused value the reason, naming `field`.
-    // In that order, so that a fault in the records is the reason instead.
-    static Outcome NotEncoded(const Op& op, Outcome o, std::string_view field, int line = __builtin_LINE()) {
-        o = op.FailWith(std::move(o), line);
-        if (o.kind() == Outcome::Kind::kRefused) gpenc::detail::Refuse(field, o.detail());
-        return o;
-    }
+    // Appends the value bytes of `value` by its type to `out`, or leaves `out`
+    // as it was and gives false: with the rule the value broke in `rule` (a
+    // type that is none, an empty text, more than 255 bytes), or with `rule`
+    // empty when the text step caught a framework exception.
+    [[nodiscard]] static bool EncodeValue(const gpenc::detail::standard::Value& value, Bytes& out, std::string& rule);
 
-    // Runs `step`, a part that the caller leaves out when it is refused for
-    // its own value, and goes on: the part's reason is taken back, so that a
-    // later failure of the call gives its own.
-    template <class Step>
-    static Outcome Droppable(Step&& step) {
-        const bool had = gpenc::detail::HasReason();
-        Outcome o = std::forward<Step>(step)();
-        if (o.kind() == Outcome::Kind::kRefused && !had) gpenc::detail::Forget();
-        return o;
-    }
-
-    // Appends the value bytes of `value` by its type to `out`. Refused, with `out` as it was, for a type that is none,
-    // an empty text or more than 255 bytes; faulted, with `out` as it was, when the text step caught a framework
-    // exception.
-    [[nodiscard]] static Outcome EncodeValue(const gpenc::detail::standard::Value& value, Bytes& out);
-
-    // InitStandardMsgHead, SetOnceParameterData and SetOncePageData, saying
-    // whether a step that did not succeed refused its value or lost it to a
-    // caught framework exception.
-    static Outcome Reset(CEncoder_Standard& e);
-    [[nodiscard]] static Outcome AppendEntry(CEncoder_Standard& e, const gpenc::detail::standard::Value& value);
-    [[nodiscard]] static Outcome AppendPage(CEncoder_Standard& e, const gpenc::detail::standard::Value& value);
+    // InitStandardMsgHead, which fails only when a framework exception cut it
+    // short; SetOnceParameterData and SetOncePageData, which fail when their
+    // value is refused or lost to a caught exception. An `optional` value
+    // that is refused is logged and left out, and the step gives true without
+    // a reason: false is then a value lost to a fault.
+    static bool Reset(CEncoder_Standard& e);
+    [[nodiscard]] static bool AppendEntry(CEncoder_Standard& e, const gpenc::detail::standard::Value& value,
+                                          bool optional = false);
+    [[nodiscard]] static bool AppendPage(CEncoder_Standard& e, const gpenc::detail::standard::Value& value,
+                                         bool optional = false);
 
     // The staging of the 0x8103 builders: refuses an empty list under `op`,
     // then encodes the `count` entries `valueAt(i)` gives into the parameter
@@ -162,8 +146,7 @@ struct StandardSteps {
         // Q36: a refused entry is logged and left out, and the message still goes (docs/compat.md).
         // D3: an entry lost to a caught exception fails the list (docs/compat.md).
         bool faulted = false;
-        for (std::size_t i = 0; i < count; ++i)
-            faulted |= Droppable([&] { return AppendEntry(e, valueAt(i)); }).faulted();
+        for (std::size_t i = 0; i < count; ++i) faulted |= !AppendEntry(e, valueAt(i), true);
         if (faulted) {
             op.Error({gpenc::detail::texts::kFullWidthRunFailed});
             return false;
@@ -254,7 +237,7 @@ struct StandardSteps {
                 // A reset that a caught fault cut short could send an earlier
                 // message's entries along.
                 // D4: so a reset cut short fails the build (docs/compat.md).
-                if (!ready || Reset(e).faulted() || !stage()) {
+                if (!ready || !Reset(e) || !stage()) {
                     LogFailure(gpenc::detail::texts::kSetInfoFailed, line);
                     return op.Return(false, line);
                 }
@@ -276,35 +259,45 @@ struct StandardSteps {
 
 // The value step of the parameter entries and the card pages, inline so that
 // the steps that call it compile it in.
-inline gpenc::detail::Outcome StandardSteps::EncodeValue(const gpenc::detail::standard::Value& value, Bytes& out) {
+inline bool StandardSteps::EncodeValue(const gpenc::detail::standard::Value& value, Bytes& out, std::string& rule) {
     const std::size_t start = out.size();
     const std::string_view text = value.text;
-    Outcome encoded = Outcome::Done();
+    bool encoded = true;
     switch (value.type) {
     case DATATYPE_STRING:
+        if (text.empty()) {
+            rule = "must not be empty";
+            encoded = false;
+            break;
+        }
         // GetParaStr's step, with the bytes appended where they go instead of
-        // through a copy of the text.
+        // through a copy of the text; for a text that is not empty it fails
+        // only by a caught exception.
         // Q7: GetParaStr's records, without a call to it (docs/compat.md).
-        encoded = text.empty() ? Outcome::Refused("must not be empty")
-                               : gpenc::detail::ParaStrStep(gpenc::detail::standard::kGetParaStr, text, [&] {
-                                     // As bytes, so that the insert is one copy rather than one a character.
-                                     const auto* bytes = reinterpret_cast<const unsigned char*>(text.data());
-                                     out.insert(out.end(), bytes, bytes + text.size());
-                                 });
+        encoded = gpenc::detail::ParaStrStep(gpenc::detail::standard::kGetParaStr, text, [&] {
+            // As bytes, so that the insert is one copy rather than one a character.
+            const auto* bytes = reinterpret_cast<const unsigned char*>(text.data());
+            out.insert(out.end(), bytes, bytes + text.size());
+        });
         break;
     case DATATYPE_WORD: gpenc::detail::PutBE<2>(out, value.number); break;
     case DATATYPE_DWORD: gpenc::detail::PutBE<4>(out, value.number); break;
     case DATATYPE_BYTES: gpenc::detail::Append(out, *value.bytes); break;
     case DATATYPE_BYTE: out.push_back(static_cast<unsigned char>(value.number)); break;
-    default: encoded = Outcome::Refused("must be of type 1, 2, 3, 8 or 9, got " + std::to_string(value.type)); break;
+    default:
+        rule = "must be of type 1, 2, 3, 8 or 9, got " + std::to_string(value.type);
+        encoded = false;
+        break;
     }
     // The length travels in one byte.
     // D14: a longer value is refused rather than sent with a wrong length (docs/compat.md).
-    if (encoded.done() && out.size() - start > 255)
-        encoded = Outcome::Refused("must be at most 255 bytes, got " + std::to_string(out.size() - start));
+    if (encoded && out.size() - start > 255) {
+        rule = "must be at most 255 bytes, got " + std::to_string(out.size() - start);
+        encoded = false;
+    }
     // A value not encoded takes back what it appended, the bytes of a text
     // step interrupted after the insert too.
     // D3: no partial value is left in an entry or the card body (docs/compat.md).
-    if (!encoded.done()) out.resize(start);
+    if (!encoded) out.resize(start);
     return encoded;
 }
