@@ -113,20 +113,30 @@ GPENC_FLATTEN bool CEncoder_Standard::GetMsgData(std::uint32_t msgId, std::vecto
                       [&] { return "must fill a body of at most 1023 bytes, got " + std::to_string(body); }))
         return false;
 
-    // The phone number is right-aligned in 12 digits, filled with '0' on the
-    // left, and read as BCD pairs before anything is written.
-    constexpr std::size_t kDigits = wire::jt808::kPhoneDigits;
+    // The head the call asked for: the 2013 head unless it was given another.
+    const Jt808Head& asked = HeadOfCall();
+    if (!HeadValid(asked)) return false;
+    const bool is2019 = Is2019(asked);
+    // The phone number is right-aligned in 12 digits (20 under 2019), filled
+    // with '0' on the left, and read as BCD pairs before anything is written.
+    const std::size_t kDigits = is2019 ? wire::jt808::kPhoneDigits2019 : wire::jt808::kPhoneDigits;
     const std::string& phone = m_stMsgHead.strPhoneNo;
     // The head's phone number, for the reason of a refusal.
     Check head("head");
     // D25: a longer phone number fails the message; the caller's vector is untouched (docs/compat.md).
-    if (!head.That(phone.size() <= kDigits, "strPhoneNo",
-                   [&] { return "longer than 12 digits: " + gpenc::detail::Quote(phone); }))
+    if (!head.That(phone.size() <= kDigits, "strPhoneNo", [&] {
+            return "longer than " + std::to_string(kDigits) + " digits: " + gpenc::detail::Quote(phone);
+        }))
         return false;
-    char digits[kDigits];
+    // D31: the 2019 head takes decimal digits only, where the 2013 head keeps its reading of hexadecimal pairs
+    // (docs/compat.md).
+    if (is2019 && !head.That(std::all_of(phone.begin(), phone.end(), [](char c) { return c >= '0' && c <= '9'; }),
+                             "strPhoneNo", [&] { return "not decimal digits: " + gpenc::detail::Quote(phone); }))
+        return false;
+    char digits[wire::jt808::kPhoneDigits2019];
     std::fill(digits, digits + kDigits - phone.size(), '0');
     std::copy(phone.begin(), phone.end(), digits + kDigits - phone.size());
-    unsigned char bcd[kDigits / 2];
+    unsigned char bcd[wire::jt808::kPhoneDigits2019 / 2];
     for (std::size_t i = 0; i < kDigits; i += 2) {
         int pair = 0;
         if (!head.That(StandardSteps::HexPair(digits + i, pair), "strPhoneNo",
@@ -136,16 +146,24 @@ GPENC_FLATTEN bool CEncoder_Standard::GetMsgData(std::uint32_t msgId, std::vecto
     }
 
     // Head and body in one allocation, written where they go.
-    msg.resize(wire::jt808::kHeadSize + body);
+    const std::size_t headSize = HeadSize(asked);
+    msg.resize(headSize + body);
     unsigned char* p = msg.data();
     StoreBE<2>(p, m_stMsgHead.wMsgId);
-    StoreBE<2>(p + 2, m_stMsgHead.wBodyProperty);
-    std::copy(bcd, bcd + sizeof bcd, p + 4);
-    StoreBE<2>(p + 10, m_stMsgHead.wSerialNo);
-    p += wire::jt808::kHeadSize;
+    if (is2019) {
+        StoreBE<2>(p + wire::jt808::kPropertiesAt,
+                   static_cast<std::uint32_t>(m_stMsgHead.wBodyProperty | wire::jt808::kVersionFlag));
+        p[wire::jt808::kVersionAt2019] = asked.version;
+        std::copy(bcd, bcd + kDigits / 2, p + wire::jt808::kPhoneAt2019);
+    } else {
+        StoreBE<2>(p + wire::jt808::kPropertiesAt, m_stMsgHead.wBodyProperty);
+        std::copy(bcd, bcd + kDigits / 2, p + wire::jt808::kPhoneAt);
+    }
+    StoreBE<2>(p + headSize - 2, m_stMsgHead.wSerialNo);
+    p += headSize;
     if (msgId == wire::jt808::kParmSet) {
-        *p++ = m_byParmCount;
-        std::copy(m_vecParmList.begin(), m_vecParmList.end(), p);
+        p[wire::jt808::kParmCountAt] = m_byParmCount;
+        std::copy(m_vecParmList.begin(), m_vecParmList.end(), p + wire::jt808::kParmCountAt + 1);
     } else if (msgId == wire::jt808::kPassThrough) {
         std::copy(m_stCurParm.vecParmValue.begin(), m_stCurParm.vecParmValue.end(), p);
     }
