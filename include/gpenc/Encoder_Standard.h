@@ -44,6 +44,7 @@ struct StandardMsgHead {
 // The 0x8103 builders then also know the parameters the 2019 edition adds
 // (ParmSet_Get808ParmType). An edition other than 2013 or 2019, or version 0
 // under 2019, fails the builder with the reason.
+// D32: chosen per call, version 1 by default (docs/compat.md).
 struct Jt808Head {
     int edition = 2013;         // 2013 or 2019
     unsigned char version = 1;  // the 2019 head's protocol version byte, 1 to 255; not sent under 2013

@@ -67,6 +67,7 @@ constexpr TypeRange kParmTypes[] = {
 // What the 2019 edition adds (JT/T 808-2019, the terminal parameter table of
 // 0x8103); every other id keeps its 2013 type. Taken where SmallChi/JT808 and
 // yezhihao/jt808-server agree (docs/wire-format.md).
+// D32: known under the 2019 head only; the 2013 table stays as it was (docs/compat.md).
 constexpr TypeRange kParmTypes2019[] = {
     {0x0023, 0x0026, DATATYPE_STRING},  // secondary server APN, user, password, backup address
     {0x0032, 0x0032, DATATYPE_BYTES},   // illegal driving period: start HH MM, end HH MM (BYTE[4])

@@ -106,6 +106,7 @@ inline const Jt808Head& HeadOfCall() {
 }
 
 // Whether `head` is one the builders write; the reason under "head" when not.
+// D32: version 0 and an unknown edition are refused, not sent (docs/compat.md).
 inline bool HeadValid(const Jt808Head& head) {
     return Check("head")
         .That(head.edition == wire::jt808::kEdition2013 || Is2019(head), "edition",
@@ -121,6 +122,7 @@ inline bool CallHeadValid() {
 }
 
 // While it lives, the open call's messages take `head`, which must outlive it.
+// D32: the head is the call's, restored when the call's scope ends (docs/compat.md).
 class HeadScope {
 public:
     explicit HeadScope(const Jt808Head& head) : call_(OpenCall()), outer_(call_ != nullptr ? call_->jt808 : nullptr) {
