@@ -192,6 +192,7 @@ Builder Make(const char* name, Fields<R> fields, Call call, std::string marker =
     b.encode = [fields = std::move(fields), call, name](const Json& request, Out& out) {
         R record{};
         if constexpr (kHeaded) {
+            (void)name;  // named only in the refusal of the keys below
             ReadRecord(request, fields, record, "", {"builder", kVersionKey, kProtocolKey});
             const Jt808Head asked = ReadHead(request);
             CEncoder encoder;
