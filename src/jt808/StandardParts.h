@@ -98,11 +98,17 @@ inline std::size_t HeadSize(const Jt808Head& head) {
     return Is2019(head) ? wire::jt808::kHeadSize2019 : wire::jt808::kHeadSize;
 }
 
+// The head the open call was given; null when it was given none.
+inline const Jt808Head* HeadGiven() {
+    const Call* call = OpenCall();
+    return call != nullptr ? call->jt808 : nullptr;
+}
+
 // The open call's head.
 inline const Jt808Head& HeadOfCall() {
     static constexpr Jt808Head k2013{};
-    const Call* call = OpenCall();
-    return call != nullptr && call->jt808 != nullptr ? *call->jt808 : k2013;
+    const Jt808Head* given = HeadGiven();
+    return given != nullptr ? *given : k2013;
 }
 
 // Whether `head` is one the builders write; the reason under "head" when not.
@@ -117,8 +123,8 @@ inline bool HeadValid(const Jt808Head& head) {
 // Whether the open call's head is one the builders write: true at once for a
 // call given none.
 inline bool CallHeadValid() {
-    const Call* call = OpenCall();
-    return call == nullptr || call->jt808 == nullptr || HeadValid(*call->jt808);
+    const Jt808Head* given = HeadGiven();
+    return given == nullptr || HeadValid(*given);
 }
 
 // While it lives, the open call's messages take `head`, which must outlive it.
