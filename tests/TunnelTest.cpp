@@ -150,6 +150,10 @@ TEST_F(TunnelTest, WholeFrames) {
         {"2019: IC card, standard layout", Card(CardSetting(1), k2019),
          Frame("00 00 01 50", kT + "'8900'  00 00 01 33 00 02 01 '8900408501000000000138001380000001" "a000000080" +
                                   kCardPages + "1e'")},
+        {"2019: IC card, extension layout; check bytes 1e, ff and 60 at body offsets 132, 137 and 260",
+         Card(CardSetting(2), k2019),
+         Frame("00 00 02 50", kT + "'8900'  00 00 02 33 00 02 01 '8900410501000000000138001380000001" "a000000100" +
+                                  kCardPages + "1e" "a55a0000ff" "0261620163026465" + Times("00", 114) + "60'")},
         {"circular area with time window and speed limit", Alarm(AlarmSetting("8613912345678", {Area()})),
          Frame("00 00 00 70", "00 00 00 14 00 00 01 '8613912345678'  00 00 00 0b 00 01 01 '8600'  00 00 00 51 00 02 01"
                               " '1;1;7,3,22.500000,114.250000,500,25-01-02-08-00-00,25-12-31-18-00-00,60,10'")},
