@@ -29,6 +29,12 @@ template <class R>
 Call With(bool (CEncoder::*builder)(R*, Bytes&), R record) {
     return [=](CEncoder& e, Bytes& out) mutable { return (e.*builder)(&record, out); };
 }
+// A CEncoder_Standard builder on an object of its own, given `arg`.
+template <class Arg>
+Call Message(bool (CEncoder_Standard::*build)(Arg, Bytes&), Arg arg) {
+    return [=](CEncoder&, Bytes& out) { return (CEncoder_Standard().*build)(arg, out); };
+}
+
 template <class R>
 Call Null(bool (CEncoder::*builder)(R*, Bytes&)) {
     return [=](CEncoder& e, Bytes& out) { return (e.*builder)(nullptr, out); };
@@ -300,13 +306,10 @@ TEST_F(CommandTest, CaughtExceptionGivesTheFailureValue) {
     auto stage = [&](bool (S::*step)(struct_EquipControl_SetIC)) {
         return [=](CEncoder&, Bytes&) { return (S().*step)(card); };
     };
-    auto message = [](auto build, auto arg) {
-        return [=](CEncoder&, Bytes& out) { return (S().*build)(arg, out); };
-    };
     const Call login = With(&CEncoder::UserLogin, sUserLogin{"a", "b", "c", "d", "e", "f", "g", "h"}),
                sowing = With(&CEncoder::Cmd_SoundSowing, sSoundSowing{"a", "b"}),
-               list = message(&S::ParmSet_Get808ParmSetVector, plates),
-               extension = message(&S::ParmSet_ICInfoSetExtension, card);
+               list = Message(&S::ParmSet_Get808ParmSetVector, plates),
+               extension = Message(&S::ParmSet_ICInfoSetExtension, card);
     const char* const staged = "(CEncoder_Standard::SetOnceParameterData) 开始>>>>>";
     const struct {
         const char* throwAt;
@@ -340,12 +343,12 @@ TEST_F(CommandTest, CaughtExceptionGivesTheFailureValue) {
         {"(CEncoder_Standard::GetParaStr) 结束<<<<<", 1, list, false,
          "(CEncoder_Standard::GetParaStr)运行失败,错误信息为: boom(要转换的字符串为paraStr= abc"},
         {"(CEncoder_Standard::ParmSet_Set808ParmInfo） 开始>>>>>", 1, list, false},
-        {"(CEncoder_Standard::ParmSet_SetMainSericeIP） 开始>>>>>", 1, message(&S::ParmSet_GetMainSericeIP, plates),
+        {"(CEncoder_Standard::ParmSet_SetMainSericeIP） 开始>>>>>", 1, Message(&S::ParmSet_GetMainSericeIP, plates),
          false},
-        {"(CEncoder_Standard::ParmSet_SetHeadInterval） 开始>>>>>", 1, message(&S::ParmSet_GetHeadInterval, heartbeat),
+        {"(CEncoder_Standard::ParmSet_SetHeadInterval） 开始>>>>>", 1, Message(&S::ParmSet_GetHeadInterval, heartbeat),
          false},
-        {staged, 1, message(&S::ParmSet_GetHeadInterval, heartbeat), false},
-        {"(CEncoder_Standard::ParmSet_ICInfoSetStandard） 开始>>>>>", 1, message(&S::ParmSet_ICInfoSetStandard, card),
+        {staged, 1, Message(&S::ParmSet_GetHeadInterval, heartbeat), false},
+        {"(CEncoder_Standard::ParmSet_ICInfoSetStandard） 开始>>>>>", 1, Message(&S::ParmSet_ICInfoSetStandard, card),
          false},
         // The card stages, whose failure the builders' layout checks would hide.
         {"(CEncoder_Standard::ParmSet_SetICInfoSet） 开始>>>>>", 1, stage(&S::ParmSet_SetICInfoSetStandard), false},

@@ -167,6 +167,27 @@ std::vector<Form> Forms() {
              if (ok) s.out = GpencTestAccess::Parameters(e);
              return ok;
          }},
+        // The entry points given the 2019 head, whose messages the inspector of
+        // this tree does not read yet (kOther: not read back).
+        {"EquipSet list 2019", kOther, [](Seen& s) {
+             return C().EquipSet({Equip(0, 0x0023, "apn"), Equip(0, 0x0001, "60")}, s.out, Jt808Head::Edition2019());
+         }},
+        Writes<sEquipset>(
+            "EquipSet heartbeat 2019", kOther,
+            [](sEquipset& r, Seen& s) { return C().EquipSet(&r, s.out, Jt808Head::Edition2019()); },
+            Equip(1, 0, "60"), singleFields),
+        {"EquipSet_ICInfoSet extension 2019", kOther,
+         [](Seen& s) { return C().EquipSet_ICInfoSet(CardSetting(2), s.out, Jt808Head::Edition2019(7)); }},
+        {"ParmSet_Get808ParmSetVector 2019", kOther,
+         [=](Seen& s) { return S().ParmSet_Get808ParmSetVector(entries, s.out, Jt808Head::Edition2019()); }},
+        {"ParmSet_GetMainSericeIP 2019", kOther,
+         [=](Seen& s) { return S().ParmSet_GetMainSericeIP(entries, s.out, Jt808Head::Edition2019()); }},
+        {"ParmSet_GetHeadInterval 2019", kOther,
+         [=](Seen& s) { return S().ParmSet_GetHeadInterval(entries[2], s.out, Jt808Head::Edition2019()); }},
+        {"ParmSet_ICInfoSetStandard 2019", kOther,
+         [](Seen& s) { return S().ParmSet_ICInfoSetStandard(Card(1), s.out, Jt808Head::Edition2019()); }},
+        {"ParmSet_ICInfoSetExtension 2019", kOther,
+         [](Seen& s) { return S().ParmSet_ICInfoSetExtension(Card(2), s.out, Jt808Head::Edition2019()); }},
         Message("ParmSet_GetHeadInterval", &S::ParmSet_GetHeadInterval, entries[2]),
         Message("ParmSet_GetMainSericeIP", &S::ParmSet_GetMainSericeIP, entries),
         Message("ParmSet_Get808ParmSetVector", &S::ParmSet_Get808ParmSetVector, entries),

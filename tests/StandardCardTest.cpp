@@ -82,6 +82,15 @@ TEST_F(CardTest, StandardAndExtensionMessages) {
     EXPECT_EQ(log.errors().size(), 1u);
     EXPECT_EQ(log.errors().at(0).text, "(CEncoder_Standard::SetOnceParameterData)运行失败");
 
+    // The 2019 head: the same body, its check bytes over the same body bytes, 5 bytes further on.
+    ASSERT_TRUE(e.ParmSet_ICInfoSetStandard(card, out, Jt808Head::Edition2019()));
+    EXPECT_EQ(ToHex(out), ToHex(Hex("89 00 40 85 01 00 00 00 00 01 38 00 13 80 00 00 01 a0 00 00 00 80 " + kCardData +
+                                    " 73")));
+    ASSERT_TRUE(e.ParmSet_ICInfoSetExtension(card, out, Jt808Head::Edition2019(2)));
+    EXPECT_EQ(ToHex(out), ToHex(Hex("89 00 41 05 02 00 00 00 00 01 38 00 13 80 00 00 01 a0 00 00 01 00 " + kCardData +
+                                    " 73 a5 5a 11 22 cc 02 61 62 00 75 " + kAlphabet + kAlphabet + kAlphabet +
+                                    kAlphabet + "61 62 63 64 65 66 67 68 69 6a 6b 6c 6d 15")));
+
     std::string text = "ab";  // a width below zero fits a text to nothing
     EXPECT_TRUE(e.ParmSet_SetICInfoSet_stringAdd0(text, -1));
     EXPECT_EQ(text, "");

@@ -256,6 +256,73 @@ TEST_F(StandardTest, TypeTableCountsAndWideIds) {
     for (std::uint32_t id : {0x10001u, 0x10110u, 0xFFFFFFFFu}) EXPECT_EQ(type(id), 0) << std::hex << id;
 }
 
+// The 2019 head on request: bit 14, the version byte, 20 BCD digits '0'-filled
+// on the left, the serial number after them; the number at its limits.
+TEST_F(StandardTest, Head2019PhoneNumbersAndVersion) {
+    const Jt808Head v1 = Jt808Head::Edition2019(), v255 = Jt808Head::Edition2019(255);
+    const std::string beat = " 00 01 01 00 00 00 01 04 00 00 00 1e";  // serial 1, then the heartbeat entry
+    const struct {
+        Jt808Head head;
+        const char* phone;
+        std::string bytes;   // empty: refused
+        const char* reason;  // after "CEncoder_Standard::ParmSet_GetHeadInterval: "
+    } cases[] = {
+        {v1, "12345678901234567890", "81 03 40 0a 01 12 34 56 78 90 12 34 56 78 90" + beat, ""},
+        {v255, "1234567890123456789", "81 03 40 0a ff 01 23 45 67 89 01 23 45 67 89" + beat, ""},
+        {v1, "7", "81 03 40 0a 01 00 00 00 00 00 00 00 00 00 07" + beat, ""},
+        {Jt808Head{}, "1234567890", "81 03 00 0a 00 12 34 56 78 90" + beat, ""},  // the 2013 head, as before
+        {v1, "123456789012345678901", "", "config.strPhoneNo: longer than 20 digits: \"123456789012345678901\""},
+        {v1, "1380013800a", "", "config.strPhoneNo: not decimal digits: \"1380013800a\""},
+        {Jt808Head{2018, 1}, "7", "", "head.edition: must be 2013 or 2019, got 2018"},
+        {Jt808Head::Edition2019(0), "7", "", "head.version: must be 1 to 255 under the 2019 head, got 0"},
+    };
+    for (const auto& c : cases) {
+        CEncoder_Standard e;
+        Bytes out = {0xee};
+        EXPECT_EQ(e.ParmSet_GetHeadInterval(Heartbeat30(c.phone), out, c.head), !c.bytes.empty()) << c.phone;
+        EXPECT_EQ(ToHex(out), ToHex(Hex(c.bytes.empty() ? "ee" : c.bytes))) << c.phone;
+        EXPECT_EQ(gpenc::LastFailure(),
+                  c.bytes.empty() ? std::string("CEncoder_Standard::ParmSet_GetHeadInterval: ") + c.reason : "");
+    }
+    // Published vector of the 2019 head (hylexus/xtream-codec, mirror makeclan/xtream-codec:
+    // ext/jt/jt-808-server-spring-boot-starter-reactive/src/test/java/io/github/hylexus/xtream/codec/
+    // ext/jt808/builtin/messages/response/BuiltinMessage8103Sample1Test.java), "7e8103404e01...013a7e"
+    // without its 0x7e flags and check code 3a, serial number 0000 there and 0001 here.
+    std::vector<EquipParmSet_EquipConfig> phoned = {Entry(0x0001, DATATYPE_DWORD, 111),
+                         Entry(0x0040, DATATYPE_STRING, 0, "13900001111"),
+                         Entry(0x0040, DATATYPE_STRING, 0, "13900002222"),
+                         Entry(0x0040, DATATYPE_STRING, 0, "13900003333"),
+                         Entry(0x0081, DATATYPE_WORD, 62),
+                         Entry(0x0082, DATATYPE_WORD, 103),
+                         Entry(0x0084, DATATYPE_BYTE, 1)};
+    phoned[0].strPhoneNo = "13912344329";
+    CEncoder_Standard e;
+    Bytes out;
+    LogCapture log;
+    ASSERT_TRUE(e.ParmSet_Get808ParmSetVector(phoned, out, v1));
+    EXPECT_EQ(ToHex(out), ToHex(Hex("8103404e010000000001391234432900010700000001040000006f000000400b31333930303030"
+                                    "31313131000000400b3133393030303032323232000000400b3133393030303033333333"
+                                    "0000008102003e000000820200670000008401 01")));
+    // The same records as the 2013 head writes for the same list.
+    const Texts records = log.texts();
+    log.clear();
+    ASSERT_TRUE(e.ParmSet_Get808ParmSetVector(phoned, out));
+    EXPECT_EQ(ToHex(Bytes(out.begin(), out.begin() + 12)), "81 03 00 4e 01 39 12 34 43 29 00 01");
+    EXPECT_EQ(log.texts(), records);
+    // The main-server builder too; the type table knows the 2019 ids under that head only.
+    ASSERT_TRUE(e.ParmSet_GetMainSericeIP({Entry(0x0023, DATATYPE_STRING, 0, "apn")}, out, v255));
+    EXPECT_EQ(ToHex(out), ToHex(Hex("81 03 40 09 ff 00 00 00 00 01 38 00 13 80 00 00 01 01 00 00 00 23 03 61 70 6e")));
+    auto type = [&](std::uint32_t id, Jt808Head h) {
+        return static_cast<int>(e.ParmSet_Get808ParmType(static_cast<EequipParameterMark>(id), h));
+    };
+    std::map<int, int> count;
+    for (std::uint32_t id = 0; id <= 0xFFFF; ++id) ++count[type(id, v1)];
+    EXPECT_EQ(count, (std::map<int, int>{{0, 65536 - 325}, {1, 22}, {2, 9}, {3, 48}, {8, 241}, {9, 5}}));
+    for (std::uint32_t id : {0x0023u, 0x0026u, 0x0032u}) EXPECT_EQ(type(id, Jt808Head{}), 0) << std::hex << id;
+    EXPECT_EQ(type(0x0026, v1), DATATYPE_STRING);
+    EXPECT_EQ(type(0x0032, v1), DATATYPE_BYTES);
+}
+
 TEST_F(StandardTest, RecordsOfOneObjectAndOneFullRunInOrder) {
     LogCapture log;
     {

@@ -97,6 +97,17 @@ sEquip_AlarmSet AlarmSetting(const std::string& terminalNo, std::vector<MsgData_
 Call Single(sEquipset s) { return [=](CEncoder& e, Bytes& out) mutable { return e.EquipSet(&s, out); }; }
 Call List(std::vector<sEquipset> list) { return [=](CEncoder& e, Bytes& out) { return e.EquipSet(list, out); }; }
 Call Card(sEquipControl_SetIC s) { return [=](CEncoder& e, Bytes& out) { return e.EquipSet_ICInfoSet(s, out); }; }
+// The same settings given a head.
+Call Single(sEquipset s, Jt808Head h) {
+    return [=](CEncoder& e, Bytes& out) mutable { return e.EquipSet(&s, out, h); };
+}
+Call List(std::vector<sEquipset> list, Jt808Head h) {
+    return [=](CEncoder& e, Bytes& out) { return e.EquipSet(list, out, h); };
+}
+Call Card(sEquipControl_SetIC s, Jt808Head h) {
+    return [=](CEncoder& e, Bytes& out) { return e.EquipSet_ICInfoSet(s, out, h); };
+}
+const Jt808Head k2019 = Jt808Head::Edition2019();
 Call Alarm(sEquip_AlarmSet s) { return [=](CEncoder& e, Bytes& out) mutable { return e.EquipAlarmSet(&s, out); }; }
 
 // Offsets 17 to 143 of both card messages: "LI SI" and three empty texts,
@@ -129,6 +140,20 @@ TEST_F(TunnelTest, WholeFrames) {
         {"IC card, standard layout", Card(CardSetting(1)),
          Frame("00 00 01 46", kT + "'8900'  00 00 01 29 00 02 01 '89000085013800138000" "0001" "a000000080" +
                                   kCardPages + "1e'")},
+        {"2019: heartbeat 60, the whole terminal number", Single(Equip("1013800138000", "60", 1), k2019),
+         Frame("00 00 00 5c", "00 00 00 14 00 00 01 '1013800138000'  00 00 00 0b 00 01 01 '8103'  00 00 00 3d 00 02 01"
+                              " '8103400a010000000101380013800000010100000001040000003c'")},
+        {"2019, version 3: a text and the period the 2019 table adds",
+         List({Equip(T, "apn", 0, 0x0023), Equip(T, "", 0, 0x0032, Hex("08 00 18 00"))}, Jt808Head::Edition2019(3)),
+         Frame("00 00 00 6a", kT + "'8103'  00 00 00 4d 00 02 01 '81034012030000000001380013800000010200000023"
+                                   "0361706e000000320408001800'")},
+        {"2019: IC card, standard layout", Card(CardSetting(1), k2019),
+         Frame("00 00 01 50", kT + "'8900'  00 00 01 33 00 02 01 '8900408501000000000138001380000001" "a000000080" +
+                                  kCardPages + "1e'")},
+        {"2019: IC card, extension layout; check bytes 1e, ff and 60 at body offsets 132, 137 and 260",
+         Card(CardSetting(2), k2019),
+         Frame("00 00 02 50", kT + "'8900'  00 00 02 33 00 02 01 '8900410501000000000138001380000001" "a000000100" +
+                                  kCardPages + "1e" "a55a0000ff" "0261620163026465" + Times("00", 114) + "60'")},
         {"circular area with time window and speed limit", Alarm(AlarmSetting("8613912345678", {Area()})),
          Frame("00 00 00 70", "00 00 00 14 00 00 01 '8613912345678'  00 00 00 0b 00 01 01 '8600'  00 00 00 51 00 02 01"
                               " '1;1;7,3,22.500000,114.250000,500,25-01-02-08-00-00,25-12-31-18-00-00,60,10'")},
@@ -198,6 +223,14 @@ TEST_F(TunnelTest, RefusalsAndTheirRecords) {
          "EquipSet: equipSets[0].terminalNo: not digit pairs: \"1380013800x\""},
         {"the same on a card", Card(badPhone), "EquipSet_ICInfoSet", inside, {"得到信息失败", cardFailed}, nullptr,
          "EquipSet_ICInfoSet: setIC.stSetIC.strPhoneNo: not digit pairs: \"x\""},
+        {"2019: 21 digits, not cut", Single(Equip("123456789012345678901", "60", 1), k2019), "EquipSet", notEncoded,
+         not808, nullptr, "EquipSet: equipSet.terminalNo: longer than 20 digits: \"123456789012345678901\""},
+        {"2019: a hexadecimal digit", List({Equip("1380013800a", "5", 0, 1)}, k2019), "EquipSet", notEncoded, not808,
+         nullptr, "EquipSet: equipSets[0].terminalNo: not decimal digits: \"1380013800a\""},
+        {"an edition that is none", Single(Equip(T, "60", 1), Jt808Head{2020, 1}), "EquipSet", refused, {failed},
+         nullptr, "EquipSet: head.edition: must be 2013 or 2019, got 2020"},
+        {"2019 with version 0", Card(CardSetting(2), Jt808Head::Edition2019(0)), "EquipSet_ICInfoSet", refused,
+         {cardFailed}, nullptr, "EquipSet_ICInfoSet: head.version: must be 1 to 255 under the 2019 head, got 0"},
         {"a heartbeat above 32 bits", Single(Equip(T, "4294967296", 1)), "EquipSet", inside, {failed}, nullptr,
          "EquipSet: equipSet.strValue: must be -2147483648 to 4294967295, got \"4294967296\""},
         {"a word below -2^31 in a list", List({Equip(T, "a", 0, 0x0013), Equip(T, "-2147483649", 0, 0x0031)}),

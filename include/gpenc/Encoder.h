@@ -218,8 +218,9 @@ struct sTrackPlayback {
 // terminal number (key 0) and the JT/T 808 message id in lower-case
 // hexadecimal (key 1). The terminal's JT/T 808 phone number is the last 12
 // characters of `terminalNo`, or all of a shorter one (the IC card's message
-// takes `stSetIC.strPhoneNo` instead). Each record's `terminalNo` must be
-// non-empty (in a list, the first record's).
+// takes `stSetIC.strPhoneNo` instead); under the 2019 head (the overloads
+// with a Jt808Head) it is the whole `terminalNo`, at most 20 digits. Each
+// record's `terminalNo` must be non-empty (in a list, the first record's).
 
 // Terminal parameters, JT/T 808 0x8103. The single-record form of EquipSet
 // sets the heartbeat interval or the main server address; the list form any
@@ -354,6 +355,13 @@ public:
     // record's terminal. An empty list fails; the caller's records are not changed.
     bool EquipSet(std::vector<sEquipset> equipSets, std::vector<unsigned char>& out);
     bool EquipSet_ICInfoSet(sEquipControl_SetIC setIC, std::vector<unsigned char>& out);
+    // The three settings above with the JT/T 808 message head of `head`
+    // (Jt808Head), chosen per terminal. Under the 2019 head the phone number is
+    // the whole terminal number (the card's `strPhoneNo` for the IC card), up
+    // to 20 digits; a longer one or one with a non-digit fails the setting.
+    bool EquipSet(sEquipset* equipSet, std::vector<unsigned char>& out, Jt808Head head);
+    bool EquipSet(std::vector<sEquipset> equipSets, std::vector<unsigned char>& out, Jt808Head head);
+    bool EquipSet_ICInfoSet(sEquipControl_SetIC setIC, std::vector<unsigned char>& out, Jt808Head head);
     // Logs under "CEncoder::EquipSet", as its log readers know it. On success
     // writes `strPhoneNo`, `strMsgText` and `msgId` in the caller's record.
     // Q22: the tag log readers know it by (docs/compat.md).

@@ -24,12 +24,33 @@
 
 // The 808 message head as it goes on the wire: id, body properties, phone
 // number as 12 BCD digits, serial number. The encoder's own: its builders set
-// it and GetMsgData writes it, big-endian.
+// it and GetMsgData writes it, big-endian. Under the 2019 head (Jt808Head)
+// the body properties gain bit 14, the version byte follows them and the
+// phone number takes 20 digits; this record stays as it is.
 struct StandardMsgHead {
     std::uint16_t wMsgId = 0;         // message id, bytes 0-1; keeps the last id across resets
-    std::uint16_t wBodyProperty = 0;  // body properties, bytes 2-3: the body length; no other bit is set
-    std::string strPhoneNo;           // at most 12 digits; bytes 4-9 in packed BCD, '0'-filled on the left
-    std::uint16_t wSerialNo = 0;      // message serial number, bytes 10-11; 1 in every message
+    std::uint16_t wBodyProperty = 0;  // body properties, bytes 2-3: the body length; no other bit is held here
+    std::string strPhoneNo;           // at most 12 digits (20 under the 2019 head), BCD, '0'-filled on the left
+    std::uint16_t wSerialNo = 0;      // message serial number, bytes 10-11 (15-16 under 2019); 1 in every message
+};
+
+// The JT/T 808 message head a builder writes, chosen per call: a client that
+// keeps each terminal's edition passes it with every message for that
+// terminal, and nothing of it stays with the object. A builder given none
+// writes the 2013 head. The 2019 head (JT/T 808-2019, 4.4.3) sets bit 14 of
+// the body properties, puts `version` after them and takes a phone number of
+// up to 20 decimal digits as 10 BCD bytes, '0'-filled on the left; a longer
+// number, or one with a character that is not a digit, is refused, never cut.
+// The 0x8103 builders then also know the parameters the 2019 edition adds
+// (ParmSet_Get808ParmType). An edition other than 2013 or 2019, or version 0
+// under 2019, fails the builder with the reason.
+// D32: chosen per call, version 1 by default (docs/compat.md).
+struct Jt808Head {
+    int edition = 2013;         // 2013 or 2019
+    unsigned char version = 1;  // the 2019 head's protocol version byte, 1 to 255; not sent under 2013
+
+    // The 2019 head with protocol version `v`.
+    static constexpr Jt808Head Edition2019(unsigned char v = 1) { return Jt808Head{2019, v}; }
 };
 
 // A framed 808 message (flags and check code). Kept for completeness: the
@@ -197,11 +218,25 @@ public:
     // terminal parameter table does not list.
     EequipParmDataType ParmSet_Get808ParmType(EequipParameterMark mark);
 
+    // The same builders with the message head of `head` (Jt808Head): the
+    // 2013 head, as the forms above write it, or the 2019 head. The type
+    // table under 2019 also lists the parameters that edition adds.
+    bool ParmSet_GetHeadInterval(EquipParmSet_EquipConfig config, std::vector<unsigned char>& msg, Jt808Head head);
+    bool ParmSet_GetMainSericeIP(std::vector<EquipParmSet_EquipConfig> list, std::vector<unsigned char>& msg,
+                                 Jt808Head head);
+    bool ParmSet_Get808ParmSetVector(std::vector<EquipParmSet_EquipConfig> list, std::vector<unsigned char>& msg,
+                                     Jt808Head head);
+    EequipParmDataType ParmSet_Get808ParmType(EequipParameterMark mark, Jt808Head head);
+
     // The 0x8900 IC-card messages: 145 bytes (standard) or 273 bytes
     // (extension) with their inner check bytes in place. A card date outside
     // 2000 to 2099 is refused.
     bool ParmSet_ICInfoSetStandard(struct_EquipControl_SetIC card, std::vector<unsigned char>& msg);
     bool ParmSet_ICInfoSetExtension(struct_EquipControl_SetIC card, std::vector<unsigned char>& msg);
+    // The same with the message head of `head`: under 2019 the message is 5
+    // bytes longer (150 or 278) and every check range moves with the body.
+    bool ParmSet_ICInfoSetStandard(struct_EquipControl_SetIC card, std::vector<unsigned char>& msg, Jt808Head head);
+    bool ParmSet_ICInfoSetExtension(struct_EquipControl_SetIC card, std::vector<unsigned char>& msg, Jt808Head head);
     // Stage the IC-card body and the head; the check bytes are left to the
     // builders above. Both fail on a card date whose local year is outside
     // 2000 to 2099 and when a page was lost to a caught framework exception;

@@ -24,6 +24,8 @@
 #  define GPENC_THREAD_LOCAL thread_local
 #endif
 
+struct Jt808Head;  // gpenc/Encoder_Standard.h
+
 namespace gpenc::detail {
 
 class Renamed;
@@ -40,6 +42,10 @@ struct alignas(8) Call {
     bool refused = false;  // `reason` holds it
     std::string reason;
     const Renamed* renames = nullptr;  // the innermost rename scope
+    // The JT/T 808 head the call's messages take, the caller's argument; null
+    // for the 2013 head. A public member the library calls inside the call
+    // builds with it too.
+    const Jt808Head* jt808 = nullptr;
 
     explicit Call(const char* n) : name(n) {}
     Call(const Call&) = delete;

@@ -77,9 +77,27 @@ inline constexpr std::uint16_t kAffirmAlarm = 0x8203;   // manual alarm confirma
 inline constexpr std::uint16_t kCircularArea = 0x8600;  // set circular area
 inline constexpr std::uint16_t kPassThrough = 0x8900;   // downlink pass-through (IC card)
 
-// Head: id (2), body properties (2), phone number as 12 BCD digits (6), serial number (2).
+// Editions of the head.
+inline constexpr int kEdition2013 = 2013;
+inline constexpr int kEdition2019 = 2019;
+// Head (2013): id (2), body properties (2), phone number as 12 BCD digits (6), serial number (2).
 inline constexpr std::size_t kHeadSize = 12;
 inline constexpr std::size_t kPhoneDigits = 12;
+// Head (2019): id (2), body properties (2) with kVersionFlag, protocol
+// version (1), phone number as 20 BCD digits (10), serial number (2).
+inline constexpr std::size_t kHeadSize2019 = 17;
+inline constexpr std::size_t kPhoneDigits2019 = 20;
+inline constexpr std::uint16_t kVersionFlag = 0x4000;  // bit 14 of the body properties
+// Where the head's fields start, by edition: the 2019 head puts its version byte
+// before the phone number, which is 4 bytes longer.
+inline constexpr std::size_t kPropertiesAt = 2;
+inline constexpr std::size_t kVersionAt2019 = 4;
+inline constexpr std::size_t kPhoneAt = 4;
+inline constexpr std::size_t kPhoneAt2019 = 5;
+static_assert(kPhoneAt + kPhoneDigits / 2 + 2 == kHeadSize && kPhoneAt2019 + kPhoneDigits2019 / 2 + 2 == kHeadSize2019,
+              "the serial number ends each head");
+// The 0x8103 body: the number of entries, then the entries.
+inline constexpr std::size_t kParmCountAt = 0;  // from the body's first byte
 // A longer body would run into the encryption and sub-package bits of the
 // body-properties word.
 inline constexpr std::size_t kMaxBodyLength = 1023;
@@ -90,7 +108,8 @@ inline constexpr std::uint16_t kAreaSpeedLimit = 0x0002;
 
 }  // namespace jt808
 
-// ---- The IC-card packet of the 0x8900 message, as offsets into the message.
+// ---- The IC-card packet of the 0x8900 message, as offsets into its body,
+// which both heads share: the message's own offsets add the head's size.
 namespace card {
 
 inline constexpr unsigned char kTag = 0xA0;
@@ -106,20 +125,24 @@ inline constexpr int kText4Width = 56;
 inline constexpr int kFirstYear = 2000;
 inline constexpr int kLastYear = 2099;
 
-inline constexpr std::size_t kStandardSize = 145;
-inline constexpr std::size_t kExtensionSize = 273;
-inline constexpr std::size_t kExtensionBody = kExtensionSize - jt808::kHeadSize;
-// Offsets 150 to 271 hold the three length-prefixed extension texts.
+// The body of each layout (145 and 273 bytes of message under the 2013 head).
+inline constexpr std::size_t kStandardBody = 133;
+inline constexpr std::size_t kExtensionBody = 261;
+// Body offsets 138 to 259 hold the three length-prefixed extension texts.
 inline constexpr std::size_t kExtensionTextRoom = 122;
 
-// A check byte: the XOR of msg[first..last], written at last + 1.
+// A check byte: the XOR of body[first..last], written at last + 1.
 struct CheckRange {
     int first;
     int last;
 };
-inline constexpr CheckRange kCardCheck = {17, 143};
-inline constexpr CheckRange kExtensionHeadCheck = {145, 148};
-inline constexpr CheckRange kExtensionCheck = {150, 271};
+inline constexpr CheckRange kCardCheck = {5, 131};             // message 17 to 143 under the 2013 head
+inline constexpr CheckRange kExtensionHeadCheck = {133, 136};  // 145 to 148
+inline constexpr CheckRange kExtensionCheck = {138, 259};      // 150 to 271
+static_assert(kCardCheck.last + 2 == static_cast<int>(kStandardBody) &&
+                  kExtensionCheck.last + 2 == static_cast<int>(kExtensionBody) &&
+                  kExtensionCheck.last - kExtensionCheck.first + 1 == static_cast<int>(kExtensionTextRoom),
+              "each layout ends with its last check byte");
 
 }  // namespace card
 

@@ -20,6 +20,9 @@ using gpenc::detail::Check;
 using gpenc::detail::Op;
 using gpenc::detail::Refuse;
 using gpenc::detail::Renamed;
+using gpenc::detail::standard::HeadOfCall;
+using gpenc::detail::standard::HeadScope;
+using gpenc::detail::standard::Is2019;
 using gpenc::detail::standard::Value;
 
 namespace {
@@ -32,14 +35,19 @@ constexpr Op Operation(const char* name) { return gpenc::detail::EncoderOp(name)
 // nothing, and be reported as sent.
 // D20: such a setting is refused with texts::kNot808Encoded (docs/compat.md).
 bool SetsAnyParameter(const Bytes& msg) {
-    constexpr std::size_t kCountByte = wire::jt808::kHeadSize;  // the count follows the head
-    return msg.size() > kCountByte && msg[kCountByte] != 0;
+    // The count is the body's first byte, after the head of the call's edition.
+    const std::size_t count = gpenc::detail::standard::HeadSize(HeadOfCall()) + wire::jt808::kParmCountAt;
+    return msg.size() > count && msg[count] != 0;
 }
 
 // The terminal's JT/T 808 phone number: the last 12 characters of its number,
 // or all of a shorter one (the message head fills it with '0' on the left).
+// Under the 2019 head all of it, which the head refuses beyond 20 digits.
 std::string PhoneNumber(const std::string& terminalNo) {
     constexpr std::size_t kDigits = wire::jt808::kPhoneDigits;
+    // D31: never cut under the 2019 head (docs/compat.md).
+    if (Is2019(HeadOfCall())) return terminalNo;
+    // Q43: the 2013 head keeps the last 12 characters of a longer number, as clients rely on (docs/compat.md).
     // D22: a shorter number is used whole, where taking 12 characters would throw (docs/compat.md).
     return terminalNo.size() > kDigits ? terminalNo.substr(terminalNo.size() - kDigits) : terminalNo;
 }
@@ -155,7 +163,8 @@ GPENC_FLATTEN bool CEncoder::EquipSet(sEquipset* equipSet, std::vector<unsigned 
     static constexpr Op op = Operation("CEncoder::EquipSet");
     return gpenc::detail::Public(op, [&] {
         Check check("equipSet");
-        const bool valid = check.NotNull(equipSet) && check.NotEmpty(equipSet->terminalNo, "terminalNo");
+        const bool valid = check.NotNull(equipSet) && check.NotEmpty(equipSet->terminalNo, "terminalNo") &&
+                           gpenc::detail::standard::CallHeadValid();
         // The build writes into a copy, which the caller's record takes on success.
         // D2: the caller's record is written only on success (docs/compat.md).
         sEquipset work = valid ? *equipSet : sEquipset();
@@ -207,16 +216,19 @@ GPENC_FLATTEN bool CEncoder::EquipSet(std::vector<sEquipset> equipSets, std::vec
     static constexpr Op op = Operation("CEncoder::EquipSet");
     return gpenc::detail::Public(op, [&] {
         const bool valid = Check("equipSets").NotEmpty(equipSets, "") &&
-                           Check("equipSets", 0).NotEmpty(equipSets.front().terminalNo, "terminalNo");
+                           Check("equipSets", 0).NotEmpty(equipSets.front().terminalNo, "terminalNo") &&
+                           gpenc::detail::standard::CallHeadValid();
         // The builder's own copy of the first record carries what is sent.
         sEquipset* sent = nullptr;
         auto produce = [&](CEncoder_Standard& standard) {
             // Each record as the value of an entry, read where it is: its type
             // from the parameter table, its text, bytes or number.
+            // The table of the call's edition: the 2019 one knows the ids it adds.
+            const bool with2019 = Is2019(HeadOfCall());
             std::vector<Value> values(equipSets.size());
             for (std::size_t i = 0; i < equipSets.size(); ++i) {
                 const sEquipset& record = equipSets[i];
-                const EequipParmDataType type = standard.ParmSet_Get808ParmType(record.eParmMark);
+                const EequipParmDataType type = StandardSteps::ParmType(record.eParmMark, with2019);
                 std::uint32_t number = 0;
                 Check check("equipSets", static_cast<int>(i));
                 if (!ReadSettingNumber(record, type, number, check)) return op.Fail();
@@ -280,8 +292,35 @@ GPENC_FLATTEN bool CEncoder::EquipSet_ICInfoSet(sEquipControl_SetIC setIC, std::
             return !sent.strMsgHex.empty();
         };
         return EncoderSteps::SendSetting(
-            *this, op, Check("setIC").NotEmpty(setIC.terminalNo, "terminalNo"), produce,
-            [&] { return SetEquipSet_ICInfoSetParameterData(&sent); }, NothingToCommit, out);
+            *this, op,
+            Check("setIC").NotEmpty(setIC.terminalNo, "terminalNo") && gpenc::detail::standard::CallHeadValid(),
+            produce, [&] { return SetEquipSet_ICInfoSetParameterData(&sent); }, NothingToCommit, out);
+    });
+}
+
+// ---------------------------------------------------------------------------
+// The same settings with the head the caller asks for: the forms above, run
+// with `head` as the head of every message of the call.
+// ---------------------------------------------------------------------------
+
+bool CEncoder::EquipSet(sEquipset* equipSet, std::vector<unsigned char>& out, Jt808Head head) {
+    return gpenc::detail::Public("CEncoder::EquipSet", [&] {
+        const HeadScope scope(head);
+        return EquipSet(equipSet, out);
+    });
+}
+
+bool CEncoder::EquipSet(std::vector<sEquipset> equipSets, std::vector<unsigned char>& out, Jt808Head head) {
+    return gpenc::detail::Public("CEncoder::EquipSet", [&] {
+        const HeadScope scope(head);
+        return EquipSet(std::move(equipSets), out);
+    });
+}
+
+bool CEncoder::EquipSet_ICInfoSet(sEquipControl_SetIC setIC, std::vector<unsigned char>& out, Jt808Head head) {
+    return gpenc::detail::Public("CEncoder::EquipSet_ICInfoSet", [&] {
+        const HeadScope scope(head);
+        return EquipSet_ICInfoSet(std::move(setIC), out);
     });
 }
 

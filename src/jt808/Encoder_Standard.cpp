@@ -105,6 +105,37 @@ bool CEncoder_Standard::SetMsgData_StandardMsgHead(std::uint16_t msgId, std::str
     });
 }
 
+namespace {
+
+// Packs `phone`, right-aligned in `kDigits` digits and filled with '0' on the
+// left, as BCD pairs into `bcd`; false, with the reason under `head`, for a
+// number longer than that, for one with a character that is no decimal digit
+// when `decimalOnly`, and otherwise for a pair that is not two hexadecimal
+// digits. Nothing is written to the message before it is read whole.
+template <std::size_t kDigits>
+bool PackPhone(const std::string& phone, bool decimalOnly, Check& head, unsigned char* bcd) {
+    if (!head.That(phone.size() <= kDigits, "strPhoneNo", [&] {
+            return "longer than " + std::to_string(kDigits) + " digits: " + gpenc::detail::Quote(phone);
+        }))
+        return false;
+    if (decimalOnly && !head.That(std::all_of(phone.begin(), phone.end(), [](char c) { return c >= '0' && c <= '9'; }),
+                                  "strPhoneNo", [&] { return "not decimal digits: " + gpenc::detail::Quote(phone); }))
+        return false;
+    char digits[kDigits];
+    std::fill(digits, digits + kDigits - phone.size(), '0');
+    std::copy(phone.begin(), phone.end(), digits + kDigits - phone.size());
+    for (std::size_t i = 0; i < kDigits; i += 2) {
+        int pair = 0;
+        if (!head.That(StandardSteps::HexPair(digits + i, pair), "strPhoneNo",
+                       [&] { return "not digit pairs: " + gpenc::detail::Quote(phone); }))
+            return false;
+        bcd[i / 2] = static_cast<unsigned char>(pair);
+    }
+    return true;
+}
+
+}  // namespace
+
 GPENC_FLATTEN bool CEncoder_Standard::GetMsgData(std::uint32_t msgId, std::vector<unsigned char>& msg) {
     Bytes().swap(msg);
     // D15: a body of 1024 bytes or more is refused, not run into the flag bits (docs/compat.md).
@@ -113,39 +144,40 @@ GPENC_FLATTEN bool CEncoder_Standard::GetMsgData(std::uint32_t msgId, std::vecto
                       [&] { return "must fill a body of at most 1023 bytes, got " + std::to_string(body); }))
         return false;
 
-    // The phone number is right-aligned in 12 digits, filled with '0' on the
-    // left, and read as BCD pairs before anything is written.
-    constexpr std::size_t kDigits = wire::jt808::kPhoneDigits;
+    // The head the call was given, if any: none writes the 2013 head, as before.
+    const Jt808Head* given = HeadGiven();
+    if (given != nullptr && !HeadValid(*given)) return false;
+    const bool is2019 = given != nullptr && Is2019(*given);
     const std::string& phone = m_stMsgHead.strPhoneNo;
     // The head's phone number, for the reason of a refusal.
     Check head("head");
+    unsigned char bcd[wire::jt808::kPhoneDigits2019 / 2];
     // D25: a longer phone number fails the message; the caller's vector is untouched (docs/compat.md).
-    if (!head.That(phone.size() <= kDigits, "strPhoneNo",
-                   [&] { return "longer than 12 digits: " + gpenc::detail::Quote(phone); }))
+    // D31: the 2019 head takes decimal digits only, where the 2013 head keeps its reading of hexadecimal pairs
+    // (docs/compat.md).
+    if (!(is2019 ? PackPhone<wire::jt808::kPhoneDigits2019>(phone, true, head, bcd)
+                 : PackPhone<wire::jt808::kPhoneDigits>(phone, false, head, bcd)))
         return false;
-    char digits[kDigits];
-    std::fill(digits, digits + kDigits - phone.size(), '0');
-    std::copy(phone.begin(), phone.end(), digits + kDigits - phone.size());
-    unsigned char bcd[kDigits / 2];
-    for (std::size_t i = 0; i < kDigits; i += 2) {
-        int pair = 0;
-        if (!head.That(StandardSteps::HexPair(digits + i, pair), "strPhoneNo",
-                       [&] { return "not digit pairs: " + gpenc::detail::Quote(phone); }))
-            return false;
-        bcd[i / 2] = static_cast<unsigned char>(pair);
-    }
 
     // Head and body in one allocation, written where they go.
-    msg.resize(wire::jt808::kHeadSize + body);
+    const std::size_t headSize = is2019 ? wire::jt808::kHeadSize2019 : wire::jt808::kHeadSize;
+    msg.resize(headSize + body);
     unsigned char* p = msg.data();
     StoreBE<2>(p, m_stMsgHead.wMsgId);
-    StoreBE<2>(p + 2, m_stMsgHead.wBodyProperty);
-    std::copy(bcd, bcd + sizeof bcd, p + 4);
-    StoreBE<2>(p + 10, m_stMsgHead.wSerialNo);
-    p += wire::jt808::kHeadSize;
+    if (is2019) {
+        StoreBE<2>(p + wire::jt808::kPropertiesAt,
+                   static_cast<std::uint32_t>(m_stMsgHead.wBodyProperty | wire::jt808::kVersionFlag));
+        p[wire::jt808::kVersionAt2019] = given->version;
+        std::copy(bcd, bcd + wire::jt808::kPhoneDigits2019 / 2, p + wire::jt808::kPhoneAt2019);
+    } else {
+        StoreBE<2>(p + wire::jt808::kPropertiesAt, m_stMsgHead.wBodyProperty);
+        std::copy(bcd, bcd + wire::jt808::kPhoneDigits / 2, p + wire::jt808::kPhoneAt);
+    }
+    StoreBE<2>(p + headSize - 2, m_stMsgHead.wSerialNo);
+    p += headSize;
     if (msgId == wire::jt808::kParmSet) {
-        *p++ = m_byParmCount;
-        std::copy(m_vecParmList.begin(), m_vecParmList.end(), p);
+        p[wire::jt808::kParmCountAt] = m_byParmCount;
+        std::copy(m_vecParmList.begin(), m_vecParmList.end(), p + wire::jt808::kParmCountAt + 1);
     } else if (msgId == wire::jt808::kPassThrough) {
         std::copy(m_stCurParm.vecParmValue.begin(), m_stCurParm.vecParmValue.end(), p);
     }

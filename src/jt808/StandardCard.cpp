@@ -54,13 +54,18 @@ CardDate LocalDate(std::int64_t seconds) {
 
 using wire::card::CheckRange;
 
-// Computes and writes the check bytes in order, each after the one before has
-// been written (a later range may cover an earlier check byte).
-[[nodiscard]] bool WriteChecks(Bytes& msg, std::initializer_list<CheckRange> ranges) {
+// Computes and writes the check bytes of a message whose body holds at least
+// `bodySize` bytes, in order, each after the one before has been written (a
+// later range may cover an earlier check byte). The ranges count from the
+// body, which starts after the head of the call's edition.
+[[nodiscard]] bool WriteChecks(Bytes& msg, std::size_t bodySize, std::initializer_list<CheckRange> ranges) {
+    const std::size_t head = HeadSize(HeadOfCall());
+    if (msg.size() < head + bodySize) return false;
+    const int at = static_cast<int>(head);
     for (const CheckRange& r : ranges) {
         unsigned char check = 0;
-        if (!StandardSteps::Xor(msg, r.first, r.last, check)) return false;
-        msg[static_cast<std::size_t>(r.last) + 1] = check;
+        if (!StandardSteps::Xor(msg, at + r.first, at + r.last, check)) return false;
+        msg[static_cast<std::size_t>(at + r.last) + 1] = check;
     }
     return true;
 }
@@ -251,9 +256,7 @@ GPENC_FLATTEN bool CEncoder_Standard::ParmSet_ICInfoSetStandard(struct_EquipCont
         return StandardSteps::BuildMessage(
             *this, op, true, wire::jt808::kPassThrough, {"card", "card.strPhoneNo"}, msg,
             [&] { return StandardSteps::SetStandardCard(*this, card); },
-            [&](Bytes& m) {
-                return m.size() >= wire::card::kStandardSize && WriteChecks(m, {wire::card::kCardCheck});
-            });
+            [&](Bytes& m) { return WriteChecks(m, wire::card::kStandardBody, {wire::card::kCardCheck}); });
     });
 }
 
@@ -265,9 +268,29 @@ GPENC_FLATTEN bool CEncoder_Standard::ParmSet_ICInfoSetExtension(struct_EquipCon
             *this, op, true, wire::jt808::kPassThrough, {"card", "card.strPhoneNo"}, msg,
             [&] { return StandardSteps::SetExtensionCard(*this, card); },
             [&](Bytes& m) {
-                return m.size() >= wire::card::kExtensionSize &&
-                       WriteChecks(
-                           m, {wire::card::kCardCheck, wire::card::kExtensionHeadCheck, wire::card::kExtensionCheck});
+                return WriteChecks(
+                    m, wire::card::kExtensionBody,
+                    {wire::card::kCardCheck, wire::card::kExtensionHeadCheck, wire::card::kExtensionCheck});
             });
+    });
+}
+
+// ---------------------------------------------------------------------------
+// The same builders with the head the caller asks for
+// ---------------------------------------------------------------------------
+
+bool CEncoder_Standard::ParmSet_ICInfoSetStandard(struct_EquipControl_SetIC card, std::vector<unsigned char>& msg,
+                                                  Jt808Head head) {
+    return gpenc::detail::Public("CEncoder_Standard::ParmSet_ICInfoSetStandard", [&] {
+        const HeadScope scope(head);
+        return ParmSet_ICInfoSetStandard(std::move(card), msg);
+    });
+}
+
+bool CEncoder_Standard::ParmSet_ICInfoSetExtension(struct_EquipControl_SetIC card, std::vector<unsigned char>& msg,
+                                                   Jt808Head head) {
+    return gpenc::detail::Public("CEncoder_Standard::ParmSet_ICInfoSetExtension", [&] {
+        const HeadScope scope(head);
+        return ParmSet_ICInfoSetExtension(std::move(card), msg);
     });
 }

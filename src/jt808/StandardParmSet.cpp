@@ -64,24 +64,49 @@ constexpr TypeRange kParmTypes[] = {
     {0x0110, 0x01FF, DATATYPE_BYTES},   // CAN bus id collection settings
 };
 
+// What the 2019 edition adds (JT/T 808-2019, the terminal parameter table of
+// 0x8103); every other id keeps its 2013 type. Taken where SmallChi/JT808 and
+// yezhihao/jt808-server agree (docs/wire-format.md).
+// D32: known under the 2019 head only; the 2013 table stays as it was (docs/compat.md).
+constexpr TypeRange kParmTypes2019[] = {
+    {0x0023, 0x0026, DATATYPE_STRING},  // secondary server APN, user, password, backup address
+    {0x0032, 0x0032, DATATYPE_BYTES},   // illegal driving period: start HH MM, end HH MM (BYTE[4])
+};
+
 // kParmTypes spread over every id it covers, so that a lookup is one index
-// (a scan of the ranges cost about 100 instructions an entry).
+// (a scan of the ranges cost about 100 instructions an entry); with
+// `with2019`, kParmTypes2019 too.
 constexpr std::uint32_t kTypedIds = 0x200;  // every range ends below it
 struct TypeIndex {
     EequipParmDataType types[kTypedIds] = {};
-    constexpr TypeIndex() {
+    explicit constexpr TypeIndex(bool with2019) {
         for (const TypeRange& r : kParmTypes)
+            for (std::uint32_t id = r.first; id <= r.last; ++id) types[id] = r.type;
+        if (!with2019) return;
+        for (const TypeRange& r : kParmTypes2019)
             for (std::uint32_t id = r.first; id <= r.last; ++id) types[id] = r.type;
     }
 };
-constexpr TypeIndex kTypeIndex;
+constexpr TypeIndex kTypeIndex(false);
+constexpr TypeIndex kTypeIndex2019(true);
 static_assert(kParmTypes[std::size(kParmTypes) - 1].last < kTypedIds, "the index covers every range");
+static_assert(kTypeIndex.types[0x0023] == DATATYPE_NONE && kTypeIndex.types[0x0026] == DATATYPE_NONE &&
+                  kTypeIndex.types[0x0032] == DATATYPE_NONE,
+              "the 2019 edition adds ids the 2013 table leaves untyped");
 
 }  // namespace
+
+EequipParmDataType StandardSteps::ParmType(std::uint32_t id, bool with2019) {
+    return id >= kTypedIds ? DATATYPE_NONE : with2019 ? kTypeIndex2019.types[id] : kTypeIndex.types[id];
+}
 
 EequipParmDataType CEncoder_Standard::ParmSet_Get808ParmType(EequipParameterMark mark) {
     const std::uint32_t id = mark;
     return id < kTypedIds ? kTypeIndex.types[id] : DATATYPE_NONE;
+}
+
+EequipParmDataType CEncoder_Standard::ParmSet_Get808ParmType(EequipParameterMark mark, Jt808Head head) {
+    return StandardSteps::ParmType(mark, Is2019(head));
 }
 
 Value Value::Of(const EquipParmSet_EquipConfig& record, bool stringAndDwordOnly) {
@@ -203,5 +228,33 @@ GPENC_FLATTEN bool CEncoder_Standard::ParmSet_Get808ParmSetVector(std::vector<Eq
         return StandardSteps::ParmSetVector(
             *this, ready, list.size(), [&](std::size_t i) { return Value::Of(list[i]); },
             ready ? list.front().strPhoneNo : kNoPhone, msg);
+    });
+}
+
+// ---------------------------------------------------------------------------
+// The same builders with the head the caller asks for
+// ---------------------------------------------------------------------------
+
+bool CEncoder_Standard::ParmSet_GetHeadInterval(EquipParmSet_EquipConfig config, std::vector<unsigned char>& msg,
+                                                Jt808Head head) {
+    return gpenc::detail::Public("CEncoder_Standard::ParmSet_GetHeadInterval", [&] {
+        const HeadScope scope(head);
+        return ParmSet_GetHeadInterval(std::move(config), msg);
+    });
+}
+
+bool CEncoder_Standard::ParmSet_GetMainSericeIP(std::vector<EquipParmSet_EquipConfig> list,
+                                                std::vector<unsigned char>& msg, Jt808Head head) {
+    return gpenc::detail::Public("CEncoder_Standard::ParmSet_GetMainSericeIP", [&] {
+        const HeadScope scope(head);
+        return ParmSet_GetMainSericeIP(std::move(list), msg);
+    });
+}
+
+bool CEncoder_Standard::ParmSet_Get808ParmSetVector(std::vector<EquipParmSet_EquipConfig> list,
+                                                    std::vector<unsigned char>& msg, Jt808Head head) {
+    return gpenc::detail::Public("CEncoder_Standard::ParmSet_Get808ParmSetVector", [&] {
+        const HeadScope scope(head);
+        return ParmSet_Get808ParmSetVector(std::move(list), msg);
     });
 }

@@ -88,6 +88,63 @@ struct Value {
 
 inline const std::vector<unsigned char> Value::kNoBytes;
 
+// ---- The message head a call asked for (Jt808Head), kept in the open call's
+// record: a builder given a head builds every message of its call with it,
+// those of the CEncoder_Standard a CEncoder setting makes inside it too, and
+// a call given none (or one opened inside a log record) writes the 2013 head.
+
+inline bool Is2019(const Jt808Head& head) { return head.edition == wire::jt808::kEdition2019; }
+inline std::size_t HeadSize(const Jt808Head& head) {
+    return Is2019(head) ? wire::jt808::kHeadSize2019 : wire::jt808::kHeadSize;
+}
+
+// The head the open call was given; null when it was given none.
+inline const Jt808Head* HeadGiven() {
+    const Call* call = OpenCall();
+    return call != nullptr ? call->jt808 : nullptr;
+}
+
+// The open call's head.
+inline const Jt808Head& HeadOfCall() {
+    static constexpr Jt808Head k2013{};
+    const Jt808Head* given = HeadGiven();
+    return given != nullptr ? *given : k2013;
+}
+
+// Whether `head` is one the builders write; the reason under "head" when not.
+// D32: version 0 and an unknown edition are refused, not sent (docs/compat.md).
+inline bool HeadValid(const Jt808Head& head) {
+    return Check("head")
+        .That(head.edition == wire::jt808::kEdition2013 || Is2019(head), "edition",
+              [&] { return "must be 2013 or 2019, got " + std::to_string(head.edition); })
+        .That(!Is2019(head) || head.version != 0, "version", "must be 1 to 255 under the 2019 head, got 0");
+}
+
+// Whether the open call's head is one the builders write: true at once for a
+// call given none.
+inline bool CallHeadValid() {
+    const Jt808Head* given = HeadGiven();
+    return given == nullptr || HeadValid(*given);
+}
+
+// While it lives, the open call's messages take `head`, which must outlive it.
+// D32: the head is the call's, restored when the call's scope ends (docs/compat.md).
+class HeadScope {
+public:
+    explicit HeadScope(const Jt808Head& head) : call_(OpenCall()), outer_(call_ != nullptr ? call_->jt808 : nullptr) {
+        if (call_ != nullptr) call_->jt808 = &head;
+    }
+    HeadScope(const HeadScope&) = delete;
+    HeadScope& operator=(const HeadScope&) = delete;
+    ~HeadScope() {
+        if (call_ != nullptr) call_->jt808 = outer_;
+    }
+
+private:
+    Call* call_;
+    const Jt808Head* outer_;
+};
+
 }  // namespace gpenc::detail::standard
 
 // The steps of CEncoder_Standard that are the library's own rather than part
@@ -204,6 +261,10 @@ struct StandardSteps {
     // the caller's card where it is.
     [[nodiscard]] static bool SetStandardCard(CEncoder_Standard& e, const struct_EquipControl_SetIC& card);
     [[nodiscard]] static bool SetExtensionCard(CEncoder_Standard& e, const struct_EquipControl_SetIC& card);
+
+    // The value type of parameter `id` in the table of the 2013 edition, or
+    // with `with2019` in that of the 2019 edition. In StandardParmSet.cpp.
+    static EequipParmDataType ParmType(std::uint32_t id, bool with2019);
 
     // The number of body bytes GetMsgData appends for `msgId`.
     static std::size_t BodyLength(const CEncoder_Standard& e, std::uint32_t msgId) {

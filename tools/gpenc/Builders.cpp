@@ -5,6 +5,7 @@
 
 #include "gpenc/Inspect.h"
 
+#include <climits>
 #include <cstdio>
 #include <iostream>
 #include <string>
@@ -75,7 +76,8 @@ struct NestedRecord<struct_EquipControl_SetIC> {
         const auto extension = [](const C& c) { return c.byStandard != 1; };
         const char* const kExtension = "byStandard is not 1";
         static const Fields<C> f = {
-            Bind("strPhoneNo", &C::strPhoneNo, "phone number of the 808 message head, at most 12 decimal digits"),
+            Bind("strPhoneNo", &C::strPhoneNo,
+                 "phone number of the 808 message head, at most 12 decimal digits (20 under jt808Version 2019)"),
             Bind("byStandard", &C::byStandard, "1 the standard layout, anything else the extension"),
             Bind("strCardText1", &C::strCardText1, "card text 1, fitted to 32 bytes"),
             Bind("strCardText2", &C::strCardText2, "card text 2, fitted to 18 bytes"),
@@ -126,11 +128,11 @@ struct EquipSetList {
 // message it built and reported as sent: one whose parameter id its own table
 // gives no type, or whose value it cannot encode (an empty text, more than the
 // 255 bytes a length byte counts).
-void SayDropped(const std::vector<sEquipset>& list) {
+void SayDropped(const std::vector<sEquipset>& list, Jt808Head head) {
     CEncoder_Standard table;
     for (std::size_t i = 0; i < list.size(); ++i) {
         const sEquipset& r = list[i];
-        const EequipParmDataType type = table.ParmSet_Get808ParmType(r.eParmMark);
+        const EequipParmDataType type = table.ParmSet_Get808ParmType(r.eParmMark, head);
         const std::size_t size = type == DATATYPE_STRING  ? r.strValue.size()
                                  : type == DATATYPE_BYTES ? r.vecValueBytes.size()
                                                           : 4;
@@ -150,17 +152,59 @@ void SayDropped(const std::vector<sEquipset>& list) {
     }
 }
 
+// The request's keys that ask for a JT/T 808 head, read beside the record's
+// fields by the builders that make an 808 message.
+const char kVersionKey[] = "jt808Version", kProtocolKey[] = "jt808ProtocolVersion";
+
+// The head `request` asks for: the 2013 head without the keys. InputError for
+// an edition other than 2013 or 2019, or a version byte without 2019 or
+// outside 1 to 255.
+Jt808Head ReadHead(const Json& request) {
+    Jt808Head head;
+    if (request.contains(kVersionKey)) {
+        head.edition = static_cast<int>(ReadInteger(request.at(kVersionKey), INT_MIN, INT_MAX, kVersionKey));
+        if (head.edition != 2013 && head.edition != 2019)
+            throw InputError(std::string(kVersionKey) + ": must be 2013 or 2019, got " + std::to_string(head.edition));
+    }
+    if (request.contains(kProtocolKey)) {
+        if (head.edition != 2019)
+            throw InputError(std::string(kProtocolKey) + ": only with \"" + kVersionKey + "\": 2019");
+        head.version = static_cast<unsigned char>(ReadInteger(request.at(kProtocolKey), 1, 255, kProtocolKey));
+    }
+    return head;
+}
+
+// The lines of `gpenc builders` for the two keys.
+const std::vector<FieldInfo> kHeadFields = {
+    {kVersionKey, "int 2013|2019", "optional: 2019 sends the JT/T 808-2019 head (20-digit number), default 2013"},
+    {kProtocolKey, "BYTE 1..255", "optional, with jt808Version 2019: the head's protocol version byte, default 1"}};
+
 // The builder `name` reading record R through `fields` and encoding it with
-// `call(encoder, record, out)` on a fresh CEncoder.
+// `call(encoder, record, out)` on a fresh CEncoder; a builder that makes a
+// JT/T 808 message (`head`) also reads the head the request asks for and is
+// called as `call(encoder, record, out, head)`; any other refuses the keys.
 template <class R, class Call>
 Builder Make(const char* name, Fields<R> fields, Call call, std::string marker = {}) {
+    constexpr bool kHeaded = std::is_invocable_v<Call, CEncoder&, R&, Out&, Jt808Head>;
     Builder b{name, std::move(marker), {}, nullptr};
     b.fields = Describe(fields);
-    b.encode = [fields = std::move(fields), call](const Json& request, Out& out) {
+    if (kHeaded) b.fields.insert(b.fields.end(), kHeadFields.begin(), kHeadFields.end());
+    b.encode = [fields = std::move(fields), call, name](const Json& request, Out& out) {
         R record{};
-        ReadRecord(request, fields, record, "", {"builder"});
-        CEncoder encoder;
-        return call(encoder, record, out);
+        if constexpr (kHeaded) {
+            (void)name;  // named only in the refusal of the keys below
+            ReadRecord(request, fields, record, "", {"builder", kVersionKey, kProtocolKey});
+            const Jt808Head asked = ReadHead(request);
+            CEncoder encoder;
+            return call(encoder, record, out, asked);
+        } else {
+            for (const char* key : {kVersionKey, kProtocolKey})
+                if (request.contains(key))
+                    throw InputError(std::string(key) + ": " + name + " makes no JT/T 808 message head");
+            ReadRecord(request, fields, record, "", {"builder"});
+            CEncoder encoder;
+            return call(encoder, record, out);
+        }
     };
     return b;
 }
@@ -278,7 +322,8 @@ std::vector<Builder> MakeBuilders() {
     b.push_back(Make(
         "EquipSet",
         Fields<ES>{Bind("terminalNo", &ES::terminalNo,
-                        "terminal number, key 0; non-empty; its last 12 characters the phone number"),
+                        "terminal number, key 0; non-empty; its last 12 characters the phone number (2019: all of "
+                        "it, at most 20 digits)"),
                    Bind("strValue", &ES::strValue, "the value: decimal for the heartbeat interval, else the address")
                        .When("nSetParm is 1 or 0x13", builds),
                    Bind("strMsgHex", &ES::strMsgHex,
@@ -286,18 +331,18 @@ std::vector<Builder> MakeBuilders() {
                    Bind("nSetParm", &ES::nSetParm,
                         "1 heartbeat interval, 0x13 main server address; any other value builds no message"),
                    Bind("msgId", &ES::msgId, "sent as key 1 as it stands, 0 to 0xFFFF")},
-        [builds](E& e, ES& r, Out& out) {
+        [builds](E& e, ES& r, Out& out, Jt808Head head) {
             if (builds(r)) CheckSettingText(r.strValue, static_cast<std::uint32_t>(r.nSetParm), "strValue");
-            return e.EquipSet(&r, out);
+            return e.EquipSet(&r, out, head);
         }));
     b.push_back(Make(
         "EquipSet",
         Fields<EquipSetList>{Bind("list", &EquipSetList::list, "one record a parameter, in one 0x8103 message")},
-        [](E& e, EquipSetList& a, Out& out) {
+        [](E& e, EquipSetList& a, Out& out, Jt808Head head) {
             for (std::size_t i = 0; i < a.list.size(); ++i)
                 CheckSettingText(a.list[i].strValue, a.list[i].eParmMark, "list[" + std::to_string(i) + "].strValue");
-            if (!e.EquipSet(a.list, out)) return false;
-            SayDropped(a.list);
+            if (!e.EquipSet(a.list, out, head)) return false;
+            SayDropped(a.list, head);
             return true;
         },
         "list"));
@@ -305,7 +350,7 @@ std::vector<Builder> MakeBuilders() {
     b.push_back(Make("EquipSet_ICInfoSet",
                      Fields<IC>{Bind("terminalNo", &IC::terminalNo, kTerminal),
                                 Bind("stSetIC", &IC::stSetIC, "the IC card, sent as a 0x8900 message")},
-                     [](E& e, IC& r, Out& out) { return e.EquipSet_ICInfoSet(r, out); }));
+                     [](E& e, IC& r, Out& out, Jt808Head head) { return e.EquipSet_ICInfoSet(r, out, head); }));
     using AS = sEquip_AlarmSet;
     b.push_back(Make<AS>(
         "EquipAlarmSet", &E::EquipAlarmSet,
