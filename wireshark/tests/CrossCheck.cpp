@@ -11,12 +11,14 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <iterator>
 #include <map>
+#include <optional>
 #include <regex>
 #include <set>
 #include <sstream>
@@ -360,6 +362,35 @@ std::vector<std::pair<std::string, Bytes>> DemoFrames(const std::string& command
     return out;
 }
 
+// A command-0x33 frame tunnelling `message` (hex text, key 2) for `terminal`
+// (key 0) under message id `id` (key 1); the records written out here.
+Bytes TunnelFrame(const std::string& terminal, const std::string& id, const std::string& message) {
+    Bytes params;
+    for (const auto& [key, text] : {std::pair(0, terminal), std::pair(1, id), std::pair(2, message)}) {
+        const std::size_t n = text.size() + 7;
+        for (const int shift : {24, 16, 8, 0}) params.push_back(static_cast<std::uint8_t>(n >> shift));
+        params.insert(params.end(), {0, static_cast<std::uint8_t>(key), 1});
+        params.insert(params.end(), text.begin(), text.end());
+    }
+    char counts[16];
+    std::snprintf(counts, sizeof counts, "%08zx", params.size());
+    return Concat({Hex("4750001a 0001 " + std::string(32, '0') + " 0033 " + counts + " 0000"), params});
+}
+
+// The frame of a tunnelled 2013 message with the message under the 2019 head:
+// the version flag set, version byte 1, the 12 digits filled to 20. Its body,
+// check bytes too, stays as it is; null when the frame tunnels no 808 message.
+std::optional<Bytes> Twin2019(const Bytes& frame) {
+    const inspect::Dump d = inspect::DecodeFrames(frame);
+    if (d.frames.size() != 1 || !d.frames[0].tunnel || !d.frames[0].tunnel->jt808) return std::nullopt;
+    const inspect::Tunnel& t = *d.frames[0].tunnel;
+    const std::string& m = t.argument->value;
+    char props[2];
+    std::snprintf(props, sizeof props, "%x", std::stoi(m.substr(4, 1), nullptr, 16) | 4);
+    return TunnelFrame(t.terminalNumber->value, t.messageIdText->value,
+                       m.substr(0, 4) + props + m.substr(5, 3) + "01" + std::string(8, '0') + m.substr(8));
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -474,6 +505,36 @@ int main(int argc, char** argv) {
          0,
          "undecodable text"});
     checker.CheckWritten("gb18030.pcap", gb, gpenc::tool::kGpPort, "GB18030");
+
+    // The 2019 head: the twin of every example that tunnels an 808 message
+    // (both card layouts, every parameter of the examples), then messages
+    // written out by hand: the 2019 parameter ids (version 2, a 20-digit
+    // number) and one row for each way the 2019 head fails.
+    std::vector<Conversation> v2019;
+    for (const auto& [name, frame] : examples)
+        if (const auto twin = Twin2019(frame)) v2019.push_back({"2019 " + name, {*twin}});
+    if (v2019.size() < 5) tally.Fail("2019", "fewer twins than expected: " + std::to_string(v2019.size()));
+    const std::tuple<const char*, const char*, const char*, const char*> k2019[] = {
+        {"2019 ids", "12345678901234567890",
+         "8103403902123456789012345678900001 06 00000001 04 0000001e  00000023 03 61706e  00000024 01 75 "
+         "00000025 01 70  00000026 0d 31302e302e302e323a39303030  00000032 04 08001200",
+         ""},
+        {"BYTE[4] of 3", "013912345678", "8103400901000000000139123456780001 01 00000032 03 080012",
+         "bad parameter length"},
+        {"20 digits not the terminal's", "013912345679", "8103400a01000000000139123456780001 01 00000001 04 0000001e",
+         "phone number disagrees"},
+        {"not BCD", "013912345678", "8103400a010000000001391234567a0001 01 00000001 04 0000001e",
+         "phone number not BCD"},
+        {"bit 15", "013912345678", "8103c00a01000000000139123456780001 01 00000001 04 0000001e",
+         "unexpected body property bits"},
+        {"head cut in the number", "013912345678", "8103400a010000000001", "808 message truncated"},
+    };
+    for (const auto& [name, terminal, message, problem] : k2019) {
+        std::string text = message;
+        text.erase(std::remove(text.begin(), text.end(), ' '), text.end());
+        v2019.push_back({name, {TunnelFrame(terminal, text.substr(0, 4), text)}, 0, problem});
+    }
+    checker.CheckWritten("jt808-2019.pcap", v2019);
 
     // Fuzz-corpus inputs that the inspector reads as whole frames.
     std::vector<Conversation> fuzz;
