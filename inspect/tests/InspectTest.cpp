@@ -364,16 +364,6 @@ TEST(RobustnessTest, EveryPrefixIsAnError) {
     }
 }
 
-// Under the 2019 head too, the head cut at each of its fields.
-TEST(RobustnessTest, EveryPrefixOf2019IsAnError) {
-    const Bytes message = Hex(kSetting2019);
-    for (std::size_t n = 0; n < message.size(); ++n) {
-        const Bytes m(message.begin(), message.begin() + static_cast<std::ptrdiff_t>(n));
-        const Decoded<Jt808Message> e = DecodeJt808(m.data(), m.size());
-        EXPECT_TRUE(e.error && e.error->offset <= n) << n;
-    }
-}
-
 // The areas read as their radius plus "+start", "+end", "+speed", "+duration"
 // for the optional fields present, or what the decoder said if it said anything.
 TEST(SettingTextTest, AttributesProblemsAndOffsets) {
