@@ -50,7 +50,7 @@ Bytes Tunnelled(std::string_view id, std::string_view arg) { return TunnelFrame(
 const std::string kSetting808 = "8103000a00123456789000010100000001040000001e";
 // The 2019 head's fields after the body properties: version 1, the 20 digits
 // 00000000013912345678, serial 1.
-const std::string k2019 = "01 00 00 00 00 01 39 12 34 56 78 00 01 ";
+const std::string k2019 = " 01 00 00 00 00 01 39 12 34 56 78 00 01 ";
 // Heartbeat interval 30 under the 2019 head (body properties 400a).
 const std::string kSetting2019 = "8103400a010000000001391234567800010100000001040000001e";
 
@@ -206,7 +206,7 @@ const std::string kCardData =
 // as hex, the card data above and what follows it.
 // `head`: the fields after the body properties.
 Bytes Card(const std::string& bodyLength, const std::string& dataLength, const std::string& rest,
-           const std::string& head = "01 39 12 34 56 78 00 01 ") {
+           const std::string& head = " 01 39 12 34 56 78 00 01 ") {
     return Hex("89 00 " + bodyLength + head + "a0 00 00 " + dataLength + kCardData + rest);
 }
 // Extension: 11 22 with check cc; texts "abc", "", "xy" (check 60), zero filled.
@@ -278,29 +278,36 @@ std::string Layout(const Decoded<Jt808Message>& d) {
 // terminal number that agrees with its digits.
 TEST(Jt808Test, BothHeadsStandaloneAndTunnelled) {
     const struct {
-        std::string message;
+        Bytes m;
         const char* terminal;
         const char* want;
     } rows[] = {
-        {kSetting2019, "13912345678", "2019 v1 00000000013912345678 #1 body@17 0001 heartbeat interval (s)@18"},
-        {"81 03 40 10 ff 12 34 56 78 90 12 34 56 78 90 00 01 02 00 00 00 23 01 41 00 00 00 32 04 08 00 12 00",
+        {Hex(kSetting2019), "13912345678", "2019 v1 00000000013912345678 #1 body@17 0001 heartbeat interval (s)@18"},
+        {Hex("81 03 40 10 ff 12 34 56 78 90 12 34 56 78 90 00 01 02 00 00 00 23 01 41 00 00 00 32 04 08 00 12 00"),
          "12345678901234567890",
          "2019 v255 12345678901234567890 #1 body@17 0023 slave server APN@18 0032 illegal driving period (start HH MM, "
          "end HH MM)@24"},
-        {"89 00 40 85 " + k2019 + "a0 00 00 00 80" + kCardData + "67", "13912345678",
+        // A published 2019 vector, its 7e flags and check code 3a taken off: hylexus/xtream-codec,
+        // ext/jt/jt-808-server-spring-boot-starter-reactive/src/test/.../BuiltinMessage8103Sample1Test.java.
+        {Hex("8103404e0100000000013912344329000007 00000001 04 0000006f 00000040 0b 3133393030303031313131 "
+             "00000040 0b 3133393030303032323232 00000040 0b 3133393030303033333333 "
+             "00000081 02 003e 00000082 02 0067 00000084 01 01"),
+         "13912344329",
+         "2019 v1 00000000013912344329 #0 body@17 0001 heartbeat interval (s)@18 0040 monitoring platform phone "
+         "number@27 0040 monitoring platform phone number@43 0040 monitoring platform phone number@59 0081 province "
+         "id@75 0082 city id@82 0084 licence plate colour@89"},
+        {Card("40 85", "00 80", "67", k2019), "13912345678",
          "2019 v1 00000000013912345678 #1 body@17 149: 22-148 67 matches"},
-        {"89 00 41 05 " + k2019 + "a0 00 00 01 00" + kCardData + kExtension, "13912345678",
+        {Card("41 05", "01 00", kExtension, k2019), "13912345678",
          "2019 v1 00000000013912345678 #1 body@17 149: 22-148 67 matches 154: 150-153 cc matches 277: 155-276 60 "
          "matches"},
-        {"89 00 00 85 01 39 12 34 56 78 00 01 a0 00 00 00 80" + kCardData + "67", "13912345678",
-         "2013 v- 013912345678 #1 body@12 144: 17-143 67 matches"},
-        {"81 03 40 0a 01 00 00 00", "13912345678",
+        {Card("00 85", "00 80", "67"), "13912345678", "2013 v- 013912345678 #1 body@12 144: 17-143 67 matches"},
+        {Hex("81 03 40 0a 01 00 00 00"), "13912345678",
          "error: 808 message truncated at offset 5: phone number needs 10 bytes, 3 left"},
     };
     for (const auto& row : rows) {
-        const Bytes m = Hex(row.message);
-        EXPECT_EQ(Layout(DecodeJt808(m.data(), m.size())), row.want);
-        std::string run = gpenc::test::ToHex(m);
+        EXPECT_EQ(Layout(DecodeJt808(row.m.data(), row.m.size())), row.want);
+        std::string run = gpenc::test::ToHex(row.m);
         run.erase(std::remove(run.begin(), run.end(), ' '), run.end());
         const Dump d = DecodeFrames(TunnelFrame(row.terminal, run.substr(0, 4), run));
         ASSERT_EQ(d.frames.size(), 1u) << row.want;
@@ -331,7 +338,7 @@ TEST(Jt808Test, ProblemsNameTheOffset) {
          "bad parameter length at offset 17: a WORD parameter is 2 bytes, found 4"},
         {Hex(head + "01 00 00 00 08 04 00 00 00 1e"),
          "unknown parameter at offset 13: 0x0008 is not a terminal parameter id"},
-        {Hex("81 03 40 09 " + k2019 + "01 00 00 00 32 03 08 00 12"),
+        {Hex("81 03 40 09" + k2019 + "01 00 00 00 32 03 08 00 12"),
          "bad parameter length at offset 22: a BYTE[4] parameter is 4 bytes, found 3"},
         // An id of the 2019 edition alone, under the 2013 head.
         {Hex(head + "01 00 00 00 32 04 00 00 00 1e"),
