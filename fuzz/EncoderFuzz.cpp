@@ -46,7 +46,7 @@ struct Outcome {
     bool ok;
     Output output;
     bool quiet = false, own = false;  // see Judge()
-    bool head2019 = false;            // built with the 2019 head (see ReadBack2019)
+    bool head2019 = false;            // asked for the 2019 head: the message must read back with it
 };
 
 // A JT/T 808 head as drawn: mostly the 2019 head with a drawn version byte (0
@@ -127,26 +127,21 @@ std::vector<Op> Rows(R... rows) {
     return {Row(rows)...};
 }
 
-// An 808 message reads back whole, warned of nothing but the caller's phone number, parameter ids and types.
-bool Whole(const gpenc::inspect::Decoded<gpenc::inspect::Jt808Message>& m) {
-    return m.ok() && std::all_of(m.value.warnings.begin(), m.value.warnings.end(), [](const auto& w) {
+// An 808 message reads back whole, in the edition asked for, warned of nothing but the caller's phone number,
+// parameter ids and types.
+bool Whole(const gpenc::inspect::Decoded<gpenc::inspect::Jt808Message>& m, bool head2019) {
+    return m.ok() && (m.value.head.Edition() == 2019) == head2019 &&
+           std::all_of(m.value.warnings.begin(), m.value.warnings.end(), [](const auto& w) {
                return w.what == "phone number not BCD" || w.what == "unknown parameter" ||
                       w.what == "bad parameter length" || w.what == "empty text";
            });
 }
 
 // What an 808-tunnelled setting sends reads back: a setting text, or a message that sets some parameter.
-bool ReadsBack(const gpenc::inspect::Tunnel& t) {
+bool ReadsBack(const gpenc::inspect::Tunnel& t, bool head2019) {
     if (t.circular || !t.jt808) return t.circular && t.circular->ok();
     const auto& setting = t.jt808->value.paramSetting;
-    return !t.hexError && Whole(*t.jt808) && (!setting || setting->count.value > 0);
-}
-
-// A 2019 message, until the inspector reads that head: bit 14 set, a version
-// byte of 1 to 255, and the serial number 1 closing the 17-byte head.
-bool Head2019(const Bytes& m) {
-    return m.size() >= 17 && (m[2] & 0x40) != 0 && m[4] != 0 && m[15] == 0 && m[16] == 1 &&
-           ((m[2] & 0x03) << 8 | m[3]) == static_cast<int>(m.size() - 17);
+    return !t.hexError && Whole(*t.jt808, head2019) && (!setting || setting->count.value > 0);
 }
 
 Outcome Circular(Input& in, Bytes& out) {
@@ -193,19 +188,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (!r.ok) {
         Require(out == Bytes{kMark}, "a refusal changed the caller's bytes");
         Require(errors > 0 || r.quiet, "a refusal without an ERROR record");
-    } else if (r.output == kMessage && r.head2019) {
-        // The inspector of this tree reads the 2013 head only: the 2019 head is checked by hand.
-        Require(Head2019(out), "a 2019 message whose head is not one");
     } else if (r.output == kMessage) {
-        Require(Whole(gpenc::inspect::DecodeJt808(out.data(), out.size())), "an 808 message the inspector cannot read");
+        Require(Whole(gpenc::inspect::DecodeJt808(out.data(), out.size()), r.head2019),
+                "an 808 message the inspector cannot read");
     } else if (r.output == kFrame) {
         Require(out.size() >= 31 && out[0] == kMark, "the frame did not go after the caller's byte");
         out.erase(out.begin());
         const auto dump = gpenc::inspect::DecodeFrames(out);
         Require(!dump.error && dump.frames.size() == 1 && dump.frames[0].size == out.size(),
                 "a frame the inspector cannot read");
-        // A 2019 message inside is not read back until the inspector reads that head.
-        Require(!r.own || r.head2019 || ReadsBack(*dump.frames[0].tunnel),
+        Require(!r.own || ReadsBack(*dump.frames[0].tunnel, r.head2019),
                 "a tunnelled setting the inspector cannot read back");
     }
     return 0;

@@ -28,6 +28,26 @@ void Names(std::FILE* out, const char* table, Name name) {
     std::fprintf(out, "  },\n");
 }
 
+// The parameter table of one edition as runs of ids with the same name, type
+// and width (of a fixed BYTE[n]), as the inspector's table has them.
+void Params(std::FILE* out, const char* table, int edition) {
+    std::fprintf(out, "  %s = {\n", table);
+    for (unsigned id = 0; id <= 0xffff;) {
+        const inspect::ParamInfo info = inspect::LookupParameter(id, edition);
+        unsigned last = id;
+        while (last < 0xffff) {
+            const inspect::ParamInfo next = inspect::LookupParameter(last + 1, edition);
+            if (next.type != info.type || std::string(next.name) != info.name || next.size != info.size) break;
+            ++last;
+        }
+        if (info.type != inspect::ParamType::kNone)
+            std::fprintf(out, "    {0x%04x, 0x%04x, %u, %s, %zu},\n", id, last, static_cast<unsigned>(info.type),
+                         Quote(info.name).c_str(), info.size);
+        id = last + 1;
+    }
+    std::fprintf(out, "  },\n");
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -54,21 +74,8 @@ int main(int argc, char** argv) {
         const std::string n = id < 256 ? inspect::ParamTypeName(static_cast<inspect::ParamType>(id)) : "no type";
         return n == "no type" ? std::string() : n;
     });
-    // Runs of ids with the same name and type, as the inspector's table has them.
-    std::fprintf(out, "  params = {\n");
-    for (unsigned id = 0; id <= 0xffff;) {
-        const inspect::ParamInfo info = inspect::LookupParameter(id);
-        unsigned last = id;
-        while (last < 0xffff) {
-            const inspect::ParamInfo next = inspect::LookupParameter(last + 1);
-            if (next.type != info.type || std::string(next.name) != info.name) break;
-            ++last;
-        }
-        if (info.type != inspect::ParamType::kNone)
-            std::fprintf(out, "    {0x%04x, 0x%04x, %u, %s},\n", id, last, static_cast<unsigned>(info.type),
-                         Quote(info.name).c_str());
-        id = last + 1;
-    }
-    std::fprintf(out, "  },\n  unknown_param = %s,\n}\n", Quote(inspect::LookupParameter(0).name).c_str());
+    Params(out, "params", 2013);
+    Params(out, "params_2019", 2019);
+    std::fprintf(out, "  unknown_param = %s,\n}\n", Quote(inspect::LookupParameter(0).name).c_str());
     return std::fclose(out) == 0 ? 0 : 1;
 }

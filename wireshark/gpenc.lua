@@ -20,14 +20,16 @@ if not tables_found then
   tables_found, T = pcall(dofile, personal .. "/gpenc_tables.lua")
 end
 if not tables_found then
-  T = { commands = {}, messages = {}, kinds = {}, param_types = {}, params = {}, unknown_param = "unknown parameter" }
+  T = { commands = {}, messages = {}, kinds = {}, param_types = {}, params = {}, params_2019 = {},
+    unknown_param = "unknown parameter" }
 end
 
-local function lookup_param(id)
-  for _, row in ipairs(T.params) do
-    if row[1] <= id and id <= row[2] then return row[3], row[4] end
+-- The parameter table of the message's edition of JT/T 808 (2013 or 2019).
+local function lookup_param(id, edition)
+  for _, row in ipairs(edition == 2019 and T.params_2019 or T.params) do
+    if row[1] <= id and id <= row[2] then return row[3], row[4], row[5] or 0 end
   end
-  return 0, T.unknown_param
+  return 0, T.unknown_param, 0
 end
 
 -- ------------------------------------------------------------------ fields
@@ -68,6 +70,10 @@ local field_rows = {
   { "m808_encryption", "gpenc.808.encryption", "Encryption", U16, DEC, nil, 0x1c00 },
   { "m808_subpackage", "gpenc.808.subpackage", "Sub-package", U16, DEC, nil, 0x2000 },
   { "m808_reserved", "gpenc.808.reserved", "Reserved", U16, DEC, nil, 0xc000 },
+  -- The 2019 head: bit 14 is its version flag, bit 15 alone is reserved.
+  { "m808_version_flag", "gpenc.808.version_flag", "Version flag", U16, DEC, { [1] = "2019 head" }, 0x4000 },
+  { "m808_reserved_2019", "gpenc.808.reserved", "Reserved", U16, DEC, nil, 0x8000 },
+  { "m808_version", "gpenc.808.protocol_version", "Protocol version", U8, DEC },
   { "m808_phone", "gpenc.808.phone", "Phone number", STR },
   { "m808_serial", "gpenc.808.serial", "Serial number", U16, DEC },
   { "m808_body", "gpenc.808.body", "Body", BYTES },
@@ -315,10 +321,14 @@ local function dissect_808(s, tvb, tree, warnings)
   local id = r:uint(2, "message id")
   local head = { id = id }
   local word = id and r:uint(2, "body properties")
+  -- The version flag (bit 14) marks the 2019 head: a version byte, 20 digits.
+  local v2019 = word and math.floor(word / 0x4000) % 2 == 1
+  local version = v2019 and r:uint(1, "protocol version")
   local phone_at = r:offset()
-  local phone = word and r:raw(6, "phone number")
+  local phone = word and r:raw(v2019 and 10 or 6, "phone number")
   local serial = phone and r:uint(2, "serial number")
-  local h = m:add(tvb:range(0, math.min(12, #s)), "Message head")
+  local hs = serial and v2019 and 17 or 12
+  local h = m:add(tvb:range(0, math.min(hs, #s)), hs == 17 and "Message head, 2019 edition" or "Message head")
   if id then h:add(F.m808_id, at(0, 2), id) end
   -- The rest of the head counts only once all of it is there.
   if not serial then return r.err, head end
@@ -326,22 +336,30 @@ local function dissect_808(s, tvb, tree, warnings)
   p:add(F.m808_body_length, at(2, 2))
   p:add(F.m808_encryption, at(2, 2))
   p:add(F.m808_subpackage, at(2, 2))
-  p:add(F.m808_reserved, at(2, 2))
-  if word >= 0x400 then
-    warn(2, "unexpected body property bits",
-      fmt("expected encryption, sub-package and reserved bits 0, found %04x", word - word % 0x400))
+  local other = word - word % 0x400
+  if v2019 then
+    p:add(F.m808_version_flag, at(2, 2))
+    p:add(F.m808_reserved_2019, at(2, 2))
+    other = other - 0x4000
+  else
+    p:add(F.m808_reserved, at(2, 2))
   end
+  if other > 0 then
+    warn(2, "unexpected body property bits",
+      fmt("expected encryption, sub-package and reserved bits 0, found %04x", other))
+  end
+  if v2019 then h:add(F.m808_version, at(4, 1), version) end
   local digits = {}
-  for i = 1, 6 do
+  for i = 1, #phone do
     local b = phone:byte(i)
     digits[#digits + 1] = fmt("%x%x", math.floor(b / 16), b % 16)
     if not bcd(b) then
       warn(phone_at + i - 1, "phone number not BCD", fmt("expected two decimal digits, found %02x", b))
     end
   end
-  head.phone = table.concat(digits)
-  h:add(F.m808_phone, at(4, 6), head.phone)
-  h:add(F.m808_serial, at(10, 2), serial)
+  head.phone, head.phone_at = table.concat(digits), phone_at
+  h:add(F.m808_phone, at(phone_at, #phone), head.phone)
+  h:add(F.m808_serial, at(phone_at + #phone, 2), serial)
 
   local body_length = word % 0x400
   local body = r:raw(body_length, "body")
@@ -350,19 +368,19 @@ local function dissect_808(s, tvb, tree, warnings)
     warn(r:offset(), "bytes after the body",
       fmt("the body length is %d, %d bytes follow the body", body_length, r:left()))
   end
-  local b = reader(s, 13, body_length, 12, "808 body too short")
+  local b = reader(s, hs + 1, body_length, hs, "808 body too short")
   if id == 0x8103 then
-    local bt = m:add(at(12, body_length), "Body: terminal parameter setting")
+    local bt = m:add(at(hs, body_length), "Body: terminal parameter setting")
     local count = b:uint(1, "parameter count")
     if not count then return b.err, head end
-    bt:add(F.p_count, at(12, 1), count)
+    bt:add(F.p_count, at(hs, 1), count)
     for i = 1, count do
       local entry_at = b:offset()
       local pid = b:uint(4, fmt("entry %d of %d: parameter id", i, count))
       local len = pid and b:uint(1, fmt("entry %d of %d: value length", i, count))
       local raw = len and b:raw(len, fmt("entry %d of %d: value", i, count))
       if not raw then return b.err, head end
-      local ptype, name = lookup_param(pid)
+      local ptype, name, size = lookup_param(pid, v2019 and 2019 or 2013)
       local type_name = T.param_types[ptype] or "no type"
       local e = bt:add(F.p_entry, at(entry_at, 5 + len))
       e:add(F.p_name, at(entry_at, 4), name):set_generated()
@@ -370,6 +388,9 @@ local function dissect_808(s, tvb, tree, warnings)
       e:add(F.p_id, at(entry_at, 4), pid)
       e:add(F.p_length, at(entry_at + 4, 1), len)
       local value_at, width = entry_at + 5, ({ [2] = 2, [3] = 4, [9] = 1 })[ptype]
+      -- A BYTE[n] of a fixed n is checked as the fixed-width types are.
+      local sized = ptype == 8 and size > 0 and len ~= size
+      if sized then width = size end
       local shown
       if ptype == 0 then
         warn(entry_at, "unknown parameter", fmt("0x%04x is not a terminal parameter id", pid))
@@ -378,12 +399,12 @@ local function dissect_808(s, tvb, tree, warnings)
         local _, bad
         _, shown, bad = add_text(e, F.p_text, at(value_at, len), raw)
         if bad then warn(value_at, "undecodable text", bad) end
-      elseif ptype == 8 then
+      elseif ptype == 8 and not sized then
         e:add(F.p_bytes, at(value_at, len))
         shown = len > 0 and hex_bytes(raw, 1, math.min(len, 16)) or "(empty)"
       elseif len ~= width then
         warn(entry_at + 4, "bad parameter length",
-          fmt("a %s parameter is %d bytes, found %d", type_name, width, len))
+          fmt("a %s parameter is %d bytes, found %d", sized and fmt("BYTE[%d]", size) or type_name, width, len))
       else
         local v = 0
         for k = 1, len do v = v * 256 + raw:byte(k) end
@@ -402,12 +423,12 @@ local function dissect_808(s, tvb, tree, warnings)
     return nil, head
   end
   if not (id == 0x8900 and body_length > 0 and body:byte(1) == 0xA0) then
-    if body_length > 0 then m:add(F.m808_body, at(12, body_length)) end
+    if body_length > 0 then m:add(F.m808_body, at(hs, body_length)) end
     return nil, head
   end
 
   -- IC-card information: fixed-width texts, a BCD date and XOR check bytes.
-  local bt = m:add(at(12, body_length), "Body: IC-card information")
+  local bt = m:add(at(hs, body_length), "Body: IC-card information")
   local parent = bt
   local function uint(field, width, what)
     local v, o = b:uint(width, what)
@@ -452,8 +473,8 @@ local function dissect_808(s, tvb, tree, warnings)
   if not (uint(F.ic_type, 1, "data type") and uint(F.ic_zero, 2, "IC-card zero word")) then return b.err, head end
   local data_length, dl_at = uint(F.ic_data_length, 2, "IC-card data length")
   if not data_length then return b.err, head end
-  local zero = s:byte(14) * 256 + s:byte(15)
-  if zero ~= 0 then warn(13, "bad IC-card word", fmt("expected 0000, found %04x", zero)) end
+  local zero = s:byte(hs + 2) * 256 + s:byte(hs + 3)
+  if zero ~= 0 then warn(hs + 1, "bad IC-card word", fmt("expected 0000, found %04x", zero)) end
   if data_length ~= 0x80 and data_length ~= 0x100 then
     warn(dl_at, "unknown IC-card layout", fmt("expected data length 0080 or 0100, found %04x", data_length))
     return nil, head
@@ -503,7 +524,7 @@ local function dissect_808(s, tvb, tree, warnings)
     if bad then warn(o + 1, "undecodable text", bad) end
     t:add(F.ic_ext_text_length, at(o, 1), len)
   end
-  local tail = 272
+  local tail = hs + 260  -- the last byte of the extension's data
   if b:offset() > tail then
     b.err = problem(texts_at, "IC-card extension texts overrun",
       fmt("the three texts with their lengths take %d bytes, %d fit before the check byte at %d",
@@ -732,9 +753,10 @@ end
 
 -- ------------------------------------------------------------------ GP frame
 
-local function phone_of(terminal)
-  if #terminal >= 12 then return terminal:sub(-12) end
-  return string.rep("0", 12 - #terminal) .. terminal
+-- The phone number of `digits` (12, or 20 under the 2019 head) a terminal number stands for.
+local function phone_of(terminal, digits)
+  if #terminal >= digits then return terminal:sub(-digits) end
+  return string.rep("0", digits - #terminal) .. terminal
 end
 
 -- The 808 tunnel of a command-0x33 frame (`params` as decoded), into `tree`.
@@ -808,9 +830,10 @@ local function dissect_tunnel(tvb, params, tree, warnings)
     if head.id and head.id ~= id then
       warn(arg_at, "message id disagrees", fmt("key 1 gives %04x, the 808 head %04x", id, head.id))
     end
-    if head.phone and terminal and head.phone ~= phone_of(terminal.raw) then
-      warn(arg_at + 8, "phone number disagrees",
-        fmt("the terminal number gives %s, the 808 head %s", phone_of(terminal.raw), head.phone))
+    local phone = head.phone and terminal and phone_of(terminal.raw, #head.phone)
+    if phone and head.phone ~= phone then
+      warn(arg_at + 2 * head.phone_at, "phone number disagrees",
+        fmt("the terminal number gives %s, the 808 head %s", phone, head.phone))
     end
   elseif id == 0x8600 then
     local found = {}

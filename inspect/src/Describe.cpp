@@ -214,7 +214,8 @@ Node Bits(const char* key, const char* label, std::uint16_t word, std::uint16_t 
 }
 
 void HeadTree(Node& g, const Jt808Head& h) {
-    Node& head = g.Sub(Group("head", "Message head", 0, jt808::kHeadSize));
+    const bool v2019 = h.Edition() == 2019;
+    Node& head = g.Sub(Group("head", v2019 ? "Message head, 2019 edition" : "Message head", 0, h.size));
     head.Add(HexNumber("message_id", "Message id", h.messageId, MessageName(h.messageId.value)));
     const BodyProperties& p = h.properties.value;
     Node props = HexNumber("body_properties", "Body properties",
@@ -224,8 +225,10 @@ void HeadTree(Node& g, const Jt808Head& h) {
         Bits("encryption", "Encryption", p.word, jt808::kEncryptionBits, p.encryption, p.encryption ? "" : "none"));
     props.Add(
         Bits("subpackage", "Sub-package", p.word, jt808::kSubpackageBit, p.subpackage, p.subpackage ? "yes" : "no"));
-    props.Add(Bits("reserved", "Reserved", p.word, jt808::kReservedBits, p.reserved));
+    if (v2019) props.Add(Bits("version_flag", "Version flag", p.word, jt808::kVersionFlag, 1, "2019 head"));
+    props.Add(Bits("reserved", "Reserved", p.word, v2019 ? jt808::kReservedBit2019 : jt808::kReservedBits, p.reserved));
     head.Add(std::move(props));
+    if (h.protocolVersion) head.Add(Number("protocol_version", "Protocol version", *h.protocolVersion));
     Node phone = Text("phone", "Phone number", h.phone);
     phone.shown = h.phone.value;
     phone.bytes.clear();
@@ -326,14 +329,14 @@ Node MessageTree(const Decoded<Jt808Message>& d, Texts& texts) {
         const ParamSetting& ps = *m.paramSetting;
         Node& body =
             g.Sub(Group("body", "Body: terminal parameter setting, " + Count(ps.entries.size(), "entry", "entries"),
-                        jt808::kHeadSize, bodySize));
+                        m.head.size, bodySize));
         body.Add(Number("count", "Parameter count", ps.count));
         Node& entries = body.Sub(List("entries", "Entries"));
         for (const ParamEntry& e : ps.entries) entries.Add(EntryTree(e, texts));
     } else if (m.icCard) {
         const bool ext = m.icCard->dataLength.value == card::kExtensionData;
         Node& body = g.Sub(Group("body", Format("Body: IC-card information, %s layout", ext ? "extension" : "standard"),
-                                 jt808::kHeadSize, bodySize));
+                                 m.head.size, bodySize));
         IcCardTree(body, *m.icCard, texts);
     } else if (m.body.size) {
         Node body = Raw("body", "Body", m.body);

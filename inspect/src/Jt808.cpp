@@ -9,8 +9,6 @@ namespace {
 constexpr const char* kTruncated = "808 message truncated";
 constexpr const char* kShortBody = "808 body too short";
 
-using PhoneBcd = Field<std::array<std::uint8_t, jt808::kPhone.size>>;
-
 void Warn(std::vector<Problem>& warnings, std::size_t offset, const char* what, std::string detail) {
     warnings.push_back({offset, what, std::move(detail)});
 }
@@ -21,7 +19,7 @@ bool Bcd(std::uint8_t b, int& value) {
     return true;
 }
 
-std::string PhoneDigits(const PhoneBcd& bcd, std::vector<Problem>& warnings) {
+std::string PhoneDigits(const Field<Bytes>& bcd, std::vector<Problem>& warnings) {
     static const char kDigits[] = "0123456789abcdef";
     std::string digits;
     for (std::size_t i = 0; i < bcd.value.size(); ++i) {
@@ -54,14 +52,22 @@ void TypeValue(ParamEntry& e, std::vector<Problem>& warnings) {
         if (raw.empty()) Warn(warnings, e.length.offset, "empty text", "a STRING parameter needs at least 1 byte");
         e.value = std::string(raw.begin(), raw.end());
         return;
-    case ParamType::kBytes: e.value = raw; return;
+    case ParamType::kBytes:
+        if (!e.info.size || raw.size() == e.info.size) {
+            e.value = raw;
+            return;
+        }
+        width = e.info.size;
+        break;
     case ParamType::kWord: width = jt808::kWordSize; break;
     case ParamType::kDword: width = jt808::kDwordSize; break;
     case ParamType::kByte: width = jt808::kByteSize; break;
     }
     if (raw.size() != width) {
         Warn(warnings, e.length.offset, "bad parameter length",
-             Format("a %s parameter is %zu bytes, found %zu", ParamTypeName(e.info.type), width, raw.size()));
+             Format("a %s parameter is %zu bytes, found %zu",
+                    e.info.size ? Format("BYTE[%zu]", e.info.size).c_str() : ParamTypeName(e.info.type), width,
+                    raw.size()));
         return;
     }
     e.value = BigEndian(raw);
@@ -80,7 +86,7 @@ bool DecodeParamSetting(Reader& b, Jt808Message& m) {
         if (!b.Uint(e.id, jt808::kParamIdSize, id.c_str()) ||
             !b.Uint(e.length, jt808::kParamLengthSize, length.c_str()) || !b.Raw(e.raw, e.length.value, value.c_str()))
             return false;
-        e.info = LookupParameter(e.id.value);
+        e.info = LookupParameter(e.id.value, m.head.Edition());
         TypeValue(e, m.warnings);
         ps.entries.push_back(std::move(e));
     }
@@ -141,7 +147,8 @@ void ExpectByte(const Field<std::uint8_t>& f, std::uint8_t want, const char* wha
     if (f.value != want) Warn(warnings, f.offset, what, Format("expected %02x, found %02x", want, f.value));
 }
 
-bool DecodeExtension(Reader& b, CardExtension& x, const std::uint8_t* message, std::vector<Problem>& warnings) {
+bool DecodeExtension(Reader& b, CardExtension& x, const std::uint8_t* message, std::size_t bodyAt,
+                     std::vector<Problem>& warnings) {
     if (!b.Uint(x.mark1, 1, "extension mark") || !b.Uint(x.mark2, 1, "extension mark") ||
         !b.Uint(x.ext1, 1, "extension byte 1") || !b.Uint(x.ext2, 1, "extension byte 2"))
         return false;
@@ -152,14 +159,15 @@ bool DecodeExtension(Reader& b, CardExtension& x, const std::uint8_t* message, s
     for (LengthText& t : x.texts)
         if (!b.Uint(t.length, 1, "extension text length") || !b.Raw(t.raw, t.length.value, "extension text"))
             return false;
-    if (b.Offset() > card::kTailCheck) {
+    const std::size_t tail = bodyAt + card::kTailCheck;
+    if (b.Offset() > tail) {
         b.Fail({textsStart, "IC-card extension texts overrun",
                 Format("the three texts with their lengths take %zu bytes, %zu fit before the check byte at %zu",
-                       b.Offset() - textsStart, card::kTailCheck - textsStart, card::kTailCheck)});
+                       b.Offset() - textsStart, tail - textsStart, tail)});
         return false;
     }
     Field<Bytes> fill;
-    if (!b.Raw(fill, card::kTailCheck - b.Offset(), "zero fill")) return false;
+    if (!b.Raw(fill, tail - b.Offset(), "zero fill")) return false;
     x.zeroFill = {fill.offset, fill.size, 0};
     for (std::uint8_t v : fill.value) x.zeroFill.value += v != 0;
     if (x.zeroFill.value)
@@ -170,6 +178,7 @@ bool DecodeExtension(Reader& b, CardExtension& x, const std::uint8_t* message, s
 
 bool DecodeIcCard(Reader& b, Jt808Message& m, const std::uint8_t* message) {
     IcCard& c = m.icCard.emplace();
+    const std::size_t bodyAt = b.Offset();
     auto& w = m.warnings;
     if (!b.Uint(c.type, 1, "data type") || !b.Uint(c.zero, card::kZeroSize, "IC-card zero word") ||
         !b.Uint(c.dataLength, card::kDataLengthSize, "IC-card data length"))
@@ -193,7 +202,7 @@ bool DecodeIcCard(Reader& b, Jt808Message& m, const std::uint8_t* message) {
                       ReadCardText(b, c.text4, card::kText4Width, "card text 4") &&
                       ReadCheck(b, c.check1, message, dataStart, "check byte 1", w);
     if (!read) return false;
-    if (length == card::kExtensionData) return DecodeExtension(b, c.extension.emplace(), message, w);
+    if (length == card::kExtensionData) return DecodeExtension(b, c.extension.emplace(), message, bodyAt, w);
     return true;
 }
 
@@ -205,25 +214,38 @@ Decoded<Jt808Message> DecodeJt808(const std::uint8_t* data, std::size_t size) {
     m.size = size;
     Reader r(data, size, 0, kTruncated);
     Field<std::uint16_t> word;
-    PhoneBcd phone;
     if (!r.Uint(m.head.messageId, jt808::kMessageId.size, "message id") ||
-        !r.Uint(word, jt808::kProperties.size, "body properties") || !r.Array(phone, "phone number") ||
+        !r.Uint(word, jt808::kProperties.size, "body properties")) {
+        out.error = r.Error();
+        return out;
+    }
+    // The version flag says which head this is; the head counts once all of it is read.
+    const std::uint16_t w = word.value;
+    const bool v2019 = (w & jt808::kVersionFlag) != 0;
+    const std::uint16_t reserved = v2019 ? jt808::kReservedBit2019 : jt808::kReservedBits;
+    Field<std::uint8_t> version;
+    Field<Bytes> phone;
+    if ((v2019 && !r.Uint(version, jt808::kVersion2019.size, "protocol version")) ||
+        !r.Raw(phone, v2019 ? jt808::kPhone2019.size : jt808::kPhone.size, "phone number") ||
         !r.Uint(m.head.serial, jt808::kSerial.size, "serial number")) {
         out.error = r.Error();
         return out;
     }
-    const std::uint16_t w = word.value;
     m.head.properties = {
         word.offset, word.size,
-        BodyProperties{w, static_cast<std::uint16_t>(w & jt808::kBodyLengthBits),
-                       static_cast<std::uint8_t>((w & jt808::kEncryptionBits) >> jt808::kEncryptionShift),
-                       (w & jt808::kSubpackageBit) != 0,
-                       static_cast<std::uint8_t>((w & jt808::kReservedBits) >> jt808::kReservedShift)}};
+        BodyProperties{
+            w, static_cast<std::uint16_t>(w & jt808::kBodyLengthBits),
+            static_cast<std::uint8_t>((w & jt808::kEncryptionBits) >> jt808::kEncryptionShift),
+            (w & jt808::kSubpackageBit) != 0,
+            static_cast<std::uint8_t>((w & reserved) >> (v2019 ? jt808::kReservedShift2019 : jt808::kReservedShift)),
+            v2019}};
+    if (v2019) m.head.protocolVersion = version;
+    m.head.size = v2019 ? jt808::kHeadSize2019 : jt808::kHeadSize;
     const BodyProperties& p = m.head.properties.value;
     if (p.encryption || p.subpackage || p.reserved)
         Warn(m.warnings, word.offset, "unexpected body property bits",
              Format("expected encryption, sub-package and reserved bits 0, found %04x",
-                    w & (jt808::kEncryptionBits | jt808::kSubpackageBit | jt808::kReservedBits)));
+                    w & (jt808::kEncryptionBits | jt808::kSubpackageBit | reserved)));
     m.head.phone = {phone.offset, phone.size, PhoneDigits(phone, m.warnings)};
 
     if (!r.Raw(m.body, p.bodyLength, "body")) {
@@ -234,7 +256,7 @@ Decoded<Jt808Message> DecodeJt808(const std::uint8_t* data, std::size_t size) {
         Warn(m.warnings, r.Offset(), "bytes after the body",
              Format("the body length is %u, %zu bytes follow the body", p.bodyLength, r.Left()));
 
-    Reader body(m.body.value.data(), m.body.value.size(), jt808::kHeadSize, kShortBody);
+    Reader body(m.body.value.data(), m.body.value.size(), m.head.size, kShortBody);
     bool sound = true;
     if (m.head.messageId.value == jt808::kParmSet) {
         sound = DecodeParamSetting(body, m);

@@ -74,7 +74,7 @@ inline constexpr std::uint16_t kAffirmAlarm = 0x8203;   // manual alarm confirma
 inline constexpr std::uint16_t kCircularArea = 0x8600;  // set circular area
 inline constexpr std::uint16_t kPassThrough = 0x8900;   // downlink transparent data (IC card)
 
-// Head: id, body properties, phone number as BCD digits, serial number.
+// Head (2013): id, body properties, phone number as BCD digits, serial number.
 inline constexpr Span kMessageId{0, 2};
 inline constexpr Span kProperties{2, 2};
 inline constexpr Span kPhone{4, 6};
@@ -84,13 +84,26 @@ inline constexpr std::size_t kPhoneDigits = 2 * kPhone.size;
 static_assert(kMessageId.End() == kProperties.at && kProperties.End() == kPhone.at && kPhone.End() == kSerial.at &&
               kSerial.End() == kHeadSize);
 
+// Head (2019, the version flag set): a protocol version byte after the body
+// properties, and a phone number of 20 digits.
+inline constexpr Span kVersion2019{4, 1};
+inline constexpr Span kPhone2019{5, 10};
+inline constexpr Span kSerial2019{15, 2};
+inline constexpr std::size_t kHeadSize2019 = 17;
+inline constexpr std::size_t kPhoneDigits2019 = 2 * kPhone2019.size;
+static_assert(kProperties.End() == kVersion2019.at && kVersion2019.End() == kPhone2019.at &&
+              kPhone2019.End() == kSerial2019.at && kSerial2019.End() == kHeadSize2019);
+
 // The body-properties word.
 inline constexpr std::uint16_t kBodyLengthBits = 0x03ff;
 inline constexpr std::uint16_t kEncryptionBits = 0x1c00;
 inline constexpr std::uint16_t kSubpackageBit = 0x2000;
-inline constexpr std::uint16_t kReservedBits = 0xc000;
+inline constexpr std::uint16_t kReservedBits = 0xc000;  // 2013: bits 14 and 15
+inline constexpr std::uint16_t kVersionFlag = 0x4000;   // 2019: bit 14 marks its head
+inline constexpr std::uint16_t kReservedBit2019 = 0x8000;
 inline constexpr int kEncryptionShift = 10;
 inline constexpr int kReservedShift = 14;
+inline constexpr int kReservedShift2019 = 15;
 
 // A 0x8103 body: a one-byte entry count, then entries of id, value length and value.
 inline constexpr std::size_t kParamIdSize = 4;
@@ -125,9 +138,10 @@ inline constexpr std::size_t kText4Width = 56;
 inline constexpr int kFirstYear = 2000;
 
 inline constexpr std::uint8_t kExtensionMark[2] = {0xA5, 0x5A};
-// The extension's tail check byte stands at this message offset, whatever
-// the lengths of the texts before it.
-inline constexpr std::size_t kTailCheck = 272;
+// The extension's tail check byte is the last byte of its data: it stands at
+// this offset from the body's first byte, whatever the lengths of the texts
+// before it (272 from the message's first byte under the 2013 head).
+inline constexpr std::size_t kTailCheck = 260;
 
 }  // namespace card
 

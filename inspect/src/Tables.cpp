@@ -16,6 +16,7 @@ struct ParamRow {
     std::uint16_t first, last;
     ParamType type;
     const char* name;
+    std::uint8_t size = 0;  // BYTE[n] of a fixed n; 0: any
 };
 
 // The terminal parameter list of JT/T 808 (2013), one row per id except the
@@ -104,6 +105,26 @@ constexpr ParamRow kParams[] = {
     {0x0110, 0x01FF, N, "CAN bus id collection setting"},
 };
 
+// What the 2019 edition adds to that list; every other id reads as in 2013
+// (0x0013 and 0x0017 may list several "host:port" addresses, same type). The
+// ids where SmallChi/JT808 (MessageBody/JT808_0x8103_0x0023.cs to _0x0026.cs,
+// _0x0032.cs) and yezhihao/jt808-server (ParameterConverter.java, its
+// "JT808 2019" block) agree.
+constexpr ParamRow kParams2019[] = {
+    {0x0023, 0x0023, S, "slave server APN"},
+    {0x0024, 0x0024, S, "slave server dial-up user"},
+    {0x0025, 0x0025, S, "slave server dial-up password"},
+    {0x0026, 0x0026, S, "slave server backup address"},
+    {0x0032, 0x0032, N, "illegal driving period (start HH MM, end HH MM)", 4},
+};
+
+template <std::size_t N>
+const ParamRow* FindRow(const ParamRow (&table)[N], std::uint32_t id) {
+    for (const ParamRow& row : table)
+        if (row.first <= id && id <= row.last) return &row;
+    return nullptr;
+}
+
 struct Named {
     std::uint32_t id;
     const char* name;
@@ -137,10 +158,13 @@ const char* Find(const Named (&table)[N], std::uint32_t id) {
 
 }  // namespace
 
-ParamInfo LookupParameter(std::uint32_t id) {
-    for (const ParamRow& row : kParams)
-        if (row.first <= id && id <= row.last) return {row.type, row.name};
-    return {};
+ParamInfo LookupParameter(std::uint32_t id) { return LookupParameter(id, 2013); }
+
+ParamInfo LookupParameter(std::uint32_t id, int edition) {
+    const ParamRow* row = edition == 2019 ? FindRow(kParams2019, id) : nullptr;
+    if (!row) row = FindRow(kParams, id);
+    if (!row) return {};
+    return {row->type, row->name, row->size};
 }
 
 const char* ParamTypeName(ParamType type) {

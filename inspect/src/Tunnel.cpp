@@ -45,21 +45,24 @@ std::optional<Problem> MessageBytes(const Field<std::string>& text, Bytes& out, 
     return std::nullopt;
 }
 
-// The 808 phone number a terminal number stands for: its last 12 characters,
-// filled with '0' on the left when it is shorter.
-std::string PhoneOf(const std::string& terminal) {
-    if (terminal.size() >= jt808::kPhoneDigits) return terminal.substr(terminal.size() - jt808::kPhoneDigits);
-    return std::string(jt808::kPhoneDigits - terminal.size(), '0') + terminal;
+// The 808 phone number a terminal number stands for: its last 12 characters
+// (20 under the 2019 head), filled with '0' on the left when it is shorter.
+std::string PhoneOf(const std::string& terminal, const Jt808Head& head) {
+    const std::size_t digits = head.Edition() == 2019 ? jt808::kPhoneDigits2019 : jt808::kPhoneDigits;
+    if (terminal.size() >= digits) return terminal.substr(terminal.size() - digits);
+    return std::string(digits - terminal.size(), '0') + terminal;
 }
 
 void CheckMessage(Frame& f, const Tunnel& t, const Jt808Message& m, std::size_t origin) {
     if (m.head.messageId.size && t.messageId && m.head.messageId.value != *t.messageId)
         f.warnings.push_back({origin, "message id disagrees",
                               Format("key 1 gives %04x, the 808 head %04x", *t.messageId, m.head.messageId.value)});
-    if (m.head.phone.size && t.terminalNumber && m.head.phone.value != PhoneOf(t.terminalNumber->value))
-        f.warnings.push_back({origin + gp::kHexPerByte * m.head.phone.offset, "phone number disagrees",
-                              Format("the terminal number gives %s, the 808 head %s",
-                                     PhoneOf(t.terminalNumber->value).c_str(), m.head.phone.value.c_str())});
+    if (!m.head.phone.size || !t.terminalNumber) return;
+    const std::string phone = PhoneOf(t.terminalNumber->value, m.head);
+    if (m.head.phone.value != phone)
+        f.warnings.push_back(
+            {origin + gp::kHexPerByte * m.head.phone.offset, "phone number disagrees",
+             Format("the terminal number gives %s, the 808 head %s", phone.c_str(), m.head.phone.value.c_str())});
 }
 
 void DecodeArgument(Frame& f, Tunnel& t) {

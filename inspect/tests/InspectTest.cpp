@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
+#include <algorithm>
 #include <cstdio>
 
 namespace {
@@ -47,6 +48,11 @@ Bytes Tunnelled(std::string_view id, std::string_view arg) { return TunnelFrame(
 
 // The 808 parameter-setting example: heartbeat interval 30 for 1234567890.
 const std::string kSetting808 = "8103000a00123456789000010100000001040000001e";
+// The 2019 head's fields after the body properties: version 1, the 20 digits
+// 00000000013912345678, serial 1.
+const std::string k2019 = " 01 00 00 00 00 01 39 12 34 56 78 00 01 ";
+// Heartbeat interval 30 under the 2019 head (body properties 400a).
+const std::string kSetting2019 = "8103400a010000000001391234567800010100000001040000001e";
 
 // The same message tunnelled: 111 bytes, its records at 30, 49 and 60.
 const Bytes kTunnelFrame = Tunnelled("8103", kSetting808);
@@ -148,6 +154,9 @@ TEST(FrameTest, ProblemsNameTheOffset) {
         {Tunnelled("8103", kSetting808.substr(0, 40)), 1,
          "808 message truncated at offset 91: body needs 10 bytes, 8 left (808 message offset 12)"},
         {Tunnelled("8900", kSetting808), 1, "message id disagrees at offset 67: key 1 gives 8900, the 808 head 8103"},
+        {Tunnelled("8103", kSetting2019), 1,
+         "phone number disagrees at offset 77: the terminal number gives 00000000001234567890, the 808 head "
+         "00000000013912345678"},
         {TunnelFrame("13912345678", "8103", kSetting808), 1,
          "phone number disagrees at offset 74: the terminal number gives 013912345678, the 808 head 001234567890"},
         {Tunnelled("8600", "1;1;-7,0,1.000000,2.000000,3"), 1,
@@ -195,12 +204,14 @@ const std::string kCardData =
     "504c415445313248000048000048000048000048000048000048000048000048000048000048000048000048000048000048000048000048";
 // An IC-card message of terminal 013912345678: body length and data length
 // as hex, the card data above and what follows it.
-Bytes Card(const std::string& bodyLength, const std::string& dataLength, const std::string& rest) {
-    return Hex("89 00 " + bodyLength + " 01 39 12 34 56 78 00 01 a0 00 00 " + dataLength + kCardData + rest);
+// `head`: the fields after the body properties.
+Bytes Card(const std::string& bodyLength, const std::string& dataLength, const std::string& rest,
+           const std::string& head = " 01 39 12 34 56 78 00 01 ") {
+    return Hex("89 00 " + bodyLength + head + "a0 00 00 " + dataLength + kCardData + rest);
 }
 // Extension: 11 22 with check cc; texts "abc", "", "xy" (check 60), zero filled.
-const Bytes kExtensionCard =
-    Cat({Card("01 05", "01 00", "67 a5 5a 11 22 cc 03 61 62 63 00 02 78 79"), Repeat("00", 114), Hex("60")});
+const std::string kExtension = "67 a5 5a 11 22 cc 03 61 62 63 00 02 78 79" + gpenc::test::Times(" 00", 114) + " 60";
+const Bytes kExtensionCard = Card("01 05", "01 00", kExtension);
 
 // A card text as "offset+width text fill n"; a check byte as "at: first-last computed matches|differs".
 std::string Text(const CardText& t) {
@@ -240,6 +251,71 @@ TEST(Jt808Test, IcCardWithItsExtension) {
     EXPECT_EQ(Check(x.check3), "272: 150-271 60 matches");
 }
 
+// A message's head and where its body's fields stand: edition, version byte,
+// digits, serial, body offset, then each entry's id, name and offset, or each
+// check byte; after what the decoder said, if anything.
+std::string Layout(const Decoded<Jt808Message>& d) {
+    const Jt808Head& h = d.value.head;
+    std::string s = Said(d);
+    if (!d.ok()) return s;
+    s += (s.empty() ? "" : " | ") + std::to_string(h.Edition()) + " v" +
+         (h.protocolVersion ? std::to_string(h.protocolVersion->value) : "-") + " " + h.phone.value + " #" +
+         std::to_string(h.serial.value) + " body@" + std::to_string(h.size);
+    char entry[96];
+    for (const ParamEntry& e : d.value.paramSetting ? d.value.paramSetting->entries : std::vector<ParamEntry>{}) {
+        std::snprintf(entry, sizeof entry, " %04x %s@%zu", unsigned(e.id.value), e.info.name, e.offset);
+        s += entry;
+    }
+    if (const auto& c = d.value.icCard) s += " " + Check(c->check1);
+    if (const auto& c = d.value.icCard; c && c->extension)
+        s += " " + Check(c->extension->check2) + " " + Check(c->extension->check3);
+    return s;
+}
+
+// The 2019 head (version flag, version byte, 20 digits) puts the body 5 bytes
+// later, and entries, card fields and check ranges with it; a 2013 message
+// reads as it always has. Each message reads the same tunnelled, under a
+// terminal number that agrees with its digits.
+TEST(Jt808Test, BothHeadsStandaloneAndTunnelled) {
+    const struct {
+        Bytes m;
+        const char* terminal;
+        const char* want;
+    } rows[] = {
+        {Hex(kSetting2019), "13912345678", "2019 v1 00000000013912345678 #1 body@17 0001 heartbeat interval (s)@18"},
+        {Hex("81 03 40 10 ff 12 34 56 78 90 12 34 56 78 90 00 01 02 00 00 00 23 01 41 00 00 00 32 04 08 00 12 00"),
+         "12345678901234567890",
+         "2019 v255 12345678901234567890 #1 body@17 0023 slave server APN@18 0032 illegal driving period (start HH MM, "
+         "end HH MM)@24"},
+        // A published 2019 vector, its 7e flags and check code 3a taken off: hylexus/xtream-codec,
+        // ext/jt/jt-808-server-spring-boot-starter-reactive/src/test/.../BuiltinMessage8103Sample1Test.java.
+        {Hex("8103404e0100000000013912344329000007 00000001 04 0000006f 00000040 0b 3133393030303031313131 "
+             "00000040 0b 3133393030303032323232 00000040 0b 3133393030303033333333 "
+             "00000081 02 003e 00000082 02 0067 00000084 01 01"),
+         "13912344329",
+         "2019 v1 00000000013912344329 #0 body@17 0001 heartbeat interval (s)@18 0040 monitoring platform phone "
+         "number@27 0040 monitoring platform phone number@43 0040 monitoring platform phone number@59 0081 province "
+         "id@75 0082 city id@82 0084 licence plate colour@89"},
+        {Card("40 85", "00 80", "67", k2019), "13912345678",
+         "2019 v1 00000000013912345678 #1 body@17 149: 22-148 67 matches"},
+        {Card("41 05", "01 00", kExtension, k2019), "13912345678",
+         "2019 v1 00000000013912345678 #1 body@17 149: 22-148 67 matches 154: 150-153 cc matches 277: 155-276 60 "
+         "matches"},
+        {Card("00 85", "00 80", "67"), "13912345678", "2013 v- 013912345678 #1 body@12 144: 17-143 67 matches"},
+        {Hex("81 03 40 0a 01 00 00 00"), "13912345678",
+         "error: 808 message truncated at offset 5: phone number needs 10 bytes, 3 left"},
+    };
+    for (const auto& row : rows) {
+        EXPECT_EQ(Layout(DecodeJt808(row.m.data(), row.m.size())), row.want);
+        std::string run = gpenc::test::ToHex(row.m);
+        run.erase(std::remove(run.begin(), run.end(), ' '), run.end());
+        const Dump d = DecodeFrames(TunnelFrame(row.terminal, run.substr(0, 4), run));
+        ASSERT_EQ(d.frames.size(), 1u) << row.want;
+        EXPECT_EQ(Layout(*d.frames[0].tunnel->jt808), row.want);
+        EXPECT_EQ(d.Clean(), std::string(row.want).rfind("error", 0) != 0) << row.want;
+    }
+}
+
 TEST(Jt808Test, ProblemsNameTheOffset) {
     const std::string head = "81 03 00 0a 00 12 34 56 78 90 00 01 ";
     const Bytes overrun = Cat(
@@ -262,6 +338,11 @@ TEST(Jt808Test, ProblemsNameTheOffset) {
          "bad parameter length at offset 17: a WORD parameter is 2 bytes, found 4"},
         {Hex(head + "01 00 00 00 08 04 00 00 00 1e"),
          "unknown parameter at offset 13: 0x0008 is not a terminal parameter id"},
+        {Hex("81 03 40 09" + k2019 + "01 00 00 00 32 03 08 00 12"),
+         "bad parameter length at offset 22: a BYTE[4] parameter is 4 bytes, found 3"},
+        // An id of the 2019 edition alone, under the 2013 head.
+        {Hex(head + "01 00 00 00 32 04 00 00 00 1e"),
+         "unknown parameter at offset 13: 0x0032 is not a terminal parameter id"},
         {Hex("81 03 00 0a 00 12 34 56 78 9a 00 01 01 00 00 00 01 04 00 00 00 1e"),
          "phone number not BCD at offset 9: expected two decimal digits, found 9a"},
         {Hex("81 03 20 0a 00 12 34 56 78 90 00 01 01 00 00 00 01 04 00 00 00 1e"),
@@ -427,6 +508,15 @@ TEST(RenderTest, LinesOfTheTextAndJsonViews) {
           "   103          Warning: undecodable text at offset 103: 2 bytes that are not d4c1-only text, shown as "
           "\\xNN "
           "(808 message offset 18)\n"}},
+        {"2019 head",
+         TunnelFrame("13912345678", "8103", kSetting2019),
+         {},
+         true,
+         {"    +0                  Message head, 2019 edition\n", ".1.. .... .... .... = Version flag: 1 (2019 head)\n",
+          "0... .... .... .... = Reserved: 0\n", "    +4                      Protocol version: 1  [01]\n",
+          "Phone number: 00000000013912345678  [00 00 00 00 01 39 12 34 56 78]\n",
+          "\"version_flag\":{\"value\":1,\"meaning\":\"2019 head\"},\"reserved\":{\"value\":0}},"
+          "\"protocol_version\":{\"offset\":4,\"size\":1,\"value\":1,\"hex\":\"01\"}"}},
     };
     for (const auto& row : kRows) {
         const Dump d = DecodeFrames(row.frame);

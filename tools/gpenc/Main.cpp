@@ -61,9 +61,12 @@ deeper than 16 levels, unknown builder or field, missing or repeated field,
 value out of range, bad hex text, a truncated or corrupt frame, an unreadable
 file) or output that cannot be written; one line on stderr names the file and
 the position or the option at fault.
-A dump prints each frame as soon as it is read. It shows what a sound frame
-holds that this system would not send (another version, an unknown message id,
-a check byte that does not match) as warnings in place, and exits 0. With
+A dump prints each frame as soon as it is read. A tunnelled JT/T 808 message
+reads under either head: 2013, or 2019 when the version flag (body properties
+bit 14) is set, with its protocol version byte, 20-digit number and the 2019
+parameter ids. It shows what a sound frame holds that this system would not
+send (another version, an unknown message id, a check byte that does not
+match) as warnings in place, and exits 0. With
 --json it writes JSON Lines: one object per frame ({"frame": N, "clean": ...,
 the fields with their offsets}) and, when the input ends in a bad frame, a
 last line {"error": {...}}.

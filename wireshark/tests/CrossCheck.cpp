@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -360,6 +361,21 @@ std::vector<std::pair<std::string, Bytes>> DemoFrames(const std::string& command
     return out;
 }
 
+// A command-0x33 frame tunnelling `message` (hex text, key 2) for `terminal`
+// (key 0) under message id `id` (key 1); the records written out here.
+Bytes TunnelFrame(const std::string& terminal, const std::string& id, const std::string& message) {
+    Bytes params;
+    for (const auto& [key, text] : {std::pair(0, terminal), std::pair(1, id), std::pair(2, message)}) {
+        const std::size_t n = text.size() + 7;
+        for (const int shift : {24, 16, 8, 0}) params.push_back(static_cast<std::uint8_t>(n >> shift));
+        params.insert(params.end(), {0, static_cast<std::uint8_t>(key), 1});
+        params.insert(params.end(), text.begin(), text.end());
+    }
+    char counts[16];
+    std::snprintf(counts, sizeof counts, "%08zx", params.size());
+    return Concat({Hex("4750001a 0001 " + std::string(32, '0') + " 0033 " + counts + " 0000"), params});
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -474,6 +490,28 @@ int main(int argc, char** argv) {
          0,
          "undecodable text"});
     checker.CheckWritten("gb18030.pcap", gb, gpenc::tool::kGpPort, "GB18030");
+
+    // The 2019 head written out by hand, one row for each way it fails. The
+    // corpus below holds its sound messages: the 2019 parameter ids (version
+    // 2, a 20-digit number) and both card layouts.
+    std::vector<Conversation> v2019;
+    const std::tuple<const char*, const char*, const char*, const char*> k2019[] = {
+        {"BYTE[4] of 3", "013912345678", "8103400901000000000139123456780001 01 00000032 03 080012",
+         "bad parameter length"},
+        {"20 digits not the terminal's", "013912345679", "8103400a01000000000139123456780001 01 00000001 04 0000001e",
+         "phone number disagrees"},
+        {"not BCD", "013912345678", "8103400a010000000001391234567a0001 01 00000001 04 0000001e",
+         "phone number not BCD"},
+        {"bit 15", "013912345678", "8103c00a01000000000139123456780001 01 00000001 04 0000001e",
+         "unexpected body property bits"},
+        {"head cut in the number", "013912345678", "8103400a010000000001", "808 message truncated"},
+    };
+    for (const auto& [name, terminal, message, problem] : k2019) {
+        std::string text = message;
+        text.erase(std::remove(text.begin(), text.end(), ' '), text.end());
+        v2019.push_back({name, {TunnelFrame(terminal, text.substr(0, 4), text)}, 0, problem});
+    }
+    checker.CheckWritten("jt808-2019.pcap", v2019);
 
     // Fuzz-corpus inputs that the inspector reads as whole frames.
     std::vector<Conversation> fuzz;

@@ -57,10 +57,14 @@ enum class ParamType : std::uint8_t { kNone = 0, kString = 1, kWord = 2, kDword 
 struct ParamInfo {
     ParamType type = ParamType::kNone;  // kNone: the id is not a known parameter
     const char* name = "unknown parameter";
+    std::size_t size = 0;  // a BYTE[n] value of fixed width n; 0: any width
 };
 
-// The terminal parameter table of the published JT/T 808 standard.
+// The terminal parameter table of the published JT/T 808 standard, 2013 edition.
 ParamInfo LookupParameter(std::uint32_t id);
+// The table of `edition` (2013 or 2019): the 2019 edition adds ids and changes
+// some; an id neither defines is unknown in both.
+ParamInfo LookupParameter(std::uint32_t id, int edition);
 const char* ParamTypeName(ParamType type);  // "STRING", "WORD", ...
 // The name of a JT/T 808 downlink message id, or "" when it is not one this
 // system carries.
@@ -71,14 +75,22 @@ struct BodyProperties {
     std::uint16_t bodyLength = 0;  // bits 0-9
     std::uint8_t encryption = 0;   // bits 10-12
     bool subpackage = false;       // bit 13
-    std::uint8_t reserved = 0;     // bits 14-15
+    std::uint8_t reserved = 0;     // bits 14-15 (2013 head), bit 15 (2019 head)
+    bool versionFlag = false;      // bit 14: the head is the 2019 edition's
 };
 
+// The message head of either edition of JT/T 808, told apart by the version
+// flag: 2013 (12 bytes) or 2019 (17 bytes: a protocol version byte after the
+// body properties, and 10 BCD bytes of phone number).
 struct Jt808Head {
     Field<std::uint16_t> messageId;
     Field<BodyProperties> properties;
-    Field<std::string> phone;  // the 12 BCD digits as text (nibbles above 9 as a-f)
+    std::optional<Field<std::uint8_t>> protocolVersion;  // 2019 head only
+    Field<std::string> phone;  // the 12 (2019: 20) BCD digits as text (nibbles above 9 as a-f)
     Field<std::uint16_t> serial;
+    std::size_t size = 12;  // where the body starts: 12, or 17 for the 2019 head
+
+    int Edition() const { return properties.value.versionFlag ? 2019 : 2013; }
 };
 
 // One 0x8103 entry. `value` is typed by the table: text for STRING, the number
@@ -156,8 +168,9 @@ struct Jt808Message {
     std::vector<Problem> warnings;
 };
 
-// Decodes one message as this system emits it: the 12-byte head, then the body;
-// no flag bytes, escaping or check code.
+// Decodes one message as this system emits it: the head of either edition,
+// then the body; no flag bytes, escaping or check code. Offsets in the body
+// count from the message's first byte, so they move with the head's size.
 Decoded<Jt808Message> DecodeJt808(const std::uint8_t* data, std::size_t size);
 
 // ----------------------------------------------------------- setting texts
