@@ -66,7 +66,7 @@ Form Message(const char* name, bool (CEncoder_Standard::*build)(Arg, Bytes&), Ar
 
 // A staging step: what it staged is read back as the message it makes.
 Form Staged(const char* name, bool (CEncoder_Standard::*stage)(struct_EquipControl_SetIC),
-            struct_EquipControl_SetIC card) {
+           struct_EquipControl_SetIC card) {
     return {name, kMessage, [=](Seen& s) {
                 CEncoder_Standard e;
                 const bool ok = (e.*stage)(card);
@@ -151,8 +151,7 @@ std::vector<Form> Forms() {
         Frame("TrackPlayback", &C::TrackPlayback, playback),
         Writes<sEquipset>("EquipSet heartbeat", kFrame, single, Equip(1, 0, "60"), singleFields),
         Writes<sEquipset>("EquipSet main server", kFrame, single, Equip(0x13, 0, "10.0.0.1"), singleFields),
-        {"EquipSet list", kFrame,
-         [](Seen& s) {
+        {"EquipSet list", kFrame, [](Seen& s) {
              return C().EquipSet({Equip(0, 0x0001, "60"), Equip(0, 0x0013, "10.0.0.1"), Equip(0, 0x0031, "500")},
                                  s.out);
          }},
@@ -161,8 +160,7 @@ std::vector<Form> Forms() {
         Writes<sEquip_AlarmSet>(
             "EquipAlarmSet", kFrame, [](sEquip_AlarmSet& r, Seen& s) { return C().EquipAlarmSet(&r, s.out); }, alarm,
             [](const sEquip_AlarmSet& r) { return r.strPhoneNo + "|" + r.strMsgText + "|" + std::to_string(r.msgId); }),
-        {"SetEquipSet_ICInfoSetParameterData", kOther,
-         [](Seen& s) {
+        {"SetEquipSet_ICInfoSetParameterData", kOther, [](Seen& s) {
              C e;
              sEquipControl_SetIC setting = CardSetting(1);
              const bool ok = e.SetEquipSet_ICInfoSetParameterData(&setting);
@@ -170,14 +168,13 @@ std::vector<Form> Forms() {
              return ok;
          }},
         // The entry points given the 2019 head.
-        {"EquipSet list 2019", kFrame,
-         [](Seen& s) {
+        {"EquipSet list 2019", kFrame, [](Seen& s) {
              return C().EquipSet({Equip(0, 0x0023, "apn"), Equip(0, 0x0001, "60")}, s.out, Jt808Head::Edition2019());
          }},
         Writes<sEquipset>(
             "EquipSet heartbeat 2019", kFrame,
-            [](sEquipset& r, Seen& s) { return C().EquipSet(&r, s.out, Jt808Head::Edition2019()); }, Equip(1, 0, "60"),
-            singleFields),
+            [](sEquipset& r, Seen& s) { return C().EquipSet(&r, s.out, Jt808Head::Edition2019()); },
+            Equip(1, 0, "60"), singleFields),
         {"EquipSet_ICInfoSet extension 2019", kFrame,
          [](Seen& s) { return C().EquipSet_ICInfoSet(CardSetting(2), s.out, Jt808Head::Edition2019(7)); }},
         {"ParmSet_Get808ParmSetVector 2019", kMessage,
@@ -202,11 +199,8 @@ std::vector<Form> Forms() {
             [=](std::string& text, Seen&) { return S().ParmSet_Get808AlarmSetData_Circular(circular, text); }, "x|",
             [](const std::string& text) { return text; }),
         Writes<unsigned char>(
-            "Xor", kOther,
-            [](unsigned char& check, Seen&) {
-                return S().Xor(Bytes{1, 2, 4}, 0, 2, check);
-            },
-            kMark, [](unsigned char check) { return std::to_string(check); }),
+            "Xor", kOther, [](unsigned char& check, Seen&) { return S().Xor(Bytes{1, 2, 4}, 0, 2, check); }, kMark,
+            [](unsigned char check) { return std::to_string(check); }),
     };
 }
 
@@ -226,7 +220,8 @@ TEST_F(FaultTest, EveryBuilderAtEveryRecord) {
             for (int k = 1; k <= records; ++k) {
                 int seen = 0;
                 log.OnRecord([&](const gpenc::test::Record&) {
-                    if (++seen == k || (persists && seen > k)) throw gpenc::test::host::MakeException(L"fault");
+                    if (++seen == k || (persists && seen > k))
+                        throw gpenc::test::host::MakeException(L"fault");
                 });
                 Seen s;
                 bool ok = false, left = false;
@@ -239,8 +234,7 @@ TEST_F(FaultTest, EveryBuilderAtEveryRecord) {
                     EXPECT_TRUE(persists) << "a single fault at record " << k << " left the builder";
                 }
                 // A failure says which step caught the fault; a success leaves no reason.
-                const bool caught =
-                    gpenc::LastFailure().find(": a framework exception caught in ") != std::string::npos;
+                const bool caught = gpenc::LastFailure().find(": a framework exception caught in ") != std::string::npos;
                 EXPECT_TRUE(left || caught != ok) << "record " << k << ": " << gpenc::LastFailure();
                 log.OnRecord(nullptr);
                 log.clear();
@@ -259,10 +253,9 @@ TEST_F(FaultTest, EveryBuilderAtEveryRecord) {
         }
     }
     for (const int p : {0, 1})
-        std::printf(
-            "%s: %d runs, %d failed with the output untouched (%d by a fault leaving the builder), "
-            "%d succeeded with the output of the run without faults\n",
-            p ? "fault from K on" : "single fault", runs[p], failures[p], escaped[p], runs[p] - failures[p]);
+        std::printf("%s: %d runs, %d failed with the output untouched (%d by a fault leaving the builder), "
+                    "%d succeeded with the output of the run without faults\n",
+                    p ? "fault from K on" : "single fault", runs[p], failures[p], escaped[p], runs[p] - failures[p]);
 }
 
 // The host's own exception, thrown by its appender in the first step of a

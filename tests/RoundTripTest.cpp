@@ -44,10 +44,7 @@ private:
 // from the 808 message a frame tunnels.
 
 // Parameters of each value type, as the published terminal parameter table has them.
-struct ParamKind {
-    std::uint32_t id;
-    EequipParmDataType type;
-};
+struct ParamKind { std::uint32_t id; EequipParmDataType type; };
 constexpr ParamKind kParams[] = {
     {0x0001, DATATYPE_DWORD},  {0x0013, DATATYPE_STRING}, {0x0018, DATATYPE_DWORD}, {0x0031, DATATYPE_WORD},
     {0x0083, DATATYPE_STRING}, {0x0084, DATATYPE_BYTE},   {0x0110, DATATYPE_BYTES}, {0x01FF, DATATYPE_BYTES},
@@ -55,10 +52,7 @@ constexpr ParamKind kParams[] = {
 
 // An 0x8103 entry and the value it must decode to.
 using EntryValue = std::variant<std::monostate, std::string, std::uint32_t, in::Bytes>;
-struct Entry {
-    ParamKind param;
-    EntryValue value;
-};
+struct Entry { ParamKind param; EntryValue value; };
 
 std::vector<Entry> RandomEntries(Gen& g) {
     std::vector<Entry> entries(static_cast<std::size_t>(g.Int(1, 6)));
@@ -152,6 +146,7 @@ TEST(BuilderRoundTrip, InspectorReadsWhatTheListBuilderWrote) {
     }
 }
 
+
 // The encoder's and the inspector's tables are kept apart on purpose; these
 // rows keep them in step. Every 16-bit parameter id has the same type in both,
 // under either edition's head; the inspector names exactly the command numbers
@@ -176,66 +171,33 @@ TEST(TablesAgree, CommandNumbers) {
 
 // Row: the inspector's name of a constant, then the library's; a body field's
 // place counts from the frame's first byte there and from the body's here.
-#define SAME(a, b) \
-  { #a, static_cast < long long>(in::a), static_cast < long long>(wire::b) }
-#define BODY(a, b) \
-  { #a, static_cast < long long>(in::gp::a.at - in::gp::kHeaderSize), static_cast < long long>(wire::b) }
+#define SAME(a, b) {#a, static_cast<long long>(in::a), static_cast<long long>(wire::b)}
+#define BODY(a, b) {#a, static_cast<long long>(in::gp::a.at - in::gp::kHeaderSize), static_cast<long long>(wire::b)}
 
 TEST(TablesAgree, LayoutConstants) {
-    const struct Row {
-        const char* name;
-        long long inspector, library;
-    } rows[] = {
-        SAME(gp::kHeaderSize, kHeaderSize),
-        SAME(gp::kBodySize, kBodySize),
-        SAME(gp::kSession.size, kSessionSize),
-        SAME(gp::kMagicText[0], kMagic[0]),
-        SAME(gp::kMagicText[1], kMagic[1]),
-        SAME(gp::kRecordHead, kRecordHead),
+    const struct Row { const char* name; long long inspector, library; } rows[] = {
+        SAME(gp::kHeaderSize, kHeaderSize), SAME(gp::kBodySize, kBodySize), SAME(gp::kSession.size, kSessionSize),
+        SAME(gp::kMagicText[0], kMagic[0]), SAME(gp::kMagicText[1], kMagic[1]), SAME(gp::kRecordHead, kRecordHead),
         {"gp::kProtocolVersion", in::gp::kProtocolVersion, std::strtol(wire::kVersionHex, nullptr, 16)},
-        SAME(gp::kBodyLength.at, kBodyLengthAt),
-        BODY(kVersion, kVersionAt),
-        BODY(kSession, kSessionAt),
-        BODY(kCommand, kCommandAt),
-        BODY(kParameterLength, kParameterLengthAt),
-        BODY(kReserved, kReservedAt),
-        SAME(gp::kKey.at, kKeyAt),
-        SAME(gp::kKind.at, kKindAt),
-        SAME(Kind::kText, kText),
-        SAME(Kind::kInt32, kInt32),
-        SAME(Kind::kByte, kByte),
-        SAME(Kind::kSixBytes, kSixBytes),
-        SAME(gp::kTunnelCommand, kTunnel),
-        SAME(gp::kTerminalKey, kTerminalKey),
-        SAME(gp::kMessageIdKey, kMsgIdKey),
-        SAME(gp::kArgumentKey, kArgumentKey),
-        SAME(jt808::kParmSet, jt808::kParmSet),
-        SAME(jt808::kParmQuery, jt808::kParmQuery),
-        SAME(jt808::kTerminalControl, jt808::kTerminalControl),
-        SAME(jt808::kPositionQuery, jt808::kPositionQuery),
-        SAME(jt808::kTempTrack, jt808::kTempTrack),
-        SAME(jt808::kAffirmAlarm, jt808::kAffirmAlarm),
-        SAME(jt808::kCircularArea, jt808::kCircularArea),
-        SAME(jt808::kPassThrough, jt808::kPassThrough),
-        SAME(jt808::kHeadSize, jt808::kHeadSize),
-        SAME(jt808::kPhoneDigits, jt808::kPhoneDigits),
-        SAME(jt808::kHeadSize2019, jt808::kHeadSize2019),
-        SAME(jt808::kPhoneDigits2019, jt808::kPhoneDigits2019),
+        SAME(gp::kBodyLength.at, kBodyLengthAt), BODY(kVersion, kVersionAt), BODY(kSession, kSessionAt),
+        BODY(kCommand, kCommandAt), BODY(kParameterLength, kParameterLengthAt), BODY(kReserved, kReservedAt),
+        SAME(gp::kKey.at, kKeyAt), SAME(gp::kKind.at, kKindAt), SAME(Kind::kText, kText), SAME(Kind::kInt32, kInt32),
+        SAME(Kind::kByte, kByte), SAME(Kind::kSixBytes, kSixBytes), SAME(gp::kTunnelCommand, kTunnel),
+        SAME(gp::kTerminalKey, kTerminalKey), SAME(gp::kMessageIdKey, kMsgIdKey), SAME(gp::kArgumentKey, kArgumentKey),
+        SAME(jt808::kParmSet, jt808::kParmSet), SAME(jt808::kParmQuery, jt808::kParmQuery),
+        SAME(jt808::kTerminalControl, jt808::kTerminalControl), SAME(jt808::kPositionQuery, jt808::kPositionQuery),
+        SAME(jt808::kTempTrack, jt808::kTempTrack), SAME(jt808::kAffirmAlarm, jt808::kAffirmAlarm),
+        SAME(jt808::kCircularArea, jt808::kCircularArea), SAME(jt808::kPassThrough, jt808::kPassThrough),
+        SAME(jt808::kHeadSize, jt808::kHeadSize), SAME(jt808::kPhoneDigits, jt808::kPhoneDigits),
+        SAME(jt808::kHeadSize2019, jt808::kHeadSize2019), SAME(jt808::kPhoneDigits2019, jt808::kPhoneDigits2019),
         SAME(jt808::kVersionFlag, jt808::kVersionFlag),
-        SAME(jt808::kBodyLengthBits, jt808::kMaxBodyLength),
-        SAME(jt808::kAreaTimeWindow, jt808::kAreaTimeWindow),
-        SAME(jt808::kAreaSpeedLimit, jt808::kAreaSpeedLimit),
-        SAME(card::kTag, card::kTag),
-        SAME(card::kStandardData, card::kStandardLength),
-        SAME(card::kExtensionData, card::kExtensionLength),
-        SAME(card::kExtensionMark[0], card::kExtensionMark[0]),
-        SAME(card::kExtensionMark[1], card::kExtensionMark[1]),
-        SAME(card::kText1Width, card::kText1Width),
-        SAME(card::kText2Width, card::kText2Width),
-        SAME(card::kText3Width, card::kText3Width),
-        SAME(card::kText4Width, card::kText4Width),
-        SAME(card::kFirstYear, card::kFirstYear),
-        SAME(card::kTailCheck, card::kExtensionCheck.last + 1),
+        SAME(jt808::kBodyLengthBits, jt808::kMaxBodyLength), SAME(jt808::kAreaTimeWindow, jt808::kAreaTimeWindow),
+        SAME(jt808::kAreaSpeedLimit, jt808::kAreaSpeedLimit), SAME(card::kTag, card::kTag),
+        SAME(card::kStandardData, card::kStandardLength), SAME(card::kExtensionData, card::kExtensionLength),
+        SAME(card::kExtensionMark[0], card::kExtensionMark[0]), SAME(card::kExtensionMark[1], card::kExtensionMark[1]),
+        SAME(card::kText1Width, card::kText1Width), SAME(card::kText2Width, card::kText2Width),
+        SAME(card::kText3Width, card::kText3Width), SAME(card::kText4Width, card::kText4Width),
+        SAME(card::kFirstYear, card::kFirstYear), SAME(card::kTailCheck, card::kExtensionCheck.last + 1),
     };
     for (const Row& row : rows) EXPECT_EQ(row.inspector, row.library) << row.name;
 }
