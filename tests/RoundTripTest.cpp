@@ -159,6 +159,8 @@ TEST(TablesAgree, ParameterTypesOfEveryId) {
             ASSERT_EQ(static_cast<int>(standard.ParmSet_Get808ParmType(static_cast<EequipParameterMark>(id), head)),
                       static_cast<int>(in::LookupParameter(id, head.edition).type))
                 << head.edition << std::hex << " " << id;
+    for (std::uint32_t id : {0x10001u, 0x10110u, 0xFFFFFFFFu})  // beyond 16 bits: no parameter of either edition
+        EXPECT_EQ(static_cast<int>(standard.ParmSet_Get808ParmType(static_cast<EequipParameterMark>(id))), 0) << id;
 }
 
 TEST(TablesAgree, CommandNumbers) {

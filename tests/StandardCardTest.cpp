@@ -187,7 +187,6 @@ TEST_F(CircularTest, AttributeCombinations) {
     MsgData_AlarmSet_CircularArea high = Area(0x8001);  // bits above 1 add nothing
     high.byStartTime[0] = 0xab;
     const std::pair<std::string, const char*> cases[] = {
-        {Text(1, 1, {Area(3)}), "1;1;7,3,22.500000,114.250000,500,25-01-02-08-00-00,25-12-31-18-00-00,60,10"},
         {Text(0, 1, {Area(0)}), "0;1;7,0,22.500000,114.250000,500"},
         {Text(2, 1, {Area(1)}), "2;1;7,1,22.500000,114.250000,500,25-01-02-08-00-00,25-12-31-18-00-00"},
         {Text(0, 1, {Area(2)}), "0;1;7,2,22.500000,114.250000,500,60,10"},

@@ -6,7 +6,6 @@
 #include <gtest/gtest.h>
 
 #include <climits>
-#include <map>
 #include <tuple>
 
 using gpenc::test::Hex;
@@ -136,21 +135,6 @@ TEST_F(StandardTest, XorCombinesEveryByteOfTheRange) {
     EXPECT_TRUE(log.errors().empty());
 }
 
-TEST_F(StandardTest, HeartbeatWorkedExampleBothWays) {
-    const Bytes expected = Hex("81 03 00 0a 00 12 34 56 78 90 00 01 01 00 00 00 01 04 00 00 00 1e");
-    CEncoder_Standard e;  // one object, six messages: the serial number stays 1
-    for (int round = 0; round < 2; ++round) {
-        Bytes out = {0xee};
-        ASSERT_TRUE(e.ParmSet_Get808ParmSetVector({Heartbeat30()}, out));
-        EXPECT_EQ(ToHex(out), ToHex(expected));
-        ASSERT_TRUE(e.ParmSet_GetHeadInterval(Heartbeat30(), out));
-        EXPECT_EQ(ToHex(out), ToHex(expected));
-        // Another message in between, none of whose bytes stays for the next.
-        ASSERT_TRUE(e.ParmSet_GetMainSericeIP({Entry(0x0013, DATATYPE_STRING, 0, "a")}, out));
-        EXPECT_EQ(ToHex(out), "81 03 00 07 01 38 00 13 80 00 00 01 01 00 00 00 13 01 61");
-    }
-}
-
 // The two list builders: the message ("ee", the caller's byte, when refused;
 // a trailing "..." compares a prefix) and the ERROR records.
 TEST_F(StandardTest, ListBuilders) {
@@ -245,17 +229,6 @@ TEST_F(StandardTest, ListBuilders) {
     }
 }
 
-// Each 16-bit id's type is held against the inspector's table (TablesAgree);
-// here the count of each type, by hand, and ids beyond 16 bits.
-TEST_F(StandardTest, TypeTableCountsAndWideIds) {
-    CEncoder_Standard e;
-    auto type = [&](std::uint32_t id) { return static_cast<int>(e.ParmSet_Get808ParmType(static_cast<EequipParameterMark>(id))); };
-    std::map<int, int> count;
-    for (std::uint32_t id = 0; id <= 0xFFFF; ++id) ++count[type(id)];
-    EXPECT_EQ(count, (std::map<int, int>{{0, 65536 - 320}, {1, 18}, {2, 9}, {3, 48}, {8, 240}, {9, 5}}));
-    for (std::uint32_t id : {0x10001u, 0x10110u, 0xFFFFFFFFu}) EXPECT_EQ(type(id), 0) << std::hex << id;
-}
-
 // The 2019 head on request: bit 14, the version byte, 20 BCD digits '0'-filled
 // on the left, the serial number after them; the number at its limits.
 TEST_F(StandardTest, Head2019PhoneNumbersAndVersion) {
@@ -309,18 +282,9 @@ TEST_F(StandardTest, Head2019PhoneNumbersAndVersion) {
     ASSERT_TRUE(e.ParmSet_Get808ParmSetVector(phoned, out));
     EXPECT_EQ(ToHex(Bytes(out.begin(), out.begin() + 12)), "81 03 00 4e 01 39 12 34 43 29 00 01");
     EXPECT_EQ(log.texts(), records);
-    // The main-server builder too; the type table knows the 2019 ids under that head only.
+    // The main-server builder too.
     ASSERT_TRUE(e.ParmSet_GetMainSericeIP({Entry(0x0023, DATATYPE_STRING, 0, "apn")}, out, v255));
     EXPECT_EQ(ToHex(out), ToHex(Hex("81 03 40 09 ff 00 00 00 00 01 38 00 13 80 00 00 01 01 00 00 00 23 03 61 70 6e")));
-    auto type = [&](std::uint32_t id, Jt808Head h) {
-        return static_cast<int>(e.ParmSet_Get808ParmType(static_cast<EequipParameterMark>(id), h));
-    };
-    std::map<int, int> count;
-    for (std::uint32_t id = 0; id <= 0xFFFF; ++id) ++count[type(id, v1)];
-    EXPECT_EQ(count, (std::map<int, int>{{0, 65536 - 325}, {1, 22}, {2, 9}, {3, 48}, {8, 241}, {9, 5}}));
-    for (std::uint32_t id : {0x0023u, 0x0026u, 0x0032u}) EXPECT_EQ(type(id, Jt808Head{}), 0) << std::hex << id;
-    EXPECT_EQ(type(0x0026, v1), DATATYPE_STRING);
-    EXPECT_EQ(type(0x0032, v1), DATATYPE_BYTES);
 }
 
 TEST_F(StandardTest, RecordsOfOneObjectAndOneFullRunInOrder) {
