@@ -91,9 +91,15 @@ TEST_F(CardTest, StandardAndExtensionMessages) {
                                     " 73 a5 5a 11 22 cc 02 61 62 00 75 " + kAlphabet + kAlphabet + kAlphabet +
                                     kAlphabet + "61 62 63 64 65 66 67 68 69 6a 6b 6c 6d 15")));
 
-    std::string text = "ab";  // a width below zero fits a text to nothing
-    EXPECT_TRUE(e.ParmSet_SetICInfoSet_stringAdd0(text, -1));
-    EXPECT_EQ(text, "");
+    // The exported fitting step: a longer text loses its front, a shorter one
+    // gets the fill, a width below zero fits it to nothing.
+    const std::tuple<std::string, int, std::string> fits[] = {
+        {"ab", -1, ""}, {"abcdef", 4, "cdef"}, {"abc", 3, "abc"}, {"ab", 7, std::string("abH\0\0H\0", 7)}};
+    for (const auto& [from, width, fitted] : fits) {
+        std::string text = from;
+        EXPECT_TRUE(e.ParmSet_SetICInfoSet_stringAdd0(text, width));
+        EXPECT_EQ(text, fitted) << from << " " << width;
+    }
 }
 
 TEST_F(CardTest, ExtensionTextsFillOrAreRefused) {
