@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <tuple>
 
 using gpenc::test::Hex;
 using gpenc::test::ToHex;
@@ -16,6 +17,16 @@ namespace {
 const unsigned char kNoSession[16] = {};
 
 using FrameTest = gpenc::test::SessionTest;
+
+// The reset before each parameter record clears what the next record sets,
+// and leaves paraByte and paraBytes as they were.
+TEST_F(FrameTest, ResetKeepsByteAndBytes) {
+    CEncoder e;
+    ParameterConfig c{1, 9, "abc", 4, 7, {0, 0, 0, 0, 0, 1}, {1, 2}};
+    ASSERT_TRUE(GpencTestAccess::initParameterConfig(e, c));
+    EXPECT_EQ(std::tuple(c.paraType, c.paraKey, c.paraText, c.paraInt32, c.paraSixBytes[5], c.paraByte, c.paraBytes),
+              std::tuple(0, 0u, std::string(), 0, 0, 7, Bytes{1, 2}));
+}
 
 TEST_F(FrameTest, Change16To10) {
     const struct {
