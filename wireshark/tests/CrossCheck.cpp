@@ -467,14 +467,9 @@ int main(int argc, char** argv) {
         frame.at(offset) = static_cast<std::uint8_t>(replacement);
         malformed.push_back({name, {frame}, 0, problem});
     }
-    // An 808 message that ends inside its head and whose id is not key 1's:
-    // key 2 is "8900000a013912".
-    malformed.push_back({"808 head truncated",
-                         {Hex("4750001a 0001 00000000000000000000000000000000 0033 00000033 0000 00000013 0000 01 "
-                              "303133393132333435363738 0000000b 0001 01 38313033 00000015 0002 01 "
-                              "3839303030303061303133393132")},
-                         0,
-                         "message id disagrees"});
+    // An 808 message that ends inside its head and whose id is not key 1's.
+    malformed.push_back(
+        {"808 head truncated", {TunnelFrame("013912345678", "8103", "8900000a013912")}, 0, "message id disagrees"});
     checker.CheckWritten("malformed.pcap", malformed);
 
     // The client's texts in its code page: the examples whose frames GB18030
