@@ -619,6 +619,49 @@ def check_layout(t):
             rows = None
 
 
+def check_client_files(t, docs):
+    """A block marked <!-- client: FILE --> is FILE of the tree, whole: the file CI builds with."""
+    for doc in docs:
+        for b in parse(doc)[0]:
+            for mline, marker in b["markers"]:
+                m = re.fullmatch(r"client:\s*(\S+)", marker)
+                if not m:
+                    continue
+                checked["client file shown whole"] += 1
+                if m.group(1) not in t.files:
+                    fail(f"{doc}:{mline}", f"<!-- {marker} --> names a file git ls-files does not list",
+                         "name the file the block shows")
+                elif b["lines"] != read(m.group(1)).rstrip("\n").split("\n"):
+                    fail(f"{doc}:{b['line']}", f"the block is not {m.group(1)} as it is now",
+                         f"copy {m.group(1)} into the block, or fix the file")
+
+
+def check_corpus(t):
+    """The request fuzzer starts from every example request, as docs/testing.md says."""
+    for f in sorted(f for f in t.files if f.startswith("examples/requests/")):
+        copy = "fuzz/corpus/request/" + os.path.basename(f)
+        checked["example request in the fuzz corpus"] += 1
+        if copy not in t.files or read(copy) != read(f):
+            fail(copy, f"the request fuzzer's corpus lacks {f} as it is now", f"cp {f} fuzz/corpus/request/")
+
+
+def check_package_names(t, docs):
+    """Every package file a doc names is one cpack makes: the Debian package with its default
+    name, the Windows ZIP with the suffix of its bits (cmake/Packaging.cmake)."""
+    settings = dict(re.findall(r'set\((CPACK_PACKAGE_\w+) "([^"]*)"\)', read(os.path.join(t.build, "CPackConfig.cmake"))))
+    name, version = settings["CPACK_PACKAGE_NAME"], settings["CPACK_PACKAGE_VERSION"]
+    made = [re.escape(f"{name}-{version}-win{bits}.zip") for bits in (32, 64)]
+    made.append(re.escape(f"{name}_{version}_") + r"(\w+|\*)\.deb")  # DEB-DEFAULT: name_version_arch.deb
+    made.append(re.escape(f"{name}_") + r"\*\.deb")
+    for doc in docs:
+        for n, line in enumerate(read(doc).split("\n"), 1):
+            for m in re.finditer(r"\b%s[-_][\w.*-]*\.(?:zip|deb)\b" % re.escape(name), line):
+                checked["package file name"] += 1
+                if not any(re.fullmatch(r, m.group(0)) for r in made):
+                    fail(f"{doc}:{n}", f"cpack makes no package named {m.group(0)}",
+                         f"name what cmake/Packaging.cmake makes ({name}-{version}-win64.zip, {name}_{version}_amd64.deb)")
+
+
 def lines_count(what):
     """Non-blank lines of C++, CMake, Lua, Python and shell (.ci/run included); tests are
     under a tests/ folder, fuzz/ and *Test.cpp, code is the rest; the share is tests / code."""
@@ -637,11 +680,22 @@ def main():
     ap.add_argument("--lines", choices=("tests", "code", "share"))
     ap.add_argument("--list", action="store_true", help="print every `span` with the kind it counted as")
     ap.add_argument("--no-run", action="store_true", help="names, snippets, figures and layout only")
+    ap.add_argument("--only", choices=("client", "corpus", "packages"),
+                    help="that check alone, against the tree and the build's CPack settings (no install)")
     args = ap.parse_args()
     if args.lines:
         return lines_count(args.lines)
-    t = Tree(args.build)
     docs = ["README.md"] + sorted("docs/" + f for f in os.listdir(os.path.join(ROOT, "docs")) if f.endswith(".md"))
+    if args.only:
+        t = argparse.Namespace(build=os.path.abspath(os.path.join(ROOT, args.build)),
+                               files=sh(["git", "ls-files"]).stdout.splitlines())
+        {"client": lambda: check_client_files(t, docs), "corpus": lambda: check_corpus(t),
+         "packages": lambda: check_package_names(t, docs)}[args.only]()
+        for f in failures:
+            print("FAIL " + f)
+        print(f"docs check ({args.only}): {sum(checked.values())} checked, {len(failures)} failures")
+        return 1 if failures else 0
+    t = Tree(args.build)
     for doc in docs:
         blocks, paras = parse(doc)
         run_blocks(t, doc, blocks, not args.no_run)
@@ -658,6 +712,9 @@ def main():
                 check_where(t, l, f"{doc}:{n}")
         check_figures(t, doc, paras)
     check_layout(t)
+    check_client_files(t, docs)
+    check_corpus(t)
+    check_package_names(t, docs)
     if "install_consumer" not in t.ctest:
         fail("README.md", "the ctest install_consumer, which builds the README's consumer blocks, is gone",
              "keep tests/consumer/run.cmake registered")

@@ -1,9 +1,11 @@
 #!/bin/sh
 # The library built against a host of its own: the framework-shaped host of
 # tests/framework, built and installed first as a host's libraries are, then
-# the library configured with its header (UNICODE, as the client), and the
-# tables that run against every host: on Linux with the wide log4cplus, and
-# for Windows (MinGW-w64, as an extension module) under wine.
+# the library configured with its header gpenc_host.h (UNICODE, as the client),
+# and the tables that run against every host: on Linux with the wide log4cplus,
+# and for Windows (MinGW-w64, as an extension module) under wine. On Linux also
+# the sources in a client's own DLL beside its DllMain source (the client
+# without gpenc's build), to the first frame.
 # Runs after .ci/wide.sh and .ci/windows.sh, whose dependencies it reuses.
 set -eu
 cd "$(dirname "$0")/.."
@@ -19,7 +21,7 @@ build() {
   cmake --build "build-$name/host-build" -j2 >/dev/null
   cmake --install "build-$name/host-build" >/dev/null
   cmake -S . -B "build-$name/gpenc" -DCMAKE_BUILD_TYPE=Release -DCMAKE_CXX_FLAGS="$unicode" \
-    -DGPENC_HOST_HEADER="$host/include/Framework.h" -DGPENC_HOST_LIBRARIES="$host/$lib" \
+    -DGPENC_HOST_HEADER="$host/include/gpenc_host.h" -DGPENC_HOST_LIBRARIES="$host/$lib" \
     -DGPENC_TEST_HOST_DIR="$root/tests/framework" -DGPENC_BUILD_BENCHMARKS=OFF "$@"
   cmake --build "build-$name/gpenc" -j2
 }
@@ -27,6 +29,11 @@ build() {
 wide=$(.ci/log4cplus-build.sh wide)
 build framework "lib/libframework.so" -DCMAKE_PREFIX_PATH="$wide"
 LD_LIBRARY_PATH="$wide/lib:$root/build-framework/host/lib" ctest --test-dir build-framework/gpenc --output-on-failure -j2
+cmake -S tests/framework/client -B build-framework/client -DCMAKE_BUILD_TYPE=Release -DCMAKE_CXX_FLAGS="$unicode" \
+  -DCMAKE_PREFIX_PATH="$wide" -DHOST_PREFIX="$root/build-framework/host" \
+  -DHOST_LIBRARY="$root/build-framework/host/lib/libframework.so" >/dev/null
+cmake --build build-framework/client -j2
+LD_LIBRARY_PATH="$wide/lib:$root/build-framework/host/lib" ctest --test-dir build-framework/client --output-on-failure
 
 if [ "${1:-}" = "--linux" ]; then exit 0; fi
 toolchain=$root/cmake/mingw-w64.cmake

@@ -24,7 +24,7 @@ mkdir -p "$out"
 utf8=  # gpenc's files are ASCII and need no /utf-8 (.ci/codepage.sh)
 # shellcheck disable=SC2089
 project="-fms-compatibility-version=19.34 $utf8 /W4 /WX -D_AFXDLL -D_AFXEXT -D_WINDOWS -DNDEBUG -DUNICODE -D_UNICODE
-  -DGPENC_BUILDING -DGPENC_HOST_HEADER=\"Framework.h\" -Itests/msvc/pch -Itests/framework -Iinclude"
+  -DGPENC_BUILDING -DGPENC_HOST_HEADER=\"gpenc_host.h\" -Itests/msvc/pch -Itests/framework -Iinclude"
 pch="/Fp$out/client.pch"
 # gpenc's files, on top of the project's settings.
 gpenc="-Isrc -Isrc/text"

@@ -21,6 +21,9 @@ if(NOT EXISTS "${GPENC_HOST_HEADER}")
   message(FATAL_ERROR "GPENC_HOST_HEADER: ${GPENC_HOST_HEADER} does not exist")
 endif()
 set(GPENC_HOST "${GPENC_HOST_HEADER}")
+# Its folder is searched too: a host header includes the framework's headers
+# with <>, which a client keeps beside it or on the compiler's own path.
+get_filename_component(GPENC_HOST_INCLUDE_DIR "${GPENC_HOST_HEADER}" DIRECTORY)
 
 # The definitions the framework's headers require of every file that includes
 # them, applied to the library and its probes. By default what an extension DLL
@@ -48,7 +51,7 @@ set(host_probe "${CMAKE_CURRENT_BINARY_DIR}/CMakeFiles/gpenc-host-header.cpp")
 file(WRITE "${host_probe}" "#include \"HostSeam.h\"\n")
 unset(GPENC_HOST_HEADER_COMPILES CACHE)
 try_compile(GPENC_HOST_HEADER_COMPILES "${CMAKE_CURRENT_BINARY_DIR}/CMakeFiles/gpenc-host-header" "${host_probe}"
-  CMAKE_FLAGS "-DINCLUDE_DIRECTORIES=${PROJECT_SOURCE_DIR}/src/core"
+  CMAKE_FLAGS "-DINCLUDE_DIRECTORIES=${PROJECT_SOURCE_DIR}/src/core;${GPENC_HOST_INCLUDE_DIR}"
   COMPILE_DEFINITIONS ${host_definitions}
   LINK_LIBRARIES ${GPENC_LOG4CPLUS}
   OUTPUT_VARIABLE host_output)
@@ -67,7 +70,7 @@ include(CheckCXXSourceCompiles)
 set(CMAKE_REQUIRED_QUIET ON)
 set(CMAKE_REQUIRED_LIBRARIES ${GPENC_LOG4CPLUS})
 set(CMAKE_REQUIRED_DEFINITIONS ${host_definitions})
-set(CMAKE_REQUIRED_INCLUDES ${PROJECT_SOURCE_DIR}/src/core)
+set(CMAKE_REQUIRED_INCLUDES ${PROJECT_SOURCE_DIR}/src/core ${GPENC_HOST_INCLUDE_DIR})
 set(missing "")
 function(host_check name what body)
   unset(${name} CACHE)  # the header may have changed since the last run

@@ -8,6 +8,11 @@
 #  include <windows.h>
 
 #  if defined(GPENC_EXTENSION_MODULE)
+// The framework's raw entry point: defined by this header, so in this source
+// alone, the one with DllMain (never in the host header, which every source
+// includes).
+#    include <afxdllx.h>
+
 namespace {
 AFX_EXTENSION_MODULE g_module = {};
 bool g_registered = false;  // so that a failed load undoes nothing it did not do

@@ -1,4 +1,4 @@
-// The test adapter of the framework-shaped host (Framework.h).
+// The test adapter of the framework-shaped host (gpenc_host.h).
 #include "TestHost.h"
 
 #include <string>

@@ -1,5 +1,6 @@
-// The framework-shaped host of Framework.h.
-#include "Framework.h"
+// The framework-shaped host: the framework of afxwin.h, and the client's
+// session store and logger that gpenc_host.h brings in with it.
+#include "gpenc_host.h"
 
 #include <cstring>
 #include <mutex>
@@ -15,6 +16,10 @@ BOOL CException::GetErrorMessage(LPTSTR lpszError, UINT nMaxError, PUINT pnHelpC
     if (pnHelpContext != NULL) *pnHelpContext = 0;
     if (lpszError != NULL && nMaxError > 0) lpszError[0] = 0;
     return FALSE;
+}
+
+BOOL CException::GetErrorMessage(LPTSTR lpszError, UINT nMaxError, PUINT pnHelpContext) {
+    return static_cast<const CException*>(this)->GetErrorMessage(lpszError, nMaxError, pnHelpContext);
 }
 
 void CException::Delete() {

@@ -1,4 +1,4 @@
-# The framework's rules (Framework.h), for the library's tests in host mode
+# The framework's rules (afxwin.h), for the library's tests in host mode
 # (tests/CMakeLists.txt): each test builds Rules.cpp breaking one rule, and
 # passes when the build stops with the framework's words.
 if(CMAKE_SCRIPT_MODE_FILE)  # a test: the build of TARGET in TREE fails, saying WORDS

@@ -3,4 +3,4 @@
 #if defined(RULE_WINDOWS_FIRST)
 #  include <windows.h>
 #endif
-#include "Framework.h"
+#include "afxwin.h"

@@ -1,9 +1,11 @@
-// A host shaped like the application framework the client is built on, for the
-// tests of the library's host seam: a CObject root with a virtual destructor and
-// state, CException in the framework's shapes (BOOL, LPTSTR, UINT, PUINT; no
-// constructor that takes a message), the base library's session store, the
-// shared logger object, and the module-registration calls, which count what
-// they are given.
+// The application framework the client is built on, in the shapes of its
+// <afxwin.h>, for the tests of the library's host seam: a CObject root with a
+// virtual destructor and state, CException in the framework's shapes (BOOL,
+// LPTSTR, UINT, PUINT; no constructor that takes a message; GetErrorMessage in
+// both of its overloads), and the module-registration calls, which count what
+// they are given. The client's session store and logger have headers of their
+// own (VadroBase/SessionData.h, Log/Log.h); afxdllx.h defines the DLL's raw
+// entry point, as the framework's does.
 #pragma once
 
 // The framework's own rules, enforced as its headers enforce them, with its
@@ -13,8 +15,8 @@
 #  error WINDOWS.H already included.  MFC apps must not #include <windows.h>
 #endif
 
-#include <log4cplus/logger.h>
 #include <cstddef>
+#include <cstdlib>
 
 // The DLL runtime needs the framework's DLL build. Checked after the C++
 // library's headers: cl.exe defines _DLL for /MD before the first line,
@@ -43,10 +45,13 @@ typedef wchar_t TCHAR;
 typedef char TCHAR;
 #  endif
 typedef TCHAR* LPTSTR;
+typedef unsigned long DWORD;
+typedef void* LPVOID;
 typedef void* HMODULE;
 typedef HMODULE HINSTANCE;
 #  define TRUE 1
 #  define FALSE 0
+#  define WINAPI
 #endif
 
 class FRAMEWORK_API CObject {
@@ -67,26 +72,14 @@ public:
     ~CException() override;
 
     // The base class has no message: it writes an empty text and answers FALSE.
+    // The framework declares it twice, const and not; the second calls the first.
     virtual BOOL GetErrorMessage(LPTSTR lpszError, UINT nMaxError, PUINT pnHelpContext = NULL) const;
+    virtual BOOL GetErrorMessage(LPTSTR lpszError, UINT nMaxError, PUINT pnHelpContext = NULL);
     void Delete();
 
 protected:
     BOOL m_bAutoDelete;
 };
-
-// The base library's session store.
-class FRAMEWORK_API CSessionData {
-public:
-    static void GetSession(unsigned char* pSession);
-    static void StoreSession(const unsigned char* pSession);  // the client's login does this
-};
-
-namespace NSLog {
-class FRAMEWORK_API CLog {
-public:
-    static log4cplus::Logger _logger;
-};
-}  // namespace NSLog
 
 // Module registration of an extension DLL.
 struct AFX_EXTENSION_MODULE {
