@@ -18,6 +18,7 @@ client's own code would be left with the header's warning settings.
 Prints what it checked; exits 1 naming header:line and member for each finding.
 """
 import argparse
+import ctypes
 import os
 import re
 import subprocess
@@ -95,23 +96,42 @@ def uses(cls):
     return out
 
 
-LINE_MARKER = re.compile(r'^# (\d+) "(.*)"')
-PRAGMA = re.compile(r"^\s*#\s*pragma\s+warning\s*\((.*)\)\s*$")
+PRAGMA = re.compile(r"^\s*#\s*pragma\s+warning\s*\((.*)\)\s*(//.*)?$")
 
 
-def pragma_events(preprocessed, headers):
-    """{header: [(line, text)]} for each #pragma warning that the preprocessor kept in a header."""
-    events = {h: [] for h in headers}
-    current, line = None, 0
-    for text in preprocessed.splitlines():
-        marker = LINE_MARKER.match(text)
-        if marker:
-            line, current = int(marker.group(1)), os.path.relpath(marker.group(2))
-            continue
-        if current in events and PRAGMA.match(text):
-            events[current].append((line, PRAGMA.match(text).group(1)))
-        line += 1
-    return events
+class SourceRangeList(ctypes.Structure):
+    _fields_ = [("count", ctypes.c_uint), ("ranges", ctypes.POINTER(ci.SourceRange))]
+
+
+def skipped_lines(tu):
+    """{file: [(first, last)]}: the lines the preprocessor skipped (#if 0, the other branch)."""
+    lib = ci.conf.lib
+    lib.clang_getAllSkippedRanges.restype = ctypes.POINTER(SourceRangeList)
+    lib.clang_getAllSkippedRanges.argtypes = [ci.TranslationUnit]
+    lib.clang_disposeSourceRangeList.argtypes = [ctypes.POINTER(SourceRangeList)]
+    found = {}
+    ranges = lib.clang_getAllSkippedRanges(tu)
+    for i in range(ranges.contents.count):
+        r = ranges.contents.ranges[i]
+        if r.start.file:
+            found.setdefault(os.path.relpath(r.start.file.name), []).append((r.start.line, r.end.line))
+    lib.clang_disposeSourceRangeList(ranges)
+    return found
+
+
+def pragma_events(header, skipped):
+    """[(line, text)] for each #pragma warning of the header that the compiler reads, and problems."""
+    events, problems = [], []
+    with open(header, encoding="utf-8") as f:
+        for line, text in enumerate(f, 1):
+            if any(first <= line <= last for first, last in skipped):
+                continue
+            if PRAGMA.match(text):
+                events.append((line, PRAGMA.match(text).group(1)))
+            elif not text.lstrip().startswith("//") and re.search(r"__pragma|_Pragma|#\s*pragma\s+warning", text):
+                problems.append("%s:%d: a warning pragma this check cannot read: write it as one "
+                                "#pragma warning(...) line" % (header, line))
+    return events, problems
 
 
 def warning_states(header, events):
@@ -171,18 +191,19 @@ def main():
     # libclang looks for clang's own headers beside the library, which Debian keeps elsewhere.
     resource_dir = subprocess.run(["clang", "-print-resource-dir"], check=True, stdout=subprocess.PIPE,
                                   universal_newlines=True).stdout.strip()
-    tu = ci.Index.create().parse(source, args=["--driver-mode=cl", "-resource-dir", resource_dir] + options)
+    tu = ci.Index.create().parse(source, args=["--driver-mode=cl", "-resource-dir", resource_dir] + options,
+                                 options=ci.TranslationUnit.PARSE_DETAILED_PROCESSING_RECORD)
     errors = [d for d in tu.diagnostics if d.severity >= ci.Diagnostic.Error]
     for d in errors:
         print("dll-interface: %s" % d, file=sys.stderr)
     if errors:
         return 2
-    preprocessed = subprocess.run(["clang-cl"] + options + ["/E", "--", source], check=True,
-                                  stdout=subprocess.PIPE, universal_newlines=True).stdout
+    skipped = skipped_lines(tu)
     problems, states = [], {}
-    for header, events in sorted(pragma_events(preprocessed, headers).items()):
-        states[header], found = warning_states(header, events)
-        problems += found
+    for header in sorted(headers):
+        events, found = pragma_events(header, skipped.get(header, []))
+        states[header], paired = warning_states(header, events)
+        problems += found + paired
 
     classes, total = exported_classes(tu, headers)
     print("dll-interface (%s): %d classes defined in the public headers, %d exported"

@@ -19,10 +19,17 @@ set -- --target=x86_64-pc-windows-msvc -fms-compatibility-version=19.34 /std:c++
   /imsvc "$W/windows" /imsvc "$MSVC_KIT_CACHE/inc" \
   -DGPENC_PORTABLE -DNOMINMAX -DWIN32_LEAN_AND_MEAN -D_CRT_SECURE_NO_WARNINGS -DUNICODE -D_UNICODE \
   -D_AFXDLL -D_AFXEXT -Iinclude -Iinspect/include -Isrc/core
-headers=$(git ls-files 'include/*.h' 'inspect/include/*.h' | tr '\n' ' ')
+# Every public header (a plain glob: the planted breaks run in a copy without git).
+headers=$(echo include/gpenc/*.h inspect/include/gpenc/*.h)
 # The system python: python3-clang-14 is installed for it.
+status=0
 /usr/bin/python3 .ci/dll-interface.py --label "building the DLLs: GPENC_BUILDING, GPENC_HOST_BUILDING" \
-  --headers "$headers" -- "$@" -DGPENC_BUILDING -DGPENC_HOST_BUILDING tests/msvc/PublicHeaders.cpp
+  --headers "$headers" -- "$@" -DGPENC_BUILDING -DGPENC_HOST_BUILDING tests/msvc/PublicHeaders.cpp || status=1
 /usr/bin/python3 .ci/dll-interface.py --label "a client: dllimport" \
-  --headers "$headers" -- "$@" tests/msvc/PublicHeaders.cpp
-echo "dll-interface.sh: no C4251 or C4275 reaches a client"
+  --headers "$headers" -- "$@" tests/msvc/PublicHeaders.cpp || status=1
+if [ "$status" = 0 ]; then
+  echo "dll-interface.sh: no C4251 or C4275 reaches a client"
+else
+  echo "dll-interface.sh: see the members named above" >&2
+fi
+exit $status
