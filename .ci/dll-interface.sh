@@ -11,7 +11,7 @@ fi
 kit=$PWD/.ci/msvc-kit
 export MSVC_KIT_CACHE="${MSVC_KIT_CACHE:-$PWD/build-msvc/kit}"
 "$kit/check.sh" --  # unpacks the kit's headers
-export PATH=/usr/lib/llvm-14/bin:$PATH
+export PATH="/usr/lib/llvm-14/bin:$PATH"
 W=/usr/include/wine/wine
 # The kit's clang-cl command line (.ci/msvc-kit/check.sh), then the client's settings (.ci/msvc.sh).
 set -- --target=x86_64-pc-windows-msvc -fms-compatibility-version=19.34 /std:c++17 /EHsc /MD /GS- /X \
