@@ -54,12 +54,15 @@ def class_of(type_):
     t = type_.get_canonical()
     while t.kind in ARRAY_KINDS:
         t = t.get_array_element_type().get_canonical()
+    if t.kind in (ci.TypeKind.INVALID, ci.TypeKind.UNEXPOSED, ci.TypeKind.AUTO):
+        # Never taken for "not a class": the member would pass unseen.
+        raise ValueError("clang does not resolve the type %s" % type_.spelling)
     return t.get_declaration() if t.kind == ci.TypeKind.RECORD else None
 
 
 def exported_classes(tu, headers):
     """Every class defined in one of the headers with a DLL attribute, nested ones included."""
-    found, total = [], 0
+    found, templates, total = [], [], 0
 
     def visit(cursor):
         nonlocal total
@@ -68,6 +71,8 @@ def exported_classes(tu, headers):
                 continue
             if child.kind == ci.CursorKind.NAMESPACE:
                 visit(child)
+            elif child.kind == ci.CursorKind.CLASS_TEMPLATE and dll_attr(child):
+                templates.append(child)
             elif child.kind in CLASS_KINDS and child.is_definition():
                 total += 1
                 if dll_attr(child):
@@ -75,7 +80,7 @@ def exported_classes(tu, headers):
                 visit(child)
 
     visit(tu.cursor)
-    return found, total
+    return found, templates, total
 
 
 def uses(cls):
@@ -205,7 +210,10 @@ def main():
         states[header], paired = warning_states(header, events)
         problems += found + paired
 
-    classes, total = exported_classes(tu, headers)
+    classes, templates, total = exported_classes(tu, headers)
+    for t in templates:
+        problems.append("%s:%d: %s: an exported class template, which this check does not follow"
+                        % (where(t) + (t.spelling,)))
     print("dll-interface (%s): %d classes defined in the public headers, %d exported"
           % (args.label, total, len(classes)))
     if not classes:
@@ -215,7 +223,12 @@ def main():
         header, line = where(cls)
         print("%s:%d: %s, %s" % (header, line, cls.type.spelling, dll_attr(cls)))
         print(row % ("line", "member or base", "type", "exported", "C4251/C4275 off"))
-        for warning, name, spelling, needed, (file, at) in uses(cls):
+        try:
+            checked = uses(cls)
+        except ValueError as e:
+            problems.append("%s:%d: %s: %s" % (header, line, cls.spelling, e))
+            continue
+        for warning, name, spelling, needed, (file, at) in checked:
             if needed is None:
                 print(row % (at, name, spelling, "not a class", "-"))
                 continue
