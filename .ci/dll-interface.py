@@ -3,8 +3,9 @@
 
     python3 .ci/dll-interface.py --label NAME --headers "H1 H2 ..." -- CLANG-CL-OPTIONS... SOURCE
 
-clang-cl has neither warning, so this computes them from clang's AST (libclang, python3-clang-14)
-and from the preprocessed text, parsed with the same clang-cl options in MSVC mode:
+clang-cl has neither warning, so this computes them from clang's AST (libclang, python3-clang-14),
+parsed with the kit's clang-cl options in MSVC mode, and from the headers' #pragma warning lines,
+less those in branches the preprocessor skipped:
   C4251  an exported class (__declspec(dllexport) or dllimport on the class) has a data member whose
          type, or the element type of an array, is a class that is not itself exported. Microsoft
          documents non-static members; static ones are checked too, so that none can slip through.
