@@ -186,8 +186,8 @@ struct MsgData_AlarmSet_Circular {
 // == JT/T 808 side: downlink messages built by CEncoder_Standard
 
 #if defined(_MSC_VER)
-// C4251 on the standard-library members: the library and its client share one C++
-// runtime and toolset (docs/host.md), so the members mean the same on both sides.
+// C4251 on the members of standard-library and record types: the library and its client
+// share one C++ runtime and toolset (docs/host.md), so they mean the same on both sides.
 #  pragma warning(push)
 #  pragma warning(disable : 4251)
 #endif
