@@ -279,6 +279,12 @@ struct sEquip_AlarmSet {
 
 // == CEncoder: the GP frame and its command builders
 
+#if defined(_MSC_VER)
+// C4251 on the standard-library members: the library and its client share one C++
+// runtime and toolset (docs/host.md), so the members mean the same on both sides.
+#  pragma warning(push)
+#  pragma warning(disable : 4251)
+#endif
 // Builds one GP frame: header ("GP", body length), 26-byte body (version,
 // session id, command number, parameter length, reserved word) and the
 // parameter records. Every builder starts from the object's empty buffers, so
@@ -420,6 +426,9 @@ private:
     std::vector<unsigned char> m_vecHeader;
     unsigned char m_bySession[16];
 };
+#if defined(_MSC_VER)
+#  pragma warning(pop)
+#endif
 
 namespace gpenc {
 

@@ -185,6 +185,12 @@ struct MsgData_AlarmSet_Circular {
 
 // == JT/T 808 side: downlink messages built by CEncoder_Standard
 
+#if defined(_MSC_VER)
+// C4251 on the members of standard-library and record types: the library and its client
+// share one C++ runtime and toolset (docs/host.md), so they mean the same on both sides.
+#  pragma warning(push)
+#  pragma warning(disable : 4251)
+#endif
 // Builds JT/T 808 downlink messages as head and body only: no flag bytes, no
 // escaping, no 808 check code. Every message carries serial number 1. Each
 // public builder resets the object before and after (on success), so one
@@ -287,3 +293,6 @@ private:
     std::vector<unsigned char> m_vecParmList;
     MsgData_EquipParmSet_ParmList m_stCurParm;
 };
+#if defined(_MSC_VER)
+#  pragma warning(pop)
+#endif

@@ -16,6 +16,12 @@
 #  define GPENC_HOST_API __attribute__((visibility("default")))
 #endif
 
+#if defined(_MSC_VER)
+// C4251 on m_message: the host, the library and the client share one C++ runtime
+// and toolset (docs/host.md), so the member means the same in each.
+#  pragma warning(push)
+#  pragma warning(disable : 4251)
+#endif
 // The framework's exception base. Thrown and caught as a pointer (`throw new
 // CSomeException(...)`); whoever catches one releases it with Delete().
 class GPENC_HOST_API CException {
@@ -35,6 +41,9 @@ public:
 private:
     std::wstring m_message;
 };
+#if defined(_MSC_VER)
+#  pragma warning(pop)
+#endif
 
 // The base library's session store: the current 16-byte session id.
 // Both operations may be called from many threads at once; a reader always
@@ -48,10 +57,19 @@ public:
 };
 
 namespace NSLog {
+#if defined(_MSC_VER)
+// C4251 on _logger, with a static log4cplus whose classes are not exported:
+// the same rule as for CException.
+#  pragma warning(push)
+#  pragma warning(disable : 4251)
+#endif
 // The shared logger, the log4cplus logger named "gpenc". The host configures
 // it (appenders, level); the encoder library only writes into it.
 class GPENC_HOST_API CLog {
 public:
     static log4cplus::Logger _logger;
 };
+#if defined(_MSC_VER)
+#  pragma warning(pop)
+#endif
 }  // namespace NSLog
