@@ -18,7 +18,7 @@ case $found in
 esac
 
 charsets="-finput-charset=CP936;-fexec-charset=CP936"
-cmake -S . -B build-cp936 -DCMAKE_CXX_COMPILER=g++ -DCMAKE_EXPORT_COMPILE_COMMANDS=ON \
+cmake -S . -B build-cp936 -DGPENC_BUILD_TESTS=ON -DCMAKE_CXX_COMPILER=g++ -DCMAKE_EXPORT_COMPILE_COMMANDS=ON \
   "-DGPENC_LIBRARY_COMPILE_OPTIONS=$charsets;-Werror" -DGPENC_BUILD_BENCHMARKS=OFF
 
 # The character sets reach every library source and nothing else: a test
@@ -35,4 +35,4 @@ if [ "$marked" -ne "$library" ] || [ -n "$outside" ]; then
 fi
 
 cmake --build build-cp936 -j2
-ctest --test-dir build-cp936 --output-on-failure -j2
+ctest --test-dir build-cp936 --output-on-failure --no-tests=error -j2

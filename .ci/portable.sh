@@ -22,7 +22,7 @@ while read -r file; do
 done <build-portable/files
 [ "$status" -eq 0 ]
 
-cmake -S . -B build-portable -DGPENC_PORTABLE=ON
+cmake -S . -B build-portable -DGPENC_PORTABLE=ON -DGPENC_BUILD_TESTS=ON
 cmake --build build-portable -j2
 # The option took effect: a library with no initial-exec thread-local access
 # is not marked STATIC_TLS, as the default build is.
@@ -31,4 +31,4 @@ if grep -q STATIC_TLS build-portable/dynamic; then
   echo "portable: build-portable/src/libgpenc.so.1 still uses the initial-exec TLS model"
   exit 1
 fi
-ctest --test-dir build-portable --output-on-failure -j2
+ctest --test-dir build-portable --output-on-failure --no-tests=error -j2

@@ -7,6 +7,6 @@ cd "$(dirname "$0")/.."
 deps=$(.ci/log4cplus-build.sh wide)
 # The installed tool and the consumer programs find log4cplusU here.
 export LD_LIBRARY_PATH="$deps/lib"
-cmake -S . -B build-wide -DCMAKE_PREFIX_PATH="$deps" -DGPENC_BUILD_BENCHMARKS=OFF
+cmake -S . -B build-wide -DGPENC_BUILD_TESTS=ON -DCMAKE_PREFIX_PATH="$deps" -DGPENC_BUILD_BENCHMARKS=OFF
 cmake --build build-wide -j2
-ctest --test-dir build-wide --output-on-failure -j2
+ctest --test-dir build-wide --output-on-failure --no-tests=error -j2

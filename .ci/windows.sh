@@ -34,8 +34,8 @@ mkdir -p "$build"
 . .ci/wine-env.sh
 wine_env "$build/bin" "$deps/bin"
 
-cmake -S . -B "$build" -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_PREFIX_PATH="$deps" \
+cmake -S . -B "$build" -DGPENC_BUILD_TESTS=ON -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_PREFIX_PATH="$deps" \
   -DCMAKE_BUILD_TYPE=Release -DGPENC_BUILD_BENCHMARKS=OFF
 cmake --build "$build" -j2
-ctest --test-dir "$build" --output-on-failure -j2
+ctest --test-dir "$build" --output-on-failure --no-tests=error -j2
 (cd "$build" && cpack -G ZIP)
