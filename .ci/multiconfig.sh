@@ -12,6 +12,9 @@ build=$root/build-multiconfig
 prefix=$build/prefix
 app=$build/app
 fail() { echo "multiconfig: $*" >&2; exit 1; }
+if ! command -v ninja >/dev/null; then
+  DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends ninja-build >/dev/null
+fi
 
 cmake -S . -B "$build" -G "Ninja Multi-Config" -DCMAKE_CONFIGURATION_TYPES="Debug;Release" \
   -DGPENC_BUILD_TESTS=OFF -DGPENC_BUILD_EXAMPLES=OFF -DGPENC_BUILD_BENCHMARKS=OFF >/dev/null
@@ -76,7 +79,7 @@ cmake -S "$app" -B "$app/build" -G "Ninja Multi-Config" -DCMAKE_CONFIGURATION_TY
 for config in Debug Release RelWithDebInfo; do
   case $config in
     Debug) d=d want="libgpenc_hostd.so libgpenc_inspectd.a libgpencd.so " ;;
-    *) d= want="libgpenc.so libgpenc_host.so libgpenc_inspect.a " ;;
+    *) d='' want="libgpenc.so libgpenc_host.so libgpenc_inspect.a " ;;
   esac
   cmake --build "$app/build" --config $config >/dev/null
   got=$(ninja -C "$app/build" -f build-$config.ninja -t commands app | tail -n 1 | linked)
@@ -90,12 +93,10 @@ for config in Debug Release RelWithDebInfo; do
   [ "$got" = "$output" ] || fail "the $config program wrote: $got"
 done
 
-export PKG_CONFIG_PATH=$lib/pkgconfig
-# shellcheck disable=SC2046
-got=$(echo $(pkg-config --libs-only-l gpencd gpenc-inspectd))
+export PKG_CONFIG_PATH="$lib/pkgconfig"
+got=$(pkg-config --libs-only-l gpencd gpenc-inspectd | sed 's/ *$//')
 [ "$got" = "-lgpencd -lgpenc_hostd -llog4cplus -lgpenc_inspectd" ] || fail "gpencd.pc, gpenc-inspectd.pc give $got"
-# shellcheck disable=SC2046
-got=$(echo $(pkg-config --libs-only-l gpenc gpenc-inspect))
+got=$(pkg-config --libs-only-l gpenc gpenc-inspect | sed 's/ *$//')
 [ "$got" = "-lgpenc -lgpenc_host -llog4cplus -lgpenc_inspect" ] || fail "gpenc.pc, gpenc-inspect.pc give $got"
 # shellcheck disable=SC2046
 c++ -std=c++17 "$app/main.cpp" $(pkg-config --cflags --libs gpencd gpenc-inspectd) -o "$app/pkg-config-debug"
