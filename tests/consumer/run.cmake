@@ -5,6 +5,8 @@
 #   README, WORK_DIR: the README, a scratch directory
 #   BUILD_DIR: a build to install into WORK_DIR/prefix first; without it, the
 #              gpenc installed on the system (the Debian package) is used
+#   CONFIG: the configuration of BUILD_DIR to install; a Debug one has gpencd.pc
+#              in place of gpenc.pc
 #   CXX: the compiler (default c++)
 #   TOOLCHAIN, EMULATOR, PREFIX_PATH: of a cross build, its toolchain file, what
 #              runs its programs (wine, with its arguments) and where its dependencies
@@ -43,7 +45,11 @@ file(MAKE_DIRECTORY ${WORK_DIR})
 set(prefix /usr)
 if(BUILD_DIR)
   set(prefix ${WORK_DIR}/prefix)
-  run(COMMAND ${CMAKE_COMMAND} --install ${BUILD_DIR} --prefix ${prefix})
+  set(config "")
+  if(CONFIG)
+    set(config --config ${CONFIG})
+  endif()
+  run(COMMAND ${CMAKE_COMMAND} --install ${BUILD_DIR} ${config} --prefix ${prefix})
 endif()
 string(REPLACE "|" ";" prefixes "${prefix}|${PREFIX_PATH}")
 string(REPLACE "|" ";" EMULATOR "${EMULATOR}")
@@ -61,6 +67,9 @@ snippet(CMakeLists.txt lists)
 if(BUILD_DIR)
   snippet("pkg-config --prefix" command)
   string(REPLACE "DIR" "${prefix}" command "${command}")
+  if(CONFIG STREQUAL "Debug")
+    string(REPLACE "--libs gpenc)" "--libs gpencd)" command "${command}")
+  endif()
 else()
   snippet(pkg-config command)
 endif()
