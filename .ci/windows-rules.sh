@@ -1,18 +1,22 @@
 #!/bin/sh
-# CMake's own Windows rules for Visual C++, run here: the library configured, built, linked and
-# installed with CMAKE_SYSTEM_NAME=Windows, clang-cl as cl.exe, lld-link, llvm-lib and Ninja
-# (.ci/msvc-kit/clang-cl.cmake, the kit's headers and wine's DLLs as the Developer Command
-# Prompt's INCLUDE and LIB), against a log4cplus given as files, as a Visual C++ team would:
-#   1. docs/host.md's "With CMake" commands as written, for the framework-shaped host, with
-#      the generator and the toolchain file added (and where log4cplus is): gpenc.dll links,
-#      the install carries gpenc.pdb, and every library source has /EHsc, /MD and UNICODE;
-#   2. the same when the configure is given -DCMAKE_CXX_FLAGS=-DUNICODE alone, which replaces
-#      CMake's own /EHsc: the project's flags still hold, and the sources still compile;
+# CMake's own Windows rules for Visual C++, run here: the library configured and compiled with
+# CMAKE_SYSTEM_NAME=Windows, clang-cl as cl.exe, lld-link, llvm-lib and Ninja
+# (.ci/msvc-kit/clang-cl.cmake; the kit's headers and wine's DLLs as the Developer Command
+# Prompt's INCLUDE and LIB), against a log4cplus given as files, as a Visual C++ team would.
+# The framework-shaped host's DLL links; gpenc.dll does not here (see 2.), so the library's
+# build stops at its objects and static libraries.
+#   1. a configure given -DCMAKE_CXX_FLAGS=-DUNICODE alone, which replaces CMake's own /EHsc,
+#      for the stand-ins and for the host: every library source still has /EHsc, the runtime
+#      and UNICODE (compile_commands.json, .ci/compile-flags.py);
+#   2. docs/host.md's "With CMake" commands as written, for the framework-shaped host, with the
+#      generator, the toolchain file and log4cplus's files added: the same flags, and the
+#      install's rule for gpenc.pdb;
 #   3. CMakePresets.json's configurations, through its CI presets: the stand-ins in Debug
-#      (/MDd, narrow with a narrow log4cplus) and the host mode in Release.
-# Usage: .ci/windows-rules.sh [--flags-only]   (--flags-only: step 2's configure and check alone)
+#      (/MDd, narrow against a narrow log4cplus) and the host mode in Release (wide).
+# Usage: .ci/windows-rules.sh [--flags-only]   (--flags-only: 1. alone)
 # Needs: clang-14 lld-14 llvm-14 libwine-dev liblog4cplus-dev ninja-build python3.
 set -eu
+flags_only=0; [ "${1:-}" = "--flags-only" ] && flags_only=1
 cd "$(dirname "$0")/.."
 root=$PWD
 out=$root/build-winrules
@@ -34,7 +38,7 @@ ln -sfn /usr/include/log4cplus "$l4c/include/log4cplus"
 log4cplus_libs() {
   for width in U ""; do
     names=$(find "$out" "$l4c/obj" -name '*.obj' -exec llvm-nm --undefined-only --format=just-symbols {} + |
-      sed 's/^__imp_//' | grep 'log4cplus@@' | sort -u)
+      sed 's/^__imp_//' | grep -E '^[^@]*(@[^@]+)*@log4cplus@@' | sort -u)
     # A wide build's names take std::wstring (char_traits@_W), a narrow one's std::string.
     case $width in U) other='char_traits@D@' ;; *) other='char_traits@_W@' ;; esac
     names=$(echo "$names" | grep -v "$other")
@@ -60,51 +64,78 @@ log4cplus_files() {  # $1: U (wide) or empty (narrow)
   echo "-DGPENC_LOG4CPLUS_INCLUDE_DIR=$l4c/include -DGPENC_LOG4CPLUS_LIBRARY=$l4c/lib/log4cplus$1.lib"
 }
 
-# Compiles a configured build's objects, remakes the import libraries with the names they ask
-# for, then builds the rest.
-build() {  # $1: build folder, then cmake --build's options
-  dir=$1; shift
+# A configured build's objects and static libraries, then the import libraries remade with the
+# names they ask for.
+objects() {  # $1: build folder
   # shellcheck disable=SC2046
-  ninja -C "$dir" -j2 $(ninja -C "$dir" -t targets all | sed -n 's/^\([^:]*\.obj\): .*/\1/p') >/dev/null
+  ninja -C "$1" -j2 $(ninja -C "$1" -t targets all | sed -n 's/^\([^:]*\): CXX_\(COMPILER\|STATIC_LIBRARY\)_.*/\1/p') >/dev/null
   log4cplus_libs
-  cmake --build "$dir" "$@"
 }
+# The configuration a build folder was configured for (CMake's Windows rules default to Debug).
+config() { sed -n 's/^CMAKE_BUILD_TYPE:[A-Z]*=//p' "$1/CMakeCache.txt"; }
 
-if [ "${1:-}" = "--flags-only" ]; then
+# 1. A configure given -DCMAKE_CXX_FLAGS=-DUNICODE alone, which
+# replaces CMake's /EHsc, for the stand-ins and for the host (whose header's checks throw and
+# catch, so they need /EHsc already).
+export GPENC_HOST_HEADER="$host_header" GPENC_HOST_LIBRARIES="$out/framework/lib/framework.lib"
+for mode in stand-ins host; do
+  set --
+  [ "$mode" = host ] && set -- -DGPENC_HOST_HEADER="$GPENC_HOST_HEADER" \
+    -DGPENC_HOST_LIBRARIES="$GPENC_HOST_LIBRARIES" -DGPENC_EXTENSION_MODULE=ON
+  rm -rf "$out/flags-$mode"
   # shellcheck disable=SC2046
-  cmake -S . -B "$out/flags" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_CXX_FLAGS=-DUNICODE \
-    -DCMAKE_EXPORT_COMPILE_COMMANDS=ON $(log4cplus_files U) >/dev/null
-  python3 .ci/compile-flags.py "$out/flags" --config RelWithDebInfo --unicode on
-  exit 0
+  cmake -S . -B "$out/flags-$mode" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_EXPORT_COMPILE_COMMANDS=ON \
+    -DCMAKE_CXX_FLAGS=-DUNICODE "$@" $(log4cplus_files U) >"$out/flags-$mode.log" 2>&1 ||
+    { cat "$out/flags-$mode.log" >&2; exit 1; }
+  python3 .ci/compile-flags.py "$out/flags-$mode" --config "$(config "$out/flags-$mode")" --unicode on
+done
+[ "$flags_only" = 1 ] && exit 0
+
+# The framework-shaped host, built and installed first, as a host's libraries are: its DLL
+# links here, its import library is what the library's build names.
+fw=$out/framework
+if [ ! -f "$fw/lib/framework.lib" ]; then
+  # shellcheck disable=SC2046
+  cmake -S tests/framework -B "$fw-build" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_BUILD_TYPE=Release \
+    -DCMAKE_INSTALL_PREFIX="$fw" $(log4cplus_files U) >/dev/null
+  objects "$fw-build"
+  cmake --build "$fw-build" >/dev/null
+  cmake --install "$fw-build" >/dev/null
 fi
 
-# The framework-shaped host, built and installed first, as a host's libraries are.
-fw=$out/framework
-# shellcheck disable=SC2046
-cmake -S tests/framework -B "$fw-build" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_BUILD_TYPE=Release \
-  -DCMAKE_INSTALL_PREFIX="$fw" $(log4cplus_files U) >/dev/null
-build "$fw-build" | tail -n 30
-cmake --install "$fw-build" >/dev/null
-
-# 1. docs/host.md's commands, as written: the client's paths become this tree's.
+# 2. docs/host.md's "With CMake" commands, the client's paths made this tree's, the generator
+# and the toolchain file added. The configure runs as written; the build stops at the objects
+# and static libraries: linking gpenc.dll needs the static part of Microsoft's runtime
+# (msvcrt.lib's thread-local storage and thread-safe statics, msvcprt.lib's std::to_chars
+# tables), which neither Debian nor wine has. The install is not run; its PDB rule is checked.
 awk '/^## With CMake/ { s = 1 } s && /^```sh/ { b = 1; next } b && /^```/ { exit } b' docs/host.md |
   sed -e ':a' -e '/\\$/N; s/\\\n//; ta' >"$out/host.md.sh"
-sed -e "s|-S gpenc |-S '$root' |" -e "s|build-gpenc|'$out/host'|g" \
-  -e "s|C:/client/include/gpenc_host.h|$host_header|" \
-  -e "s|C:/client/lib/VadroBase.lib;C:/client/lib/Log.lib|$fw/lib/framework.lib|" \
-  -e "s|C:/client/gpenc|'$out/host-install'|" \
-  -e "s|^cmake -S .*|& -G Ninja -DCMAKE_TOOLCHAIN_FILE='$toolchain' -DCMAKE_EXPORT_COMPILE_COMMANDS=ON $(log4cplus_files U)|" \
-  -e "s|^cmake --build |build |" "$out/host.md.sh" >"$out/host.sh"
-if grep -q 'C:/' "$out/host.sh" || [ "$(grep -c '^cmake -S\|^build \|^cmake --install' "$out/host.sh")" != 3 ]; then
-  echo "windows-rules.sh: docs/host.md's \"With CMake\" commands are not the configure, build and install" \
-    "this step knows; the client's paths left:" >&2
-  cat "$out/host.sh" >&2
+configure=$(sed -n 's/^cmake -S gpenc -B build-gpenc //p' "$out/host.md.sh" |
+  sed -e "s|C:/client/include/gpenc_host.h|$GPENC_HOST_HEADER|" \
+      -e "s|C:/client/lib/VadroBase.lib;C:/client/lib/Log.lib|$GPENC_HOST_LIBRARIES|")
+if [ -z "$configure" ] || [ "$(grep -c '^cmake --build build-gpenc\|^cmake --install build-gpenc' "$out/host.md.sh")" != 2 ] ||
+   echo "$configure" | grep -q 'C:/'; then
+  echo "windows-rules.sh: docs/host.md's \"With CMake\" is not the configure, build and install this step knows:" >&2
+  cat "$out/host.md.sh" >&2
   exit 1
 fi
-rm -rf "$out/host-install"
-echo "windows-rules.sh: docs/host.md, as run:"; cat "$out/host.sh"
-. "$out/host.sh"
-python3 .ci/compile-flags.py "$out/host" --config RelWithDebInfo --unicode on
-for f in bin/gpenc.dll bin/gpenc.pdb lib/gpenc.lib; do
-  [ -f "$out/host-install/$f" ] || { echo "windows-rules.sh: the install lacks $f" >&2; exit 1; }
+rm -rf "$out/host"
+echo "windows-rules.sh: docs/host.md's configure: $configure"
+# shellcheck disable=SC2046
+eval "cmake -S . -B '$out/host' $configure" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
+  -DCMAKE_EXPORT_COMPILE_COMMANDS=ON $(log4cplus_files U) >"$out/host.log" || { cat "$out/host.log" >&2; exit 1; }
+objects "$out/host"
+python3 .ci/compile-flags.py "$out/host" --config "$(config "$out/host")" --unicode on
+grep -q '/gpencd\{0,1\}\.pdb"' "$out/host/cmake/cmake_install.cmake" ||
+  { echo "windows-rules.sh: the install does not carry gpenc.pdb" >&2; exit 1; }
+
+# 3. CMakePresets.json, through its CI presets: the stand-ins in Debug against a narrow
+# log4cplus, the host mode in Release against the wide one.
+for preset in ci-x64-debug:log4cplus.lib:off ci-x64-release-host:log4cplusU.lib:on; do
+  name=${preset%%:*} unicode=${preset##*:} library=${preset#*:}; library=${library%:*}
+  rm -rf "${out:?}/$name"
+  GPENC_CI_LOG4CPLUS_LIBRARY=$l4c/lib/$library cmake --preset "$name" >"$out/$name.log" ||
+    { cat "$out/$name.log" >&2; exit 1; }
+  objects "$out/$name"
+  python3 .ci/compile-flags.py "$out/$name" --config "$(config "$out/$name")" --unicode "$unicode"
 done

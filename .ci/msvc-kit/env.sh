@@ -9,11 +9,12 @@
 #   CL       what every compile needs of the kit: _MSC_VER 1934, wine's WCHAR as wchar_t, no
 #            security cookie (the start-up code has none)
 # Cache: $MSVC_KIT_CACHE (default /tmp/msvc-kit).
+# shellcheck shell=sh
 kit_dir=$PWD/.ci/msvc-kit
 kit_cache=${MSVC_KIT_CACHE:-/tmp/msvc-kit}
 kit_wine=/usr/include/wine/wine
 kit_dlls=/usr/lib/x86_64-linux-gnu/wine/x86_64-windows
-export PATH=/usr/lib/llvm-14/bin:$PATH
+export PATH="/usr/lib/llvm-14/bin:$PATH"
 [ -f "$kit_cache/stl/inc/vector" ] || { mkdir -p "$kit_cache" && tar -xJf "$kit_dir/ms-stl-vs-2022-17.4-inc.tar.xz" -C "$kit_cache"; }
 export INCLUDE="$kit_cache/stl/inc;$kit_dir/shim;$kit_wine/msvcrt;$kit_wine/windows"
 export LIB="$kit_cache/winlib"
