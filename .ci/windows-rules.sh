@@ -3,14 +3,14 @@
 # CMAKE_SYSTEM_NAME=Windows, clang-cl as cl.exe, lld-link, llvm-lib and Ninja
 # (.ci/msvc-kit/clang-cl.cmake; the kit's headers and wine's DLLs as the Developer Command
 # Prompt's INCLUDE and LIB), against a log4cplus given as files, as a Visual C++ team would.
-# The framework-shaped host's DLL links; gpenc.dll does not here (see 2.), so the library's
-# build stops at its objects and static libraries.
+# The DLLs link against wine's runtime DLLs and the kit's stand-ins for the static part of
+# Microsoft's runtime (.ci/msvc-kit/rt: link only, never run here).
 #   1. a configure given -DCMAKE_CXX_FLAGS=-DUNICODE alone, which replaces CMake's own /EHsc,
 #      for the stand-ins and for the host: every library source still has /EHsc, the runtime
 #      and UNICODE (compile_commands.json, .ci/compile-flags.py);
 #   2. docs/host.md's "With CMake" commands as written, for the framework-shaped host, with the
-#      generator, the toolchain file and log4cplus's files added: the same flags, and the
-#      install's rule for gpenc.pdb;
+#      generator, the toolchain file and log4cplus's files added: the same flags; gpenc.dll
+#      links, and the install carries it, its import library and gpenc.pdb;
 #   3. CMakePresets.json's configurations, through its CI presets: the stand-ins in Debug
 #      (/MDd, narrow against a narrow log4cplus) and the host mode in Release (wide).
 # Usage: .ci/windows-rules.sh [--flags-only]   (--flags-only: 1. alone)
@@ -21,6 +21,7 @@ cd "$(dirname "$0")/.."
 root=$PWD
 out=$root/build-winrules
 export MSVC_KIT_CACHE="$out/kit"
+# shellcheck source=.ci/msvc-kit/env.sh
 . .ci/msvc-kit/env.sh
 export CMAKE_BUILD_PARALLEL_LEVEL=2
 toolchain=$root/.ci/msvc-kit/clang-cl.cmake
@@ -103,31 +104,31 @@ if [ ! -f "$fw/lib/framework.lib" ]; then
   cmake --install "$fw-build" >/dev/null
 fi
 
-# 2. docs/host.md's "With CMake" commands, the client's paths made this tree's, the generator
-# and the toolchain file added. The configure runs as written; the build stops at the objects
-# and static libraries: linking gpenc.dll needs the static part of Microsoft's runtime
-# (msvcrt.lib's thread-local storage and thread-safe statics, msvcprt.lib's std::to_chars
-# tables), which neither Debian nor wine has. The install is not run; its PDB rule is checked.
+# 2. docs/host.md's "With CMake" commands, the client's paths made this tree's, the generator,
+# the toolchain file and log4cplus's files added to the configure; the objects are compiled
+# first, for the names of log4cplus's import library.
 awk '/^## With CMake/ { s = 1 } s && /^```sh/ { b = 1; next } b && /^```/ { exit } b' docs/host.md |
   sed -e ':a' -e '/\\$/N; s/\\\n//; ta' >"$out/host.md.sh"
-configure=$(sed -n 's/^cmake -S gpenc -B build-gpenc //p' "$out/host.md.sh" |
-  sed -e "s|C:/client/include/gpenc_host.h|$GPENC_HOST_HEADER|" \
-      -e "s|C:/client/lib/VadroBase.lib;C:/client/lib/Log.lib|$GPENC_HOST_LIBRARIES|")
-if [ -z "$configure" ] || [ "$(grep -c '^cmake --build build-gpenc\|^cmake --install build-gpenc' "$out/host.md.sh")" != 2 ] ||
-   echo "$configure" | grep -q 'C:/'; then
+# shellcheck disable=SC2046
+sed -e "s|^cmake -S gpenc -B build-gpenc |cmake -S . -B build-gpenc |" \
+  -e "s|C:/client/include/gpenc_host.h|$GPENC_HOST_HEADER|" \
+  -e "s|C:/client/lib/VadroBase.lib;C:/client/lib/Log.lib|$GPENC_HOST_LIBRARIES|" \
+  -e "s|C:/client/gpenc|$out/host-install|" -e "s|build-gpenc|$out/host|g" \
+  -e "s|^cmake -S .*|& -G Ninja -DCMAKE_TOOLCHAIN_FILE=$toolchain $(log4cplus_files U) -DCMAKE_EXPORT_COMPILE_COMMANDS=ON|" \
+  -e "s|^cmake --build |objects $out/host; &|" "$out/host.md.sh" >"$out/host.sh"
+if grep -q 'C:/' "$out/host.sh" || [ "$(grep -c "^cmake -S \. \|^objects \|^cmake --install " "$out/host.sh")" != 3 ]; then
   echo "windows-rules.sh: docs/host.md's \"With CMake\" is not the configure, build and install this step knows:" >&2
   cat "$out/host.md.sh" >&2
   exit 1
 fi
-rm -rf "$out/host"
-echo "windows-rules.sh: docs/host.md's configure: $configure"
-# shellcheck disable=SC2046
-eval "cmake -S . -B '$out/host' $configure" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
-  -DCMAKE_EXPORT_COMPILE_COMMANDS=ON $(log4cplus_files U) >"$out/host.log" || { cat "$out/host.log" >&2; exit 1; }
-objects "$out/host"
+rm -rf "$out/host" "$out/host-install"
+echo "windows-rules.sh: docs/host.md's commands, as run:"; cat "$out/host.sh"
+# shellcheck source=/dev/null
+. "$out/host.sh" >"$out/host.log" 2>&1 || { cat "$out/host.log" >&2; exit 1; }
 python3 .ci/compile-flags.py "$out/host" --config "$(config "$out/host")" --unicode on
-grep -q '/gpencd\{0,1\}\.pdb"' "$out/host/cmake/cmake_install.cmake" ||
-  { echo "windows-rules.sh: the install does not carry gpenc.pdb" >&2; exit 1; }
+for file in bin/gpenc.dll bin/gpenc.pdb lib/gpenc.lib; do
+  [ -f "$out/host-install/$file" ] || { echo "windows-rules.sh: the install lacks $file" >&2; exit 1; }
+done
 
 # 3. CMakePresets.json, through its CI presets: the stand-ins in Debug against a narrow
 # log4cplus, the host mode in Release against the wide one.
@@ -137,5 +138,6 @@ for preset in ci-x64-debug:log4cplus.lib:off ci-x64-release-host:log4cplusU.lib:
   GPENC_CI_LOG4CPLUS_LIBRARY=$l4c/lib/$library cmake --preset "$name" >"$out/$name.log" ||
     { cat "$out/$name.log" >&2; exit 1; }
   objects "$out/$name"
+  cmake --build "$out/$name" >"$out/$name.log" || { cat "$out/$name.log" >&2; exit 1; }
   python3 .ci/compile-flags.py "$out/$name" --config "$(config "$out/$name")" --unicode "$unicode"
 done

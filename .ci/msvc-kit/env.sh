@@ -4,7 +4,7 @@
 #   INCLUDE  Microsoft's STL, the shims, wine's C runtime and Win32 headers
 #   LIB      import libraries made from wine's DLLs, under the names the compiler asks the
 #            linker for (msvcrt, msvcprt, kernel32, ...), with the start-up code of rt/ in
-#            msvcrt.lib; the Debug names (msvcrtd, msvcprtd) are the same libraries, so a Debug
+#            msvcrt.lib (rt/tables.cpp: link only); the Debug names (msvcrtd, msvcprtd) are the same libraries, so a Debug
 #            build links against the release DLLs: enough to link, not to run as Debug
 #   CL       what every compile needs of the kit: _MSC_VER 1934, wine's WCHAR as wchar_t, no
 #            security cookie (the start-up code has none)
@@ -33,10 +33,12 @@ if [ ! -f "$LIB/msvcrt.lib" ]; then
   # The start-up code names the runtime's DLLs for the linker, as msvcrt.lib does.
   printf '#pragma comment(lib, "%s")\n' ucrtbase vcruntime140 vcruntime140_1 >"$LIB/obj/crtlibs.h"
   # Once per runtime: the linker refuses to mix objects built for /MD and /MDd.
-  for kit_f in minicrt dllcrt minicrt-d dllcrt-d; do
-    kit_rt=/MD; case $kit_f in *-d) kit_rt=/MDd ;; esac
-    clang-cl --target=x86_64-pc-windows-msvc /std:c++17 /EHsc $kit_rt /O1 -Wno-inconsistent-dllimport \
-      /FI"$LIB/obj/crtlibs.h" /c /Fo"$LIB/obj/$kit_f.obj" -- "$kit_dir/rt/${kit_f%-d}.cpp"
+  for kit_f in minicrt.cpp dllcrt.cpp static.c tables.cpp minicrt-d.cpp dllcrt-d.cpp static-d.c tables-d.cpp; do
+    kit_rt=/MD; case $kit_f in *-d.*) kit_rt=/MDd ;; esac
+    case $kit_f in *.cpp) kit_rt="$kit_rt /std:c++17" ;; esac
+    # shellcheck disable=SC2086 # the runtime and the language, two words
+    clang-cl --target=x86_64-pc-windows-msvc /EHsc $kit_rt /O1 -Wno-inconsistent-dllimport \
+      /FI"$LIB/obj/crtlibs.h" /c /Fo"$LIB/obj/${kit_f%.*}.obj" -- "$kit_dir/rt/$(echo "$kit_f" | sed 's/-d\././')"
   done
   echo 'static int kit_empty;' >"$LIB/obj/empty.c"
   clang-cl --target=x86_64-pc-windows-msvc /c /Fo"$LIB/obj/empty.obj" -- "$LIB/obj/empty.c"
@@ -44,7 +46,9 @@ if [ ! -f "$LIB/msvcrt.lib" ]; then
   llvm-lib /out:"$LIB/uuid.lib" "$LIB/obj/empty.obj"
   cp "$LIB/msvcp140.lib" "$LIB/msvcprt.lib"
   cp "$LIB/msvcp140.lib" "$LIB/msvcprtd.lib"
-  llvm-lib /out:"$LIB/msvcrt.lib" "$LIB/obj/minicrt.obj" "$LIB/obj/dllcrt.obj"
-  llvm-lib /out:"$LIB/msvcrtd.lib" "$LIB/obj/minicrt-d.obj" "$LIB/obj/dllcrt-d.obj"
+  llvm-lib /out:"$LIB/msvcrt.lib" "$LIB/obj/minicrt.obj" "$LIB/obj/dllcrt.obj" "$LIB/obj/static.obj" \
+    "$LIB/obj/tables.obj"
+  llvm-lib /out:"$LIB/msvcrtd.lib" "$LIB/obj/minicrt-d.obj" "$LIB/obj/dllcrt-d.obj" "$LIB/obj/static-d.obj" \
+    "$LIB/obj/tables-d.obj"
 fi
 unset kit_dir kit_cache kit_wine kit_dlls kit_d kit_f kit_rt
