@@ -69,7 +69,8 @@ log4cplus_files() {  # $1: U (wide) or empty (narrow)
 # names they ask for.
 objects() {  # $1: build folder
   # shellcheck disable=SC2046
-  ninja -C "$1" -j2 $(ninja -C "$1" -t targets all | sed -n 's/^\([^:]*\): CXX_\(COMPILER\|STATIC_LIBRARY\)_.*/\1/p') >/dev/null
+  ninja -C "$1" -j2 $(ninja -C "$1" -t targets all | sed -n 's/^\([^:]*\): CXX_\(COMPILER\|STATIC_LIBRARY\)_.*/\1/p') \
+    >"$1/objects.log" 2>&1 || { cat "$1/objects.log" >&2; exit 1; }
   log4cplus_libs
 }
 # The configuration a build folder was configured for (CMake's Windows rules default to Debug).
