@@ -39,11 +39,13 @@ def main():
     faults, seen = [], set()
     for entry in entries:
         path = os.path.relpath(os.path.join(entry["directory"], entry["file"]), ROOT)
-        if path not in tracked:
-            continue
-        seen.add(path)
         args = shlex.split(entry["command"]) if "command" in entry else entry["arguments"]
         defined = {a[2:] for a in args if re.fullmatch(r"[/-]D\S+", a)}
+        # A multi-config build lists every configuration's compiles, each with its CMAKE_INTDIR.
+        intdir = next((d.split("=", 1)[1].strip("\"") for d in defined if d.startswith("CMAKE_INTDIR=")), opts.config)
+        if path not in tracked or intdir != opts.config:
+            continue
+        seen.add(path)
         eh = last(args, r"EH\S*")
         if eh not in ("EHsc", "EHs", "EHa"):
             faults.append(f"{path}: exceptions {eh or 'off'} (no /EHsc)")

@@ -26,7 +26,7 @@ export MSVC_KIT_CACHE="$out/kit"
 export CMAKE_BUILD_PARALLEL_LEVEL=2
 toolchain=$root/.ci/msvc-kit/clang-cl.cmake
 # The framework-shaped host's header, the one docs/host.md shows.
-host_header=$root/tests/framework/Framework.h
+host_header=$root/tests/framework/gpenc_host.h
 
 # log4cplus for Windows, as files: Debian's headers (they take their Windows configuration
 # under _WIN32) and import libraries of log4cplusU.dll and log4cplus.dll made from the names
@@ -115,9 +115,9 @@ sed -e "s|^cmake -S gpenc -B build-gpenc |cmake -S . -B build-gpenc |" \
   -e "s|C:/client/include/gpenc_host.h|$GPENC_HOST_HEADER|" \
   -e "s|C:/client/lib/VadroBase.lib;C:/client/lib/Log.lib|$GPENC_HOST_LIBRARIES|" \
   -e "s|C:/client/gpenc|$out/host-install|" -e "s|build-gpenc|$out/host|g" \
-  -e "s|^cmake -S .*|& -G Ninja -DCMAKE_TOOLCHAIN_FILE=$toolchain $(log4cplus_files U) -DCMAKE_EXPORT_COMPILE_COMMANDS=ON|" \
+  -e "s|^cmake -S .*|& -G 'Ninja Multi-Config' -DCMAKE_TOOLCHAIN_FILE=$toolchain $(log4cplus_files U) -DCMAKE_EXPORT_COMPILE_COMMANDS=ON|" \
   -e "s|^cmake --build |objects $out/host; &|" "$out/host.md.sh" >"$out/host.sh"
-if grep -q 'C:/' "$out/host.sh" || [ "$(grep -c "^cmake -S \. \|^objects \|^cmake --install " "$out/host.sh")" != 3 ]; then
+if grep -q 'C:/' "$out/host.sh" || [ "$(grep -c "^cmake -S \. \|^objects \|^cmake --install " "$out/host.sh")" != 5 ]; then
   echo "windows-rules.sh: docs/host.md's \"With CMake\" is not the configure, build and install this step knows:" >&2
   cat "$out/host.md.sh" >&2
   exit 1
@@ -126,8 +126,11 @@ rm -rf "$out/host" "$out/host-install"
 echo "windows-rules.sh: docs/host.md's commands, as run:"; cat "$out/host.sh"
 # shellcheck source=/dev/null
 . "$out/host.sh" >"$out/host.log" 2>&1 || { cat "$out/host.log" >&2; exit 1; }
-python3 .ci/compile-flags.py "$out/host" --config "$(config "$out/host")" --unicode on
-for file in bin/gpenc.dll bin/gpenc.pdb lib/gpenc.lib; do
+for config in Debug Release; do
+  python3 .ci/compile-flags.py "$out/host" --config $config --unicode on
+done
+# Both configurations in one prefix; CMake's Release flags make no PDB.
+for file in bin/gpenc.dll lib/gpenc.lib bin/gpencd.dll bin/gpencd.pdb lib/gpencd.lib; do
   [ -f "$out/host-install/$file" ] || { echo "windows-rules.sh: the install lacks $file" >&2; exit 1; }
 done
 
