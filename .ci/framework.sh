@@ -2,8 +2,9 @@
 # The library built against a host of its own: the framework-shaped host of
 # tests/framework, built and installed first as a host's libraries are, then
 # the library configured with its header (UNICODE, as the client), and the
-# tables that run against every host: on Linux with the wide log4cplus, and
-# for Windows (MinGW-w64, as an extension module) under wine.
+# tables that run against every host: on Linux with the wide log4cplus (its
+# undecorated names, as vcpkg's), and for Windows (MinGW-w64, as an extension
+# module) under wine with the decorated ones (liblog4cplusU).
 # Runs after .ci/wide.sh and .ci/windows.sh, whose dependencies it reuses.
 set -eu
 cd "$(dirname "$0")/.."
@@ -24,8 +25,9 @@ build() {
   cmake --build "build-$name/gpenc" -j2
 }
 
-wide=$(.ci/log4cplus-build.sh wide)
+wide=$(.ci/log4cplus-build.sh wide-undecorated -DLOG4CPLUS_ENABLE_DECORATED_LIBRARY_NAME=OFF)
 build framework "lib/libframework.so" -DCMAKE_PREFIX_PATH="$wide"
+.ci/log4cplus-width.sh build-framework/gpenc wide -llog4cplus
 LD_LIBRARY_PATH="$wide/lib:$root/build-framework/host/lib" ctest --test-dir build-framework/gpenc --output-on-failure -j2
 
 if [ "${1:-}" = "--linux" ]; then exit 0; fi
