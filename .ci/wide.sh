@@ -12,6 +12,20 @@ deps=$(.ci/log4cplus-build.sh wide-undecorated -DLOG4CPLUS_ENABLE_DECORATED_LIBR
 export LD_LIBRARY_PATH="$deps/lib"
 cmake -S . -B build-wide -DCMAKE_PREFIX_PATH="$deps" -DGPENC_BUILD_BENCHMARKS=OFF
 .ci/log4cplus-width.sh build-wide wide -llog4cplus
+# A package that leaves UNICODE out of its target (log4cplus 1.x's shape): the
+# link makes it wide, and the build gives UNICODE to the library itself.
+bare=build-wide/bare-package
+mkdir -p "$bare/log4cplus"
+printf '%s\n' 'add_library(log4cplus::log4cplus SHARED IMPORTED)' \
+  "set_target_properties(log4cplus::log4cplus PROPERTIES IMPORTED_LOCATION $deps/lib/liblog4cplus.so" \
+  "  INTERFACE_INCLUDE_DIRECTORIES $deps/include)" >"$bare/log4cplus/log4cplusConfig.cmake"
+cmake -S . -B "$bare/build" -Dlog4cplus_DIR="$PWD/$bare/log4cplus" -DCMAKE_EXPORT_COMPILE_COMMANDS=ON \
+  -DGPENC_BUILD_TESTS=OFF -DGPENC_BUILD_BENCHMARKS=OFF -DGPENC_BUILD_EXAMPLES=OFF >/dev/null
+.ci/log4cplus-width.sh "$bare/build" wide -llog4cplus
+if ! grep '"command"' "$bare/build/compile_commands.json" | grep -q -- '-DUNICODE .*src/core/Log\.cpp'; then
+  echo "wide: src/core/Log.cpp is compiled without UNICODE against $bare" >&2
+  exit 1
+fi
 cmake --build build-wide -j2
 ctest --test-dir build-wide --output-on-failure -j2
 
