@@ -18,7 +18,7 @@ set(GPENC_LOG4CPLUS_LIBRARY "" CACHE FILEPATH
 set(GPENC_LOG4CPLUS_DLL "" CACHE FILEPATH
     "Windows, with GPENC_LOG4CPLUS_LIBRARY: log4cplus's DLL, when it is neither beside the import library nor in ../bin")
 set(GPENC_LOG4CPLUS_UNICODE AUTO CACHE STRING
-    "With GPENC_LOG4CPLUS_LIBRARY: whether it is the wide (UNICODE) build; AUTO reads it off the name (log4cplusU)")
+    "With GPENC_LOG4CPLUS_LIBRARY: whether it is the wide (UNICODE) build; AUTO: a link decides, trying first the width the name says (log4cplusU: wide)")
 set_property(CACHE GPENC_LOG4CPLUS_UNICODE PROPERTY STRINGS AUTO ON OFF)
 include(${CMAKE_CURRENT_LIST_DIR}/Log4cplusImport.cmake)
 
