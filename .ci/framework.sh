@@ -38,4 +38,5 @@ deps=$(.ci/log4cplus-build.sh mingw -DCMAKE_TOOLCHAIN_FILE="$toolchain")
 wine_env "$root/build-framework-win/gpenc/bin" "$root/build-framework-win/host/bin" "$deps/bin"
 build framework-win "lib/libframework.dll.a" -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_PREFIX_PATH="$deps" \
   -DGPENC_EXTENSION_MODULE=ON
+.ci/log4cplus-width.sh build-framework-win/gpenc wide -llog4cplusU
 ctest --test-dir build-framework-win/gpenc --output-on-failure -j2
