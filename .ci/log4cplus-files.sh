@@ -73,6 +73,7 @@ grep -q 'GPENC_LOG4CPLUS_LIBRARY' "$consumer/none.log"
 # (LD_LIBRARY_PATH: the programs find the wide liblog4cplus here, not Debian's).
 wide=$(.ci/log4cplus-build.sh wide-undecorated -DLOG4CPLUS_ENABLE_DECORATED_LIBRARY_NAME=OFF)
 export LD_LIBRARY_PATH="$wide/lib"
+# shellcheck disable=SC2086
 cmake -S . -B build-files-wide $hidden -DGPENC_LOG4CPLUS_INCLUDE_DIR="$wide/include" \
   -DGPENC_LOG4CPLUS_LIBRARY="$wide/lib/liblog4cplus.so" \
   -DGPENC_BUILD_TESTS=OFF -DGPENC_BUILD_BENCHMARKS=OFF -DGPENC_BUILD_EXAMPLES=OFF
@@ -84,6 +85,7 @@ cmake -DBUILD_DIR="$root/build-files-wide" -DREADME="$root/README.md" -DWORK_DIR
 decorated=$root/build-files-decorated/lib/liblog4cplusU.so
 mkdir -p "${decorated%/*}"
 ln -sfn "$wide/lib/liblog4cplus.so" "$decorated"
+# shellcheck disable=SC2086
 cmake -S . -B build-files-decorated $hidden -DGPENC_LOG4CPLUS_INCLUDE_DIR="$wide/include" \
   -DGPENC_LOG4CPLUS_LIBRARY="$decorated" \
   -DGPENC_BUILD_TESTS=OFF -DGPENC_BUILD_BENCHMARKS=OFF -DGPENC_BUILD_EXAMPLES=OFF >/dev/null

@@ -1,6 +1,7 @@
 # Break: the package route takes log4cplus's width from the target's name again, so an undecorated wide log4cplus (vcpkg's log4cplus[unicode]) is taken as narrow; .ci/wide.sh's width check must fail.
 # Reuses the wide log4cplus that .ci/wide.sh built into $ROOT/build-deps (read only).
 
+# shellcheck disable=SC2016 # the patterns match CMake's ${...} literally
 apply() {
   [ -f "$ROOT/build-deps/wide-undecorated/.done" ] || {
     echo "log4cplus-undecorated: run .ci/wide.sh first (no $ROOT/build-deps/wide-undecorated)" >&2
