@@ -2,10 +2,11 @@
 # The library built against a host of its own: the framework-shaped host of
 # tests/framework, built and installed first as a host's libraries are, then
 # the library configured with its header gpenc_host.h (UNICODE, as the client),
-# and the tables that run against every host: on Linux with the wide log4cplus,
-# and for Windows (MinGW-w64, as an extension module) under wine. On Linux also
-# the sources in a client's own DLL beside its DllMain source (the client
-# without gpenc's build), to the first frame.
+# and the tables that run against every host: on Linux with the wide log4cplus
+# (its undecorated names, as vcpkg's), and for Windows (MinGW-w64, as an
+# extension module) under wine with the decorated ones (liblog4cplusU). On
+# Linux also the sources in a client's own DLL beside its DllMain source (the
+# client without gpenc's build), to the first frame.
 # Runs after .ci/wide.sh and .ci/windows.sh, whose dependencies it reuses.
 set -eu
 cd "$(dirname "$0")/.."
@@ -26,8 +27,9 @@ build() {
   cmake --build "build-$name/gpenc" -j2
 }
 
-wide=$(.ci/log4cplus-build.sh wide)
+wide=$(.ci/log4cplus-build.sh wide-undecorated -DLOG4CPLUS_ENABLE_DECORATED_LIBRARY_NAME=OFF)
 build framework "lib/libframework.so" -DCMAKE_PREFIX_PATH="$wide"
+.ci/log4cplus-width.sh build-framework/gpenc wide -llog4cplus
 LD_LIBRARY_PATH="$wide/lib:$root/build-framework/host/lib" ctest --test-dir build-framework/gpenc --output-on-failure --no-tests=error -j2
 cmake -S tests/framework/client -B build-framework/client -DCMAKE_BUILD_TYPE=Release -DCMAKE_CXX_FLAGS="$unicode" \
   -DCMAKE_PREFIX_PATH="$wide" -DHOST_PREFIX="$root/build-framework/host" \
@@ -43,4 +45,5 @@ deps=$(.ci/log4cplus-build.sh mingw -DCMAKE_TOOLCHAIN_FILE="$toolchain")
 wine_env "$root/build-framework-win/gpenc/bin" "$root/build-framework-win/host/bin" "$deps/bin"
 build framework-win "lib/libframework.dll.a" -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_PREFIX_PATH="$deps" \
   -DGPENC_EXTENSION_MODULE=ON
+.ci/log4cplus-width.sh build-framework-win/gpenc wide -llog4cplusU
 ctest --test-dir build-framework-win/gpenc --output-on-failure --no-tests=error -j2

@@ -1,6 +1,8 @@
 #!/bin/sh
 # Builds and installs log4cplus (wide, shared, no thread pool) from its Debian
 # source into build-deps/<name>, once. Usage: .ci/log4cplus-build.sh <name> [cmake options]
+# Named liblog4cplusU as log4cplus names a wide build by default, or, with
+# -DLOG4CPLUS_ENABLE_DECORATED_LIBRARY_NAME=OFF, liblog4cplus as vcpkg's is.
 set -eu
 cd "$(dirname "$0")/.."
 name=$1; shift

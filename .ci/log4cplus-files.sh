@@ -7,10 +7,12 @@
 #     same files), and a consumer with log4cplus's package hidden;
 #   - the suite's own build (build/, found through the package): a consumer
 #     that names the files itself, with the package hidden;
-#   - the wide build of .ci/log4cplus-build.sh, named liblog4cplusU: the
+#   - the wide build of .ci/log4cplus-build.sh, with undecorated names as
+#     vcpkg's: liblog4cplus.so, which only a link shows to be wide; the
 #     library, the tool and the README's consumer, which only link when
-#     UNICODE reaches them from the imported target.
-# Runs after the test suite (build/) and .ci/wide.sh (build-deps/wide).
+#     UNICODE reaches them from the imported target;
+#   - the same file named liblog4cplusU.so (the decorated name): configure.
+# Runs after the test suite (build/) and .ci/wide.sh (build-deps/wide-undecorated).
 set -eu
 cd "$(dirname "$0")/.."
 root=$PWD
@@ -19,18 +21,19 @@ include=/usr/include
 library=/usr/lib/x86_64-linux-gnu/liblog4cplus.so
 files="-DGPENC_LOG4CPLUS_INCLUDE_DIR=$include -DGPENC_LOG4CPLUS_LIBRARY=$library"
 
-# $1 build; no log4cplus package was looked for, and the files were taken as $2 (ON: wide).
+# $1 build; no log4cplus package was looked for, and the files were taken as
+# $2 (wide or narrow), gpenc.pc naming the library file $3.
 taken() {
   if grep -q '^log4cplus_DIR' "$1/CMakeCache.txt"; then
     echo "log4cplus-files: $1 looked for log4cplus's package"
     exit 1
   fi
-  grep -q "^_GPENC_LOG4CPLUS_WIDE:INTERNAL=$2\$" "$1/CMakeCache.txt"
+  .ci/log4cplus-width.sh "$1" "$2" "$3"
 }
 
 # shellcheck disable=SC2086 # one option per word; no path holds a blank
 cmake -S . -B build-files -DGPENC_BUILD_TESTS=ON $hidden $files -DGPENC_BUILD_BENCHMARKS=OFF
-taken build-files OFF
+taken build-files narrow "$library"
 cmake --build build-files -j2
 ctest --test-dir build-files --output-on-failure --no-tests=error -j2
 
@@ -66,15 +69,25 @@ if cmake -S "$consumer" -B "$consumer/none" -DCMAKE_PREFIX_PATH="$root/$consumer
 fi
 grep -q 'GPENC_LOG4CPLUS_LIBRARY' "$consumer/none.log"
 
-# Wide, by name; the suite's consumer test runs with it (LD_LIBRARY_PATH: the
-# programs find liblog4cplusU here).
-wide=$(.ci/log4cplus-build.sh wide)
+# Wide, though the name does not say so; the suite's consumer test runs with it
+# (LD_LIBRARY_PATH: the programs find the wide liblog4cplus here, not Debian's).
+wide=$(.ci/log4cplus-build.sh wide-undecorated -DLOG4CPLUS_ENABLE_DECORATED_LIBRARY_NAME=OFF)
 export LD_LIBRARY_PATH="$wide/lib"
+# shellcheck disable=SC2086
 cmake -S . -B build-files-wide $hidden -DGPENC_LOG4CPLUS_INCLUDE_DIR="$wide/include" \
-  -DGPENC_LOG4CPLUS_LIBRARY="$wide/lib/liblog4cplusU.so" \
+  -DGPENC_LOG4CPLUS_LIBRARY="$wide/lib/liblog4cplus.so" \
   -DGPENC_BUILD_TESTS=OFF -DGPENC_BUILD_BENCHMARKS=OFF -DGPENC_BUILD_EXAMPLES=OFF
-taken build-files-wide ON
+taken build-files-wide wide "$wide/lib/liblog4cplus.so"
 cmake --build build-files-wide -j2
 cmake -DBUILD_DIR="$root/build-files-wide" -DREADME="$root/README.md" -DWORK_DIR="$root/build-files-wide/consumer" \
   -P tests/consumer/run.cmake
+# The same library by its decorated name, which says wide.
+decorated=$root/build-files-decorated/lib/liblog4cplusU.so
+mkdir -p "${decorated%/*}"
+ln -sfn "$wide/lib/liblog4cplus.so" "$decorated"
+# shellcheck disable=SC2086
+cmake -S . -B build-files-decorated $hidden -DGPENC_LOG4CPLUS_INCLUDE_DIR="$wide/include" \
+  -DGPENC_LOG4CPLUS_LIBRARY="$decorated" \
+  -DGPENC_BUILD_TESTS=OFF -DGPENC_BUILD_BENCHMARKS=OFF -DGPENC_BUILD_EXAMPLES=OFF >/dev/null
+taken build-files-decorated wide "$decorated"
 echo "log4cplus-files: narrow and wide log4cplus as a header folder and a library file"

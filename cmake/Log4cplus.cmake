@@ -1,11 +1,16 @@
-# log4cplus, narrow or wide: a UNICODE (wide) build is log4cplus::log4cplusU,
-# and its users are compiled with UNICODE defined. Sets GPENC_LOG4CPLUS to the
-# target and GPENC_LOG4CPLUS_FROM to how it was found:
+# log4cplus, narrow or wide: the users of a UNICODE (wide) build are compiled
+# with UNICODE defined. Sets GPENC_LOG4CPLUS to the target,
+# GPENC_LOG4CPLUS_WIDE to its width (ON: wide), GPENC_LOG4CPLUS_UNICODE_ADDED
+# to ON when the package is wide but left UNICODE out of its target (so this
+# build put it in), and GPENC_LOG4CPLUS_FROM to how it was found:
 #   files    GPENC_LOG4CPLUS_INCLUDE_DIR and GPENC_LOG4CPLUS_LIBRARY, a header
 #            folder and a library file as prebuilt log4cplus comes on Windows
 #            (Log4cplusImport.cmake); given, they are used and no package is sought;
 #   package  otherwise log4cplus's CMake package (CMAKE_PREFIX_PATH, log4cplus_DIR,
 #            or vcpkg's toolchain file with this project's vcpkg.json).
+# The width is what the library links as, not what it is called: vcpkg's
+# log4cplus[unicode] is wide and named log4cplus.lib, log4cplus::log4cplus.
+# The link check runs once for the same files or package.
 set(GPENC_LOG4CPLUS_INCLUDE_DIR "" CACHE PATH
     "log4cplus without its CMake package: the folder that holds log4cplus/logger.h")
 set(GPENC_LOG4CPLUS_LIBRARY "" CACHE FILEPATH
@@ -13,14 +18,13 @@ set(GPENC_LOG4CPLUS_LIBRARY "" CACHE FILEPATH
 set(GPENC_LOG4CPLUS_DLL "" CACHE FILEPATH
     "Windows, with GPENC_LOG4CPLUS_LIBRARY: log4cplus's DLL, when it is neither beside the import library nor in ../bin")
 set(GPENC_LOG4CPLUS_UNICODE AUTO CACHE STRING
-    "With GPENC_LOG4CPLUS_LIBRARY: whether it is the wide (UNICODE) build; AUTO reads it off the name (log4cplusU)")
+    "With GPENC_LOG4CPLUS_LIBRARY: whether it is the wide (UNICODE) build; AUTO: a link decides, trying first the width the name says (log4cplusU: wide)")
 set_property(CACHE GPENC_LOG4CPLUS_UNICODE PROPERTY STRINGS AUTO ON OFF)
 include(${CMAKE_CURRENT_LIST_DIR}/Log4cplusImport.cmake)
 
 if(GPENC_LOG4CPLUS_INCLUDE_DIR OR GPENC_LOG4CPLUS_LIBRARY)
   set(GPENC_LOG4CPLUS_FROM files)
-  # The link check runs once for the same files and setting.
-  set(given "${GPENC_LOG4CPLUS_INCLUDE_DIR}|${GPENC_LOG4CPLUS_LIBRARY}|${GPENC_LOG4CPLUS_UNICODE}")
+  set(given "files|${GPENC_LOG4CPLUS_INCLUDE_DIR}|${GPENC_LOG4CPLUS_LIBRARY}|${GPENC_LOG4CPLUS_UNICODE}")
   if(given STREQUAL "${_GPENC_LOG4CPLUS_CHECKED}")
     set(check "")
     set(unicode ${_GPENC_LOG4CPLUS_WIDE})
@@ -34,13 +38,8 @@ if(GPENC_LOG4CPLUS_INCLUDE_DIR OR GPENC_LOG4CPLUS_LIBRARY)
     unset(_GPENC_LOG4CPLUS_CHECKED CACHE)
     message(FATAL_ERROR "${GPENC_LOG4CPLUS_ERROR}")
   endif()
-  if(GPENC_LOG4CPLUS STREQUAL "log4cplus::log4cplusU")
-    set(_GPENC_LOG4CPLUS_WIDE ON CACHE INTERNAL "")
-    set(width "wide (UNICODE)")
-  else()
-    set(_GPENC_LOG4CPLUS_WIDE OFF CACHE INTERNAL "")
-    set(width "narrow")
-  endif()
+  set(GPENC_LOG4CPLUS_UNICODE_ADDED OFF)
+  set(_GPENC_LOG4CPLUS_WIDE ${GPENC_LOG4CPLUS_WIDE} CACHE INTERNAL "")
   set(_GPENC_LOG4CPLUS_CHECKED "${given}" CACHE INTERNAL "")
   set(version "")
   file(STRINGS "${GPENC_LOG4CPLUS_INCLUDE_DIR}/log4cplus/version.h" version
@@ -48,7 +47,7 @@ if(GPENC_LOG4CPLUS_INCLUDE_DIR OR GPENC_LOG4CPLUS_LIBRARY)
   if(version MATCHES "\\(([0-9]+), *([0-9]+), *([0-9]+)\\)")
     set(version " ${CMAKE_MATCH_1}.${CMAKE_MATCH_2}.${CMAKE_MATCH_3}")
   endif()
-  message(STATUS "gpenc: log4cplus${version}, ${width}: ${GPENC_LOG4CPLUS_LIBRARY}")
+  set(where "${GPENC_LOG4CPLUS_LIBRARY}")
 else()
   set(GPENC_LOG4CPLUS_FROM package)
   find_package(log4cplus CONFIG)
@@ -63,9 +62,55 @@ else()
   else()
     set(GPENC_LOG4CPLUS log4cplus::log4cplus)
   endif()
+  # log4cplus's own package gives a wide build's users UNICODE and _UNICODE,
+  # whatever the library is called; such a target links only as wide.
+  get_target_property(definitions ${GPENC_LOG4CPLUS} INTERFACE_COMPILE_DEFINITIONS)
+  if(NOT definitions)
+    set(definitions "")
+  endif()
+  if("UNICODE" IN_LIST definitions)
+    set(widths ON)
+  elseif(GPENC_LOG4CPLUS STREQUAL "log4cplus::log4cplusU")
+    set(widths ON OFF)
+  else()
+    set(widths OFF ON)
+  endif()
+  set(given "package|${log4cplus_DIR}|${GPENC_LOG4CPLUS}|${definitions}")
+  if(given STREQUAL "${_GPENC_LOG4CPLUS_CHECKED}")
+    set(GPENC_LOG4CPLUS_WIDE ${_GPENC_LOG4CPLUS_WIDE})
+  else()
+    gpenc_log4cplus_probe(LINK ${GPENC_LOG4CPLUS} WIDTHS ${widths} RESULT GPENC_LOG4CPLUS_WIDE)
+    if(GPENC_LOG4CPLUS_WIDE STREQUAL "")
+      unset(_GPENC_LOG4CPLUS_CHECKED CACHE)
+      list(JOIN definitions " " definitions)
+      message(FATAL_ERROR "a program does not link with ${GPENC_LOG4CPLUS} of the package in ${log4cplus_DIR} "
+        "(its definitions: \"${definitions}\"):\n    ${GPENC_LOG4CPLUS_WIDE_ERROR}")
+    endif()
+    set(_GPENC_LOG4CPLUS_WIDE ${GPENC_LOG4CPLUS_WIDE} CACHE INTERNAL "")
+    set(_GPENC_LOG4CPLUS_CHECKED "${given}" CACHE INTERNAL "")
+  endif()
+  # A package that leaves UNICODE out (log4cplus 1.x's): this build's targets,
+  # and through gpencConfig.cmake its consumers', put it in.
+  set(GPENC_LOG4CPLUS_UNICODE_ADDED OFF)
+  if(GPENC_LOG4CPLUS_WIDE AND NOT "UNICODE" IN_LIST definitions)
+    set_property(TARGET ${GPENC_LOG4CPLUS} APPEND PROPERTY INTERFACE_COMPILE_DEFINITIONS UNICODE _UNICODE)
+    set(GPENC_LOG4CPLUS_UNICODE_ADDED ON)
+  endif()
+  set(version "")
+  if(log4cplus_VERSION)
+    set(version " ${log4cplus_VERSION}")
+  endif()
+  set(where "${GPENC_LOG4CPLUS} (${log4cplus_DIR})")
+endif()
+if(GPENC_LOG4CPLUS_WIDE)
+  message(STATUS "gpenc: log4cplus${version}, wide (UNICODE): ${where}")
+else()
+  message(STATUS "gpenc: log4cplus${version}, narrow: ${where}")
 endif()
 unset(given)
 unset(check)
 unset(unicode)
-unset(width)
 unset(version)
+unset(definitions)
+unset(widths)
+unset(where)

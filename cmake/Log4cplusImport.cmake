@@ -2,11 +2,55 @@
 # its own (a prebuilt log4cplusU.lib beside its headers, say). Used by the build
 # and, installed as gpencLog4cplus.cmake, by gpencConfig.cmake for consumers.
 
+# gpenc_log4cplus_probe(LINK library-or-target [INCLUDE_DIR dir] WIDTHS ON|OFF... RESULT var)
+# links a small program against log4cplus with each width in turn (ON: with
+# UNICODE and _UNICODE) and sets var to the first that links, or to "" with
+# var_ERROR holding the linker's first complaints. The width shows in the names
+# log4cplus exports: getInstance takes a std::wstring in a wide build, a
+# std::string in a narrow one.
+function(gpenc_log4cplus_probe)
+  cmake_parse_arguments(PARSE_ARGV 0 arg "" "LINK;INCLUDE_DIR;RESULT" "WIDTHS")
+  set(dir ${CMAKE_BINARY_DIR}/CMakeFiles/gpenc-log4cplus)
+  file(WRITE ${dir}/width.cpp [[
+#include <log4cplus/logger.h>
+int main() { return log4cplus::Logger::getInstance(LOG4CPLUS_TEXT("gpenc")).getName().empty() ? 1 : 0; }
+]])
+  set(include "")
+  if(arg_INCLUDE_DIR)
+    set(include "-DINCLUDE_DIRECTORIES=${arg_INCLUDE_DIR}")
+  endif()
+  foreach(try IN LISTS arg_WIDTHS)
+    set(definitions "")
+    if(try)
+      set(definitions -DUNICODE -D_UNICODE)
+    endif()
+    try_compile(works ${dir}/build-${try} ${dir}/width.cpp
+      CMAKE_FLAGS ${include}
+      COMPILE_DEFINITIONS ${definitions}
+      LINK_LIBRARIES "${arg_LINK}"
+      CXX_STANDARD 17
+      OUTPUT_VARIABLE output)
+    if(works)
+      set(${arg_RESULT} ${try} PARENT_SCOPE)
+      return()
+    endif()
+    if(NOT DEFINED first_output)
+      set(first_output "${output}")
+    endif()
+  endforeach()
+  string(REGEX MATCHALL "[^\n]*(error|undefined|unresolved)[^\n]*" lines "${first_output}")
+  list(SUBLIST lines 0 3 lines)
+  list(JOIN lines "\n    " lines)
+  set(${arg_RESULT} "" PARENT_SCOPE)
+  set(${arg_RESULT}_ERROR "${lines}" PARENT_SCOPE)
+endfunction()
+
 # gpenc_log4cplus_import(INCLUDE_DIR dir LIBRARY file [DLL file] UNICODE AUTO|ON|OFF [CHECK] RESULT var)
 # defines the imported target log4cplus's own package defines for that build,
 # log4cplus::log4cplusU for a wide (UNICODE) one, with UNICODE and _UNICODE for
 # its users as that package sets them, or log4cplus::log4cplus for a narrow one,
-# and sets var to its name; on a mistake var is empty and var_ERROR says why.
+# and sets var to its name and var_WIDE to its width (ON: wide); on a mistake
+# var is empty and var_ERROR says why.
 # UNICODE AUTO takes the width from the file's name (log4cplusU, log4cplusSU,
 # liblog4cplusU-2.0.so: wide). CHECK links a program against the library with
 # that width first (when the name misled AUTO, the other width is taken).
@@ -52,13 +96,6 @@ function(gpenc_log4cplus_import)
   endif()
 
   if(arg_CHECK)
-    # The width shows in the names log4cplus exports: getInstance takes a
-    # std::wstring in a wide build, a std::string in a narrow one.
-    set(dir ${CMAKE_BINARY_DIR}/CMakeFiles/gpenc-log4cplus)
-    file(WRITE ${dir}/width.cpp [[
-#include <log4cplus/logger.h>
-int main() { return log4cplus::Logger::getInstance(LOG4CPLUS_TEXT("gpenc")).getName().empty() ? 1 : 0; }
-]])
     set(widths ${wide})
     if(arg_UNICODE STREQUAL "AUTO")
       if(wide)
@@ -67,46 +104,26 @@ int main() { return log4cplus::Logger::getInstance(LOG4CPLUS_TEXT("gpenc")).getN
         list(APPEND widths ON)
       endif()
     endif()
-    set(linked "")
-    foreach(try IN LISTS widths)
-      set(definitions "")
-      if(try)
-        set(definitions -DUNICODE -D_UNICODE)
-      endif()
-      try_compile(works ${dir}/build-${try} ${dir}/width.cpp
-        CMAKE_FLAGS "-DINCLUDE_DIRECTORIES=${arg_INCLUDE_DIR}"
-        COMPILE_DEFINITIONS ${definitions}
-        LINK_LIBRARIES "${arg_LIBRARY}"
-        CXX_STANDARD 17
-        OUTPUT_VARIABLE output)
-      if(works)
-        set(linked ${try})
-        break()
-      endif()
-      if(NOT DEFINED first_output)
-        set(first_output "${output}")
-      endif()
-    endforeach()
+    gpenc_log4cplus_probe(LINK "${arg_LIBRARY}" INCLUDE_DIR "${arg_INCLUDE_DIR}" WIDTHS ${widths} RESULT linked)
     if(linked STREQUAL "")
       if(wide)
         set(width "a wide (UNICODE) log4cplus")
       else()
         set(width "a narrow log4cplus")
       endif()
-      string(REGEX MATCHALL "[^\n]*(error|undefined|unresolved)[^\n]*" lines "${first_output}")
-      list(SUBLIST lines 0 3 lines)
-      list(JOIN lines "\n    " lines)
-      _gpenc_log4cplus_fail("a program does not link with ${arg_LIBRARY} as ${width} (GPENC_LOG4CPLUS_UNICODE=${arg_UNICODE}):\n    ${lines}")
+      _gpenc_log4cplus_fail("a program does not link with ${arg_LIBRARY} as ${width} (GPENC_LOG4CPLUS_UNICODE=${arg_UNICODE}):\n    ${linked_ERROR}")
     endif()
     if(NOT linked STREQUAL wide)
       if(linked)
-        message(STATUS "gpenc: ${arg_LIBRARY} links as a wide (UNICODE) log4cplus, though its name says narrow")
+        message(STATUS "gpenc: ${arg_LIBRARY} links as a wide (UNICODE) log4cplus, though its name has no U "
+                       "(built with undecorated names, as vcpkg builds it)")
       else()
         message(STATUS "gpenc: ${arg_LIBRARY} links as a narrow log4cplus, though its name says wide")
       endif()
       set(wide ${linked})
     endif()
   endif()
+  set(${arg_RESULT}_WIDE ${wide} PARENT_SCOPE)
 
   if(wide)
     set(target log4cplus::log4cplusU)

@@ -5,7 +5,7 @@ apply() {
 }
 check() {
   # The host and the library as .ci/framework.sh builds them (Route A), on the wide log4cplus built before.
-  wide=$ROOT/build-deps/wide
+  wide=$ROOT/build-deps/wide-undecorated
   cmake -S tests/framework -B b/host-build -DCMAKE_CXX_FLAGS="-DUNICODE -D_UNICODE" -DCMAKE_PREFIX_PATH="$wide" \
     -DCMAKE_INSTALL_PREFIX="$PWD/b/host"
   cmake --build b/host-build -j2
