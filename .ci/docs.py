@@ -54,7 +54,8 @@ EXTERNAL = set("""atoi tzset localtime_r snprintf to_chars push_back thread_loca
 NOT_HERE = {"src-tree/": "made by a program", "/tmp/gpenc-mutate": "made by a program",
             "build/app": "in the user's own project", "lib/x86_64-linux-gnu": "of an install configured for /usr",
             "log4cplus/logger.h": "of log4cplus", "liblog4cplusU-2.0.so": "of a log4cplus build",
-            "log4cplus.pc": "of a log4cplus build"}
+            "log4cplus.pc": "of a log4cplus build",
+            "liblog4cplusU.so": "of a log4cplus build"}
 MARKERS = ("run", "program", "fragment", "consumer", "windows", "client", "not run", "text")
 SOURCE = re.compile(r"\.(cpp|h|hpp|lua|py|sh|cmake|in|txt|json|dump|supp|properties|md|pc|so(\.\d+)*)$")
 WINDOWS = re.compile(r"\.(dll|exe|zip|lib|dll\.a)$")
