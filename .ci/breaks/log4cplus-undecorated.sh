@@ -1,4 +1,4 @@
-# Break: the package route takes log4cplus's width from the target's name again, so an undecorated wide log4cplus (vcpkg's log4cplus[unicode]) is taken as narrow; .ci/wide.sh's width check must fail.
+# The package route takes log4cplus's width from the target's name again, so an undecorated wide log4cplus (vcpkg's log4cplus[unicode]) is taken as narrow; .ci/wide.sh's width check must fail.
 # Reuses the wide log4cplus that .ci/wide.sh built into $ROOT/build-deps (read only).
 
 # shellcheck disable=SC2016 # the patterns match CMake's ${...} literally
