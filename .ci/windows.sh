@@ -32,10 +32,17 @@ for package in CLI11 nlohmann_json; do cp -r "/usr/share/cmake/$package" "$deps/
 # wine with the DLLs of the build and of the dependencies on its path.
 mkdir -p "$build"
 . .ci/wine-env.sh
-wine_env "$build/bin" "$deps/bin"
+# A kernel without 32-bit emulation cannot start wine32 (cmake/mingw-w64.cmake):
+# the i686 suite is then built and packaged, not run, and the step says so.
+runs=yes
+if [ "$processor" = i686 ] && ! /usr/lib/wine/wine --version >/dev/null 2>&1; then
+  runs=no
+  echo "windows.sh: this kernel does not run 32-bit programs, so wine32 cannot start: the i686 suite is built, not run" >&2
+fi
+[ $runs = no ] || wine_env "$build/bin" "$deps/bin"
 
 cmake -S . -B "$build" -DGPENC_BUILD_TESTS=ON -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_PREFIX_PATH="$deps" \
   -DCMAKE_BUILD_TYPE=Release -DGPENC_BUILD_BENCHMARKS=OFF
 cmake --build "$build" -j2
-ctest --test-dir "$build" --output-on-failure --no-tests=error -j2
+[ $runs = no ] || ctest --test-dir "$build" --output-on-failure --no-tests=error -j2
 (cd "$build" && cpack -G ZIP)

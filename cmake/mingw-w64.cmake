@@ -25,6 +25,13 @@ if(GPENC_MINGW_PROCESSOR STREQUAL "x86_64")
 else()
   find_program(GPENC_WINE NAMES wine PATHS /usr/lib/wine NO_DEFAULT_PATH REQUIRED)
 endif()
+# A kernel built without 32-bit emulation cannot start wine32's loader. There
+# is then no emulator: the test programs are built, not run, and nothing the
+# build itself would run is built (the root CMakeLists.txt says what).
+execute_process(COMMAND ${GPENC_WINE} --version RESULT_VARIABLE wine_rc OUTPUT_QUIET ERROR_QUIET)
+if(NOT wine_rc EQUAL 0)
+  return()
+endif()
 # With the address space laid out at random, a Linux mapping now and then takes
 # the place wine keeps for Windows' shared user data, and wine ends the program
 # before it starts: exit code 1, nothing written but "failed to map the shared
