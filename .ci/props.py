@@ -27,8 +27,8 @@ NOT_ROUTE_B = {"src/core/Module.cpp"}
 # What the client's project sets for every file (docs/host.md, "Compiler settings of a Visual C++
 # project"; .ci/msvc.sh's client set), and the compiler as the client's: Visual C++ 19.34 without
 # clang's extensions (GPENC_PORTABLE: clang-cl defines __clang__, cl.exe does not).
-CLIENT = ["-fms-compatibility-version=19.34", "-DGPENC_PORTABLE", "/W4", "/WX", "-DNOMINMAX", "-DWIN32_LEAN_AND_MEAN",
-          "-D_CRT_SECURE_NO_WARNINGS", "-DUNICODE", "-D_UNICODE", "-D_AFXDLL", "-D_AFXEXT"]
+COMPILER = ["-fms-compatibility-version=19.34", "-DGPENC_PORTABLE", "/W4", "/WX"]
+CLIENT_DEFINITIONS = "NOMINMAX;WIN32_LEAN_AND_MEAN;_CRT_SECURE_NO_WARNINGS;UNICODE;_UNICODE;_AFXDLL;_AFXEXT"
 problems = []
 
 
@@ -57,27 +57,31 @@ def condition(text, props):
     return result
 
 
-def evaluate(path, given):
-    """The sheet's ClCompile items: [(source, {metadata})], metadata as the compiler gets it."""
-    project = ET.parse(path).getroot()
-    if project.tag != NS + "Project":
+def evaluate(path, given, project):
+    """The sheet's ClCompile items: [(source, {metadata})], metadata as the compiler gets it, in a
+    project whose own item definitions (project, {name: value}, each value ending in its
+    %(name) as Visual Studio writes them) follow the sheet's, as a .vcxproj's follow its sheets."""
+    sheet = ET.parse(path).getroot()
+    if sheet.tag != NS + "Project":
         raise SystemExit("props: gpenc.props is not an MSBuild project (<Project xmlns=\"...msbuild/2003\">)")
     props = dict(given, MSBuildThisFileDirectory=os.path.dirname(os.path.abspath(path)) + "/")
     # MSBuild evaluates the properties first, then the item definitions, then the items.
-    for group in project.iter(NS + "PropertyGroup"):
+    for group in sheet.iter(NS + "PropertyGroup"):
         if condition(group.get("Condition"), props):
             for p in group:
                 if condition(p.get("Condition"), props):
                     props[tag(p)] = expand(p.text, props)
     definitions = {}
-    for group in project.iter(NS + "ItemDefinitionGroup"):
+    for group in sheet.iter(NS + "ItemDefinitionGroup"):
         for item in group:
             if tag(item) == "ClCompile":
                 for m in item:
                     if condition(m.get("Condition"), props):
                         definitions[tag(m)] = expand(m.text, props, definitions)
+    for name, value in project.items():
+        definitions[name] = expand(value, props, definitions)
     items = []
-    for group in project.iter(NS + "ItemGroup"):
+    for group in sheet.iter(NS + "ItemGroup"):
         for item in group:
             if tag(item) != "ClCompile":
                 problems.append(f"an item of another kind than ClCompile: {tag(item)} {item.get('Include')}")
@@ -99,11 +103,9 @@ def split(text):
     return [relative(x) for x in text.split(";") if x.strip()]
 
 
-def options(meta, host_header):
-    opts = list(CLIENT)
-    # The project's own include folder, the host header's, after the sheet's for gpenc's files.
-    includes = split(meta.get("AdditionalIncludeDirectories", "").replace(";;", ";")) + [os.path.dirname(host_header)]
-    opts += [f"-I{d}" for d in includes]
+def options(meta):
+    opts = list(COMPILER)
+    opts += [f"-I{d}" for d in split(meta.get("AdditionalIncludeDirectories", ""))]
     opts += [f"-D{d}" for d in meta.get("PreprocessorDefinitions", "").split(";") if d]
     opts += [f"/FI{f}" for f in meta.get("ForcedIncludeFiles", "").split(";") if f]
     return opts
@@ -114,7 +116,11 @@ def main():
     ap.add_argument("--list", action="store_true")
     ap.add_argument("--compile", nargs=2, metavar=("KIT_CHECK_SH", "HOST_HEADER"))
     args = ap.parse_args()
-    items = evaluate(os.path.join(ROOT, "gpenc.props"), {})
+    header = relative(os.path.abspath(args.compile[1])) if args.compile else "HOST/gpenc_host.h"
+    # The client's project: the host header's folder and its definitions, for every file.
+    project = {"AdditionalIncludeDirectories": os.path.join(ROOT, os.path.dirname(header)) + ";%(AdditionalIncludeDirectories)",
+               "PreprocessorDefinitions": CLIENT_DEFINITIONS + ";%(PreprocessorDefinitions)"}
+    items = evaluate(os.path.join(ROOT, "gpenc.props"), {}, project)
 
     sources = [relative(s) for s, _ in items]
     tracked = subprocess.run(["git", "ls-files", "src/*.cpp"], cwd=ROOT, capture_output=True, text=True,
@@ -128,7 +134,7 @@ def main():
         problems.append(f"the sheet lists {s}, which {why}")
     for s in sorted({s for s in sources if sources.count(s) > 1}):
         problems.append(f"the sheet lists {s} more than once")
-    folders = {d for _, meta in items for d in split(meta.get("AdditionalIncludeDirectories", ""))}
+    folders = {d for _, meta in items for d in split(meta.get("AdditionalIncludeDirectories", ""))} - {os.path.dirname(header)}
     for d in sorted(folders):
         if not os.path.isdir(os.path.join(ROOT, d)):
             problems.append(f"the include folder {d} is not a folder of the tree")
@@ -137,7 +143,7 @@ def main():
                         "; ".join(f"{relative(s)}: {sorted(m.items())}" for s, m in items[:2]))
     if args.list:
         for s, meta in items:
-            print(relative(s), " ".join(options(meta, "HOST/gpenc_host.h")))
+            print(relative(s), " ".join(options(meta)))
     if problems:
         for p in problems:
             print("props: gpenc.props: " + p, file=sys.stderr)
@@ -146,12 +152,11 @@ def main():
           f"include folders {', '.join(sorted(folders))}")
 
     if args.compile:
-        kit, header = args.compile
-        header = relative(os.path.abspath(header))
+        kit = args.compile[0]
 
         def compile_one(item):
             source, meta = item
-            r = subprocess.run([kit] + options(meta, header) + ["/showIncludes", "--", relative(source)], cwd=ROOT,
+            r = subprocess.run([kit] + options(meta) + ["/showIncludes", "--", relative(source)], cwd=ROOT,
                                capture_output=True, text=True)
             # Built against the host's header, not the bundled stand-ins' (which compile as well).
             note = "Note: including file:"
