@@ -5,7 +5,8 @@
 
 1. ports/gpenc/vcpkg.json as vcpkg reads it: strict JSON, no key twice; the name gpenc, the
    project's version, log4cplus with the features ["unicode"] and no other, the host ports
-   vcpkg-cmake and vcpkg-cmake-config.
+   vcpkg-cmake and vcpkg-cmake-config. Every find_package of the build (but tests/, fuzz/ and
+   web/) is log4cplus's or one that a part of cmake/Parts.cmake needs.
 2. For every set of features (a feature brings the features of gpenc it depends on): the
    portfile's configure options (.ci/vcpkg-port.cmake, the triplet's host lines from
    ports/gpenc/usage). Each part of cmake/Parts.cmake is ON or OFF, never AUTO; the ports the
@@ -219,6 +220,21 @@ def main():
             f.write(text)
 
     needs = parts_needs()
+    # Every find_package of the build is one the check can place: log4cplus for the library, the
+    # others through the needs of cmake/Parts.cmake's parts (web/ is an Emscripten build of its own).
+    found = {}
+    for f in subprocess.run(["git", "ls-files", "*CMakeLists.txt", "*.cmake"], cwd=ROOT, capture_output=True,
+                            text=True, check=True).stdout.split():
+        if f.startswith(("tests/", "fuzz/", "web/")) or f == "cmake/gpencConfig.cmake.in":
+            continue
+        with open(os.path.join(ROOT, f)) as fh:
+            for name in re.findall(r"^\s*find_package\((\w+)", fh.read(), re.M):
+                found.setdefault(name, f)
+    placed = {"log4cplus"} | {n for ns in needs.values() for n in ns if n != "stand-ins" and n not in needs}
+    for name in sorted(set(found) - placed):
+        problem(f"{found[name]} finds {name}, which no part of cmake/Parts.cmake names among its needs")
+    for name in sorted(placed - set(found)):
+        problem(f"a part of cmake/Parts.cmake needs {name}, which no find_package of the build looks for")
     declared = declared_cache_names()
     runs = {}
     for s in sets:
