@@ -19,6 +19,7 @@
    project"; the host's values reach the cache as the triplet gave them.
 """
 import argparse
+import concurrent.futures
 import itertools
 import json
 import os
@@ -291,47 +292,52 @@ def main():
                     f"({', '.join(sorted(on)) or 'library alone'}) finds")
         to_configure.append((s, name, options, ports))
 
-    # 3. The configures.
+    # 3. The configures, two at a time (each is mostly one compiler check after another).
     chosen = [set(a.split(",")) - {"core"} for a in args.sets]
-    configured = 0
+    jobs = []
     for s, name, options, ports in to_configure:
         if chosen and set(s) not in chosen:
             continue
-        configured += 1
+        installed_tree(os.path.join(out, "installed", name), ports, os.path.abspath(args.log4cplus))
         configs = {"release": "Release", "debug": "Debug"}
         if options["debug"] == options["release"]:
             configs = {"release": "Release"}
-        for config, build_type in configs.items():
-            build = os.path.join(out, "configure", f"{name}-{config}")
-            tree = os.path.join(out, "installed", name)
-            installed_tree(tree, ports, os.path.abspath(args.log4cplus))
-            shutil.rmtree(build, ignore_errors=True)
-            cmd = ["cmake", "-S", ROOT, "-B", build, "-G", "Ninja",
-                   f"-DCMAKE_TOOLCHAIN_FILE={ROOT}/.ci/msvc-kit/clang-cl.cmake", f"-DCMAKE_BUILD_TYPE={build_type}",
-                   "-DCMAKE_DISABLE_SOURCE_CHANGES=ON"] + options[config]
-            # vcpkg's toolchain searches the installed tree; the kit's toolchain searches under MSVC_KIT_ROOT.
-            env = dict(os.environ, MSVC_KIT_ROOT=tree, CMAKE_PREFIX_PATH="/")
-            r = subprocess.run(cmd, capture_output=True, text=True, env=env)
-            text = r.stdout + r.stderr
-            with open(build + ".log", "w") as f:
-                f.write(" ".join(cmd) + "\n\n" + text)
-            if r.returncode != 0:
-                problem(f"[{name}] {config}: the configure fails ({build}.log):\n"
-                        + "\n".join(l for l in text.splitlines() if "Error" in l or l.startswith("  "))[-1500:])
-                continue
-            m = re.search(r"Manually-specified variables were not used by the project:\n\n((?:    .*\n)+)", text)
-            if m:
-                problem(f"[{name}] {config}: CMake does not know the option(s) {', '.join(m.group(1).split())} "
-                        f"({build}.log)")
-                continue
-            _, cached = settings(options[config])
-            with open(os.path.join(build, "CMakeCache.txt")) as f:
-                cache = dict(re.findall(r"^(\w+):\w+=(.*)$", f.read(), re.M))
-            for n, v in cached.items():
-                if cache.get(n) != v:
-                    problem(f"[{name}] {config}: {n} reached the cache as {cache.get(n)!r}, the triplet gave {v!r}")
-            print(f"vcpkg-port: [{name}] {config}: configures; every option known; ports: "
-                  + ", ".join(f"{p}[{','.join(f)}]" if f else p for p, f in sorted(ports.items())))
+        jobs += [(name, options[config], ports, config, build_type) for config, build_type in configs.items()]
+
+    def configure(job):
+        name, options, ports, config, build_type = job
+        build = os.path.join(out, "configure", f"{name}-{config}")
+        shutil.rmtree(build, ignore_errors=True)
+        cmd = ["cmake", "-S", ROOT, "-B", build, "-G", "Ninja",
+               f"-DCMAKE_TOOLCHAIN_FILE={ROOT}/.ci/msvc-kit/clang-cl.cmake", f"-DCMAKE_BUILD_TYPE={build_type}",
+               "-DCMAKE_DISABLE_SOURCE_CHANGES=ON"] + options
+        # vcpkg's toolchain searches the installed tree; the kit's toolchain searches under MSVC_KIT_ROOT.
+        env = dict(os.environ, MSVC_KIT_ROOT=os.path.join(out, "installed", name), CMAKE_PREFIX_PATH="/")
+        r = subprocess.run(cmd, capture_output=True, text=True, env=env)
+        text = r.stdout + r.stderr
+        with open(build + ".log", "w") as f:
+            f.write(" ".join(cmd) + "\n\n" + text)
+        if r.returncode != 0:
+            return [f"[{name}] {config}: the configure fails ({build}.log):\n"
+                    + "\n".join(l for l in text.splitlines() if "Error" in l or l.startswith("  "))[-1500:]], ""
+        m = re.search(r"Manually-specified variables were not used by the project:\n\n((?:    .*\n)+)", text)
+        if m:
+            return [f"[{name}] {config}: CMake does not know the option(s) {', '.join(m.group(1).split())} "
+                    f"({build}.log)"], ""
+        _, cached = settings(options)
+        with open(os.path.join(build, "CMakeCache.txt")) as f:
+            cache = dict(re.findall(r"^(\w+):\w+=(.*)$", f.read(), re.M))
+        wrong = [f"[{name}] {config}: {n} reached the cache as {cache.get(n)!r}, the triplet gave {v!r}"
+                 for n, v in cached.items() if cache.get(n) != v]
+        return wrong, (f"vcpkg-port: [{name}] {config}: configures; every option known; ports: "
+                       + ", ".join(f"{p}[{','.join(f)}]" if f else p for p, f in sorted(ports.items())))
+
+    with concurrent.futures.ThreadPoolExecutor(2) as pool:
+        for wrong, said in pool.map(configure, jobs):
+            problems.extend(wrong)
+            if said and not wrong:
+                print(said)
+    configured = len(jobs)
 
     for p in problems:
         print("vcpkg-port: " + p, file=sys.stderr)
