@@ -57,7 +57,7 @@ NOT_HERE = {"src-tree/": "made by a program", "/tmp/gpenc-mutate": "made by a pr
             "log4cplus.pc": "of a log4cplus build",
             "liblog4cplusU.so": "of a log4cplus build"}
 MARKERS = ("run", "program", "fragment", "consumer", "windows", "client", "not run", "text")
-SOURCE = re.compile(r"\.(cpp|h|hpp|lua|py|sh|cmake|in|txt|json|dump|supp|properties|md|pc|so(\.\d+)*)$")
+SOURCE = re.compile(r"\.(cpp|h|hpp|lua|py|sh|cmake|in|txt|json|dump|supp|properties|props|md|pc|so(\.\d+)*)$")
 WINDOWS = re.compile(r"\.(dll|exe|zip|lib|dll\.a)$")
 IDENT = re.compile(r"~?[A-Za-z_]\w*(<\w+>)?(::~?[A-Za-z_]\w*)*(\(\))?")
 STATE = re.compile(r"(?<!\")\b(today|now|currently|so far)\b(?! and then)(?!\")", re.I)
