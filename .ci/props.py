@@ -90,7 +90,9 @@ def evaluate(path, given, project):
             for m in item:
                 if condition(m.get("Condition"), props):
                     meta[tag(m)] = expand(m.text, props, meta)
-            items.append((expand(item.get("Include"), props), meta))
+            for source in expand(item.get("Include"), props).split(";"):
+                if source.strip():
+                    items.append((source.strip(), dict(meta)))
     return items
 
 

@@ -5,7 +5,7 @@ apply() {
 import re
 with open("gpenc.props") as f:
     text = f.read()
-text = re.sub(r'    <ClCompile Include="[^"]*src\\jt808\\StandardCard\.cpp">.*?</ClCompile>\n', "", text, flags=re.S)
+text = re.sub(r'\n *\$\(MSBuildThisFileDirectory\)src\\jt808\\StandardCard\.cpp;', "", text)
 with open("gpenc.props", "w") as f:
     f.write(text)
 PY
