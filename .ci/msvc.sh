@@ -1,21 +1,23 @@
 #!/bin/sh
 # Visual C++ mode: our sources compiled (syntax only) by clang-cl against Microsoft's standard
 # library with the kit in .ci/msvc-kit, at /W4 /WX, in the settings client projects have.
-# Usage: .ci/msvc.sh [--host-header FILE]
+# Usage: .ci/msvc.sh [--x86] [--host-header FILE]
 set -eu
 
 # --host-header FILE: the library and the public headers against the host application's own
 # header, which the library includes as GPENC_HOST_HEADER; the inspector and the tool are left
 # out. Without it: the library, the public headers, the host stand-ins, the inspector, the tool.
-host_header=""; one=0
+# --x86: the same compiles for i686-pc-windows-msvc, where size_t, pointers and long are 32 bits.
+host_header=""; one=0; arch=""
 while [ $# -gt 0 ]; do
   case $1 in
+    --x86) arch=--x86 ;;
     --host-header)
       [ -f "${2:-}" ] || { echo "msvc.sh: --host-header needs a header file" >&2; exit 2; }
       host_header=$(cd "$(dirname "$2")" && pwd)
       host_header=$host_header/$(basename "$2"); shift ;;
     --one) one=1; shift; break ;;  # internal: compile the MODE DEFINITIONS FILE [HEADER] that follows
-    *) echo "usage: .ci/msvc.sh [--host-header FILE]" >&2; exit 2 ;;
+    *) echo "usage: .ci/msvc.sh [--x86] [--host-header FILE]" >&2; exit 2 ;;
   esac
   shift
 done
@@ -30,7 +32,10 @@ deps=build-msvc/include  # links to the header-only dependencies, seen as system
 # The compiler as the client's: Visual C++ 19.34 (the kit's STL release); clang-cl 14 says 19.20
 # unless told. No /utf-8: gpenc's files are ASCII and need none (.ci/codepage.sh). GPENC_PORTABLE:
 # clang-cl defines __clang__ and __SIZEOF_INT128__, cl.exe neither, so the paths cl.exe takes.
-flags="-fms-compatibility-version=19.34 -DGPENC_PORTABLE /W4 /WX"
+# -Wshorten-64-to-32: what cl.exe's /W4 says as C4244 and C4267 (an integer narrowed from 64 to 32
+# bits, which is every size_t narrowed on x64, and a 64-bit one narrowed into size_t on x86) and
+# clang-cl's /W4 leaves out.
+flags="-fms-compatibility-version=19.34 -DGPENC_PORTABLE /W4 /WX -Wshorten-64-to-32"
 # What client projects define for every file, the framework's own among them.
 client="-DNOMINMAX -DWIN32_LEAN_AND_MEAN -D_CRT_SECURE_NO_WARNINGS -DUNICODE -D_UNICODE -D_AFXDLL -D_AFXEXT"
 if [ -n "$host_header" ]; then
@@ -64,7 +69,7 @@ if [ "$one" = 1 ]; then
     *) echo "msvc.sh: no options for $file" >&2; exit 2 ;;
   esac
   # shellcheck disable=SC2086,SC2090 # one option per word; none holds a blank
-  exec "$kit/check.sh" $flags $mode $defs "$@" -- "$file"
+  exec "$kit/check.sh" $arch $flags $mode $defs "$@" -- "$file"
 fi
 
 # shellcheck source=.ci/sources.sh
@@ -101,9 +106,9 @@ fi
 count=$(wc -l <build-msvc/files)
 status=0
 if [ -n "$host_header" ]; then
-  xargs -P2 -L1 "$self" --host-header "$host_header" --one <build-msvc/files || status=1
+  xargs -P2 -L1 "$self" $arch --host-header "$host_header" --one <build-msvc/files || status=1
 else
-  xargs -P2 -L1 "$self" --one <build-msvc/files || status=1
+  xargs -P2 -L1 "$self" $arch --one <build-msvc/files || status=1
 fi
 
 # A compile that must stop, saying $1, with the options that follow; without /WX, so that
@@ -115,7 +120,7 @@ expect_error() {
     if [ "$a" = -- ]; then set -- "$@" /WX-; fi
     set -- "$@" "$a"
   done
-  if output=$("$kit/check.sh" "$@" 2>&1); then
+  if output=$("$kit/check.sh" $arch "$@" 2>&1); then
     echo "msvc.sh: compiled, but was to stop with \"$words\": $*" >&2
     return 1
   fi
@@ -138,7 +143,7 @@ elif [ -f "$(dirname "$host_header")/Rules.cpp" ]; then
 fi
 
 if [ "$status" = 0 ]; then
-  echo "msvc.sh: $count compiles, no warning (${host_header:-stand-in host})"
+  echo "msvc.sh: $count compiles, no warning (${arch:+x86, }${host_header:-stand-in host})"
 else
   echo "msvc.sh: see the files named above" >&2
 fi

@@ -5,11 +5,8 @@
 
 namespace gpenc::test {
 
-namespace {
-
-#if defined(UNICODE)
-// What the library logged, as UTF-8 for the tests to compare; where wchar_t is
-// 16 bits a surrogate pair is one character.
+// The tests' own UTF-8 encoder, not the library's; where wchar_t is 16 bits a
+// surrogate pair is one character.
 std::string Utf8(const std::wstring& wide) {
     std::string out;
     for (std::size_t i = 0; i < wide.size(); ++i) {
@@ -23,7 +20,11 @@ std::string Utf8(const std::wstring& wide) {
     }
     return out;
 }
-#else
+
+namespace {
+
+// What the library logged, as UTF-8 for the tests to compare.
+#if !defined(UNICODE)
 const std::string& Utf8(const std::string& narrow) { return narrow; }
 #endif
 

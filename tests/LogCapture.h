@@ -13,6 +13,9 @@
 
 namespace gpenc::test {
 
+// `wide` as UTF-8, by the tests' own encoder, not the library's.
+std::string Utf8(const std::wstring& wide);
+
 struct Record {
     int level;
     std::string text;

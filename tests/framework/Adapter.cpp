@@ -1,26 +1,47 @@
-// The test adapter of the framework-shaped host (gpenc_host.h).
+// The test adapter of the framework-shaped host (gpenc_host.h), with UNICODE
+// (TCHAR is wchar_t) or without it (TCHAR is char), as the host is built.
+#include "LogCapture.h"
 #include "TestHost.h"
 
 #include <string>
-
-static_assert(sizeof(TCHAR) == sizeof(wchar_t), "the framework host is tested as the client builds it, with UNICODE");
 
 namespace gpenc::test::host {
 namespace {
 
 int g_live = 0;
 
+using HostString = std::basic_string<TCHAR>;
+
+// The tests' texts as the host's own code holds them: wide under UNICODE;
+// without it, narrow in the system's code page, which is UTF-8 on Linux.
+HostString HostText(const std::wstring& text) {
+#if defined(UNICODE)
+    return text;
+#elif defined(_WIN32)
+    const int n = WideCharToMultiByte(CP_ACP, 0, text.c_str(), -1, NULL, 0, NULL, NULL);
+    if (n <= 1) return {};
+    std::string narrow(static_cast<std::size_t>(n), '\0');
+    WideCharToMultiByte(CP_ACP, 0, text.c_str(), -1, &narrow[0], n, NULL, NULL);
+    narrow.resize(static_cast<std::size_t>(n - 1));
+    return narrow;
+#else
+    return Utf8(text);
+#endif
+}
+
 // An exception class of the host's own, as its code derives them: the message
 // is kept by the derived class and given out by GetErrorMessage.
 class CTestException : public CException {
 public:
-    CTestException(const std::wstring& message, bool answers) : m_message(message), m_answers(answers) { ++g_live; }
+    CTestException(const std::wstring& message, bool answers) : m_message(HostText(message)), m_answers(answers) {
+        ++g_live;
+    }
     ~CTestException() override { --g_live; }
 
     BOOL GetErrorMessage(LPTSTR lpszError, UINT nMaxError, PUINT pnHelpContext = NULL) const override {
         if (!m_answers) {
             CException::GetErrorMessage(lpszError, nMaxError, pnHelpContext);
-            if (lpszError != NULL && nMaxError > 1) lpszError[0] = L'?', lpszError[1] = 0;  // no message to take
+            if (lpszError != NULL && nMaxError > 1) lpszError[0] = '?', lpszError[1] = 0;  // no message to take
             return FALSE;
         }
         if (pnHelpContext != NULL) *pnHelpContext = 0;
@@ -32,7 +53,7 @@ public:
     }
 
 private:
-    std::wstring m_message;
+    HostString m_message;
     bool m_answers;
 };
 

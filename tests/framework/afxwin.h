@@ -3,9 +3,10 @@
 // virtual destructor and state, CException in the framework's shapes (BOOL,
 // LPTSTR, UINT, PUINT; no constructor that takes a message; GetErrorMessage in
 // both of its overloads), and the module-registration calls, which count what
-// they are given. The client's session store and logger have headers of their
-// own (VadroBase/SessionData.h, Log/Log.h); afxdllx.h defines the DLL's raw
-// entry point, as the framework's does.
+// they are given. TCHAR follows UNICODE as <windows.h> has it: wchar_t, or
+// char for an MBCS client. The client's session store and logger have headers
+// of their own (VadroBase/SessionData.h, Log/Log.h); afxdllx.h defines the
+// DLL's raw entry point, as the framework's does.
 #pragma once
 
 // The framework's own rules, enforced as its headers enforce them, with its
