@@ -26,11 +26,15 @@ whole=yes; [ $# -eq 0 ] || whole=no
 set -- --output-on-failure --no-tests=error -j2 "$@"
 
 # Tests that do not run here, each with what it lacks:
+#   TextTest.SixDecimalsRoundAsPrintfDoes: takes printf's "%.6f" as its reference, and wine's
+#     ucrtbase printf rounds an exact tie away from zero (-1517739555527.1640625 gives .164063),
+#     as Microsoft's did before Windows 10 2004; Microsoft's now, glibc's and std::to_chars
+#     round it to even (.164062);
 #   install_consumer: a CMake package test, not a runtime one: the kit's toolchain file finds
 #     packages in one prefix alone, and the installed gpenc is in another.
 # The tool (GPENC_BUILD_TOOL) and its golden dumps are not built: it uses std::filesystem, whose
 # __std_fs_* functions are in msvcprt.lib's static part, which the kit does not stand in for.
-excluded='install_consumer'
+excluded='TextTest\.SixDecimalsRoundAsPrintfDoes|install_consumer'
 # Tests that must be among those run: the framework exception caught across the DLLs, the
 # records, the golden frames and tables, threads (thread-safe statics, thread_local).
 required='FaultTest CommandTest LogTest StandardTest TunnelTest TablesAgree TextTest CircularTest ThreadTest
