@@ -6,6 +6,7 @@
 apply() {
   grep -q '^        op\.Enter(line);$' src/core/Failure.h
   sed -i 's|^        op\.Enter(line);$|        gpenc_enter_record(\&op, line);|' src/core/Failure.h
+  # shellcheck disable=SC2016 # the backquotes are the comment's, not a command
   sed -i '/^\/\/ Runs `body` inside the guarded region of `op`/i\
 // A C entry point for the entry record.\
 extern "C" void gpenc_enter_record(const Op* op, int line);\
