@@ -2,9 +2,10 @@
 # log4cplus without its CMake package, as a prebuilt log4cplusU.lib comes on
 # Windows: its header folder and library file named by hand
 # (GPENC_LOG4CPLUS_INCLUDE_DIR, GPENC_LOG4CPLUS_LIBRARY), no package sought.
-#   - Debian's narrow liblog4cplus-dev: the whole suite, whose consumer test
-#     installs the tree and builds against it (gpencConfig.cmake then uses the
-#     same files), and a consumer with log4cplus's package hidden;
+#   - Debian's narrow liblog4cplus-dev: the library and the tool (the suite
+#     itself runs against that log4cplus in the first step), the consumer test,
+#     which installs the tree and builds against it (gpencConfig.cmake then
+#     uses the same files), and a consumer with log4cplus's package hidden;
 #   - the suite's own build (build/, found through the package): a consumer
 #     that names the files itself, with the package hidden;
 #   - the wide build of .ci/log4cplus-build.sh, with undecorated names as
@@ -32,10 +33,12 @@ taken() {
 }
 
 # shellcheck disable=SC2086 # one option per word; no path holds a blank
-cmake -S . -B build-files -DGPENC_BUILD_TESTS=ON $hidden $files -DGPENC_BUILD_BENCHMARKS=OFF
+cmake -S . -B build-files -DGPENC_BUILD_TESTS=OFF $hidden $files -DGPENC_BUILD_BENCHMARKS=OFF \
+  -DGPENC_BUILD_EXAMPLES=OFF
 taken build-files narrow "$library"
 cmake --build build-files -j2
-ctest --test-dir build-files --output-on-failure --no-tests=error -j2
+cmake -DBUILD_DIR="$root/build-files" -DREADME="$root/README.md" -DWORK_DIR="$root/build-files/consumer-test" \
+  -P tests/consumer/run.cmake
 
 # A consumer of an installed tree: the README's program with its CMake lines.
 consumer=build-files/consumer
