@@ -7,7 +7,7 @@
 # compiler's macro gives way to the option, and that the option took effect.
 set -eu
 cd "$(dirname "$0")/.."
-build=build-cp936
+build="build-cp936"
 [ -f $build/CMakeCache.txt ] && grep -q '^GPENC_PORTABLE:BOOL=ON' $build/CMakeCache.txt ||
   { echo "portable: no GPENC_PORTABLE build in $build: run .ci/codepage.sh first" >&2; exit 1; }
 
