@@ -46,31 +46,17 @@ required='FaultTest CommandTest LogTest StandardTest TunnelTest TablesAgree Text
 if [ -z "${MSABI_DEPS:-}" ] && [ "$(cat "$deps/.kit" 2>/dev/null)" != "$MSVC_KIT_SUM" ]; then
   rm -rf "$deps" build-deps/build-msvc build-deps/build-gtest-msvc
   # No CMAKE_CXX_STANDARD of its own for Visual C++: C++17, as the client's projects are.
-  .ci/log4cplus-build.sh msvc -G Ninja -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_CXX_STANDARD=17 >/dev/null
-  cmake -S /usr/src/googletest -B build-deps/build-gtest-msvc -G Ninja -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
-    -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$deps" -DBUILD_GMOCK=OFF -Dgtest_force_shared_crt=ON \
-    -DCMAKE_CXX_STANDARD=17 >/dev/null
-  cmake --build build-deps/build-gtest-msvc -j2 >/dev/null
-  cmake --install build-deps/build-gtest-msvc >/dev/null
-  # The header-only packages, seen through the prefix rather than /usr/include.
-  mkdir -p "$deps/include" "$deps/share/cmake"
-  for dir in CLI nlohmann; do ln -sfn "/usr/include/$dir" "$deps/include/$dir"; done
-  for package in CLI11 nlohmann_json; do cp -r "/usr/share/cmake/$package" "$deps/share/cmake/"; done
+  .ci/windows-deps.sh msvc -G Ninja -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_CXX_STANDARD=17 >/dev/null
   echo "$MSVC_KIT_SUM" >"$deps/.kit"
 fi
 
-# wine with its own prefix, the build's DLLs and log4cplus's on its path, code page 936, one
-# server for the whole run (started by a test, it would hold the test's output open).
+# wine with its own prefix, the build's DLLs and log4cplus's on its path (.ci/wine-env.sh).
 build=$out/gpenc
-export WINEARCH=win64 WINEPREFIX="$out/wine" WINEDEBUG=-all LC_ALL=zh_CN.UTF-8
-export WINEPATH="$build/bin;$deps/bin"
-wine=/usr/lib/wine/wine64
+. .ci/wine-env.sh
+wine=/usr/lib/wine/wine64 WINEARCH=win64 WINEPREFIX=$out/wine
+wine_start "$build/bin" "$deps/bin"
 emulator=$wine
-if setarch -R true 2>/dev/null; then emulator="setarch;-R;$wine"; fi
-mkdir -p "$WINEPREFIX"
-/usr/lib/wine/wineserver64 -p
-trap '/usr/lib/wine/wineserver64 -k || true' EXIT
-$(echo "$emulator" | tr ';' ' ') wineboot --init >/dev/null 2>&1
+if [ -n "$fixed" ]; then emulator="setarch;-R;$wine"; fi
 
 # A build made with other start-up code is made again.
 [ "$(cat "$build/kit.sum" 2>/dev/null)" = "$MSVC_KIT_SUM" ] || rm -rf "$build"

@@ -14,20 +14,7 @@ case $processor in
   i686) toolchain=$root/cmake/mingw-w64-i686.cmake name=mingw32 build=$root/build-win32 ;;
   *) echo "usage: $0 [x86_64|i686]" >&2; exit 2 ;;
 esac
-deps=$(.ci/log4cplus-build.sh $name -DCMAKE_TOOLCHAIN_FILE="$toolchain")
-
-if [ ! -f "$deps/.gtest" ]; then
-  cmake -S /usr/src/googletest -B build-deps/build-gtest-$name -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
-    -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$deps" -DBUILD_GMOCK=OFF >/dev/null
-  cmake --build build-deps/build-gtest-$name -j2 >/dev/null
-  cmake --install build-deps/build-gtest-$name >/dev/null
-  touch "$deps/.gtest"
-fi
-# The header-only packages, seen through the dependency prefix rather than
-# /usr/include, which holds the Linux C library's headers.
-mkdir -p "$deps/include" "$deps/share/cmake"
-for dir in CLI nlohmann; do ln -sfn "/usr/include/$dir" "$deps/include/$dir"; done
-for package in CLI11 nlohmann_json; do cp -r "/usr/share/cmake/$package" "$deps/share/cmake/"; done
+deps=$(.ci/windows-deps.sh $name -DCMAKE_TOOLCHAIN_FILE="$toolchain")
 
 # wine with the DLLs of the build and of the dependencies on its path.
 mkdir -p "$build"
