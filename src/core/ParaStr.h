@@ -2,9 +2,9 @@
 // bytes, exactly as stored, without terminator or length of its own.
 #pragma once
 
-#include "core/Bytes.h"
 #include "core/Failure.h"
 #include "core/Log.h"
+#include "core/Writer.h"
 
 #include <string>
 #include <string_view>
@@ -36,7 +36,7 @@ bool ParaStrStep(const Op& op, std::string_view text, Insert&& insert, int line 
 // afterwards (the text's length for an empty `out`), or 0 when the step fails.
 inline int PrependParaStr(const Op& op, const std::string& text, Bytes& out, int line = __builtin_LINE()) {
     const bool done = ParaStrStep(
-        op, text, [&] { out.insert(out.begin(), text.begin(), text.end()); }, line);
+        op, text, [&] { Writer(out).Front(text); }, line);
     return done ? static_cast<int>(out.size()) : 0;
 }
 

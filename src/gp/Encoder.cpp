@@ -4,11 +4,11 @@
 #include "gpenc/Encoder.h"
 
 #include "Text.h"
-#include "core/Bytes.h"
 #include "core/Failure.h"
 #include "core/Log.h"
 #include "core/ParaStr.h"
 #include "core/Wire.h"
+#include "core/Writer.h"
 #include "gp/EncoderParts.h"
 
 #include <algorithm>
@@ -17,7 +17,6 @@
 #include <string>
 #include <utility>
 
-using gpenc::detail::AppendField;
 using gpenc::detail::Bytes;
 using gpenc::detail::Check;
 using gpenc::detail::Guarded;
@@ -26,6 +25,7 @@ using gpenc::detail::Op;
 using gpenc::detail::ParamSource;
 using gpenc::detail::Public;
 using gpenc::detail::Refuse;
+using gpenc::detail::Writer;
 
 namespace {
 
@@ -35,6 +35,24 @@ constexpr Op Operation(const char* name) { return gpenc::detail::EncoderOp(name)
 // itself.
 // Q7: GetParaStr's records stand around every text value, though no builder calls it (docs/compat.md).
 constexpr Op kGetParaStr = Operation("CEncoder::GetParaStr");
+
+// The exported conversion steps keep their contract over the caller's raw
+// bytes: the value is stored as the host keeps it, then turned into the wire's
+// order by ChangeOrder, with its records.
+template <class T>
+void StoreHost(unsigned char* dest, T value) {
+    std::memcpy(dest, &value, sizeof value);
+}
+
+// Turns the `n` bytes of a field at `bytes` from the host's order into the
+// wire's, most significant first: around on a little-endian host, as they are
+// on a big-endian one.
+void HostToWire(unsigned char* bytes, std::size_t n) {
+    const std::uint16_t probe = 1;
+    unsigned char low = 0;
+    std::memcpy(&low, &probe, 1);
+    if (low == 1) std::reverse(bytes, bytes + n);
+}
 
 }  // namespace
 
@@ -137,12 +155,9 @@ GPENC_FLATTEN bool EncoderSteps::AppendRecord(CEncoder& e, const ParamSource& p)
         if (!e.UnsignedIntToInt32(static_cast<int>(size + wire::kRecordHead), head)) return op.Fail();
         head[wire::kKindAt] = static_cast<unsigned char>(p.kind);
 
-        AppendField(e.m_vecParameter, head, wire::kRecordHead);
-        if (p.kind == wire::kText) {
-            e.m_vecParameter.insert(e.m_vecParameter.end(), value, value + size);
-        } else {
-            AppendField(e.m_vecParameter, value, size);
-        }
+        Writer records(e.m_vecParameter);
+        records.Raw(head, wire::kRecordHead);
+        records.Raw(value, size);
         return op.Done();
     });
 }
@@ -163,7 +178,7 @@ bool CEncoder::UnsignedIntToUInt16(unsigned int value, unsigned char* dest) {
             // The value as the host stores it, turned into the wire's order.
             unsigned char scratch[2];
             // Q5: only the low 16 bits go out (key, command, body length), silently (docs/compat.md).
-            gpenc::detail::StoreHost(scratch, static_cast<std::uint16_t>(value));
+            StoreHost(scratch, static_cast<std::uint16_t>(value));
             if (!ChangeOrder(2, scratch)) return op.Fail();
             std::memcpy(dest, scratch, 2);
             return op.Done();
@@ -181,7 +196,7 @@ bool CEncoder::UnsignedIntToInt32(int value, unsigned char* dest) {
             // Q6: a zero writes nothing here too (docs/compat.md).
             if (value == 0) return op.Done();
             unsigned char scratch[4];
-            gpenc::detail::StoreHost(scratch, static_cast<std::uint32_t>(value));
+            StoreHost(scratch, static_cast<std::uint32_t>(value));
             if (!ChangeOrder(4, scratch)) return op.Fail();
             std::memcpy(dest, scratch, 4);
             return op.Done();
@@ -196,7 +211,7 @@ bool CEncoder::ChangeOrder(int count, unsigned char* bytes) {
         // D17: a count outside 1..8 (the scratch of the turn) is refused like 0 (docs/compat.md).
         if (!Check().Within(1, 8, count, "count")) return op.Fail();
         // Q6: the host's order turned into the wire's by this exported step, with its records (docs/compat.md).
-        gpenc::detail::HostToWire(bytes, static_cast<std::size_t>(count));
+        HostToWire(bytes, static_cast<std::size_t>(count));
         return op.Done();
     });
 }
@@ -206,7 +221,7 @@ GPENC_FLATTEN bool EncoderSteps::AppendParameters(CEncoder& e, const ParamSource
     // The one place a builder's parameters are sized: all of them at once.
     std::size_t size = 0;
     for (std::size_t i = 0; i < count; ++i) size += params[i].RecordSize();
-    gpenc::detail::Reserve(e.m_vecParameter, size);
+    Writer(e.m_vecParameter).Room(size);
     // The records are encoded from the builder's fields; the record that the
     // convention resets between two of them carries nothing.
     ParameterConfig config;
@@ -291,32 +306,34 @@ GPENC_FLATTEN bool EncoderSteps::WriteHeader(CEncoder& e, std::size_t bodySize, 
 
 namespace {
 
-// Appends to `out` the `size` bytes that `write` writes, after `room` bytes
-// (at most the header's) left for what goes before them, or nothing when
-// `write` fails: the one way the body and the header are appended.
+// Writes the `size` bytes that `write` composes, after `room` bytes (at most
+// the header's) left for what goes before them, or nothing when `write`
+// fails: the one way the body and the header are written.
 template <class Write>
-bool AppendPart(Bytes& out, std::size_t size, std::size_t room, Write&& write) {
+bool WritePart(Writer& out, std::size_t size, std::size_t room, Write&& write) {
     unsigned char part[wire::kHeaderSize + wire::kBodySize] = {};
     unsigned char* at = part + wire::kHeaderSize;
     if (!std::forward<Write>(write)(at)) return false;
-    AppendField(out, at - room, room + size);
+    out.Raw(at - room, room + size);
     return true;
 }
 
 }  // namespace
 
-bool EncoderSteps::AppendBody(CEncoder& e, int command, Bytes& out, std::size_t room) {
-    return AppendPart(out, wire::kBodySize, room, [&](unsigned char* body) { return WriteBody(e, command, body); });
-}
-
-bool EncoderSteps::AppendHeader(CEncoder& e, std::size_t bodySize, Bytes& out) {
-    return AppendPart(out, wire::kHeaderSize, 0,
-                      [&](unsigned char* header) { return WriteHeader(e, bodySize, header); });
+bool EncoderSteps::AppendBody(CEncoder& e, int command, Writer& out, std::size_t room) {
+    return WritePart(out, wire::kBodySize, room, [&](unsigned char* body) { return WriteBody(e, command, body); });
 }
 
 // Exported steps that no builder calls, kept over the builders' own.
-bool CEncoder::SetBodyData(int command) { return EncoderSteps::AppendBody(*this, command, m_vecBody); }
-bool CEncoder::SetHeaderData() { return EncoderSteps::AppendHeader(*this, m_vecBody.size(), m_vecHeader); }
+bool CEncoder::SetBodyData(int command) {
+    Writer body(m_vecBody);
+    return EncoderSteps::AppendBody(*this, command, body);
+}
+bool CEncoder::SetHeaderData() {
+    Writer header(m_vecHeader);
+    return WritePart(header, wire::kHeaderSize, 0,
+                     [&](unsigned char* h) { return EncoderSteps::WriteHeader(*this, m_vecBody.size(), h); });
+}
 
 void EncoderSteps::Begin(CEncoder& e) {
     // D28: every builder starts from empty buffers, so one object builds any
@@ -326,16 +343,17 @@ void EncoderSteps::Begin(CEncoder& e) {
     e.m_vecHeader.clear();
 }
 
-bool EncoderSteps::FinishFrame(CEncoder& e, int command, Bytes& out) {
+bool EncoderSteps::FinishFrame(CEncoder& e, int command, Writer& out) {
     // Room for the whole frame at once; the body's records come before the
-    // header's, which carries its length, and the header is written in the
+    // header's, which carries its length, and the header is patched into the
     // room left for it. What `out` held is not copied.
-    const std::size_t at = out.size();
-    gpenc::detail::Reserve(out, wire::kHeaderSize + wire::kBodySize + e.m_vecParameter.size());
+    const std::size_t at = out.At();
+    out.Room(wire::kHeaderSize + wire::kBodySize + e.m_vecParameter.size());
+    unsigned char header[wire::kHeaderSize] = {};
     // D29: the frame goes after what `out` holds, which stays as it is (docs/compat.md).
-    if (!AppendBody(e, command, out, wire::kHeaderSize) || !WriteHeader(e, wire::kBodySize, out.data() + at))
-        return false;
-    gpenc::detail::Append(out, e.m_vecParameter);
+    if (!AppendBody(e, command, out, wire::kHeaderSize) || !WriteHeader(e, wire::kBodySize, header)) return false;
+    out.Patch(at, header, wire::kHeaderSize);
+    out.Raw(e.m_vecParameter);
     return true;
 }
 

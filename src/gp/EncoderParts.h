@@ -5,10 +5,10 @@
 
 #include "gpenc/Encoder.h"
 
-#include "core/Bytes.h"
 #include "core/Failure.h"
 #include "core/Log.h"
 #include "core/Wire.h"
+#include "core/Writer.h"
 
 #include <charconv>
 #include <cstddef>
@@ -76,6 +76,7 @@ struct EncoderSteps {
     using Op = gpenc::detail::Op;
     using ParamSource = gpenc::detail::ParamSource;
     using Bytes = gpenc::detail::Bytes;
+    using Writer = gpenc::detail::Writer;
 
     // SetOnceParameterData, reading the value from where the builder keeps it.
     [[nodiscard]] static bool AppendRecord(CEncoder& e, const ParamSource& param);
@@ -98,17 +99,15 @@ struct EncoderSteps {
     [[nodiscard]] static bool WriteBody(CEncoder& e, int command, unsigned char* body);
     [[nodiscard]] static bool WriteHeader(CEncoder& e, std::size_t bodySize, unsigned char* header);
 
-    // The body of every frame, appended to `out` after `room` bytes (at most
-    // the header's 4) left for what goes before it; and the header alone.
-    // `out` keeps its size when the step fails. SetBodyData and SetHeaderData
-    // forward to them.
-    [[nodiscard]] static bool AppendBody(CEncoder& e, int command, Bytes& out, std::size_t room = 0);
-    [[nodiscard]] static bool AppendHeader(CEncoder& e, std::size_t bodySize, Bytes& out);
+    // The body of every frame, written after `room` bytes (at most the
+    // header's 4) left for what goes before it; nothing is written when the
+    // step fails. SetBodyData forwards to it.
+    [[nodiscard]] static bool AppendBody(CEncoder& e, int command, Writer& out, std::size_t room = 0);
 
     // Appends the frame of `command` to `out`: header, body and the parameter
     // buffer. What it appended before a failure stays for the builder's Tail
     // to take back.
-    [[nodiscard]] static bool FinishFrame(CEncoder& e, int command, Bytes& out);
+    [[nodiscard]] static bool FinishFrame(CEncoder& e, int command, Writer& out);
 
     // The usual builder, inside the guarded region of `op`: unless `valid`
     // and `params()` (the parameter step) and the frame of `command` succeed,
@@ -123,7 +122,7 @@ struct EncoderSteps {
         return gpenc::detail::Guarded(
             op, false,
             [&] {
-                if (!valid || !std::forward<Params>(params)() || !FinishFrame(e, command, out)) return op.Fail(line);
+                if (!valid || !std::forward<Params>(params)() || !FinishFrame(e, command, frame)) return op.Fail(line);
                 // D1: the frame is kept only once nothing can fail; a failure takes it back (docs/compat.md).
                 return op.Commit([&] { frame.Keep(); }, line);
             },

@@ -3,10 +3,10 @@
 // command-0x33 frame carries it beside the terminal number and message id.
 #include "gpenc/Encoder.h"
 
-#include "core/Bytes.h"
 #include "core/Failure.h"
 #include "core/Log.h"
 #include "core/Wire.h"
+#include "core/Writer.h"
 #include "gp/EncoderParts.h"
 #include "jt808/StandardParts.h"
 
@@ -146,7 +146,7 @@ bool EncoderSteps::SendSetting(CEncoder& e, const Op& op, bool valid, Produce&& 
         // Q23: none for an empty setting text (docs/compat.md).
         if (!produce(standard)) return false;
         op.Debug({gpenc::detail::texts::kBuild808End});
-        if (!send() || !FinishFrame(e, wire::kTunnel, out)) return op.Fail();
+        if (!send() || !FinishFrame(e, wire::kTunnel, frame)) return op.Fail();
         // D1: the frame is kept, and the caller's record changes, only here, once nothing can fail (docs/compat.md).
         return op.Commit([&] {
             frame.Keep();

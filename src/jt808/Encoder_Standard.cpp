@@ -4,11 +4,11 @@
 #include "gpenc/Encoder_Standard.h"
 
 #include "Text.h"
-#include "core/Bytes.h"
 #include "core/Failure.h"
 #include "core/Log.h"
 #include "core/ParaStr.h"
 #include "core/Wire.h"
+#include "core/Writer.h"
 #include "jt808/StandardParts.h"
 
 #include <algorithm>
@@ -20,8 +20,7 @@ using gpenc::detail::Guarded;
 using gpenc::detail::NoThrow;
 using gpenc::detail::Op;
 using gpenc::detail::Public;
-using gpenc::detail::PutBE;
-using gpenc::detail::StoreBE;
+using gpenc::detail::Writer;
 using namespace gpenc::detail::standard;
 
 // ---------------------------------------------------------------------------
@@ -159,27 +158,28 @@ GPENC_FLATTEN bool CEncoder_Standard::GetMsgData(std::uint32_t msgId, std::vecto
                  : PackPhone<wire::jt808::kPhoneDigits>(phone, false, head, bcd)))
         return false;
 
-    // Head and body in one allocation, written where they go.
-    const std::size_t headSize = is2019 ? wire::jt808::kHeadSize2019 : wire::jt808::kHeadSize;
-    msg.resize(headSize + body);
-    unsigned char* p = msg.data();
-    StoreBE<2>(p, m_stMsgHead.wMsgId);
+    // Head and body in one allocation, front to back: message id, properties,
+    // [version,] phone number, serial number, body.
+    static_assert(wire::jt808::kPropertiesAt == 2 && wire::jt808::kVersionAt2019 == 4 && wire::jt808::kPhoneAt == 4 &&
+                      wire::jt808::kPhoneAt2019 == 5 && wire::jt808::kParmCountAt == 0,
+                  "the head's fields follow each other in this order");
+    Writer w(msg);
+    w.Room((is2019 ? wire::jt808::kHeadSize2019 : wire::jt808::kHeadSize) + body);
+    w.U16(m_stMsgHead.wMsgId);
     if (is2019) {
-        StoreBE<2>(p + wire::jt808::kPropertiesAt,
-                   static_cast<std::uint32_t>(m_stMsgHead.wBodyProperty | wire::jt808::kVersionFlag));
-        p[wire::jt808::kVersionAt2019] = given->version;
-        std::copy(bcd, bcd + wire::jt808::kPhoneDigits2019 / 2, p + wire::jt808::kPhoneAt2019);
+        w.U16(static_cast<std::uint32_t>(m_stMsgHead.wBodyProperty | wire::jt808::kVersionFlag));
+        w.U8(given->version);
+        w.Raw(bcd, wire::jt808::kPhoneDigits2019 / 2);
     } else {
-        StoreBE<2>(p + wire::jt808::kPropertiesAt, m_stMsgHead.wBodyProperty);
-        std::copy(bcd, bcd + wire::jt808::kPhoneDigits / 2, p + wire::jt808::kPhoneAt);
+        w.U16(m_stMsgHead.wBodyProperty);
+        w.Raw(bcd, wire::jt808::kPhoneDigits / 2);
     }
-    StoreBE<2>(p + headSize - 2, m_stMsgHead.wSerialNo);
-    p += headSize;
+    w.U16(m_stMsgHead.wSerialNo);
     if (msgId == wire::jt808::kParmSet) {
-        p[wire::jt808::kParmCountAt] = m_byParmCount;
-        std::copy(m_vecParmList.begin(), m_vecParmList.end(), p + wire::jt808::kParmCountAt + 1);
+        w.U8(m_byParmCount);
+        w.Raw(m_vecParmList);
     } else if (msgId == wire::jt808::kPassThrough) {
-        std::copy(m_stCurParm.vecParmValue.begin(), m_stCurParm.vecParmValue.end(), p);
+        w.Raw(m_stCurParm.vecParmValue);
     }
     return true;
 }

@@ -2,10 +2,10 @@
 // pass-through) in its standard and extension layouts.
 #include "gpenc/Encoder_Standard.h"
 
-#include "core/Bytes.h"
 #include "core/Failure.h"
 #include "core/Log.h"
 #include "core/Wire.h"
+#include "core/Writer.h"
 #include "jt808/StandardParts.h"
 
 #include <ctime>
@@ -15,6 +15,7 @@
 using gpenc::detail::Bytes;
 using gpenc::detail::Guarded;
 using gpenc::detail::Op;
+using gpenc::detail::Writer;
 using namespace gpenc::detail::standard;
 
 namespace {
@@ -65,7 +66,7 @@ using wire::card::CheckRange;
     for (const CheckRange& r : ranges) {
         unsigned char check = 0;
         if (!StandardSteps::Xor(msg, at + r.first, at + r.last, check)) return false;
-        msg[static_cast<std::size_t>(at + r.last) + 1] = check;
+        Writer(msg).Patch(static_cast<std::size_t>(at + r.last) + 1, check);
     }
     return true;
 }
@@ -82,8 +83,8 @@ GPENC_FLATTEN bool StandardSteps::AppendPage(CEncoder_Standard& e, const Value& 
     static constexpr Op op = Plain("CEncoder_Standard::SetOnceParameterData");
     return Guarded(op, false, [&] {
         // Encoded straight onto the end of the body, which a refusal leaves as it was.
-        Bytes& body = e.m_stCurParm.vecParmValue;
-        const std::size_t before = body.size();
+        Writer body(e.m_stCurParm.vecParmValue);
+        const std::size_t before = body.At();
         std::string rule;
         if (!EncodeValue(value, body, rule)) {
             // The failure records before the reason, so that a fault in them is the reason instead.
@@ -92,7 +93,7 @@ GPENC_FLATTEN bool StandardSteps::AppendPage(CEncoder_Standard& e, const Value& 
             if (!optional) gpenc::detail::Refuse("page", rule);
             return optional;
         }
-        e.m_stCurParm.byParmLen = static_cast<unsigned char>(e.m_stCurParm.byParmLen + (body.size() - before));
+        e.m_stCurParm.byParmLen = static_cast<unsigned char>(e.m_stCurParm.byParmLen + (body.At() - before));
         return op.Done();
     });
 }
@@ -151,7 +152,7 @@ bool StandardSteps::AppendCardPages(CEncoder_Standard& e, const struct_EquipCont
     // Room for the whole body at once: the packet's head of 5 bytes and the
     // data its length word counts.
     Bytes().swap(e.m_stCurParm.vecParmValue);
-    e.m_stCurParm.vecParmValue.reserve(5 + dataLength);
+    Writer(e.m_stCurParm.vecParmValue).Room(5u + dataLength);
     unsigned char year = 0, month = 0, day = 0;
     e.DecToBCD(date.year - wire::card::kFirstYear, &year, 1);
     e.DecToBCD(date.month, &month, 1);

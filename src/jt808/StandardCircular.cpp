@@ -3,10 +3,10 @@
 #include "gpenc/Encoder_Standard.h"
 
 #include "Text.h"
-#include "core/Bytes.h"
 #include "core/Failure.h"
 #include "core/Log.h"
 #include "core/Wire.h"
+#include "core/Writer.h"
 #include "jt808/StandardParts.h"
 
 #include <charconv>

@@ -2,10 +2,10 @@
 // parameter-type table.
 #include "gpenc/Encoder_Standard.h"
 
-#include "core/Bytes.h"
 #include "core/Failure.h"
 #include "core/Log.h"
 #include "core/Wire.h"
+#include "core/Writer.h"
 #include "jt808/StandardParts.h"
 
 #include <cstdio>
@@ -134,13 +134,13 @@ GPENC_FLATTEN bool StandardSteps::AppendEntry(CEncoder_Standard& e, const Value&
         // The entry is encoded in place, at the end of the list: id, a length
         // byte set once the value is in, the value. What SetMsgData_EquipParmSet
         // does with a staged copy, without the copy.
-        Bytes& list = e.m_vecParmList;
-        const std::size_t at = list.size();
-        gpenc::detail::PutBE<4>(list, value.id);
-        list.push_back(0);
+        Writer list(e.m_vecParmList);
+        const std::size_t at = list.At();
+        list.U32(value.id);
+        list.U8(0);
         std::string rule;
         if (!EncodeValue(value, list, rule)) {
-            list.resize(at);
+            list.Back(at);
             // The failure records before the reason, so that a fault in them is the reason instead.
             op.Fail();
             if (rule.empty()) return false;
@@ -151,8 +151,8 @@ GPENC_FLATTEN bool StandardSteps::AppendEntry(CEncoder_Standard& e, const Value&
             }
             return optional;
         }
-        const auto length = static_cast<unsigned char>(list.size() - at - 5);
-        list[at + 4] = length;
+        const auto length = static_cast<unsigned char>(list.At() - at - 5);
+        list.Patch(at + 4, length);
         ++e.m_byParmCount;
         e.m_stCurParm.dwParmId = value.id;
         e.m_stCurParm.byParmLen = length;

@@ -4,11 +4,11 @@
 
 #include "gpenc/Encoder_Standard.h"
 
-#include "core/Bytes.h"
 #include "core/Failure.h"
 #include "core/Log.h"
 #include "core/ParaStr.h"
 #include "core/Wire.h"
+#include "core/Writer.h"
 
 #include <algorithm>
 #include <cstddef>
@@ -152,6 +152,7 @@ private:
 struct StandardSteps {
     using Op = gpenc::detail::Op;
     using Bytes = gpenc::detail::Bytes;
+    using Writer = gpenc::detail::Writer;
 
     // Where a message builder's input is, for the reason of a refusal: the
     // builder's parameter and the phone number that the head takes.
@@ -160,11 +161,11 @@ struct StandardSteps {
         const char* phone;
     };
 
-    // Appends the value bytes of `value` by its type to `out`, or leaves `out`
-    // as it was and gives false: with the rule the value broke in `rule` (a
+    // Writes the value bytes of `value` by its type, or takes back what it
+    // wrote and gives false: with the rule the value broke in `rule` (a
     // type that is none, an empty text, more than 255 bytes), or with `rule`
     // empty when the text step caught a framework exception.
-    [[nodiscard]] static bool EncodeValue(const gpenc::detail::standard::Value& value, Bytes& out, std::string& rule);
+    [[nodiscard]] static bool EncodeValue(const gpenc::detail::standard::Value& value, Writer& out, std::string& rule);
 
     // InitStandardMsgHead, which fails only when a framework exception cut it
     // short; SetOnceParameterData and SetOncePageData, which fail when their
@@ -192,12 +193,12 @@ struct StandardSteps {
             return false;
         }
         // Room for every entry at once: its id and length and at least four bytes.
-        std::size_t room = e.m_vecParmList.size();
+        std::size_t room = 0;
         for (std::size_t i = 0; i < count; ++i) {
             const Value v = valueAt(i);
             room += 5 + (std::max)({std::size_t{4}, v.text.size(), v.bytes->size()});
         }
-        e.m_vecParmList.reserve(room);
+        Writer(e.m_vecParmList).Room(room);
         // An entry refused for its value is left out; one lost to a fault fails
         // the list, which would otherwise go out with a hole.
         // Q36: a refused entry is logged and left out, and the message still goes (docs/compat.md).
@@ -320,8 +321,8 @@ struct StandardSteps {
 
 // The value step of the parameter entries and the card pages, inline so that
 // the steps that call it compile it in.
-inline bool StandardSteps::EncodeValue(const gpenc::detail::standard::Value& value, Bytes& out, std::string& rule) {
-    const std::size_t start = out.size();
+inline bool StandardSteps::EncodeValue(const gpenc::detail::standard::Value& value, Writer& out, std::string& rule) {
+    const std::size_t start = out.At();
     const std::string_view text = value.text;
     bool encoded = true;
     switch (value.type) {
@@ -335,16 +336,12 @@ inline bool StandardSteps::EncodeValue(const gpenc::detail::standard::Value& val
         // through a copy of the text; for a text that is not empty it fails
         // only by a caught exception.
         // Q7: GetParaStr's records, without a call to it (docs/compat.md).
-        encoded = gpenc::detail::ParaStrStep(gpenc::detail::standard::kGetParaStr, text, [&] {
-            // As bytes, so that the insert is one copy rather than one a character.
-            const auto* bytes = reinterpret_cast<const unsigned char*>(text.data());
-            out.insert(out.end(), bytes, bytes + text.size());
-        });
+        encoded = gpenc::detail::ParaStrStep(gpenc::detail::standard::kGetParaStr, text, [&] { out.Raw(text); });
         break;
-    case DATATYPE_WORD: gpenc::detail::PutBE<2>(out, value.number); break;
-    case DATATYPE_DWORD: gpenc::detail::PutBE<4>(out, value.number); break;
-    case DATATYPE_BYTES: gpenc::detail::Append(out, *value.bytes); break;
-    case DATATYPE_BYTE: out.push_back(static_cast<unsigned char>(value.number)); break;
+    case DATATYPE_WORD: out.U16(value.number); break;
+    case DATATYPE_DWORD: out.U32(value.number); break;
+    case DATATYPE_BYTES: out.Raw(*value.bytes); break;
+    case DATATYPE_BYTE: out.U8(static_cast<unsigned char>(value.number)); break;
     default:
         rule = "must be of type 1, 2, 3, 8 or 9, got " + std::to_string(value.type);
         encoded = false;
@@ -352,13 +349,13 @@ inline bool StandardSteps::EncodeValue(const gpenc::detail::standard::Value& val
     }
     // The length travels in one byte.
     // D14: a longer value is refused rather than sent with a wrong length (docs/compat.md).
-    if (encoded && out.size() - start > 255) {
-        rule = "must be at most 255 bytes, got " + std::to_string(out.size() - start);
+    if (encoded && out.At() - start > 255) {
+        rule = "must be at most 255 bytes, got " + std::to_string(out.At() - start);
         encoded = false;
     }
     // A value not encoded takes back what it appended, the bytes of a text
     // step interrupted after the insert too.
     // D3: no partial value is left in an entry or the card body (docs/compat.md).
-    if (!encoded) out.resize(start);
+    if (!encoded) out.Back(start);
     return encoded;
 }
