@@ -21,7 +21,7 @@
 #include <utility>
 
 using gpenc::detail::Check;
-using gpenc::detail::Guarded;
+using gpenc::detail::Logged;
 using gpenc::detail::Op;
 using gpenc::detail::ParamSource;
 using gpenc::detail::Public;
@@ -54,19 +54,23 @@ struct TextPair {
 template <>
 struct Command<sSoundSowing> : TextPair<sSoundSowing, wire::kSoundSowing> {
     static constexpr const char* name = "sowing";
+    static constexpr Op step = Operation("CEncoder::SetSoundSowingParameterData");
 };
 template <>
 struct Command<sSimSetInterval> : TextPair<sSimSetInterval, wire::kSimSet> {
     static constexpr const char* name = "simSet";
+    static constexpr Op step = Operation("CEncoder::SetSimSetParameterData");
 };
 template <>
 struct Command<sBlackoutInterval> : TextPair<sBlackoutInterval, wire::kBlackout> {
     static constexpr const char* name = "blackout";
+    static constexpr Op step = Operation("CEncoder::SetBlackoutParameterData");
 };
 
 template <>
 struct Command<sCommitInterval> {
     static constexpr const char* name = "interval";
+    static constexpr Op step = Operation("CEncoder::SetCommitParameterData");
     static constexpr int number = wire::kCommitInterval;
     static bool Valid(const sCommitInterval& r, Check& c) {
         return c.NotZero(r.byte0, "byte0")
@@ -87,6 +91,7 @@ struct Command<sCommitInterval> {
 template <>
 struct Command<sListening> {
     static constexpr const char* name = "listening";
+    static constexpr Op step = Operation("CEncoder::SetListeningParameterData");
     static constexpr int number = wire::kListening;
     static bool Valid(const sListening& r, Check& c) { return c.NotEmpty(r.text2, "text2").NotEmpty(r.text0, "text0"); }
     template <class Emit>
@@ -98,6 +103,7 @@ struct Command<sListening> {
 template <>
 struct Command<sVideo> {
     static constexpr const char* name = "video";
+    static constexpr Op step = Operation("CEncoder::SetVideoParameterData");
     static constexpr int number = wire::kVideo;
     static bool Valid(const sVideo& r, Check& c) {
         return c.NotEmpty(r.text4, "text4")
@@ -115,6 +121,11 @@ struct Command<sVideo> {
 template <>
 struct Command<sAlarmHandle> {
     static constexpr const char* name = "alarm";
+    // The platform's log readers know this step by the misspelt tag; only the
+    // exception record and the exit after it use the method's own name.
+    // Q14: the misspelt tag is the one log readers search for (docs/compat.md).
+    static constexpr Op step =
+        Operation("CEncoder::SetaAlarmHandleParameterData").WithGuardName("CEncoder::SetAlarmHandleParameterData");
     static constexpr int number = wire::kAlarmHandle;
     static bool Valid(const sAlarmHandle& r, Check& c) {
         return c.NotEmpty(r.text0, "text0")
@@ -133,6 +144,7 @@ struct Command<sAlarmHandle> {
 template <>
 struct Command<sTimeInterval> {
     static constexpr const char* name = "interval";
+    static constexpr Op step = Operation("CEncoder::SetTimeIntervalParameterData");
     static constexpr int number = wire::kTimeInterval;
     static bool Valid(const sTimeInterval& r, Check& c) { return c.NotEmpty(r.text0, "text0").NotZero(r.int1, "int1"); }
     template <class Emit>
@@ -148,6 +160,7 @@ bool NotAllZero(const unsigned char (&time)[6]) {
 template <>
 struct Command<sTrackPlayback> {
     static constexpr const char* name = "playback";
+    static constexpr Op step = Operation("CEncoder::SetTrackPlaybackParameterData");
     static constexpr int number = wire::kTrackPlayback;
     static bool Valid(const sTrackPlayback& r, Check& c) {
         return c.NotEmpty(r.terminalNo, "terminalNo")
@@ -166,6 +179,7 @@ struct Command<sTrackPlayback> {
 template <>
 struct Command<sPreset> {
     static constexpr const char* name = "preset";
+    static constexpr Op step = Operation("CEncoder::SetPresetParameterData");
     static constexpr int number = wire::kPreset;
     static bool Valid(const sPreset& r, Check& c) {
         const std::size_t names = r.names2.size();
@@ -184,50 +198,78 @@ bool Valid(const Record* r) {
     return c.NotNull(r) && Command<Record>::Valid(*r, c);
 }
 
-// The one builder path of the commands above: the check, the parameter step
-// `step`, the frame of the command's number.
-template <class Record>
-[[nodiscard]] bool Send(CEncoder& e, const char* name, Record* record, bool (CEncoder::*step)(Record*),
-                        std::vector<unsigned char>& out, int line = __builtin_LINE()) {
-    const Op op = Operation(name);
-    return Public(op, [&] {
-        return EncoderSteps::SendFrame(
-            e, op, Valid(record), Command<Record>::number, [&] { return (e.*step)(record); }, out, line);
+// The parameter step of the commands above, logging under the command's step:
+// the check again, then the command's parameters.
+template <class Log, class Record>
+bool Append(Log& log, CEncoder& e, Record* record) {
+    return EncoderSteps::ParameterStep(log, Command<Record>::step, Valid(record), [&] {
+        return Command<Record>::Params(*record, [&](ParamList params) {
+            return EncoderSteps::AppendParameters(log, e, params.begin(), params.size());
+        });
     });
 }
 
-// The parameter step of every platform command, inside the guarded region of
-// `op`: unless `valid` (the step's own check) and `append()` succeed, the
-// failure record and false; otherwise the exit record and true.
-template <class Parameters>
-[[nodiscard]] bool Append(const Op& op, bool valid, Parameters&& append, int line = __builtin_LINE()) {
-    return Guarded(
-        op, false,
-        [&] {
-            if (!valid || !std::forward<Parameters>(append)()) return op.Fail(line);
-            return op.Done(line);
-        },
-        line);
+// The preset's parameter step: its text, its count and its names.
+template <class Log>
+bool Append(Log& log, CEncoder& e, sPreset* preset) {
+    return EncoderSteps::ParameterStep(log, Command<sPreset>::step, Valid(preset), [&] {
+        static const std::string kNoName;
+        // A preset without names sends one empty name, which the encoding
+        // refuses: the step fails after keys 0 and 1.
+        // Q16: count 0 sends one empty name, refused after keys 0 and 1; a negative count sends none (docs/compat.md).
+        const int names = preset->count1 == 0 ? 1 : (std::max)(preset->count1, 0);
+        std::vector<ParamSource> params(2 + static_cast<std::size_t>(names));
+        params[0] = ParamSource::Text(0, preset->text0);
+        params[1] = ParamSource::Int32(1, preset->count1);
+        for (int i = 0; i < names; ++i) {
+            params[2 + static_cast<std::size_t>(i)] =
+                preset->count1 == 0
+                    ? ParamSource::Text(2, kNoName).From("preset.count1", -1, "must not be 0")
+                    : ParamSource::Text(2, preset->names2[static_cast<std::size_t>(i)]).From("preset.names2", i);
+        }
+        return EncoderSteps::AppendParameters(log, e, params.data(), params.size());
+    });
 }
 
-// The parameter step of the commands above: the check again, then the
-// command's parameters.
+// The one builder path of the commands above: the check, the parameter step,
+// the frame of the command's number.
 template <class Record>
-[[nodiscard]] bool Append(CEncoder& e, const Op& op, Record* record, int line = __builtin_LINE()) {
-    return Append(
-        op, Valid(record),
-        [&] {
-            return Command<Record>::Params(*record, [&](ParamList params) {
-                return EncoderSteps::AppendParameters(e, params.begin(), params.size());
-            });
-        },
-        line);
+[[nodiscard]] bool Send(CEncoder& e, const char* name, Record* record, std::vector<unsigned char>& out) {
+    const Op op = Operation(name);
+    return Public(op, [&] {
+        const bool valid = Valid(record);
+        return Logged([&](auto& log) {
+            return EncoderSteps::SendFrame(
+                log, e, op, valid, Command<Record>::number, [&](auto& l) { return Append(l, e, record); }, out);
+        });
+    });
 }
 
-// Parameters from the builder's arguments rather than a record.
-[[nodiscard]] bool Append(CEncoder& e, const Op& op, bool valid, ParamList params, int line = __builtin_LINE()) {
-    return Append(
-        op, valid, [&] { return EncoderSteps::AppendParameters(e, params.begin(), params.size()); }, line);
+// A command's parameter step as the exported step.
+template <class Record>
+bool Step(CEncoder& e, Record* record) {
+    return Logged([&](auto& log) { return Append(log, e, record); });
+}
+
+// A parameter step `step` of parameters from a builder's arguments rather
+// than a record, `valid` its check (the builder's own).
+template <class Log>
+bool Append(Log& log, CEncoder& e, const Op& step, bool valid, ParamList params) {
+    return EncoderSteps::ParameterStep(
+        log, step, valid, [&] { return EncoderSteps::AppendParameters(log, e, params.begin(), params.size()); });
+}
+
+bool Step(CEncoder& e, const Op& step, bool valid, ParamList params) {
+    return Logged([&](auto& log) { return Append(log, e, step, valid, params); });
+}
+
+// The builder of such a step, sending command `number` in the frame of `op`.
+[[nodiscard]] bool Send(CEncoder& e, const Op& op, bool valid, int number, const Op& step, ParamList params,
+                        std::vector<unsigned char>& out) {
+    return Logged([&](auto& log) {
+        return EncoderSteps::SendFrame(
+            log, e, op, valid, number, [&](auto& l) { return Append(l, e, step, valid, params); }, out);
+    });
 }
 
 // `word` followed by `args` joined by ";", empty texts included: the argument
@@ -282,101 +324,62 @@ std::string TrackingText(const sEquipTempPositionTrack& track) {
 // ---------------------------------------------------------------------------
 
 GPENC_FLATTEN bool CEncoder::Cmd_sCommitInterval(sCommitInterval* interval, std::vector<unsigned char>& out) {
-    return Send(*this, "CEncoder::Cmd_sCommitInterval", interval, &CEncoder::SetCommitParameterData, out);
+    return Send(*this, "CEncoder::Cmd_sCommitInterval", interval, out);
 }
-bool CEncoder::SetCommitParameterData(sCommitInterval* interval) {
-    return Append(*this, Operation("CEncoder::SetCommitParameterData"), interval);
-}
+bool CEncoder::SetCommitParameterData(sCommitInterval* interval) { return Step(*this, interval); }
 
 GPENC_FLATTEN bool CEncoder::Cmd_SoundSowing(sSoundSowing* sowing, std::vector<unsigned char>& out) {
-    return Send(*this, "CEncoder::Cmd_SoundSowing", sowing, &CEncoder::SetSoundSowingParameterData, out);
+    return Send(*this, "CEncoder::Cmd_SoundSowing", sowing, out);
 }
-bool CEncoder::SetSoundSowingParameterData(sSoundSowing* sowing) {
-    return Append(*this, Operation("CEncoder::SetSoundSowingParameterData"), sowing);
-}
+bool CEncoder::SetSoundSowingParameterData(sSoundSowing* sowing) { return Step(*this, sowing); }
 
 GPENC_FLATTEN bool CEncoder::Cmd_sListening(sListening* listening, std::vector<unsigned char>& out) {
-    return Send(*this, "CEncoder::Cmd_sListening", listening, &CEncoder::SetListeningParameterData, out);
+    return Send(*this, "CEncoder::Cmd_sListening", listening, out);
 }
-bool CEncoder::SetListeningParameterData(sListening* listening) {
-    return Append(*this, Operation("CEncoder::SetListeningParameterData"), listening);
-}
+bool CEncoder::SetListeningParameterData(sListening* listening) { return Step(*this, listening); }
 
 GPENC_FLATTEN bool CEncoder::Cmd_sSimSet(sSimSetInterval* simSet, std::vector<unsigned char>& out) {
-    return Send(*this, "CEncoder::Cmd_sSimSet", simSet, &CEncoder::SetSimSetParameterData, out);
+    return Send(*this, "CEncoder::Cmd_sSimSet", simSet, out);
 }
-bool CEncoder::SetSimSetParameterData(sSimSetInterval* simSet) {
-    return Append(*this, Operation("CEncoder::SetSimSetParameterData"), simSet);
-}
+bool CEncoder::SetSimSetParameterData(sSimSetInterval* simSet) { return Step(*this, simSet); }
 
 GPENC_FLATTEN bool CEncoder::Cmd_sBlackout(sBlackoutInterval* blackout, std::vector<unsigned char>& out) {
-    return Send(*this, "CEncoder::Cmd_sBlackout", blackout, &CEncoder::SetBlackoutParameterData, out);
+    return Send(*this, "CEncoder::Cmd_sBlackout", blackout, out);
 }
-bool CEncoder::SetBlackoutParameterData(sBlackoutInterval* blackout) {
-    return Append(*this, Operation("CEncoder::SetBlackoutParameterData"), blackout);
-}
+bool CEncoder::SetBlackoutParameterData(sBlackoutInterval* blackout) { return Step(*this, blackout); }
 
 GPENC_FLATTEN bool CEncoder::Cmd_sVideo(sVideo* video, std::vector<unsigned char>& out) {
-    return Send(*this, "CEncoder::Cmd_sVideo", video, &CEncoder::SetVideoParameterData, out);
+    return Send(*this, "CEncoder::Cmd_sVideo", video, out);
 }
-bool CEncoder::SetVideoParameterData(sVideo* video) {
-    return Append(*this, Operation("CEncoder::SetVideoParameterData"), video);
-}
+bool CEncoder::SetVideoParameterData(sVideo* video) { return Step(*this, video); }
 
 GPENC_FLATTEN bool CEncoder::Cmd_AlarmHandle(sAlarmHandle* alarm, std::vector<unsigned char>& out) {
-    return Send(*this, "CEncoder::Cmd_AlarmHandle", alarm, &CEncoder::SetAlarmHandleParameterData, out);
+    return Send(*this, "CEncoder::Cmd_AlarmHandle", alarm, out);
 }
-bool CEncoder::SetAlarmHandleParameterData(sAlarmHandle* alarm) {
-    // The platform's log readers know this step by the misspelt tag; only the
-    // exception record and the exit after it use the method's own name.
-    // Q14: the misspelt tag is the one log readers search for (docs/compat.md).
-    static constexpr Op op =
-        Operation("CEncoder::SetaAlarmHandleParameterData").WithGuardName("CEncoder::SetAlarmHandleParameterData");
-    return Append(*this, op, alarm);
-}
+bool CEncoder::SetAlarmHandleParameterData(sAlarmHandle* alarm) { return Step(*this, alarm); }
 
 GPENC_FLATTEN bool CEncoder::Cmd_sTimeInterval(sTimeInterval* interval, std::vector<unsigned char>& out) {
-    return Send(*this, "CEncoder::Cmd_sTimeInterval", interval, &CEncoder::SetTimeIntervalParameterData, out);
+    return Send(*this, "CEncoder::Cmd_sTimeInterval", interval, out);
 }
-bool CEncoder::SetTimeIntervalParameterData(sTimeInterval* interval) {
-    return Append(*this, Operation("CEncoder::SetTimeIntervalParameterData"), interval);
-}
+bool CEncoder::SetTimeIntervalParameterData(sTimeInterval* interval) { return Step(*this, interval); }
 
 GPENC_FLATTEN bool CEncoder::TrackPlayback(sTrackPlayback* playback, std::vector<unsigned char>& out) {
-    return Send(*this, "CEncoder::TrackPlayback", playback, &CEncoder::SetTrackPlaybackParameterData, out);
+    return Send(*this, "CEncoder::TrackPlayback", playback, out);
 }
-bool CEncoder::SetTrackPlaybackParameterData(sTrackPlayback* playback) {
-    return Append(*this, Operation("CEncoder::SetTrackPlaybackParameterData"), playback);
-}
+bool CEncoder::SetTrackPlaybackParameterData(sTrackPlayback* playback) { return Step(*this, playback); }
 
 GPENC_FLATTEN bool CEncoder::Cmd_sPreset(sPreset* preset, std::vector<unsigned char>& out) {
-    return Send(*this, "CEncoder::Cmd_sPreset", preset, &CEncoder::SetPresetParameterData, out);
+    return Send(*this, "CEncoder::Cmd_sPreset", preset, out);
 }
-
-bool CEncoder::SetPresetParameterData(sPreset* preset) {
-    static constexpr Op op = Operation("CEncoder::SetPresetParameterData");
-    return Append(op, Valid(preset), [&] {
-        static const std::string kNoName;
-        // A preset without names sends one empty name, which the encoding
-        // refuses: the step fails after keys 0 and 1.
-        // Q16: count 0 sends one empty name, refused after keys 0 and 1; a negative count sends none (docs/compat.md).
-        const int names = preset->count1 == 0 ? 1 : (std::max)(preset->count1, 0);
-        std::vector<ParamSource> params(2 + static_cast<std::size_t>(names));
-        params[0] = ParamSource::Text(0, preset->text0);
-        params[1] = ParamSource::Int32(1, preset->count1);
-        for (int i = 0; i < names; ++i) {
-            params[2 + static_cast<std::size_t>(i)] =
-                preset->count1 == 0
-                    ? ParamSource::Text(2, kNoName).From("preset.count1", -1, "must not be 0")
-                    : ParamSource::Text(2, preset->names2[static_cast<std::size_t>(i)]).From("preset.names2", i);
-        }
-        return EncoderSteps::AppendParameters(*this, params.data(), params.size());
-    });
-}
+bool CEncoder::SetPresetParameterData(sPreset* preset) { return Step(*this, preset); }
 
 // ---------------------------------------------------------------------------
 // Equipment requests
 // ---------------------------------------------------------------------------
+
+// The one parameter step, and name, of all five equipment requests.
+// Q19: the one parameter step, and name, of all five equipment requests (docs/compat.md).
+constexpr Op kQueryStep = Operation("CEncoder::SetEquipSetQueryParameterData");
 
 template <class Request, class Compose>
 bool EncoderSteps::SendEquipRequest(CEncoder& e, const Op& op, const char* name, Request* request, int msgId,
@@ -384,18 +387,24 @@ bool EncoderSteps::SendEquipRequest(CEncoder& e, const Op& op, const char* name,
     sEquipsetQuery query;
     Check check(name);
     // D26: a null record is refused, not read (docs/compat.md).
-    return SendFrame(
-        e, op, check.NotNull(request) && check.NotEmpty(request->terminalNo, "terminalNo"), wire::kTunnel,
-        [&] {
-            // Q20: the pair of 808 data records as log readers know them, the end before the text (docs/compat.md).
-            op.Debug({gpenc::detail::texts::kBuild808Begin});
-            query.terminalNo = request->terminalNo;
-            query.msgId = msgId;
-            op.Debug({gpenc::detail::texts::kBuild808End});
-            query.strMsgText = compose(*request);
-            return e.SetEquipSetQueryParameterData(&query);
-        },
-        out);
+    const bool valid = check.NotNull(request) && check.NotEmpty(request->terminalNo, "terminalNo");
+    return Logged([&](auto& log) {
+        return SendFrame(
+            log, e, op, valid, wire::kTunnel,
+            [&](auto& l) {
+                // Q20: the pair of 808 data records as log readers know them, the end before the text (docs/compat.md).
+                if (!l.Debug({gpenc::detail::texts::kBuild808Begin})) return false;
+                query.terminalNo = request->terminalNo;
+                query.msgId = msgId;
+                if (!l.Debug({gpenc::detail::texts::kBuild808End})) return false;
+                query.strMsgText = compose(*request);
+                // The record is the request's own: a command word outside 1 to 7 (an empty
+                // argument) has given its reason as the caller's field already.
+                return SetTunnelParameterData(l, e, kQueryStep, "query", &query, &sEquipsetQuery::strMsgText,
+                                              "strMsgText");
+            },
+            out);
+    });
 }
 
 GPENC_FLATTEN bool CEncoder::Cmd_EquipSetQuery(sEquipsetQuery* query, std::vector<unsigned char>& out) {
@@ -441,76 +450,84 @@ GPENC_FLATTEN bool CEncoder::Cmd_EquipControl(sEquipControl* control, std::vecto
 }
 
 bool CEncoder::SetEquipSetQueryParameterData(sEquipsetQuery* query) {
-    // Q19: the one parameter step, and name, of all five equipment requests (docs/compat.md).
-    static constexpr Op op = Operation("CEncoder::SetEquipSetQueryParameterData");
-    // The record is the request's own: a command word outside 1 to 7 (an empty
-    // argument) has given its reason as the caller's field already.
-    return EncoderSteps::SetTunnelParameterData(*this, op, "query", query, &sEquipsetQuery::strMsgText, "strMsgText");
+    return Logged([&](auto& log) {
+        return EncoderSteps::SetTunnelParameterData(log, *this, kQueryStep, "query", query, &sEquipsetQuery::strMsgText,
+                                                    "strMsgText");
+    });
 }
 
 // ---------------------------------------------------------------------------
 // Subscription, realtime, photograph
 // ---------------------------------------------------------------------------
 
+constexpr Op kSubscriptionStep = Operation("CEncoder::SetSubscriptionParameterData");
+
+// SetSubscriptionParameterData with a text: the number is the builder's to check.
+template <class Log>
+bool SubscriptionParameters(Log& log, CEncoder& e, int number, const std::string& text) {
+    return EncoderSteps::ParameterStep(log, kSubscriptionStep, Check().NotEmpty(text, "text"), [&] {
+        const ParamSource params[] = {ParamSource::Int32(0, number), ParamSource::Text(1, text)};
+        // Q17: the text goes out even when the reset before it reports failure (docs/compat.md).
+        return EncoderSteps::AppendParameters(log, e, params, std::size(params), EncoderSteps::kResetsUnchecked);
+    });
+}
+
 GPENC_FLATTEN bool CEncoder::Subscription(int number, std::string text, std::vector<unsigned char>& out) {
     static constexpr Op op = Operation("CEncoder::Subscription");
     // The text is left to the parameter step to check.
     return Public(op, [&] {
-        return EncoderSteps::SendFrame(
-            *this, op, Check().NotZero(number, "number"), wire::kSubscription,
-            [&] { return SetSubscriptionParameterData(number, std::move(text)); }, out);
+        const bool valid = Check().NotZero(number, "number");
+        return Logged([&](auto& log) {
+            return EncoderSteps::SendFrame(
+                log, *this, op, valid, wire::kSubscription,
+                [&](auto& l) { return SubscriptionParameters(l, *this, number, text); }, out);
+        });
     });
+}
+
+bool CEncoder::SetSubscriptionParameterData(int number, std::string text) {
+    return Logged([&](auto& log) { return SubscriptionParameters(log, *this, number, text); });
 }
 
 GPENC_FLATTEN bool CEncoder::Subscription(int number, std::vector<unsigned char>& out) {
     static constexpr Op op = Operation("CEncoder::Subscription");
     return Public(op, [&] {
-        return EncoderSteps::SendFrame(
-            *this, op, Check().NotZero(number, "number"), wire::kSubscription,
-            [&] { return SetSubscriptionParameterData(number); }, out);
-    });
-}
-
-bool CEncoder::SetSubscriptionParameterData(int number, std::string text) {
-    static constexpr Op op = Operation("CEncoder::SetSubscriptionParameterData");
-    // The number is the builder's to check.
-    return Append(op, Check().NotEmpty(text, "text"), [&] {
-        const ParamSource params[] = {ParamSource::Int32(0, number), ParamSource::Text(1, text)};
-        // Q17: the text goes out even when the reset before it reports failure (docs/compat.md).
-        return EncoderSteps::AppendParameters(*this, params, std::size(params), EncoderSteps::kResetsUnchecked);
+        const bool valid = Check().NotZero(number, "number");
+        return Send(*this, op, valid, wire::kSubscription, kSubscriptionStep, {P::Int32(0, number)}, out);
     });
 }
 
 bool CEncoder::SetSubscriptionParameterData(int number) {
-    return Append(*this, Operation("CEncoder::SetSubscriptionParameterData"), Check().NotZero(number, "number"),
-                  {P::Int32(0, number)});
+    return Step(*this, kSubscriptionStep, Check().NotZero(number, "number"), {P::Int32(0, number)});
 }
+
+constexpr Op kRealtimeStep = Operation("CEncoder::SetRealtimeParameterData");
 
 GPENC_FLATTEN bool CEncoder::Realtime(std::string terminalNo, std::vector<unsigned char>& out) {
     static constexpr Op op = Operation("CEncoder::Realtime");
     return Public(op, [&] {
-        return EncoderSteps::SendFrame(
-            *this, op, Check().NotEmpty(terminalNo, "terminalNo"), wire::kRealtime,
-            [&] { return SetRealtimeParameterData(std::move(terminalNo)); }, out);
+        const bool valid = Check().NotEmpty(terminalNo, "terminalNo");
+        return Send(*this, op, valid, wire::kRealtime, kRealtimeStep, {P::Text(0, terminalNo)}, out);
     });
 }
 
 bool CEncoder::SetRealtimeParameterData(std::string terminalNo) {
-    return Append(*this, Operation("CEncoder::SetRealtimeParameterData"), Check().NotEmpty(terminalNo, "terminalNo"),
-                  {P::Text(0, terminalNo)});
+    return Step(*this, kRealtimeStep, Check().NotEmpty(terminalNo, "terminalNo"), {P::Text(0, terminalNo)});
 }
+
+constexpr Op kPhotographStep = Operation("CEncoder::SetPhotographParameterData");
 
 GPENC_FLATTEN bool CEncoder::Photograph(std::string terminalNo, unsigned char byPhotoParam,
                                         std::vector<unsigned char>& out) {
     static constexpr Op op = Operation("CEncoder::Photograph");
     return Public(op, [&] {
-        return EncoderSteps::SendFrame(
-            *this, op, Check().NotEmpty(terminalNo, "terminalNo"), wire::kPhotograph,
-            [&] { return SetPhotographParameterData(std::move(terminalNo), byPhotoParam); }, out);
+        const bool valid = Check().NotEmpty(terminalNo, "terminalNo");
+        return Send(*this, op, valid, wire::kPhotograph, kPhotographStep,
+                    {P::Text(0, terminalNo), P::Byte(1, byPhotoParam)}, out);
     });
 }
 
 bool CEncoder::SetPhotographParameterData(std::string terminalNo, unsigned char byPhotoParam) {
-    return Append(*this, Operation("CEncoder::SetPhotographParameterData"), Check().NotEmpty(terminalNo, "terminalNo"),
-                  {P::Text(0, terminalNo), P::Byte(1, byPhotoParam)});
+    return Step(*this, kPhotographStep, Check().NotEmpty(terminalNo, "terminalNo"),
+                {P::Text(0, terminalNo), P::Byte(1, byPhotoParam)});
 }

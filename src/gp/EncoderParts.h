@@ -5,13 +5,18 @@
 
 #include "gpenc/Encoder.h"
 
+#include "Text.h"
 #include "core/Failure.h"
 #include "core/Log.h"
+#include "core/ParaStr.h"
+#include "core/Shell.h"
 #include "core/Wire.h"
 #include "core/Writer.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstddef>
+#include <cstring>
 #include <iterator>
 #include <string>
 #include <string_view>
@@ -26,6 +31,24 @@ namespace gpenc::detail {
 inline constexpr char kEncoderFile[] = ".\\Encoder.cpp";
 
 constexpr Op EncoderOp(const char* name) { return Op(kEncoderFile, name); }
+
+// The exported conversion steps keep their contract over the caller's raw
+// bytes: the value is stored as the host keeps it, then turned into the wire's
+// order by ChangeOrder, with its records.
+template <class T>
+void StoreHost(unsigned char* dest, T value) {
+    std::memcpy(dest, &value, sizeof value);
+}
+
+// Turns the `n` bytes of a field at `bytes` from the host's order into the
+// wire's, most significant first: around on a little-endian host, as they are
+// on a big-endian one.
+inline void HostToWire(unsigned char* bytes, std::size_t n) {
+    const std::uint16_t probe = 1;
+    unsigned char low = 0;
+    std::memcpy(&low, &probe, 1);
+    if (low == 1) std::reverse(bytes, bytes + n);
+}
 
 }  // namespace gpenc::detail
 
@@ -71,62 +94,207 @@ struct ParamSource {
 }  // namespace gpenc::detail
 
 // The steps of CEncoder that are the library's own rather than part of the
-// exported class: every builder runs through them.
+// exported class: every builder runs through them. Each reports what it does
+// to `log` (a gpenc::detail::Shell, or Quiet with the logger off); the
+// exported steps of the same names run them through gpenc::detail::Logged.
 struct EncoderSteps {
     using Op = gpenc::detail::Op;
     using ParamSource = gpenc::detail::ParamSource;
     using Bytes = gpenc::detail::Bytes;
     using Writer = gpenc::detail::Writer;
+    using Context = gpenc::detail::Context;
+
+    // Change16To10: the value of hexadecimal `text`, 0 for an absent or empty
+    // one, -1 for one with another character or when the step faulted.
+    template <class Log>
+    static int Change16To10(Log& log, const char* text) {
+        static constexpr Op op = gpenc::detail::EncoderOp("CEncoder::Change16To10");
+        // Q8: the text follows the message straight away (docs/compat.md).
+        auto frame = log.Open(op, Context::Caller(text));
+        if (!frame) return -1;
+        // Q4: an absent or empty text reads as 0 (docs/compat.md).
+        if (text == nullptr || *text == '\0') return log.Exit() ? 0 : -1;
+        std::uint32_t value = 0;  // 32-bit and wrapping, read back as signed
+        for (const char* p = text; *p != '\0'; ++p) {
+            const int digit = gpenc::detail::HexDigit(*p);
+            if (digit < 0) {
+                gpenc::detail::Refuse("text", "must be hexadecimal, got " + gpenc::detail::Quote(text));
+                if (log.Error({gpenc::detail::texts::kBadHexText, gpenc::detail::CallerText(text)})) log.Exit();
+                return -1;
+            }
+            value = value * 16 + static_cast<std::uint32_t>(digit);
+        }
+        return log.Exit() ? static_cast<int>(value) : -1;
+    }
+
+    // ChangeOrder: the `count` bytes at `bytes` from the host's order into the wire's.
+    template <class Log>
+    static bool ChangeOrder(Log& log, int count, unsigned char* bytes) {
+        static constexpr Op op = gpenc::detail::EncoderOp("CEncoder::ChangeOrder");
+        auto frame = log.Open(op);
+        if (!frame) return false;
+        // D17: a count outside 1..8 (the scratch of the turn) is refused like 0 (docs/compat.md).
+        if (!gpenc::detail::Check().Within(1, 8, count, "count")) return log.Fail();
+        // Q6: the host's order turned into the wire's by this exported step, with its records (docs/compat.md).
+        gpenc::detail::HostToWire(bytes, static_cast<std::size_t>(count));
+        return log.Exit();
+    }
+
+    // UnsignedIntToUInt16 and UnsignedIntToInt32: `value` in `N` bytes at
+    // `dest`, most significant first, through the host's order and
+    // ChangeOrder; a zero writes nothing.
+    template <std::size_t N, class Log>
+    static bool ToWire(Log& log, const Op& op, const char* context, std::uint32_t value, unsigned char* dest) {
+        // Q8: the context is left unclosed, as log searches match it (docs/compat.md).
+        auto frame =
+            log.Open(op, Context::Number(context, N == 2 ? static_cast<int>(value)
+                                                         : static_cast<int>(static_cast<std::int32_t>(value))));
+        if (!frame) return false;
+        // Q6: a zero writes nothing, as the callers expect (docs/compat.md).
+        // Callers zero the destination, so a zero needs no bytes written.
+        if (value == 0) return log.Exit();
+        unsigned char scratch[N];
+        // Q5: only the low 16 bits go out (key, command, body length), silently (docs/compat.md).
+        gpenc::detail::StoreHost(scratch, static_cast<std::conditional_t<N == 2, std::uint16_t, std::uint32_t>>(value));
+        if (!ChangeOrder(log, static_cast<int>(N), scratch)) return log.Fail();
+        std::memcpy(dest, scratch, N);
+        return log.Exit();
+    }
+    template <class Log>
+    static bool UInt16(Log& log, unsigned int value, unsigned char* dest) {
+        static constexpr Op op = gpenc::detail::EncoderOp("CEncoder::UnsignedIntToUInt16");
+        return ToWire<2>(log, op, gpenc::detail::texts::kUInt16Context, value, dest);
+    }
+    template <class Log>
+    static bool UInt32(Log& log, int value, unsigned char* dest) {
+        // Q12: logs as UnsignedIntToUInt32, the name log searches use (docs/compat.md).
+        static constexpr Op op = gpenc::detail::EncoderOp("CEncoder::UnsignedIntToUInt32");
+        return ToWire<4>(log, op, gpenc::detail::texts::kUInt32Context, static_cast<std::uint32_t>(value), dest);
+    }
+
+    // initParameterConfig: `config` emptied for the next parameter.
+    template <class Log>
+    static bool InitConfig(Log& log, ParameterConfig& config) {
+        static constexpr Op op = gpenc::detail::EncoderOp("CEncoder::initParameterConfig");
+        log.PreEnter(op);
+        auto frame = log.Open(op);
+        if (!frame) return false;
+        // Q9: paraByte and paraBytes are left as they are: no builder relies on them (docs/compat.md).
+        config.paraType = 0;
+        config.paraKey = 0;
+        config.paraText.clear();
+        config.paraInt32 = 0;
+        std::fill(std::begin(config.paraSixBytes), std::end(config.paraSixBytes), 0);
+        return log.Exit();
+    }
 
     // SetOnceParameterData, reading the value from where the builder keeps it.
-    [[nodiscard]] static bool AppendRecord(CEncoder& e, const ParamSource& param);
+    template <class Log>
+    static bool AppendRecord(Log& log, CEncoder& e, const ParamSource& p);
 
     // Appends `count` parameters in order through one ParameterConfig, resetting
     // it with initParameterConfig between two of them, with room for all of
     // them made first. Stops at the first failure, what was appended before it
     // staying; a reset that reports failure stops it only with kResetsChecked.
     enum Resets { kResetsChecked, kResetsUnchecked };
-    [[nodiscard]] static bool AppendParameters(CEncoder& e, const ParamSource* params, std::size_t count,
-                                               Resets resets = kResetsChecked);
+    template <class Log>
+    static bool AppendParameters(Log& log, CEncoder& e, const ParamSource* params, std::size_t count,
+                                 Resets resets = kResetsChecked) {
+        // The one place a builder's parameters are sized: all of them at once.
+        std::size_t size = 0;
+        for (std::size_t i = 0; i < count; ++i) size += params[i].RecordSize();
+        Writer(e.m_vecParameter).Room(size);
+        // The records are encoded from the builder's fields; the record that
+        // the convention resets between two of them carries nothing.
+        ParameterConfig config;
+        for (std::size_t i = 0; i < count; ++i) {
+            if (i > 0 && !InitConfig(log, config) && resets == kResetsChecked) return false;
+            if (!AppendRecord(log, e, params[i])) return false;
+        }
+        return true;
+    }
 
     // The start of every builder: empties the object's three buffers (what an
     // earlier message or a direct parameter step left there); the session id stays.
-    static void Begin(CEncoder& e);
+    static void Begin(CEncoder& e) {
+        // D28: every builder starts from empty buffers, so one object builds any
+        // number of messages; the capacity stays for the next one (docs/compat.md).
+        e.m_vecParameter.clear();
+        e.m_vecBody.clear();
+        e.m_vecHeader.clear();
+    }
 
-    // The body of a frame carrying the parameter buffer (26 bytes at `body`)
-    // and the header of a body of `bodySize` bytes (4 bytes at `header`),
-    // with the records of SetBodyData and SetHeaderData.
-    [[nodiscard]] static bool WriteBody(CEncoder& e, int command, unsigned char* body);
-    [[nodiscard]] static bool WriteHeader(CEncoder& e, std::size_t bodySize, unsigned char* header);
+    // SetBodyData and SetHeaderData: the body of a frame carrying the
+    // parameter buffer (26 bytes at `body`) and the header of a body of
+    // `bodySize` bytes (4 bytes at `header`).
+    template <class Log>
+    static bool WriteBody(Log& log, CEncoder& e, int command, unsigned char* body);
+    template <class Log>
+    static bool WriteHeader(Log& log, std::size_t bodySize, unsigned char* header) {
+        static constexpr Op op = gpenc::detail::EncoderOp("CEncoder::SetHeaderData");
+        auto frame = log.Open(op);
+        if (!frame) return false;
+        std::copy(wire::kMagic, wire::kMagic + sizeof wire::kMagic, header + wire::kMagicAt);
+        header[wire::kBodyLengthAt] = header[wire::kBodyLengthAt + 1] = 0;
+        if (!UInt16(log, static_cast<unsigned int>(bodySize), header + wire::kBodyLengthAt)) return log.Fail();
+        return log.Exit();
+    }
 
     // The body of every frame, written after `room` bytes (at most the
     // header's 4) left for what goes before it; nothing is written when the
     // step fails. SetBodyData forwards to it.
-    [[nodiscard]] static bool AppendBody(CEncoder& e, int command, Writer& out, std::size_t room = 0);
+    template <class Log>
+    static bool AppendBody(Log& log, CEncoder& e, int command, Writer& out, std::size_t room = 0) {
+        unsigned char part[wire::kHeaderSize + wire::kBodySize] = {};
+        if (!WriteBody(log, e, command, part + wire::kHeaderSize)) return false;
+        out.Raw(part + wire::kHeaderSize - room, room + wire::kBodySize);
+        return true;
+    }
 
-    // Appends the frame of `command` to `out`: header, body and the parameter
-    // buffer. What it appended before a failure stays for the builder's Tail
-    // to take back.
-    [[nodiscard]] static bool FinishFrame(CEncoder& e, int command, Writer& out);
+    // The frame of `command` to `out`: header, body and the parameter buffer.
+    // What it wrote before a failure stays for the builder's Tail to take back.
+    template <class Log>
+    static bool FinishFrame(Log& log, CEncoder& e, int command, Writer& out) {
+        // Room for the whole frame at once; the body's records come before the
+        // header's, which carries its length, and the header is patched into
+        // the room left for it. What `out` held is not copied.
+        const std::size_t at = out.At();
+        out.Room(wire::kHeaderSize + wire::kBodySize + e.m_vecParameter.size());
+        unsigned char header[wire::kHeaderSize] = {};
+        // D29: the frame goes after what `out` holds, which stays as it is (docs/compat.md).
+        if (!AppendBody(log, e, command, out, wire::kHeaderSize) || !WriteHeader(log, wire::kBodySize, header))
+            return false;
+        out.Patch(at, header, wire::kHeaderSize);
+        out.Raw(e.m_vecParameter);
+        return true;
+    }
 
-    // The usual builder, inside the guarded region of `op`: unless `valid`
-    // and `params()` (the parameter step) and the frame of `command` succeed,
+    // The usual builder, in the frame of `op`: unless `valid` and
+    // `params(log)` (the parameter step) and the frame of `command` succeed,
     // the failure record and false; otherwise the exit record, and true. The
-    // frame stays at the end of `out` only then. The records carry the
-    // caller's `line`.
-    template <class Params>
-    [[nodiscard]] static bool SendFrame(CEncoder& e, const Op& op, bool valid, int command, Params&& params, Bytes& out,
-                                        int line = __builtin_LINE()) {
+    // frame stays at the end of `out` only then.
+    template <class Log, class Params>
+    static bool SendFrame(Log& log, CEncoder& e, const Op& op, bool valid, int command, Params&& params, Bytes& out) {
         gpenc::detail::Tail frame(out);
         Begin(e);
-        return gpenc::detail::Guarded(
-            op, false,
-            [&] {
-                if (!valid || !std::forward<Params>(params)() || !FinishFrame(e, command, frame)) return op.Fail(line);
-                // D1: the frame is kept only once nothing can fail; a failure takes it back (docs/compat.md).
-                return op.Commit([&] { frame.Keep(); }, line);
-            },
-            line);
+        auto step = log.Open(op);
+        if (!step) return false;
+        if (!valid || !std::forward<Params>(params)(log) || !FinishFrame(log, e, command, frame)) return log.Fail();
+        // D1: the frame is kept only once nothing can fail; a failure takes it back (docs/compat.md).
+        if (!log.Exit()) return false;
+        frame.Keep();
+        return true;
+    }
+
+    // A builder's parameter step, in the frame of `op`: unless `valid` (the
+    // step's own check) and `append()` succeed, the failure record and false;
+    // otherwise the exit record and true.
+    template <class Log, class Parameters>
+    static bool ParameterStep(Log& log, const Op& op, bool valid, Parameters&& append) {
+        auto frame = log.Open(op);
+        if (!frame) return false;
+        if (!valid || !std::forward<Parameters>(append)()) return log.Fail();
+        return log.Exit();
     }
 
     // The parameter step of every command-0x33 frame, logging under `op`:
@@ -135,24 +303,22 @@ struct EncoderSteps {
     // either text is empty or `msgId` is no 16-bit message id, naming the
     // record `name` and the argument `argumentName`; parameters appended before
     // a later failure stay.
-    template <class Record>
-    [[nodiscard]] static bool SetTunnelParameterData(CEncoder& e, const Op& op, const char* name, Record* record,
-                                                     const std::string Record::*argument, const char* argumentName) {
+    template <class Log, class Record>
+    static bool SetTunnelParameterData(Log& log, CEncoder& e, const Op& op, const char* name, Record* record,
+                                       const std::string Record::*argument, const char* argumentName) {
         gpenc::detail::Check check(name);
         // D16: a message id beyond 16 bits would go out as a text no JT/T 808 message has (docs/compat.md).
         const bool valid = check.NotNull(record) && check.NotEmpty(record->terminalNo, "terminalNo")
                                                         .NotEmpty(record->*argument, argumentName)
                                                         .Within(0, 0xFFFF, record->msgId, "msgId");
-        return gpenc::detail::Guarded(op, false, [&] {
-            if (!valid) return op.Fail();
+        return ParameterStep(log, op, valid, [&] {
             char id[8];
             const std::string msgId(
                 id, std::to_chars(id, id + sizeof id, static_cast<unsigned int>(record->msgId), 16).ptr);
             const ParamSource params[] = {ParamSource::Text(wire::kTerminalKey, record->terminalNo),
                                           ParamSource::Text(wire::kMsgIdKey, msgId),
                                           ParamSource::Text(wire::kArgumentKey, record->*argument)};
-            if (!AppendParameters(e, params, std::size(params))) return op.Fail();
-            return op.Done();
+            return AppendParameters(log, e, params, std::size(params));
         });
     }
 
@@ -178,3 +344,88 @@ struct EncoderSteps {
     [[nodiscard]] static bool SendEquipRequest(CEncoder& e, const Op& op, const char* name, Request* request, int msgId,
                                                Compose compose, Bytes& out);
 };
+
+// The parameter records of Encoder.cpp and the frame's body, here so that
+// every builder compiles them in.
+template <class Log>
+bool EncoderSteps::AppendRecord(Log& log, CEncoder& e, const ParamSource& p) {
+    static constexpr Op op = gpenc::detail::EncoderOp("CEncoder::SetOnceParameterData");
+    // GetParaStr's records, also written by the record path that copies the text itself.
+    // Q7: GetParaStr's records stand around every text value, though no builder calls it (docs/compat.md).
+    static constexpr Op kGetParaStr = gpenc::detail::EncoderOp("CEncoder::GetParaStr");
+    // A refused value names the caller's field it came from (and the rule it
+    // broke, when not the step's), or else its key.
+    auto refuse = [&](std::string_view rule) {
+        if (p.field == nullptr) return gpenc::detail::Refuse("parameter key " + std::to_string(p.key), rule);
+        gpenc::detail::Refuse(gpenc::detail::Path(p.field, p.index, {}),
+                              p.rule != nullptr ? std::string_view(p.rule) : rule);
+    };
+    auto frame = log.Open(op);
+    if (!frame) return false;
+    // Every conversion runs before the first append, so a failure leaves the
+    // parameter buffer as it was. A text goes from the caller's string
+    // straight into the buffer; the other values are at most six bytes.
+    unsigned char scratch[6] = {};
+    const unsigned char* value = scratch;
+    const std::size_t size = p.ValueSize();
+    switch (p.kind) {
+    case wire::kText:
+        // The text step writes the records a copy of the text would; the
+        // bytes themselves are copied once, below.
+        // Q7: GetParaStr's records, without a call to it (docs/compat.md).
+        if (p.text->empty()) {
+            refuse("must not be empty");
+            return log.Fail();
+        }
+        if (!gpenc::detail::ParaStr(log, kGetParaStr, *p.text, [] {})) return log.Fail();
+        value = reinterpret_cast<const unsigned char*>(p.text->data());
+        break;
+    case wire::kInt32:
+        if (!UInt32(log, p.int32, scratch)) return log.Fail();
+        break;
+    case wire::kByte: scratch[0] = p.byte; break;
+    case wire::kSixBytes: std::copy(p.six, p.six + 6, scratch); break;
+    default: refuse("must be of kind 1, 6, 9 or 10, got " + std::to_string(p.kind)); return log.Fail();
+    }
+    unsigned char head[wire::kRecordHead] = {};  // record length, key, kind
+    if (!UInt16(log, p.key, head + wire::kKeyAt)) return log.Fail();
+    if (!UInt32(log, static_cast<int>(size + wire::kRecordHead), head)) return log.Fail();
+    head[wire::kKindAt] = static_cast<unsigned char>(p.kind);
+    Writer records(e.m_vecParameter);
+    records.Raw(head, wire::kRecordHead);
+    records.Raw(value, size);
+    return log.Exit();
+}
+
+template <class Log>
+bool EncoderSteps::WriteBody(Log& log, CEncoder& e, int command, unsigned char* body) {
+    static constexpr Op op = gpenc::detail::EncoderOp("CEncoder::SetBodyData");
+    auto frame = log.Open(op);
+    if (!frame) return false;
+    static const unsigned char kNoSession[wire::kSessionSize] = {};
+    // Zero, as the conversions below expect of where they write.
+    std::fill(body, body + wire::kBodySize, 0);
+
+    // Q4: the version is read back from its text "1", with the records of Change16To10 (docs/compat.md).
+    const int version = Change16To10(log, wire::kVersionHex);
+    if (version < 0 || !UInt16(log, static_cast<unsigned int>(version), body + wire::kVersionAt)) return log.Fail();
+
+    // The login (command 1) goes out before there is a session; every other
+    // command fetches the id once, when the object's is still all zero.
+    // Q3: the login fetches no id; the others fetch once, while all zero, and send it unchecked (docs/compat.md).
+    if (command != wire::kLogin && std::memcmp(e.m_bySession, kNoSession, sizeof kNoSession) == 0)
+        CSessionData::GetSession(e.m_bySession);
+    std::memcpy(body + wire::kSessionAt, e.m_bySession, wire::kSessionSize);
+
+    // The command goes through its hexadecimal text, so a negative number
+    // (eight digits from 8 up) comes back negative and is refused.
+    char hex[9];
+    *std::to_chars(hex, hex + 8, static_cast<unsigned int>(command), 16).ptr = '\0';
+    // Q4: the command is read back from its hexadecimal text; a negative one comes back negative (docs/compat.md).
+    const int cmd = Change16To10(log, hex);
+    if (cmd < 0 || !UInt16(log, static_cast<unsigned int>(cmd), body + wire::kCommandAt)) return log.Fail();
+
+    if (!UInt32(log, static_cast<int>(e.m_vecParameter.size()), body + wire::kParameterLengthAt)) return log.Fail();
+    // The reserved bytes stay zero.
+    return log.Exit();
+}

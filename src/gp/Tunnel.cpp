@@ -146,7 +146,8 @@ bool EncoderSteps::SendSetting(CEncoder& e, const Op& op, bool valid, Produce&& 
         // Q23: none for an empty setting text (docs/compat.md).
         if (!produce(standard)) return false;
         op.Debug({gpenc::detail::texts::kBuild808End});
-        if (!send() || !FinishFrame(e, wire::kTunnel, frame)) return op.Fail();
+        if (!send() || !gpenc::detail::Logged([&](auto& log) { return FinishFrame(log, e, wire::kTunnel, frame); }))
+            return op.Fail();
         // D1: the frame is kept, and the caller's record changes, only here, once nothing can fail (docs/compat.md).
         return op.Commit([&] {
             frame.Keep();
@@ -263,7 +264,10 @@ GPENC_FLATTEN bool CEncoder::EquipSet(std::vector<sEquipset> equipSets, std::vec
 
 bool CEncoder::SetEquipSetParameterData(sEquipset* equipSet) {
     static constexpr Op op = Operation("CEncoder::SetEquipSetParameterData");
-    return EncoderSteps::SetTunnelParameterData(*this, op, "equipSet", equipSet, &sEquipset::strMsgHex, "strMsgHex");
+    return gpenc::detail::Logged([&](auto& log) {
+        return EncoderSteps::SetTunnelParameterData(log, *this, op, "equipSet", equipSet, &sEquipset::strMsgHex,
+                                                    "strMsgHex");
+    });
 }
 
 // ---------------------------------------------------------------------------
@@ -327,8 +331,10 @@ bool CEncoder::EquipSet_ICInfoSet(sEquipControl_SetIC setIC, std::vector<unsigne
 GPENC_FLATTEN bool CEncoder::SetEquipSet_ICInfoSetParameterData(sEquipControl_SetIC* setIC) {
     static constexpr Op op = Operation("CEncoder::SetEquipSet_ICInfoSetParameterData");
     return gpenc::detail::Public(op, [&] {
-        return EncoderSteps::SetTunnelParameterData(*this, op, "setIC", setIC, &sEquipControl_SetIC::strMsgHex,
-                                                    "strMsgHex");
+        return gpenc::detail::Logged([&](auto& log) {
+            return EncoderSteps::SetTunnelParameterData(log, *this, op, "setIC", setIC, &sEquipControl_SetIC::strMsgHex,
+                                                        "strMsgHex");
+        });
     });
 }
 
@@ -374,6 +380,8 @@ GPENC_FLATTEN bool CEncoder::EquipAlarmSet(sEquip_AlarmSet* alarmSet, std::vecto
 
 bool CEncoder::SetEquipSetAlarmSetData(sEquip_AlarmSet* alarmSet) {
     static constexpr Op op = Operation("CEncoder::SetEquipSetAlarmSetData");
-    return EncoderSteps::SetTunnelParameterData(*this, op, "alarmSet", alarmSet, &sEquip_AlarmSet::strMsgText,
-                                                "strMsgText");
+    return gpenc::detail::Logged([&](auto& log) {
+        return EncoderSteps::SetTunnelParameterData(log, *this, op, "alarmSet", alarmSet, &sEquip_AlarmSet::strMsgText,
+                                                    "strMsgText");
+    });
 }

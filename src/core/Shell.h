@@ -1,0 +1,139 @@
+// The logging shell around the encoder. The encoder reports the steps it takes
+// to a `Shell` or, with the logger off, to `Quiet`, a template parameter that
+// costs nothing; the shell writes the records the convention requires and is
+// the one place a framework exception thrown by a record is handled.
+#pragma once
+
+#include "core/Failure.h"
+#include "core/Log.h"
+
+#include <cstddef>
+#include <initializer_list>
+#include <string>
+#include <string_view>
+
+namespace gpenc::detail {
+
+// What the record of a caught exception adds to its message: the text or
+// number the step was working on, composed only when that record is written.
+struct Context {
+    enum Kind : unsigned char { kNone, kRaw, kCaller, kNumber };
+    Kind kind = kNone;
+    const char* prefix = "";
+    std::string_view text;
+    long long number = 0;
+
+    static Context Raw(const char* prefix, std::string_view text) { return {kRaw, prefix, text, 0}; }
+    static Context Caller(const char* text) { return {kCaller, "", text != nullptr ? text : "", 0}; }
+    static Context Number(const char* prefix, long long n) { return {kNumber, prefix, {}, n}; }
+    std::string Compose() const;
+};
+
+// Writes the records of the steps an encoder reports, each step's frame open
+// from Open to the end of the scope that holds what Open gave. A record that
+// throws a framework exception is handled at once, as the guarded region of
+// every open step would: the innermost step logs and releases it and is done;
+// should that record throw too, the next step out does, and so on. A step
+// that is done (and every step inside it) writes nothing more, and each of
+// its reports answers false, until its frame closes; its caller goes on as
+// after any failure. An exception no open step takes leaves the call (Rethrow).
+class Shell {
+public:
+    Shell() = default;
+    Shell(const Shell&) = delete;
+    Shell& operator=(const Shell&) = delete;
+
+    // A step's frame; converts to whether the step runs on.
+    class [[nodiscard]] Frame {
+    public:
+        explicit Frame(Shell& s) : shell_(s) {}
+        Frame(const Frame&) = delete;
+        Frame& operator=(const Frame&) = delete;
+        ~Frame() { shell_.Close(); }
+        explicit operator bool() const { return shell_.Live(); }
+
+    private:
+        Shell& shell_;
+    };
+
+    // Opens the frame of `op` and writes its entry record.
+    Frame Open(const Op& op, Context context = {}, int line = __builtin_LINE());
+
+    // The records of the innermost step, `op` that of its frame. Exit and
+    // Done answer whether the step succeeded; Fail writes the failure record
+    // and the exit record and answers false; Debug and Error whether the step
+    // runs on.
+    bool Exit(int line = __builtin_LINE());
+    bool Fail(int line = __builtin_LINE()) { return Failure(nullptr, line); }
+    bool Fail(const char* text, int line = __builtin_LINE()) { return Failure(text, line); }
+    bool Debug(std::initializer_list<std::string_view> parts, int line = __builtin_LINE()) {
+        return Named(kDebug, parts, line);
+    }
+    bool Error(std::initializer_list<std::string_view> parts, int line = __builtin_LINE()) {
+        return Named(kError, parts, line);
+    }
+    // DEBUG "(name" texts::kFullWidthClose texts::kEnter of `op`, written in
+    // the frame of its caller, before its own opens.
+    // Q10: the extra full-width entry record is what log searches match (docs/compat.md).
+    bool PreEnter(const Op& op, int line = __builtin_LINE());
+
+    // Whether the innermost step runs on.
+    bool Live() const { return cut_ < 0 || depth_ < cut_; }
+
+    // At the end of the call: throws the exception that no step took.
+    void Rethrow();
+
+private:
+    struct Open_ {
+        const Op* op;
+        Context context;
+        int line;
+    };
+    static constexpr int kMaxDepth = 16;
+
+    bool Failure(const char* text, int line);
+    bool Named(Level level, std::initializer_list<std::string_view> parts, int line);
+    // Writes one record of `op`; false when it threw, the exception handled.
+    template <class Write>
+    bool Record(Write&& write);
+    void Handle(CException* e);
+    void Close();
+
+    Open_ frames_[kMaxDepth] = {};
+    int depth_ = 0;
+    // The depth of the step that took the last exception (0: none did): it
+    // and the steps inside it are done. -1 while every step runs on.
+    int cut_ = -1;
+    CException* pending_ = nullptr;
+};
+
+// The shell with the logger off: every step runs on, no record is written.
+struct Quiet {
+    struct Frame {
+        explicit operator bool() const { return true; }
+    };
+    Frame Open(const Op&, Context = {}) { return {}; }
+    bool Exit() { return true; }
+    bool Fail(const char* = nullptr) { return false; }
+    bool Debug(std::initializer_list<std::string_view>) { return true; }
+    bool Error(std::initializer_list<std::string_view>) { return true; }
+    bool PreEnter(const Op&) { return true; }
+    bool Live() const { return true; }
+};
+
+// Runs `steps(shell)` with the shell the open call's levels ask for: Quiet
+// when ERROR is off (and with it DEBUG), else a Shell, whose exception that
+// no step took leaves here.
+template <class Steps>
+auto Logged(Steps&& steps) {
+    if (!Enabled(kError)) {
+        Quiet quiet;
+        return steps(quiet);
+    }
+    Shell shell;
+    auto result = steps(shell);
+    shell.Rethrow();
+    return result;
+}
+
+}  // namespace gpenc::detail
