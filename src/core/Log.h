@@ -34,6 +34,8 @@
 
 namespace gpenc::detail {
 
+class Shell;
+
 enum Level : int { kDebug = 10000, kError = 40000 };
 
 // Whether a record of `level` is written: the answer of the open call, or the
@@ -130,6 +132,7 @@ struct Op {
                 void (*noted)(std::string_view step, std::string_view message)) const;
 
 private:
+    friend class Shell;  // writes the records of the steps it is told of
     // A copy of this Op with one of its texts changed.
     constexpr Op With(const char* Op::*text, const char* value) const {
         Op o = *this;

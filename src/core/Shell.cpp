@@ -2,24 +2,22 @@
 // handling of a framework exception thrown by one of them.
 #include "core/Shell.h"
 
-#include <exception>
-
 namespace gpenc::detail {
 
 std::string Context::Compose() const {
     switch (kind) {
-    case kRaw: return std::string(prefix).append(text);
-    case kCaller: return CallerText(std::string(text).c_str());
+    case kRaw: return std::string(prefix).append(text, size);
+    case kCaller: return CallerText(text);
     case kNumber: return prefix + std::to_string(number);
     default: return std::string();
     }
 }
 
-template <class Write>
-bool Shell::Record(Write&& write) {
+template <class Record>
+bool Shell::Try(Record&& record) {
     if (!Live()) return false;
     try {
-        write();
+        record();
         return true;
     } catch (CException* e) {
         Handle(e);
@@ -27,32 +25,23 @@ bool Shell::Record(Write&& write) {
     }
 }
 
-Shell::Frame Shell::Open(const Op& op, Context context, int line) {
-    // The steps nest a few deep; a deeper nesting is a fault of the library's own.
-    if (depth_ == kMaxDepth) std::terminate();
-    frames_[depth_++] = {&op, context, line};
-    Record([&] { op.Enter(line); });
-    return Frame(*this);
-}
-
-bool Shell::Exit(int line) {
-    const Op& op = *frames_[depth_ - 1].op;
-    return Record([&] { op.Exit(line); });
+bool Shell::Write(const Op& op, Level level, const char* a, const char* b, int line) {
+    return Try([&] { op.Record(level, a, b, line); });
 }
 
 bool Shell::Failure(const char* text, int line) {
     const Op& op = *frames_[depth_ - 1].op;
-    Record([&] { text != nullptr ? op.Fail(text, line) : op.Fail(line); });
+    Try([&] { text != nullptr ? op.Fail(text, line) : op.Fail(line); });
     return false;
 }
 
 bool Shell::Named(Level level, std::initializer_list<std::string_view> parts, int line) {
     const Op& op = *frames_[depth_ - 1].op;
-    return Record([&] { level == kDebug ? op.Debug(parts, line) : op.Error(parts, line); });
+    return Try([&] { level == kDebug ? op.Debug(parts, line) : op.Error(parts, line); });
 }
 
 bool Shell::PreEnter(const Op& op, int line) {
-    return Record([&] { op.PreEnter(line); });
+    return Try([&] { op.PreEnter(line); });
 }
 
 // The guarded region of every open step, innermost first: the first whose
@@ -71,11 +60,6 @@ void Shell::Handle(CException* e) {
     }
     pending_ = e;
     cut_ = 0;
-}
-
-void Shell::Close() {
-    --depth_;
-    if (cut_ > depth_) cut_ = -1;
 }
 
 void Shell::Rethrow() {

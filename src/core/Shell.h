@@ -8,6 +8,7 @@
 #include "core/Log.h"
 
 #include <cstddef>
+#include <exception>
 #include <initializer_list>
 #include <string>
 #include <string_view>
@@ -16,16 +17,19 @@ namespace gpenc::detail {
 
 // What the record of a caught exception adds to its message: the text or
 // number the step was working on, composed only when that record is written.
+// Trivial, so that a shell's frames cost nothing until a step opens one; a
+// value-initialised one adds nothing.
 struct Context {
     enum Kind : unsigned char { kNone, kRaw, kCaller, kNumber };
-    Kind kind = kNone;
-    const char* prefix = "";
-    std::string_view text;
-    long long number = 0;
+    Kind kind;
+    const char* prefix;
+    const char* text;
+    std::size_t size;  // of `text`
+    long long number;
 
-    static Context Raw(const char* prefix, std::string_view text) { return {kRaw, prefix, text, 0}; }
-    static Context Caller(const char* text) { return {kCaller, "", text != nullptr ? text : "", 0}; }
-    static Context Number(const char* prefix, long long n) { return {kNumber, prefix, {}, n}; }
+    static Context Raw(const char* prefix, std::string_view t) { return {kRaw, prefix, t.data(), t.size(), 0}; }
+    static Context Caller(const char* t) { return {kCaller, "", t != nullptr ? t : "", 0, 0}; }
+    static Context Number(const char* prefix, long long n) { return {kNumber, prefix, "", 0, n}; }
     std::string Compose() const;
 };
 
@@ -49,7 +53,10 @@ public:
         explicit Frame(Shell& s) : shell_(s) {}
         Frame(const Frame&) = delete;
         Frame& operator=(const Frame&) = delete;
-        ~Frame() { shell_.Close(); }
+        ~Frame() {
+            --shell_.depth_;
+            if (shell_.cut_ > shell_.depth_) shell_.cut_ = -1;
+        }
         explicit operator bool() const { return shell_.Live(); }
 
     private:
@@ -57,13 +64,24 @@ public:
     };
 
     // Opens the frame of `op` and writes its entry record.
-    Frame Open(const Op& op, Context context = {}, int line = __builtin_LINE());
+    Frame Open(const Op& op, Context context = {}, int line = __builtin_LINE()) {
+        // The steps nest a few deep; a deeper nesting is a fault of the library's own.
+        if (depth_ == kMaxDepth) std::terminate();
+        frames_[depth_++] = {&op, context, line};
+        if (Live() && Enabled(kDebug)) Write(op, kDebug, op.close, texts::kEnter, line);
+        return Frame(*this);
+    }
 
     // The records of the innermost step, `op` that of its frame. Exit and
     // Done answer whether the step succeeded; Fail writes the failure record
     // and the exit record and answers false; Debug and Error whether the step
     // runs on.
-    bool Exit(int line = __builtin_LINE());
+    bool Exit(int line = __builtin_LINE()) {
+        if (!Live()) return false;
+        if (!Enabled(kDebug)) return true;
+        const Op& op = *frames_[depth_ - 1].op;
+        return Write(op, kDebug, op.close, op.exitMark, line);
+    }
     bool Fail(int line = __builtin_LINE()) { return Failure(nullptr, line); }
     bool Fail(const char* text, int line = __builtin_LINE()) { return Failure(text, line); }
     bool Debug(std::initializer_list<std::string_view> parts, int line = __builtin_LINE()) {
@@ -93,13 +111,13 @@ private:
 
     bool Failure(const char* text, int line);
     bool Named(Level level, std::initializer_list<std::string_view> parts, int line);
-    // Writes one record of `op`; false when it threw, the exception handled.
-    template <class Write>
-    bool Record(Write&& write);
+    // Writes one record; false when it threw, the exception handled.
+    template <class Record>
+    bool Try(Record&& record);
+    bool Write(const Op& op, Level level, const char* a, const char* b, int line);
     void Handle(CException* e);
-    void Close();
 
-    Open_ frames_[kMaxDepth] = {};
+    Open_ frames_[kMaxDepth];
     int depth_ = 0;
     // The depth of the step that took the last exception (0: none did): it
     // and the steps inside it are done. -1 while every step runs on.
