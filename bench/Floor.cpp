@@ -59,7 +59,8 @@ bool ParameterSettingFloor(std::vector<EquipParmSet_EquipConfig> list, std::vect
     char digits[12];
     std::memset(digits, '0', sizeof digits);
     std::memcpy(digits + sizeof digits - phone.size(), phone.data(), phone.size());
-    for (std::size_t i = 0; i < sizeof digits; i += 2) c.Byte((digits[i] - '0') << 4 | (digits[i + 1] - '0'));
+    for (std::size_t i = 0; i < sizeof digits; i += 2)
+        c.Byte(static_cast<std::uint32_t>((digits[i] - '0') << 4 | (digits[i + 1] - '0')));
     c.Word(1);
     unsigned char* count = c.at++;
     unsigned entries = 0;

@@ -79,7 +79,6 @@ TEST(ReferenceTest, EquipAlarmSet) {
 
 // The floors of bench/count.py write what the library writes for count.py's inputs: both against one text.
 TEST(ReferenceTest, Floors) {
-    using List = std::vector<EquipParmSet_EquipConfig>;
     auto entry = [](unsigned id, EequipParmDataType type, std::uint32_t number, const char* text) {
         EquipParmSet_EquipConfig e;
         e.strPhoneNo = "013912344323";
@@ -89,31 +88,24 @@ TEST(ReferenceTest, Floors) {
         e.strValue = text;
         return e;
     };
-    const List list = {entry(0x0001, DATATYPE_DWORD, 66, "66"),
-                       entry(0x0013, DATATYPE_STRING, 0, "www.xxx.fff.zzz.com"),
-                       entry(0x0081, DATATYPE_WORD, 11, "11"), entry(0x0084, DATATYPE_BYTE, 1, "1")};
+    const std::vector<EquipParmSet_EquipConfig> list = {
+        entry(0x0001, DATATYPE_DWORD, 66, "66"), entry(0x0013, DATATYPE_STRING, 0, "www.xxx.fff.zzz.com"),
+        entry(0x0081, DATATYPE_WORD, 11, "11"), entry(0x0084, DATATYPE_BYTE, 1, "1")};
+    const std::string parmSet =
+        ToHex(Hex("81 03 00 2f 01 39 12 34 43 23 00 01 04  00 00 00 01 04 00 00 00 42"
+                  " 00 00 00 13 13 77 77 77 2e 78 78 78 2e 66 66 66 2e 7a 7a 7a 2e 63 6f 6d"
+                  " 00 00 00 81 02 00 0b  00 00 00 84 01 01"));
+    const std::string commonData = ToHex(Hex(kHead + "00 02 00 00 00 00 00 00"));
     gpenc::test::host::SetSession(kSession);
-    const struct {
-        const char* name;
-        ref::Bytes (*floor)(const List&);
-        ref::Bytes (*library)(const List&);
-        std::string bytes;
-    } rows[] = {
-        {"ParmSet_Get808ParmSetVector",
-         [](const List& l) { ref::Bytes out; return ref::ParameterSettingFloor(l, out) ? out : ref::Bytes{}; },
-         [](const List& l) { ref::Bytes out; CEncoder_Standard().ParmSet_Get808ParmSetVector(l, out); return out; },
-         "81 03 00 2f 01 39 12 34 43 23 00 01 04  00 00 00 01 04 00 00 00 42"
-         " 00 00 00 13 13 77 77 77 2e 78 78 78 2e 66 66 66 2e 7a 7a 7a 2e 63 6f 6d"
-         " 00 00 00 81 02 00 0b  00 00 00 84 01 01"},
-        {"CommonData(2)",
-         [](const List&) { ref::Bytes out; ref::CommonDataFloor(2, kSession, out); return out; },
-         [](const List&) { ref::Bytes out; CEncoder().CommonData(2, out); return out; },
-         kHead + "00 02 00 00 00 00 00 00"},
-    };
-    for (const auto& r : rows) {
-        EXPECT_EQ(ToHex(r.floor(list)), ToHex(Hex(r.bytes))) << r.name;
-        EXPECT_EQ(ToHex(r.library(list)), ToHex(Hex(r.bytes))) << r.name;
-    }
+    ref::Bytes floors[2], library[2];
+    EXPECT_TRUE(ref::ParameterSettingFloor(list, floors[0]));
+    EXPECT_TRUE(CEncoder_Standard().ParmSet_Get808ParmSetVector(list, library[0]));
+    ref::CommonDataFloor(2, kSession, floors[1]);
+    EXPECT_TRUE(CEncoder().CommonData(2, library[1]));
+    EXPECT_EQ(ToHex(floors[0]), parmSet);
+    EXPECT_EQ(ToHex(library[0]), parmSet);
+    EXPECT_EQ(ToHex(floors[1]), commonData);
+    EXPECT_EQ(ToHex(library[1]), commonData);
     gpenc::test::host::SetSession(std::vector<unsigned char>(16).data());
 }
 

@@ -174,7 +174,8 @@ def limits(name, off, debug, jobs, over):
     debug_limit = base_debug * DEBUG_FACTOR
     marks = [m for m, bad in (("off", off > off_limit), ("DEBUG", debug > debug_limit)) if bad]
     over += [f"{name} ({m})" for m in marks]
-    cells = [f"{base_off:,}", floor_text, f"{off_limit:,.0f}", f"{base_debug:,}", f"{debug_limit:,.0f}",
+    # The limits shown rounded down; the mark compares the unrounded figures.
+    cells = [f"{base_off:,}", floor_text, f"{int(off_limit):,}", f"{base_debug:,}", f"{int(debug_limit):,}",
              "✗ " + " ".join(marks) if marks else ""]
     return "".join(f" {cell:>{len(label)}} |" for cell, label in zip(cells, LIMIT_COLUMNS))
 
