@@ -9,7 +9,7 @@ and DEBUG into a null appender.
 
     python3 bench/count.py                      # build/bench/gpenc_count, every builder
     python3 bench/count.py --program P --only UserLogin,CommonData(2)
-    python3 bench/count.py --limits             # and each builder's limits (BASE, FLOORS)
+    python3 bench/count.py --limits             # and each builder's limits (BASE and the floors)
 
 Build Release first (cmake -DCMAKE_BUILD_TYPE=Release). Counts are exact and
 do not depend on the machine's load; they do on the compiler and log4cplus.
