@@ -5,6 +5,7 @@
 //
 //     gpenc_count                    # the builders' names
 //     gpenc_count NAME N [debug]     # N messages; logger at DEBUG into a null appender
+#include "Floor.h"
 #include "gpenc/Encoder.h"
 #include "gpenc/Host.h"
 
@@ -26,6 +27,8 @@ using Bytes = std::vector<unsigned char>;
 
 const char kTerminal[] = "013912345678";
 const char kPhone[] = "013912344323";  // the 0x8103 message's head
+const unsigned char kSession[16] = {0x5a, 0x11, 0x22, 0x33, 0x44, 0x55, 0x66, 0x77,
+                                    0x88, 0x99, 0xaa, 0xbb, 0xcc, 0xdd, 0xee, 0x0f};
 
 // Terminal parameters 0x0001 DWORD 66, 0x0013 STRING, 0x0081 WORD 11, 0x0084 BYTE 1.
 struct Setting {
@@ -230,6 +233,18 @@ const std::vector<Row>& Rows() {
         {"Cmd_AffirmAlarmInform", On(&CEncoder::Cmd_AffirmAlarmInform, &Inputs::affirm)},
         {"Cmd_EquipTempPositionTrack", On(&CEncoder::Cmd_EquipTempPositionTrack, &Inputs::track)},
         {"Cmd_EquipControl", On(&CEncoder::Cmd_EquipControl, &Inputs::control)},
+        // The floors of two builders (bench/Floor.h): the same bytes, the same copy of the list.
+        {"floor/ParmSet_Get808ParmSetVector",
+         [](Inputs& in) {
+             Bytes out;
+             return gpenc::reference::ParameterSettingFloor(in.entries, out);
+         }},
+        {"floor/CommonData(2)",
+         [](Inputs&) {
+             Bytes out;
+             gpenc::reference::CommonDataFloor(2, kSession, out);
+             return true;
+         }},
     };
     return rows;
 }
@@ -258,9 +273,7 @@ int main(int argc, char** argv) {
     } else {
         logger.setLogLevel(log4cplus::OFF_LOG_LEVEL);
     }
-    const unsigned char session[16] = {0x5a, 0x11, 0x22, 0x33, 0x44, 0x55, 0x66, 0x77,
-                                       0x88, 0x99, 0xaa, 0xbb, 0xcc, 0xdd, 0xee, 0x0f};
-    CSessionData::SetSession(session);
+    CSessionData::SetSession(kSession);
     Inputs in;
     // Every message must succeed, or the count measures a refusal.
     for (long i = 0; i < n; ++i)

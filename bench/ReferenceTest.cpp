@@ -2,7 +2,10 @@
 // meaningless): one golden frame each; a composed encoder's also covers the parts the benchmarks call alone.
 #include "Reference.h"
 
+#include "Floor.h"
 #include "Hex.h"
+#include "TestHost.h"
+#include "gpenc/Encoder.h"
 
 #include <gtest/gtest.h>
 
@@ -72,6 +75,38 @@ TEST(ReferenceTest, EquipAlarmSet) {
     ref::EquipAlarmSet(kSession, kTerminal, 1, 1, &area, 1, out);
     EXPECT_EQ(ToHex(out), Tunnel("00 00 00 6f", "38 36 30 30", "00 00 00 51",
                                  "1;1;7,3,22.500000,114.250000,500,25-01-02-08-00-00,25-12-31-18-00-00,60,10"));
+}
+
+// The floors of bench/count.py write what the library writes for count.py's inputs: both against one text.
+TEST(ReferenceTest, Floors) {
+    auto entry = [](unsigned id, EequipParmDataType type, std::uint32_t number, const char* text) {
+        EquipParmSet_EquipConfig e;
+        e.strPhoneNo = "013912344323";
+        e.eParmMark = static_cast<EequipParameterMark>(id);
+        e.eDataType = type;
+        e.dwValue = number;
+        e.strValue = text;
+        return e;
+    };
+    const std::vector<EquipParmSet_EquipConfig> list = {
+        entry(0x0001, DATATYPE_DWORD, 66, "66"), entry(0x0013, DATATYPE_STRING, 0, "www.xxx.fff.zzz.com"),
+        entry(0x0081, DATATYPE_WORD, 11, "11"), entry(0x0084, DATATYPE_BYTE, 1, "1")};
+    const std::string parmSet =
+        ToHex(Hex("81 03 00 2f 01 39 12 34 43 23 00 01 04  00 00 00 01 04 00 00 00 42"
+                  " 00 00 00 13 13 77 77 77 2e 78 78 78 2e 66 66 66 2e 7a 7a 7a 2e 63 6f 6d"
+                  " 00 00 00 81 02 00 0b  00 00 00 84 01 01"));
+    const std::string commonData = ToHex(Hex(kHead + "00 02 00 00 00 00 00 00"));
+    gpenc::test::host::SetSession(kSession);
+    ref::Bytes floors[2], library[2];
+    EXPECT_TRUE(ref::ParameterSettingFloor(list, floors[0]));
+    EXPECT_TRUE(CEncoder_Standard().ParmSet_Get808ParmSetVector(list, library[0]));
+    ref::CommonDataFloor(2, kSession, floors[1]);
+    EXPECT_TRUE(CEncoder().CommonData(2, library[1]));
+    EXPECT_EQ(ToHex(floors[0]), parmSet);
+    EXPECT_EQ(ToHex(library[0]), parmSet);
+    EXPECT_EQ(ToHex(floors[1]), commonData);
+    EXPECT_EQ(ToHex(library[1]), commonData);
+    gpenc::test::host::SetSession(std::vector<unsigned char>(16).data());
 }
 
 }  // namespace
