@@ -58,8 +58,9 @@ fi
 # The first differing line, with its test and the call it belongs to (the
 # next "seen" line) in both transcripts.
 show() {  # show FILE LINE
-  awk -v n="$2" '/^test /{t=$0} NR==n{print "  in " t} NR>=n-8&&NR<=n+3{printf "  %s%s\n", NR==n?"> ":"  ", substr($0,1,300)}
-    NR>n&&/^seen /{print "  call: " $0; exit}' "$1"
+  awk -v n="$2" '/^test /{t=$0} NR>=n-8&&NR<n{b[NR]=$0} function p(m,l){print "  " m substr(l,1,300)}
+    NR==n{print "  in " t; for(i=n-8;i<n;i++) if(i in b) p("  ",b[i]); p("> ",$0)} NR>n&&NR<=n+3{p("  ",$0)}
+    NR>=n&&/^seen /{p("call: ",$0); exit}' "$1"
 }
 for level in debug off; do
   a=$out/old-$level.txt b=$out/head-$level.txt
