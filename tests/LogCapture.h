@@ -94,10 +94,13 @@ struct GpencTestAccess {
                    std::to_string(h.wSerialNo);
         };
         const auto& m = e.m_stMsg;
-        gpenc::test::Watch("head " + head(e.m_stMsgHead) + " count " + std::to_string(e.m_byParmCount), e.m_vecParmList);
+        gpenc::test::Watch("head " + head(e.m_stMsgHead) + " count " + std::to_string(e.m_byParmCount),
+                           e.m_vecParmList);
         gpenc::test::Watch("message " + head(m.stHead) + " " + std::to_string(m.byStartFlag) + " " +
-                               std::to_string(m.byCheckCode) + " " + std::to_string(m.byEndFlag), m.vecBody);
-        gpenc::test::Watch("entry " + std::to_string(e.m_stCurParm.dwParmId) + " " +
-                               std::to_string(e.m_stCurParm.byParmLen), e.m_stCurParm.vecParmValue);
+                               std::to_string(m.byCheckCode) + " " + std::to_string(m.byEndFlag),
+                           m.vecBody);
+        gpenc::test::Watch(
+            "entry " + std::to_string(e.m_stCurParm.dwParmId) + " " + std::to_string(e.m_stCurParm.byParmLen),
+            e.m_stCurParm.vecParmValue);
     }
 };

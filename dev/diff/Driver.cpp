@@ -59,7 +59,8 @@ std::string Loaded() {
     dl_iterate_phdr(
         [](dl_phdr_info* info, std::size_t, void* found) {
             const char* name = std::strrchr(info->dlpi_name, '/');
-            if (name != nullptr && (std::strncmp(name, "/libgpenc.so", 12) == 0 || std::strncmp(name, "/libgpencd.so", 13) == 0))
+            if (name != nullptr &&
+                (std::strncmp(name, "/libgpenc.so", 12) == 0 || std::strncmp(name, "/libgpencd.so", 13) == 0))
                 *static_cast<std::string*>(found) = info->dlpi_name;
             return 0;
         },
