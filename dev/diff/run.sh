@@ -82,5 +82,6 @@ if [ "$records" -eq 0 ] || [ "$fetches" -eq 0 ] || [ "$(count '^record ' off)" -
   echo "FAIL: $records records and $fetches session fetches at DEBUG, $(count '^record ' off) with the logger OFF" >&2
   exit 1
 fi
-echo "OK: the same as $base: $(count '^test ' debug) tests, $(count '^seen ' debug) + $(count '^seen ' off)" \
-  "observed results, $records records, $fetches session fetches (logger DEBUG + OFF)"
+echo "OK: what the host observes is the same as at $base: $(count '^test ' debug) tests, $records records," \
+  "$fetches session fetches and $(count '^seen ' debug) observations after calls at DEBUG;" \
+  "$(count '^seen ' off) observations with the logger OFF"
