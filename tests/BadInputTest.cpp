@@ -383,6 +383,7 @@ TEST_F(BadInputTest, EveryBuilder) {
             Bytes out = {kMark};
             const bool ok = c.call(perText ? texts[k] : std::string(), out);
             ++tried;
+            gpenc::test::Watch(where + (ok ? ": true" : ": false"), out);
             EXPECT_EQ(ok, c.expect[k] == 'T') << where;
             const std::string why = gpenc::LastFailure();  // empty after a success, whatever failed before it
             std::string reason = ok ? "" : std::string("CEncoder::") + (c.expect[k] == 'G' ? c.reason2 : c.reason);

@@ -112,6 +112,7 @@ TEST_F(CommandTest, FramesCarryTheCommandAndParameters) {
         for (CEncoder* e : {&fresh, &shared}) {
             Bytes out;
             ASSERT_TRUE(c.call(*e, out)) << c.params;
+            GpencTestAccess::Watch(*e);
             EXPECT_EQ(ToHex(out), ToHex(frame)) << (e == &shared ? "shared " : "fresh ") << c.params;
         }
         EXPECT_TRUE(log.errors().empty()) << c.params;
@@ -183,6 +184,7 @@ TEST_F(CommandTest, RefusedInputsLeaveOutAndParametersAlone) {
         Bytes out = {0x99};
         log.clear();
         EXPECT_FALSE(c.call(e, out)) << c.errors.back();
+        GpencTestAccess::Watch(e);
         log.OnRecord(nullptr);
         EXPECT_EQ(out, Bytes{0x99}) << c.errors.back();
         EXPECT_TRUE(GpencTestAccess::Parameters(e).empty()) << c.errors.back();
@@ -237,6 +239,7 @@ TEST_F(CommandTest, TerminalControlTexts) {
         Bytes out;
         log.clear();
         ASSERT_EQ(e.Cmd_EquipControl(&control, out), c.text != nullptr) << c.command;
+        gpenc::test::Watch("out", out), GpencTestAccess::Watch(e);
         if (c.text != nullptr) {
             EXPECT_EQ(LastText(out), c.text) << c.command;
         } else {
@@ -366,6 +369,7 @@ TEST_F(CommandTest, CaughtExceptionGivesTheFailureValue) {
         log.clear();
         log.ThrowAt(at, c.occurrence);
         EXPECT_EQ(c.call(e, out), c.result);
+        gpenc::test::Watch("out", out), GpencTestAccess::Watch(e);
         log.OnRecord(nullptr);
         ASSERT_FALSE(log.errors().empty());
         EXPECT_EQ(log.errors()[0].text, error);

@@ -226,6 +226,8 @@ TEST_F(FaultTest, EveryBuilderAtEveryRecord) {
                     left = true;
                     EXPECT_TRUE(persists) << "a single fault at record " << k << " left the builder";
                 }
+                gpenc::test::Watch(std::string(form.name) + " at " + std::to_string(k) + (persists ? " on: " : ": ") +
+                                       (left ? "threw " : ok ? "true " : "false ") + s.after(), s.out);
                 // A failure says which step caught the fault; a success leaves no reason.
                 const bool caught = gpenc::LastFailure().find(": a framework exception caught in ") != std::string::npos;
                 EXPECT_TRUE(left || caught != ok) << "record " << k << ": " << gpenc::LastFailure();

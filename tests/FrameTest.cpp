@@ -101,6 +101,7 @@ TEST_F(FrameTest, FetchedSessionIsNeverFetchedAgain) {
         ASSERT_TRUE(e.CommonData(2, frame1));
         gpenc::test::host::SetSession(Hex("b0 b1 b2 b3 b4 b5 b6 b7 b8 b9 ba bb bc bd be bf").data());
         ASSERT_TRUE(e.CommonData(4, frame2));
+        GpencTestAccess::Watch(e);
         EXPECT_EQ(ToHex(Bytes(frame1.begin() + 6, frame1.begin() + 22)), first);
         // The second frame is whole, after the caller's byte.
         EXPECT_EQ(ToHex(frame2), "99 47 50 00 1a 00 01 " + second + " 00 04 00 00 00 00 00 00") << first;

@@ -5,6 +5,9 @@
 
 namespace gpenc::test {
 
+Watcher g_watcher = nullptr;
+int g_forcedLevel = 0;
+
 // The tests' own UTF-8 encoder, not the library's; where wchar_t is 16 bits a
 // surrogate pair is one character.
 std::string Utf8(const std::wstring& wide) {
@@ -40,6 +43,7 @@ public:
 protected:
     void append(const log4cplus::spi::InternalLoggingEvent& event) override {
         Record r{event.getLogLevel(), Utf8(event.getMessage()), Utf8(event.getFile()), event.getLine()};
+        Watch("record " + std::to_string(r.level) + " " + r.file + " " + r.text);
         if (action) action(r);
         records.push_back(std::move(r));
         messages.push_back(event.getMessage());
@@ -56,7 +60,7 @@ LogCapture::LogCapture(int level) : appender_(new RecordingAppender) {
     logger.removeAllAppenders();
     logger.addAppender(appender_);
     logger.setAdditivity(false);
-    logger.setLogLevel(level);
+    logger.setLogLevel(g_forcedLevel != 0 ? g_forcedLevel : level);
 }
 
 LogCapture::~LogCapture() {

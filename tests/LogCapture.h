@@ -51,6 +51,16 @@ private:
     int oldLevel_;
 };
 
+// The differential harness (dev/diff) reads a run through these; unset in the
+// suite. Every record reaches the watcher as "record <level> <file> <text>"
+// before the test's own action on it, and Watch hands it what a call left.
+using Watcher = void (*)(const std::string& what, const std::vector<unsigned char>& bytes);
+extern Watcher g_watcher;
+extern int g_forcedLevel;  // non-zero: the level every capture sets instead of its own
+inline void Watch(const std::string& what, const std::vector<unsigned char>& bytes = {}) {
+    if (g_watcher != nullptr) g_watcher(what, bytes);
+}
+
 }  // namespace gpenc::test
 
 // Reaches the private steps of the encoder objects.
@@ -72,4 +82,25 @@ struct GpencTestAccess {
     }
     static bool GetMsgData(Std& e, std::uint32_t id, std::vector<unsigned char>& out) { return e.GetMsgData(id, out); }
     static bool charTohex(Std& e, const std::string& text, int& value) { return e.charTohex(text, value); }
+
+    // What an object holds between calls, handed to the differential harness.
+    static void Watch(const CEncoder& e) {
+        for (const auto* held : {&e.m_vecParameter, &e.m_vecBody, &e.m_vecHeader}) gpenc::test::Watch("held", *held);
+        gpenc::test::Watch("session", {e.m_bySession, e.m_bySession + 16});
+    }
+    static void Watch(const Std& e) {
+        auto head = [](const StandardMsgHead& h) {
+            return std::to_string(h.wMsgId) + " " + std::to_string(h.wBodyProperty) + " " + h.strPhoneNo + " " +
+                   std::to_string(h.wSerialNo);
+        };
+        const auto& m = e.m_stMsg;
+        gpenc::test::Watch("head " + head(e.m_stMsgHead) + " count " + std::to_string(e.m_byParmCount),
+                           e.m_vecParmList);
+        gpenc::test::Watch("message " + head(m.stHead) + " " + std::to_string(m.byStartFlag) + " " +
+                               std::to_string(m.byCheckCode) + " " + std::to_string(m.byEndFlag),
+                           m.vecBody);
+        gpenc::test::Watch(
+            "entry " + std::to_string(e.m_stCurParm.dwParmId) + " " + std::to_string(e.m_stCurParm.byParmLen),
+            e.m_stCurParm.vecParmValue);
+    }
 };

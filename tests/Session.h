@@ -40,6 +40,7 @@ constexpr unsigned char kMark = 0x99;  // the caller's byte in `out`
 // Whether `out` is what a successful call leaves: the caller's byte followed by
 // a whole GP frame, or a whole 808 message.
 inline ::testing::AssertionResult Whole(Output output, std::vector<unsigned char> out) {
+    Watch("whole", out);
     using gpenc::inspect::Tunnel;
     if (output == kMessage) {
         const auto m = gpenc::inspect::DecodeJt808(out.data(), out.size());

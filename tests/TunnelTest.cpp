@@ -168,6 +168,7 @@ TEST_F(TunnelTest, WholeFrames) {
             Bytes out;
             log.clear();
             ASSERT_TRUE(call(*e, out)) << c.what;
+            GpencTestAccess::Watch(*e);
             EXPECT_EQ(ToHex(out), ToHex(Wire(c.frame))) << (e == &shared ? "shared: " : "fresh: ") << c.what;
             EXPECT_TRUE(log.errors().empty()) << c.what;
         }
@@ -262,6 +263,7 @@ TEST_F(TunnelTest, RefusalsAndTheirRecords) {
         log.OnRecord(nullptr);
         if (c.throwAt != nullptr) log.ThrowAt(c.throwAt);
         EXPECT_FALSE(c.call(e, out)) << c.what;
+        GpencTestAccess::Watch(e);
         EXPECT_EQ(out, Bytes{0x99}) << c.what;
         EXPECT_EQ(Own(log, c.name), c.own) << c.what;
         EXPECT_EQ(Errors(log), c.errors) << c.what;
@@ -319,6 +321,7 @@ TEST_F(TunnelTest, NumbersAreReadAsAtoiReadsThem) {
         Bytes out;
         log.clear();
         ASSERT_EQ(e.EquipSet(&s, out), value != nullptr) << text;
+        gpenc::test::Watch("out", out), GpencTestAccess::Watch(e);
         EXPECT_EQ(value != nullptr ? Tail(out, 8) : Errors(log).at(0),
                   value != nullptr ? value : "(CEncoder::EquipSet)运行失败") << text;
     }
