@@ -2,6 +2,8 @@
 // handling of a framework exception thrown by one of them.
 #include "core/Shell.h"
 
+#include <charconv>
+
 namespace gpenc::detail {
 
 std::string Context::Compose() const {
@@ -9,6 +11,10 @@ std::string Context::Compose() const {
     case kRaw: return std::string(prefix).append(text, size);
     case kCaller: return CallerText(text);
     case kNumber: return prefix + std::to_string(number);
+    case kHex: {
+        char hex[8];
+        return std::string(hex, std::to_chars(hex, hex + sizeof hex, static_cast<unsigned int>(number), 16).ptr);
+    }
     default: return std::string();
     }
 }

@@ -20,7 +20,7 @@ namespace gpenc::detail {
 // Trivial, so that a shell's frames cost nothing until a step opens one; a
 // value-initialised one adds nothing.
 struct Context {
-    enum Kind : unsigned char { kNone, kRaw, kCaller, kNumber };
+    enum Kind : unsigned char { kNone, kRaw, kCaller, kNumber, kHex };
     Kind kind;
     const char* prefix;
     const char* text;
@@ -30,6 +30,8 @@ struct Context {
     static Context Raw(const char* prefix, std::string_view t) { return {kRaw, prefix, t.data(), t.size(), 0}; }
     static Context Caller(const char* t) { return {kCaller, "", t != nullptr ? t : "", 0, 0}; }
     static Context Number(const char* prefix, long long n) { return {kNumber, prefix, "", 0, n}; }
+    // The lower-case hexadecimal text of `n`.
+    static Context Hex(unsigned int n) { return {kHex, "", "", 0, n}; }
     std::string Compose() const;
 };
 

@@ -82,16 +82,16 @@ private:
 // D1: a builder that fails leaves `out` as it was, bytes and size (docs/compat.md).
 class Tail : public Writer {
 public:
-    explicit Tail(Bytes& out) noexcept : Writer(out), at_(At()) {}
+    explicit Tail(Bytes& out) noexcept : Writer(out), start_(At()) {}
     Tail(const Tail&) = delete;
     Tail& operator=(const Tail&) = delete;
     ~Tail() {
-        if (!kept_) Back(at_);
+        if (!kept_) Back(start_);
     }
     void Keep() noexcept { kept_ = true; }
 
 private:
-    std::size_t at_;
+    std::size_t start_;
     bool kept_ = false;
 };
 

@@ -121,15 +121,14 @@ int CEncoder::Change16To10(const char* text) {
 bool CEncoder::SetBodyData(int command) {
     return Logged([&](auto& log) {
         Writer body(m_vecBody);
-        return EncoderSteps::AppendBody(log, *this, command, body);
+        return EncoderSteps::WriteBody(log, *this, command, body);
     });
 }
 
 bool CEncoder::SetHeaderData() {
     return Logged([&](auto& log) {
-        unsigned char header[wire::kHeaderSize] = {};
-        if (!EncoderSteps::WriteHeader(log, m_vecBody.size(), header)) return false;
-        Writer(m_vecHeader).Raw(header, wire::kHeaderSize);
+        if (!EncoderSteps::WriteHeader(log, m_vecBody.size())) return false;
+        Writer(m_vecHeader).Raw(EncoderSteps::Header(m_vecBody.size()).bytes, wire::kHeaderSize);
         return true;
     });
 }
