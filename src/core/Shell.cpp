@@ -46,6 +46,10 @@ bool Shell::Named(Level level, std::initializer_list<std::string_view> parts, in
     return Try([&] { level == kDebug ? op.Debug(parts, line) : op.Error(parts, line); });
 }
 
+bool Shell::Alone(const char* file, const char* text, int line) {
+    return Try([&] { gpenc::detail::Write(kError, file, line, {text}); });
+}
+
 bool Shell::PreEnter(const Op& op, int line) {
     return Try([&] { op.PreEnter(line); });
 }

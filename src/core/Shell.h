@@ -92,6 +92,8 @@ public:
     bool Error(std::initializer_list<std::string_view> parts, int line = __builtin_LINE()) {
         return Named(kError, parts, line);
     }
+    // ERROR `text` alone, without a step's name, in `file`.
+    bool Alone(const char* file, const char* text, int line = __builtin_LINE());
     // DEBUG "(name" texts::kFullWidthClose texts::kEnter of `op`, written in
     // the frame of its caller, before its own opens.
     // Q10: the extra full-width entry record is what log searches match (docs/compat.md).
@@ -137,6 +139,7 @@ struct Quiet {
     bool Fail(const char* = nullptr) { return false; }
     bool Debug(std::initializer_list<std::string_view>) { return true; }
     bool Error(std::initializer_list<std::string_view>) { return true; }
+    bool Alone(const char*, const char*) { return true; }
     bool PreEnter(const Op&) { return true; }
     bool Live() const { return true; }
 };

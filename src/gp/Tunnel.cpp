@@ -240,9 +240,11 @@ GPENC_FLATTEN bool CEncoder::EquipSet(std::vector<sEquipset> equipSets, std::vec
             // Q27: the first record's terminal is the one addressed (docs/compat.md).
             const Renamed list("list", "equipSets"), phone("list[0].strPhoneNo", "equipSets[0].terminalNo");
             const std::string phoneNo = PhoneNumber(equipSets.front().terminalNo);
-            if (!StandardSteps::ParmSetVector(
-                    standard, Check("list", 0).NotEmpty(phoneNo, "strPhoneNo"), values.size(),
-                    [&](std::size_t i) { return values[i]; }, phoneNo, msg))
+            const bool ready = Check("list", 0).NotEmpty(phoneNo, "strPhoneNo");
+            if (!gpenc::detail::Logged([&](auto& log) {
+                    return StandardSteps::ParmSetVector(
+                        log, standard, ready, values.size(), [&](std::size_t i) { return values[i]; }, phoneNo, msg);
+                }))
                 return op.Fail(gpenc::detail::texts::kNot808Encoded);
             if (!SetsAnyParameter(msg)) {
                 Refuse("equipSets", "sets no parameter: every entry has an unknown id or a value not encoded");

@@ -17,6 +17,7 @@
 using gpenc::detail::Bytes;
 using gpenc::detail::Check;
 using gpenc::detail::Guarded;
+using gpenc::detail::Logged;
 using gpenc::detail::NoThrow;
 using gpenc::detail::Op;
 using gpenc::detail::Public;
@@ -59,32 +60,8 @@ CEncoder_Standard::~CEncoder_Standard() noexcept {
     });
 }
 
-void CEncoder_Standard::InitStandardMsgHead() { StandardSteps::Reset(*this); }
-
-GPENC_FLATTEN bool StandardSteps::Reset(CEncoder_Standard& e) {
-    static constexpr Op op = Plain("CEncoder_Standard::InitStandardMsgHead");
-    op.PreEnter();
-    return Guarded(op, false, [&] {
-        e.m_stMsg.byStartFlag = 0;
-        e.m_stMsg.byCheckCode = 0;
-        e.m_stMsg.byEndFlag = 0;
-        e.m_stMsg.stHead.wMsgId = 0;
-        e.m_stMsg.stHead.wBodyProperty = 0;
-        e.m_stMsg.stHead.strPhoneNo.clear();
-        e.m_stMsg.stHead.wSerialNo = 0;
-        Bytes().swap(e.m_stMsg.vecBody);
-        // wMsgId stays: it is the last message id until the next head is set.
-        // Q37: kept so, and the serial number starts again, so every message carries 1 (docs/compat.md).
-        e.m_stMsgHead.wBodyProperty = 0;
-        e.m_stMsgHead.wSerialNo = 0;
-        e.m_stMsgHead.strPhoneNo.clear();
-        e.m_byParmCount = 0;
-        e.m_stCurParm.dwParmId = 0;
-        e.m_stCurParm.byParmLen = 0;
-        Bytes().swap(e.m_vecParmList);
-        Bytes().swap(e.m_stCurParm.vecParmValue);
-        return op.Done();
-    });
+void CEncoder_Standard::InitStandardMsgHead() {
+    Logged([&](auto& log) { return StandardSteps::Reset(log, *this); });
 }
 
 // ---------------------------------------------------------------------------
@@ -92,16 +69,7 @@ GPENC_FLATTEN bool StandardSteps::Reset(CEncoder_Standard& e) {
 // ---------------------------------------------------------------------------
 
 bool CEncoder_Standard::SetMsgData_StandardMsgHead(std::uint16_t msgId, std::string phoneNo) {
-    static constexpr Op op = Marked("CEncoder_Standard::SetMsgData_StandardMsgHead");
-    return Guarded(op, false, [&] {
-        // Q37: 1 for every message, the head having been reset before it (docs/compat.md).
-        ++m_stMsgHead.wSerialNo;
-        m_stMsgHead.wMsgId = msgId;
-        m_stMsgHead.strPhoneNo = std::move(phoneNo);
-        // GetMsgData refuses what does not fit the ten length bits.
-        m_stMsgHead.wBodyProperty = static_cast<std::uint16_t>(StandardSteps::BodyLength(*this, msgId));
-        return op.Done();
-    });
+    return Logged([&](auto& log) { return StandardSteps::Head(log, *this, msgId, std::move(phoneNo)); });
 }
 
 namespace {
@@ -222,33 +190,8 @@ int CEncoder_Standard::DecToBCD(int value, unsigned char* out, int count) {
 }
 
 bool CEncoder_Standard::Xor(std::vector<unsigned char> data, int first, int last, unsigned char& check) {
-    return gpenc::detail::Public("CEncoder_Standard::Xor",
-                                 [&] { return StandardSteps::Xor(data, first, last, check); });
-}
-
-bool StandardSteps::Xor(const Bytes& data, int first, int last, unsigned char& check) {
-    static constexpr Op op = Marked("CEncoder_Standard::Xor");
-    // D24: a negative first index is refused too (docs/compat.md).
-    return Guarded(op, false, [&] {
-        const std::size_t size = data.size();
-        const bool valid =
-            Check()
-                .That(first >= 0, "first", [&] { return "must not be negative, got " + std::to_string(first); })
-                .That(first < last, "last",
-                      [&] { return "must be above first " + std::to_string(first) + ", got " + std::to_string(last); })
-                .That(static_cast<std::size_t>(last) < size, "last", [&] {
-                    return "must be below data.size() " + std::to_string(size) + ", got " + std::to_string(last);
-                });
-        if (!valid) {
-            // Q34: the refusal is logged at DEBUG; the builder's result reports it (docs/compat.md).
-            op.Debug({gpenc::detail::texts::kFullWidthClose, gpenc::detail::texts::kCheckFailed});
-            return op.Return(false);
-        }
-        unsigned char x = 0;
-        // D24: every byte by exclusive-or, the last one too: a check the terminal can verify (docs/compat.md).
-        for (int i = first; i <= last; ++i) x ^= data[static_cast<std::size_t>(i)];
-        // D1: `check` changes only on success (docs/compat.md).
-        return op.Commit([&] { check = x; });
+    return gpenc::detail::Public("CEncoder_Standard::Xor", [&] {
+        return Logged([&](auto& log) { return StandardSteps::Xor(log, data, first, last, check); });
     });
 }
 

@@ -13,7 +13,7 @@
 #include <string>
 
 using gpenc::detail::Bytes;
-using gpenc::detail::Guarded;
+using gpenc::detail::Logged;
 using gpenc::detail::Op;
 using gpenc::detail::Writer;
 using namespace gpenc::detail::standard;
@@ -59,13 +59,14 @@ using wire::card::CheckRange;
 // `bodySize` bytes, in order, each after the one before has been written (a
 // later range may cover an earlier check byte). The ranges count from the
 // body, which starts after the head of the call's edition.
-[[nodiscard]] bool WriteChecks(Bytes& msg, std::size_t bodySize, std::initializer_list<CheckRange> ranges) {
+template <class Log>
+[[nodiscard]] bool WriteChecks(Log& log, Bytes& msg, std::size_t bodySize, std::initializer_list<CheckRange> ranges) {
     const std::size_t head = HeadSize(HeadOfCall());
     if (msg.size() < head + bodySize) return false;
     const int at = static_cast<int>(head);
     for (const CheckRange& r : ranges) {
         unsigned char check = 0;
-        if (!StandardSteps::Xor(msg, at + r.first, at + r.last, check)) return false;
+        if (!StandardSteps::Xor(log, msg, at + r.first, at + r.last, check)) return false;
         Writer(msg).Patch(static_cast<std::size_t>(at + r.last) + 1, check);
     }
     return true;
@@ -74,28 +75,7 @@ using wire::card::CheckRange;
 }  // namespace
 
 bool CEncoder_Standard::SetOncePageData(MsgData_EquipParmSet_ParmListConfig& value) {
-    return StandardSteps::AppendPage(*this, Value::Of(value, value.byValue));
-}
-
-GPENC_FLATTEN bool StandardSteps::AppendPage(CEncoder_Standard& e, const Value& value, bool optional) {
-    // Pages log under the parameter step's name: they are its twin.
-    // Q32: the name log searches use (docs/compat.md).
-    static constexpr Op op = Plain("CEncoder_Standard::SetOnceParameterData");
-    return Guarded(op, false, [&] {
-        // Encoded straight onto the end of the body, which a refusal leaves as it was.
-        Writer body(e.m_stCurParm.vecParmValue);
-        const std::size_t before = body.At();
-        std::string rule;
-        if (!EncodeValue(value, body, rule)) {
-            // The failure records before the reason, so that a fault in them is the reason instead.
-            op.Fail();
-            if (rule.empty()) return false;
-            if (!optional) gpenc::detail::Refuse("page", rule);
-            return optional;
-        }
-        e.m_stCurParm.byParmLen = static_cast<unsigned char>(e.m_stCurParm.byParmLen + (body.At() - before));
-        return op.Done();
-    });
+    return Logged([&](auto& log) { return StandardSteps::AppendPage(log, *this, Value::Of(value, value.byValue)); });
 }
 
 bool CEncoder_Standard::ParmSet_SetICInfoSet_stringAdd0(std::string& text, int width) {
@@ -139,7 +119,8 @@ void StandardSteps::Fit(std::string& text, int width) {
     }
 }
 
-bool StandardSteps::AppendCardPages(CEncoder_Standard& e, const struct_EquipControl_SetIC& card,
+template <class Log>
+bool StandardSteps::AppendCardPages(Log& log, CEncoder_Standard& e, const struct_EquipControl_SetIC& card,
                                     std::uint16_t dataLength) {
     const CardDate date = LocalDate(card.tmCardDate);
     // D12: a year outside 2000-2099 is refused: its BCD byte would name another year (docs/compat.md).
@@ -163,7 +144,7 @@ bool StandardSteps::AppendCardPages(CEncoder_Standard& e, const struct_EquipCont
     // to a fault, which would shift every byte after it.
     // D3: a page lost to a caught exception fails the card (docs/compat.md).
     bool faulted = false;
-    auto page = [&](const Value& value) { faulted |= !AppendPage(e, value); };
+    auto page = [&](const Value& value) { faulted |= !AppendPage(log, e, value); };
     // Room for the widest fitted text, each page written before the next is fitted.
     char fitted[wire::card::kText4Width];
     static_assert(wire::card::kText4Width >= wire::card::kText1Width &&
@@ -187,77 +168,83 @@ bool StandardSteps::AppendCardPages(CEncoder_Standard& e, const struct_EquipCont
 }
 
 bool CEncoder_Standard::ParmSet_SetICInfoSetStandard(struct_EquipControl_SetIC card) {
-    return gpenc::detail::Public("CEncoder_Standard::ParmSet_SetICInfoSetStandard",
-                                 [&] { return StandardSteps::SetStandardCard(*this, card); });
+    return gpenc::detail::Public("CEncoder_Standard::ParmSet_SetICInfoSetStandard", [&] {
+        return Logged([&](auto& log) { return StandardSteps::SetStandardCard(log, *this, card); });
+    });
 }
 
-bool StandardSteps::SetStandardCard(CEncoder_Standard& e, const struct_EquipControl_SetIC& card) {
+template <class Log>
+bool StandardSteps::SetStandardCard(Log& log, CEncoder_Standard& e, const struct_EquipControl_SetIC& card) {
     // Q32: both layouts log as ParmSet_SetICInfoSet, the name log searches use (docs/compat.md).
     static constexpr Op op = Marked("CEncoder_Standard::ParmSet_SetICInfoSet");
-    return Guarded(op, false, [&] {
-        if (!AppendCardPages(e, card, wire::card::kStandardLength) ||
-            !e.SetMsgData_StandardMsgHead(wire::jt808::kPassThrough, card.strPhoneNo))
-            return op.Fail();
-        return op.Done();
-    });
+    auto frame = log.Open(op);
+    if (!frame) return false;
+    if (!AppendCardPages(log, e, card, wire::card::kStandardLength) ||
+        !Head(log, e, wire::jt808::kPassThrough, card.strPhoneNo))
+        return log.Fail();
+    return log.Exit();
 }
 
 bool CEncoder_Standard::ParmSet_SetICInfoSetExtension(struct_EquipControl_SetIC card) {
-    return gpenc::detail::Public("CEncoder_Standard::ParmSet_SetICInfoSetExtension",
-                                 [&] { return StandardSteps::SetExtensionCard(*this, card); });
+    return gpenc::detail::Public("CEncoder_Standard::ParmSet_SetICInfoSetExtension", [&] {
+        return Logged([&](auto& log) { return StandardSteps::SetExtensionCard(log, *this, card); });
+    });
 }
 
-bool StandardSteps::SetExtensionCard(CEncoder_Standard& e, const struct_EquipControl_SetIC& card) {
+template <class Log>
+bool StandardSteps::SetExtensionCard(Log& log, CEncoder_Standard& e, const struct_EquipControl_SetIC& card) {
     // Q32: both layouts log as ParmSet_SetICInfoSet, the name log searches use (docs/compat.md).
     static constexpr Op op = Marked("CEncoder_Standard::ParmSet_SetICInfoSet");
-    return Guarded(op, false, [&] {
-        // D13: texts that do not fit would push the tail check byte out of its place (docs/compat.md).
-        const std::size_t textBytes = 3 + card.strExtText1.size() + card.strExtText2.size() + card.strExtText3.size();
-        if (textBytes > wire::card::kExtensionTextRoom) {
-            gpenc::detail::Refuse(
-                "card", "strExtText1 to 3 must take at most 119 bytes together, got " + std::to_string(textBytes - 3));
-            return op.Fail();
-        }
+    auto frame = log.Open(op);
+    if (!frame) return false;
+    // D13: texts that do not fit would push the tail check byte out of its place (docs/compat.md).
+    const std::size_t textBytes = 3 + card.strExtText1.size() + card.strExtText2.size() + card.strExtText3.size();
+    if (textBytes > wire::card::kExtensionTextRoom) {
+        gpenc::detail::Refuse(
+            "card", "strExtText1 to 3 must take at most 119 bytes together, got " + std::to_string(textBytes - 3));
+        return log.Fail();
+    }
 
-        if (!AppendCardPages(e, card, wire::card::kExtensionLength)) return op.Fail();
-        const Value pages[] = {
-            Value::Byte(wire::card::kExtensionMark[0]),
-            Value::Byte(wire::card::kExtensionMark[1]),
-            Value::Byte(card.byExt1),
-            Value::Byte(card.byExt2),
-            Value::Byte(card.byExtCheck),
-            Value::Byte(static_cast<unsigned char>(card.strExtText1.size())),
-            Value::Text(card.strExtText1),
-            Value::Byte(static_cast<unsigned char>(card.strExtText2.size())),
-            Value::Text(card.strExtText2),
-            Value::Byte(static_cast<unsigned char>(card.strExtText3.size())),
-            Value::Text(card.strExtText3),
-        };
-        // An empty text is refused by the page step and leaves its length byte
-        // 0 alone; a page lost to a fault fails the card.
-        // Q36: an empty text is logged as refused and the card still goes (docs/compat.md).
-        // D3: a page lost to a caught exception fails the card (docs/compat.md).
-        bool faulted = false;
-        for (const auto& page : pages) faulted |= !AppendPage(e, page, true);
-        const Value zero = Value::Byte(0);
-        while (e.m_stCurParm.vecParmValue.size() < wire::card::kExtensionBody - 1) {
-            if (!AppendPage(e, zero)) return op.Fail();
-        }
-        // Q41: holds the place the third check byte then overwrites (docs/compat.md).
-        faulted |= !AppendPage(e, Value::Byte(card.byExtCheckTail));
-        if (faulted || !e.SetMsgData_StandardMsgHead(wire::jt808::kPassThrough, card.strPhoneNo)) return op.Fail();
-        return op.Done();
-    });
+    if (!AppendCardPages(log, e, card, wire::card::kExtensionLength)) return log.Fail();
+    const Value pages[] = {
+        Value::Byte(wire::card::kExtensionMark[0]),
+        Value::Byte(wire::card::kExtensionMark[1]),
+        Value::Byte(card.byExt1),
+        Value::Byte(card.byExt2),
+        Value::Byte(card.byExtCheck),
+        Value::Byte(static_cast<unsigned char>(card.strExtText1.size())),
+        Value::Text(card.strExtText1),
+        Value::Byte(static_cast<unsigned char>(card.strExtText2.size())),
+        Value::Text(card.strExtText2),
+        Value::Byte(static_cast<unsigned char>(card.strExtText3.size())),
+        Value::Text(card.strExtText3),
+    };
+    // An empty text is refused by the page step and leaves its length byte
+    // 0 alone; a page lost to a fault fails the card.
+    // Q36: an empty text is logged as refused and the card still goes (docs/compat.md).
+    // D3: a page lost to a caught exception fails the card (docs/compat.md).
+    bool faulted = false;
+    for (const auto& page : pages) faulted |= !AppendPage(log, e, page, true);
+    const Value zero = Value::Byte(0);
+    while (e.m_stCurParm.vecParmValue.size() < wire::card::kExtensionBody - 1) {
+        if (!AppendPage(log, e, zero)) return log.Fail();
+    }
+    // Q41: holds the place the third check byte then overwrites (docs/compat.md).
+    faulted |= !AppendPage(log, e, Value::Byte(card.byExtCheckTail));
+    if (faulted || !Head(log, e, wire::jt808::kPassThrough, card.strPhoneNo)) return log.Fail();
+    return log.Exit();
 }
 
 GPENC_FLATTEN bool CEncoder_Standard::ParmSet_ICInfoSetStandard(struct_EquipControl_SetIC card,
                                                                 std::vector<unsigned char>& msg) {
     static constexpr Op op = Marked("CEncoder_Standard::ParmSet_ICInfoSetStandard");
     return gpenc::detail::Public(op, [&] {
-        return StandardSteps::BuildMessage(
-            *this, op, true, wire::jt808::kPassThrough, {"card", "card.strPhoneNo"}, msg,
-            [&] { return StandardSteps::SetStandardCard(*this, card); },
-            [&](Bytes& m) { return WriteChecks(m, wire::card::kStandardBody, {wire::card::kCardCheck}); });
+        return Logged([&](auto& log) {
+            return StandardSteps::BuildMessage(
+                log, *this, op, true, wire::jt808::kPassThrough, {"card", "card.strPhoneNo"}, msg,
+                [&] { return StandardSteps::SetStandardCard(log, *this, card); },
+                [&](Bytes& m) { return WriteChecks(log, m, wire::card::kStandardBody, {wire::card::kCardCheck}); });
+        });
     });
 }
 
@@ -265,14 +252,16 @@ GPENC_FLATTEN bool CEncoder_Standard::ParmSet_ICInfoSetExtension(struct_EquipCon
                                                                  std::vector<unsigned char>& msg) {
     static constexpr Op op = Marked("CEncoder_Standard::ParmSet_ICInfoSetExtension");
     return gpenc::detail::Public(op, [&] {
-        return StandardSteps::BuildMessage(
-            *this, op, true, wire::jt808::kPassThrough, {"card", "card.strPhoneNo"}, msg,
-            [&] { return StandardSteps::SetExtensionCard(*this, card); },
-            [&](Bytes& m) {
-                return WriteChecks(
-                    m, wire::card::kExtensionBody,
-                    {wire::card::kCardCheck, wire::card::kExtensionHeadCheck, wire::card::kExtensionCheck});
-            });
+        return Logged([&](auto& log) {
+            return StandardSteps::BuildMessage(
+                log, *this, op, true, wire::jt808::kPassThrough, {"card", "card.strPhoneNo"}, msg,
+                [&] { return StandardSteps::SetExtensionCard(log, *this, card); },
+                [&](Bytes& m) {
+                    return WriteChecks(
+                        log, m, wire::card::kExtensionBody,
+                        {wire::card::kCardCheck, wire::card::kExtensionHeadCheck, wire::card::kExtensionCheck});
+                });
+        });
     });
 }
 

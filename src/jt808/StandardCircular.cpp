@@ -15,7 +15,6 @@
 #include <string>
 
 using gpenc::detail::Check;
-using gpenc::detail::Guarded;
 using gpenc::detail::Op;
 using namespace gpenc::detail::standard;
 
@@ -66,13 +65,15 @@ GPENC_FLATTEN bool CEncoder_Standard::ParmSet_Get808AlarmSetData_Circular(MsgDat
     static constexpr Op op = Marked("CEncoder_Standard::ParmSet_Get808AlarmSetData_Circular");
     return gpenc::detail::Public(op, [&] {
         // D7: false after a caught exception, so that a text cut short is never sent (docs/compat.md).
-        return Guarded(op, false, [&] {
+        return gpenc::detail::Logged([&](auto& log) {
+            auto frame = log.Open(op);
+            if (!frame) return false;
             // D8: "nan" or "inf" in place of a coordinate is no position the receiver could read (docs/compat.md).
             for (std::size_t i = 0; i < setting.vecAreas.size(); ++i) {
                 const MsgData_AlarmSet_CircularArea& a = setting.vecAreas[i];
                 Check area("setting.vecAreas", static_cast<int>(i));
                 if (!Finite(area, a.dLatitude, "dLatitude") || !Finite(area, a.dLongitude, "dLongitude"))
-                    return op.Fail();
+                    return log.Fail();
             }
             std::string added;
             // Room for the usual areas at once: about 60 characters each, 96 with
@@ -105,7 +106,9 @@ GPENC_FLATTEN bool CEncoder_Standard::ParmSet_Get808AlarmSetData_Circular(MsgDat
             if (!text.empty() && text.capacity() < text.size() + added.size()) text.reserve(text.size() + added.size());
             // Q24: appended to the caller's text, which keeps what it held (docs/compat.md).
             // D1: the caller's text changes only on success (docs/compat.md).
-            return op.Commit([&] { text.empty() ? text.swap(added) : void(text += added); });
+            if (!log.Exit()) return false;
+            text.empty() ? text.swap(added) : void(text += added);
+            return true;
         });
     });
 }

@@ -15,7 +15,7 @@
 
 using gpenc::detail::Bytes;
 using gpenc::detail::Check;
-using gpenc::detail::Guarded;
+using gpenc::detail::Logged;
 using gpenc::detail::Op;
 using namespace gpenc::detail::standard;
 
@@ -124,74 +124,68 @@ Value Value::Of(const EquipParmSet_EquipConfig& record, bool stringAndDwordOnly)
     }
 }
 
+// The exported steps, each over the library's own in StandardParts.h.
 bool CEncoder_Standard::SetOnceParameterData(MsgData_EquipParmSet_ParmListConfig value) {
-    return StandardSteps::AppendEntry(*this, Value::Of(value, static_cast<unsigned char>(value.dwValue)));
-}
-
-GPENC_FLATTEN bool StandardSteps::AppendEntry(CEncoder_Standard& e, const Value& value, bool optional) {
-    static constexpr Op op = Plain("CEncoder_Standard::SetOnceParameterData");
-    return Guarded(op, false, [&] {
-        // The entry is encoded in place, at the end of the list: id, a length
-        // byte set once the value is in, the value. What SetMsgData_EquipParmSet
-        // does with a staged copy, without the copy.
-        Writer list(e.m_vecParmList);
-        const std::size_t at = list.At();
-        list.U32(value.id);
-        list.U8(0);
-        std::string rule;
-        if (!EncodeValue(value, list, rule)) {
-            list.Back(at);
-            // The failure records before the reason, so that a fault in them is the reason instead.
-            op.Fail();
-            if (rule.empty()) return false;
-            if (!optional) {
-                char id[24];
-                std::snprintf(id, sizeof id, "parameter 0x%04x", static_cast<unsigned int>(value.id));
-                gpenc::detail::Refuse(id, rule);
-            }
-            return optional;
-        }
-        const auto length = static_cast<unsigned char>(list.At() - at - 5);
-        list.Patch(at + 4, length);
-        ++e.m_byParmCount;
-        e.m_stCurParm.dwParmId = value.id;
-        e.m_stCurParm.byParmLen = length;
-        return op.Done();
+    return Logged([&](auto& log) {
+        return StandardSteps::AppendEntry(log, *this, Value::Of(value, static_cast<unsigned char>(value.dwValue)));
     });
 }
 
 // An exported step that no builder calls: the entry step, its bytes as given.
 bool CEncoder_Standard::SetMsgData_EquipParmSet(MsgData_EquipParmSet_ParmList entry) {
-    return StandardSteps::AppendEntry(*this, Value::Of(entry));
+    return Logged([&](auto& log) { return StandardSteps::AppendEntry(log, *this, Value::Of(entry)); });
 }
 
 bool CEncoder_Standard::ParmSet_Set808ParmInfo(std::vector<EquipParmSet_EquipConfig> list) {
-    return StandardSteps::Set808ParmInfo(*this, list.size(), [&](std::size_t i) { return Value::Of(list[i]); });
+    return Logged([&](auto& log) {
+        return StandardSteps::Set808ParmInfo(log, *this, list.size(),
+                                             [&](std::size_t i) { return Value::Of(list[i]); });
+    });
 }
 
-bool CEncoder_Standard::ParmSet_SetMainSericeIP(std::vector<EquipParmSet_EquipConfig> list) {
+namespace {
+
+// ParmSet_SetMainSericeIP: the list's STRING and DWORD values staged, the head
+// to the first entry's phone number.
+template <class Log>
+bool SetMainServer(Log& log, CEncoder_Standard& e, const std::vector<EquipParmSet_EquipConfig>& list) {
     static constexpr Op op = Marked("CEncoder_Standard::ParmSet_SetMainSericeIP");
-    return Guarded(op, false, [&] {
-        if (!StandardSteps::StageEntries(*this, op, list.size(),
-                                         [&](std::size_t i) { return Value::Of(list[i], true); }))
-            return op.Return(false);
-        if (!SetMsgData_StandardMsgHead(wire::jt808::kParmSet, list.front().strPhoneNo)) return op.Fail();
-        return op.Done();
-    });
+    auto frame = log.Open(op);
+    if (!frame) return false;
+    if (!StandardSteps::StageEntries(log, e, list.size(), [&](std::size_t i) { return Value::Of(list[i], true); })) {
+        log.Exit();
+        return false;
+    }
+    if (!StandardSteps::Head(log, e, wire::jt808::kParmSet, list.front().strPhoneNo)) return log.Fail();
+    return log.Exit();
+}
+
+// ParmSet_SetHeadInterval: the heartbeat entry of `config` staged, the head to its phone number.
+template <class Log>
+bool SetHeartbeat(Log& log, CEncoder_Standard& e, EquipParmSet_EquipConfig& config) {
+    static constexpr Op op = Marked("CEncoder_Standard::ParmSet_SetHeadInterval");
+    auto frame = log.Open(op);
+    if (!frame) return false;
+    // The config's number is the heartbeat's, whatever its id and type say.
+    config.eParmMark = PARM_HEARTBEAT_INTERVAL;
+    config.eDataType = DATATYPE_DWORD;
+    // D21: a heartbeat message without its heartbeat would be sent as a success (docs/compat.md).
+    if (!StandardSteps::AppendEntry(log, e, Value::Of(config)) ||
+        !StandardSteps::Head(log, e, wire::jt808::kParmSet, config.strPhoneNo))
+        return log.Fail();
+    return log.Exit();
+}
+
+const std::string kNoPhone;  // the head's of a list refused before it is read
+
+}  // namespace
+
+bool CEncoder_Standard::ParmSet_SetMainSericeIP(std::vector<EquipParmSet_EquipConfig> list) {
+    return Logged([&](auto& log) { return SetMainServer(log, *this, list); });
 }
 
 bool CEncoder_Standard::ParmSet_SetHeadInterval(EquipParmSet_EquipConfig config) {
-    static constexpr Op op = Marked("CEncoder_Standard::ParmSet_SetHeadInterval");
-    return Guarded(op, false, [&] {
-        // The config's number is the heartbeat's, whatever its id and type say.
-        config.eParmMark = PARM_HEARTBEAT_INTERVAL;
-        config.eDataType = DATATYPE_DWORD;
-        // D21: a heartbeat message without its heartbeat would be sent as a success (docs/compat.md).
-        if (!StandardSteps::AppendEntry(*this, Value::Of(config)) ||
-            !SetMsgData_StandardMsgHead(wire::jt808::kParmSet, config.strPhoneNo))
-            return op.Fail();
-        return op.Done();
-    });
+    return Logged([&](auto& log) { return SetHeartbeat(log, *this, config); });
 }
 
 GPENC_FLATTEN bool CEncoder_Standard::ParmSet_GetHeadInterval(EquipParmSet_EquipConfig config,
@@ -200,9 +194,11 @@ GPENC_FLATTEN bool CEncoder_Standard::ParmSet_GetHeadInterval(EquipParmSet_Equip
     // Q30: the name log searches use (docs/compat.md).
     static constexpr Op op = Marked("CEncoder_Standard::InitStandardMsgHead");
     return gpenc::detail::Public("CEncoder_Standard::ParmSet_GetHeadInterval", [&] {
-        return StandardSteps::BuildMessage(
-            *this, op, true, wire::jt808::kParmSet, {"config", "config.strPhoneNo"}, msg,
-            [&] { return ParmSet_SetHeadInterval(std::move(config)); }, Finished);
+        return Logged([&](auto& log) {
+            return StandardSteps::BuildMessage(
+                log, *this, op, true, wire::jt808::kParmSet, {"config", "config.strPhoneNo"}, msg,
+                [&] { return SetHeartbeat(log, *this, config); }, Finished);
+        });
     });
 }
 
@@ -210,24 +206,24 @@ bool CEncoder_Standard::ParmSet_GetMainSericeIP(std::vector<EquipParmSet_EquipCo
                                                 std::vector<unsigned char>& msg) {
     static constexpr Op op = Marked("CEncoder_Standard::ParmSet_GetMainSericeIP");
     return gpenc::detail::Public(op, [&] {
-        return StandardSteps::BuildMessage(
-            *this, op, true, wire::jt808::kParmSet, {"list", "list[0].strPhoneNo"}, msg,
-            [&] { return ParmSet_SetMainSericeIP(std::move(list)); }, Finished);
+        return Logged([&](auto& log) {
+            return StandardSteps::BuildMessage(
+                log, *this, op, true, wire::jt808::kParmSet, {"list", "list[0].strPhoneNo"}, msg,
+                [&] { return SetMainServer(log, *this, list); }, Finished);
+        });
     });
 }
-
-namespace {
-const std::string kNoPhone;  // the head's of a list refused before it is read
-}  // namespace
 
 GPENC_FLATTEN bool CEncoder_Standard::ParmSet_Get808ParmSetVector(std::vector<EquipParmSet_EquipConfig> list,
                                                                   std::vector<unsigned char>& msg) {
     return gpenc::detail::Public("CEncoder_Standard::ParmSet_Get808ParmSetVector", [&] {
         const bool ready =
             Check("list").NotEmpty(list, "") && Check("list", 0).NotEmpty(list.front().strPhoneNo, "strPhoneNo");
-        return StandardSteps::ParmSetVector(
-            *this, ready, list.size(), [&](std::size_t i) { return Value::Of(list[i]); },
-            ready ? list.front().strPhoneNo : kNoPhone, msg);
+        return Logged([&](auto& log) {
+            return StandardSteps::ParmSetVector(
+                log, *this, ready, list.size(), [&](std::size_t i) { return Value::Of(list[i]); },
+                ready ? list.front().strPhoneNo : kNoPhone, msg);
+        });
     });
 }
 

@@ -7,12 +7,14 @@
 #include "core/Failure.h"
 #include "core/Log.h"
 #include "core/ParaStr.h"
+#include "core/Shell.h"
 #include "core/Wire.h"
 #include "core/Writer.h"
 
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -43,10 +45,6 @@ constexpr Op Marked(const char* name) {
 // bytes itself.
 // Q7: GetParaStr's records stand around every text value, though no builder calls it (docs/compat.md).
 inline constexpr Op kGetParaStr = Plain("CEncoder_Standard::GetParaStr");
-
-// The builders' own failure texts stand alone, without an operation name.
-// Q34: kept so; log searches match these texts as they are (docs/compat.md).
-inline void LogFailure(const char* text, int line) { Write(kError, kFile, line, {text}); }
 
 // A value to encode, as the value step reads it: its type and the members of
 // the record it comes from, referred to where they are, so that an entry or
@@ -148,11 +146,14 @@ private:
 }  // namespace gpenc::detail::standard
 
 // The steps of CEncoder_Standard that are the library's own rather than part
-// of the exported class.
+// of the exported class. Each reports what it does to `log` (a
+// gpenc::detail::Shell, or Quiet with the logger off); the exported steps of
+// the same names run them through gpenc::detail::Logged.
 struct StandardSteps {
     using Op = gpenc::detail::Op;
     using Bytes = gpenc::detail::Bytes;
     using Writer = gpenc::detail::Writer;
+    using Value = gpenc::detail::standard::Value;
 
     // Where a message builder's input is, for the reason of a refusal: the
     // builder's parameter and the phone number that the head takes.
@@ -162,34 +163,75 @@ struct StandardSteps {
     };
 
     // Writes the value bytes of `value` by its type, or takes back what it
-    // wrote and gives false: with the rule the value broke in `rule` (a
-    // type that is none, an empty text, more than 255 bytes), or with `rule`
-    // empty when the text step caught a framework exception.
-    [[nodiscard]] static bool EncodeValue(const gpenc::detail::standard::Value& value, Writer& out, std::string& rule);
+    // wrote and gives false: with the rule the value broke in `rule` (a type
+    // that is none, an empty text, more than 255 bytes), or with `rule` empty
+    // when the text step caught a framework exception.
+    template <class Log>
+    static bool EncodeValue(Log& log, const Value& value, Writer& out, std::string& rule);
 
-    // InitStandardMsgHead, which fails only when a framework exception cut it
-    // short; SetOnceParameterData and SetOncePageData, which fail when their
-    // value is refused or lost to a caught exception. An `optional` value
-    // that is refused is logged and left out, and the step gives true without
-    // a reason: false is then a value lost to a fault.
-    static bool Reset(CEncoder_Standard& e);
-    [[nodiscard]] static bool AppendEntry(CEncoder_Standard& e, const gpenc::detail::standard::Value& value,
-                                          bool optional = false);
-    [[nodiscard]] static bool AppendPage(CEncoder_Standard& e, const gpenc::detail::standard::Value& value,
-                                         bool optional = false);
+    // InitStandardMsgHead: the head, the message and the staged entries emptied.
+    template <class Log>
+    static bool Reset(Log& log, CEncoder_Standard& e) {
+        static constexpr Op op = gpenc::detail::standard::Plain("CEncoder_Standard::InitStandardMsgHead");
+        log.PreEnter(op);
+        auto frame = log.Open(op);
+        if (!frame) return false;
+        e.m_stMsg.byStartFlag = 0;
+        e.m_stMsg.byCheckCode = 0;
+        e.m_stMsg.byEndFlag = 0;
+        e.m_stMsg.stHead.wMsgId = 0;
+        e.m_stMsg.stHead.wBodyProperty = 0;
+        e.m_stMsg.stHead.strPhoneNo.clear();
+        e.m_stMsg.stHead.wSerialNo = 0;
+        Bytes().swap(e.m_stMsg.vecBody);
+        // wMsgId stays: it is the last message id until the next head is set.
+        // Q37: kept so, and the serial number starts again, so every message carries 1 (docs/compat.md).
+        e.m_stMsgHead.wBodyProperty = 0;
+        e.m_stMsgHead.wSerialNo = 0;
+        e.m_stMsgHead.strPhoneNo.clear();
+        e.m_byParmCount = 0;
+        e.m_stCurParm.dwParmId = 0;
+        e.m_stCurParm.byParmLen = 0;
+        Bytes().swap(e.m_vecParmList);
+        Bytes().swap(e.m_stCurParm.vecParmValue);
+        return log.Exit();
+    }
 
-    // The staging of the 0x8103 builders: refuses an empty list under `op`,
-    // then encodes the `count` entries `valueAt(i)` gives into the parameter
-    // list (an entry that cannot be encoded is logged and left out; one lost
-    // to a caught framework exception fails the list with texts::kRunFailed
-    // under `op`). Writes no exit record.
-    template <class ValueAt>
-    [[nodiscard]] static bool StageEntries(CEncoder_Standard& e, const Op& op, std::size_t count, ValueAt&& valueAt) {
-        using gpenc::detail::standard::Value;
+    // SetMsgData_StandardMsgHead: the head of message `msgId` to `phone`.
+    template <class Log>
+    static bool Head(Log& log, CEncoder_Standard& e, std::uint16_t msgId, std::string phone) {
+        static constexpr Op op = gpenc::detail::standard::Marked("CEncoder_Standard::SetMsgData_StandardMsgHead");
+        auto frame = log.Open(op);
+        if (!frame) return false;
+        // Q37: 1 for every message, the head having been reset before it (docs/compat.md).
+        ++e.m_stMsgHead.wSerialNo;
+        e.m_stMsgHead.wMsgId = msgId;
+        e.m_stMsgHead.strPhoneNo = std::move(phone);
+        // GetMsgData refuses what does not fit the ten length bits.
+        e.m_stMsgHead.wBodyProperty = static_cast<std::uint16_t>(BodyLength(e, msgId));
+        return log.Exit();
+    }
+
+    // SetOnceParameterData and SetOncePageData, which fail when their value is
+    // refused or lost to a caught exception. An `optional` value that is
+    // refused is logged and left out, and the step gives true without a
+    // reason: false is then a value lost to a fault.
+    template <class Log>
+    static bool AppendEntry(Log& log, CEncoder_Standard& e, const Value& value, bool optional = false);
+    template <class Log>
+    static bool AppendPage(Log& log, CEncoder_Standard& e, const Value& value, bool optional = false);
+
+    // The staging of the 0x8103 builders, in the frame of the step that
+    // stages: refuses an empty list, then encodes the `count` entries
+    // `valueAt(i)` gives into the parameter list (an entry that cannot be
+    // encoded is logged and left out; one lost to a caught framework exception
+    // fails the list with texts::kFullWidthRunFailed). Writes no exit record.
+    template <class Log, class ValueAt>
+    static bool StageEntries(Log& log, CEncoder_Standard& e, std::size_t count, ValueAt&& valueAt) {
         if (count == 0) {
             gpenc::detail::Refuse("list", "must not be empty");
             // Q34: this text at ERROR, as log searches match it (docs/compat.md).
-            op.Error({gpenc::detail::texts::kFullWidthClose, gpenc::detail::texts::kBadArguments});
+            log.Error({gpenc::detail::texts::kFullWidthClose, gpenc::detail::texts::kBadArguments});
             return false;
         }
         // Room for every entry at once: its id and length and at least four bytes.
@@ -204,48 +246,47 @@ struct StandardSteps {
         // Q36: a refused entry is logged and left out, and the message still goes (docs/compat.md).
         // D3: an entry lost to a caught exception fails the list (docs/compat.md).
         bool faulted = false;
-        for (std::size_t i = 0; i < count; ++i) faulted |= !AppendEntry(e, valueAt(i), true);
+        for (std::size_t i = 0; i < count && log.Live(); ++i) faulted |= !AppendEntry(log, e, valueAt(i), true);
         if (faulted) {
-            op.Error({gpenc::detail::texts::kFullWidthRunFailed});
+            log.Error({gpenc::detail::texts::kFullWidthRunFailed});
             return false;
         }
-        return true;
+        return log.Live();
     }
 
     // ParmSet_Set808ParmInfo of the entries `valueAt` gives.
-    template <class ValueAt>
-    [[nodiscard]] static bool Set808ParmInfo(CEncoder_Standard& e, std::size_t count, ValueAt&& valueAt) {
+    template <class Log, class ValueAt>
+    static bool Set808ParmInfo(Log& log, CEncoder_Standard& e, std::size_t count, ValueAt&& valueAt) {
         static constexpr Op op = gpenc::detail::standard::Marked("CEncoder_Standard::ParmSet_Set808ParmInfo");
-        return gpenc::detail::Guarded(op, false, [&] {
-            if (!StageEntries(e, op, count, valueAt)) return op.Return(false);
-            return op.Done();
-        });
+        auto frame = log.Open(op);
+        if (!frame) return false;
+        const bool staged = StageEntries(log, e, count, valueAt);
+        return log.Exit() && staged;
     }
 
     // ParmSet_Get808ParmSetVector of the entries `valueAt` gives, the head
     // taking `phone`, unless the caller's check of them failed (`ready`).
     // What EquipSet sends, from its own records without a list of entries.
-    template <class ValueAt>
-    [[nodiscard]] static bool ParmSetVector(CEncoder_Standard& e, bool ready, std::size_t count, ValueAt&& valueAt,
-                                            const std::string& phone, Bytes& msg, int line = __builtin_LINE()) {
+    template <class Log, class ValueAt>
+    static bool ParmSetVector(Log& log, CEncoder_Standard& e, bool ready, std::size_t count, ValueAt&& valueAt,
+                              const std::string& phone, Bytes& msg) {
         // This builder shares the main-server builder's name in its records.
         // Q31: the name log searches use (docs/compat.md).
         static constexpr Op op = gpenc::detail::standard::Marked("CEncoder_Standard::ParmSet_GetMainSericeIP");
         return BuildMessage(
-            e, op, ready, wire::jt808::kParmSet, {"list", "list[0].strPhoneNo"}, msg,
-            [&] {
-                return Set808ParmInfo(e, count, valueAt) && e.SetMsgData_StandardMsgHead(wire::jt808::kParmSet, phone);
-            },
-            [](const Bytes&) { return true; }, line);
+            log, e, op, ready, wire::jt808::kParmSet, {"list", "list[0].strPhoneNo"}, msg,
+            [&] { return Set808ParmInfo(log, e, count, valueAt) && Head(log, e, wire::jt808::kParmSet, phone); },
+            [](const Bytes&) { return true; });
     }
 
     // Empties the body and appends the IC-card pages both layouts share, up to
     // the card check byte; `dataLength` is the inner packet's length word.
     // False, with the body as it was, for a card date whose year is outside
     // 2000 to 2099 (its BCD byte holds only the years of that century); false
-    // also when a page was lost to a caught framework exception.
-    [[nodiscard]] static bool AppendCardPages(CEncoder_Standard& e, const struct_EquipControl_SetIC& card,
-                                              std::uint16_t dataLength);
+    // also when a page was lost to a caught framework exception. In StandardCard.cpp.
+    template <class Log>
+    static bool AppendCardPages(Log& log, CEncoder_Standard& e, const struct_EquipControl_SetIC& card,
+                                std::uint16_t dataLength);
 
     // charTohex's reading of the two hexadecimal digits at `digits`, without
     // a text made for them.
@@ -254,14 +295,43 @@ struct StandardSteps {
     // ParmSet_SetICInfoSet_stringAdd0's fitting of `text` to `width` bytes.
     static void Fit(std::string& text, int width);
 
-    // Xor's step, reading `data` where it is: the message builders check the
-    // message they build without a copy of it.
-    [[nodiscard]] static bool Xor(const Bytes& data, int first, int last, unsigned char& check);
+    // Xor: `check` set to the exclusive-or of data[first..last], read where
+    // the data is, so the message builders check what they built without a copy.
+    template <class Log>
+    static bool Xor(Log& log, const Bytes& data, int first, int last, unsigned char& check) {
+        static constexpr Op op = gpenc::detail::standard::Marked("CEncoder_Standard::Xor");
+        auto frame = log.Open(op);
+        if (!frame) return false;
+        // D24: a negative first index is refused too (docs/compat.md).
+        const std::size_t size = data.size();
+        const bool valid =
+            gpenc::detail::Check()
+                .That(first >= 0, "first", [&] { return "must not be negative, got " + std::to_string(first); })
+                .That(first < last, "last",
+                      [&] { return "must be above first " + std::to_string(first) + ", got " + std::to_string(last); })
+                .That(static_cast<std::size_t>(last) < size, "last", [&] {
+                    return "must be below data.size() " + std::to_string(size) + ", got " + std::to_string(last);
+                });
+        if (!valid) {
+            // Q34: the refusal is logged at DEBUG; the builder's result reports it (docs/compat.md).
+            if (log.Debug({gpenc::detail::texts::kFullWidthClose, gpenc::detail::texts::kCheckFailed})) log.Exit();
+            return false;
+        }
+        unsigned char x = 0;
+        // D24: every byte by exclusive-or, the last one too: a check the terminal can verify (docs/compat.md).
+        for (int i = first; i <= last; ++i) x ^= data[static_cast<std::size_t>(i)];
+        // D1: `check` changes only on success (docs/compat.md).
+        if (!log.Exit()) return false;
+        check = x;
+        return true;
+    }
 
     // ParmSet_SetICInfoSetStandard and ParmSet_SetICInfoSetExtension, reading
-    // the caller's card where it is.
-    [[nodiscard]] static bool SetStandardCard(CEncoder_Standard& e, const struct_EquipControl_SetIC& card);
-    [[nodiscard]] static bool SetExtensionCard(CEncoder_Standard& e, const struct_EquipControl_SetIC& card);
+    // the caller's card where it is. In StandardCard.cpp.
+    template <class Log>
+    static bool SetStandardCard(Log& log, CEncoder_Standard& e, const struct_EquipControl_SetIC& card);
+    template <class Log>
+    static bool SetExtensionCard(Log& log, CEncoder_Standard& e, const struct_EquipControl_SetIC& card);
 
     // The value type of parameter `id` in the table of the 2013 edition, or
     // with `with2019` in that of the 2019 edition. In StandardParmSet.cpp.
@@ -276,52 +346,53 @@ struct StandardSteps {
         }
     }
 
-    // The frame of every message builder, logging under `op` at the caller's
-    // `line`: unless `ready`, logs texts::kSetInfoFailed and stops; resets,
-    // runs `stage`, serialises message `msgId` aside and runs `finish` on it,
-    // logging texts::kSetInfoFailed or texts::kGetInfoFailed for the first two
-    // steps when they fail; on success puts the message in `msg` and resets
-    // again. A body or phone number that GetMsgData refuses is named as part
-    // of `input`.
-    template <class Stage, class Finish>
-    [[nodiscard]] static bool BuildMessage(CEncoder_Standard& e, const Op& op, bool ready, std::uint16_t msgId,
-                                           Input input, Bytes& msg, Stage&& stage, Finish&& finish,
-                                           int line = __builtin_LINE()) {
-        using gpenc::detail::standard::LogFailure;
-        return gpenc::detail::Guarded(
-            op, false,
-            [&] {
-                const gpenc::detail::Renamed body("body", input.record), phone("head.strPhoneNo", input.phone);
-                // Built aside, so that a refused message leaves no partial bytes
-                // in the caller's vector.
-                // D1: `msg` takes the message only on success, after the exit record (docs/compat.md).
-                Bytes built;
-                // A reset that a caught fault cut short could send an earlier
-                // message's entries along.
-                // D4: so a reset cut short fails the build (docs/compat.md).
-                if (!ready || !Reset(e) || !stage()) {
-                    LogFailure(gpenc::detail::texts::kSetInfoFailed, line);
-                    return op.Return(false, line);
-                }
-                if (!e.GetMsgData(msgId, built)) {
-                    LogFailure(gpenc::detail::texts::kGetInfoFailed, line);
-                    return op.Return(false, line);
-                }
-                if (!finish(built)) return op.Return(false, line);
-                // Q33: the exit record comes before the closing reset, whose records follow it (docs/compat.md).
-                op.Exit(line);
-                e.InitStandardMsgHead();
-                // The last step, after every record that could fail the build.
-                msg.swap(built);
-                return true;
-            },
-            line);
+    // The frame of every message builder, in the frame of `op`: unless
+    // `ready`, logs texts::kSetInfoFailed and stops; resets, runs `stage`,
+    // serialises message `msgId` aside and runs `finish` on it, logging
+    // texts::kSetInfoFailed or texts::kGetInfoFailed for the first two steps
+    // when they fail; on success puts the message in `msg` and resets again.
+    // A body or phone number that GetMsgData refuses is named as part of `input`.
+    template <class Log, class Stage, class Finish>
+    static bool BuildMessage(Log& log, CEncoder_Standard& e, const Op& op, bool ready, std::uint16_t msgId, Input input,
+                             Bytes& msg, Stage&& stage, Finish&& finish) {
+        using gpenc::detail::standard::kFile;
+        auto frame = log.Open(op);
+        if (!frame) return false;
+        const gpenc::detail::Renamed body("body", input.record), phone("head.strPhoneNo", input.phone);
+        // Built aside, so that a refused message leaves no partial bytes
+        // in the caller's vector.
+        // D1: `msg` takes the message only on success, after the exit record (docs/compat.md).
+        Bytes built;
+        // A reset that a caught fault cut short could send an earlier
+        // message's entries along.
+        // D4: so a reset cut short fails the build (docs/compat.md).
+        // Q34: the builders' own failure texts stand alone, as log searches match them (docs/compat.md).
+        if (!ready || !Reset(log, e) || !stage()) {
+            if (log.Alone(kFile, gpenc::detail::texts::kSetInfoFailed)) log.Exit();
+            return false;
+        }
+        if (!e.GetMsgData(msgId, built)) {
+            if (log.Alone(kFile, gpenc::detail::texts::kGetInfoFailed)) log.Exit();
+            return false;
+        }
+        if (!finish(built)) {
+            log.Exit();
+            return false;
+        }
+        // Q33: the exit record comes before the closing reset, whose records follow it (docs/compat.md).
+        if (!log.Exit()) return false;
+        Reset(log, e);
+        if (!log.Live()) return false;
+        // The last step, after every record that could fail the build.
+        msg.swap(built);
+        return true;
     }
 };
 
 // The value step of the parameter entries and the card pages, inline so that
 // the steps that call it compile it in.
-inline bool StandardSteps::EncodeValue(const gpenc::detail::standard::Value& value, Writer& out, std::string& rule) {
+template <class Log>
+bool StandardSteps::EncodeValue(Log& log, const Value& value, Writer& out, std::string& rule) {
     const std::size_t start = out.At();
     const std::string_view text = value.text;
     bool encoded = true;
@@ -336,7 +407,9 @@ inline bool StandardSteps::EncodeValue(const gpenc::detail::standard::Value& val
         // through a copy of the text; for a text that is not empty it fails
         // only by a caught exception.
         // Q7: GetParaStr's records, without a call to it (docs/compat.md).
-        encoded = gpenc::detail::ParaStrStep(gpenc::detail::standard::kGetParaStr, text, [&] { out.Raw(text); });
+        encoded = gpenc::detail::ParaStr(log, gpenc::detail::standard::kGetParaStr, text, [&] { out.Raw(text); });
+        // A fault the step did not take leaves what it wrote, as it leaves the steps around it.
+        if (!log.Live()) return false;
         break;
     case DATATYPE_WORD: out.U16(value.number); break;
     case DATATYPE_DWORD: out.U32(value.number); break;
@@ -358,4 +431,60 @@ inline bool StandardSteps::EncodeValue(const gpenc::detail::standard::Value& val
     // D3: no partial value is left in an entry or the card body (docs/compat.md).
     if (!encoded) out.Back(start);
     return encoded;
+}
+
+template <class Log>
+bool StandardSteps::AppendEntry(Log& log, CEncoder_Standard& e, const Value& value, bool optional) {
+    static constexpr Op op = gpenc::detail::standard::Plain("CEncoder_Standard::SetOnceParameterData");
+    auto frame = log.Open(op);
+    if (!frame) return false;
+    // The entry is encoded in place, at the end of the list: id, a length
+    // byte set once the value is in, the value. What SetMsgData_EquipParmSet
+    // does with a staged copy, without the copy.
+    Writer list(e.m_vecParmList);
+    const std::size_t at = list.At();
+    list.U32(value.id);
+    list.U8(0);
+    std::string rule;
+    if (!EncodeValue(log, value, list, rule)) {
+        if (!log.Live()) return false;
+        list.Back(at);
+        // The failure records before the reason, so that a fault in them is the reason instead.
+        log.Fail();
+        if (!log.Live() || rule.empty()) return false;
+        if (!optional) {
+            char id[24];
+            std::snprintf(id, sizeof id, "parameter 0x%04x", static_cast<unsigned int>(value.id));
+            gpenc::detail::Refuse(id, rule);
+        }
+        return optional;
+    }
+    const auto length = static_cast<unsigned char>(list.At() - at - 5);
+    list.Patch(at + 4, length);
+    ++e.m_byParmCount;
+    e.m_stCurParm.dwParmId = value.id;
+    e.m_stCurParm.byParmLen = length;
+    return log.Exit();
+}
+
+template <class Log>
+bool StandardSteps::AppendPage(Log& log, CEncoder_Standard& e, const Value& value, bool optional) {
+    // Pages log under the parameter step's name: they are its twin.
+    // Q32: the name log searches use (docs/compat.md).
+    static constexpr Op op = gpenc::detail::standard::Plain("CEncoder_Standard::SetOnceParameterData");
+    auto frame = log.Open(op);
+    if (!frame) return false;
+    // Encoded straight onto the end of the body, which a refusal leaves as it was.
+    Writer body(e.m_stCurParm.vecParmValue);
+    const std::size_t before = body.At();
+    std::string rule;
+    if (!EncodeValue(log, value, body, rule)) {
+        // The failure records before the reason, so that a fault in them is the reason instead.
+        log.Fail();
+        if (!log.Live() || rule.empty()) return false;
+        if (!optional) gpenc::detail::Refuse("page", rule);
+        return optional;
+    }
+    e.m_stCurParm.byParmLen = static_cast<unsigned char>(e.m_stCurParm.byParmLen + (body.At() - before));
+    return log.Exit();
 }
