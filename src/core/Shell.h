@@ -99,6 +99,21 @@ public:
     // Q10: the extra full-width entry record is what log searches match (docs/compat.md).
     bool PreEnter(const Op& op, int line = __builtin_LINE());
 
+    // Runs `call`, a call to the host or to another public member, in the
+    // innermost step's frame: a framework exception from it is handled as one
+    // from a record. `op` is that step's (Quiet needs it).
+    template <class Call>
+    bool Host(const Op&, Call&& call) {
+        if (!Live()) return false;
+        try {
+            call();
+            return true;
+        } catch (CException* e) {
+            Handle(e);
+            return false;
+        }
+    }
+
     // Whether the innermost step runs on.
     bool Live() const { return cut_ < 0 || depth_ < cut_; }
 
@@ -140,6 +155,18 @@ struct Quiet {
     bool Debug(std::initializer_list<std::string_view>) { return true; }
     bool Error(std::initializer_list<std::string_view>) { return true; }
     bool Alone(const char*, const char*) { return true; }
+    // A framework exception from the host is the failure of the step `op`,
+    // which states it as its reason, as a Shell's would.
+    template <class Call>
+    bool Host(const Op& op, Call&& call) {
+        try {
+            call();
+            return true;
+        } catch (CException* e) {
+            op.Caught(e, {}, 0, &Fault);
+            return false;
+        }
+    }
     bool PreEnter(const Op&) { return true; }
     bool Live() const { return true; }
 };

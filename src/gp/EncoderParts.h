@@ -426,8 +426,9 @@ bool EncoderSteps::WriteBody(Log& log, CEncoder& e, int command, Writer& out) {
     // The login (command 1) goes out before there is a session; every other
     // command fetches the id once, when the object's is still all zero.
     // Q3: the login fetches no id; the others fetch once, while all zero, and send it unchecked (docs/compat.md).
-    if (command != wire::kLogin && std::memcmp(e.m_bySession, kNoSession, sizeof kNoSession) == 0)
-        CSessionData::GetSession(e.m_bySession);
+    if (command != wire::kLogin && std::memcmp(e.m_bySession, kNoSession, sizeof kNoSession) == 0 &&
+        !log.Host(op, [&] { CSessionData::GetSession(e.m_bySession); }))
+        return false;
 
     // The command goes through its hexadecimal text, which reads back as the
     // same 32 bits: a negative number (eight digits from 8 up) comes back
