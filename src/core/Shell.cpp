@@ -3,6 +3,7 @@
 #include "core/Shell.h"
 
 #include <charconv>
+#include <utility>
 
 namespace gpenc::detail {
 
@@ -59,7 +60,8 @@ bool Shell::PreEnter(const Op& op, int line) {
 // it are done.
 void Shell::Handle(CException* e) {
     for (int d = depth_; d > 0; --d) {
-        const Open_& f = frames_[d - 1];
+        Open_& f = frames_[d - 1];
+        if (f.unwind != nullptr) std::exchange(f.unwind, nullptr)(f.unwindArg);
         try {
             f.op->Caught(e, Enabled(kError) ? f.context.Compose() : std::string(), f.line, &Fault);
             cut_ = d;

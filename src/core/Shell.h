@@ -69,7 +69,7 @@ public:
     Frame Open(const Op& op, Context context = {}, int line = __builtin_LINE()) {
         // The steps nest a few deep; a deeper nesting is a fault of the library's own.
         if (depth_ == kMaxDepth) std::terminate();
-        frames_[depth_++] = {&op, context, line};
+        frames_[depth_++] = {&op, context, line, nullptr, nullptr};
         if (Live() && Enabled(kDebug)) Write(op, kDebug, op.close, texts::kEnter, line);
         return Frame(*this);
     }
@@ -117,6 +117,17 @@ public:
     // Whether the innermost step runs on.
     bool Live() const { return cut_ < 0 || depth_ < cut_; }
 
+    // Makes `unwind` (which must not throw, and outlives the innermost step's
+    // frame) what a framework exception that reaches that step does first,
+    // before the step logs it: what the step holds that writes records of its
+    // own when it goes goes first, as it would when unwinding.
+    template <class Unwind>
+    void OnUnwind(Unwind& unwind) {
+        Open_& f = frames_[depth_ - 1];
+        f.unwind = [](void* u) { (*static_cast<Unwind*>(u))(); };
+        f.unwindArg = &unwind;
+    }
+
     // At the end of the call: throws the exception that no step took.
     void Rethrow();
 
@@ -125,6 +136,8 @@ private:
         const Op* op;
         Context context;
         int line;
+        void (*unwind)(void*);
+        void* unwindArg;
     };
     static constexpr int kMaxDepth = 16;
 
@@ -169,6 +182,8 @@ struct Quiet {
     }
     bool PreEnter(const Op&) { return true; }
     bool Live() const { return true; }
+    template <class Unwind>
+    void OnUnwind(Unwind&) {}
 };
 
 // Runs `steps(shell)` with the shell the open call's levels ask for: Quiet

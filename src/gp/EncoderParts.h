@@ -325,20 +325,20 @@ struct EncoderSteps {
         });
     }
 
-    // The path of the 808-tunnelled settings, inside the guarded region of
-    // `op`: unless `valid`, the failure record. Otherwise texts::kBuild808Begin,
-    // then `produce(standard)` with the one CEncoder_Standard of the build,
-    // which puts the setting text into the record to send, or else writes the
-    // records of its failure and gives false: op.Fail() for an input that
-    // cannot be sent, op.Fail(texts::kNot808Encoded) for a setting the JT/T 808
-    // encoder refused, none for a setting text that came out empty. Then
+    // The path of the 808-tunnelled settings, in the frame of `op`: unless
+    // `valid`, the failure record. Otherwise texts::kBuild808Begin, then
+    // `produce(standard)` with the one CEncoder_Standard of the build, which
+    // puts the setting text into the record to send, or else reports its
+    // failure and gives false: log.Fail() for an input that cannot be sent,
+    // log.Fail(texts::kNot808Encoded) for a setting the JT/T 808 encoder
+    // refused, nothing for a setting text that came out empty. Then
     // texts::kBuild808End, `send()` (the parameter step) and the command-0x33
     // frame; on success the exit record, the frame kept at the end of `out` and
     // `commit()`, which hands over what the build wrote into its copy of the
     // caller's record and cannot fail. In Tunnel.cpp.
-    template <class Produce, class Send, class Commit>
-    [[nodiscard]] static bool SendSetting(CEncoder& e, const Op& op, bool valid, Produce&& produce, Send&& send,
-                                          Commit&& commit, Bytes& out);
+    template <class Log, class Produce, class Send, class Commit>
+    static bool SendSetting(Log& log, CEncoder& e, const Op& op, bool valid, Produce&& produce, Send&& send,
+                            Commit&& commit, Bytes& out);
 
     // The equipment requests: checks `request` (the builder's parameter `name`), then sends its terminal number,
     // `msgId` and the argument text `compose(*request)` as command 0x33. In

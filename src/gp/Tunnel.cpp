@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <utility>
 
@@ -131,30 +132,58 @@ void NothingToCommit() {}
 
 }  // namespace
 
-template <class Produce, class Send, class Commit>
-bool EncoderSteps::SendSetting(CEncoder& e, const Op& op, bool valid, Produce&& produce, Send&& send, Commit&& commit,
-                               Bytes& out) {
+template <class Log, class Produce, class Send, class Commit>
+bool EncoderSteps::SendSetting(Log& log, CEncoder& e, const Op& op, bool valid, Produce&& produce, Send&& send,
+                               Commit&& commit, Bytes& out) {
     gpenc::detail::Tail frame(out);
     Begin(e);
-    return gpenc::detail::Guarded(op, false, [&] {
-        if (!valid) return op.Fail();
-        // Q20: the pair of 808 data records as log readers know them (docs/compat.md).
-        op.Debug({gpenc::detail::texts::kBuild808Begin});
-        // Lives to the end of the build, so its records close the build's.
-        CEncoder_Standard standard;
-        // A setting that cannot be made has written its own failure records.
-        // Q23: none for an empty setting text (docs/compat.md).
-        if (!produce(standard)) return false;
-        op.Debug({gpenc::detail::texts::kBuild808End});
-        if (!send() || !gpenc::detail::Logged([&](auto& log) { return FinishFrame(log, e, wire::kTunnel, frame); }))
-            return op.Fail();
-        // D1: the frame is kept, and the caller's record changes, only here, once nothing can fail (docs/compat.md).
-        return op.Commit([&] {
-            frame.Keep();
-            commit();
-        });
-    });
+    auto step = log.Open(op);
+    if (!step) return false;
+    if (!valid) return log.Fail();
+    // Q20: the pair of 808 data records as log readers know them (docs/compat.md).
+    if (!log.Debug({gpenc::detail::texts::kBuild808Begin})) return false;
+    // Lives to the end of the build, so its records close the build's.
+    std::optional<CEncoder_Standard> standard;
+    if (!log.Host(op, [&] { standard.emplace(); })) return false;
+    // A fault this step takes finds it gone, its records written, as unwinding would.
+    auto release = [&]() noexcept { standard.reset(); };
+    log.OnUnwind(release);
+    // A setting that cannot be made has written its own failure records.
+    // Q23: none for an empty setting text (docs/compat.md).
+    if (!produce(*standard)) return false;
+    if (!log.Debug({gpenc::detail::texts::kBuild808End})) return false;
+    if (!send() || !FinishFrame(log, e, wire::kTunnel, frame)) return log.Fail();
+    // D1: the frame is kept, and the caller's record changes, only here, once nothing can fail (docs/compat.md).
+    if (!log.Exit()) return false;
+    frame.Keep();
+    commit();
+    return true;
 }
+
+namespace {
+
+constexpr Op kEquipSetStep = Operation("CEncoder::SetEquipSetParameterData");
+constexpr Op kICInfoSetStep = Operation("CEncoder::SetEquipSet_ICInfoSetParameterData");
+constexpr Op kAlarmSetStep = Operation("CEncoder::SetEquipSetAlarmSetData");
+
+// The parameter steps of the settings below.
+template <class Log>
+bool SendEquipSet(Log& log, CEncoder& e, sEquipset* equipSet) {
+    return EncoderSteps::SetTunnelParameterData(log, e, kEquipSetStep, "equipSet", equipSet, &sEquipset::strMsgHex,
+                                                "strMsgHex");
+}
+template <class Log>
+bool SendICInfoSet(Log& log, CEncoder& e, sEquipControl_SetIC* setIC) {
+    return EncoderSteps::SetTunnelParameterData(log, e, kICInfoSetStep, "setIC", setIC, &sEquipControl_SetIC::strMsgHex,
+                                                "strMsgHex");
+}
+template <class Log>
+bool SendAlarmSet(Log& log, CEncoder& e, sEquip_AlarmSet* alarmSet) {
+    return EncoderSteps::SetTunnelParameterData(log, e, kAlarmSetStep, "alarmSet", alarmSet,
+                                                &sEquip_AlarmSet::strMsgText, "strMsgText");
+}
+
+}  // namespace
 
 // ---------------------------------------------------------------------------
 // Terminal parameters (0x8103)
@@ -169,47 +198,53 @@ GPENC_FLATTEN bool CEncoder::EquipSet(sEquipset* equipSet, std::vector<unsigned 
         // The build writes into a copy, which the caller's record takes on success.
         // D2: the caller's record is written only on success (docs/compat.md).
         sEquipset work = valid ? *equipSet : sEquipset();
-        auto produce = [&](CEncoder_Standard& standard) {
-            work.strPhoneNo = PhoneNumber(work.terminalNo);
-            const auto mark = static_cast<EequipParameterMark>(work.nSetParm);
-            Bytes msg;
-            if (mark == PARM_HEARTBEAT_INTERVAL || mark == PARM_MAIN_SERVER_ADDRESS) {
-                EquipParmSet_EquipConfig entry;
-                entry.strPhoneNo = work.strPhoneNo;
-                entry.eParmMark = mark;
-                entry.eDataType = mark == PARM_HEARTBEAT_INTERVAL ? DATATYPE_DWORD : DATATYPE_STRING;
-                if (!TakeValue(work, entry, check)) return op.Fail();
-                // The phone number of the head is that of the terminal number.
-                const Renamed phone(mark == PARM_HEARTBEAT_INTERVAL ? "config.strPhoneNo" : "list[0].strPhoneNo",
-                                    "equipSet.terminalNo");
-                const bool encoded = mark == PARM_HEARTBEAT_INTERVAL ? standard.ParmSet_GetHeadInterval(entry, msg)
-                                                                     : standard.ParmSet_GetMainSericeIP({entry}, msg);
-                if (!encoded) return op.Fail(gpenc::detail::texts::kNot808Encoded);
-                // Only a text is ever left out: the heartbeat always encodes.
-                if (!SetsAnyParameter(msg)) {
-                    Refuse("equipSet.strValue",
-                           "sets no parameter: must be 1 to 255 bytes, got " + std::to_string(work.strValue.size()));
-                    return op.Fail(gpenc::detail::texts::kNot808Encoded);
+        return gpenc::detail::Logged([&](auto& log) {
+            auto produce = [&](CEncoder_Standard& standard) {
+                work.strPhoneNo = PhoneNumber(work.terminalNo);
+                const auto mark = static_cast<EequipParameterMark>(work.nSetParm);
+                Bytes msg;
+                if (mark == PARM_HEARTBEAT_INTERVAL || mark == PARM_MAIN_SERVER_ADDRESS) {
+                    EquipParmSet_EquipConfig entry;
+                    entry.strPhoneNo = work.strPhoneNo;
+                    entry.eParmMark = mark;
+                    entry.eDataType = mark == PARM_HEARTBEAT_INTERVAL ? DATATYPE_DWORD : DATATYPE_STRING;
+                    if (!TakeValue(work, entry, check)) return log.Fail();
+                    // The phone number of the head is that of the terminal number.
+                    const Renamed phone(mark == PARM_HEARTBEAT_INTERVAL ? "config.strPhoneNo" : "list[0].strPhoneNo",
+                                        "equipSet.terminalNo");
+                    bool encoded = false;
+                    if (!log.Host(op, [&] {
+                            encoded = mark == PARM_HEARTBEAT_INTERVAL ? standard.ParmSet_GetHeadInterval(entry, msg)
+                                                                      : standard.ParmSet_GetMainSericeIP({entry}, msg);
+                        }))
+                        return false;
+                    if (!encoded) return log.Fail(gpenc::detail::texts::kNot808Encoded);
+                    // Only a text is ever left out: the heartbeat always encodes.
+                    if (!SetsAnyParameter(msg)) {
+                        Refuse("equipSet.strValue", "sets no parameter: must be 1 to 255 bytes, got " +
+                                                        std::to_string(work.strValue.size()));
+                        return log.Fail(gpenc::detail::texts::kNot808Encoded);
+                    }
                 }
-            }
-            // Any other parameter builds nothing, and a text the caller put in
-            // `strMsgHex` goes out unchanged.
-            // Q25: kept so: clients that fill `strMsgHex` themselves rely on it (docs/compat.md).
-            // Q24: the hex text is appended to the caller's `strMsgHex`, and all of it is sent (docs/compat.md).
-            VectorToHexChr(std::move(msg), work.strMsgHex);
-            if (work.strMsgHex.empty())
-                Refuse("equipSet.strMsgHex",
-                       "must not be empty: nSetParm " + std::to_string(work.nSetParm) + " builds no message");
-            // Q23: no setting text: false without a failure or exit record (docs/compat.md).
-            return !work.strMsgHex.empty();
-        };
-        auto commit = [&] {
-            equipSet->strPhoneNo.swap(work.strPhoneNo);
-            equipSet->strMsgHex.swap(work.strMsgHex);
-        };
-        // Q25: key 1 is the caller's own `msgId`, as it stands (docs/compat.md).
-        return EncoderSteps::SendSetting(
-            *this, op, valid, produce, [&] { return SetEquipSetParameterData(&work); }, commit, out);
+                // Any other parameter builds nothing, and a text the caller put in
+                // `strMsgHex` goes out unchanged.
+                // Q25: kept so: clients that fill `strMsgHex` themselves rely on it (docs/compat.md).
+                // Q24: the hex text is appended to the caller's `strMsgHex`, and all of it is sent (docs/compat.md).
+                VectorToHexChr(std::move(msg), work.strMsgHex);
+                if (work.strMsgHex.empty())
+                    Refuse("equipSet.strMsgHex",
+                           "must not be empty: nSetParm " + std::to_string(work.nSetParm) + " builds no message");
+                // Q23: no setting text: false without a failure or exit record (docs/compat.md).
+                return !work.strMsgHex.empty();
+            };
+            auto commit = [&] {
+                equipSet->strPhoneNo.swap(work.strPhoneNo);
+                equipSet->strMsgHex.swap(work.strMsgHex);
+            };
+            // Q25: key 1 is the caller's own `msgId`, as it stands (docs/compat.md).
+            return EncoderSteps::SendSetting(
+                log, *this, op, valid, produce, [&] { return SendEquipSet(log, *this, &work); }, commit, out);
+        });
     });
 }
 
@@ -221,55 +256,51 @@ GPENC_FLATTEN bool CEncoder::EquipSet(std::vector<sEquipset> equipSets, std::vec
                            gpenc::detail::standard::CallHeadValid();
         // The builder's own copy of the first record carries what is sent.
         sEquipset* sent = nullptr;
-        auto produce = [&](CEncoder_Standard& standard) {
-            // Each record as the value of an entry, read where it is: its type
-            // from the parameter table, its text, bytes or number.
-            // The table of the call's edition: the 2019 one knows the ids it adds.
-            const bool with2019 = Is2019(HeadOfCall());
-            std::vector<Value> values(equipSets.size());
-            for (std::size_t i = 0; i < equipSets.size(); ++i) {
-                const sEquipset& record = equipSets[i];
-                const EequipParmDataType type = StandardSteps::ParmType(record.eParmMark, with2019);
-                std::uint32_t number = 0;
-                Check check("equipSets", static_cast<int>(i));
-                if (!ReadSettingNumber(record, type, number, check)) return op.Fail();
-                values[i] = ValueOf(record, type, number);
-            }
-            Bytes msg;
-            // The entries are the records, and the head's phone number the first terminal number.
-            // Q27: the first record's terminal is the one addressed (docs/compat.md).
-            const Renamed list("list", "equipSets"), phone("list[0].strPhoneNo", "equipSets[0].terminalNo");
-            const std::string phoneNo = PhoneNumber(equipSets.front().terminalNo);
-            const bool ready = Check("list", 0).NotEmpty(phoneNo, "strPhoneNo");
-            if (!gpenc::detail::Logged([&](auto& log) {
-                    return StandardSteps::ParmSetVector(
-                        log, standard, ready, values.size(), [&](std::size_t i) { return values[i]; }, phoneNo, msg);
-                }))
-                return op.Fail(gpenc::detail::texts::kNot808Encoded);
-            if (!SetsAnyParameter(msg)) {
-                Refuse("equipSets", "sets no parameter: every entry has an unknown id or a value not encoded");
-                return op.Fail(gpenc::detail::texts::kNot808Encoded);
-            }
-            // Q27: only the first record's terminal number is sent (docs/compat.md).
-            sent = &equipSets.front();
-            sent->strMsgHex.clear();
-            VectorToHexChr(std::move(msg), sent->strMsgHex);
-            // Q23: no setting text, no further record (docs/compat.md).
-            if (sent->strMsgHex.empty()) return false;
-            sent->msgId = wire::jt808::kParmSet;
-            return true;
-        };
-        return EncoderSteps::SendSetting(
-            *this, op, valid, produce, [&] { return SetEquipSetParameterData(sent); }, NothingToCommit, out);
+        return gpenc::detail::Logged([&](auto& log) {
+            auto produce = [&](CEncoder_Standard& standard) {
+                // Each record as the value of an entry, read where it is: its type
+                // from the parameter table, its text, bytes or number.
+                // The table of the call's edition: the 2019 one knows the ids it adds.
+                const bool with2019 = Is2019(HeadOfCall());
+                std::vector<Value> values(equipSets.size());
+                for (std::size_t i = 0; i < equipSets.size(); ++i) {
+                    const sEquipset& record = equipSets[i];
+                    const EequipParmDataType type = StandardSteps::ParmType(record.eParmMark, with2019);
+                    std::uint32_t number = 0;
+                    Check check("equipSets", static_cast<int>(i));
+                    if (!ReadSettingNumber(record, type, number, check)) return log.Fail();
+                    values[i] = ValueOf(record, type, number);
+                }
+                Bytes msg;
+                // The entries are the records, and the head's phone number the first terminal number.
+                // Q27: the first record's terminal is the one addressed (docs/compat.md).
+                const Renamed list("list", "equipSets"), phone("list[0].strPhoneNo", "equipSets[0].terminalNo");
+                const std::string phoneNo = PhoneNumber(equipSets.front().terminalNo);
+                const bool ready = Check("list", 0).NotEmpty(phoneNo, "strPhoneNo");
+                if (!StandardSteps::ParmSetVector(
+                        log, standard, ready, values.size(), [&](std::size_t i) { return values[i]; }, phoneNo, msg))
+                    return log.Fail(gpenc::detail::texts::kNot808Encoded);
+                if (!SetsAnyParameter(msg)) {
+                    Refuse("equipSets", "sets no parameter: every entry has an unknown id or a value not encoded");
+                    return log.Fail(gpenc::detail::texts::kNot808Encoded);
+                }
+                // Q27: only the first record's terminal number is sent (docs/compat.md).
+                sent = &equipSets.front();
+                sent->strMsgHex.clear();
+                VectorToHexChr(std::move(msg), sent->strMsgHex);
+                // Q23: no setting text, no further record (docs/compat.md).
+                if (sent->strMsgHex.empty()) return false;
+                sent->msgId = wire::jt808::kParmSet;
+                return true;
+            };
+            return EncoderSteps::SendSetting(
+                log, *this, op, valid, produce, [&] { return SendEquipSet(log, *this, sent); }, NothingToCommit, out);
+        });
     });
 }
 
 bool CEncoder::SetEquipSetParameterData(sEquipset* equipSet) {
-    static constexpr Op op = Operation("CEncoder::SetEquipSetParameterData");
-    return gpenc::detail::Logged([&](auto& log) {
-        return EncoderSteps::SetTunnelParameterData(log, *this, op, "equipSet", equipSet, &sEquipset::strMsgHex,
-                                                    "strMsgHex");
-    });
+    return gpenc::detail::Logged([&](auto& log) { return SendEquipSet(log, *this, equipSet); });
 }
 
 // ---------------------------------------------------------------------------
@@ -282,25 +313,31 @@ GPENC_FLATTEN bool CEncoder::EquipSet_ICInfoSet(sEquipControl_SetIC setIC, std::
         // The builder's own copy of the record carries what is sent: its terminal
         // number, the message id and the message's hex text, which starts empty.
         sEquipControl_SetIC& sent = setIC;
-        auto produce = [&](CEncoder_Standard& standard) {
-            Bytes msg;
-            // The card is the builder's own copy, and not read again.
-            // Q28: only 1 picks the standard layout; any other value, 0 included, the extension (docs/compat.md).
-            const Renamed card("card", "setIC.stSetIC");
-            const bool encoded = setIC.stSetIC.byStandard == 1
-                                     ? standard.ParmSet_ICInfoSetStandard(std::move(setIC.stSetIC), msg)
-                                     : standard.ParmSet_ICInfoSetExtension(std::move(setIC.stSetIC), msg);
-            if (!encoded) return op.Fail();
-            sent.msgId = wire::jt808::kPassThrough;
-            sent.strMsgHex.clear();
-            VectorToHexChr(std::move(msg), sent.strMsgHex);
-            // Q23: no setting text, no further record (docs/compat.md).
-            return !sent.strMsgHex.empty();
-        };
-        return EncoderSteps::SendSetting(
-            *this, op,
-            Check("setIC").NotEmpty(setIC.terminalNo, "terminalNo") && gpenc::detail::standard::CallHeadValid(),
-            produce, [&] { return SetEquipSet_ICInfoSetParameterData(&sent); }, NothingToCommit, out);
+        const bool valid =
+            Check("setIC").NotEmpty(setIC.terminalNo, "terminalNo") && gpenc::detail::standard::CallHeadValid();
+        return gpenc::detail::Logged([&](auto& log) {
+            auto produce = [&](CEncoder_Standard& standard) {
+                Bytes msg;
+                // The card is the builder's own copy, and not read again.
+                // Q28: only 1 picks the standard layout; any other value, 0 included, the extension (docs/compat.md).
+                const Renamed card("card", "setIC.stSetIC");
+                bool encoded = false;
+                if (!log.Host(op, [&] {
+                        encoded = setIC.stSetIC.byStandard == 1
+                                      ? standard.ParmSet_ICInfoSetStandard(std::move(setIC.stSetIC), msg)
+                                      : standard.ParmSet_ICInfoSetExtension(std::move(setIC.stSetIC), msg);
+                    }))
+                    return false;
+                if (!encoded) return log.Fail();
+                sent.msgId = wire::jt808::kPassThrough;
+                sent.strMsgHex.clear();
+                VectorToHexChr(std::move(msg), sent.strMsgHex);
+                // Q23: no setting text, no further record (docs/compat.md).
+                return !sent.strMsgHex.empty();
+            };
+            return EncoderSteps::SendSetting(
+                log, *this, op, valid, produce, [&] { return SendICInfoSet(log, *this, &sent); }, NothingToCommit, out);
+        });
     });
 }
 
@@ -331,12 +368,8 @@ bool CEncoder::EquipSet_ICInfoSet(sEquipControl_SetIC setIC, std::vector<unsigne
 }
 
 GPENC_FLATTEN bool CEncoder::SetEquipSet_ICInfoSetParameterData(sEquipControl_SetIC* setIC) {
-    static constexpr Op op = Operation("CEncoder::SetEquipSet_ICInfoSetParameterData");
-    return gpenc::detail::Public(op, [&] {
-        return gpenc::detail::Logged([&](auto& log) {
-            return EncoderSteps::SetTunnelParameterData(log, *this, op, "setIC", setIC, &sEquipControl_SetIC::strMsgHex,
-                                                        "strMsgHex");
-        });
+    return gpenc::detail::Public(kICInfoSetStep, [&] {
+        return gpenc::detail::Logged([&](auto& log) { return SendICInfoSet(log, *this, setIC); });
     });
 }
 
@@ -354,36 +387,39 @@ GPENC_FLATTEN bool CEncoder::EquipAlarmSet(sEquip_AlarmSet* alarmSet, std::vecto
         // The build writes into a copy, which the caller's record takes on success.
         // D2: the caller's record is written only on success (docs/compat.md).
         sEquip_AlarmSet work = valid ? *alarmSet : sEquip_AlarmSet();
-        auto produce = [&](CEncoder_Standard& standard) {
-            work.strPhoneNo = PhoneNumber(work.terminalNo);
-            MsgData_AlarmSet_Circular setting;
-            setting.bySetAttr = work.bySetAttr;
-            setting.byAreaCount = work.byAreaCount;
-            setting.vecAreas = std::move(work.vecAreas);
-            // Q24: the setting text is appended to the caller's `strMsgText`, and all of it is sent (docs/compat.md).
-            // D7: a setting text cut short by a caught exception fails the build (docs/compat.md).
-            const Renamed areas("setting", "alarmSet");
-            if (!standard.ParmSet_Get808AlarmSetData_Circular(std::move(setting), work.strMsgText))
-                return op.Fail(gpenc::detail::texts::kNot808Encoded);
-            // Q23: no setting text, no further record (docs/compat.md).
-            if (work.strMsgText.empty()) return false;
-            work.msgId = wire::jt808::kCircularArea;
-            return true;
-        };
-        auto commit = [&] {
-            alarmSet->strPhoneNo.swap(work.strPhoneNo);
-            alarmSet->strMsgText.swap(work.strMsgText);
-            alarmSet->msgId = work.msgId;
-        };
-        return EncoderSteps::SendSetting(
-            *this, op, valid, produce, [&] { return SetEquipSetAlarmSetData(&work); }, commit, out);
+        return gpenc::detail::Logged([&](auto& log) {
+            auto produce = [&](CEncoder_Standard& standard) {
+                work.strPhoneNo = PhoneNumber(work.terminalNo);
+                MsgData_AlarmSet_Circular setting;
+                setting.bySetAttr = work.bySetAttr;
+                setting.byAreaCount = work.byAreaCount;
+                setting.vecAreas = std::move(work.vecAreas);
+                // Q24: the setting text is appended to the caller's `strMsgText`, and all of it is sent
+                // (docs/compat.md). D7: a setting text cut short by a caught exception fails the build
+                // (docs/compat.md).
+                const Renamed areas("setting", "alarmSet");
+                bool encoded = false;
+                if (!log.Host(op, [&] {
+                        encoded = standard.ParmSet_Get808AlarmSetData_Circular(std::move(setting), work.strMsgText);
+                    }))
+                    return false;
+                if (!encoded) return log.Fail(gpenc::detail::texts::kNot808Encoded);
+                // Q23: no setting text, no further record (docs/compat.md).
+                if (work.strMsgText.empty()) return false;
+                work.msgId = wire::jt808::kCircularArea;
+                return true;
+            };
+            auto commit = [&] {
+                alarmSet->strPhoneNo.swap(work.strPhoneNo);
+                alarmSet->strMsgText.swap(work.strMsgText);
+                alarmSet->msgId = work.msgId;
+            };
+            return EncoderSteps::SendSetting(
+                log, *this, op, valid, produce, [&] { return SendAlarmSet(log, *this, &work); }, commit, out);
+        });
     });
 }
 
 bool CEncoder::SetEquipSetAlarmSetData(sEquip_AlarmSet* alarmSet) {
-    static constexpr Op op = Operation("CEncoder::SetEquipSetAlarmSetData");
-    return gpenc::detail::Logged([&](auto& log) {
-        return EncoderSteps::SetTunnelParameterData(log, *this, op, "alarmSet", alarmSet, &sEquip_AlarmSet::strMsgText,
-                                                    "strMsgText");
-    });
+    return gpenc::detail::Logged([&](auto& log) { return SendAlarmSet(log, *this, alarmSet); });
 }
