@@ -62,27 +62,6 @@ void Refuse(std::string_view field, std::string_view rule);
 // message").
 void Fault(std::string_view step, std::string_view message);
 
-// Runs `body` inside the guarded region of `op`: writes the entry record, runs
-// the work and returns its result. A CException* thrown inside is released,
-// logged with `context()` appended to its message, marks the call (Fault) and
-// turns into `failure`. Any other exception passes to the caller.
-template <class R, class Body, class Context>
-R Guarded(const Op& op, R failure, Body&& body, Context&& context, int line = __builtin_LINE()) {
-    try {
-        op.Enter(line);
-        return std::forward<Body>(body)();
-    } catch (CException* e) {
-        op.Caught(e, Enabled(kError) ? std::string(context()) : std::string(), line, &Fault);
-        return failure;
-    }
-}
-
-template <class R, class Body>
-R Guarded(const Op& op, R failure, Body&& body, int line = __builtin_LINE()) {
-    return Guarded(
-        op, std::move(failure), std::forward<Body>(body), [] { return std::string_view{}; }, line);
-}
-
 // A caller's text for a reason: quoted, cut to 40 characters (UTF-8 aware).
 std::string Quote(std::string_view text);
 

@@ -57,7 +57,7 @@ void Write(Level level, const char* file, int line, std::initializer_list<std::s
 // The texts of one operation. Records read "(" name close mark, e.g.
 // "(CEncoder::UserLogin)" texts::kEnter. A few operations log under another name
 // or close it with texts::kFullWidthClose; those differences are set here, once
-// per operation.
+// per operation. The Shell (Shell.h) writes them.
 struct Op {
     const char* file;
     const char* name;
@@ -71,57 +71,6 @@ struct Op {
     constexpr Op WithExitMark(const char* m) const { return With(&Op::exitMark, m); }
     constexpr Op WithGuardName(const char* n) const { return With(&Op::guardName, n); }
     constexpr Op WithGuardClose(const char* c) const { return With(&Op::guardClose, c); }
-
-    // DEBUG "(name" texts::kFullWidthClose texts::kEnter: the extra entry
-    // record some operations write before their guarded region.
-    // Q10: the extra full-width entry record is what log searches match (docs/compat.md).
-    void PreEnter(int line = __builtin_LINE()) const { Debug({texts::kFullWidthClose, texts::kEnter}, line); }
-    void Enter(int line = __builtin_LINE()) const {
-        if (Enabled(kDebug)) Record(kDebug, close, texts::kEnter, line);
-    }
-    void Exit(int line = __builtin_LINE()) const {
-        if (Enabled(kDebug)) Record(kDebug, close, exitMark, line);
-    }
-
-    // Exit record, then `result` (Return) or true (Done): the success path's last step.
-    template <class R>
-    R Return(R result, int line = __builtin_LINE()) const {
-        Exit(line);
-        return result;
-    }
-    bool Done(int line = __builtin_LINE()) const {
-        Exit(line);
-        return true;
-    }
-    // The success path of an operation with an output: the exit record, then
-    // `commit`, which hands the result to the caller and cannot fail, then
-    // true. The output changes only once nothing that can fail is left.
-    template <class Hand>
-    bool Commit(Hand&& commit, int line = __builtin_LINE()) const {
-        Exit(line);
-        std::forward<Hand>(commit)();
-        return true;
-    }
-
-    // ERROR "(name" close texts::kRunFailed, the exit record, then false.
-    bool Fail(int line = __builtin_LINE()) const {
-        if (Enabled(kError)) Record(kError, close, texts::kRunFailed, line);
-        return Return(false, line);
-    }
-    // ERROR "(name" `text` (a failure record of its own), the exit record, false.
-    bool Fail(const char* text, int line = __builtin_LINE()) const {
-        Error({text}, line);
-        return Return(false, line);
-    }
-
-    // Records with a particular text after "(name": `parts` follow the name.
-    // Callers pass literals, whose views cost nothing to make.
-    void Debug(std::initializer_list<std::string_view> parts, int line = __builtin_LINE()) const {
-        if (Enabled(kDebug)) Record(kDebug, name, parts, line);
-    }
-    void Error(std::initializer_list<std::string_view> parts, int line = __builtin_LINE()) const {
-        if (Enabled(kError)) Record(kError, name, parts, line);
-    }
 
     // The handling of a caught framework exception `e`: hands its message to
     // `noted` with the guard name, then writes ERROR "(guard name" guard close

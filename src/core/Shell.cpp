@@ -38,13 +38,21 @@ bool Shell::Write(const Op& op, Level level, const char* a, const char* b, int l
 
 bool Shell::Failure(const char* text, int line) {
     const Op& op = *frames_[depth_ - 1].op;
-    Try([&] { text != nullptr ? op.Fail(text, line) : op.Fail(line); });
+    // ERROR "(name" close texts::kRunFailed, or "(name" `text`, then the exit record.
+    if (Try([&] {
+            if (!Enabled(kError)) return;
+            text != nullptr ? op.Record(kError, op.name, {text}, line)
+                            : op.Record(kError, op.close, texts::kRunFailed, line);
+        }))
+        Exit(line);
     return false;
 }
 
 bool Shell::Named(Level level, std::initializer_list<std::string_view> parts, int line) {
     const Op& op = *frames_[depth_ - 1].op;
-    return Try([&] { level == kDebug ? op.Debug(parts, line) : op.Error(parts, line); });
+    return Try([&] {
+        if (Enabled(level)) op.Record(level, op.name, parts, line);
+    });
 }
 
 bool Shell::Alone(const char* file, const char* text, int line) {
@@ -52,7 +60,9 @@ bool Shell::Alone(const char* file, const char* text, int line) {
 }
 
 bool Shell::PreEnter(const Op& op, int line) {
-    return Try([&] { op.PreEnter(line); });
+    return Try([&] {
+        if (Enabled(kDebug)) op.Record(kDebug, op.name, {texts::kFullWidthClose, texts::kEnter}, line);
+    });
 }
 
 // The guarded region of every open step, innermost first: the first whose

@@ -19,9 +19,7 @@
 
 using gpenc::detail::Bytes;
 using gpenc::detail::Check;
-using gpenc::detail::Guarded;
 using gpenc::detail::Logged;
-using gpenc::detail::NoThrow;
 using gpenc::detail::Op;
 using gpenc::detail::ParamSource;
 using gpenc::detail::Public;
@@ -44,12 +42,7 @@ constexpr Op kGetParaStr = Operation("CEncoder::GetParaStr");
 
 CEncoder::CEncoder() : m_bySession{} {
     static constexpr Op op = Operation("CEncoder::CEncoder");
-    Public(nullptr, [&] {
-        return Guarded(op, false, [&] {
-            std::fill(std::begin(m_bySession), std::end(m_bySession), 0);
-            return op.Done();
-        });
-    });
+    gpenc::detail::ConstructorRecords(op, [](auto&) {});
 }
 
 CEncoder::CEncoder(const CEncoder& other) = default;
@@ -60,18 +53,10 @@ CEncoder& CEncoder::operator=(const CEncoder& other) = default;
 // D6: never throws, so that destroying an encoder while unwinding cannot end the process (docs/compat.md).
 CEncoder::~CEncoder() noexcept {
     static constexpr Op op = Operation("CEncoder::~CEncoder");
-    // log4cplus answers the levels without throwing.
-    Public(nullptr, [&] {
-        NoThrow([&] { op.PreEnter(); });
-        NoThrow([&] {
-            Guarded(op, false, [&] {
-                Bytes().swap(m_vecParameter);
-                Bytes().swap(m_vecBody);
-                Bytes().swap(m_vecHeader);
-                return op.Done();
-            });
-        });
-        return true;
+    gpenc::detail::DestructorRecords(op, [&] {
+        Bytes().swap(m_vecParameter);
+        Bytes().swap(m_vecBody);
+        Bytes().swap(m_vecHeader);
     });
 }
 

@@ -16,9 +16,7 @@
 
 using gpenc::detail::Bytes;
 using gpenc::detail::Check;
-using gpenc::detail::Guarded;
 using gpenc::detail::Logged;
-using gpenc::detail::NoThrow;
 using gpenc::detail::Op;
 using gpenc::detail::Public;
 using gpenc::detail::Writer;
@@ -30,12 +28,7 @@ using namespace gpenc::detail::standard;
 
 CEncoder_Standard::CEncoder_Standard() : m_byParmCount(0) {
     static constexpr Op op = Plain("CEncoder_Standard::CEncoder_Standard");
-    Public(nullptr, [&] {
-        return Guarded(op, false, [&] {
-            InitStandardMsgHead();
-            return op.Done();
-        });
-    });
+    gpenc::detail::ConstructorRecords(op, [&](auto& log) { StandardSteps::Reset(log, *this); });
 }
 
 CEncoder_Standard::CEncoder_Standard(const CEncoder_Standard& other) = default;
@@ -45,18 +38,10 @@ CEncoder_Standard& CEncoder_Standard::operator=(const CEncoder_Standard& other) 
 // D6: never throws (docs/compat.md).
 CEncoder_Standard::~CEncoder_Standard() noexcept {
     static constexpr Op op = Plain("CEncoder_Standard::~CEncoder_Standard");
-    // log4cplus answers the levels without throwing.
-    Public(nullptr, [&] {
-        NoThrow([&] { op.PreEnter(); });
-        NoThrow([&] {
-            Guarded(op, false, [&] {
-                Bytes().swap(m_vecParmList);
-                Bytes().swap(m_stCurParm.vecParmValue);
-                Bytes().swap(m_stMsg.vecBody);
-                return op.Done();
-            });
-        });
-        return true;
+    gpenc::detail::DestructorRecords(op, [&] {
+        Bytes().swap(m_vecParmList);
+        Bytes().swap(m_stCurParm.vecParmValue);
+        Bytes().swap(m_stMsg.vecBody);
     });
 }
 
