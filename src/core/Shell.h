@@ -186,33 +186,6 @@ struct Quiet {
     void OnUnwind(Unwind&) {}
 };
 
-// The records of a constructor around `work(log)`, in a call of its own
-// that keeps no last failure.
-template <class Work>
-void ConstructorRecords(const Op& op, Work&& work) {
-    Public(nullptr, [&] {
-        return Logged([&](auto& log) {
-            auto frame = log.Open(op);
-            if (!frame) return false;
-            work(log);
-            return log.Exit();
-        });
-    });
-}
-
-// The records of a destructor around `work()`: its extra entry record, then
-// its frame, each through NoThrow (it runs while another exception may
-// unwind); the members go with the object whatever the records did.
-template <class Work>
-void DestructorRecords(const Op& op, Work&& work) noexcept {
-    // log4cplus answers the levels without throwing.
-    Public(nullptr, [&] {
-        NoThrow([&] { Logged([&](auto& log) { return log.PreEnter(op); }); });
-        NoThrow([&] { ConstructorRecords(op, [&](auto&) { work(); }); });
-        return true;
-    });
-}
-
 // Runs `steps(shell)` with the shell the open call's levels ask for: Quiet
 // when ERROR is off (and with it DEBUG), else a Shell, whose exception that
 // no step took leaves here.
@@ -226,6 +199,47 @@ auto Logged(Steps&& steps) {
     auto result = steps(shell);
     shell.Rethrow();
     return result;
+}
+
+// The frame of `op` around `work(log)`: the one step of a constructor or
+// destructor.
+template <class Log, class Work>
+bool Lifetime(Log& log, const Op& op, Work& work) {
+    auto frame = log.Open(op);
+    if (!frame) return false;
+    work(log);
+    return log.Exit();
+}
+
+// The records of a constructor around `work(log)`, in a call of its own that
+// keeps no last failure.
+template <class Work>
+void ConstructorRecords(const Op& op, Work&& work) {
+    // With ERROR off there is no record to write and no call to open.
+    if (!Enabled(kError)) {
+        Quiet quiet;
+        work(quiet);
+        return;
+    }
+    Public(nullptr, [&] { return Logged([&](auto& log) { return Lifetime(log, op, work); }); });
+}
+
+// The records of a destructor around `work(log)`: its extra entry record,
+// then its frame, each through NoThrow (it runs while another exception may
+// unwind); the members go with the object whatever the records did.
+template <class Work>
+void DestructorRecords(const Op& op, Work&& work) noexcept {
+    // log4cplus answers the levels without throwing.
+    if (!Enabled(kError)) {
+        Quiet quiet;
+        work(quiet);
+        return;
+    }
+    Public(nullptr, [&] {
+        NoThrow([&] { Logged([&](auto& log) { return log.PreEnter(op); }); });
+        NoThrow([&] { Logged([&](auto& log) { return Lifetime(log, op, work); }); });
+        return true;
+    });
 }
 
 }  // namespace gpenc::detail

@@ -53,7 +53,7 @@ CEncoder& CEncoder::operator=(const CEncoder& other) = default;
 // D6: never throws, so that destroying an encoder while unwinding cannot end the process (docs/compat.md).
 CEncoder::~CEncoder() noexcept {
     static constexpr Op op = Operation("CEncoder::~CEncoder");
-    gpenc::detail::DestructorRecords(op, [&] {
+    gpenc::detail::DestructorRecords(op, [&](auto&) {
         Bytes().swap(m_vecParameter);
         Bytes().swap(m_vecBody);
         Bytes().swap(m_vecHeader);

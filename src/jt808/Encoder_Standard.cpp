@@ -38,7 +38,7 @@ CEncoder_Standard& CEncoder_Standard::operator=(const CEncoder_Standard& other) 
 // D6: never throws (docs/compat.md).
 CEncoder_Standard::~CEncoder_Standard() noexcept {
     static constexpr Op op = Plain("CEncoder_Standard::~CEncoder_Standard");
-    gpenc::detail::DestructorRecords(op, [&] {
+    gpenc::detail::DestructorRecords(op, [&](auto&) {
         Bytes().swap(m_vecParmList);
         Bytes().swap(m_stCurParm.vecParmValue);
         Bytes().swap(m_stMsg.vecBody);
