@@ -41,8 +41,11 @@ bool Shell::Failure(const char* text, int line) {
     // ERROR "(name" close texts::kRunFailed, or "(name" `text`, then the exit record.
     if (Try([&] {
             if (!Enabled(kError)) return;
-            text != nullptr ? op.Record(kError, op.name, {text}, line)
-                            : op.Record(kError, op.close, texts::kRunFailed, line);
+            if (text != nullptr) {
+                op.Record(kError, op.name, std::initializer_list<std::string_view>{text}, line);
+            } else {
+                op.Record(kError, op.close, texts::kRunFailed, line);
+            }
         }))
         Exit(line);
     return false;
@@ -59,6 +62,7 @@ bool Shell::Alone(const char* file, const char* text, int line) {
     return Try([&] { gpenc::detail::Write(kError, file, line, {text}); });
 }
 
+// Q10: the extra full-width entry record is what log searches match (docs/compat.md).
 bool Shell::PreEnter(const Op& op, int line) {
     return Try([&] {
         if (Enabled(kDebug)) op.Record(kDebug, op.name, {texts::kFullWidthClose, texts::kEnter}, line);

@@ -96,7 +96,6 @@ public:
     bool Alone(const char* file, const char* text, int line = __builtin_LINE());
     // DEBUG "(name" texts::kFullWidthClose texts::kEnter of `op`, written in
     // the frame of its caller, before its own opens.
-    // Q10: the extra full-width entry record is what log searches match (docs/compat.md).
     bool PreEnter(const Op& op, int line = __builtin_LINE());
 
     // Runs `call`, a call to the host or to another public member, in the

@@ -377,7 +377,6 @@ bool CEncoder::SetPresetParameterData(sPreset* preset) { return Step(*this, pres
 // Equipment requests
 // ---------------------------------------------------------------------------
 
-// The one parameter step, and name, of all five equipment requests.
 // Q19: the one parameter step, and name, of all five equipment requests (docs/compat.md).
 constexpr Op kQueryStep = Operation("CEncoder::SetEquipSetQueryParameterData");
 
