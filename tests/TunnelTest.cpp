@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <ctime>
 #include <functional>
@@ -271,6 +272,21 @@ TEST_F(TunnelTest, RefusalsAndTheirRecords) {
     }
     log.OnRecord(nullptr);
     EXPECT_EQ(gpenc::test::host::LiveExceptions(), 0);
+}
+
+// The setting's own 808 encoder is gone, its records written, before the step
+// that takes a fault logs it: the order unwinding gave.
+TEST_F(TunnelTest, SettingsEncoderGoesBeforeTheFaultIsLogged) {
+    CEncoder e;
+    Bytes out;
+    sEquipset setting = Equip(T, "60", 1);
+    log.ThrowAt("(CEncoder::EquipSet) 生成808数据结束<<<<<");
+    EXPECT_FALSE(e.EquipSet(&setting, out));
+    const auto texts = log.texts();
+    const auto gone = std::find(texts.begin(), texts.end(), "(CEncoder_Standard::~CEncoder_Standard) 结束<<<<<");
+    const auto logged = std::find(texts.begin(), texts.end(), "(CEncoder::EquipSet)运行失败,错误信息为: boom");
+    ASSERT_NE(logged, texts.end());
+    EXPECT_LT(gone, logged);
 }
 
 // The last `length` bytes of a frame: the end of the text sent as key 2.
