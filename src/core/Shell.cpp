@@ -20,18 +20,6 @@ std::string Context::Compose() const {
     }
 }
 
-template <class Record>
-bool Shell::Try(Record&& record) {
-    if (!Live()) return false;
-    try {
-        record();
-        return true;
-    } catch (CException* e) {
-        Handle(e);
-        return false;
-    }
-}
-
 bool Shell::Write(const Op& op, Level level, const char* a, const char* b, int line) {
     return Try([&] { op.Record(level, a, b, line); });
 }

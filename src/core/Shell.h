@@ -103,14 +103,7 @@ public:
     // from a record. `op` is that step's (Quiet needs it).
     template <class Call>
     bool Host(const Op&, Call&& call) {
-        if (!Live()) return false;
-        try {
-            call();
-            return true;
-        } catch (CException* e) {
-            Handle(e);
-            return false;
-        }
+        return Try(call);
     }
 
     // Whether the innermost step runs on.
@@ -142,9 +135,20 @@ private:
 
     bool Failure(const char* text, int line);
     bool Named(Level level, std::initializer_list<std::string_view> parts, int line);
-    // Writes one record; false when it threw, the exception handled.
-    template <class Record>
-    bool Try(Record&& record);
+    // Runs `work` (a record, or a call that may throw as one) in the
+    // innermost step's frame; false when that step is done or `work` threw,
+    // the exception handled.
+    template <class Work>
+    bool Try(Work&& work) {
+        if (!Live()) return false;
+        try {
+            work();
+            return true;
+        } catch (CException* e) {
+            Handle(e);
+            return false;
+        }
+    }
     bool Write(const Op& op, Level level, const char* a, const char* b, int line);
     void Handle(CException* e);
 
