@@ -192,11 +192,6 @@ TEST_F(StandardTest, ListBuilders) {
         {"a value of 256 bytes left out, the count byte true", false,
          {Entry(0x0083, DATATYPE_STRING, 0, std::string(256, 'x')), Entry(0x0084, DATATYPE_BYTE, 7)}, true,
          "81 03 00 07 01 38 00 13 80 00 00 01 01 00 00 00 84 01 07", {failed}},
-        {"the video parameters 0x0075 as the table types them, beside a byte", false,
-         {Entry(0x0075, CEncoder_Standard().ParmSet_Get808ParmType(static_cast<EequipParameterMark>(0x0075)), 0, "",
-                Hex("00 01 00 19 19 00 00 07 d0 00 01 00 19 19 00 00 07 d0 00 03 01")),
-          Entry(0x0084, DATATYPE_BYTE, 7)},
-         true, "81 03 00 07 01 38 00 13 80 00 00 01 01 00 00 00 84 01 07", {failed}},
         {"a body of 1023 bytes", false, body(237), true, "81 03 03 ff ...", {}},
         {"a body of 1024 bytes", false, body(238), false, "ee", {"得到信息失败"},
          "ParmSet_Get808ParmSetVector: list: must fill a body of at most 1023 bytes, got 1024"},
@@ -295,6 +290,122 @@ TEST_F(StandardTest, Head2019PhoneNumbersAndVersion) {
     // The main-server builder too.
     ASSERT_TRUE(e.ParmSet_GetMainSericeIP({Entry(0x0023, DATATYPE_STRING, 0, "apn")}, out, v255));
     EXPECT_EQ(ToHex(out), ToHex(Hex("81 03 40 09 ff 00 00 00 00 01 38 00 13 80 00 00 01 01 00 00 00 23 03 61 70 6e")));
+}
+
+// JT/T 1078's parameters under either head, the active-safety ones opted
+// into, the caller's own declared: each body written under both heads, and
+// every refusal with its reason.
+TEST_F(StandardTest, VideoActiveSafetyAndDeclaredParameters) {
+    using List = std::vector<EquipParmSet_EquipConfig>;
+    const std::string failed = "(CEncoder_Standard::SetOnceParameterData)运行失败";
+    Jt808ParmTypes none, safety, own;
+    safety.activeSafety = true;
+    own.declared = {{0xF001, DATATYPE_DWORD, 4}, {0xF002, DATATYPE_STRING, 4}};
+    auto declare = [](std::vector<Jt808ParmDeclaration> d, bool activeSafety = false) {
+        Jt808ParmTypes t;
+        t.activeSafety = activeSafety;
+        t.declared = std::move(d);
+        return t;
+    };
+    const Bytes channel = Hex("01 01 00 01 00 19 19 00 00 07 d0 00 01 00 19 19 00 00 07 d0 00 03");
+    const struct {
+        const char* what;
+        Jt808ParmTypes types;
+        List list;
+        std::string body;    // after the head (its length byte given first); empty: refused
+        Texts errors;
+        const char* reason;  // after "CEncoder_Standard::ParmSet_Get808ParmSetVector: ", under the 2013 head
+    } cases[] = {
+        {"0x0075 as the table types it, beside a byte", none,
+         {Entry(0x0075, CEncoder_Standard().ParmSet_Get808ParmType(static_cast<EequipParameterMark>(0x0075)), 0, "",
+                Hex("00 01 00 19 19 00 00 07 d0 00 01 00 19 19 00 00 07 d0 00 03 01")),
+          Entry(0x0084, DATATYPE_BYTE, 7)},
+         "21  02 00 00 00 75 15 00 01 00 19 19 00 00 07 d0 00 01 00 19 19 00 00 07 d0 00 03 01  00 00 00 84 01 07", {},
+         ""},
+        {"0x0076: one channel, its camera on a pan-tilt head", none,
+         {Entry(0x0076, DATATYPE_BYTES, 0, "", Hex("01 00 00 01 01 00 01"))},
+         "0d  01 00 00 00 76 07 01 00 00 01 01 00 01", {}, ""},
+        {"0x0077: one channel's video parameters", none, {Entry(0x0077, DATATYPE_BYTES, 0, "", channel)},
+         "1c  01 00 00 00 77 16 01 01 00 01 00 19 19 00 00 07 d0 00 01 00 19 19 00 00 07 d0 00 03", {}, ""},
+        {"0x007A, 0x0079, 0x007B and 0x007C", none,
+         {Entry(0x007A, DATATYPE_DWORD, 3), Entry(0x0079, DATATYPE_BYTES, 0, "", Hex("5a 0a 05")),
+          Entry(0x007B, DATATYPE_BYTES, 0, "", Hex("03 0a")),
+          Entry(0x007C, DATATYPE_BYTES, 0, "", Hex("01 01 7f 01 08 00 09 00 00 00 00 00 00 00 00 00 00 00 00 00"))},
+         "32  04 00 00 00 7a 04 00 00 00 03  00 00 00 79 03 5a 0a 05  00 00 00 7b 02 03 0a"
+         "  00 00 00 7c 14 01 01 7f 01 08 00 09 00 00 00 00 00 00 00 00 00 00 00 00 00",
+         {}, ""},
+        {"0x0075 of 20 bytes", none, {Entry(0x0075, DATATYPE_BYTES, 0, "", Bytes(20, 0))}, "", {"设置信息失败"},
+         "list[0].vecValueBytes: must be 21 bytes for 0x0075 (audio/video parameters), got 20"},
+        {"0x0076 counting two channels in one", none,
+         {Heartbeat30(), Entry(0x0076, DATATYPE_BYTES, 0, "", Hex("01 01 00 01 01 00 01"))}, "", {"设置信息失败"},
+         "list[1].vecValueBytes: must be 11 bytes for 0x0076 (audio/video channel list), got 7: 3 + 4 x 2, the "
+         "entries its first 3 bytes count"},
+        {"0x0077 without its count", none, {Entry(0x0077, DATATYPE_BYTES)}, "", {"设置信息失败"},
+         "list[0].vecValueBytes: must be at least 1 bytes for 0x0077 (per-channel video parameters), got 0"},
+        {"0x0075 given as a DWORD", none, {Entry(0x0075, DATATYPE_DWORD, 21)}, "", {"设置信息失败"},
+         "list[0].eDataType: must be 8 (BYTE[n]) for 0x0075 (audio/video parameters), got 3"},
+        {"0xF367 opted into", safety, {Entry(0xF367, DATATYPE_BYTES, 0, "", Hex("05 06"))},
+         "08  01 00 00 f3 67 02 05 06", {}, ""},
+        {"0xF364 opted into, a byte short", safety, {Entry(0xF364, DATATYPE_BYTES, 0, "", Bytes(55, 1))}, "",
+         {"设置信息失败"}, "list[0].vecValueBytes: must be 56 bytes for 0xF364 (ADAS parameters), got 55"},
+        {"0xF364 not opted into: left out, as the table does not know it", none,
+         {Entry(0xF364, DATATYPE_NONE, 0, "", Bytes(55, 1)), Entry(0x0084, DATATYPE_BYTE, 7)},
+         "07  01 00 00 00 84 01 07", {failed}, ""},
+        {"declared ids sent, an undeclared one left out", own,
+         {Entry(0xF001, DATATYPE_DWORD, 0x01020304), Entry(0xF002, DATATYPE_STRING, 0, "abcd"),
+          Entry(0xF003, DATATYPE_NONE, 9)},
+         "13  02 00 00 f0 01 04 01 02 03 04  00 00 f0 02 04 61 62 63 64", {failed}, ""},
+        {"a declared text longer than declared", own, {Entry(0xF002, DATATYPE_STRING, 0, "abcde")}, "",
+         {"设置信息失败"}, "list[0].strValue: must be at most 4 bytes as declared for 0xF002, got 5"},
+        {"a declaration of a standard id", declare({{0x0013, DATATYPE_STRING, 20}}), {Heartbeat30()}, "",
+         {"设置信息失败"}, "types.declared[0].id: 0x0013 is a parameter the encoder knows"},
+        {"a declaration of an active-safety id opted into", declare({{0xF365, DATATYPE_BYTES, 47}}, true),
+         {Heartbeat30()}, "", {"设置信息失败"},
+         "types.declared[0].id: 0xF365 is an active-safety parameter opted into"},
+        {"an id declared twice", declare({{0xF001, DATATYPE_DWORD, 4}, {0xF001, DATATYPE_WORD, 2}}),
+         {Heartbeat30()}, "", {"设置信息失败"},
+         "types.declared[1].id: 0xF001 is declared twice, first as types.declared[0]"},
+        {"a declaration without a length", declare({{0xF001, DATATYPE_DWORD, 0}}), {Heartbeat30()}, "",
+         {"设置信息失败"}, "types.declared[0].maxLength: must be 1 to 255, got 0"},
+        {"a declaration without a type", declare({{0xF001, DATATYPE_NONE, 4}}), {Heartbeat30()}, "",
+         {"设置信息失败"}, "types.declared[0].type: must be 1, 2, 3, 8 or 9, got 0"},
+    };
+    const Jt808Head heads[] = {Jt808Head{}, Jt808Head::Edition2019()};
+    const char* headBytes[] = {"81 03 00 ", "81 03 40 "};
+    const char* phones[] = {" 01 38 00 13 80 00 00 01 ", " 01 00 00 00 00 01 38 00 13 80 00 00 01 "};
+    for (const auto& c : cases) {
+        for (int h = 0; h < 2; ++h) {
+            CEncoder_Standard e;
+            LogCapture log;
+            Bytes out = {0xee};
+            EXPECT_EQ(e.ParmSet_Get808ParmSetVector(c.list, out, heads[h], c.types), !c.body.empty()) << c.what;
+            const std::string want =
+                c.body.empty() ? "ee" : headBytes[h] + c.body.substr(0, 2) + phones[h] + c.body.substr(2);
+            EXPECT_EQ(ToHex(out), ToHex(Hex(want))) << c.what << " head " << h;
+            EXPECT_EQ(gpenc::test::Errors(log), c.errors) << c.what;
+            if (h == 0)
+                EXPECT_EQ(gpenc::LastFailure(), c.body.empty() ? std::string("CEncoder_Standard::ParmSet_Get808ParmSetVector: ") + c.reason : "")
+                    << c.what;
+        }
+    }
+    // 0x0023 is the 2019 edition's: declared under the 2013 head, refused under 2019.
+    CEncoder_Standard e;
+    Bytes out;
+    const Jt808ParmTypes apn = declare({{0x0023, DATATYPE_STRING, 8}});
+    EXPECT_TRUE(e.ParmSet_Get808ParmSetVector({Entry(0x0023, DATATYPE_STRING, 0, "apn")}, out, Jt808Head{}, apn));
+    EXPECT_FALSE(e.ParmSet_Get808ParmSetVector({Entry(0x0023, DATATYPE_STRING, 0, "apn")}, out, heads[1], apn));
+    EXPECT_EQ(gpenc::LastFailure(), "CEncoder_Standard::ParmSet_Get808ParmSetVector: types.declared[0].id: 0x0023 is a parameter the encoder knows");
+    // What the table answers, as callers fill eDataType from it.
+    const struct {
+        std::uint32_t id;
+        const Jt808ParmTypes& types;
+        EequipParmDataType type;
+    } typed[] = {{0x0075, none, DATATYPE_BYTES}, {0x0078, none, DATATYPE_NONE}, {0x007A, none, DATATYPE_DWORD},
+                 {0x007C, none, DATATYPE_BYTES}, {0x007D, none, DATATYPE_NONE}, {0xF364, none, DATATYPE_NONE},
+                 {0xF367, safety, DATATYPE_BYTES}, {0xF368, safety, DATATYPE_NONE}, {0xF002, own, DATATYPE_STRING}};
+    for (const auto& t : typed)
+        for (const Jt808Head& head : heads)
+            EXPECT_EQ(e.ParmSet_Get808ParmType(static_cast<EequipParameterMark>(t.id), head, t.types), t.type) << t.id;
 }
 
 TEST_F(StandardTest, RecordsOfOneObjectAndOneFullRunInOrder) {

@@ -176,6 +176,49 @@ TEST_F(TunnelTest, WholeFrames) {
     }
 }
 
+// The list form with JT/T 1078's parameters, the active-safety ones opted
+// into and the caller's own declared; a layout or a declaration refused.
+TEST_F(TunnelTest, VideoAndDeclaredParameters) {
+    auto typed = [](std::vector<sEquipset> list, std::vector<Jt808ParmDeclaration> declared, bool safety = false) {
+        Jt808ParmTypes types;
+        types.activeSafety = safety;
+        types.declared = std::move(declared);
+        return [=](CEncoder& e, Bytes& out) { return e.EquipSet(list, out, Jt808Head{}, types); };
+    };
+    const struct {
+        const char* what;
+        Call call;
+        std::string frame;   // empty: refused
+        Texts errors;        // of the library's steps, for a frame sent
+        const char* reason;  // the whole last failure after "CEncoder::EquipSet: "
+    } cases[] = {
+        {"1078's alarm mask and special alarm recording", List({Equip(T, "3", 0, 0x007A), Equip(T, "", 0, 0x0079, Hex("5a 0a 05"))}),
+         Frame("00 00 00 60", kT + "'8103'  00 00 00 43 00 02 01 '81030012013800138000000102" "0000007a0400000003"
+                                   "00000079035a0a05'"), {}, ""},
+        {"a declared word, and a blind-spot setting opted into",
+         typed({Equip(T, "258", 0, 0xF001), Equip(T, "", 0, 0xF367, Hex("05 06"))}, {{0xF001, DATATYPE_WORD, 2}}, true),
+         Frame("00 00 00 5a", kT + "'8103'  00 00 00 3d 00 02 01 '8103000f013800138000000102" "0000f001020102"
+                                   "0000f367020506'"), {}, ""},
+        {"an undeclared id left out", typed({Equip(T, "5", 0, 0xF002), Equip(T, "30", 0, 1)}, {{0xF001, DATATYPE_DWORD, 4}}),
+         Frame("00 00 00 50", kT + "'8103'  00 00 00 33 00 02 01 '8103000a01380013800000010100000001040000001e'"),
+         {"(CEncoder_Standard::SetOnceParameterData)运行失败"}, ""},
+        {"a channel list whose counts disagree", List({Equip(T, "", 0, 0x0076, Hex("01 00 01 01 01 00 01"))}), "", {},
+         "equipSets[0].vecValueBytes: must be 11 bytes for 0x0076 (audio/video channel list), got 7: 3 + 4 x 2, "
+         "the entries its first 3 bytes count"},
+        {"an id declared twice", typed({Equip(T, "5", 0, 1)}, {{0xF001, DATATYPE_DWORD, 4}, {0xF001, DATATYPE_DWORD, 4}}),
+         "", {}, "types.declared[1].id: 0xF001 is declared twice, first as types.declared[0]"},
+    };
+    for (const auto& c : cases) {
+        CEncoder e;
+        Bytes out = {0x99};
+        log.clear();
+        EXPECT_EQ(c.call(e, out), !c.frame.empty()) << c.what;
+        EXPECT_EQ(ToHex(out), ToHex(c.frame.empty() ? Bytes{0x99} : Wire("99 " + c.frame))) << c.what;
+        if (c.frame.empty()) EXPECT_EQ(gpenc::LastFailure(), std::string("CEncoder::EquipSet: ") + c.reason) << c.what;
+        else EXPECT_EQ(Errors(log), c.errors) << c.what;
+    }
+}
+
 // What follows "(CEncoder::name)" in the records of operation `name`.
 Texts Own(const LogCapture& log, const std::string& name) {
     const std::string prefix = "(CEncoder::" + name + ")";

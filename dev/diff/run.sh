@@ -43,12 +43,16 @@ run() {  # run NAME LIBRARY_FOLDER [DRIVER OPTIONS]
   LD_LIBRARY_PATH=$dir:$build/host GPENC_DIFF_LIBRARY=$(cd "$dir" && pwd)/$so \
     "$build/tests/diff/gpenc_diff" "$@" >"$out/$name.txt"
 }
+# The tests of what the library does differently since 36c38f9 on purpose,
+# each a deviation of docs/compat.md (D33: JT/T 1078's parameters), and of the
+# calls it has added since.
+since=StandardTest.VideoActiveSafetyAndDeclaredParameters:TunnelTest.VideoAndDeclaredParameters
 status=0
-run old-debug "$old/src" & pid=$!
-run head-debug "$build/src" || status=$?
+run old-debug "$old/src" "--gtest_filter=-$since" & pid=$!
+run head-debug "$build/src" "--gtest_filter=-$since" || status=$?
 wait "$pid" || status=$?
-run old-off "$old/src" --off "--gtest_filter=-LogTest.*" & pid=$!
-run head-off "$build/src" --off "--gtest_filter=-LogTest.*" || status=$?
+run old-off "$old/src" --off "--gtest_filter=-LogTest.*:$since" & pid=$!
+run head-off "$build/src" --off "--gtest_filter=-LogTest.*:$since" || status=$?
 wait "$pid" || status=$?
 if [ "$status" -ne 0 ]; then
   echo "FAIL: the driver stopped with status $status (transcripts in $out)" >&2

@@ -367,6 +367,10 @@ public:
     // to 20 digits; a longer one or one with a non-digit fails the setting.
     bool EquipSet(sEquipset* equipSet, std::vector<unsigned char>& out, Jt808Head head);
     bool EquipSet(std::vector<sEquipset> equipSets, std::vector<unsigned char>& out, Jt808Head head);
+    // The list form with the parameters the call opts into or declares
+    // (Jt808ParmTypes), as CEncoder_Standard::ParmSet_Get808ParmSetVector takes them.
+    bool EquipSet(std::vector<sEquipset> equipSets, std::vector<unsigned char>& out, Jt808Head head,
+                  Jt808ParmTypes types);
     bool EquipSet_ICInfoSet(sEquipControl_SetIC setIC, std::vector<unsigned char>& out, Jt808Head head);
     // Logs under "CEncoder::EquipSet", as its log readers know it. On success
     // writes `strPhoneNo`, `strMsgText` and `msgId` in the caller's record.

@@ -83,6 +83,27 @@ enum EequipParameterMark : std::uint32_t {
     PARM_MAIN_SERVER_ADDRESS = 0x0013,  // main server address, STRING: IP address or domain name
 };
 
+// A terminal parameter of the caller's own, beyond the ids the encoder
+// knows: a vendor's id with its type (BYTE, WORD, DWORD, STRING or BYTE[n])
+// and the most bytes its value may take, 1 to 255.
+struct Jt808ParmDeclaration {
+    std::uint32_t id = 0;
+    EequipParmDataType type = DATATYPE_NONE;
+    unsigned int maxLength = 0;
+};
+
+// What a 0x8103 call knows beyond JT/T 808 and JT/T 1078's parameters, for
+// that call only. `activeSafety` adds 0xF364-0xF367 in the layouts of
+// Jiangsu's active-safety extension (T/JSATL12-2017): ADAS, driver monitoring,
+// tyre pressure and blind spot, each BYTE[n] of its fixed length. `declared`
+// adds the caller's own ids; one that is already known (under the call's
+// head, or opted in) or declared twice fails the call with the reason, and so
+// does a type that is none or a maximum length outside 1 to 255.
+struct Jt808ParmTypes {
+    bool activeSafety = false;
+    std::vector<Jt808ParmDeclaration> declared;
+};
+
 // One terminal parameter as the caller gives it, read by ParmSet_GetHeadInterval,
 // ParmSet_GetMainSericeIP and ParmSet_Get808ParmSetVector. The value member read
 // is the one of `eDataType`: WORD, DWORD and BYTE take `dwValue`, BYTE[n]
@@ -233,6 +254,13 @@ public:
     bool ParmSet_Get808ParmSetVector(std::vector<EquipParmSet_EquipConfig> list, std::vector<unsigned char>& msg,
                                      Jt808Head head);
     EequipParmDataType ParmSet_Get808ParmType(EequipParameterMark mark, Jt808Head head);
+    // The same with `types` (Jt808ParmTypes): the parameters the call opts
+    // into or declares are typed too. A value of a structured parameter (JT/T
+    // 1078's, the active-safety ones) that does not fit its layout, or of a
+    // declared one longer than declared, fails the call with the reason.
+    bool ParmSet_Get808ParmSetVector(std::vector<EquipParmSet_EquipConfig> list, std::vector<unsigned char>& msg,
+                                     Jt808Head head, Jt808ParmTypes types);
+    EequipParmDataType ParmSet_Get808ParmType(EequipParameterMark mark, Jt808Head head, const Jt808ParmTypes& types);
 
     // The 0x8900 IC-card messages: 145 bytes (standard) or 273 bytes
     // (extension) with their inner check bytes in place. A card date outside

@@ -24,7 +24,8 @@
 #  define GPENC_THREAD_LOCAL thread_local
 #endif
 
-struct Jt808Head;  // gpenc/Encoder_Standard.h
+struct Jt808Head;       // gpenc/Encoder_Standard.h
+struct Jt808ParmTypes;  // gpenc/Encoder_Standard.h
 
 namespace gpenc::detail {
 
@@ -46,6 +47,8 @@ struct alignas(8) Call {
     // for the 2013 head. A public member the library calls inside the call
     // builds with it too.
     const Jt808Head* jt808 = nullptr;
+    // The parameters the call opts into or declares; null for none.
+    const Jt808ParmTypes* types = nullptr;
 
     explicit Call(const char* n) : name(n) {}
     Call(const Call&) = delete;

@@ -253,7 +253,7 @@ GPENC_FLATTEN bool CEncoder::EquipSet(std::vector<sEquipset> equipSets, std::vec
     return gpenc::detail::Public(op, [&] {
         const bool valid = Check("equipSets").NotEmpty(equipSets, "") &&
                            Check("equipSets", 0).NotEmpty(equipSets.front().terminalNo, "terminalNo") &&
-                           gpenc::detail::standard::CallHeadValid();
+                           gpenc::detail::standard::CallHeadValid() && gpenc::detail::standard::CallTypesValid();
         // The builder's own copy of the first record carries what is sent.
         sEquipset* sent = nullptr;
         return gpenc::detail::Logged([&](auto& log) {
@@ -261,15 +261,19 @@ GPENC_FLATTEN bool CEncoder::EquipSet(std::vector<sEquipset> equipSets, std::vec
                 // Each record as the value of an entry, read where it is: its type
                 // from the parameter table, its text, bytes or number.
                 // The table of the call's edition: the 2019 one knows the ids it adds.
+                // The parameters the call opts into or declares are typed too,
+                // and a structured value must fit its layout.
                 const bool with2019 = Is2019(HeadOfCall());
+                const Jt808ParmTypes* types = gpenc::detail::standard::TypesOfCall();
                 std::vector<Value> values(equipSets.size());
                 for (std::size_t i = 0; i < equipSets.size(); ++i) {
                     const sEquipset& record = equipSets[i];
-                    const EequipParmDataType type = StandardSteps::ParmType(record.eParmMark, with2019);
+                    const EequipParmDataType type = StandardSteps::ParmType(record.eParmMark, with2019, types);
                     std::uint32_t number = 0;
                     Check check("equipSets", static_cast<int>(i));
                     if (!ReadSettingNumber(record, type, number, check)) return log.Fail();
                     values[i] = ValueOf(record, type, number);
+                    if (!StandardSteps::Fits(values[i], check)) return log.Fail();
                 }
                 Bytes msg;
                 // The entries are the records, and the head's phone number the first terminal number.
@@ -356,6 +360,14 @@ bool CEncoder::EquipSet(sEquipset* equipSet, std::vector<unsigned char>& out, Jt
 bool CEncoder::EquipSet(std::vector<sEquipset> equipSets, std::vector<unsigned char>& out, Jt808Head head) {
     return gpenc::detail::Public("CEncoder::EquipSet", [&] {
         const HeadScope scope(head);
+        return EquipSet(std::move(equipSets), out);
+    });
+}
+
+bool CEncoder::EquipSet(std::vector<sEquipset> equipSets, std::vector<unsigned char>& out, Jt808Head head,
+                        Jt808ParmTypes types) {
+    return gpenc::detail::Public("CEncoder::EquipSet", [&] {
+        const HeadScope scope(head, &types);
         return EquipSet(std::move(equipSets), out);
     });
 }

@@ -49,6 +49,12 @@ constexpr TypeRange kParmTypes[] = {
     {0x005B, 0x005E, DATATYPE_WORD},    // warning differences, collision and roll-over
     {0x0064, 0x0065, DATATYPE_DWORD},   // timed and distance photograph control
     {0x0070, 0x0074, DATATYPE_DWORD},   // image quality, brightness, contrast, saturation, chroma
+    // JT/T 1078's video terminal parameters, under either head (kLayouts).
+    // D33: known under either head, as video terminals take them; 0x0078 stays unknown (docs/compat.md).
+    {0x0075, 0x0077, DATATYPE_BYTES},   // audio/video parameters, channel list, per-channel video parameters
+    {0x0079, 0x0079, DATATYPE_BYTES},   // special alarm recording parameters
+    {0x007A, 0x007A, DATATYPE_DWORD},   // video-related alarm mask
+    {0x007B, 0x007C, DATATYPE_BYTES},   // image analysis alarm parameters, sleep wake-up mode
     {0x0080, 0x0080, DATATYPE_DWORD},   // odometer
     {0x0081, 0x0082, DATATYPE_WORD},    // province and city id
     {0x0083, 0x0083, DATATYPE_STRING},  // licence plate
@@ -94,10 +100,129 @@ static_assert(kTypeIndex.types[0x0023] == DATATYPE_NONE && kTypeIndex.types[0x00
                   kTypeIndex.types[0x0032] == DATATYPE_NONE,
               "the 2019 edition adds ids the 2013 table leaves untyped");
 
+// The structured parameters, each a BYTE[n]: `size` bytes, or a head of
+// `size` bytes whose first `counted` bytes add up to the number of `entry`-byte
+// entries after it. JT/T 1078-2016's (tables 2 to 9), and the active-safety
+// ones of T/JSATL12-2017, which a call opts into (docs/wire-format.md).
+struct Layout {
+    std::uint32_t id;
+    unsigned size;
+    unsigned counted;
+    unsigned entry;
+    const char* name;
+};
+constexpr Layout kLayouts[] = {
+    {0x0075, 21, 0, 0, "audio/video parameters"},         {0x0076, 3, 3, 4, "audio/video channel list"},
+    {0x0077, 1, 1, 21, "per-channel video parameters"},   {0x0079, 3, 0, 0, "special alarm recording parameters"},
+    {0x007B, 2, 0, 0, "image analysis alarm parameters"}, {0x007C, 20, 0, 0, "terminal sleep wake-up mode"},
+};
+constexpr Layout kActiveSafety[] = {
+    {0xF364, 56, 0, 0, "ADAS parameters"},
+    {0xF365, 47, 0, 0, "driver status monitoring parameters"},
+    {0xF366, 36, 0, 0, "tyre pressure monitoring parameters"},
+    {0xF367, 2, 0, 0, "blind spot monitoring parameters"},
+};
+
+template <std::size_t N>
+const Layout* Find(const Layout (&table)[N], std::uint32_t id) {
+    for (const Layout& l : table)
+        if (l.id == id) return &l;
+    return nullptr;
+}
+
+// The layout of parameter `id` for a call that knows `types` (null: none).
+const Layout* LayoutOf(std::uint32_t id, const Jt808ParmTypes* types) {
+    if (const Layout* l = Find(kLayouts, id)) return l;
+    return types != nullptr && types->activeSafety ? Find(kActiveSafety, id) : nullptr;
+}
+
+std::string IdText(std::uint32_t id) {
+    char text[16];
+    std::snprintf(text, sizeof text, "0x%04X", static_cast<unsigned int>(id));
+    return text;
+}
+
 }  // namespace
 
-EequipParmDataType StandardSteps::ParmType(std::uint32_t id, bool with2019) {
-    return id >= kTypedIds ? DATATYPE_NONE : with2019 ? kTypeIndex2019.types[id] : kTypeIndex.types[id];
+EequipParmDataType StandardSteps::ParmType(std::uint32_t id, bool with2019, const Jt808ParmTypes* types) {
+    if (id < kTypedIds) {
+        const EequipParmDataType type = with2019 ? kTypeIndex2019.types[id] : kTypeIndex.types[id];
+        if (type != DATATYPE_NONE || types == nullptr) return type;
+    }
+    if (types == nullptr) return DATATYPE_NONE;
+    if (types->activeSafety && Find(kActiveSafety, id) != nullptr) return DATATYPE_BYTES;
+    for (const Jt808ParmDeclaration& d : types->declared)
+        if (d.id == id) return d.type;
+    return DATATYPE_NONE;
+}
+
+bool StandardSteps::Fits(const Value& value, Check& check) {
+    const Jt808ParmTypes* types = TypesOfCall();
+    const bool text = value.type == DATATYPE_STRING;
+    const std::size_t size = text ? value.text.size() : value.bytes->size();
+    const char* field = text ? "strValue" : "vecValueBytes";
+    // D33: a structured value that does not fit its layout fails the list, rather than reach the terminal
+    // (docs/compat.md).
+    if (const Layout* l = LayoutOf(value.id, types)) {
+        // "must be <rule> for 0x0075 (audio/video parameters), got <got>", composed only on a refusal.
+        auto rule = [&](const std::string& must, std::size_t got) {
+            return "must be " + must + " for " + IdText(l->id) + " (" + l->name + "), got " + std::to_string(got);
+        };
+        if (!check.That(value.type == DATATYPE_BYTES, "eDataType", [&] { return rule("8 (BYTE[n])", value.type); }))
+            return false;
+        if (l->counted == 0)
+            return check.That(size == l->size, field, [&] { return rule(std::to_string(l->size) + " bytes", size); });
+        if (!check.That(size >= l->size, field,
+                        [&] { return rule("at least " + std::to_string(l->size) + " bytes", size); }))
+            return false;
+        std::size_t entries = 0;
+        for (unsigned i = 0; i < l->counted; ++i) entries += (*value.bytes)[i];
+        const std::size_t want = l->size + entries * l->entry;
+        return check.That(size == want, field, [&] {
+            return rule(std::to_string(want) + " bytes", size) + ": " + std::to_string(l->size) + " + " +
+                   std::to_string(l->entry) + " x " + std::to_string(entries) + ", the entries its first " +
+                   (l->counted == 1 ? std::string("byte counts") : std::to_string(l->counted) + " bytes count");
+        });
+    }
+    if (types == nullptr || (!text && value.type != DATATYPE_BYTES)) return true;
+    for (const Jt808ParmDeclaration& d : types->declared)
+        if (d.id == value.id)
+            return check.That(size <= d.maxLength, field, [&] {
+                return "must be at most " + std::to_string(d.maxLength) + " bytes as declared for " + IdText(d.id) +
+                       ", got " + std::to_string(size);
+            });
+    return true;
+}
+
+bool gpenc::detail::standard::CallTypesValid() {
+    const Jt808ParmTypes* types = TypesOfCall();
+    if (types == nullptr) return true;
+    // What a declaration may not name: the ids the call knows without it.
+    Jt808ParmTypes known;
+    known.activeSafety = types->activeSafety;
+    const bool with2019 = Is2019(HeadOfCall());
+    const std::vector<Jt808ParmDeclaration>& declared = types->declared;
+    for (std::size_t i = 0; i < declared.size(); ++i) {
+        const Jt808ParmDeclaration& d = declared[i];
+        Check check("types.declared", static_cast<int>(i));
+        const EequipParmDataType type = d.type;
+        const bool typed = type == DATATYPE_STRING || type == DATATYPE_WORD || type == DATATYPE_DWORD ||
+                           type == DATATYPE_BYTES || type == DATATYPE_BYTE;
+        if (!check.That(typed, "type", [&] { return "must be 1, 2, 3, 8 or 9, got " + std::to_string(type); })
+                 .Within(1, 255, d.maxLength, "maxLength")
+                 .That(StandardSteps::ParmType(d.id, with2019, &known) == DATATYPE_NONE, "id", [&] {
+                     return IdText(d.id) + (Find(kActiveSafety, d.id) != nullptr
+                                                ? " is an active-safety parameter opted into"
+                                                : " is a parameter the encoder knows");
+                 }))
+            return false;
+        for (std::size_t j = 0; j < i; ++j)
+            if (!check.That(declared[j].id != d.id, "id", [&] {
+                    return IdText(d.id) + " is declared twice, first as types.declared[" + std::to_string(j) + "]";
+                }))
+                return false;
+    }
+    return true;
 }
 
 EequipParmDataType CEncoder_Standard::ParmSet_Get808ParmType(EequipParameterMark mark) {
@@ -107,6 +232,11 @@ EequipParmDataType CEncoder_Standard::ParmSet_Get808ParmType(EequipParameterMark
 
 EequipParmDataType CEncoder_Standard::ParmSet_Get808ParmType(EequipParameterMark mark, Jt808Head head) {
     return StandardSteps::ParmType(mark, Is2019(head));
+}
+
+EequipParmDataType CEncoder_Standard::ParmSet_Get808ParmType(EequipParameterMark mark, Jt808Head head,
+                                                             const Jt808ParmTypes& types) {
+    return StandardSteps::ParmType(mark, Is2019(head), &types);
 }
 
 Value Value::Of(const EquipParmSet_EquipConfig& record, bool stringAndDwordOnly) {
@@ -217,8 +347,12 @@ bool CEncoder_Standard::ParmSet_GetMainSericeIP(std::vector<EquipParmSet_EquipCo
 GPENC_FLATTEN bool CEncoder_Standard::ParmSet_Get808ParmSetVector(std::vector<EquipParmSet_EquipConfig> list,
                                                                   std::vector<unsigned char>& msg) {
     return gpenc::detail::Public("CEncoder_Standard::ParmSet_Get808ParmSetVector", [&] {
-        const bool ready =
-            Check("list").NotEmpty(list, "") && Check("list", 0).NotEmpty(list.front().strPhoneNo, "strPhoneNo");
+        bool ready = Check("list").NotEmpty(list, "") &&
+                     Check("list", 0).NotEmpty(list.front().strPhoneNo, "strPhoneNo") && CallTypesValid();
+        for (std::size_t i = 0; ready && i < list.size(); ++i) {
+            Check check("list", static_cast<int>(i));
+            ready = StandardSteps::Fits(Value::Of(list[i]), check);
+        }
         return Logged([&](auto& log) {
             return StandardSteps::ParmSetVector(
                 log, *this, ready, list.size(), [&](std::size_t i) { return Value::Of(list[i]); },
@@ -251,6 +385,15 @@ bool CEncoder_Standard::ParmSet_Get808ParmSetVector(std::vector<EquipParmSet_Equ
                                                     std::vector<unsigned char>& msg, Jt808Head head) {
     return gpenc::detail::Public("CEncoder_Standard::ParmSet_Get808ParmSetVector", [&] {
         const HeadScope scope(head);
+        return ParmSet_Get808ParmSetVector(std::move(list), msg);
+    });
+}
+
+bool CEncoder_Standard::ParmSet_Get808ParmSetVector(std::vector<EquipParmSet_EquipConfig> list,
+                                                    std::vector<unsigned char>& msg, Jt808Head head,
+                                                    Jt808ParmTypes types) {
+    return gpenc::detail::Public("CEncoder_Standard::ParmSet_Get808ParmSetVector", [&] {
+        const HeadScope scope(head, &types);
         return ParmSet_Get808ParmSetVector(std::move(list), msg);
     });
 }

@@ -125,22 +125,41 @@ inline bool CallHeadValid() {
     return given == nullptr || HeadValid(*given);
 }
 
-// While it lives, the open call's messages take `head`, which must outlive it.
+// The parameters the open call opts into or declares; null for none.
+inline const Jt808ParmTypes* TypesOfCall() {
+    const Call* call = OpenCall();
+    return call != nullptr ? call->types : nullptr;
+}
+
+// Whether the open call's declarations can be used: true at once for a call
+// given none. The reason under "types" when not. In StandardParmSet.cpp.
+bool CallTypesValid();
+
+// While it lives, the open call's messages take `head`, and its 0x8103 lists
+// know `types` too (unless null); both must outlive it.
 // D32: the head is the call's, restored when the call's scope ends (docs/compat.md).
 class HeadScope {
 public:
-    explicit HeadScope(const Jt808Head& head) : call_(OpenCall()), outer_(call_ != nullptr ? call_->jt808 : nullptr) {
-        if (call_ != nullptr) call_->jt808 = &head;
+    explicit HeadScope(const Jt808Head& head, const Jt808ParmTypes* types = nullptr)
+        : call_(OpenCall()),
+          outer_(call_ != nullptr ? call_->jt808 : nullptr),
+          outerTypes_(call_ != nullptr ? call_->types : nullptr) {
+        if (call_ == nullptr) return;
+        call_->jt808 = &head;
+        if (types != nullptr) call_->types = types;
     }
     HeadScope(const HeadScope&) = delete;
     HeadScope& operator=(const HeadScope&) = delete;
     ~HeadScope() {
-        if (call_ != nullptr) call_->jt808 = outer_;
+        if (call_ == nullptr) return;
+        call_->jt808 = outer_;
+        call_->types = outerTypes_;
     }
 
 private:
     Call* call_;
     const Jt808Head* outer_;
+    const Jt808ParmTypes* outerTypes_;
 };
 
 }  // namespace gpenc::detail::standard
@@ -334,8 +353,15 @@ struct StandardSteps {
     static bool SetExtensionCard(Log& log, CEncoder_Standard& e, const struct_EquipControl_SetIC& card);
 
     // The value type of parameter `id` in the table of the 2013 edition, or
-    // with `with2019` in that of the 2019 edition. In StandardParmSet.cpp.
-    static EequipParmDataType ParmType(std::uint32_t id, bool with2019);
+    // with `with2019` in that of the 2019 edition, and then among `types`
+    // (unless null). In StandardParmSet.cpp.
+    static EequipParmDataType ParmType(std::uint32_t id, bool with2019, const Jt808ParmTypes* types = nullptr);
+
+    // Whether `value`, an entry of the open call's 0x8103 list, fits the
+    // layout of its parameter (JT/T 1078's structured ones, the active-safety
+    // ones opted into) or the length it was declared with; the reason under
+    // `check` when not. In StandardParmSet.cpp.
+    static bool Fits(const Value& value, gpenc::detail::Check& check);
 
     // The number of body bytes GetMsgData appends for `msgId`.
     static std::size_t BodyLength(const CEncoder_Standard& e, std::uint32_t msgId) {
