@@ -21,6 +21,15 @@ using gpenc::fuzz::Input;
 using gpenc::fuzz::Require;
 using Bytes = std::vector<unsigned char>;
 
+// JT/T 1078's parameters (0x0078 unknown), the active-safety ones, a vendor's,
+// and a few of JT/T 808's of each type; any other id as 32 bits.
+template <>
+struct gpenc::fuzz::Worth<EequipParameterMark> {
+    static constexpr std::array<std::uint32_t, 18> values{0x0001, 0x0013, 0x0031, 0x0032, 0x0084, 0x0110,
+                                                          0x0075, 0x0076, 0x0077, 0x0078, 0x0079, 0x007A,
+                                                          0x007B, 0x007C, 0xF364, 0xF365, 0xF366, 0xF367};
+};
+
 namespace {
 
 constexpr unsigned char kMark = 0x99;  // the caller's byte in `out`
@@ -115,8 +124,10 @@ Op Row(bool (C::*build)(A...)) {
         constexpr bool writes = (std::is_same_v<A, Bytes&> || ...);
         Outcome r{false, !writes ? kOther : std::is_same_v<C, CEncoder> ? kFrame : kMessage};
         std::apply([&](const auto&... a) { Judge(r, a...); }, args);
-        if constexpr (std::is_same_v<std::tuple_element_t<sizeof...(A) - 1, std::tuple<A...>>, Jt808Head>)
-            r.head2019 = static_cast<Jt808Head>(std::get<sizeof...(A) - 1>(args)).edition == 2019;
+        // A head, last or before the parameter types.
+        constexpr std::size_t kHead = sizeof...(A) - 1 - (std::is_same_v<A, Jt808ParmTypes> || ...);
+        if constexpr (std::is_same_v<std::tuple_element_t<kHead, std::tuple<A...>>, Jt808Head>)
+            r.head2019 = static_cast<Jt808Head>(std::get<kHead>(args)).edition == 2019;
         r.ok = std::apply([&](auto&... a) { return (C().*build)(Pass<A>(a, out)...); }, args);
         return r;
     };
@@ -154,29 +165,32 @@ Outcome Circular(Input& in, Bytes& out) {
 using E = CEncoder;
 using S = CEncoder_Standard;
 
-const std::vector<Op> kOps =
-    Rows(&E::CommonData, &E::UserLogin, &E::Cmd_sCommitInterval, &E::Cmd_SoundSowing, &E::Cmd_sListening,
-         &E::Cmd_sSimSet, &E::Cmd_sBlackout, &E::Cmd_sVideo, &E::Cmd_AlarmHandle, &E::Cmd_sTimeInterval,
-         &E::Cmd_sPreset, &E::Cmd_EquipSetQuery, &E::Cmd_EquipPositionInfoQuery, &E::Cmd_AffirmAlarmInform,
-         &E::Cmd_EquipTempPositionTrack, &E::Cmd_EquipControl, Row<E, int, std::string, Bytes&>(&E::Subscription),
-         Row<E, int, Bytes&>(&E::Subscription), &E::Realtime, &E::Photograph, &E::TrackPlayback,
-         Row<E, sEquipset*, Bytes&>(&E::EquipSet), Row<E, std::vector<sEquipset>, Bytes&>(&E::EquipSet),
-         Row<E, sEquipControl_SetIC, Bytes&>(&E::EquipSet_ICInfoSet), &E::EquipAlarmSet,
-         &E::SetEquipSet_ICInfoSetParameterData, Row<S, EquipParmSet_EquipConfig, Bytes&>(&S::ParmSet_GetHeadInterval),
-         Row<S, std::vector<EquipParmSet_EquipConfig>, Bytes&>(&S::ParmSet_GetMainSericeIP),
-         Row<S, std::vector<EquipParmSet_EquipConfig>, Bytes&>(&S::ParmSet_Get808ParmSetVector),
-         Row<S, struct_EquipControl_SetIC, Bytes&>(&S::ParmSet_ICInfoSetStandard),
-         Row<S, struct_EquipControl_SetIC, Bytes&>(&S::ParmSet_ICInfoSetExtension), &S::ParmSet_SetICInfoSetStandard,
-         &S::ParmSet_SetICInfoSetExtension, &S::Xor, Circular,
-         // The same builders given a head.
-         Row<E, sEquipset*, Bytes&, Jt808Head>(&E::EquipSet),
-         Row<E, std::vector<sEquipset>, Bytes&, Jt808Head>(&E::EquipSet),
-         Row<E, sEquipControl_SetIC, Bytes&, Jt808Head>(&E::EquipSet_ICInfoSet),
-         Row<S, EquipParmSet_EquipConfig, Bytes&, Jt808Head>(&S::ParmSet_GetHeadInterval),
-         Row<S, std::vector<EquipParmSet_EquipConfig>, Bytes&, Jt808Head>(&S::ParmSet_GetMainSericeIP),
-         Row<S, std::vector<EquipParmSet_EquipConfig>, Bytes&, Jt808Head>(&S::ParmSet_Get808ParmSetVector),
-         Row<S, struct_EquipControl_SetIC, Bytes&, Jt808Head>(&S::ParmSet_ICInfoSetStandard),
-         Row<S, struct_EquipControl_SetIC, Bytes&, Jt808Head>(&S::ParmSet_ICInfoSetExtension));
+const std::vector<Op> kOps = Rows(
+    &E::CommonData, &E::UserLogin, &E::Cmd_sCommitInterval, &E::Cmd_SoundSowing, &E::Cmd_sListening, &E::Cmd_sSimSet,
+    &E::Cmd_sBlackout, &E::Cmd_sVideo, &E::Cmd_AlarmHandle, &E::Cmd_sTimeInterval, &E::Cmd_sPreset,
+    &E::Cmd_EquipSetQuery, &E::Cmd_EquipPositionInfoQuery, &E::Cmd_AffirmAlarmInform, &E::Cmd_EquipTempPositionTrack,
+    &E::Cmd_EquipControl, Row<E, int, std::string, Bytes&>(&E::Subscription), Row<E, int, Bytes&>(&E::Subscription),
+    &E::Realtime, &E::Photograph, &E::TrackPlayback, Row<E, sEquipset*, Bytes&>(&E::EquipSet),
+    Row<E, std::vector<sEquipset>, Bytes&>(&E::EquipSet), Row<E, sEquipControl_SetIC, Bytes&>(&E::EquipSet_ICInfoSet),
+    &E::EquipAlarmSet, &E::SetEquipSet_ICInfoSetParameterData,
+    Row<S, EquipParmSet_EquipConfig, Bytes&>(&S::ParmSet_GetHeadInterval),
+    Row<S, std::vector<EquipParmSet_EquipConfig>, Bytes&>(&S::ParmSet_GetMainSericeIP),
+    Row<S, std::vector<EquipParmSet_EquipConfig>, Bytes&>(&S::ParmSet_Get808ParmSetVector),
+    Row<S, struct_EquipControl_SetIC, Bytes&>(&S::ParmSet_ICInfoSetStandard),
+    Row<S, struct_EquipControl_SetIC, Bytes&>(&S::ParmSet_ICInfoSetExtension), &S::ParmSet_SetICInfoSetStandard,
+    &S::ParmSet_SetICInfoSetExtension, &S::Xor, Circular,
+    // The same builders given a head.
+    Row<E, sEquipset*, Bytes&, Jt808Head>(&E::EquipSet),
+    Row<E, std::vector<sEquipset>, Bytes&, Jt808Head>(&E::EquipSet),
+    Row<E, sEquipControl_SetIC, Bytes&, Jt808Head>(&E::EquipSet_ICInfoSet),
+    Row<S, EquipParmSet_EquipConfig, Bytes&, Jt808Head>(&S::ParmSet_GetHeadInterval),
+    Row<S, std::vector<EquipParmSet_EquipConfig>, Bytes&, Jt808Head>(&S::ParmSet_GetMainSericeIP),
+    Row<S, std::vector<EquipParmSet_EquipConfig>, Bytes&, Jt808Head>(&S::ParmSet_Get808ParmSetVector),
+    Row<S, struct_EquipControl_SetIC, Bytes&, Jt808Head>(&S::ParmSet_ICInfoSetStandard),
+    Row<S, struct_EquipControl_SetIC, Bytes&, Jt808Head>(&S::ParmSet_ICInfoSetExtension),
+    // The 0x8103 lists with the parameters they opt into or declare.
+    Row<E, std::vector<sEquipset>, Bytes&, Jt808Head, Jt808ParmTypes>(&E::EquipSet),
+    Row<S, std::vector<EquipParmSet_EquipConfig>, Bytes&, Jt808Head, Jt808ParmTypes>(&S::ParmSet_Get808ParmSetVector));
 
 }  // namespace
 

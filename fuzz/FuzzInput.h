@@ -16,6 +16,14 @@
 
 namespace gpenc::fuzz {
 
+// The values of enumeration T worth drawing often (a target specialises it
+// before it draws a T): ids the encoder treats apart, which a uniform draw of
+// 32 bits would hardly ever hit.
+template <class T>
+struct Worth {
+    static constexpr std::array<std::uint32_t, 0> values{};
+};
+
 // Draws values off the front of the input; past its end every byte is zero, so
 // any input makes a whole record.
 struct Input {
@@ -64,7 +72,15 @@ struct Input {
             std::memcpy(&d, &bits, sizeof d);
             return d;
         } else if constexpr (std::is_enum_v<T>) {
+            // A first byte below 0x80 picks one of the values worth trying, if there are any.
+            constexpr auto& worth = Worth<T>::values;
+            if constexpr (worth.size() > 0) {
+                const std::uint8_t pick = Byte();
+                if (pick < 0x80) return static_cast<T>(worth[pick % worth.size()]);
+            }
             return static_cast<T>(Draw<std::underlying_type_t<T>>());
+        } else if constexpr (std::is_same_v<T, bool>) {
+            return (Byte() & 1) != 0;
         } else if constexpr (std::is_integral_v<T>) {
             std::make_unsigned_t<T> n = 0;
             for (std::size_t i = 0; i < sizeof n; ++i) n |= static_cast<decltype(n)>(Byte()) << 8 * i;

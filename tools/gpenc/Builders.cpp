@@ -109,9 +109,37 @@ struct NestedRecord<sEquipset> {
                 .When("eParmMark is a text or a number",
                       [type](const sEquipset& r) { return type(r) != Type::kBytes && type(r) != Type::kNone; }),
             Bind("vecValueBytes", &sEquipset::vecValueBytes, "the value of a byte-array parameter")
-                .When("eParmMark is a byte array (0x0110..0x01FF)",
+                .When("eParmMark is a byte array (0x0075..0x0077, 0x0079, 0x007B, 0x007C, 0x0110..0x01FF)",
                       [type](const sEquipset& r) { return type(r) == Type::kBytes; }),
             Bind("eParmMark", &sEquipset::eParmMark, "the 808 parameter id this record sets")};
+        return f;
+    }
+};
+
+// A declaration of the caller's own parameter id, for the list form of EquipSet.
+template <>
+struct NestedRecord<Jt808ParmDeclaration> {
+    static const Fields<Jt808ParmDeclaration>& fields() {
+        using D = Jt808ParmDeclaration;
+        static const Fields<D> f = {
+            Bind("id", &D::id, "the parameter id; not one the encoder knows, nor declared twice"),
+            Bind("type", &D::type, "its type: 1 STRING, 2 WORD, 3 DWORD, 8 BYTE[n], 9 BYTE"),
+            Bind("maxLength", &D::maxLength, "the most bytes its value may take, 1..255")};
+        return f;
+    }
+};
+
+// What the list form of EquipSet knows beyond JT/T 808 and 1078; each part optional.
+template <>
+struct NestedRecord<Jt808ParmTypes> {
+    static const Fields<Jt808ParmTypes>& fields() {
+        using T = Jt808ParmTypes;
+        const auto optional = [](const T&) { return false; };
+        static const Fields<T> f = {
+            Bind("activeSafety", &T::activeSafety,
+                 "true: the active-safety parameters 0xF364-0xF367 of T/JSATL12-2017, as BYTE[n] of their layouts")
+                .When("given", optional),
+            Bind("declared", &T::declared, "the caller's own parameter ids").When("given", optional)};
         return f;
     }
 };
@@ -122,17 +150,18 @@ using Out = std::vector<unsigned char>;
 
 struct EquipSetList {
     std::vector<sEquipset> list;
+    Jt808ParmTypes types;
 };
 
 // Names on stderr each record of a list that the library left out of the
 // message it built and reported as sent: one whose parameter id its own table
 // gives no type, or whose value it cannot encode (an empty text, more than the
 // 255 bytes a length byte counts).
-void SayDropped(const std::vector<sEquipset>& list, Jt808Head head) {
+void SayDropped(const std::vector<sEquipset>& list, Jt808Head head, const Jt808ParmTypes& types) {
     CEncoder_Standard table;
     for (std::size_t i = 0; i < list.size(); ++i) {
         const sEquipset& r = list[i];
-        const EequipParmDataType type = table.ParmSet_Get808ParmType(r.eParmMark, head);
+        const EequipParmDataType type = table.ParmSet_Get808ParmType(r.eParmMark, head, types);
         const std::size_t size = type == DATATYPE_STRING  ? r.strValue.size()
                                  : type == DATATYPE_BYTES ? r.vecValueBytes.size()
                                                           : 4;
@@ -337,12 +366,14 @@ std::vector<Builder> MakeBuilders() {
         }));
     b.push_back(Make(
         "EquipSet",
-        Fields<EquipSetList>{Bind("list", &EquipSetList::list, "one record a parameter, in one 0x8103 message")},
+        Fields<EquipSetList>{Bind("list", &EquipSetList::list, "one record a parameter, in one 0x8103 message"),
+                             Bind("types", &EquipSetList::types, "the parameters the call opts into or declares")
+                                 .When("given", [](const EquipSetList&) { return false; })},
         [](E& e, EquipSetList& a, Out& out, Jt808Head head) {
             for (std::size_t i = 0; i < a.list.size(); ++i)
                 CheckSettingText(a.list[i].strValue, a.list[i].eParmMark, "list[" + std::to_string(i) + "].strValue");
-            if (!e.EquipSet(a.list, out, head)) return false;
-            SayDropped(a.list, head);
+            if (!e.EquipSet(a.list, out, head, a.types)) return false;
+            SayDropped(a.list, head, a.types);
             return true;
         },
         "list"));

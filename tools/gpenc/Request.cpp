@@ -196,6 +196,11 @@ void Read(const Json& v, double& out, const std::string& where) {
     out = v.get<double>();
 }
 
+void Read(const Json& v, bool& out, const std::string& where) {
+    if (!v.is_boolean()) Expected(where, "true or false", v);
+    out = v.get<bool>();
+}
+
 void Read(const Json& v, std::vector<std::string>& out, const std::string& where) {
     if (!v.is_array()) Expected(where, "a list of texts", v);
     out.clear();
@@ -239,6 +244,7 @@ std::string TypeName(const std::string*) { return "text"; }
 std::string TypeName(const std::vector<unsigned char>*) { return "hex text"; }
 std::string TypeName(const unsigned char (*)[6]) { return "hex text, 6 bytes"; }
 std::string TypeName(const double*) { return "number"; }
+std::string TypeName(const bool*) { return "true/false"; }
 std::string TypeName(const std::vector<std::string>*) { return "list of texts"; }
 
 std::string Join(const std::string& where, const std::string& name) {

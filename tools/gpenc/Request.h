@@ -54,6 +54,8 @@ void Read(const Json& v, std::vector<unsigned char>& out, const std::string& whe
 void Read(const Json& v, unsigned char (&out)[6], const std::string& where);
 // Any JSON number.
 void Read(const Json& v, double& out, const std::string& where);
+// JSON true or false.
+void Read(const Json& v, bool& out, const std::string& where);
 void Read(const Json& v, std::vector<std::string>& out, const std::string& where);
 
 // The whole number in `v` (a JSON number without a fraction, or a string
@@ -89,6 +91,7 @@ std::string TypeName(const std::string*);
 std::string TypeName(const std::vector<unsigned char>*);
 std::string TypeName(const unsigned char (*)[6]);
 std::string TypeName(const double*);
+std::string TypeName(const bool*);
 std::string TypeName(const std::vector<std::string>*);
 template <class T>
 std::enable_if_t<std::is_integral_v<T> || std::is_enum_v<T>, std::string> TypeName(const T*) {
