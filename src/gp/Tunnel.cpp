@@ -273,7 +273,9 @@ GPENC_FLATTEN bool CEncoder::EquipSet(std::vector<sEquipset> equipSets, std::vec
                     Check check("equipSets", static_cast<int>(i));
                     if (!ReadSettingNumber(record, type, number, check)) return log.Fail();
                     values[i] = ValueOf(record, type, number);
-                    if (!StandardSteps::Fits(values[i], check)) return log.Fail();
+                    if ((types != nullptr || StandardSteps::HasLayout(record.eParmMark)) &&
+                        !StandardSteps::Fits(values[i], "equipSets", i))
+                        return log.Fail();
                 }
                 Bytes msg;
                 // The entries are the records, and the head's phone number the first terminal number.

@@ -156,7 +156,8 @@ EequipParmDataType StandardSteps::ParmType(std::uint32_t id, bool with2019, cons
     return DATATYPE_NONE;
 }
 
-bool StandardSteps::Fits(const Value& value, Check& check) {
+bool StandardSteps::Fits(const Value& value, const char* record, std::size_t index) {
+    Check check(record, static_cast<int>(index));
     const Jt808ParmTypes* types = TypesOfCall();
     const bool text = value.type == DATATYPE_STRING;
     const std::size_t size = text ? value.text.size() : value.bytes->size();
@@ -349,10 +350,10 @@ GPENC_FLATTEN bool CEncoder_Standard::ParmSet_Get808ParmSetVector(std::vector<Eq
     return gpenc::detail::Public("CEncoder_Standard::ParmSet_Get808ParmSetVector", [&] {
         bool ready = Check("list").NotEmpty(list, "") &&
                      Check("list", 0).NotEmpty(list.front().strPhoneNo, "strPhoneNo") && CallTypesValid();
-        for (std::size_t i = 0; ready && i < list.size(); ++i) {
-            Check check("list", static_cast<int>(i));
-            ready = StandardSteps::Fits(Value::Of(list[i]), check);
-        }
+        const bool typed = TypesOfCall() != nullptr;
+        for (std::size_t i = 0; ready && i < list.size(); ++i)
+            if (typed || StandardSteps::HasLayout(list[i].eParmMark))
+                ready = StandardSteps::Fits(Value::Of(list[i]), "list", i);
         return Logged([&](auto& log) {
             return StandardSteps::ParmSetVector(
                 log, *this, ready, list.size(), [&](std::size_t i) { return Value::Of(list[i]); },

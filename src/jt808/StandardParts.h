@@ -357,11 +357,14 @@ struct StandardSteps {
     // (unless null). In StandardParmSet.cpp.
     static EequipParmDataType ParmType(std::uint32_t id, bool with2019, const Jt808ParmTypes* types = nullptr);
 
-    // Whether `value`, an entry of the open call's 0x8103 list, fits the
-    // layout of its parameter (JT/T 1078's structured ones, the active-safety
-    // ones opted into) or the length it was declared with; the reason under
-    // `check` when not. In StandardParmSet.cpp.
-    static bool Fits(const Value& value, gpenc::detail::Check& check);
+    // Whether `value`, entry `index` of the open call's 0x8103 list
+    // `record`, fits the layout of its parameter (JT/T 1078's structured
+    // ones, the active-safety ones opted into) or the length it was declared
+    // with; the reason under the entry's path when not. Only an entry of a
+    // call given its own types, or one of JT/T 1078's ids (HasLayout), needs
+    // the look. In StandardParmSet.cpp.
+    static bool Fits(const Value& value, const char* record, std::size_t index);
+    static bool HasLayout(std::uint32_t id) { return id - 0x0075u <= 0x007Cu - 0x0075u; }
 
     // The number of body bytes GetMsgData appends for `msgId`.
     static std::size_t BodyLength(const CEncoder_Standard& e, std::uint32_t msgId) {
