@@ -346,6 +346,14 @@ TEST_F(StandardTest, VideoActiveSafetyAndDeclaredParameters) {
          "list[0].eDataType: must be 8 (BYTE[n]) for 0x0075 (audio/video parameters), got 3"},
         {"0xF367 opted into", safety, {Entry(0xF367, DATATYPE_BYTES, 0, "", Hex("05 06"))},
          "08  01 00 00 f3 67 02 05 06", {}, ""},
+        // The bodies of SmallChi/JTActiveSafety@90d77812b35a28ab4b2fbbcbd02e8f017cc7aee1:
+        // src/JT808.Protocol.Extensions.JTActiveSafety.Test/JT808_0x8103_0xF364_Test.cs, _0xF365_, _0xF366_.
+        {"0xF364, ADAS, as published", safety, {Entry(0xF364, DATATYPE_BYTES, 0, "", Hex("052D030002000122231D26000000040000000A1E09152B08180F0E14291011122A16170D13280C0B1C192C1B1A2425270607202101020304"))},
+         "3e  010000F36438052D030002000122231D26000000040000000A1E09152B08180F0E14291011122A16170D13280C0B1C192C1B1A2425270607202101020304", {}, ""},
+        {"0xF365, driver monitoring, as published", safety, {Entry(0xF365, DATATYPE_BYTES, 0, "", Hex("052D030002000122231D26000000040000000A003E002E0102033941373831402F3033423C3D3234353F3A3B360506"))},
+         "35  010000F3652F052D030002000122231D26000000040000000A003E002E0102033941373831402F3033423C3D3234353F3A3B360506", {}, ""},
+        {"0xF366, tyre pressure, as published", safety, {Entry(0xF366, DATATYPE_BYTES, 0, "", Hex("3939393939393939393939390008000400060005000300020001000A0007010203040506"))},
+         "2a  010000F366243939393939393939393939390008000400060005000300020001000A0007010203040506", {}, ""},
         {"0xF364 opted into, a byte short", safety, {Entry(0xF364, DATATYPE_BYTES, 0, "", Bytes(55, 1))}, "",
          {"设置信息失败"}, "list[0].vecValueBytes: must be 56 bytes for 0xF364 (ADAS parameters), got 55"},
         {"0xF364 not opted into: left out, as the table does not know it", none,
@@ -387,6 +395,27 @@ TEST_F(StandardTest, VideoActiveSafetyAndDeclaredParameters) {
                 EXPECT_EQ(gpenc::LastFailure(), c.body.empty() ? std::string("CEncoder_Standard::ParmSet_Get808ParmSetVector: ") + c.reason : "")
                     << c.what;
         }
+    }
+    // A video terminal's settings as SmallChi/JT1078@0e21c72fbbc2df03070c2c8fc50435dc95f44b05:
+    // src/JT808.Protocol.Extensions.JT1078.Test/JT808_0x8103CustomId.cs publishes them: its message
+    // without the 0x7e flags and check code 58, serial number 000a there and 0001 here.
+    {
+        List video = {Entry(0x0075, DATATYPE_BYTES, 0, "", Hex("030500040700000006080A00090C0000000B000201")),
+                      Entry(0x0076, DATATYPE_BYTES, 0, "", Hex("02010303020001070604050B0A08090F0E0C0D1312101117161415")),
+                      Entry(0x0077, DATATYPE_BYTES, 0, "", Hex("0201030500040700000006080A00090C0000000B000201030500040700000006080A00090C0000000B0002")),
+                      Entry(0x0079, DATATYPE_BYTES, 0, "", Hex("030201")), Entry(0x007A, DATATYPE_DWORD, 1),
+                      Entry(0x007B, DATATYPE_BYTES, 0, "", Hex("0102")),
+                      Entry(0x007C, DATATYPE_BYTES, 0, "", Hex("0103020A00230012004500340067005600890078"))};
+        video[0].strPhoneNo = "123456789";
+        CEncoder_Standard e;
+        Bytes out;
+        ASSERT_TRUE(e.ParmSet_Get808ParmSetVector(video, out));
+        EXPECT_EQ(ToHex(out), ToHex(Hex("8103009C0001234567890001" "07"
+                                        "0000007515030500040700000006080A00090C0000000B000201"
+                                        "000000761B02010303020001070604050B0A08090F0E0C0D1312101117161415"
+                                        "000000772B0201030500040700000006080A00090C0000000B000201030500040700000006080A00090C0000000B0002"
+                                        "0000007903030201" "0000007A0400000001" "0000007B020102"
+                                        "0000007C140103020A00230012004500340067005600890078")));
     }
     // 0x0023 is the 2019 edition's: declared under the 2013 head, refused under 2019.
     CEncoder_Standard e;
