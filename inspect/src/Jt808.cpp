@@ -138,8 +138,8 @@ void ReadLayout(ParamEntry& e, std::vector<Problem>& warnings) {
         const std::size_t width = Width(l->entry, l->entryCount), want = head + entries * width;
         if (size != want) {
             Warn(warnings, e.length.offset, "bad parameter length",
-                 Format("the counts give %zu %ss of %zu bytes, %zu bytes with the counts; found %zu", entries,
-                        l->entryName, width, want, size));
+                 Format("the counts give %zu %s%s of %zu bytes, %zu bytes with the counts; found %zu", entries,
+                        l->entryName, entries == 1 ? "" : "s", width, want, size));
             e.value = {};
             return;
         }
