@@ -85,11 +85,10 @@ ParamField ReadField(const LayoutField& f, std::size_t entry, const Field<Bytes>
     ParamField p;
     p.def = &f;
     p.entry = entry;
-    p.raw = {raw.offset + at, f.width, Bytes(raw.value.begin() + at, raw.value.begin() + at + f.width)};
+    const std::uint8_t* first = raw.value.data() + at;
+    p.raw = {raw.offset + at, f.width, Bytes(first, first + f.width)};
     const Bytes& b = p.raw.value;
-    const auto name = [&f](std::uint32_t i) -> std::string {
-        return i < f.nameCount && *f.names[i] ? f.names[i] : "";
-    };
+    const auto name = [&f](std::uint32_t i) -> std::string { return i < f.nameCount && *f.names[i] ? f.names[i] : ""; };
     switch (f.show) {
     case FieldShow::kNumber:
         p.number = BigEndian(b);
@@ -145,7 +144,8 @@ void ReadLayout(ParamEntry& e, std::vector<Problem>& warnings) {
         }
     }
     std::size_t at = 0;
-    for (std::size_t i = 0; i < l->headCount; at += l->head[i++].width) e.fields.push_back(ReadField(l->head[i], 0, raw, at));
+    for (std::size_t i = 0; i < l->headCount; at += l->head[i++].width)
+        e.fields.push_back(ReadField(l->head[i], 0, raw, at));
     for (std::size_t n = 1; n <= entries; ++n)
         for (std::size_t i = 0; i < l->entryCount; at += l->entry[i++].width)
             e.fields.push_back(ReadField(l->entry[i], n, raw, at));

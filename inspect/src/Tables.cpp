@@ -147,15 +147,14 @@ constexpr FieldShow kChars = FieldShow::kText;
 
 template <std::size_t K>
 constexpr LayoutField Valued(const char* key, const char* name, std::uint8_t width, FieldShow show,
-                            const char* const (&names)[K]) {
+                             const char* const (&names)[K]) {
     return {key, name, width, show, names, static_cast<std::uint8_t>(K)};
 }
 
 constexpr const char* kEncoding[] = {"CBR", "VBR", "ABR"};
 constexpr const char* kResolution[] = {"QCIF", "CIF", "WCIF", "D1", "WD1", "720P", "1080P"};
-constexpr const char* kOsd[] = {"date and time",           "licence plate",   "logical channel number",
-                                "latitude and longitude", "recorder speed",  "satellite speed",
-                                "continuous driving time"};
+constexpr const char* kOsd[] = {"date and time",  "licence plate",   "logical channel number", "latitude and longitude",
+                                "recorder speed", "satellite speed", "continuous driving time"};
 constexpr const char* kOffOn[] = {"off", "on"};
 constexpr const char* kNoYes[] = {"no", "yes"};
 constexpr const char* kChannelType[] = {"audio and video", "audio", "video"};
@@ -230,25 +229,26 @@ constexpr LayoutField kSleepWake[] = {
 // The active-safety layouts, as SmallChi/JTActiveSafety reads them; ADAS and
 // DSM share their first 19 bytes.
 constexpr const char* kPhotoStrategy[] = {"off", "timed", "by distance"};
-constexpr const char* kPhotoResolution[] = {"",        "352x288",  "704x288",  "704x576",
-                                            "640x480", "1280x720", "1920x1080"};
+constexpr const char* kPhotoResolution[] = {"", "352x288", "704x288", "704x576", "640x480", "1280x720", "1920x1080"};
 constexpr const char* kVideoResolution[] = {"", "CIF", "HD1", "D1", "WD1", "VGA", "720P", "1080P"};
-#define GPENC_ACTIVE_SAFETY_COMMON                                                             \
-    {"speed_threshold", "alarm speed threshold (km/h)", 1, kNum},                              \
-        {"volume", "alarm volume (0-8)", 1, kNum},                                             \
-        Valued("photo_strategy", "active photograph strategy", 1, kNum, kPhotoStrategy),        \
-        {"photo_interval", "timed photograph interval (s)", 2, kNum},                          \
-        {"photo_distance", "photograph distance interval (m)", 2, kNum},                       \
-        {"photo_count", "photographs per shot", 1, kNum},                                      \
-        {"photo_count_interval", "interval between photographs (100 ms)", 1, kNum},            \
-        Valued("photo_resolution", "photograph resolution", 1, kNum, kPhotoResolution),         \
-        Valued("video_resolution", "video recording resolution", 1, kNum, kVideoResolution),    \
-        {"alarm_enable", "alarm enable bits", 4, kBits}, {"event_enable", "event enable bits", 4, kBits}
-#define GPENC_ALARM_GRADE(key, what)                                                           \
-    {key "_speed", what " alarm grading speed threshold (km/h)", 1, kNum},                     \
-        {key "_video", what " alarm video before and after (s)", 1, kNum},                     \
-        {key "_photos", what " alarm photographs", 1, kNum},                                   \
-        {key "_photo_interval", what " alarm photograph interval (100 ms)", 1, kNum}
+#define GPENC_ACTIVE_SAFETY_COMMON                                                                         \
+  {"speed_threshold", "alarm speed threshold (km/h)", 1, kNum}, {"volume", "alarm volume (0-8)", 1, kNum}, \
+      Valued("photo_strategy", "active photograph strategy", 1, kNum, kPhotoStrategy),                     \
+      {"photo_interval", "timed photograph interval (s)", 2, kNum},                                        \
+      {"photo_distance", "photograph distance interval (m)", 2, kNum},                                     \
+      {"photo_count", "photographs per shot", 1, kNum},                                                    \
+      {"photo_count_interval", "interval between photographs (100 ms)", 1, kNum},                          \
+      Valued("photo_resolution", "photograph resolution", 1, kNum, kPhotoResolution),                      \
+      Valued("video_resolution", "video recording resolution", 1, kNum, kVideoResolution),                 \
+      {"alarm_enable", "alarm enable bits", 4, kBits}, {                                                   \
+    "event_enable", "event enable bits", 4, kBits                                                          \
+  }
+#define GPENC_ALARM_GRADE(key, what)                                           \
+  {key "_speed", what " alarm grading speed threshold (km/h)", 1, kNum},       \
+      {key "_video", what " alarm video before and after (s)", 1, kNum},       \
+      {key "_photos", what " alarm photographs", 1, kNum}, {                   \
+    key "_photo_interval", what " alarm photograph interval (100 ms)", 1, kNum \
+  }
 
 constexpr LayoutField kAdas[] = {
     GPENC_ACTIVE_SAFETY_COMMON,
