@@ -63,10 +63,11 @@ struct ParamInfo {
     const char* extension = nullptr;
 };
 
-// The terminal parameter table of the published JT/T 808 standard, 2013 edition.
+// The terminal parameter table of the published JT/T 808 standard, 2013 edition,
+// with JT/T 1078's video parameters 0x0075-0x007C (but 0x0078).
 ParamInfo LookupParameter(std::uint32_t id);
 // The table of `edition` (2013 or 2019): the 2019 edition adds ids and changes
-// some; an id neither defines is unknown in both.
+// some; an id neither defines is unknown in both. JT/T 1078's are in both.
 ParamInfo LookupParameter(std::uint32_t id, int edition);
 const char* ParamTypeName(ParamType type);  // "STRING", "WORD", ...
 // An id of the active-safety extension (0xF364-0xF367), which lies in the
