@@ -48,6 +48,44 @@ void Params(std::FILE* out, const char* table, int edition) {
     std::fprintf(out, "  },\n");
 }
 
+void Fields(std::FILE* out, const char* member, const inspect::LayoutField* fields, std::size_t count) {
+    std::fprintf(out, "      %s = {\n", member);
+    for (std::size_t i = 0; i < count; ++i) {
+        const inspect::LayoutField& f = fields[i];
+        std::fprintf(out, "        { %s, %s, %u, %u, {", Quote(f.key).c_str(), Quote(f.name).c_str(),
+                     static_cast<unsigned>(f.width), static_cast<unsigned>(f.show));
+        for (std::size_t n = 0; n < f.nameCount; ++n)
+            if (*f.names[n]) std::fprintf(out, " [%zu] = %s,", n, Quote(f.names[n]).c_str());
+        std::fprintf(out, " } },\n");
+    }
+    std::fprintf(out, "      },\n");
+}
+
+// The structured values field by field: key, name, width, how shown (as
+// inspect::FieldShow counts) and value or bit names; the ids of the
+// active-safety extension with the one length they read in.
+void Layouts(std::FILE* out) {
+    std::fprintf(out, "  layouts = {\n");
+    for (unsigned id = 0; id <= 0xffff; ++id) {
+        const inspect::ParamLayout* l = inspect::FindLayout(id);
+        if (!l) continue;
+        std::fprintf(out, "    [0x%04x] = {\n      counts = %zu,\n", id, l->counts);
+        Fields(out, "head", l->head, l->headCount);
+        if (l->entryCount) {
+            std::fprintf(out, "      entry_key = %s,\n      entry_name = %s,\n", Quote(l->entryKey).c_str(),
+                         Quote(l->entryName).c_str());
+            Fields(out, "entry", l->entry, l->entryCount);
+        }
+        std::fprintf(out, "    },\n");
+    }
+    std::fprintf(out, "  },\n  extension_params = {\n");
+    for (unsigned id = 0; id <= 0xffff; ++id)
+        if (const inspect::ParamInfo x = inspect::LookupExtension(id); x.type != inspect::ParamType::kNone)
+            std::fprintf(out, "    [0x%04x] = { %u, %s, %zu, %s },\n", id, static_cast<unsigned>(x.type),
+                         Quote(x.name).c_str(), x.size, Quote(x.extension).c_str());
+    std::fprintf(out, "  },\n");
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -76,6 +114,7 @@ int main(int argc, char** argv) {
     });
     Params(out, "params", 2013);
     Params(out, "params_2019", 2019);
+    Layouts(out);
     std::fprintf(out, "  unknown_param = %s,\n}\n", Quote(inspect::LookupParameter(0).name).c_str());
     return std::fclose(out) == 0 ? 0 : 1;
 }

@@ -21,7 +21,7 @@ if not tables_found then
 end
 if not tables_found then
   T = { commands = {}, messages = {}, kinds = {}, param_types = {}, params = {}, params_2019 = {},
-    unknown_param = "unknown parameter" }
+    unknown_param = "unknown parameter", layouts = {}, extension_params = {} }
 end
 
 -- The parameter table of the message's edition of JT/T 808 (2013 or 2019).
@@ -29,6 +29,14 @@ local function lookup_param(id, edition)
   for _, row in ipairs(edition == 2019 and T.params_2019 or T.params) do
     if row[1] <= id and id <= row[2] then return row[3], row[4], row[5] or 0 end
   end
+  return 0, T.unknown_param, 0
+end
+
+-- An id the tables do not know may be the active-safety extension's, in the
+-- one length of its layout.
+local function lookup_extension(id, len)
+  local x = T.extension_params[id]
+  if x and x[3] == len then return x[1], x[2], x[3], x[4] end
   return 0, T.unknown_param, 0
 end
 
@@ -82,6 +90,7 @@ local field_rows = {
   { "p_id", "gpenc.808.param.id", "Id", U32, HEX },
   { "p_name", "gpenc.808.param.name", "Name", STR },
   { "p_type", "gpenc.808.param.type", "Type", STR },
+  { "p_extension", "gpenc.808.param.extension", "Extension", STR },
   { "p_length", "gpenc.808.param.length", "Length", U8, DEC },
   { "p_text", "gpenc.808.param.text", "Value", STR },
   { "p_number", "gpenc.808.param.number", "Value", U32, DEC },
@@ -136,6 +145,26 @@ local F = {}
 for _, row in ipairs(field_rows) do
   F[row[1]] = ProtoField.new(row[3], row[2], row[4], row[6], row[5], row[7])
   gpenc.fields[#gpenc.fields + 1] = F[row[1]]
+end
+
+-- The fields of structured parameter values, one per key of the layouts
+-- (an entry's under its list's key): gpenc.808.param.field.KEY.
+local function capitalised(text) return (text:gsub("^%l", string.upper)) end
+local layout_types = { [0] = { U32, DEC }, [1] = { U32, HEX }, [2] = { STR }, [3] = { BYTES }, [4] = { STR } }
+local LF = {}
+local function layout_fields(fields, prefix)
+  for _, f in ipairs(fields or {}) do
+    local abbrev = "gpenc.808.param.field." .. prefix .. f[1]
+    if not LF[abbrev] then
+      local t = layout_types[f[4]]
+      LF[abbrev] = ProtoField.new(capitalised(f[2]), abbrev, t[1], nil, t[2])
+      gpenc.fields[#gpenc.fields + 1] = LF[abbrev]
+    end
+  end
+end
+for _, l in pairs(T.layouts) do
+  layout_fields(l.head, "")
+  layout_fields(l.entry, (l.entry_key or "") .. ".")
 end
 
 local ef_error = ProtoExpert.new("gpenc.error", "GP decoding error", expert.group.MALFORMED, expert.severity.ERROR)
@@ -310,6 +339,76 @@ local function bcd(b)
   return hi * 10 + lo
 end
 
+-- The value `raw` of parameter `id`, whose item is `item` at `value_at`, field
+-- by field when the tables give it a layout that its length fits; a value of
+-- entries must hold its counts and as many entries as they give.
+local function dissect_layout(id, raw, item, value_at, length_at, at, warn)
+  local l = T.layouts[id]
+  if not l then return end
+  local function width(fields)
+    local n = 0
+    for _, f in ipairs(fields or {}) do n = n + f[3] end
+    return n
+  end
+  local head, entries = width(l.head), 0
+  if l.counts > 0 then
+    if #raw < head then
+      warn(length_at, "bad parameter length", fmt("the %s counts take %d bytes, found %d", l.entry_name, head, #raw))
+      return
+    end
+    for i = 1, l.counts do entries = entries + raw:byte(i) end
+    local w = width(l.entry)
+    if #raw ~= head + entries * w then
+      warn(length_at, "bad parameter length", fmt("the counts give %d %s%s of %d bytes, %d bytes with the counts; found %d",
+        entries, l.entry_name, entries == 1 and "" or "s", w, head + entries * w, #raw))
+      return
+    end
+  end
+  local pos = 0
+  -- Adds field `f` at `pos` to `tree`, labelled as the inspector shows it.
+  local function add(tree, f, prefix)
+    local b, r = raw:sub(pos + 1, pos + f[3]), at(value_at + pos, f[3])
+    local field, show, names = LF["gpenc.808.param.field." .. prefix .. f[1]], f[4], f[5]
+    local v = 0
+    for k = 1, #b do v = v * 256 + b:byte(k) end
+    local shown, meaning, it = tostring(v), nil, nil
+    if show == 0 then
+      meaning = names[v]
+      it = tree:add(field, r, v)
+    elseif show == 1 then
+      shown = fmt("0x%0" .. (2 * f[3]) .. "x", v)
+      if next(names) then
+        local set = {}
+        for bit = 0, 8 * f[3] - 1 do
+          if math.floor(v / 2 ^ bit) % 2 == 1 then set[#set + 1] = names[bit] or fmt("bit %d", bit) end
+        end
+        meaning = v == 0 and "none" or table.concat(set, ", ")
+      end
+      it = tree:add(field, r, v)
+    elseif show == 2 then
+      shown = fmt("%02x:%02x", b:byte(1), b:byte(2))
+      if not (bcd(b:byte(1)) and bcd(b:byte(2))) then meaning = "not BCD" end
+      it = tree:add(field, r, shown)
+    elseif show == 3 then
+      shown = hex_bytes(b, 1, #b)
+      it = tree:add(field, r)
+    else
+      shown = "\"" .. printable(b) .. "\""
+      it = tree:add(field, r, printable(b))
+    end
+    it:set_text(fmt("%s: %s%s", capitalised(f[2]), shown, meaning and fmt(" (%s)", meaning) or ""))
+    pos = pos + f[3]
+  end
+  for _, f in ipairs(l.head) do add(item, f, "") end
+  if entries == 0 then return end
+  local list = item:add(at(value_at + head, #raw - head), capitalised(l.entry_name) .. "s")
+  local w = width(l.entry)
+  for n = 1, entries do
+    local g = list:add(at(value_at + pos, w), fmt("%s %d", capitalised(l.entry_name), n))
+    for _, f in ipairs(l.entry) do add(g, f, l.entry_key .. ".") end
+  end
+end
+
 -- Decodes the 808 message `s` into `tree` over `tvb`; problems go to `warnings`
 -- and the error (if any) is returned, offsets counted in the message.
 local function dissect_808(s, tvb, tree, warnings)
@@ -380,11 +479,16 @@ local function dissect_808(s, tvb, tree, warnings)
       local len = pid and b:uint(1, fmt("entry %d of %d: value length", i, count))
       local raw = len and b:raw(len, fmt("entry %d of %d: value", i, count))
       if not raw then return b.err, head end
-      local ptype, name, size = lookup_param(pid, v2019 and 2019 or 2013)
+      local ptype, name, size, extension = lookup_param(pid, v2019 and 2019 or 2013)
+      if ptype == 0 then ptype, name, size, extension = lookup_extension(pid, len) end
       local type_name = T.param_types[ptype] or "no type"
       local e = bt:add(F.p_entry, at(entry_at, 5 + len))
       e:add(F.p_name, at(entry_at, 4), name):set_generated()
       e:add(F.p_type, at(entry_at, 4), type_name):set_generated()
+      if extension then
+        e:add(F.p_extension, at(entry_at, 4), extension):set_generated()
+        name = fmt("%s (%s)", name, extension)
+      end
       e:add(F.p_id, at(entry_at, 4), pid)
       e:add(F.p_length, at(entry_at + 4, 1), len)
       local value_at, width = entry_at + 5, ({ [2] = 2, [3] = 4, [9] = 1 })[ptype]
@@ -400,7 +504,8 @@ local function dissect_808(s, tvb, tree, warnings)
         _, shown, bad = add_text(e, F.p_text, at(value_at, len), raw)
         if bad then warn(value_at, "undecodable text", bad) end
       elseif ptype == 8 and not sized then
-        e:add(F.p_bytes, at(value_at, len))
+        local it = e:add(F.p_bytes, at(value_at, len))
+        dissect_layout(pid, raw, it, value_at, entry_at + 4, at, warn)
         shown = len > 0 and hex_bytes(raw, 1, math.min(len, 16)) or "(empty)"
       elseif len ~= width then
         warn(entry_at + 4, "bad parameter length",
@@ -408,7 +513,7 @@ local function dissect_808(s, tvb, tree, warnings)
       else
         local v = 0
         for k = 1, len do v = v * 256 + raw:byte(k) end
-        e:add(F.p_number, at(value_at, len), v)
+        dissect_layout(pid, raw, e:add(F.p_number, at(value_at, len), v), value_at, entry_at + 4, at, warn)
         shown = tostring(v)
       end
       if not shown then e:add(F.p_bytes, at(value_at, len)) end

@@ -238,14 +238,57 @@ void HeadTree(Node& g, const Jt808Head& h) {
     head.Add(Number("serial", "Serial number", h.serial));
 }
 
+std::string Capitalised(std::string s) {
+    if (!s.empty() && s[0] >= 'a' && s[0] <= 'z') s[0] = static_cast<char>(s[0] - 'a' + 'A');
+    return s;
+}
+
+Node LayoutFieldNode(const ParamField& f) {
+    Node n = At(f.def->key, Capitalised(f.def->name), f.raw);
+    n.shown = f.shown;
+    n.meaning = f.meaning;
+    n.bytes = f.raw.value;
+    switch (f.def->show) {
+    case FieldShow::kNumber:
+    case FieldShow::kFlags: n.value = f.number; break;
+    case FieldShow::kBcd: n.value = f.shown; break;
+    case FieldShow::kBytes: n.value = HexRun(f.raw.value); break;
+    case FieldShow::kText: n.value = Printable(f.raw.value); break;
+    }
+    return n;
+}
+
+// A structured value's fields under its value: the head's, then each entry's
+// in a group of its own.
+void LayoutTree(Node& value, const ParamEntry& e) {
+    const ParamLayout& l = *e.layout;
+    Node* entries = nullptr;
+    for (const ParamField& f : e.fields) {
+        if (!f.entry) {
+            value.Add(LayoutFieldNode(f));
+            continue;
+        }
+        if (!entries) entries = &value.Sub(List(l.entryKey, Capitalised(l.entryName) + "s"));
+        if (entries->children.size() < f.entry)
+            entries->Add(Group("", Format("%s %zu", Capitalised(l.entryName).c_str(), f.entry), f.raw.offset, 0));
+        Node& group = entries->children.back();
+        group.size += f.raw.size;
+        group.Add(LayoutFieldNode(f));
+    }
+}
+
 Node EntryTree(const ParamEntry& e, Texts& texts) {
     const Field<Bytes>& raw = e.raw;
     Node value = ValueNode(raw, e.value, texts);
+    if (e.layout) LayoutTree(value, e);
+    const std::string name =
+        e.info.extension ? Format("%s (%s)", e.info.name, e.info.extension) : std::string(e.info.name);
     Node g = Group("",
-                   Format("Parameter 0x%04x: %s, %s = %s", static_cast<unsigned>(e.id.value), e.info.name,
+                   Format("Parameter 0x%04x: %s, %s = %s", static_cast<unsigned>(e.id.value), name.c_str(),
                           ParamTypeName(e.info.type), value.shown.c_str()),
                    e.offset, jt808::kEntryHead + raw.size);
     g.extra = {{"name", e.info.name}, {"type", ParamTypeName(e.info.type)}};
+    if (e.info.extension) g.extra["extension"] = e.info.extension;
     g.Add(HexNumber("id", "Id", e.id));
     g.Add(Number("length", "Length", e.length));
     g.Add(std::move(value));

@@ -1,5 +1,6 @@
 // Decoding of JT/T 808 messages as this system emits them: head, 0x8103
-// parameter entries and the 0x8900 IC-card layouts.
+// parameter entries (structured values field by field) and the 0x8900 IC-card
+// layouts.
 #include "Layout.h"
 #include "Reader.h"
 
@@ -73,6 +74,84 @@ void TypeValue(ParamEntry& e, std::vector<Problem>& warnings) {
     e.value = BigEndian(raw);
 }
 
+std::size_t Width(const LayoutField* fields, std::size_t count) {
+    std::size_t n = 0;
+    for (std::size_t i = 0; i < count; ++i) n += fields[i].width;
+    return n;
+}
+
+// `f` read from `raw` at `at`, with the text the renderings show for it.
+ParamField ReadField(const LayoutField& f, std::size_t entry, const Field<Bytes>& raw, std::size_t at) {
+    ParamField p;
+    p.def = &f;
+    p.entry = entry;
+    const std::uint8_t* first = raw.value.data() + at;
+    p.raw = {raw.offset + at, f.width, Bytes(first, first + f.width)};
+    const Bytes& b = p.raw.value;
+    const auto name = [&f](std::uint32_t i) -> std::string { return i < f.nameCount && *f.names[i] ? f.names[i] : ""; };
+    switch (f.show) {
+    case FieldShow::kNumber:
+        p.number = BigEndian(b);
+        p.shown = std::to_string(p.number);
+        p.meaning = name(p.number);
+        break;
+    case FieldShow::kFlags:
+        p.number = BigEndian(b);
+        p.shown = Format("0x%0*x", static_cast<int>(2 * f.width), static_cast<unsigned>(p.number));
+        if (!f.names) break;
+        for (std::uint32_t bit = 0; bit < 8 * f.width; ++bit) {
+            if (!(p.number >> bit & 1)) continue;
+            const std::string n = name(bit);
+            p.meaning += (p.meaning.empty() ? "" : ", ") + (n.empty() ? Format("bit %u", bit) : n);
+        }
+        if (!p.number) p.meaning = "none";
+        break;
+    case FieldShow::kBcd: {
+        p.shown = Format("%02x:%02x", b[0], b[1]);
+        int ignored;
+        if (!Bcd(b[0], ignored) || !Bcd(b[1], ignored)) p.meaning = "not BCD";
+        break;
+    }
+    case FieldShow::kBytes: p.shown = HexBytes(b); break;
+    case FieldShow::kText: p.shown = "\"" + Printable(b) + "\""; break;
+    }
+    return p;
+}
+
+// Reads a value with a layout field by field. A value of entries must hold its
+// counts and as many entries as they give; one that does not is left as bytes.
+void ReadLayout(ParamEntry& e, std::vector<Problem>& warnings) {
+    const ParamLayout* l = FindLayout(e.id.value);
+    if (!l || std::holds_alternative<std::monostate>(e.value)) return;
+    const Field<Bytes>& raw = e.raw;
+    const std::size_t head = Width(l->head, l->headCount), size = raw.value.size();
+    std::size_t entries = 0;
+    if (l->counts) {
+        if (size < head) {
+            Warn(warnings, e.length.offset, "bad parameter length",
+                 Format("the %s counts take %zu bytes, found %zu", l->entryName, head, size));
+            e.value = {};
+            return;
+        }
+        for (std::size_t i = 0; i < l->counts; ++i) entries += raw.value[i];
+        const std::size_t width = Width(l->entry, l->entryCount), want = head + entries * width;
+        if (size != want) {
+            Warn(warnings, e.length.offset, "bad parameter length",
+                 Format("the counts give %zu %s%s of %zu bytes, %zu bytes with the counts; found %zu", entries,
+                        l->entryName, entries == 1 ? "" : "s", width, want, size));
+            e.value = {};
+            return;
+        }
+    }
+    std::size_t at = 0;
+    for (std::size_t i = 0; i < l->headCount; at += l->head[i++].width)
+        e.fields.push_back(ReadField(l->head[i], 0, raw, at));
+    for (std::size_t n = 1; n <= entries; ++n)
+        for (std::size_t i = 0; i < l->entryCount; at += l->entry[i++].width)
+            e.fields.push_back(ReadField(l->entry[i], n, raw, at));
+    e.layout = l;
+}
+
 bool DecodeParamSetting(Reader& b, Jt808Message& m) {
     ParamSetting& ps = m.paramSetting.emplace();
     if (!b.Uint(ps.count, 1, "parameter count")) return false;
@@ -87,7 +166,13 @@ bool DecodeParamSetting(Reader& b, Jt808Message& m) {
             !b.Uint(e.length, jt808::kParamLengthSize, length.c_str()) || !b.Raw(e.raw, e.length.value, value.c_str()))
             return false;
         e.info = LookupParameter(e.id.value, m.head.Edition());
+        // An active-safety id reads as the extension's only in its length;
+        // otherwise it may be any vendor's own.
+        if (const ParamInfo x = LookupExtension(e.id.value);
+            e.info.type == ParamType::kNone && x.size == e.raw.value.size())
+            e.info = x;
         TypeValue(e, m.warnings);
+        ReadLayout(e, m.warnings);
         ps.entries.push_back(std::move(e));
     }
     if (b.Left())

@@ -25,6 +25,12 @@ Bytes Cat(std::initializer_list<Bytes> parts) {
 
 Bytes Ascii(std::string_view s) { return Bytes(s.begin(), s.end()); }
 
+std::string Format0x(std::uint32_t id) {
+    char b[16];
+    std::snprintf(b, sizeof b, "0x%04x", unsigned(id));
+    return b;
+}
+
 // Header and body of a frame with session a0..af.
 Bytes Head(unsigned command, unsigned paramLength) {
     char fields[32];
@@ -296,6 +302,16 @@ TEST(Jt808Test, BothHeadsStandaloneAndTunnelled) {
          "2019 v1 00000000013912344329 #0 body@17 0001 heartbeat interval (s)@18 0040 monitoring platform phone "
          "number@27 0040 monitoring platform phone number@43 0040 monitoring platform phone number@59 0081 province "
          "id@75 0082 city id@82 0084 licence plate colour@89"},
+        // A published 1078 vector, its 7e flags and check code 58 taken off: SmallChi/JT1078@0e21c72f,
+        // src/JT808.Protocol.Extensions.JT1078.Test/JT808_0x8103CustomId.cs.
+        {Hex("8103009C000123456789000A070000007515030500040700000006080A00090C0000000B000201000000761B0201030302000107"
+             "0604050B0A08090F0E0C0D1312101117161415000000772B0201030500040700000006080A00090C0000000B000201030500040700"
+             "000006080A00090C0000000B000200000079030302010000007A04000000010000007B0201020000007C140103020A002300120045"
+             "00340067005600890078"),
+         "000123456789",
+         "2013 v- 000123456789 #10 body@12 0075 audio/video parameters@13 0076 audio/video channel list@39 0077 "
+         "per-channel video parameters@71 0079 special alarm recording parameters@119 007a video-related alarm "
+         "mask@127 007b image analysis alarm parameters@136 007c terminal sleep wake-up mode@143"},
         {Card("40 85", "00 80", "67", k2019), "13912345678",
          "2019 v1 00000000013912345678 #1 body@17 149: 22-148 67 matches"},
         {Card("41 05", "01 00", kExtension, k2019), "13912345678",
@@ -340,6 +356,18 @@ TEST(Jt808Test, ProblemsNameTheOffset) {
          "unknown parameter at offset 13: 0x0008 is not a terminal parameter id"},
         {Hex("81 03 40 09" + k2019 + "01 00 00 00 32 03 08 00 12"),
          "bad parameter length at offset 22: a BYTE[4] parameter is 4 bytes, found 3"},
+        // Structured values whose lengths do not fit their layouts.
+        {Cat({Hex("81 03 00 1a 00 12 34 56 78 90 00 01 01 00000075 14"), Repeat("00", 20)}),
+         "bad parameter length at offset 17: a BYTE[21] parameter is 21 bytes, found 20"},
+        {Hex("81 03 00 08 00 12 34 56 78 90 00 01 01 00000076 02 0101"),
+         "bad parameter length at offset 17: the channel counts take 3 bytes, found 2"},
+        {Hex("81 03 00 0c 00 12 34 56 78 90 00 01 01 00000076 06 010000 030201"),
+         "bad parameter length at offset 17: the counts give 1 channel of 4 bytes, 7 bytes with the counts; found 6"},
+        {Cat({Hex("81 03 00 1c 00 12 34 56 78 90 00 01 01 00000077 16 02"), Repeat("00", 21)}),
+         "bad parameter length at offset 17: the counts give 2 channels of 21 bytes, 43 bytes with the counts; found "
+         "22"},
+        {Hex("81 03 00 09 00 12 34 56 78 90 00 01 01 0000007a 03 000001"),
+         "bad parameter length at offset 17: a DWORD parameter is 4 bytes, found 3"},
         // An id of the 2019 edition alone, under the 2013 head.
         {Hex(head + "01 00 00 00 32 04 00 00 00 1e"),
          "unknown parameter at offset 13: 0x0032 is not a terminal parameter id"},
@@ -350,6 +378,132 @@ TEST(Jt808Test, ProblemsNameTheOffset) {
          "2000"},
     };
     for (const auto& [bytes, said] : cases) EXPECT_EQ(Said(DecodeJt808(bytes.data(), bytes.size())), said);
+}
+
+// A message of terminal 000123456789, serial 10, around `body` (hex) under the
+// 2013 or the 2019 head.
+Bytes Setting(const std::string& body, bool v2019) {
+    const Bytes b = Hex(body);
+    char properties[24];
+    std::snprintf(properties, sizeof properties, "%04zx", b.size() | (v2019 ? 0x4000 : 0));
+    return Cat({Hex(std::string("8103") + properties + (v2019 ? "01 00000000000123456789" : "000123456789") + "000a"),
+                b});
+}
+
+// A structured value's fields as "key=shown (meaning)", an entry's first
+// field after "[n] ", joined by "; ".
+std::string Fields(const ParamEntry& e) {
+    std::string s;
+    for (const ParamField& f : e.fields) {
+        const bool first = &f == &e.fields.front() || f.entry != (&f - 1)->entry;
+        s += std::string(s.empty() ? "" : "; ") + (f.entry && first ? "[" + std::to_string(f.entry) + "] " : "") +
+             f.def->key + "=" + f.shown + (f.meaning.empty() ? "" : " (" + f.meaning + ")");
+    }
+    return s;
+}
+
+// Each row a 0x8103 body; each entry reads as "0xNNNN name[ (extension)]:
+// fields", after the warnings, in either head. The fields tile the value.
+// Bodies from other libraries' tests are their bytes as published:
+//   SmallChi/JT1078@0e21c72fbbc2df03070c2c8fc50435dc95f44b05:src/JT808.Protocol.Extensions.JT1078.Test/JT808_0x8103CustomId.cs
+//     (its message's entries, one at a time);
+//   SmallChi/JTActiveSafety@90d77812b35a28ab4b2fbbcbd02e8f017cc7aee1:src/JT808.Protocol.Extensions.JTActiveSafety.Test/
+//     JT808_0x8103_0xF364_Test.cs to _0xF367_Test.cs (whole bodies);
+//   yezhihao/jt808-server@1606313632a502f3b302f5c99da9c6bb2e45036b:jtt808-protocol/src/test/resources/单元测试记录.txt
+//     (the entries of its 0x0104 reply, with the Guangdong-length 0xF364 and 0xF365).
+TEST(Jt808Test, StructuredParametersFieldByField) {
+    const std::pair<const char*, const char*> rows[] = {
+        {"01 00000075 15 03 05 0004 07 00000006 08 0a 0009 0c 0000000b 0002 01",
+         "0x0075 audio/video parameters: rts_encoding=3; rts_resolution=5 (720P); rts_key_frame_interval=4; "
+         "rts_frame_rate=7; rts_bit_rate=6; storage_encoding=8; storage_resolution=10; storage_key_frame_interval=9; "
+         "storage_frame_rate=12; storage_bit_rate=11; osd=0x0002 (licence plate); audio_output=1 (on)"},
+        {"01 00000076 1b 02 01 03 03020001 07060405 0b0a0809 0f0e0c0d 13121011 17161415",
+         "0x0076 audio/video channel list: av_channels=2; audio_channels=1; video_channels=3; [1] physical_channel=3; "
+         "logical_channel=2; channel_type=0 (audio and video); ptz=1 (yes); [2] physical_channel=7; logical_channel=6; "
+         "channel_type=4; ptz=5; [3] physical_channel=11; logical_channel=10; channel_type=8; ptz=9; "
+         "[4] physical_channel=15; logical_channel=14; channel_type=12; ptz=13; [5] physical_channel=19; "
+         "logical_channel=18; channel_type=16; ptz=17; [6] physical_channel=23; logical_channel=22; channel_type=20; "
+         "ptz=21"},
+        {"01 00000077 2b 02 01 03 05 0004 07 00000006 08 0a 0009 0c 0000000b 0002 "
+         "01 03 05 0004 07 00000006 08 0a 0009 0c 0000000b 0002",
+         "0x0077 per-channel video parameters: channel_count=2; [1] logical_channel=1; rts_encoding=3; "
+         "rts_resolution=5 (720P); rts_key_frame_interval=4; rts_frame_rate=7; rts_bit_rate=6; storage_encoding=8; "
+         "storage_resolution=10; storage_key_frame_interval=9; storage_frame_rate=12; storage_bit_rate=11; "
+         "osd=0x0002 (licence plate); [2] logical_channel=1; rts_encoding=3; rts_resolution=5 (720P); "
+         "rts_key_frame_interval=4; rts_frame_rate=7; rts_bit_rate=6; storage_encoding=8; storage_resolution=10; "
+         "storage_key_frame_interval=9; storage_frame_rate=12; storage_bit_rate=11; osd=0x0002 (licence plate)"},
+        {"01 00000079 03 030201",
+         "0x0079 special alarm recording parameters: storage_threshold=3; duration=2; start=1"},
+        {"01 0000007a 04 00000001", "0x007a video-related alarm mask: mask=0x00000001 (video signal loss)"},
+        {"01 0000007b 02 0102", "0x007b image analysis alarm parameters: passenger_capacity=1; fatigue_threshold=2"},
+        {"01 0000007c 14 0103020a 0023 0012 0045 0034 0067 0056 0089 0078",
+         "0x007c terminal sleep wake-up mode: wake_modes=0x01 (on conditions); wake_conditions=0x03 (emergency alarm, "
+         "collision or roll-over alarm); wake_days=0x02 (Tuesday); periods=0x0a (period 2, period 4); "
+         "period_1_wake=00:23; period_1_sleep=00:12; period_2_wake=00:45; period_2_sleep=00:34; period_3_wake=00:67; "
+         "period_3_sleep=00:56; period_4_wake=00:89; period_4_sleep=00:78"},
+        {"010000F36438052D030002000122231D26000000040000000A1E09152B08180F0E14291011122A16170D13280C0B1C192C1B1A242527"
+         "0607202101020304",
+         "0xf364 advanced driver assistance (ADAS) parameters (Jiangsu active safety, T/JSATL12): speed_threshold=5; "
+         "volume=45; photo_strategy=3; photo_interval=2; photo_distance=1; photo_count=34; photo_count_interval=35; "
+         "photo_resolution=29; video_resolution=38; alarm_enable=0x00000004; event_enable=0x0000000a; reserved_1=1e; "
+         "obstacle_distance=9; obstacle_speed=21; obstacle_video=43; obstacle_photos=8; obstacle_photo_interval=24; "
+         "lane_change_period=15; lane_change_count=14; lane_change_speed=20; lane_change_video=41; "
+         "lane_change_photos=16; lane_change_photo_interval=17; departure_speed=18; departure_video=42; "
+         "departure_photos=22; departure_photo_interval=23; collision_time=13; collision_speed=19; collision_video=40; "
+         "collision_photos=12; collision_photo_interval=11; pedestrian_time=28; pedestrian_speed=25; "
+         "pedestrian_video=44; pedestrian_photos=27; pedestrian_photo_interval=26; headway_distance=36; "
+         "headway_speed=37; headway_video=39; headway_photos=6; headway_photo_interval=7; sign_photos=32; "
+         "sign_photo_interval=33; reserved_2=01 02 03 04"},
+        {"010000F3652F052D030002000122231D26000000040000000A003E002E0102033941373831402F3033423C3D3234353F3A3B360506",
+         "0xf365 driver status monitoring (DSM) parameters (Jiangsu active safety, T/JSATL12): speed_threshold=5; "
+         "volume=45; photo_strategy=3; photo_interval=2; photo_distance=1; photo_count=34; photo_count_interval=35; "
+         "photo_resolution=29; video_resolution=38; alarm_enable=0x00000004; event_enable=0x0000000a; "
+         "smoking_interval=62; phone_interval=46; reserved_1=01 02 03; fatigue_speed=57; fatigue_video=65; "
+         "fatigue_photos=55; fatigue_photo_interval=56; phone_speed=49; phone_video=64; phone_photos=47; "
+         "phone_photo_interval=48; smoking_speed=51; smoking_video=66; smoking_photos=60; smoking_photo_interval=61; "
+         "distraction_speed=50; distraction_photos=52; distraction_photo_interval=53; abnormal_video=63; "
+         "abnormal_photos=58; abnormal_photo_interval=59; driver_id_trigger=54; reserved_2=05 06"},
+        {"010000F366243939393939393939393939390008000400060005000300020001000A0007010203040506",
+         "0xf366 tyre pressure monitoring (TPMS) parameters (Jiangsu active safety, T/JSATL12): "
+         "tyre_model=\"999999999999\"; pressure_unit=8; normal_pressure=4; imbalance_threshold=6; "
+         "slow_leak_threshold=5; low_pressure=3; high_pressure=2; high_temperature=1; voltage_threshold=10; "
+         "report_interval=7; reserved=01 02 03 04 05 06"},
+        {"010000F367020201",
+         "0xf367 blind spot monitoring (BSD) parameters (Jiangsu active safety, T/JSATL12): rear_time=2; "
+         "side_rear_time=1"},
+        {"07000000751501010001010000000102020002020000000200030300000079030000000000007b0200000000007c1400000000000000"
+         "000000000000000000000000000000f36439ffffffffffffffffffffffffffffffffffffffffffffffffffffffffffffffffffffffff"
+         "ffffffffffffffffffffffffffffffffffffffffff0000f36541ffffffffffffffffffffffffffffffffffffffffffffff000000ffff"
+         "ffffffffffffffffffffffffffffffffffffffffffffffffffffffffffffffffffffffffff0000f36702ffff",
+         "unknown parameter: 0xf364 is not a terminal parameter id | unknown parameter: 0xf365 is not a terminal "
+         "parameter id | 0x0075 audio/video parameters: rts_encoding=1 (VBR); rts_resolution=1 (CIF); "
+         "rts_key_frame_interval=1; rts_frame_rate=1; rts_bit_rate=1; storage_encoding=2 (ABR); storage_resolution=2 "
+         "(WCIF); storage_key_frame_interval=2; storage_frame_rate=2; storage_bit_rate=2; osd=0x0003 (date and time, "
+         "licence plate); audio_output=3 | 0x0079 special alarm recording parameters: storage_threshold=0; "
+         "duration=0; start=0 | 0x007b image analysis alarm parameters: passenger_capacity=0; fatigue_threshold=0 | "
+         "0x007c terminal sleep wake-up mode: wake_modes=0x00 (none); wake_conditions=0x00 (none); wake_days=0x00 "
+         "(none); periods=0x00 (none); period_1_wake=00:00; period_1_sleep=00:00; period_2_wake=00:00; "
+         "period_2_sleep=00:00; period_3_wake=00:00; period_3_sleep=00:00; period_4_wake=00:00; period_4_sleep=00:00 "
+         "| 0xf364 unknown parameter:  | 0xf365 unknown parameter:  | 0xf367 blind spot monitoring (BSD) parameters "
+         "(Jiangsu active safety, T/JSATL12): rear_time=255; side_rear_time=255"},
+    };
+    for (const auto& [body, want] : rows) {
+        for (const bool v2019 : {false, true}) {
+            const Bytes m = Setting(body, v2019);
+            const Decoded<Jt808Message> d = DecodeJt808(m.data(), m.size());
+            ASSERT_TRUE(d.ok() && d.value.paramSetting) << Said(d);
+            std::string got;
+            for (const Problem& w : d.value.warnings) got += (got.empty() ? "" : " | ") + w.what + ": " + w.detail;
+            for (const ParamEntry& e : d.value.paramSetting->entries) {
+                got += (got.empty() ? "" : " | ") + Format0x(e.id.value) + " " + e.info.name +
+                       (e.info.extension ? std::string(" (") + e.info.extension + ")" : "") + ": " + Fields(e);
+                std::size_t at = e.raw.offset;
+                for (const ParamField& f : e.fields) at = f.raw.offset == at ? at + f.raw.size : SIZE_MAX;
+                EXPECT_TRUE(e.fields.empty() || at == e.raw.offset + e.raw.size) << want;
+            }
+            EXPECT_EQ(got, want) << (v2019 ? "2019" : "2013");
+        }
+    }
 }
 
 // A prefix stops a frame at one of its fields or records and a message at its
@@ -508,6 +662,19 @@ TEST(RenderTest, LinesOfTheTextAndJsonViews) {
           "   103          Warning: undecodable text at offset 103: 2 bytes that are not d4c1-only text, shown as "
           "\\xNN "
           "(808 message offset 18)\n"}},
+        // A channel list of one channel and the active-safety blind spot parameters.
+        {"structured",
+         Tunnelled("8103", "810300140012345678900001020000007607010000030200010000f367020201"),
+         {},
+         true,
+         {"   +21                                      Channel 1\n",
+          "   +23                                          Channel type: 0 (audio and video)  [00]\n",
+          "   +25                          Parameter 0xf367: blind spot monitoring (BSD) parameters (Jiangsu active "
+          "safety, T/JSATL12), BYTE[n] = 02 01\n",
+          "\"channels\":[{\"offset\":21,\"size\":4,\"physical_channel\":{\"offset\":21,\"size\":1,\"value\":3,"
+          "\"hex\":\"03\"},",
+          "\"type\":\"BYTE[n]\",\"extension\":\"Jiangsu active safety, T/JSATL12\",",
+          "\"side_rear_time\":{\"offset\":31,\"size\":1,\"value\":1,\"hex\":\"01\"}"}},
         {"2019 head",
          TunnelFrame("13912345678", "8103", kSetting2019),
          {},

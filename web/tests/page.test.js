@@ -108,24 +108,39 @@ function bytesOf(at, field, frame) {
   return Array.from({ length: (scale || 1) * field.size }, (_, i) => start + i);
 }
 
+// The page shows `hex` (named `name`) as gpenc dump does, and hovering each field lights its bytes.
+async function showsAsDump(name, hex) {
+  await paste(hex);
+  const [rows] = await frames();
+  assert.deepStrictEqual(linesOf(rows), dumpOf(hex), name);
+  const byPath = new Map(rows.map((r, i) => [r.path, { ...r, index: i }]));
+  const json = JSON.parse(gpenc(['dump', '--json', hex]));
+  for (const [at, field] of fieldsOf(json)) {
+    const row = byPath.get(at), problem = 'what' in field;
+    assert.deepStrictEqual([+row?.offset, +row?.size, row?.value && JSON.parse(row.value)], [field.offset, field.size ?? 0,
+      problem ? field : typeof field.value === 'object' ? undefined : field.value], `${name} ${at}`);  // a group's "value" is a field
+    if (problem || !field.size) continue;
+    await hover('.field', row.index);
+    assert.deepStrictEqual(await marked('lit'), bytesOf(at, field, json), `${name} ${at}`);
+  }
+}
+
 test('every example request shows its fields as gpenc dump shows them, and hovering a field lights its bytes', async () => {
   await open();
-  for (const name of fs.readdirSync(requests).filter((n) => n.endsWith('.json'))) {
-    const hex = frameOf(name);
-    await paste(hex);
-    const [rows] = await frames();
-    assert.deepStrictEqual(linesOf(rows), dumpOf(hex), name);
-    const byPath = new Map(rows.map((r, i) => [r.path, { ...r, index: i }]));
-    const json = JSON.parse(gpenc(['dump', '--json', hex]));
-    for (const [at, field] of fieldsOf(json)) {
-      const row = byPath.get(at), problem = 'what' in field;
-      assert.deepStrictEqual([+row?.offset, +row?.size, row?.value && JSON.parse(row.value)], [field.offset, field.size ?? 0,
-        problem ? field : typeof field.value === 'object' ? undefined : field.value], `${name} ${at}`);  // a group's "value" is a field
-      if (problem || !field.size) continue;
-      await hover('.field', row.index);
-      assert.deepStrictEqual(await marked('lit'), bytesOf(at, field, json), `${name} ${at}`);
-    }
-  }
+  for (const name of fs.readdirSync(requests).filter((n) => n.endsWith('.json'))) await showsAsDump(name, frameOf(name));
+});
+
+// Structured parameter values, their fields nested deepest of all: SmallChi/JT1078's published 0x8103
+// (JT808_0x8103CustomId.cs) under the 2013 head, and the active-safety DSM and blind spot parameters
+// (SmallChi/JTActiveSafety's JT808_0x8103_0xF365_Test.cs, _0xF367_Test.cs) under the 2019 head, tunnelled.
+const kStructured = [
+  ['1078 parameters', '4750001a0001000000000000000000000000000000000033000001750000000000130000013030303132333435363738390000000b0001013831303300000157000201383130333030396330303031323334353637383930303061303730303030303037353135303330353030303430373030303030303036303830613030303930633030303030303062303030323031303030303030373631623032303130333033303230303031303730363034303530623061303830393066306530633064313331323130313131373136313431353030303030303737326230323031303330353030303430373030303030303036303830613030303930633030303030303062303030323031303330353030303430373030303030303036303830613030303930633030303030303062303030323030303030303739303330333032303130303030303037613034303030303030303130303030303037623032303130323030303030303763313430313033303230613030323330303132303034353030333430303637303035363030383930303738'],
+  ['active-safety parameters', '4750001a0001000000000000000000000000000000000033000000bf0000000000130000013030303132333435363738390000000b00010138313033000000a100020138313033343033633031303030303030303030303031323334353637383930303031303230303030663336353266303532643033303030323030303132323233316432363030303030303034303030303030306130303365303032653031303230333339343133373338333134303266333033333432336333643332333433353366336133623336303530363030303066333637303230323031'],
+];
+
+test('structured parameter values show field by field as gpenc dump shows them', async () => {
+  await open();
+  for (const [name, hex] of kStructured) await showsAsDump(name, hex);
 });
 
 test('hovering a byte names its field; a warning is marked on its byte', async () => {

@@ -49,7 +49,8 @@ const std::map<std::string, std::string> kPrefixes = Pairs(
     "header.=gpenc. body.=gpenc. parameters.=gpenc.param. tunnel.=gpenc.tunnel. tunnel.argument.=gpenc.request. "
     "tunnel.argument.setting.=gpenc.area. tunnel.argument.message.=gpenc.808. "
     "tunnel.argument.message.body.=gpenc.808.ic. tunnel.argument.message.body.entries.=gpenc.808.param. "
-    "tunnel.argument.message.body.count=gpenc.808.param.count");
+    "tunnel.argument.message.body.count=gpenc.808.param.count "
+    "tunnel.argument.message.body.entries.value.=gpenc.808.param.field.");
 const std::map<std::string, std::string> kRenamed = Pairs(
     "record_length=length value=text terminal_number=terminal items=item items.name=name area_count=count "
     "texts=ext_text texts.length=ext_text_length text.fill=fill date.valid=date_valid");
@@ -507,6 +508,50 @@ int main(int argc, char** argv) {
         v2019.push_back({name, {TunnelFrame(terminal, text.substr(0, 4), text)}, 0, problem});
     }
     checker.CheckWritten("jt808-2019.pcap", v2019);
+
+    // Structured parameter values (JT/T 1078's, the active-safety ones) under
+    // both heads: the published bodies of the inspector's tests, and values
+    // whose counts or lengths do not fit.
+    const std::tuple<const char*, const char*, const char*> kStructured[] = {
+        {"1078", "070000007515030500040700000006080A00090C0000000B000201000000761B02010303020001070604050B0A08090F0E0C0D"
+                 "1312101117161415000000772B0201030500040700000006080A00090C0000000B000201030500040700000006080A00090C00"
+                 "00000B000200000079030302010000007A04000000010000007B0201020000007C140103020A00230012004500340067005600"
+                 "890078",
+         ""},
+        {"ADAS", "010000F36438052D030002000122231D26000000040000000A1E09152B08180F0E14291011122A16170D13280C0B1C192C1B1A"
+                 "2425270607202101020304",
+         ""},
+        {"DSM", "010000F3652F052D030002000122231D26000000040000000A003E002E0102033941373831402F3033423C3D3234353F3A3B360506",
+         ""},
+        {"TPMS and BSD", "020000F366243939393939393939393939390008000400060005000300020001000A00070102030405060000F367020201",
+         ""},
+        {"Guangdong lengths",
+         "07000000751501010001010000000102020002020000000200030300000079030000000000007b0200000000007c140000000000000000"
+         "0000000000000000000000000000f36439ffffffffffffffffffffffffffffffffffffffffffffffffffffffffffffffffffffffffff"
+         "ffffffffffffffffffffffffffffffffffffffff0000f36541ffffffffffffffffffffffffffffffffffffffffffffff000000ffffff"
+         "ffffffffffffffffffffffffffffffffffffffffffffffffffffffffffffffffffffffffffffffff0000f36702ffff",
+         "unknown parameter"},
+        {"0x0075 of 20", "0100000075140305000407000000060800000000000000000002", "bad parameter length"},
+        {"0x0076 counts short", "010000007602 0101", "bad parameter length"},
+        {"0x0076 counts disagree", "010000007606 010000 030201", "bad parameter length"},
+        {"0x0077 count disagrees", "010000007716 02 010305000407000000060800000000000000000002", "bad parameter length"},
+        {"wake-up time not BCD", "010000007c14 0103020a 0a23 0012 0045 0034 0067 0056 0089 0078", ""},
+    };
+    std::vector<Conversation> structured;
+    for (const auto& [name, body, problem] : kStructured) {
+        std::string text = body;
+        text.erase(std::remove(text.begin(), text.end(), ' '), text.end());
+        for (const bool v2019 : {false, true}) {
+            char head[64];
+            std::snprintf(head, sizeof head, "8103%04zx%s000a", (text.size() / 2) | (v2019 ? 0x4000 : 0),
+                          v2019 ? "0100000000000123456789" : "000123456789");
+            std::string message = head + text;
+            std::transform(message.begin(), message.end(), message.begin(), ::tolower);
+            structured.push_back(
+                {std::string(name) + (v2019 ? ", 2019" : ""), {TunnelFrame("000123456789", "8103", message)}, 0, problem});
+        }
+    }
+    checker.CheckWritten("structured.pcap", structured);
 
     // Fuzz-corpus inputs that the inspector reads as whole frames.
     std::vector<Conversation> fuzz;

@@ -58,14 +58,56 @@ struct ParamInfo {
     ParamType type = ParamType::kNone;  // kNone: the id is not a known parameter
     const char* name = "unknown parameter";
     std::size_t size = 0;  // a BYTE[n] value of fixed width n; 0: any width
+    // The extension that defines the id, for an id outside JT/T 808 and JT/T
+    // 1078 ("Jiangsu active safety, T/JSATL12"); null for theirs.
+    const char* extension = nullptr;
 };
 
-// The terminal parameter table of the published JT/T 808 standard, 2013 edition.
+// The terminal parameter table of the published JT/T 808 standard, 2013 edition,
+// with JT/T 1078's video parameters 0x0075-0x007C (but 0x0078).
 ParamInfo LookupParameter(std::uint32_t id);
 // The table of `edition` (2013 or 2019): the 2019 edition adds ids and changes
-// some; an id neither defines is unknown in both.
+// some; an id neither defines is unknown in both. JT/T 1078's are in both.
 ParamInfo LookupParameter(std::uint32_t id, int edition);
 const char* ParamTypeName(ParamType type);  // "STRING", "WORD", ...
+// An id of the active-safety extension (0xF364-0xF367), which lies in the
+// range vendors use for their own ids: it reads as the extension's only when
+// its value is `size` bytes long; {} for any other id.
+ParamInfo LookupExtension(std::uint32_t id);
+
+// How a field of a structured parameter value is shown.
+enum class FieldShow : std::uint8_t {
+    kNumber,  // unsigned, big-endian; `names` by value
+    kFlags,   // bits, shown in hex; `names` by bit number
+    kBcd,     // BCD[2] time of day, "HH:MM"
+    kBytes,   // reserved bytes, in hex
+    kText,    // characters, fixed width
+};
+
+// One field of a structured value (JT/T 1078's, the active-safety ones).
+struct LayoutField {
+    const char* key;   // JSON member name
+    const char* name;  // English name, with its unit
+    std::uint8_t width;
+    FieldShow show;
+    const char* const* names = nullptr;  // value or bit names; "" for none
+    std::uint8_t nameCount = 0;
+};
+
+// A structured value: `head` fields, then entries of the `entry` fields as
+// many as the first `counts` head fields add up to (none when 0).
+struct ParamLayout {
+    const LayoutField* head;
+    std::size_t headCount;
+    std::size_t counts = 0;
+    const LayoutField* entry = nullptr;
+    std::size_t entryCount = 0;
+    const char* entryKey = nullptr;   // JSON member of the entry list ("channels")
+    const char* entryName = nullptr;  // what an entry is ("channel")
+};
+
+// The layout of the value of parameter `id`, or null when it has none.
+const ParamLayout* FindLayout(std::uint32_t id);
 // The name of a JT/T 808 downlink message id, or "" when it is not one this
 // system carries.
 const char* MessageName(std::uint32_t id);
@@ -93,9 +135,20 @@ struct Jt808Head {
     int Edition() const { return properties.value.versionFlag ? 2019 : 2013; }
 };
 
+// A field of a structured value as read: `entry` 0 for a head field, n for
+// the n-th entry's; `shown` and `meaning` as the renderings give them.
+struct ParamField {
+    const LayoutField* def = nullptr;
+    std::size_t entry = 0;
+    Field<Bytes> raw;
+    std::uint32_t number = 0;  // kNumber and kFlags
+    std::string shown, meaning;
+};
+
 // One 0x8103 entry. `value` is typed by the table: text for STRING, the number
 // for WORD, DWORD and BYTE, the bytes for BYTE[n]; empty (monostate) when the id
-// is unknown or the length does not fit the type.
+// is unknown or the length does not fit the type. A value with a layout that
+// its length fits is read into `fields` as well.
 struct ParamEntry {
     std::size_t offset = 0;
     Field<std::uint32_t> id;
@@ -103,6 +156,8 @@ struct ParamEntry {
     Field<Bytes> raw;
     ParamInfo info;
     std::variant<std::monostate, std::string, std::uint32_t, Bytes> value;
+    const ParamLayout* layout = nullptr;
+    std::vector<ParamField> fields;
 };
 
 struct ParamSetting {
