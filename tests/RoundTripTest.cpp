@@ -161,6 +161,44 @@ TEST(TablesAgree, ParameterTypesOfEveryId) {
                 << head.edition << std::hex << " " << id;
     for (std::uint32_t id : {0x10001u, 0x10110u, 0xFFFFFFFFu})  // beyond 16 bits: no parameter of either edition
         EXPECT_EQ(static_cast<int>(standard.ParmSet_Get808ParmType(static_cast<EequipParameterMark>(id))), 0) << id;
+    // With the active-safety opt-in the encoder also types the extension's ids, which the inspector reads apart.
+    Jt808ParmTypes safety;
+    safety.activeSafety = true;
+    for (std::uint32_t id = 0; id <= 0xFFFF; ++id) {
+        const in::ParamType inspected = in::LookupExtension(id).type != in::ParamType::kNone
+                                            ? in::LookupExtension(id).type
+                                            : in::LookupParameter(id).type;
+        ASSERT_EQ(static_cast<int>(standard.ParmSet_Get808ParmType(static_cast<EequipParameterMark>(id), {}, safety)),
+                  static_cast<int>(inspected))
+            << std::hex << id;
+    }
+}
+
+// Every structured value the inspector reads field by field, at the length of
+// its layout (a counted one with one entry), is one the encoder sends, and a
+// byte more is one it refuses: both sides have the same lengths.
+TEST(TablesAgree, StructuredParameterLengths) {
+    Jt808ParmTypes safety;
+    safety.activeSafety = true;
+    for (std::uint32_t id : {0x0075u, 0x0076u, 0x0077u, 0x0079u, 0x007Bu, 0x007Cu, 0xF364u, 0xF365u, 0xF366u, 0xF367u}) {
+        const in::ParamLayout* layout = in::FindLayout(id);
+        ASSERT_NE(layout, nullptr) << std::hex << id;
+        std::size_t size = 0;
+        for (std::size_t i = 0; i < layout->headCount; ++i) size += layout->head[i].width;
+        for (std::size_t i = 0; layout->counts > 0 && i < layout->entryCount; ++i) size += layout->entry[i].width;
+        EquipParmSet_EquipConfig entry;
+        entry.strPhoneNo = "13800138000";
+        entry.eParmMark = static_cast<EequipParameterMark>(id);
+        entry.eDataType = DATATYPE_BYTES;
+        entry.vecValueBytes.assign(size, 0);
+        if (layout->counts > 0) entry.vecValueBytes[0] = 1;  // one entry, in the first count
+        for (const bool fits : {true, false}) {
+            if (!fits) entry.vecValueBytes.push_back(0);
+            Bytes out;
+            EXPECT_EQ(CEncoder_Standard().ParmSet_Get808ParmSetVector({entry}, out, {}, safety), fits)
+                << std::hex << id << " of " << std::dec << entry.vecValueBytes.size() << " bytes";
+        }
+    }
 }
 
 TEST(TablesAgree, CommandNumbers) {
