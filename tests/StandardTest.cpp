@@ -416,6 +416,14 @@ TEST_F(StandardTest, VideoActiveSafetyAndDeclaredParameters) {
                                         "000000772B0201030500040700000006080A00090C0000000B000201030500040700000006080A00090C0000000B0002"
                                         "0000007903030201" "0000007A0400000001" "0000007B020102"
                                         "0000007C140103020A00230012004500340067005600890078")));
+        // Without types of the call's own too, the first and the last of the ids with a layout are checked.
+        video[0].vecValueBytes.pop_back();
+        EXPECT_FALSE(e.ParmSet_Get808ParmSetVector(video, out));
+        video[0].vecValueBytes.push_back(1);
+        video.back().vecValueBytes.push_back(0);
+        EXPECT_FALSE(e.ParmSet_Get808ParmSetVector(video, out));
+        EXPECT_EQ(gpenc::LastFailure(), "CEncoder_Standard::ParmSet_Get808ParmSetVector: list[6].vecValueBytes: must be "
+                                        "20 bytes for 0x007C (terminal sleep wake-up mode), got 21");
     }
     // 0x0023 is the 2019 edition's: declared under the 2013 head, refused under 2019.
     CEncoder_Standard e;

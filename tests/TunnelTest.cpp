@@ -205,6 +205,8 @@ TEST_F(TunnelTest, VideoAndDeclaredParameters) {
         {"a channel list whose counts disagree", List({Equip(T, "", 0, 0x0076, Hex("01 00 01 01 01 00 01"))}), "", {},
          "equipSets[0].vecValueBytes: must be 11 bytes for 0x0076 (audio/video channel list), got 7: 3 + 4 x 2, "
          "the entries its first 3 bytes count"},
+        {"an ADAS setting opted into, a byte short", typed({Equip(T, "", 0, 0xF364, Bytes(55, 1))}, {}, true), "", {},
+         "equipSets[0].vecValueBytes: must be 56 bytes for 0xF364 (ADAS parameters), got 55"},
         {"an id declared twice", typed({Equip(T, "5", 0, 1)}, {{0xF001, DATATYPE_DWORD, 4}, {0xF001, DATATYPE_DWORD, 4}}),
          "", {}, "types.declared[1].id: 0xF001 is declared twice, first as types.declared[0]"},
     };
