@@ -165,32 +165,33 @@ Outcome Circular(Input& in, Bytes& out) {
 using E = CEncoder;
 using S = CEncoder_Standard;
 
-const std::vector<Op> kOps = Rows(
-    &E::CommonData, &E::UserLogin, &E::Cmd_sCommitInterval, &E::Cmd_SoundSowing, &E::Cmd_sListening, &E::Cmd_sSimSet,
-    &E::Cmd_sBlackout, &E::Cmd_sVideo, &E::Cmd_AlarmHandle, &E::Cmd_sTimeInterval, &E::Cmd_sPreset,
-    &E::Cmd_EquipSetQuery, &E::Cmd_EquipPositionInfoQuery, &E::Cmd_AffirmAlarmInform, &E::Cmd_EquipTempPositionTrack,
-    &E::Cmd_EquipControl, Row<E, int, std::string, Bytes&>(&E::Subscription), Row<E, int, Bytes&>(&E::Subscription),
-    &E::Realtime, &E::Photograph, &E::TrackPlayback, Row<E, sEquipset*, Bytes&>(&E::EquipSet),
-    Row<E, std::vector<sEquipset>, Bytes&>(&E::EquipSet), Row<E, sEquipControl_SetIC, Bytes&>(&E::EquipSet_ICInfoSet),
-    &E::EquipAlarmSet, &E::SetEquipSet_ICInfoSetParameterData,
-    Row<S, EquipParmSet_EquipConfig, Bytes&>(&S::ParmSet_GetHeadInterval),
-    Row<S, std::vector<EquipParmSet_EquipConfig>, Bytes&>(&S::ParmSet_GetMainSericeIP),
-    Row<S, std::vector<EquipParmSet_EquipConfig>, Bytes&>(&S::ParmSet_Get808ParmSetVector),
-    Row<S, struct_EquipControl_SetIC, Bytes&>(&S::ParmSet_ICInfoSetStandard),
-    Row<S, struct_EquipControl_SetIC, Bytes&>(&S::ParmSet_ICInfoSetExtension), &S::ParmSet_SetICInfoSetStandard,
-    &S::ParmSet_SetICInfoSetExtension, &S::Xor, Circular,
-    // The same builders given a head.
-    Row<E, sEquipset*, Bytes&, Jt808Head>(&E::EquipSet),
-    Row<E, std::vector<sEquipset>, Bytes&, Jt808Head>(&E::EquipSet),
-    Row<E, sEquipControl_SetIC, Bytes&, Jt808Head>(&E::EquipSet_ICInfoSet),
-    Row<S, EquipParmSet_EquipConfig, Bytes&, Jt808Head>(&S::ParmSet_GetHeadInterval),
-    Row<S, std::vector<EquipParmSet_EquipConfig>, Bytes&, Jt808Head>(&S::ParmSet_GetMainSericeIP),
-    Row<S, std::vector<EquipParmSet_EquipConfig>, Bytes&, Jt808Head>(&S::ParmSet_Get808ParmSetVector),
-    Row<S, struct_EquipControl_SetIC, Bytes&, Jt808Head>(&S::ParmSet_ICInfoSetStandard),
-    Row<S, struct_EquipControl_SetIC, Bytes&, Jt808Head>(&S::ParmSet_ICInfoSetExtension),
-    // The 0x8103 lists with the parameters they opt into or declare.
-    Row<E, std::vector<sEquipset>, Bytes&, Jt808Head, Jt808ParmTypes>(&E::EquipSet),
-    Row<S, std::vector<EquipParmSet_EquipConfig>, Bytes&, Jt808Head, Jt808ParmTypes>(&S::ParmSet_Get808ParmSetVector));
+const std::vector<Op> kOps =
+    Rows(&E::CommonData, &E::UserLogin, &E::Cmd_sCommitInterval, &E::Cmd_SoundSowing, &E::Cmd_sListening,
+         &E::Cmd_sSimSet, &E::Cmd_sBlackout, &E::Cmd_sVideo, &E::Cmd_AlarmHandle, &E::Cmd_sTimeInterval,
+         &E::Cmd_sPreset, &E::Cmd_EquipSetQuery, &E::Cmd_EquipPositionInfoQuery, &E::Cmd_AffirmAlarmInform,
+         &E::Cmd_EquipTempPositionTrack, &E::Cmd_EquipControl, Row<E, int, std::string, Bytes&>(&E::Subscription),
+         Row<E, int, Bytes&>(&E::Subscription), &E::Realtime, &E::Photograph, &E::TrackPlayback,
+         Row<E, sEquipset*, Bytes&>(&E::EquipSet), Row<E, std::vector<sEquipset>, Bytes&>(&E::EquipSet),
+         Row<E, sEquipControl_SetIC, Bytes&>(&E::EquipSet_ICInfoSet), &E::EquipAlarmSet,
+         &E::SetEquipSet_ICInfoSetParameterData, Row<S, EquipParmSet_EquipConfig, Bytes&>(&S::ParmSet_GetHeadInterval),
+         Row<S, std::vector<EquipParmSet_EquipConfig>, Bytes&>(&S::ParmSet_GetMainSericeIP),
+         Row<S, std::vector<EquipParmSet_EquipConfig>, Bytes&>(&S::ParmSet_Get808ParmSetVector),
+         Row<S, struct_EquipControl_SetIC, Bytes&>(&S::ParmSet_ICInfoSetStandard),
+         Row<S, struct_EquipControl_SetIC, Bytes&>(&S::ParmSet_ICInfoSetExtension), &S::ParmSet_SetICInfoSetStandard,
+         &S::ParmSet_SetICInfoSetExtension, &S::Xor, Circular,
+         // The same builders given a head.
+         Row<E, sEquipset*, Bytes&, Jt808Head>(&E::EquipSet),
+         Row<E, std::vector<sEquipset>, Bytes&, Jt808Head>(&E::EquipSet),
+         Row<E, sEquipControl_SetIC, Bytes&, Jt808Head>(&E::EquipSet_ICInfoSet),
+         Row<S, EquipParmSet_EquipConfig, Bytes&, Jt808Head>(&S::ParmSet_GetHeadInterval),
+         Row<S, std::vector<EquipParmSet_EquipConfig>, Bytes&, Jt808Head>(&S::ParmSet_GetMainSericeIP),
+         Row<S, std::vector<EquipParmSet_EquipConfig>, Bytes&, Jt808Head>(&S::ParmSet_Get808ParmSetVector),
+         Row<S, struct_EquipControl_SetIC, Bytes&, Jt808Head>(&S::ParmSet_ICInfoSetStandard),
+         Row<S, struct_EquipControl_SetIC, Bytes&, Jt808Head>(&S::ParmSet_ICInfoSetExtension),
+         // The 0x8103 lists with the parameters they opt into or declare.
+         Row<E, std::vector<sEquipset>, Bytes&, Jt808Head, Jt808ParmTypes>(&E::EquipSet),
+         Row<S, std::vector<EquipParmSet_EquipConfig>, Bytes&, Jt808Head, Jt808ParmTypes>(
+             &S::ParmSet_Get808ParmSetVector));
 
 }  // namespace
 

@@ -123,6 +123,14 @@ constexpr Layout kActiveSafety[] = {
     {0xF367, 2, 0, 0, "blind spot monitoring parameters"},
 };
 
+// The callers pass over the entries HasLayout rules out without a look.
+constexpr bool AllInRange() {
+    for (const Layout& l : kLayouts)
+        if (!StandardSteps::HasLayout(l.id)) return false;
+    return true;
+}
+static_assert(AllInRange(), "HasLayout covers every id of kLayouts");
+
 template <std::size_t N>
 const Layout* Find(const Layout (&table)[N], std::uint32_t id) {
     for (const Layout& l : table)

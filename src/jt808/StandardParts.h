@@ -364,7 +364,7 @@ struct StandardSteps {
     // call given its own types, or one of JT/T 1078's ids (HasLayout), needs
     // the look. In StandardParmSet.cpp.
     static bool Fits(const Value& value, const char* record, std::size_t index);
-    static bool HasLayout(std::uint32_t id) { return id - 0x0075u <= 0x007Cu - 0x0075u; }
+    static constexpr bool HasLayout(std::uint32_t id) { return id - 0x0075u <= 0x007Cu - 0x0075u; }
 
     // The number of body bytes GetMsgData appends for `msgId`.
     static std::size_t BodyLength(const CEncoder_Standard& e, std::uint32_t msgId) {
